@@ -1,0 +1,66 @@
+// The vocabulary of the configuration: section names and keys with codes.
+#pragma once
+
+#include <cstdint>
+
+namespace pexilon {
+
+// One row of a code table; a table ends with a {nullptr, 0} row.
+struct code_row {
+    const char *name;
+    std::uint32_t code;
+};
+
+inline constexpr std::uint32_t section_camera = 0x01000000u;
+inline constexpr std::uint32_t section_control = 0x04000000u;
+
+// Section names as the line parser reports them (bracket groups joined by
+// "||"). The second byte of a code is the device/interface variant.
+inline constexpr code_row section_codes[] = {
+    {"camera parameter", 0x01000000u},
+    {"control parameter", 0x04000000u},
+    {"board parameter", 0x02000000u},
+    {"board parameter||dev2", 0x02020000u},
+    {"board parameter||dev3||inf2", 0x02040000u},
+    {"board parameter||dev3||inf3", 0x02030000u},
+    {"register parameter", 0x03000000u},
+    {"register parameter||dev3||inf2", 0x03040000u},
+    {"register parameter||dev3||inf3", 0x03030000u},
+    {nullptr, 0},
+};
+
+// Keys of board and register lines; the code is the low half of the type.
+inline constexpr code_row param_keys[] = {
+    {"REG", 1},
+    {"DELAY", 3},
+    {"VRCMD", 2},
+    {nullptr, 0},
+};
+
+// Keys of control sections, numbered in the order of the record's fields.
+enum control_key : std::uint32_t {
+    key_min_value = 1,
+    key_max_value = 2,
+    key_step = 3,
+    key_def = 4,
+    key_ctrl_name = 5,
+    key_func_name = 6,
+};
+
+inline constexpr code_row control_keys[] = {
+    {"MIN_VALUE", key_min_value},
+    {"MAX_VALUE", key_max_value},
+    {"STEP", key_step},
+    {"DEF", key_def},
+    {"CTRL_NAME", key_ctrl_name},
+    {"FUNC_NAME", key_func_name},
+    {nullptr, 0},
+};
+
+// Code of the first row whose name equals `text` exactly (case counts), or 0.
+std::uint32_t lookup_code(const code_row *table, const char *text) noexcept;
+
+// Name of the first row whose code equals `code`, or null.
+const char *lookup_name(const code_row *table, std::uint32_t code) noexcept;
+
+} // namespace pexilon

@@ -1,0 +1,95 @@
+#include "config/config_handler.h"
+
+#include "config/code_tables.h"
+
+namespace pexilon {
+
+namespace {
+
+// Room the growth rule of params promises for `count` entries: steps of 100,
+// always at least one free slot.
+std::size_t param_room(std::size_t count) noexcept
+{
+    return count == 0 ? 0 : 100 * (count / 100 + 1);
+}
+
+reject_reason section_header(config_session &session, const char *section) noexcept
+{
+    session.section_code = lookup_code(section_codes, section);
+    session.section_text = section;
+    session.control_dropped = false;
+    if (session.section_code == section_control)
+        return start_control(session);
+    return reject_reason::none;
+}
+
+// The code of the current section. The reader reports every change of
+// section through a header event, so the code found there is kept; a
+// different section buffer is looked up afresh.
+std::uint32_t current_section_code(config_session &session, const char *section) noexcept
+{
+    if (section != session.section_text) {
+        session.section_code = lookup_code(section_codes, section);
+        session.section_text = section;
+    }
+    return session.section_code;
+}
+
+reject_reason dispatch(config_session &session, const char *section, const char *name,
+                       const char *value) noexcept
+{
+    if (session.config == nullptr)
+        return reject_reason::no_record;
+    if (name == nullptr && value == nullptr)
+        return section_header(session, section);
+    const std::uint32_t code = current_section_code(session, section);
+    if (code == 0)
+        return reject_reason::none; // unlisted sections are accepted and ignored
+    if (name == nullptr)
+        return code == section_control ? attach_control_code(session, value)
+                                       : reject_reason::none;
+    if (code == section_camera)
+        return apply_camera_key(session.config->camera, name, value);
+    if (code == section_control)
+        return apply_control_key(session, name, value);
+    return add_param_entry(session, name, value);
+}
+
+} // namespace
+
+config_session begin_session(parsed_config *config) noexcept
+{
+    config_session session;
+    session.config = config;
+    if (config != nullptr) {
+        session.param_capacity = param_room(config->param_count);
+        session.control_capacity = config->control_count;
+    }
+    return session;
+}
+
+void end_session(config_session &session) noexcept
+{
+    if (session.config == nullptr)
+        return;
+    trim_param_list(session);
+    trim_control_list(session);
+}
+
+std::size_t promised_param_room(std::size_t count) noexcept
+{
+    return param_room(count);
+}
+
+int config_handler(void *user, const char *section, const char *name, const char *value) noexcept
+{
+    auto &session = *static_cast<config_session *>(user);
+    const reject_reason reason = dispatch(session, section, name, value);
+    if (reason == reject_reason::none)
+        return 1;
+    if (session.first_reject == reject_reason::none)
+        session.first_reject = reason;
+    return 0;
+}
+
+} // namespace pexilon

@@ -1,0 +1,54 @@
+// The line handler that turns the reader's events into a parsed_config.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "pexilon/config_parser.h"
+
+namespace pexilon {
+
+// Why the handler refused a line.
+enum class reject_reason : unsigned char {
+    none,
+    no_record,           // the record pointer is null
+    too_many_values,     // a list of more than 16 numbers
+    no_memory,           // an entry or code text could not be stored
+    inconsistent_record, // the record's list pointer and count disagree
+};
+
+// State of one parse into one record; lives on the caller's stack.
+struct config_session {
+    parsed_config *config = nullptr;
+    std::uint32_t section_code = 0;      // code of the current section
+    const char *section_text = nullptr;  // the section buffer that code is of
+    std::size_t param_capacity = 0;      // entries params is known to hold
+    std::size_t control_capacity = 0;    // entries controls is known to hold
+    bool control_dropped = false;        // the current control has no entry
+    reject_reason first_reject = reject_reason::none;
+};
+
+// Starts a parse into `config` (which may be null).
+config_session begin_session(parsed_config *config) noexcept;
+
+// Ends a parse: trims the lists to the sizes a later call may assume.
+void end_session(config_session &session) noexcept;
+
+// line_handler with a config_session as `user`.
+int config_handler(void *user, const char *section, const char *name, const char *value) noexcept;
+
+// The parts of the record, called by config_handler. Each returns
+// reject_reason::none to accept the line.
+reject_reason apply_camera_key(camera_settings &camera, const char *name, const char *value) noexcept;
+reject_reason add_param_entry(config_session &session, const char *name, const char *value) noexcept;
+reject_reason start_control(config_session &session) noexcept;
+reject_reason apply_control_key(config_session &session, const char *name, const char *value) noexcept;
+reject_reason attach_control_code(config_session &session, const char *text) noexcept;
+void trim_control_list(config_session &session) noexcept;
+void trim_param_list(config_session &session) noexcept;
+
+// Room params has for `count` entries under the growth rule: 100 x (count /
+// 100 + 1), or 0 for no entries. A caller's array is assumed to hold no more.
+std::size_t promised_param_room(std::size_t count) noexcept;
+
+} // namespace pexilon

@@ -1,0 +1,122 @@
+// "control parameter" sections: one control_entry each, filled by the lines
+// and the code block that follow its header.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "config/code_tables.h"
+#include "config/config_handler.h"
+#include "config/heap.h"
+#include "config/text_fields.h"
+#include "config/value_parsing.h"
+
+namespace pexilon {
+
+namespace {
+
+constexpr std::size_t name_copy_limit = 127; // the 128th byte stays a terminator
+
+// Makes room for `count` controls. Within one call the array grows by
+// doubling; trim_control_list leaves it holding exactly control_count.
+bool reserve_controls(config_session &session, std::size_t count) noexcept
+{
+    if (session.control_capacity >= count)
+        return true;
+    parsed_config &config = *session.config;
+    const std::size_t grown = std::max(count, session.control_capacity * 2);
+    void *block = heap_realloc_array(config.controls, grown, sizeof(control_entry));
+    if (block == nullptr)
+        return false;
+    config.controls = static_cast<control_entry *>(block);
+    session.control_capacity = grown;
+    return true;
+}
+
+// The entry that the lines of the current section fill, or null when there is
+// none (its header could not be stored).
+control_entry *newest_control(config_session &session) noexcept
+{
+    parsed_config &config = *session.config;
+    if (session.control_dropped || config.control_count == 0 || config.controls == nullptr)
+        return nullptr;
+    return &config.controls[config.control_count - 1];
+}
+
+} // namespace
+
+reject_reason start_control(config_session &session) noexcept
+{
+    parsed_config &config = *session.config;
+    if (config.controls == nullptr && config.control_count != 0) {
+        session.control_dropped = true;
+        return reject_reason::inconsistent_record;
+    }
+    const std::size_t count = std::size_t{config.control_count} + 1;
+    if (config.control_count == UINT32_MAX || !reserve_controls(session, count)) {
+        session.control_dropped = true;
+        return reject_reason::no_memory;
+    }
+    config.controls[count - 1] = control_entry{};
+    config.control_count = static_cast<std::uint32_t>(count);
+    return reject_reason::none;
+}
+
+reject_reason apply_control_key(config_session &session, const char *name, const char *value) noexcept
+{
+    control_entry *control = newest_control(session);
+    if (control == nullptr)
+        return reject_reason::none; // its loss was reported at the header
+    switch (lookup_code(control_keys, name)) {
+    case key_min_value:
+        control->min_value = parse_int64(value);
+        break;
+    case key_max_value:
+        control->max_value = parse_int64(value);
+        break;
+    case key_step:
+        control->step = static_cast<std::int32_t>(static_cast<std::uint64_t>(parse_int64(value)));
+        break;
+    case key_def:
+        control->def = parse_int64(value);
+        break;
+    case key_ctrl_name:
+        copy_text_field(control->ctrl_name, value, name_copy_limit);
+        break;
+    case key_func_name:
+        copy_text_field(control->func_name, value, name_copy_limit);
+        break;
+    default:
+        break; // other names are ignored
+    }
+    return reject_reason::none;
+}
+
+reject_reason attach_control_code(config_session &session, const char *text) noexcept
+{
+    control_entry *control = newest_control(session);
+    if (control == nullptr)
+        return reject_reason::none;
+    const std::size_t size = std::strlen(text) + 1;
+    auto *copy = static_cast<char *>(heap_malloc(size));
+    if (copy == nullptr)
+        return reject_reason::no_memory; // the earlier text, if any, stays
+    std::memcpy(copy, text, size);
+    heap_free(control->code);
+    control->code = copy;
+    return reject_reason::none;
+}
+
+void trim_control_list(config_session &session) noexcept
+{
+    parsed_config &config = *session.config;
+    if (config.controls == nullptr || config.control_count == 0 ||
+        session.control_capacity <= config.control_count)
+        return;
+    if (void *block = heap_realloc_array(config.controls, config.control_count,
+                                         sizeof(control_entry))) {
+        config.controls = static_cast<control_entry *>(block);
+        session.control_capacity = config.control_count;
+    }
+}
+
+} // namespace pexilon

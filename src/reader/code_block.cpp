@@ -1,0 +1,110 @@
+// The code-block mode of the line parser: the lines between the start and end
+// markers are gathered, uninterpreted, into one text for the handler.
+#include <algorithm>
+#include <cstring>
+
+#include "config/heap.h"
+#include "reader/parser_state.h"
+#include "reader/text_helpers.h"
+
+namespace pexilon {
+
+namespace {
+
+constexpr char code_block_end[] = "======CODE_BLOCK_END======";
+constexpr std::size_t initial_capacity = 100;
+constexpr std::size_t slack = 100;
+
+// The gathered text on the heap. Once an allocation fails the text is
+// dropped, but the block is still read to its end.
+class block_text {
+public:
+    block_text() noexcept : data_(static_cast<char *>(heap_malloc(initial_capacity)))
+    {
+        if (data_ != nullptr) {
+            data_[0] = '\0';
+            capacity_ = initial_capacity;
+        }
+    }
+    ~block_text() { heap_free(data_); }
+    block_text(const block_text &) = delete;
+    block_text &operator=(const block_text &) = delete;
+
+    bool held() const noexcept { return data_ != nullptr; }
+    const char *c_str() const noexcept { return data_; }
+
+    // Appends `line` and a newline; false when the text could not grow.
+    bool append(const char *line) noexcept
+    {
+        if (data_ == nullptr)
+            return true; // already dropped and reported
+        const std::size_t length = std::strlen(line);
+        // The estimate counts 3 bytes per line where 2 (newline and
+        // terminator) are needed, so it always covers the text; the buffer
+        // grows when the estimate passes it, with slack and at least doubling
+        // so that a long block costs linear time.
+        estimate_ += length + 3;
+        if (capacity_ < estimate_ && !grow())
+            return false;
+        std::memcpy(data_ + size_, line, length);
+        size_ += length;
+        data_[size_++] = '\n';
+        data_[size_] = '\0';
+        return true;
+    }
+
+private:
+    bool grow() noexcept
+    {
+        std::size_t wanted = estimate_ + slack;
+        if (capacity_ <= static_cast<std::size_t>(-1) / 2)
+            wanted = std::max(wanted, capacity_ * 2);
+        void *block = heap_realloc(data_, wanted);
+        if (block == nullptr) {
+            heap_free(data_);
+            data_ = nullptr;
+            return false;
+        }
+        data_ = static_cast<char *>(block);
+        capacity_ = wanted;
+        return true;
+    }
+
+    char *data_;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+    std::size_t estimate_ = 0;
+};
+
+// A closed bracket group at the start of a line ends a block early.
+bool is_closed_header(char *text) noexcept
+{
+    return *text == '[' && *scan_until(text + 1, "]") == ']';
+}
+
+} // namespace
+
+void read_code_block(parser_state &state) noexcept
+{
+    block_text text;
+    if (!text.held())
+        state.record(fault::block_no_memory);
+    while (state.next_line()) {
+        trim_right(state.line);
+        char *start = trim_left(state.line);
+        if (is_closed_header(start)) {
+            state.record_over(fault::block_cut_off);
+            return;
+        }
+        if (equals_ignoring_case(start, code_block_end)) {
+            if (text.held())
+                state.report(nullptr, text.c_str());
+            return;
+        }
+        if (!text.append(state.line))
+            state.record(fault::block_no_memory);
+    }
+    state.record_over(fault::block_unterminated);
+}
+
+} // namespace pexilon

@@ -1,0 +1,112 @@
+#include "reader/line_parser.h"
+
+#include <cstring>
+
+#include "reader/parser_state.h"
+#include "reader/text_helpers.h"
+
+namespace pexilon {
+
+namespace {
+
+constexpr char code_block_start[] = "======CODE_BLOCK_START======";
+constexpr unsigned char byte_order_mark[] = {0xEF, 0xBB, 0xBF};
+
+bool begins_with_bom(const char *text) noexcept
+{
+    return std::memcmp(text, byte_order_mark, sizeof byte_order_mark) == 0;
+}
+
+// "[name]", or several groups back to back ("[a][b]") joined as "a||b".
+void read_section_header(parser_state &state, char *start) noexcept
+{
+    char *p = scan_until(start + 1, "]");
+    if (*p != ']') {
+        state.record(fault::unclosed_header);
+        return;
+    }
+    while (p[1] == '[') {
+        p[0] = '|';
+        p[1] = '|';
+        p = scan_until(p + 1, "]");
+        if (*p != ']')
+            break; // an unclosed later group runs on to the end or a comment
+    }
+    *p = '\0';
+    copy_terminated(state.section, sizeof state.section, start + 1);
+    state.previous_name[0] = '\0';
+    state.report(nullptr, nullptr);
+}
+
+// "name = value" or "name: value", with an optional inline comment.
+void read_name_value(parser_state &state, char *start) noexcept
+{
+    char *separator = scan_until(start, "=:");
+    if (*separator != '=' && *separator != ':') {
+        state.record(fault::no_separator);
+        return;
+    }
+    *separator = '\0';
+    const char *name = trim_right(start);
+    char *value = separator + 1;
+    *scan_until(value, nullptr) = '\0'; // cut an inline comment off
+    value = trim_right(trim_left(value));
+    copy_terminated(state.previous_name, sizeof state.previous_name, name);
+    state.report(name, value);
+}
+
+void read_line(parser_state &state, char *start) noexcept
+{
+    if (*start == '\0' || *start == ';' || *start == '#')
+        return;
+    if (start[0] == '/' && start[1] == '/')
+        return;
+    // An indented line after a name/value line continues it, whatever it
+    // looks like.
+    if (state.previous_name[0] != '\0' && start != state.line) {
+        state.report(state.previous_name, start);
+        return;
+    }
+    if (*start == '[') {
+        read_section_header(state, start);
+        return;
+    }
+    if (equals_ignoring_case(start, code_block_start)) {
+        read_code_block(state);
+        return;
+    }
+    read_name_value(state, start);
+}
+
+} // namespace
+
+void copy_terminated(char *dst, std::size_t size, const char *src) noexcept
+{
+    std::size_t n = 0;
+    while (n + 1 < size && src[n] != '\0') {
+        dst[n] = src[n];
+        ++n;
+    }
+    dst[n] = '\0';
+}
+
+parse_outcome parse_lines_detailed(line_reader reader, void *stream, line_handler handler,
+                                   void *user) noexcept
+{
+    parser_state state{reader, stream, handler, user, {}};
+    while (state.next_line()) {
+        char *text = state.line;
+        if (state.line_number == 1 && begins_with_bom(text))
+            text += sizeof byte_order_mark;
+        trim_right(text);
+        read_line(state, trim_left(text));
+    }
+    return state.outcome();
+}
+
+int parse_lines(line_reader reader, void *stream, line_handler handler, void *user) noexcept
+{
+    return parse_lines_detailed(reader, stream, handler, user).line;
+}
+
+} // namespace pexilon

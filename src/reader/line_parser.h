@@ -1,0 +1,32 @@
+// The line-oriented reader of the configuration dialect: comments, section
+// headers, name/value lines, continuation lines and code blocks, reported to a
+// handler callback.
+#pragma once
+
+#include "reader/parse_outcome.h"
+
+namespace pexilon {
+
+// Fills `buffer` with the next line of input (at most size - 1 characters,
+// the newline included when it fits), terminates it and returns it; returns
+// null at the end of the input and on every call after it.
+using line_reader = char *(*)(char *buffer, int size, void *stream);
+
+// Receives one event: a section header (name and value null), a name/value or
+// continuation line, or a code block (name null, the text as value). The texts
+// live only for the duration of the call. Returns nonzero to accept the line.
+using line_handler = int (*)(void *user, const char *section, const char *name,
+                             const char *value);
+
+inline constexpr int line_buffer_size = 200;   // 199 characters and terminator
+inline constexpr int name_buffer_size = 50;    // 49 characters and terminator
+
+// Runs the parser over every line of `stream`; returns 0 or the number of the
+// first faulty or rejected line (a cut-off code block overrides an earlier one).
+int parse_lines(line_reader reader, void *stream, line_handler handler, void *user) noexcept;
+
+// The same, also telling what the reported line's fault was.
+parse_outcome parse_lines_detailed(line_reader reader, void *stream, line_handler handler,
+                                   void *user) noexcept;
+
+} // namespace pexilon

@@ -1,0 +1,73 @@
+// Working state of one run of the line parser, shared by the main loop and
+// the code-block mode. It lives on the stack of that run.
+#pragma once
+
+#include <climits>
+#include <cstddef>
+
+#include "reader/line_parser.h"
+
+namespace pexilon {
+
+struct parser_state {
+    line_reader reader;
+    void *stream;
+    line_handler handler;
+    void *user;
+
+    char line[line_buffer_size];
+    char section[name_buffer_size] = {};
+    char previous_name[name_buffer_size] = {};
+    std::size_t line_number = 0; // every successful read counts, the first is 1
+    std::size_t error_line = 0;  // 0 or the line of the first fault
+    fault error_kind = fault::none;
+
+    // Reads the next line into `line`; false at the end of the input.
+    bool next_line() noexcept
+    {
+        if (reader(line, line_buffer_size, stream) == nullptr)
+            return false;
+        ++line_number;
+        return true;
+    }
+
+    // Records a fault at the current line unless an earlier one stands.
+    void record(fault kind) noexcept
+    {
+        if (error_line == 0) {
+            error_line = line_number;
+            error_kind = kind;
+        }
+    }
+
+    // Records a fault at the current line, replacing an earlier one: the
+    // failures of code blocks are reported over anything before them.
+    void record_over(fault kind) noexcept
+    {
+        error_line = line_number;
+        error_kind = kind;
+    }
+
+    // Hands one event to the handler; a refusal is a fault of this line.
+    void report(const char *name, const char *value) noexcept
+    {
+        if (handler(user, section, name, value) == 0)
+            record(fault::rejected);
+    }
+
+    parse_outcome outcome() const noexcept
+    {
+        const int line = error_line > static_cast<std::size_t>(INT_MAX)
+                             ? INT_MAX
+                             : static_cast<int>(error_line);
+        return {line, error_kind, 0};
+    }
+};
+
+// Copies at most size - 1 characters of src into dst and terminates it.
+void copy_terminated(char *dst, std::size_t size, const char *src) noexcept;
+
+// Reads a code block whose start marker is the current line (see code_block.cpp).
+void read_code_block(parser_state &state) noexcept;
+
+} // namespace pexilon

@@ -1,0 +1,30 @@
+// Small text routines shared by the line parser and the code-block reader.
+#pragma once
+
+#include <cctype>
+
+namespace pexilon {
+
+// White space is the C library's isspace class in the current locale, with
+// each byte taken as an unsigned character.
+inline bool is_white(char c) noexcept
+{
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
+
+// First character of s that is not white space (the terminator if none is).
+char *trim_left(char *s) noexcept;
+
+// Overwrites the trailing white space of s with terminators; returns s.
+char *trim_right(char *s) noexcept;
+
+// Position of the first character of s that is the terminator, one of
+// `stops` (when not null), or the start of an inline comment: a ";" or a "//"
+// whose preceding character within s is white space. The first character of
+// s never counts as preceded by white space.
+char *scan_until(char *s, const char *stops) noexcept;
+
+// True when a and b are equal, ASCII letters compared without regard to case.
+bool equals_ignoring_case(const char *a, const char *b) noexcept;
+
+} // namespace pexilon

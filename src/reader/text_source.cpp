@@ -1,0 +1,41 @@
+#include "reader/text_source.h"
+
+#include <cstring>
+
+namespace pexilon {
+
+char *read_text_line(char *buffer, int size, void *stream) noexcept
+{
+    auto &cursor = *static_cast<text_cursor *>(stream);
+    if (cursor.bytes_left == 0 || size < 2)
+        return nullptr;
+    // Counted, not stopped by a terminator: every byte is handed out.
+    std::size_t limit = static_cast<std::size_t>(size) - 1;
+    if (limit > cursor.bytes_left)
+        limit = cursor.bytes_left;
+    const void *newline = std::memchr(cursor.position, '\n', limit);
+    const std::size_t n =
+        newline != nullptr
+            ? static_cast<std::size_t>(static_cast<const char *>(newline) - cursor.position) + 1
+            : limit;
+    std::memcpy(buffer, cursor.position, n);
+    buffer[n] = '\0';
+    cursor.position += n;
+    cursor.bytes_left -= n;
+    return buffer;
+}
+
+parse_outcome parse_bytes_detailed(const char *data, std::size_t size, line_handler handler,
+                                   void *user) noexcept
+{
+    text_cursor cursor{data, data != nullptr ? size : 0};
+    return parse_lines_detailed(read_text_line, &cursor, handler, user);
+}
+
+int parse_text(const char *text, line_handler handler, void *user) noexcept
+{
+    return parse_bytes_detailed(text, text != nullptr ? std::strlen(text) : 0, handler, user)
+        .line;
+}
+
+} // namespace pexilon

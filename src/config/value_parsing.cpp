@@ -1,5 +1,7 @@
 #include "config/value_parsing.h"
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "reader/text_helpers.h"
@@ -8,41 +10,54 @@ namespace pexilon {
 
 namespace {
 
+// Value of every byte as a digit; 99 (above every base) for non-digits.
+constexpr auto digit_values = [] {
+    std::array<unsigned char, 256> table{};
+    table.fill(99);
+    for (int c = '0'; c <= '9'; ++c)
+        table[static_cast<std::size_t>(c)] = static_cast<unsigned char>(c - '0');
+    for (int c = 'a'; c <= 'f'; ++c)
+        table[static_cast<std::size_t>(c)] = static_cast<unsigned char>(c - 'a' + 10);
+    for (int c = 'A'; c <= 'F'; ++c)
+        table[static_cast<std::size_t>(c)] = static_cast<unsigned char>(c - 'A' + 10);
+    return table;
+}();
+
 int digit_value(char c) noexcept
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return 99; // above every base
+    return digit_values[static_cast<unsigned char>(c)];
 }
 
-// The conversion of the C library's strtoll(text, NULL, base) for base 10
+// The conversion of the C library's strtoll(text, NULL, Base) for bases 10
 // and 16, without its errno side effect: leading white space, an optional
-// sign, in base 16 an optional "0x" before a hex digit, then digits up to
-// the first character that is not one; out-of-range values saturate.
-std::int64_t convert(const char *p, int base) noexcept
+// sign, in base 16 an optional "0x" before a hex digit, then digits up to the
+// first character that is not one; out-of-range values saturate. Stores the
+// position after the digits in *end.
+template <unsigned Base>
+std::int64_t convert(const char *p, const char **end) noexcept
 {
     while (is_white(*p))
         ++p;
     bool negative = false;
     if (*p == '+' || *p == '-')
         negative = *p++ == '-';
-    if (base == 16 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && digit_value(p[2]) < 16)
+    if (Base == 16 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && digit_value(p[2]) < 16)
         p += 2;
-    const std::uint64_t limit =
-        negative ? static_cast<std::uint64_t>(INT64_MAX) + 1 : static_cast<std::uint64_t>(INT64_MAX);
+    // Digits accumulate in 64 unsigned bits; once another digit could carry
+    // past them the number is out of range, whatever its sign.
+    constexpr std::uint64_t cutoff = UINT64_MAX / Base;
+    constexpr unsigned cut_digit = UINT64_MAX % Base;
     std::uint64_t magnitude = 0;
     bool overflow = false;
-    for (int d; (d = digit_value(*p)) < base; ++p) {
-        if (magnitude > (limit - static_cast<std::uint64_t>(d)) / static_cast<std::uint64_t>(base))
+    for (unsigned d; (d = static_cast<unsigned>(digit_value(*p))) < Base; ++p) {
+        if (magnitude > cutoff || (magnitude == cutoff && d > cut_digit))
             overflow = true;
-        else
-            magnitude = magnitude * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(d);
+        magnitude = magnitude * Base + d;
     }
-    if (overflow)
+    *end = p;
+    // The magnitude may reach 2^63 for a negative number, 2^63 - 1 otherwise.
+    const std::uint64_t limit = std::uint64_t{INT64_MAX} + (negative ? 1 : 0);
+    if (overflow || magnitude > limit)
         return negative ? INT64_MIN : INT64_MAX;
     // Two's complement negation of the magnitude, which may be 2^63.
     return negative ? static_cast<std::int64_t>(~magnitude + 1) : static_cast<std::int64_t>(magnitude);
@@ -57,11 +72,18 @@ int base_of(const char *text) noexcept
     return (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) ? 16 : 10;
 }
 
+// Converts one number in the base its text announces.
+std::int64_t convert_number(const char *text, const char **end) noexcept
+{
+    return base_of(text) == 16 ? convert<16>(text, end) : convert<10>(text, end);
+}
+
 } // namespace
 
 std::int64_t parse_int64(const char *text) noexcept
 {
-    return convert(text, base_of(text));
+    const char *end = nullptr;
+    return convert_number(text, &end);
 }
 
 std::uint32_t parse_int32(const char *text) noexcept
@@ -80,10 +102,12 @@ bool parse_value_list(param_entry *entry, const char *text) noexcept
             ++p; // empty pieces between commas are skipped
             continue;
         }
-        if (count < max_list_values)
-            entry->values[count++] = parse_int32(p);
-        else
+        if (count < max_list_values) {
+            entry->values[count++] = static_cast<std::uint32_t>(
+                static_cast<std::uint64_t>(convert_number(p, &p)));
+        } else {
             fits = false;
+        }
         while (*p != '\0' && *p != ',')
             ++p;
     }

@@ -6,10 +6,15 @@
 namespace pexilon {
 
 // White space is the C library's isspace class in the current locale, with
-// each byte taken as an unsigned character.
+// each byte taken as an unsigned character. The ASCII white space characters
+// are the same in every locale, so only bytes from 0x80 up ask the locale;
+// this is the parser's innermost test.
 inline bool is_white(char c) noexcept
 {
-    return std::isspace(static_cast<unsigned char>(c)) != 0;
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80)
+        return byte == ' ' || static_cast<unsigned char>(byte - '\t') <= '\r' - '\t';
+    return std::isspace(byte) != 0;
 }
 
 // First character of s that is not white space (the terminator if none is).

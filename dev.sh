@@ -1,0 +1,82 @@
+#!/bin/sh
+# Developer entry point: installs what a fresh Debian machine lacks, then
+# builds and runs. Usage: ./dev.sh demo | test | sanitize | tsan | valgrind |
+#                                  fuzz [SECONDS] | coverage | bench
+set -eu
+cd "$(dirname "$0")"
+
+# command-or-header:package pairs that every task needs
+base_needs="cmake:cmake g++:g++ make:make pkg-config:pkg-config python3:python3
+/usr/include/gtest/gtest.h:libgtest-dev /usr/include/gmock/gmock.h:libgmock-dev
+/usr/include/nlohmann/json.hpp:nlohmann-json3-dev"
+
+missing_packages() {
+    for pair in $*; do
+        what=${pair%%:*}
+        pkg=${pair#*:}
+        case $what in
+        /*) [ -e "$what" ] || printf '%s ' "$pkg" ;;
+        *) command -v "$what" >/dev/null 2>&1 || printf '%s ' "$pkg" ;;
+        esac
+    done
+}
+
+install_needs() {
+    pkgs=$(missing_packages "$base_needs" "$@")
+    [ -z "$pkgs" ] && return 0
+    if [ "$(id -u)" != 0 ]; then
+        echo "dev.sh: missing packages: $pkgs(run as root, or install them)" >&2
+        exit 2
+    fi
+    echo "dev.sh: installing $pkgs"
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $pkgs >/dev/null
+}
+
+jobs=$(nproc 2>/dev/null || echo 2)
+
+build() { # preset [extra cmake args]
+    preset=$1
+    shift
+    cmake --preset "$preset" "$@" >/dev/null
+    cmake --build --preset "$preset" -j "$jobs"
+}
+
+task=${1:-}
+[ $# -gt 0 ] && shift
+case $task in
+demo)
+    install_needs
+    build default
+    ./build/default/tools/pexilon-config dump examples/sample.conf
+    ;;
+test)
+    install_needs
+    build default
+    ctest --preset default -j "$jobs"
+    ;;
+sanitize | tsan | coverage)
+    install_needs
+    build "$task"
+    ctest --preset "$task" -j "$jobs"
+    ;;
+valgrind)
+    install_needs valgrind:valgrind
+    build default
+    ctest --preset default -j "$jobs" -L memcheck --overwrite MemoryCheckCommandOptions="--error-exitcode=99 --leak-check=full" -T memcheck
+    ;;
+fuzz)
+    install_needs clang:clang clang++:clang /usr/lib/llvm-14/lib/clang/14.0.6/lib/linux/libclang_rt.fuzzer-x86_64.a:libclang-rt-14-dev
+    ./fuzz/run_fuzz.sh "${1:-60}"
+    ;;
+bench)
+    install_needs /usr/include/benchmark/benchmark.h:libbenchmark-dev
+    cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DPEXILON_BUILD_TESTS=OFF >/dev/null
+    cmake --build build/release -j "$jobs"
+    ./build/release/bench/pexilon_bench "$@"
+    ;;
+*)
+    echo "usage: ./dev.sh demo|test|sanitize|tsan|valgrind|fuzz [SECONDS]|coverage|bench" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,308 @@
+#!/usr/bin/env python3
+"""Tests of the pexilon-config program: output and exit status of each command.
+
+Run by CTest as: test_pexilon_config.py --program PATH --examples DIR
+"""
+import argparse
+import json
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import unittest
+
+PROGRAM = ""
+EXAMPLES = ""
+
+# Files with one fault each: (name, bytes, reported line).
+FAULTY = [
+    ("no_separator", b"[camera parameter]\nCFG_MODE 1\nWIDTH_ONLY\n", 2),
+    ("unclosed_header", b"; header\n[camera parameter\nCFG_MODE = 1\n", 2),
+    ("too_many_values",
+     b"[register parameter]\nREG = " + b",".join(b"%d" % i for i in range(17)) + b"\n", 2),
+    ("block_cut_off",
+     b"[control parameter]\n======CODE_BLOCK_START======\nwrite(1)\n"
+     b"[camera parameter]\nMIN_VALUE = 7\n", 4),
+    ("block_unterminated",
+     b"[control parameter]\nCTRL_NAME = Gain\n======CODE_BLOCK_START======\nwrite(1)\n", 4),
+]
+
+GOOD = b"[camera parameter]\nSIZE = 640, 480\n[register parameter]\nREG = 0x10, 0x20\n"
+
+# The dump of examples/sample.conf, stream by stream.
+SAMPLE_CAMERA = (
+    "CFG_MODE : 1\n"
+    "TYPE     : IMX477 12.3MP RAW10 4-lane\n"
+    "WIDTH    : 4056\n"
+    "HEIGHT   : 3040\n"
+    "BIT_WIDTH: 10\n"
+    "FORMAT   : 0x12C\n"
+    "I2C_MODE : 2\n"
+    "I2C_ADDR : 26\n"
+    "TRANS_LVL: 64\n")
+# (group header, lines of numbers)
+SAMPLE_GROUPS = [
+    ("[0x0200]", ["0x0000 0x0007 0x0005 ", "0x000A ", "0x0012 0x0100 0x0001 ",
+                  "0x0012 0x0101 0x0000 "]),
+    ("[0x0202]", ["0x0001 0x000A ", "0x0005 "]),
+    ("[0x0204]", ["0x0020 0x3000 0x10000 ", "0x0001 "]),
+    ("[0x0203]", ["0x0020 0x3004 0x0003 ", "0x0002 0x0001 "]),
+    ("[0x0300]", ["0x0103 0x0001 ", "0x0005 ", "0x0136 0x0018 0x0000 ",
+                  "0x0340 0x000C 0x001C ", "0x0342 0x0031 0x00C4 ", "0x0112 0x000A 0x000A "]),
+    ("[0x0304]", ["0x0114 0x0001 ", "0x0808 0x0002 "]),
+    ("[0x0303]", ["0x0114 0x0003 ", "0x0002 "]),
+]
+SAMPLE_CONTROLS = (
+    "MIN_VALUE  = 1\nMAX_VALUE  = 3100\nSTEP       = 1\nDEF        = 1000\n"
+    "CTRL_NAME\t= Exposure\nFUNC_NAME\t= set_exposure\n"
+    "lines = clamp(value, 1, 3100)\nwrite(0x0202, (lines >> 8) & 0xFF)\n"
+    "write(0x0203, lines & 0xFF)\n\n"
+    "MIN_VALUE  = 0\nMAX_VALUE  = 978\nSTEP       = 1\nDEF        = 0\n"
+    "CTRL_NAME\t= Analogue gain\nFUNC_NAME\t= set_analogue_gain\n"
+    "# code 0 is 1x, 978 is 22x\nwrite(0x0204, (value >> 8) & 0x03)\n"
+    "write(0x0205, value & 0xFF)\n\n"
+    "MIN_VALUE  = -64\nMAX_VALUE  = 64\nSTEP       = 2\nDEF        = 0\n"
+    "CTRL_NAME\t= Black level offset\nFUNC_NAME\t= set_black_level\n"
+    "    # signed offset around the default pedestal of 64\n    level = 64 + value\n"
+    "    write(0x0008, (level >> 8) & 0x03)\n    write(0x0009, level & 0xFF)\n\n")
+
+
+def run(*args, stdin=b"", merge=False, cwd=None):
+    """Runs the program; returns (exit status, stdout, stderr) as text."""
+    done = subprocess.run([PROGRAM, *args], input=stdin, capture_output=not merge,
+                          stdout=subprocess.PIPE if merge else None,
+                          stderr=subprocess.STDOUT if merge else None, cwd=cwd, timeout=30)
+    err = done.stderr.decode("utf-8", "strict") if done.stderr is not None else ""
+    return done.returncode, done.stdout.decode("utf-8", "strict"), err
+
+
+class ToolTest(unittest.TestCase):
+    def setUp(self):
+        self.tmp = tempfile.TemporaryDirectory()
+        self.addCleanup(self.tmp.cleanup)
+        self.sample = os.path.join(EXAMPLES, "sample.conf")
+        self.good = self.write("good.conf", GOOD)
+        self.missing = os.path.join(self.tmp.name, "missing.conf")
+
+    def write(self, name, data):
+        path = os.path.join(self.tmp.name, name)
+        with open(path, "wb") as f:
+            f.write(data)
+        return path
+
+    def expect_usage_error(self, *args):
+        status, out, err = run(*args)
+        self.assertEqual(status, 2, args)
+        self.assertEqual(out, "", args)
+        self.assertTrue(err.startswith("pexilon-config: "), (args, err))
+        self.assertIn("--help", err, args)
+
+    # check
+
+    def test_check_ok(self):
+        self.assertEqual(run("check", self.sample), (0, self.sample + ": ok\n", ""))
+
+    def test_check_each_fault(self):
+        reasons = set()
+        for name, data, line in FAULTY:
+            with self.subTest(name):
+                path = self.write(name + ".conf", data)
+                status, out, err = run("check", path)
+                self.assertEqual(status, 1)
+                self.assertEqual(err, "")
+                m = re.fullmatch(re.escape(path) + r":(\d+): error: (\S[^\n]*)\n", out)
+                self.assertIsNotNone(m, out)
+                self.assertEqual(int(m.group(1)), line)
+                reasons.add(m.group(2))
+        self.assertEqual(len(reasons), len(FAULTY), "every fault kind has its own reason")
+
+    def test_check_cannot_open(self):
+        cases = [(self.missing, os.strerror(2)), (self.tmp.name, os.strerror(21))]
+        for path, reason in cases:
+            with self.subTest(path):
+                self.assertEqual(run("check", path),
+                                 (2, f"{path}: error: cannot open: {reason}\n", ""))
+
+    def test_check_standard_input(self):
+        self.assertEqual(run("check", "-", stdin=GOOD), (0, "-: ok\n", ""))
+        status, out, _ = run("check", "-", stdin=FAULTY[0][1])
+        self.assertEqual(status, 1)
+        self.assertTrue(out.startswith("-:2: error: "), out)
+
+    def test_check_several_files(self):
+        faulty = self.write("faulty.conf", FAULTY[0][1])
+        status, out, _ = run("check", self.good, faulty, self.sample)
+        self.assertEqual(status, 1)
+        lines = out.splitlines()
+        self.assertEqual(len(lines), 3)
+        self.assertEqual(lines[0], self.good + ": ok")
+        self.assertTrue(lines[1].startswith(faulty + ":2: error: "))
+        self.assertEqual(lines[2], self.sample + ": ok")
+        # a file that cannot be opened outweighs a faulty one, whatever the order
+        self.assertEqual(run("check", self.missing, faulty)[0], 2)
+        self.assertEqual(run("check", faulty, self.missing, self.good)[0], 2)
+
+    def test_double_dash_ends_options(self):
+        self.write("-dash.conf", GOOD)
+        self.assertEqual(run("check", "--", "-dash.conf", cwd=self.tmp.name),
+                         (0, "-dash.conf: ok\n", ""))
+
+    # dump
+
+    def test_dump_sample(self):
+        status, out, err = run("dump", self.sample)
+        self.assertEqual(status, 0)
+        self.assertEqual(out, "".join(line + "\n" for _, lines in SAMPLE_GROUPS for line in lines))
+        self.assertEqual(err, SAMPLE_CAMERA + "".join(h + "\n" for h, _ in SAMPLE_GROUPS)
+                         + SAMPLE_CONTROLS)
+
+    def test_dump_keeps_order_on_one_stream(self):
+        status, out, _ = run("dump", self.sample, merge=True)
+        self.assertEqual(status, 0)
+        groups = "".join(h + "\n" + "".join(l + "\n" for l in lines) for h, lines in SAMPLE_GROUPS)
+        self.assertEqual(out, SAMPLE_CAMERA + groups + SAMPLE_CONTROLS)
+
+    def test_dump_faulty_file_is_still_dumped(self):
+        # block cut off: the header is used up, MIN_VALUE after it fills the control
+        name, data, line = FAULTY[3]
+        path = self.write(name + ".conf", data)
+        status, out, err = run("dump", path)
+        self.assertEqual(status, 1)
+        self.assertEqual(out, "")
+        first, rest = err.split("\n", 1)
+        self.assertTrue(first.startswith(f"{path}:{line}: error: "), first)
+        self.assertTrue(rest.startswith("CFG_MODE : 0\n"), rest)
+        self.assertTrue(rest.endswith("TRANS_LVL: 0\nMIN_VALUE  = 7\nMAX_VALUE  = 0\n"
+                                      "STEP       = 0\nDEF        = 0\nCTRL_NAME\t= \n"
+                                      "FUNC_NAME\t= \n(null)\n"), rest)
+
+    def test_dump_several_files_and_missing(self):
+        status, out, err = run("dump", self.good, self.missing, "-", stdin=GOOD)
+        self.assertEqual(status, 2)
+        self.assertEqual(out, "0x0010 0x0020 \n" * 2)
+        blocks = err.split("==> ")
+        self.assertEqual(blocks[0], "")
+        self.assertEqual(len(blocks), 4)
+        self.assertTrue(blocks[1].startswith(self.good + " <==\nCFG_MODE : 0\n"), blocks[1])
+        self.assertIn("WIDTH    : 640\nHEIGHT   : 480\n", blocks[1])
+        self.assertEqual(blocks[2], f"{self.missing} <==\n{self.missing}: error: cannot open: "
+                         f"{os.strerror(2)}\n")
+        self.assertTrue(blocks[3].startswith("- <==\nCFG_MODE : 0\n"), blocks[3])
+
+    def test_dump_one_file_has_no_header(self):
+        _, _, err = run("dump", self.good)
+        self.assertNotIn("==>", err)
+
+    # json
+
+    def test_json_sample(self):
+        status, out, err = run("json", self.sample)
+        self.assertEqual((status, err), (0, ""))
+        doc = json.loads(out)
+        self.assertEqual(list(doc), ["file", "result", "error", "camera", "entries", "controls"])
+        self.assertEqual((doc["file"], doc["result"], doc["error"]), (self.sample, 0, None))
+        self.assertEqual(doc["camera"], {
+            "cfg_mode": 1, "type": "IMX477 12.3MP RAW10 4-lane", "width": 4056, "height": 3040,
+            "bit_width": 10, "format": 0x12C, "i2c_mode": 2, "i2c_addr": 0x1A, "trans_lvl": 64})
+        entries = doc["entries"]
+        self.assertEqual(len(entries), sum(len(lines) for _, lines in SAMPLE_GROUPS))
+        self.assertEqual(entries[0], {"section": "board parameter", "key": "VRCMD",
+                                      "type": 0x02000002, "values": [0, 7, 5]})
+        sections = [e["section"] for e in entries]
+        for section in ("board parameter||dev2", "board parameter||dev3||inf2",
+                        "board parameter||dev3||inf3", "register parameter",
+                        "register parameter||dev3||inf2", "register parameter||dev3||inf3"):
+            self.assertIn(section, sections)
+        self.assertIn({"section": "board parameter||dev3||inf2", "key": "REG",
+                       "type": 0x02040001, "values": [0x20, 0x3000, 0x10000]}, entries)
+        self.assertEqual({e["key"] for e in entries}, {"REG", "DELAY", "VRCMD"})
+        controls = doc["controls"]
+        self.assertEqual(len(controls), 3)
+        self.assertEqual(controls[2], {
+            "min_value": -64, "max_value": 64, "step": 2, "def": 0, "reserved": 0,
+            "ctrl_name": "Black level offset", "func_name": "set_black_level",
+            "code": "    # signed offset around the default pedestal of 64\n"
+                    "    level = 64 + value\n    write(0x0008, (level >> 8) & 0x03)\n"
+                    "    write(0x0009, level & 0xFF)\n"})
+
+    def test_json_faults_and_several_files(self):
+        faulty = self.write("faulty.conf", FAULTY[4][1])  # unterminated: no code, null
+        status, out, err = run("json", self.good, faulty, self.missing)
+        self.assertEqual((status, err), (2, ""))
+        docs = json.loads(out)
+        self.assertIsInstance(docs, list)
+        self.assertEqual([d["file"] for d in docs], [self.good, faulty, self.missing])
+        self.assertEqual([d["result"] for d in docs], [0, 4, -1])
+        self.assertIsNone(docs[0]["error"])
+        self.assertTrue(docs[1]["error"])
+        self.assertEqual(docs[1]["controls"][0]["ctrl_name"], "Gain")
+        self.assertIsNone(docs[1]["controls"][0]["code"])
+        self.assertEqual(docs[2]["error"], "cannot open: " + os.strerror(2))
+        self.assertEqual((docs[2]["entries"], docs[2]["controls"]), ([], []))
+        # one file that has a fault: still one object, exit 1
+        status, out, _ = run("json", faulty)
+        self.assertEqual(status, 1)
+        self.assertEqual(json.loads(out)["result"], 4)
+
+    def test_json_bytes_that_are_not_utf8(self):
+        data = (b"[camera parameter]\nTYPE = caf\xe9 \xff\xfe \xc3\xa9t\xc3\xa9\n"
+                b"[control parameter]\nCTRL_NAME = \x80gain\xc3\n"
+                b"======CODE_BLOCK_START======\nx = \xf0\x9f\x93\xb7 \xed\xa0\x80\n"
+                b"======CODE_BLOCK_END======\n")
+        for source in ("file", "stdin"):
+            with self.subTest(source):
+                if source == "file":
+                    status, out, _ = run("json", self.write("latin1.conf", data))
+                else:
+                    status, out, _ = run("json", "-", stdin=data)
+                self.assertEqual(status, 0)
+                doc = json.loads(out)  # run() decoded the output as strict UTF-8
+                self.assertEqual(doc["camera"]["type"], "caf\ufffd \ufffd\ufffd \u00e9t\u00e9")
+                self.assertEqual(doc["controls"][0]["ctrl_name"], "\ufffdgain\ufffd")
+                self.assertTrue(doc["controls"][0]["code"].startswith("x = \U0001F4F7 \ufffd"))
+        check = subprocess.run([sys.executable, "-m", "json.tool"], input=out.encode(),
+                               capture_output=True)
+        self.assertEqual(check.returncode, 0, check.stderr)
+
+    def test_json_full_type_field(self):
+        path = self.write("long.conf", b"[camera parameter]\nTYPE = " + b"T" * 60 +
+                          b"\nSIZE = 1, 2\n")
+        doc = json.loads(run("json", path)[1])
+        self.assertEqual(doc["camera"]["type"], "T" * 50)
+        self.assertEqual(doc["camera"]["width"], 1)
+
+    # options
+
+    def test_help(self):
+        for args in (["--help"], ["-h"], ["check", "--help"]):
+            with self.subTest(args):
+                status, out, err = run(*args)
+                self.assertEqual((status, err), (0, ""))
+                self.assertTrue(out.startswith("Usage: pexilon-config "), out)
+                self.assertIn("U+FFFD", out)
+
+    def test_version(self):
+        status, out, err = run("--version")
+        self.assertEqual((status, err), (0, ""))
+        self.assertRegex(out, r"\Apexilon-config \d+\.\d+\.\d+\n\Z")
+
+    def test_usage_errors(self):
+        for args in ([], ["frobnicate", self.good], ["--bogus"], ["check"], ["json", "--"],
+                     ["dump", "--bogus", self.good], ["Check", self.good]):
+            with self.subTest(args):
+                self.expect_usage_error(*args)
+
+
+def main():
+    global PROGRAM, EXAMPLES
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--examples", required=True)
+    args, rest = parser.parse_known_args()
+    PROGRAM, EXAMPLES = os.path.abspath(args.program), os.path.abspath(args.examples)
+    unittest.main(argv=[sys.argv[0], *rest], verbosity=2)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,66 @@
+// Reading one file into a record and describing the outcome.
+#include "loaded_config.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+namespace pexilon_tool {
+
+loaded_config::loaded_config(std::string name) : name_(std::move(name))
+{
+    if (name_ == "-")
+        report_ = pexilon::parse_config_stream(stdin, &record_);
+    else
+        report_ = pexilon::parse_config_path(name_.c_str(), &record_);
+}
+
+loaded_config::~loaded_config()
+{
+    for (std::uint32_t i = 0; i < record_.control_count; ++i)
+        std::free(record_.controls[i].code);
+    std::free(record_.controls);
+    std::free(record_.params);
+}
+
+// The input itself failed, as opposed to a faulty line in it. A read error
+// after an earlier faulty line still counts: part of the file went unread.
+bool loaded_config::input_failed() const
+{
+    const pexilon::fault kind = report_.outcome.kind;
+    return result() < 0 || kind == pexilon::fault::cannot_open ||
+           kind == pexilon::fault::read_error || report_.outcome.os_error != 0;
+}
+
+status loaded_config::exit_status() const
+{
+    if (ok())
+        return status_ok;
+    return input_failed() ? status_failed : status_faulty;
+}
+
+std::string loaded_config::error_text() const
+{
+    if (ok())
+        return {};
+    const int os_error = report_.outcome.os_error;
+    if (result() < 0 || report_.outcome.kind == pexilon::fault::cannot_open)
+        return std::string("cannot open: ") +
+               (os_error != 0 ? std::strerror(os_error) : pexilon::describe_fault(report_));
+    std::string text = pexilon::describe_fault(report_);
+    if (report_.outcome.kind == pexilon::fault::read_error && os_error != 0)
+        text += std::string(": ") + std::strerror(os_error);
+    return text;
+}
+
+std::string loaded_config::fault_line() const
+{
+    if (ok())
+        return {};
+    if (result() < 0)
+        return name_ + ": error: " + error_text();
+    return name_ + ":" + std::to_string(result()) + ": error: " + error_text();
+}
+
+} // namespace pexilon_tool

@@ -1,0 +1,42 @@
+// One input file read into a record of its own, with what the parse reported.
+#pragma once
+
+#include <string>
+
+#include "config/parse_config.h"
+
+namespace pexilon_tool {
+
+// Exit status of the program: the worst of all files.
+enum status : int { status_ok = 0, status_faulty = 1, status_failed = 2 };
+
+class loaded_config {
+public:
+    // Parses the file `name` ("-" for standard input) into a zeroed record.
+    explicit loaded_config(std::string name);
+    // Frees every code text and both lists that the library allocated.
+    ~loaded_config();
+    loaded_config(const loaded_config &) = delete;
+    loaded_config &operator=(const loaded_config &) = delete;
+
+    const std::string &name() const { return name_; }
+    const parsed_config &record() const { return record_; }
+    // 0, -1 for a file that cannot be opened, or the first faulty line.
+    int result() const { return report_.outcome.line; }
+    bool ok() const { return result() == 0; }
+
+    status exit_status() const;
+    // What went wrong in plain words ("" when nothing did).
+    std::string error_text() const;
+    // The fault as "FILE:LINE: error: REASON" or "FILE: error: REASON".
+    std::string fault_line() const;
+
+private:
+    bool input_failed() const;
+
+    std::string name_;
+    parsed_config record_{};
+    pexilon::config_report report_{};
+};
+
+} // namespace pexilon_tool

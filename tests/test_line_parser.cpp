@@ -1,0 +1,205 @@
+// The line loop: comments, name/value lines, continuation lines, section
+// headers, over-long lines and the first-error rule, seen through the events
+// handed to a recording handler.
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "reader/parse_outcome.h"
+#include "reader/text_source.h"
+#include "support/test_support.h"
+
+namespace pexilon_test {
+void PrintTo(const event &e, std::ostream *os)
+{
+    *os << "{\"" << e.section << "\", \"" << e.name << "\", \"" << e.value << "\"}";
+}
+} // namespace pexilon_test
+
+namespace {
+
+using pexilon::fault;
+using pexilon_test::event;
+using pexilon_test::recorder;
+
+event header(std::string section) { return {std::move(section), "<null>", "<null>"}; }
+event line(std::string section, std::string name, std::string value)
+{
+    return {std::move(section), std::move(name), std::move(value)};
+}
+
+struct parse_case {
+    const char *label;
+    std::string text;
+    std::vector<event> events;
+    int line = 0;
+    fault kind = fault::none;
+    std::vector<int> reject = {};
+};
+
+void check(const parse_case &c)
+{
+    SCOPED_TRACE(c.label);
+    recorder rec;
+    rec.reject_calls = c.reject;
+    const auto out =
+        pexilon::parse_bytes_detailed(c.text.data(), c.text.size(), &recorder::handle, &rec);
+    EXPECT_EQ(rec.events, c.events);
+    EXPECT_EQ(out.line, c.line);
+    EXPECT_EQ(static_cast<int>(out.kind), static_cast<int>(c.kind));
+
+    // The terminated-text entry point must agree on the status.
+    recorder again;
+    again.reject_calls = c.reject;
+    EXPECT_EQ(pexilon::parse_text(c.text.c_str(), &recorder::handle, &again), c.line);
+    EXPECT_EQ(again.events, c.events);
+}
+
+const std::string bom = "\xEF\xBB\xBF";
+const std::string name60(60, 'N');
+const std::string name49(49, 'N');
+
+TEST(line_parser, comments_blank_lines_and_line_endings)
+{
+    const parse_case cases[] = {
+        {"comments of every kind and blank lines", "; a=1\n# b=2\n// c=3\n  ; d\n\t# e\n   // f\n\n \t \n", {}},
+        {"a single slash begins a name", "/x = 1\n", {line("", "/x", "1")}},
+        {"CR LF behaves like LF", "[s]\r\na = 1\r\n  more\r\n\r\n",
+         {header("s"), line("s", "a", "1"), line("s", "a", "more")}},
+        {"byte-order mark skipped on line 1", bom + "[s]\n", {header("s")}},
+        {"byte-order mark alone on line 1 is blank", bom + "\nbad\n", {}, 2, fault::no_separator},
+        {"byte-order mark kept on line 2", "a=1\n" + bom + "b=2\n",
+         {line("", "a", "1"), line("", bom + "b", "2")}},
+        {"comment lines are counted", "; one\n\n# three\nbad\n", {}, 4, fault::no_separator},
+    };
+    for (const auto &c : cases)
+        check(c);
+}
+
+TEST(line_parser, name_value_lines)
+{
+    const parse_case cases[] = {
+        {"first separator wins (=)", "a=b:c\n", {line("", "a", "b:c")}},
+        {"first separator wins (:)", "a : b = c\n", {line("", "a", "b = c")}},
+        {"name and value trimmed, inner white space kept", "  my key \t=\t two words  \n",
+         {line("", "my key", "two words")}},
+        {"empty values", "a =\nb:   \n", {line("", "a", ""), line("", "b", "")}},
+        {"; after white space cut", "a=1 ; c\n", {line("", "a", "1")}},
+        {"; glued to the value kept", "a=1;c\n", {line("", "a", "1;c")}},
+        {"// after white space cut", "a=x\t//c\n", {line("", "a", "x")}},
+        {"// glued to the value kept", "a=http://h/p\n", {line("", "a", "http://h/p")}},
+        {"; right after the separator kept", "a=;c\n", {line("", "a", ";c")}},
+        {"comment after the separator and a space", "a= ;c\n", {line("", "a", "")}},
+        {"single slash in a value", "a=1 / 2\n", {line("", "a", "1 / 2")}},
+        {"; glued inside a name", "a;b=1\n", {line("", "a;b", "1")}},
+        {"comment before the separator", "a ; b=1\nc=2\n", {line("", "c", "2")}, 1,
+         fault::no_separator},
+        {"// before the separator", "a //b=1\n", {}, 1, fault::no_separator},
+        {"no separator, reading goes on", "[s]\njunk\nb=2\n", {header("s"), line("s", "b", "2")}, 2,
+         fault::no_separator},
+        {"empty name leaves no previous name", "a=1\n=v\n  cont\n",
+         {line("", "a", "1"), line("", "", "v")}, 3, fault::no_separator},
+        {"long name reported in full", name60 + "=1\n", {line("", name60, "1")}},
+        {"a stray end marker is a line with an empty name", "======CODE_BLOCK_END======\n",
+         {line("", "", "=====CODE_BLOCK_END======")}},
+    };
+    for (const auto &c : cases)
+        check(c);
+}
+
+TEST(line_parser, continuation_lines)
+{
+    const parse_case cases[] = {
+        {"whole trimmed line passed unchanged", "[s]\na=1\n  b = c ; d // e  \n",
+         {header("s"), line("s", "a", "1"), line("s", "a", "b = c ; d // e")}},
+        {"previous name survives comments, continuations and faulty lines",
+         "a=1\n\tx\n; c\n\n  y\nbad\n  z\n",
+         {line("", "a", "1"), line("", "a", "x"), line("", "a", "y"), line("", "a", "z")}, 6,
+         fault::no_separator},
+        {"indented header after a name/value line", "[s]\na=1\n  [t]\nb=2\n",
+         {header("s"), line("s", "a", "1"), line("s", "a", "[t]"), line("s", "b", "2")}},
+        {"indented start marker after a name/value line",
+         "a=1\n  ======CODE_BLOCK_START======\nb=2\n",
+         {line("", "a", "1"), line("", "a", "======CODE_BLOCK_START======"), line("", "b", "2")}},
+        {"indented line after a header is ordinary", "[s]\n  a=1\n", {header("s"), line("s", "a", "1")}},
+        {"header clears the previous name", "a=1\n[s]\n  x\n", {line("", "a", "1"), header("s")}, 3,
+         fault::no_separator},
+        {"previous name cut to 49 characters", name60 + "=1\n  more\n",
+         {line("", name60, "1"), line("", name49, "more")}},
+        {"unindented line is not a continuation", "a=1\nx\n", {line("", "a", "1")}, 2,
+         fault::no_separator},
+    };
+    for (const auto &c : cases)
+        check(c);
+}
+
+TEST(line_parser, section_headers)
+{
+    const parse_case cases[] = {
+        {"header then lines in it", "[camera parameter]\na=1\n",
+         {header("camera parameter"), line("camera parameter", "a", "1")}},
+        {"bracket groups joined", "[board parameter][dev3][inf2]\n",
+         {header("board parameter||dev3||inf2")}},
+        {"later group unclosed", "[a][b c\n", {header("a||b c")}},
+        {"later group ended by a comment", "[a][b ; c]\n", {header("a||b ")}},
+        {"empty later group unclosed", "[a][\n", {header("a||")}},
+        {"groups apart name the first alone", "[a] [b]\n", {header("a")}},
+        {"text after the bracket ignored", "[a]x=1 ; y\n", {header("a")}},
+        {"white space inside brackets kept", "[ a b\t]\n", {header(" a b\t")}},
+        {"empty brackets", "[]\nx=1\n", {header(""), line("", "x", "1")}},
+        {"glued ; inside brackets", "[a;b]\n", {header("a;b")}},
+        {"separator inside brackets", "[x=1]\n", {header("x=1")}},
+        {"unclosed header keeps section and previous name", "[s]\na=1\n[t\n  c\nd=2\n",
+         {header("s"), line("s", "a", "1"), line("s", "a", "c"), line("s", "d", "2")}, 3,
+         fault::unclosed_header},
+        {"lone bracket", "[\n", {}, 1, fault::unclosed_header},
+        {"comment before the closing bracket", "[a ; b]\nx=1\n", {line("", "x", "1")}, 1,
+         fault::unclosed_header},
+        {"section cut to 49 characters", "[" + name60 + "]\nx=1\n",
+         {header(name49), line(name49, "x", "1")}},
+        {"rejected header still switches section and clears the name", "a=1\n[s]\n  x\ny=2\n",
+         {line("", "a", "1"), header("s"), line("s", "y", "2")}, 2, fault::rejected, {2}},
+    };
+    for (const auto &c : cases)
+        check(c);
+}
+
+TEST(line_parser, over_long_lines_arrive_in_pieces)
+{
+    const std::string v197(197, 'v');
+    const parse_case cases[] = {
+        {"250 characters are two lines", "a=" + v197 + "x=" + std::string(49, 'w') + "\nbad\n",
+         {line("", "a", v197), line("", "x", std::string(49, 'w'))}, 3, fault::no_separator},
+        {"second piece beginning with white space continues", "a=" + v197 + "  tail\n",
+         {line("", "a", v197), line("", "a", "tail")}},
+        {"199 characters: the newline is a line of its own", "a=" + v197 + "\nbad\n",
+         {line("", "a", v197)}, 3, fault::no_separator},
+        {"198 characters and newline are one line", "a=" + v197.substr(1) + "\nbad\n",
+         {line("", "a", v197.substr(1))}, 2, fault::no_separator},
+    };
+    for (const auto &c : cases)
+        check(c);
+}
+
+TEST(line_parser, first_error_counts_and_reading_goes_on)
+{
+    const parse_case cases[] = {
+        {"rejection on line 7 before a fault on line 9",
+         "[s]\n; c\na=1\n\nb=2\nc=3\nd=4\ne=5\nbad\nf=6\n",
+         {header("s"), line("s", "a", "1"), line("s", "b", "2"), line("s", "c", "3"),
+          line("s", "d", "4"), line("s", "e", "5"), line("s", "f", "6")},
+         7, fault::rejected, {5}},
+        {"fault before a rejection", "bad\na=1\n", {line("", "a", "1")}, 1, fault::no_separator, {1}},
+        {"only the first rejection counts", "a=1\nb=2\n", {line("", "a", "1"), line("", "b", "2")}, 1,
+         fault::rejected, {1, 2}},
+        {"rejected continuation", "a=1\n x\n", {line("", "a", "1"), line("", "a", "x")}, 2,
+         fault::rejected, {2}},
+        {"unclosed header before a faulty line", "[s\nbad\n", {}, 1, fault::unclosed_header},
+    };
+    for (const auto &c : cases)
+        check(c);
+}
+
+} // namespace

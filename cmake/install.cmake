@@ -1,0 +1,93 @@
+# Installation: the shared object with its SONAME links, the public header,
+# the pexilon-config program when it is built, a pkg-config file and a CMake
+# package. Works with any prefix given at install time:
+#
+#   cmake --install build/default --prefix /opt/pexilon
+#
+# then, in a consumer:
+#   pkg-config --cflags --libs pexilon_config_parser
+#   find_package(pexilon_config_parser 1 REQUIRED)  ->  pexilon::config_parser
+
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+set(PEXILON_CMAKE_PACKAGE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/pexilon_config_parser)
+
+# Consumers see the library as pexilon::config_parser, as inside this build.
+set_target_properties(pexilon_config_parser PROPERTIES EXPORT_NAME config_parser)
+
+install(TARGETS pexilon_config_parser
+  EXPORT pexilon_config_parser_targets
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    COMPONENT runtime
+    NAMELINK_COMPONENT development)
+
+install(FILES ${PROJECT_SOURCE_DIR}/include/pexilon/config_parser.h
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/pexilon
+  COMPONENT development)
+
+if(TARGET pexilon_config)
+  # A program linked against the shared object finds it in the installed
+  # tree, wherever that tree was installed.
+  get_target_property(pexilon_tool_libs pexilon_config LINK_LIBRARIES)
+  if(pexilon_tool_libs MATCHES "pexilon_config_parser|pexilon::config_parser")
+    file(RELATIVE_PATH pexilon_bin_to_lib
+      /prefix/${CMAKE_INSTALL_BINDIR} /prefix/${CMAKE_INSTALL_LIBDIR})
+    set_target_properties(pexilon_config PROPERTIES
+      INSTALL_RPATH "$ORIGIN/${pexilon_bin_to_lib}")
+  endif()
+  install(TARGETS pexilon_config
+    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+    COMPONENT runtime)
+endif()
+
+# pkg-config file. The prefix is filled in at install time, so the one given
+# to `cmake --install --prefix` is the one written into it.
+foreach(dir LIBDIR INCLUDEDIR)
+  if(IS_ABSOLUTE "${CMAKE_INSTALL_${dir}}")
+    set(pexilon_pc_${dir} "${CMAKE_INSTALL_${dir}}")
+    set(pexilon_dest_${dir} "${CMAKE_INSTALL_${dir}}")
+  else()
+    set(pexilon_pc_${dir} "\\\${prefix}/${CMAKE_INSTALL_${dir}}")
+    set(pexilon_dest_${dir} "\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_${dir}}")
+  endif()
+endforeach()
+set(pexilon_pc_staged ${CMAKE_CURRENT_BINARY_DIR}/pkgconfig-staged)
+# Staged per prefix, so that installs into different prefixes at the same
+# time (parallel tests) do not overwrite each other's file.
+install(CODE "
+  string(MD5 pexilon_pc_key \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
+  set(PEXILON_PC_PREFIX \"\${CMAKE_INSTALL_PREFIX}\")
+  set(PEXILON_PC_LIBDIR \"${pexilon_pc_LIBDIR}\")
+  set(PEXILON_PC_INCLUDEDIR \"${pexilon_pc_INCLUDEDIR}\")
+  set(PEXILON_PC_VERSION \"${PROJECT_VERSION}\")
+  configure_file(\"${CMAKE_CURRENT_LIST_DIR}/pexilon_config_parser.pc.in\"
+    \"${pexilon_pc_staged}/\${pexilon_pc_key}/pexilon_config_parser.pc\" @ONLY)
+  file(INSTALL DESTINATION \"${pexilon_dest_LIBDIR}/pkgconfig\"
+    TYPE FILE FILES \"${pexilon_pc_staged}/\${pexilon_pc_key}/pexilon_config_parser.pc\")
+  file(REMOVE_RECURSE \"${pexilon_pc_staged}/\${pexilon_pc_key}\")
+" COMPONENT development)
+
+# CMake package: targets, config and version files.
+install(EXPORT pexilon_config_parser_targets
+  NAMESPACE pexilon::
+  FILE pexilon_config_parser-targets.cmake
+  DESTINATION ${PEXILON_CMAKE_PACKAGE_DIR}
+  COMPONENT development)
+
+configure_package_config_file(
+  ${CMAKE_CURRENT_LIST_DIR}/pexilon_config_parser-config.cmake.in
+  ${CMAKE_CURRENT_BINARY_DIR}/pexilon_config_parser-config.cmake
+  INSTALL_DESTINATION ${PEXILON_CMAKE_PACKAGE_DIR})
+
+# The SONAME moves with the major version, so any 1.x satisfies a request for 1.
+write_basic_package_version_file(
+  ${CMAKE_CURRENT_BINARY_DIR}/pexilon_config_parser-config-version.cmake
+  VERSION ${PROJECT_VERSION}
+  COMPATIBILITY SameMajorVersion)
+
+install(FILES
+  ${CMAKE_CURRENT_BINARY_DIR}/pexilon_config_parser-config.cmake
+  ${CMAKE_CURRENT_BINARY_DIR}/pexilon_config_parser-config-version.cmake
+  DESTINATION ${PEXILON_CMAKE_PACKAGE_DIR}
+  COMPONENT development)

@@ -131,8 +131,10 @@ typedef struct parsed_config {
  * params may have room for more entries than param_count; controls holds
  * exactly control_count entries.
  *
- * NULL: a NULL `path` yields PARSE_OPEN_FAILED; a NULL `config` is accepted
- * and every line that would fill it is reported as faulty.
+ * NULL: a NULL `path` yields PARSE_OPEN_FAILED. A NULL `config` is accepted
+ * and refuses every line that produces an event (section headers, names and
+ * values, continuations, code blocks), so the result is the first such line
+ * or the first faulty one.
  *
  * Threads: the library keeps no state between calls and uses no process-wide
  * state during one, so calls on different records may run at the same time.

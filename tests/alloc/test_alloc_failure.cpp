@@ -1,0 +1,235 @@
+// Allocation failure, injected at every allocation of a parse in turn: the
+// Nth malloc or realloc fails, for N = 1, 2, ... until a parse runs with no
+// failure. Each time the record must stay consistent and hold what a clean
+// parse gives less at most the one entry or text that could not be stored,
+// the failure must be reported at the line where it happened (first-error
+// rule), and after the caller's release no block may be left.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <set>
+#include <string>
+
+#include "alloc/failable_heap.h"
+#include "config/parse_config.h"
+#include "reader/line_parser.h"
+#include "support/test_support.h"
+
+namespace {
+
+const char first_code[] = "short\n";
+
+// 3 controls (array growth and final trim), 306 entries (first array, growth
+// past 100, 200 and 300, final trim), a code block replaced by a second one
+// long enough to grow its buffer. The long block holds lines that would
+// change the record if they were ever read as configuration lines. The last
+// line is faulty, so a failure must be reported in preference to it.
+std::string config_text()
+{
+    std::string t = "[camera parameter]\nTYPE = failing\nSIZE = 320, 240\n[register parameter]\n";
+    for (int i = 0; i < 305; ++i)
+        t += "REG = " + std::to_string(i) + ", " + std::to_string(i * 3) + "\n";
+    t += "[control parameter]\nMIN_VALUE = -5\nCTRL_NAME = first\n"
+         "======CODE_BLOCK_START======\nshort\n======CODE_BLOCK_END======\n"
+         "======CODE_BLOCK_START======\n";
+    for (int i = 0; i < 40; ++i)
+        t += "  line " + std::to_string(i) + " of a code block long enough to grow its buffer\n";
+    t += "MAX_VALUE = 999\nCTRL_NAME = leaked\n[not a header\nREG = 1\n======CODE_BLOCK_END======\n"
+         "FUNC_NAME = fn\n[control parameter]\nSTEP = 2\nCTRL_NAME = second\n"
+         "======CODE_BLOCK_START======\nx\n======CODE_BLOCK_END======\n"
+         "[board parameter||dev2]\nVRCMD = 7, 8, 9\n[control parameter]\nDEF = 3\n"
+         "this line has no separator\n";
+    return t;
+}
+
+// A line reader that tells the heap how many lines the parser has been given,
+// so that an allocation is tied to its line. It runs the same reader loop and
+// handler as the library's own entry points.
+struct line_feed {
+    const std::string *text;
+    std::size_t pos = 0;
+    int lines = 0;
+};
+
+char *feed_line(char *buffer, int size, void *stream)
+{
+    auto &feed = *static_cast<line_feed *>(stream);
+    if (feed.pos == feed.text->size())
+        return nullptr;
+    std::size_t n = 0;
+    while (n + 1 < static_cast<std::size_t>(size) && feed.pos < feed.text->size())
+        if ((buffer[n++] = (*feed.text)[feed.pos++]) == '\n')
+            break;
+    buffer[n] = '\0';
+    pexilon_alloc::set_tag(++feed.lines);
+    return buffer;
+}
+
+void release(parsed_config &config)
+{
+    for (std::uint32_t i = 0; i < config.control_count; ++i)
+        pexilon_alloc::release(config.controls[i].code);
+    pexilon_alloc::release(config.controls);
+    pexilon_alloc::release(config.params);
+    config = parsed_config{};
+}
+
+// The line at which the nth allocation of a parse of `text` is made (0 when
+// the parse makes fewer allocations).
+int line_of_allocation(const std::string &text, long n)
+{
+    parsed_config config;
+    std::memset(&config, 0, sizeof config);
+    line_feed feed{&text};
+    pexilon_alloc::fail_nth(n);
+    pexilon::config_session session = pexilon::begin_session(&config);
+    pexilon::parse_lines(feed_line, &feed, pexilon::config_handler, &session);
+    pexilon::end_session(session);
+    const int line = pexilon_alloc::failure_injected() ? pexilon_alloc::failure_tag() : 0;
+    release(config);
+    return line;
+}
+
+bool same_param(const param_entry &a, const param_entry &b)
+{
+    return a.type == b.type && a.value_count == b.value_count &&
+           std::memcmp(a.values, b.values, sizeof a.values) == 0;
+}
+
+bool same_control(const control_entry &a, const control_entry &b)
+{
+    return a.min_value == b.min_value && a.max_value == b.max_value && a.step == b.step &&
+           a.def == b.def && a.reserved == b.reserved &&
+           std::strcmp(a.ctrl_name, b.ctrl_name) == 0 && std::strcmp(a.func_name, b.func_name) == 0;
+}
+
+// Whether `got` is `want` with at most one element left out.
+template <typename T, typename Same>
+bool less_at_most_one(const T *got, std::size_t n_got, const T *want, std::size_t n_want, Same same)
+{
+    if (n_got != n_want && n_got + 1 != n_want)
+        return false;
+    std::size_t i = 0;
+    while (i < n_got && same(got[i], want[i]))
+        ++i;
+    for (; i < n_got; ++i)
+        if (n_got == n_want || !same(got[i], want[i + 1]))
+            return false;
+    return true;
+}
+
+// The first thing wrong with `got` against the clean parse `want`, or "".
+// `exact_controls`: the controls block must hold exactly control_count.
+std::string check_record(const parsed_config &got, const parsed_config &want, bool exact_controls)
+{
+    using pexilon_alloc::live_block_size;
+    const std::size_t room = got.param_count == 0 ? 0 : 100 * (got.param_count / 100 + 1);
+    if (got.param_count == 0 ? got.params != nullptr
+                             : live_block_size(got.params) < room * sizeof(param_entry))
+        return "params is not a live block with room for 100 x (count / 100 + 1) entries";
+    for (std::uint32_t i = 0; i < got.param_count; ++i)
+        if (got.params[i].value_count > 16)
+            return "value_count above 16 in entry " + std::to_string(i);
+    if (!less_at_most_one(got.params, got.param_count, want.params, want.param_count, same_param))
+        return "params differ from a clean parse by more than one dropped entry";
+
+    const std::size_t controls_size = got.control_count * sizeof(control_entry);
+    if (got.control_count == 0 ? got.controls != nullptr
+                               : exact_controls ? live_block_size(got.controls) != controls_size
+                                                : live_block_size(got.controls) < controls_size)
+        return "controls is not a live block of control_count entries";
+    for (std::uint32_t i = 0; i < got.control_count; ++i) {
+        const control_entry &c = got.controls[i];
+        if (!std::memchr(c.ctrl_name, 0, sizeof c.ctrl_name) || !std::memchr(c.func_name, 0, sizeof c.func_name))
+            return "unterminated name in control " + std::to_string(i);
+        if (c.code == nullptr)
+            continue;
+        const std::size_t size = live_block_size(c.code);
+        if (size == 0 || !std::memchr(c.code, 0, size))
+            return "dangling or unterminated code in control " + std::to_string(i);
+        bool known = std::strcmp(c.code, first_code) == 0;
+        for (std::uint32_t j = 0; j < want.control_count; ++j)
+            known = known || std::strcmp(c.code, want.controls[j].code ? want.controls[j].code : "") == 0;
+        if (!known)
+            return "code text of control " + std::to_string(i) + " was never in the file";
+    }
+    if (!less_at_most_one(got.controls, got.control_count, want.controls, want.control_count, same_control))
+        return "controls differ from a clean parse by more than one dropped control";
+    if (std::memcmp(&got.camera, &want.camera, sizeof got.camera) != 0)
+        return "camera settings differ from a clean parse";
+    return "";
+}
+
+TEST(AllocationFailure, EveryAllocationFailingInTurnIsReportedAndLeaksNothing)
+{
+    const std::string text = config_text();
+    const int last_line = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+
+    const pexilon_test::temp_file file(text);
+
+    parsed_config want;
+    std::memset(&want, 0, sizeof want);
+    pexilon_alloc::fail_nth(0);
+    ASSERT_EQ(pexilon::parse_config_path(file.path(), &want).outcome.line, last_line);
+    const long clean_allocations = pexilon_alloc::allocation_count();
+    const std::size_t baseline_blocks = pexilon_alloc::live_block_count();
+    // The text reaches what it is meant to reach.
+    ASSERT_EQ(want.param_count, 306u);
+    ASSERT_EQ(want.control_count, 3u);
+    ASSERT_NE(want.controls[0].code, nullptr);
+    ASSERT_GT(std::strlen(want.controls[0].code), 1000u);
+    ASSERT_EQ(std::strcmp(want.controls[0].ctrl_name, "first"), 0);
+
+    std::set<const void *> sites;
+    long n = 0;
+    for (bool clean = false; !clean;) {
+        ASSERT_LT(++n, 10000) << "no parse completed without a failure";
+        const int failure_line = line_of_allocation(text, n);
+        for (const bool from_bytes : {false, true}) {
+            SCOPED_TRACE(std::string(from_bytes ? "bytes" : "path") + ", allocation " + std::to_string(n));
+            parsed_config got;
+            std::memset(&got, 0, sizeof got);
+            pexilon_alloc::fail_nth(n);
+            const auto report = from_bytes ? pexilon::parse_config_bytes(text.data(), text.size(), &got)
+                                           : pexilon::parse_config_path(file.path(), &got);
+            const bool injected = pexilon_alloc::failure_injected();
+            EXPECT_EQ(injected, failure_line != 0);
+            if (injected)
+                sites.insert(pexilon_alloc::failure_site());
+            // Allocations after the last line are the final trims, which lose
+            // nothing when they fail and so report nothing.
+            const bool at_end = injected && failure_line == last_line;
+            if (injected && !at_end) {
+                EXPECT_EQ(report.outcome.line, failure_line);
+                EXPECT_TRUE(report.outcome.kind == pexilon::fault::block_no_memory ||
+                            (report.outcome.kind == pexilon::fault::rejected &&
+                             report.reason == pexilon::reject_reason::no_memory))
+                    << pexilon::describe_fault(report);
+            } else {
+                EXPECT_EQ(report.outcome.line, last_line);
+                EXPECT_EQ(report.outcome.kind, pexilon::fault::no_separator);
+            }
+            EXPECT_EQ(check_record(got, want, !at_end), "");
+            if (!injected) {
+                EXPECT_EQ(got.param_count, want.param_count);
+                EXPECT_EQ(got.control_count, want.control_count);
+                EXPECT_EQ(pexilon_alloc::allocation_count(), clean_allocations);
+                clean = from_bytes;
+            }
+            release(got);
+            EXPECT_EQ(pexilon_alloc::live_block_count(), baseline_blocks);
+        }
+    }
+    std::printf("allocation failure: %ld allocations failed in turn (path and bytes), %zu distinct sites\n",
+                n - 1, sites.size());
+    EXPECT_EQ(n - 1, clean_allocations);
+    // params: first array, growth, trim; controls: growth, trim; code copy;
+    // block buffer: first, growth.
+    EXPECT_GE(sites.size(), 7u);
+    release(want);
+    EXPECT_EQ(pexilon_alloc::live_block_count(), 0u);
+}
+
+} // namespace

@@ -1,0 +1,41 @@
+# Checks made the way a host and a hostile environment see the library:
+# a plain C99 host, the header in C++, and allocation failure injection.
+
+# --- A C99 host that knows only the public header and the shared object.
+add_executable(c_host host/c_host.c)
+set_target_properties(c_host PROPERTIES C_STANDARD 99 C_STANDARD_REQUIRED ON C_EXTENSIONS OFF)
+target_compile_options(c_host PRIVATE -pedantic -Wall -Wextra -Werror)
+target_link_libraries(c_host PRIVATE pexilon_config_parser)
+add_test(NAME c_host.own_file COMMAND c_host WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+if(EXISTS ${PROJECT_SOURCE_DIR}/examples/sample.conf)
+  add_test(NAME c_host.sample COMMAND c_host ${PROJECT_SOURCE_DIR}/examples/sample.conf)
+endif()
+
+# --- The header included twice by a C++ host.
+add_executable(header_as_cxx host/header_as_cxx.cpp)
+target_link_libraries(header_as_cxx PRIVATE pexilon_config_parser pexilon_warnings)
+add_test(NAME header_as_cxx COMMAND header_as_cxx)
+
+# --- Sanitizer runtimes are expected dependencies of a sanitized library.
+if(TARGET test_exported_symbols AND "${CMAKE_CXX_FLAGS} ${CMAKE_SHARED_LINKER_FLAGS}" MATCHES "-fsanitize=")
+  target_compile_definitions(test_exported_symbols PRIVATE PEXILON_SANITIZED_BUILD)
+endif()
+
+# --- The library's internals over a heap whose Nth allocation fails.
+# pexilon_add_core names its sources relative to the top directory.
+set(pexilon_failable_sources)
+foreach(source IN LISTS PEXILON_CORE_SOURCES)
+  if(NOT IS_ABSOLUTE ${source})
+    set(source ${PROJECT_SOURCE_DIR}/${source})
+  endif()
+  list(APPEND pexilon_failable_sources ${source})
+endforeach()
+set(PEXILON_CORE_SOURCES ${pexilon_failable_sources})
+pexilon_add_core(pexilon_core_failable)
+target_compile_definitions(pexilon_core_failable PUBLIC PEXILON_FAILABLE_HEAP)
+target_sources(pexilon_core_failable PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/alloc/failable_heap.cpp)
+target_include_directories(pexilon_core_failable PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+
+add_executable(test_alloc_failure alloc/test_alloc_failure.cpp)
+target_link_libraries(test_alloc_failure PRIVATE pexilon_core_failable GTest::gtest_main pexilon_warnings)
+gtest_discover_tests(test_alloc_failure DISCOVERY_TIMEOUT 60)

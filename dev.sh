@@ -68,7 +68,7 @@ valgrind)
     for t in build/default/tests/test_*; do
         [ -x "$t" ] || continue
         printf 'memcheck %s\n' "${t##*/}"
-        valgrind -q --error-exitcode=99 --leak-check=full --show-leak-kinds=definite,indirect \
+        PEXILON_SKIP_HEAVY=1 valgrind -q --error-exitcode=99 --leak-check=full --show-leak-kinds=definite,indirect \
             --errors-for-leak-kinds=definite,indirect "$t" --gtest_brief=1 >/dev/null || failed=1
     done
     [ "$failed" = 0 ] || { echo "dev.sh: memcheck found errors" >&2; exit 1; }

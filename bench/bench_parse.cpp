@@ -1,0 +1,425 @@
+// Throughput, scaling and memory of pexilon_parse_config on generated files.
+//
+//   pexilon_bench [--smoke] [DIR]
+//
+// Files are written to a fresh directory under DIR (default $TMPDIR, else
+// /tmp) and removed at the end. --smoke runs every measurement once on
+// 1000-line files. The exit status is 1 when a parse does not give what the
+// generator wrote (status 0 and the expected entry counts).
+#include <malloc.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "generate_config.h"
+#include "pexilon/config_parser.h"
+
+using namespace pexilon_bench;
+using clock_type = std::chrono::steady_clock;
+
+namespace {
+
+volatile long sink; // keeps the reference loops from being optimised away
+bool all_ok = true;
+
+void fail(const char *what, const std::string &path, long got, long want)
+{
+    std::printf("CHECK FAILED: %s of %s: %ld, expected %ld\n", what, path.c_str(), got, want);
+    all_ok = false;
+}
+
+// (a) The floor: only the reading, line by line into a 200-byte buffer.
+void read_only(const char *path)
+{
+    std::FILE *f = std::fopen(path, "r");
+    char line[200];
+    long n = 0;
+    while (std::fgets(line, sizeof line, f) != nullptr)
+        n += line[0];
+    std::fclose(f);
+    sink = n;
+}
+
+// (b) A naive reader: trim, skip comments, split values at commas, strtol.
+void naive_parse(const char *path)
+{
+    std::FILE *f = std::fopen(path, "r");
+    char line[200];
+    long sum = 0;
+    while (std::fgets(line, sizeof line, f) != nullptr) {
+        char *s = line;
+        while (std::isspace(static_cast<unsigned char>(*s)))
+            ++s;
+        char *e = s + std::strlen(s);
+        while (e > s && std::isspace(static_cast<unsigned char>(e[-1])))
+            *--e = '\0';
+        if (*s == '\0' || *s == ';' || *s == '#' || (s[0] == '/' && s[1] == '/'))
+            continue;
+        if (*s == '[') {
+            ++sum;
+            continue;
+        }
+        char *value = std::strpbrk(s, "=:");
+        value = value != nullptr ? value + 1 : s;
+        for (char *piece = std::strtok(value, ","); piece != nullptr;
+             piece = std::strtok(nullptr, ","))
+            sum += std::strtol(piece, nullptr, 0);
+    }
+    std::fclose(f);
+    sink = sum;
+}
+
+void free_record(parsed_config &c)
+{
+    for (std::uint32_t i = 0; i < c.control_count; ++i)
+        std::free(c.controls[i].code);
+    std::free(c.controls);
+    std::free(c.params);
+    c = parsed_config{};
+}
+
+// Bytes the record holds: the params room the growth rule promises, the
+// controls and their code texts.
+std::size_t record_bytes(const parsed_config &c)
+{
+    std::size_t bytes = c.param_count == 0 ? 0 : 100 * (c.param_count / 100 + 1) * sizeof(param_entry);
+    bytes += c.control_count * sizeof(control_entry);
+    for (std::uint32_t i = 0; i < c.control_count; ++i)
+        if (c.controls[i].code != nullptr)
+            bytes += std::strlen(c.controls[i].code) + 1;
+    return bytes;
+}
+
+void check_record(const std::string &path, int status, const parsed_config &c,
+                  const generated_file &g)
+{
+    if (status != 0)
+        fail("status", path, status, 0);
+    if (c.param_count != g.params)
+        fail("param_count", path, c.param_count, static_cast<long>(g.params));
+    if (c.control_count != g.controls)
+        fail("control_count", path, c.control_count, static_cast<long>(g.controls));
+}
+
+// Seconds that one call of f takes.
+template <typename F> double time_once(F &&f)
+{
+    const auto start = clock_type::now();
+    f();
+    return std::chrono::duration<double>(clock_type::now() - start).count();
+}
+
+// (c) The library, into a zeroed record; the record is released untimed.
+double time_library(const std::string &path, const generated_file &g, bool check)
+{
+    parsed_config c{};
+    int status = 0;
+    const double t = time_once([&] { status = pexilon_parse_config(path.c_str(), &c); });
+    if (check)
+        check_record(path, status, c, g);
+    free_record(c);
+    return t;
+}
+
+// A field of /proc/self/status in kB, or -1.
+long status_kb(const char *field)
+{
+    std::FILE *f = std::fopen("/proc/self/status", "r");
+    if (f == nullptr)
+        return -1;
+    char line[256];
+    long kb = -1;
+    const std::size_t n = std::strlen(field);
+    while (std::fgets(line, sizeof line, f) != nullptr)
+        if (std::strncmp(line, field, n) == 0 && line[n] == ':')
+            kb = std::strtol(line + n + 1, nullptr, 10);
+    std::fclose(f);
+    return kb;
+}
+
+long minor_faults()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_minflt;
+}
+
+// Child side of the cold measurement: a fresh process parses one file and
+// prints "rss_before peak record_bytes status params controls seconds faults".
+int cold_child(const char *path)
+{
+    const long before = status_kb("VmRSS"), faults = minor_faults();
+    parsed_config c{};
+    int status = 0;
+    const double t = time_once([&] { status = pexilon_parse_config(path, &c); });
+    const long after = minor_faults();
+    std::printf("%ld %ld %zu %d %u %u %.9f %ld\n", before, status_kb("VmHWM"), record_bytes(c),
+                status, c.param_count, c.control_count, t, after - faults);
+    free_record(c);
+    return 0;
+}
+
+struct cold_result {
+    long before_kb = -1, peak_kb = -1, faults = 0;
+    std::size_t record = 0;
+    double t = 0;
+};
+
+// Runs cold_child in a new process image, so that the parse starts with the
+// allocator and the memory of a host that parses once, and reads its report
+// through a pipe.
+cold_result measure_cold(const std::string &path, const generated_file &g)
+{
+    cold_result r;
+    int fds[2];
+    if (pipe(fds) != 0)
+        return r;
+    const pid_t pid = fork();
+    if (pid < 0) {
+        close(fds[0]);
+        close(fds[1]);
+        fail("fork for", path, -1, 0);
+        return r;
+    }
+    if (pid == 0) {
+        dup2(fds[1], STDOUT_FILENO);
+        close(fds[0]);
+        close(fds[1]);
+        execl("/proc/self/exe", "pexilon_bench", "--cold-child", path.c_str(),
+              static_cast<char *>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    char text[256] = {};
+    std::FILE *in = fdopen(fds[0], "r");
+    const bool got = std::fgets(text, sizeof text, in) != nullptr;
+    std::fclose(in);
+    int wstatus = 0;
+    waitpid(pid, &wstatus, 0);
+    int status = -2;
+    parsed_config c{};
+    if (!got || std::sscanf(text, "%ld %ld %zu %d %u %u %lf %ld", &r.before_kb, &r.peak_kb,
+                            &r.record, &status, &c.param_count, &c.control_count, &r.t,
+                            &r.faults) != 8) {
+        fail("cold child report", path, -1, 0);
+        return r;
+    }
+    check_record(path, status, c, g);
+    return r;
+}
+
+struct row {
+    shape s;
+    std::size_t lines;
+    double floor_t, naive_t, lib_t;
+    cold_result cold;
+};
+
+int repetitions(std::size_t lines, bool smoke)
+{
+    if (smoke)
+        return 1;
+    return lines <= 1000 ? 50 : lines <= 10000 ? 20 : lines <= 100000 ? 7 : 3;
+}
+
+std::string file_for(const std::string &dir, shape s, std::size_t lines)
+{
+    return dir + "/" + shape_name(s) + "_" + std::to_string(lines) + ".conf";
+}
+
+bool make_file(const std::string &path, shape s, std::size_t lines, generated_file &g)
+{
+    if (!generate_config(path, s, lines, g)) {
+        std::printf("cannot write %s\n", path.c_str());
+        all_ok = false;
+        return false;
+    }
+    return true;
+}
+
+double mb_per_s(std::size_t bytes, double t) { return t > 0 ? bytes / t / 1e6 : 0; }
+
+// Five parses into fresh records, then the same file twice into one record.
+void repeated_parses(const std::string &dir, shape s, std::size_t lines)
+{
+    const std::string path = file_for(dir, s, lines);
+    generated_file g;
+    if (!make_file(path, s, lines, g))
+        return;
+    std::printf("%s, %zu lines, 5 parses into fresh records, ms (page faults):\n ",
+                shape_name(s), lines);
+    std::vector<long> rss;
+    for (int i = 0; i < 5; ++i) {
+        const long faults = minor_faults();
+        const double t = time_library(path, g, true);
+        std::printf(" %.2f (%ld)", 1e3 * t, minor_faults() - faults);
+        rss.push_back(status_kb("VmRSS"));
+    }
+    std::printf("\n  VmRSS after each release (kB):");
+    for (long kb : rss)
+        std::printf(" %ld", kb);
+    parsed_config c{};
+    int first = 0, second = 0;
+    const long f0 = minor_faults();
+    const double t1 = time_once([&] { first = pexilon_parse_config(path.c_str(), &c); });
+    const long f1 = minor_faults();
+    const std::uint32_t params1 = c.param_count, controls1 = c.control_count;
+    const double t2 = time_once([&] { second = pexilon_parse_config(path.c_str(), &c); });
+    std::printf("\n  same file twice into one record: %.2f (%ld) then %.2f (%ld); params %u -> %u,"
+                " controls %u -> %u, status %d/%d\n",
+                1e3 * t1, f1 - f0, 1e3 * t2, minor_faults() - f1, params1, c.param_count,
+                controls1, c.control_count, first, second);
+    if (first != 0 || second != 0)
+        fail("status of repeated parse", path, first != 0 ? first : second, 0);
+    if (c.param_count != 2 * params1 || c.control_count != 2 * controls1)
+        fail("doubled count", path, c.param_count + c.control_count,
+             2 * static_cast<long>(params1 + controls1));
+    free_record(c);
+    std::remove(path.c_str());
+}
+
+// Worst value of one measure for one shape, kept for the closing summary.
+void note(std::vector<std::string> &flags, shape s, const char *what, double value,
+          std::size_t lines)
+{
+    char text[160];
+    std::snprintf(text, sizeof text, "%s: %s %.2f at %zu lines", shape_name(s), what, value, lines);
+    flags.emplace_back(text);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc == 3 && std::strcmp(argv[1], "--cold-child") == 0)
+        return cold_child(argv[2]);
+    bool smoke = false;
+    const char *base = std::getenv("TMPDIR");
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--smoke") == 0)
+            smoke = true;
+        else if (argv[i][0] != '-')
+            base = argv[i];
+        else {
+            std::fprintf(stderr, "usage: %s [--smoke] [DIR]\n", argv[0]);
+            return 2;
+        }
+    }
+    std::string dir = std::string(base != nullptr && *base != '\0' ? base : "/tmp") +
+                      "/pexilon-bench-XXXXXX";
+    if (mkdtemp(dir.data()) == nullptr) {
+        std::perror(dir.c_str());
+        return 2;
+    }
+    const std::vector<std::size_t> sizes =
+        smoke ? std::vector<std::size_t>{1000} : std::vector<std::size_t>{1000, 10000, 100000, 1000000};
+
+    // First, while the allocator is as a host's would be.
+    std::printf("Repeated parses in one process (default allocator settings)\n");
+    const std::size_t repeat_lines = smoke ? 1000 : 100000;
+    repeated_parses(dir, shape::register_table, repeat_lines);
+    repeated_parses(dir, shape::controls, repeat_lines);
+
+    // The timed loops then keep all freed memory in the process: otherwise
+    // blocks above the allocator's mmap threshold (32 MB at most) come back
+    // as fresh pages on every run, and the first touch of a page is costly
+    // in a virtual machine, while smaller ones are reused. The cold column
+    // is a parse in a fresh process with the default allocator.
+    mallopt(M_MMAP_MAX, 0);
+    mallopt(M_TRIM_THRESHOLD, INT_MAX);
+
+    std::printf("\nThroughput, best of N runs (warm heap); cold = one parse in a fresh process\n");
+    std::printf("%-10s %7s %3s %6s %6s %6s %6s %5s %5s %8s %8s %6s\n", "shape", "lines", "N", "MB",
+                "floor", "naive", "lib", "lib/", "lib/", "lib", "cold", "cold");
+    std::printf("%-10s %7s %3s %6s %6s %6s %6s %5s %5s %8s %8s %6s\n", "", "", "", "", "MB/s",
+                "MB/s", "MB/s", "floor", "naive", "ms", "ms", "faults");
+    std::vector<row> rows;
+    for (shape s : all_shapes) {
+        for (std::size_t lines : sizes) {
+            const std::string path = file_for(dir, s, lines);
+            generated_file g;
+            if (!make_file(path, s, lines, g))
+                continue;
+            const int n = repetitions(lines, smoke);
+            row r{s, lines, 1e30, 1e30, 1e30, {}};
+            for (int i = 0; i < n; ++i) { // interleaved, so that load hits all three alike
+                r.floor_t = std::min(r.floor_t, time_once([&] { read_only(path.c_str()); }));
+                r.naive_t = std::min(r.naive_t, time_once([&] { naive_parse(path.c_str()); }));
+                r.lib_t = std::min(r.lib_t, time_library(path, g, i == 0));
+            }
+            r.cold = measure_cold(path, g);
+            std::printf("%-10s %7zu %3d %6.2f %6.0f %6.0f %6.0f %5.2f %5.2f %8.3f %8.3f %6ld\n",
+                        shape_name(s), lines, n, g.bytes / 1e6, mb_per_s(g.bytes, r.floor_t),
+                        mb_per_s(g.bytes, r.naive_t), mb_per_s(g.bytes, r.lib_t),
+                        r.floor_t / r.lib_t, r.naive_t / r.lib_t, 1e3 * r.lib_t, 1e3 * r.cold.t,
+                        r.cold.faults);
+            std::fflush(stdout);
+            rows.push_back(r);
+            std::remove(path.c_str());
+        }
+    }
+
+    std::printf("\nScaling: time(10x lines) / time(1x lines): lib warm, [cold], (floor)\n");
+    std::printf("%-10s", "shape");
+    for (std::size_t i = 1; i < sizes.size(); ++i)
+        std::printf(" %26s", (std::to_string(sizes[i - 1]) + "->" + std::to_string(sizes[i])).c_str());
+    std::printf("\n");
+    std::vector<std::string> flags;
+    for (shape s : all_shapes) {
+        std::printf("%-10s", shape_name(s));
+        const row *prev = nullptr, *worst_scale = nullptr, *worst_ratio = nullptr;
+        double scale = 0;
+        for (const row &r : rows) {
+            if (r.s != s)
+                continue;
+            if (prev != nullptr) {
+                const double lib = r.lib_t / prev->lib_t;
+                std::printf(" %7.1fx [%5.1fx] (%5.1fx)%s", lib, r.cold.t / prev->cold.t,
+                            r.floor_t / prev->floor_t, lib > 11 ? "!" : " ");
+                if (lib > scale)
+                    scale = lib, worst_scale = &r;
+            }
+            if (worst_ratio == nullptr || r.floor_t / r.lib_t < worst_ratio->floor_t / worst_ratio->lib_t)
+                worst_ratio = &r;
+            prev = &r;
+        }
+        std::printf("\n");
+        if (scale > 11)
+            note(flags, s, "warm scaling", scale, worst_scale->lines);
+        if (worst_ratio != nullptr && worst_ratio->floor_t / worst_ratio->lib_t < 0.5)
+            note(flags, s, "lowest lib/floor", worst_ratio->floor_t / worst_ratio->lib_t,
+                 worst_ratio->lines);
+    }
+
+    std::printf("\nPeak memory of the cold parse of the %zu-line files (kB)\n", sizes.back());
+    std::printf("%-10s %10s %10s %10s %10s %14s\n", "shape", "rss before", "VmHWM", "growth",
+                "record", "growth/record");
+    for (const row &r : rows) {
+        if (r.lines != sizes.back())
+            continue;
+        const cold_result &p = r.cold;
+        const long growth = p.peak_kb - p.before_kb;
+        std::printf("%-10s %10ld %10ld %10ld %10zu %14.2f\n", shape_name(r.s), p.before_kb,
+                    p.peak_kb, growth, p.record / 1024,
+                    p.record > 0 ? growth * 1024.0 / p.record : 0.0);
+    }
+
+    std::printf("\nFlags (warm scaling above 11x per 10x lines, lib/floor below 0.5):\n");
+    for (const std::string &f : flags)
+        std::printf("  %s\n", f.c_str());
+    if (flags.empty())
+        std::printf("  none\n");
+    rmdir(dir.c_str());
+    std::printf("%s\n", all_ok ? "all parses checked" : "SOME CHECKS FAILED");
+    return all_ok ? 0 : 1;
+}

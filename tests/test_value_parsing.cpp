@@ -132,7 +132,7 @@ std::string numbers(int n, const char *separator = ",")
 TEST(ParseValueList, SixteenNumbersFit)
 {
     for (const std::string &text :
-         {numbers(16), numbers(16, ",,") + ",", "," + numbers(16, " , ")}) {
+         {numbers(16), numbers(16, ",,") + ",", std::string(",").append(numbers(16, " , "))}) {
         param_entry entry{};
         EXPECT_TRUE(parse_value_list(&entry, text.c_str())) << text;
         ASSERT_EQ(entry.value_count, 16) << text;

@@ -81,15 +81,34 @@ std::size_t promised_param_room(std::size_t count) noexcept
     return param_room(count);
 }
 
-int config_handler(void *user, const char *section, const char *name, const char *value) noexcept
+namespace {
+
+int verdict(config_session &session, reject_reason reason) noexcept
 {
-    auto &session = *static_cast<config_session *>(user);
-    const reject_reason reason = dispatch(session, section, name, value);
     if (reason == reject_reason::none)
         return 1;
     if (session.first_reject == reject_reason::none)
         session.first_reject = reason;
     return 0;
+}
+
+} // namespace
+
+int config_handler(void *user, const char *section, const char *name, const char *value) noexcept
+{
+    auto &session = *static_cast<config_session *>(user);
+    return verdict(session, dispatch(session, section, name, value));
+}
+
+int config_block_taker(void *user, const char *section, char *text, std::size_t size,
+                       bool *taken) noexcept
+{
+    auto &session = *static_cast<config_session *>(user);
+    if (session.config == nullptr)
+        return verdict(session, reject_reason::no_record);
+    if (current_section_code(session, section) == section_control)
+        adopt_control_code(session, text, size, taken);
+    return 1;
 }
 
 } // namespace pexilon

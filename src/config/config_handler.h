@@ -37,6 +37,11 @@ void end_session(config_session &session) noexcept;
 // line_handler with a config_session as `user`.
 int config_handler(void *user, const char *section, const char *name, const char *value) noexcept;
 
+// block_taker with a config_session as `user`: a control keeps the gathered
+// text itself as its code instead of a copy of it.
+int config_block_taker(void *user, const char *section, char *text, std::size_t size,
+                       bool *taken) noexcept;
+
 // The parts of the record, called by config_handler. Each returns
 // reject_reason::none to accept the line.
 reject_reason apply_camera_key(camera_settings &camera, const char *name, const char *value) noexcept;
@@ -44,6 +49,7 @@ reject_reason add_param_entry(config_session &session, const char *name, const c
 reject_reason start_control(config_session &session) noexcept;
 reject_reason apply_control_key(config_session &session, const char *name, const char *value) noexcept;
 reject_reason attach_control_code(config_session &session, const char *text) noexcept;
+void adopt_control_code(config_session &session, char *text, std::size_t size, bool *taken) noexcept;
 void trim_control_list(config_session &session) noexcept;
 void trim_param_list(config_session &session) noexcept;
 

@@ -106,6 +106,20 @@ reject_reason attach_control_code(config_session &session, const char *text) noe
     return reject_reason::none;
 }
 
+void adopt_control_code(config_session &session, char *text, std::size_t size, bool *taken) noexcept
+{
+    control_entry *control = newest_control(session);
+    if (control == nullptr)
+        return;
+    // The block was grown with slack; give the slack back. Should that fail,
+    // the larger block serves as well.
+    if (void *trimmed = heap_realloc(text, size + 1))
+        text = static_cast<char *>(trimmed);
+    heap_free(control->code);
+    control->code = text;
+    *taken = true;
+}
+
 void trim_control_list(config_session &session) noexcept
 {
     parsed_config &config = *session.config;

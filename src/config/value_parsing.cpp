@@ -29,30 +29,35 @@ int digit_value(char c) noexcept
 }
 
 // The conversion of the C library's strtoll(text, NULL, Base) for bases 10
-// and 16, without its errno side effect: leading white space, an optional
-// sign, in base 16 an optional "0x" before a hex digit, then digits up to the
-// first character that is not one; out-of-range values saturate. Stores the
-// position after the digits in *end.
+// and 16, from the first character after the leading white space, without
+// its errno side effect: an optional sign, in base 16 an optional "0x" before
+// a hex digit, then digits up to the first character that is not one;
+// out-of-range values saturate. Stores the position after the digits in *end.
 template <unsigned Base>
 std::int64_t convert(const char *p, const char **end) noexcept
 {
-    while (is_white(*p))
-        ++p;
     bool negative = false;
     if (*p == '+' || *p == '-')
         negative = *p++ == '-';
     if (Base == 16 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && digit_value(p[2]) < 16)
         p += 2;
-    // Digits accumulate in 64 unsigned bits; once another digit could carry
-    // past them the number is out of range, whatever its sign.
-    constexpr std::uint64_t cutoff = UINT64_MAX / Base;
-    constexpr unsigned cut_digit = UINT64_MAX % Base;
+    // The first 15 hex or 18 decimal digits cannot carry past 64 bits, so
+    // they accumulate unchecked; only longer numbers pay for the check.
+    constexpr int unchecked_digits = Base == 16 ? 15 : 18;
     std::uint64_t magnitude = 0;
+    unsigned d = 0;
+    int digits = 0;
+    for (; digits < unchecked_digits && (d = static_cast<unsigned>(digit_value(*p))) < Base; ++p)
+        magnitude = magnitude * Base + d, ++digits;
     bool overflow = false;
-    for (unsigned d; (d = static_cast<unsigned>(digit_value(*p))) < Base; ++p) {
-        if (magnitude > cutoff || (magnitude == cutoff && d > cut_digit))
-            overflow = true;
-        magnitude = magnitude * Base + d;
+    if (digits == unchecked_digits) {
+        constexpr std::uint64_t cutoff = UINT64_MAX / Base;
+        constexpr unsigned cut_digit = UINT64_MAX % Base;
+        for (; (d = static_cast<unsigned>(digit_value(*p))) < Base; ++p) {
+            if (magnitude > cutoff || (magnitude == cutoff && d > cut_digit))
+                overflow = true;
+            magnitude = magnitude * Base + d;
+        }
     }
     *end = p;
     // The magnitude may reach 2^63 for a negative number, 2^63 - 1 otherwise.
@@ -63,19 +68,15 @@ std::int64_t convert(const char *p, const char **end) noexcept
     return negative ? static_cast<std::int64_t>(~magnitude + 1) : static_cast<std::int64_t>(magnitude);
 }
 
-// Decimal unless the text starts (after white space) with "0x" or "0X": a
-// leading zero alone does not mean octal, and a sign keeps the base at 10.
-int base_of(const char *text) noexcept
+// Converts one number: decimal unless its text starts (after white space)
+// with "0x" or "0X". A leading zero alone does not mean octal, and a sign
+// keeps the base at 10.
+std::int64_t convert_number(const char *text, const char **end) noexcept
 {
     while (is_white(*text))
         ++text;
-    return (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) ? 16 : 10;
-}
-
-// Converts one number in the base its text announces.
-std::int64_t convert_number(const char *text, const char **end) noexcept
-{
-    return base_of(text) == 16 ? convert<16>(text, end) : convert<10>(text, end);
+    const bool hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    return hex ? convert<16>(text, end) : convert<10>(text, end);
 }
 
 } // namespace

@@ -31,7 +31,11 @@ public:
     block_text &operator=(const block_text &) = delete;
 
     bool held() const noexcept { return data_ != nullptr; }
-    const char *c_str() const noexcept { return data_; }
+    char *data() noexcept { return data_; }
+    std::size_t size() const noexcept { return size_; }
+
+    // Gives the block up: its new owner releases it.
+    void release() noexcept { data_ = nullptr; }
 
     // Appends `line` and a newline; false when the text could not grow.
     bool append(const char *line) noexcept
@@ -96,9 +100,9 @@ void read_code_block(parser_state &state) noexcept
             state.record_over(fault::block_cut_off);
             return;
         }
-        if (equals_ignoring_case(start, code_block_end)) {
-            if (text.held())
-                state.report(nullptr, text.c_str());
+        if (*start == '=' && equals_ignoring_case(start, code_block_end)) {
+            if (text.held() && state.report_block(text.data(), text.size()))
+                text.release();
             return;
         }
         if (!text.append(state.line))

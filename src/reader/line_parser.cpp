@@ -38,6 +38,25 @@ void read_section_header(parser_state &state, char *start) noexcept
     state.report(nullptr, nullptr);
 }
 
+// Terminates `value` where an inline comment starts (a ";" or "//" after
+// white space) and drops the white space before it; returns `value`. This is
+// scan_until(value, nullptr) and trim_right, with the scan done by strcspn.
+char *cut_comment(char *value) noexcept
+{
+    char *p = value;
+    for (;;) {
+        p += std::strcspn(p, ";/");
+        if (*p == '\0' ||
+            (p != value && is_white(p[-1]) && (p[0] == ';' || p[1] == '/')))
+            break;
+        ++p;
+    }
+    while (p > value && is_white(p[-1]))
+        --p;
+    *p = '\0';
+    return value;
+}
+
 // "name = value" or "name: value", with an optional inline comment.
 void read_name_value(parser_state &state, char *start) noexcept
 {
@@ -48,9 +67,7 @@ void read_name_value(parser_state &state, char *start) noexcept
     }
     *separator = '\0';
     const char *name = trim_right(start);
-    char *value = separator + 1;
-    *scan_until(value, nullptr) = '\0'; // cut an inline comment off
-    value = trim_right(trim_left(value));
+    char *value = trim_left(cut_comment(separator + 1));
     copy_terminated(state.previous_name, sizeof state.previous_name, name);
     state.report(name, value);
 }
@@ -71,7 +88,7 @@ void read_line(parser_state &state, char *start) noexcept
         read_section_header(state, start);
         return;
     }
-    if (equals_ignoring_case(start, code_block_start)) {
+    if (*start == '=' && equals_ignoring_case(start, code_block_start)) {
         read_code_block(state);
         return;
     }
@@ -91,9 +108,9 @@ void copy_terminated(char *dst, std::size_t size, const char *src) noexcept
 }
 
 parse_outcome parse_lines_detailed(line_reader reader, void *stream, line_handler handler,
-                                   void *user) noexcept
+                                   void *user, block_taker taker) noexcept
 {
-    parser_state state{reader, stream, handler, user, {}};
+    parser_state state{reader, stream, handler, user, taker, {}};
     while (state.next_line()) {
         char *text = state.line;
         if (state.line_number == 1 && begins_with_bom(text))

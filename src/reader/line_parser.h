@@ -3,6 +3,8 @@
 // handler callback.
 #pragma once
 
+#include <cstddef>
+
 #include "reader/parse_outcome.h"
 
 namespace pexilon {
@@ -18,6 +20,14 @@ using line_reader = char *(*)(char *buffer, int size, void *stream);
 using line_handler = int (*)(void *user, const char *section, const char *name,
                              const char *value);
 
+// Optionally receives a code block's text with its ownership: `text` is a
+// heap block (config/heap.h) holding `size` characters and a terminator. A
+// taker that keeps the block sets *taken; the parser then no longer owns it.
+// Returns nonzero to accept, like a line_handler. Without a taker, the text
+// goes to the line_handler with a null name and the parser releases it.
+using block_taker = int (*)(void *user, const char *section, char *text, std::size_t size,
+                            bool *taken);
+
 inline constexpr int line_buffer_size = 200;   // 199 characters and terminator
 inline constexpr int name_buffer_size = 50;    // 49 characters and terminator
 
@@ -25,8 +35,9 @@ inline constexpr int name_buffer_size = 50;    // 49 characters and terminator
 // first faulty or rejected line (a cut-off code block overrides an earlier one).
 int parse_lines(line_reader reader, void *stream, line_handler handler, void *user) noexcept;
 
-// The same, also telling what the reported line's fault was.
+// The same, also telling what the reported line's fault was, with code
+// blocks handed to `taker` when there is one.
 parse_outcome parse_lines_detailed(line_reader reader, void *stream, line_handler handler,
-                                   void *user) noexcept;
+                                   void *user, block_taker taker = nullptr) noexcept;
 
 } // namespace pexilon

@@ -14,6 +14,7 @@ struct parser_state {
     void *stream;
     line_handler handler;
     void *user;
+    block_taker taker;
 
     char line[line_buffer_size];
     char section[name_buffer_size] = {};
@@ -53,6 +54,20 @@ struct parser_state {
     {
         if (handler(user, section, name, value) == 0)
             record(fault::rejected);
+    }
+
+    // Hands a code block's text to the taker, or to the handler. Returns
+    // true when the taker kept the heap block.
+    bool report_block(char *text, std::size_t size) noexcept
+    {
+        if (taker == nullptr) {
+            report(nullptr, text);
+            return false;
+        }
+        bool taken = false;
+        if (taker(user, section, text, size, &taken) == 0)
+            record(fault::rejected);
+        return taken;
     }
 
     parse_outcome outcome() const noexcept

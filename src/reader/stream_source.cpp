@@ -86,7 +86,8 @@ int clamp_line(std::size_t line) noexcept
 
 } // namespace
 
-parse_outcome parse_stream_detailed(std::FILE *stream, line_handler handler, void *user) noexcept
+parse_outcome parse_stream_detailed(std::FILE *stream, line_handler handler, void *user,
+                                    block_taker taker) noexcept
 {
     if (stream == nullptr)
         return {PARSE_OPEN_FAILED, fault::cannot_open, EINVAL};
@@ -95,7 +96,7 @@ parse_outcome parse_stream_detailed(std::FILE *stream, line_handler handler, voi
     // like one that cannot be opened, before anything reaches the handler.
     if (!lines.refill() && lines.failed)
         return {PARSE_OPEN_FAILED, fault::cannot_open, lines.os_error};
-    parse_outcome outcome = parse_lines_detailed(read_stream_line, &lines, handler, user);
+    parse_outcome outcome = parse_lines_detailed(read_stream_line, &lines, handler, user, taker);
     // A read error is not the end of the input: the line that could not be
     // read is reported unless an earlier line was faulty.
     if (lines.failed &&
@@ -113,14 +114,15 @@ int parse_stream(std::FILE *stream, line_handler handler, void *user) noexcept
     return parse_stream_detailed(stream, handler, user).line;
 }
 
-parse_outcome parse_path_detailed(const char *path, line_handler handler, void *user) noexcept
+parse_outcome parse_path_detailed(const char *path, line_handler handler, void *user,
+                                  block_taker taker) noexcept
 {
     if (path == nullptr)
         return {PARSE_OPEN_FAILED, fault::cannot_open, EINVAL};
     std::FILE *file = std::fopen(path, "re"); // "r", closed on exec
     if (file == nullptr)
         return {PARSE_OPEN_FAILED, fault::cannot_open, errno};
-    const parse_outcome outcome = parse_stream_detailed(file, handler, user);
+    const parse_outcome outcome = parse_stream_detailed(file, handler, user, taker);
     std::fclose(file);
     return outcome;
 }

@@ -22,6 +22,6 @@ int parse_text(const char *text, line_handler handler, void *user) noexcept;
 
 // Parses exactly `size` bytes at `data`.
 parse_outcome parse_bytes_detailed(const char *data, std::size_t size, line_handler handler,
-                                   void *user) noexcept;
+                                   void *user, block_taker taker = nullptr) noexcept;
 
 } // namespace pexilon

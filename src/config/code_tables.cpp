@@ -1,15 +1,19 @@
 #include "config/code_tables.h"
 
-#include <cstring>
 
 namespace pexilon {
 
 std::uint32_t lookup_code(const code_row *table, const char *text) noexcept
 {
-    // Comparing the first characters inline skips most rows without a call.
-    for (const code_row *row = table; row->name != nullptr; ++row)
-        if (row->name[0] == text[0] && std::strcmp(row->name, text) == 0)
+    // The names are short: an inline comparison beats a call to strcmp.
+    for (const code_row *row = table; row->name != nullptr; ++row) {
+        const char *a = row->name;
+        const char *b = text;
+        while (*a != '\0' && *a == *b)
+            ++a, ++b;
+        if (*a == *b)
             return row->code;
+    }
     return 0;
 }
 

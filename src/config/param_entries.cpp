@@ -17,9 +17,11 @@ namespace {
 // that a long table is not copied over and over.
 bool reserve_params(config_session &session, std::size_t count) noexcept
 {
-    const std::size_t needed = promised_param_room(count);
-    if (session.param_capacity >= needed)
+    // Capacities are whole hundreds, so one above the count is the promised
+    // room already: the common case costs one comparison.
+    if (count < session.param_capacity)
         return true;
+    const std::size_t needed = promised_param_room(count);
     parsed_config &config = *session.config;
     std::size_t grown = std::max(needed, (session.param_capacity * 3 / 2 + 99) / 100 * 100);
     // The first entry starts a fresh array, whatever the pointer held.

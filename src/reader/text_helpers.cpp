@@ -5,22 +5,6 @@
 
 namespace pexilon {
 
-char *trim_left(char *s) noexcept
-{
-    while (*s != '\0' && is_white(*s))
-        ++s;
-    return s;
-}
-
-char *trim_right(char *s) noexcept
-{
-    char *end = s + std::strlen(s);
-    while (end > s && is_white(end[-1]))
-        --end;
-    *end = '\0';
-    return s;
-}
-
 namespace {
 
 // Character classes for scan_until: the bytes that can end a scan.
@@ -55,12 +39,13 @@ bool opens_comment(const char *s, const char *p) noexcept
 // The classes that stand for `stops`, or 0 when some stop has no class.
 unsigned char classes_of(const char *stops) noexcept
 {
-    if (stops == nullptr)
+    if (stops == nullptr || stops[0] == '\0')
         return ends_always;
-    if (std::strcmp(stops, "=:") == 0 || std::strcmp(stops, ":=") == 0)
-        return ends_always | ends_separator;
-    if (std::strcmp(stops, "]") == 0)
+    if (stops[0] == ']' && stops[1] == '\0')
         return ends_always | ends_bracket;
+    if (((stops[0] == '=' && stops[1] == ':') || (stops[0] == ':' && stops[1] == '=')) &&
+        stops[2] == '\0')
+        return ends_always | ends_separator;
     return 0;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cctype>
+#include <cstring>
 
 namespace pexilon {
 
@@ -18,10 +19,23 @@ inline bool is_white(char c) noexcept
 }
 
 // First character of s that is not white space (the terminator if none is).
-char *trim_left(char *s) noexcept;
+inline char *trim_left(char *s) noexcept
+{
+    while (*s != '\0' && is_white(*s))
+        ++s;
+    return s;
+}
 
 // Overwrites the trailing white space of s with terminators; returns s.
-char *trim_right(char *s) noexcept;
+// (Inline, as trim_left: both run once or twice on every line.)
+inline char *trim_right(char *s) noexcept
+{
+    char *end = s + std::strlen(s);
+    while (end > s && is_white(end[-1]))
+        --end;
+    *end = '\0';
+    return s;
+}
 
 // Position of the first character of s that is the terminator, one of
 // `stops` (when not null), or the start of an inline comment: a ";" or a "//"

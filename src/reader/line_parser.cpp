@@ -65,8 +65,12 @@ void read_name_value(parser_state &state, char *start) noexcept
         state.record(fault::no_separator);
         return;
     }
-    *separator = '\0';
-    const char *name = trim_right(start);
+    // The name ends at the separator: trim back from there.
+    char *name_end = separator;
+    while (name_end > start && is_white(name_end[-1]))
+        --name_end;
+    *name_end = '\0';
+    const char *name = start;
     char *value = trim_left(cut_comment(separator + 1));
     copy_terminated(state.previous_name, sizeof state.previous_name, name);
     state.report(name, value);

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "config/parse_config.h"
+#include "reader/text_source.h"
 #include "support/test_support.h"
 
 namespace {
@@ -196,3 +197,20 @@ TEST(ControlEntries, CodeBlocks)
 }
 
 } // namespace
+
+TEST(ControlEntries, PlainHandlerCopiesCodeTexts)
+{
+    // config_handler on its own, as any line_handler is used with the
+    // reader: without a block taker it keeps copies of the texts.
+    const std::string text =
+        "[control parameter]\n======CODE_BLOCK_START======\nfirst\n======CODE_BLOCK_END======\n"
+        "======CODE_BLOCK_START======\n  second\n======CODE_BLOCK_END======\n"
+        "[camera parameter]\n======CODE_BLOCK_START======\nignored\n======CODE_BLOCK_END======\n";
+    record config;
+    pexilon::config_session session = pexilon::begin_session(&config);
+    pexilon::text_cursor cursor{text.data(), text.size()};
+    EXPECT_EQ(pexilon::parse_lines(pexilon::read_text_line, &cursor, pexilon::config_handler, &session), 0);
+    pexilon::end_session(session);
+    ASSERT_EQ(config.control_count, 1u);
+    EXPECT_STREQ(config.controls[0].code, "  second\n");
+}

@@ -56,6 +56,10 @@ TEST(FaultReports, EveryKindHasItsOwnReason)
     EXPECT_NE(std::string(pexilon::describe_fault(report)).find("memory"), std::string::npos);
     report.reason = reject_reason::no_record;
     EXPECT_STREQ(pexilon::describe_fault(report), "no record to fill");
+    report.reason = reject_reason::inconsistent_record;
+    EXPECT_NE(std::string(pexilon::describe_fault(report)).find("disagree"), std::string::npos);
+    report.reason = reject_reason::none;
+    EXPECT_STREQ(pexilon::describe_fault(report), "line rejected");
 }
 
 TEST(FaultReports, ListPointerAndCountThatDisagreeAreRefusedNotFollowed)

@@ -200,17 +200,33 @@ TEST(ControlEntries, CodeBlocks)
 
 TEST(ControlEntries, PlainHandlerCopiesCodeTexts)
 {
-    // config_handler on its own, as any line_handler is used with the
-    // reader: without a block taker it keeps copies of the texts.
+    // config_handler with the record as its user, as any line_handler is
+    // used with the reader: without a block taker it keeps copies of the
+    // texts, and without a session it grows the lists call by call.
     const std::string text =
         "[control parameter]\n======CODE_BLOCK_START======\nfirst\n======CODE_BLOCK_END======\n"
         "======CODE_BLOCK_START======\n  second\n======CODE_BLOCK_END======\n"
         "[camera parameter]\n======CODE_BLOCK_START======\nignored\n======CODE_BLOCK_END======\n";
     record config;
-    pexilon::config_session session = pexilon::begin_session(&config);
     pexilon::text_cursor cursor{text.data(), text.size()};
-    EXPECT_EQ(pexilon::parse_lines(pexilon::read_text_line, &cursor, pexilon::config_handler, &session), 0);
-    pexilon::end_session(session);
+    EXPECT_EQ(pexilon::parse_lines(pexilon::read_text_line, &cursor, pexilon::config_handler, &config), 0);
     ASSERT_EQ(config.control_count, 1u);
     EXPECT_STREQ(config.controls[0].code, "  second\n");
+    EXPECT_EQ(malloc_usable_size(config.controls) / sizeof(control_entry), 1u);
+
+    // The same road as the library's own parse for everything else.
+    const std::string lines = "[register parameter][dev3][inf2]\nREG = 1, 2\n"
+                              "[control parameter]\nSTEP = 4\n[camera parameter]\nSIZE = 3, 4\n";
+    record plain;
+    record session;
+    cursor = {lines.data(), lines.size()};
+    EXPECT_EQ(pexilon::parse_lines(pexilon::read_text_line, &cursor, pexilon::config_handler, &plain), 0);
+    EXPECT_EQ(pexilon::parse_config_bytes(lines.data(), lines.size(), &session).outcome.line, 0);
+    ASSERT_EQ(plain.param_count, 1u);
+    EXPECT_EQ(plain.params[0].type, 0x03040001u);
+    EXPECT_EQ(plain.params[0].values[1], 2u);
+    ASSERT_EQ(plain.control_count, 1u);
+    EXPECT_EQ(plain.controls[0].step, 4);
+    EXPECT_EQ(plain.camera.height, 4u);
+    EXPECT_EQ(std::memcmp(&plain.camera, &session.camera, sizeof plain.camera), 0);
 }

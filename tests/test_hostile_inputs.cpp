@@ -213,7 +213,7 @@ struct file_changer {
                 ::close(fd);
             }
         }
-        return pexilon::config_handler(&self->session, section, name, value);
+        return pexilon::session_handler(&self->session, section, name, value);
     }
 };
 

@@ -94,10 +94,18 @@ int verdict(config_session &session, reject_reason reason) noexcept
 
 } // namespace
 
-int config_handler(void *user, const char *section, const char *name, const char *value) noexcept
+int session_handler(void *user, const char *section, const char *name, const char *value) noexcept
 {
     auto &session = *static_cast<config_session *>(user);
     return verdict(session, dispatch(session, section, name, value));
+}
+
+int config_handler(void *user, const char *section, const char *name, const char *value) noexcept
+{
+    config_session session = begin_session(static_cast<parsed_config *>(user));
+    const int accepted = session_handler(&session, section, name, value);
+    end_session(session);
+    return accepted;
 }
 
 int config_block_taker(void *user, const char *section, char *text, std::size_t size,

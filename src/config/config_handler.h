@@ -34,7 +34,13 @@ config_session begin_session(parsed_config *config) noexcept;
 // Ends a parse: trims the lists to the sizes a later call may assume.
 void end_session(config_session &session) noexcept;
 
-// line_handler with a config_session as `user`.
+// line_handler with a config_session as `user`: what the library's own
+// parses use, since the session carries state across the lines of one parse.
+int session_handler(void *user, const char *section, const char *name, const char *value) noexcept;
+
+// line_handler with the parsed_config itself as `user`, for a reader run that
+// keeps no session: each call looks its section up afresh and assumes no
+// more room in the lists than their counts promise.
 int config_handler(void *user, const char *section, const char *name, const char *value) noexcept;
 
 // block_taker with a config_session as `user`: a control keeps the gathered
@@ -42,7 +48,7 @@ int config_handler(void *user, const char *section, const char *name, const char
 int config_block_taker(void *user, const char *section, char *text, std::size_t size,
                        bool *taken) noexcept;
 
-// The parts of the record, called by config_handler. Each returns
+// The parts of the record, called by the handlers. Each returns
 // reject_reason::none to accept the line.
 reject_reason apply_camera_key(camera_settings &camera, const char *name, const char *value) noexcept;
 reject_reason add_param_entry(config_session &session, const char *name, const char *value) noexcept;

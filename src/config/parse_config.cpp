@@ -24,21 +24,21 @@ config_report parse_into(parsed_config *config, Parse parse) noexcept
 config_report parse_config_path(const char *path, parsed_config *config) noexcept
 {
     return parse_into(config, [path](config_session *session) {
-        return parse_path_detailed(path, config_handler, session, config_block_taker);
+        return parse_path_detailed(path, session_handler, session, config_block_taker);
     });
 }
 
 config_report parse_config_stream(std::FILE *stream, parsed_config *config) noexcept
 {
     return parse_into(config, [stream](config_session *session) {
-        return parse_stream_detailed(stream, config_handler, session, config_block_taker);
+        return parse_stream_detailed(stream, session_handler, session, config_block_taker);
     });
 }
 
 config_report parse_config_bytes(const char *data, std::size_t size, parsed_config *config) noexcept
 {
     return parse_into(config, [data, size](config_session *session) {
-        return parse_bytes_detailed(data, size, config_handler, session, config_block_taker);
+        return parse_bytes_detailed(data, size, session_handler, session, config_block_taker);
     });
 }
 

@@ -85,7 +85,7 @@ int line_of_allocation(const std::string &text, long n)
     line_feed feed{&text};
     pexilon_alloc::fail_nth(n);
     pexilon::config_session session = pexilon::begin_session(&config);
-    pexilon::parse_lines_detailed(feed_line, &feed, pexilon::config_handler, &session,
+    pexilon::parse_lines_detailed(feed_line, &feed, pexilon::session_handler, &session,
                                   pexilon::config_block_taker);
     pexilon::end_session(session);
     const int line = pexilon_alloc::failure_injected() ? pexilon_alloc::failure_tag() : 0;

@@ -7,26 +7,18 @@
 #include <gtest/gtest.h>
 
 #include "config/parse_config.h"
-#include "support/test_support.h"
+#include "support/parse_both_ways.h"
 
 namespace {
 
 using pexilon_test::record;
 using pexilon_test::temp_file;
 
-enum class via { file, bytes };
-constexpr via both[] = {via::file, via::bytes};
+using pexilon_test::both;
+using pexilon_test::parse;
+using pexilon_test::via;
 
-int parse(via how, std::string_view text, parsed_config *config)
-{
-    if (how == via::file) {
-        const temp_file file(text);
-        return pexilon_parse_config(file.path(), config);
-    }
-    return pexilon::parse_config_bytes(text.data(), text.size(), config).outcome.line;
-}
-
-const char *name(via how) { return how == via::file ? "file" : "bytes"; }
+using pexilon_test::name;
 
 // A record whose camera fields hold values that no case below produces.
 void preset(parsed_config &config)

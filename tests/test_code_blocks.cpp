@@ -8,54 +8,20 @@
 
 #include "reader/parse_outcome.h"
 #include "reader/text_source.h"
-#include "support/test_support.h"
-
-namespace pexilon_test {
-void PrintTo(const event &e, std::ostream *os)
-{
-    *os << "{\"" << e.section << "\", \"" << e.name << "\", \"" << e.value << "\"}";
-}
-} // namespace pexilon_test
+#include "support/event_cases.h"
 
 namespace {
 
 using pexilon::fault;
 using pexilon_test::event;
 using pexilon_test::recorder;
-
-event header(std::string section) { return {std::move(section), "<null>", "<null>"}; }
-event line(std::string section, std::string name, std::string value)
-{
-    return {std::move(section), std::move(name), std::move(value)};
-}
-event block(std::string section, std::string text)
-{
-    return {std::move(section), "<null>", std::move(text)};
-}
+using namespace pexilon_test;
 
 const std::string start = "======CODE_BLOCK_START======\n";
 const std::string end = "======CODE_BLOCK_END======\n";
 
-struct block_case {
-    const char *label;
-    std::string text;
-    std::vector<event> events;
-    int line = 0;
-    fault kind = fault::none;
-    std::vector<int> reject = {};
-};
-
-void check(const block_case &c)
-{
-    SCOPED_TRACE(c.label);
-    recorder rec;
-    rec.reject_calls = c.reject;
-    const auto out =
-        pexilon::parse_bytes_detailed(c.text.data(), c.text.size(), &recorder::handle, &rec);
-    EXPECT_EQ(rec.events, c.events);
-    EXPECT_EQ(out.line, c.line);
-    EXPECT_EQ(static_cast<int>(out.kind), static_cast<int>(c.kind));
-}
+using block_case = parse_case;
+void check(const parse_case &c) { check_events(c); }
 
 TEST(code_block, gathered_text)
 {

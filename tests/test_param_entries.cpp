@@ -9,24 +9,16 @@
 #include <gtest/gtest.h>
 
 #include "config/parse_config.h"
-#include "support/test_support.h"
+#include "support/parse_both_ways.h"
 
 namespace {
 
 using pexilon_test::record;
 using pexilon_test::temp_file;
 
-enum class via { file, bytes };
-constexpr via both[] = {via::file, via::bytes};
-
-int parse(via how, std::string_view text, parsed_config *config)
-{
-    if (how == via::file) {
-        const temp_file file(text);
-        return pexilon_parse_config(file.path(), config);
-    }
-    return pexilon::parse_config_bytes(text.data(), text.size(), config).outcome.line;
-}
+using pexilon_test::both;
+using pexilon_test::parse;
+using pexilon_test::via;
 
 struct expected_entry {
     std::uint32_t type;

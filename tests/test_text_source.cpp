@@ -10,14 +10,7 @@
 #include "reader/parse_outcome.h"
 #include "reader/stream_source.h"
 #include "reader/text_source.h"
-#include "support/test_support.h"
-
-namespace pexilon_test {
-void PrintTo(const event &e, std::ostream *os)
-{
-    *os << "{\"" << e.section << "\", \"" << e.name << "\", \"" << e.value << "\"}";
-}
-} // namespace pexilon_test
+#include "support/event_cases.h"
 
 namespace {
 

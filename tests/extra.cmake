@@ -22,15 +22,6 @@ if(TARGET test_exported_symbols AND "${CMAKE_CXX_FLAGS} ${CMAKE_SHARED_LINKER_FL
 endif()
 
 # --- The library's internals over a heap whose Nth allocation fails.
-# pexilon_add_core names its sources relative to the top directory.
-set(pexilon_failable_sources)
-foreach(source IN LISTS PEXILON_CORE_SOURCES)
-  if(NOT IS_ABSOLUTE ${source})
-    set(source ${PROJECT_SOURCE_DIR}/${source})
-  endif()
-  list(APPEND pexilon_failable_sources ${source})
-endforeach()
-set(PEXILON_CORE_SOURCES ${pexilon_failable_sources})
 pexilon_add_core(pexilon_core_failable)
 target_compile_definitions(pexilon_core_failable PUBLIC PEXILON_FAILABLE_HEAP)
 target_sources(pexilon_core_failable PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/alloc/failable_heap.cpp)

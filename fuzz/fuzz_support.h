@@ -44,7 +44,8 @@ inline const char *scratch_file(const std::uint8_t *data, std::size_t size)
         ::close(fd);
         std::atexit([] { ::unlink(path); });
     }
-    const int fd = ::open(path, O_WRONLY | O_TRUNC);
+    // O_CREAT: a cleaner of temporary folders may have removed the file.
+    const int fd = ::open(path, O_WRONLY | O_TRUNC | O_CREAT, 0600);
     FUZZ_CHECK(fd >= 0);
     for (std::size_t done = 0; done < size;) {
         const ssize_t n = ::write(fd, data + done, size - done);

@@ -79,7 +79,7 @@ fuzz)
     ./fuzz/run_fuzz.sh "${1:-60}"
     ;;
 bench)
-    install_needs /usr/include/benchmark/benchmark.h:libbenchmark-dev
+    install_needs
     cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DPEXILON_BUILD_TESTS=OFF >/dev/null
     cmake --build build/release -j "$jobs"
     ./build/release/bench/pexilon_bench "$@"

@@ -1,0 +1,144 @@
+/*==============================================================================
+ * libpexilon_config_check - diagnostics for camera module configuration files
+ *
+ * The companion of libpexilon_config_parser. Where pexilon_parse_config()
+ * reports only the first faulty line, these functions read the same text with
+ * the same reader and interpreter and report every fault, and every place
+ * where the file reads differently from how it looks (an unknown key that is
+ * ignored, a number cut to its field, an indented line taken as the
+ * continuation of the line above), one diagnostic at a time, to a callback.
+ *
+ * Every exported name starts with pexilon_check_. The library has its own
+ * SONAME (libpexilon_config_check.so.1) and pkg-config file
+ * (pexilon_config_check); in CMake it is pexilon::config_check.
+ *
+ * This header compiles as C99 and as C++.
+ *============================================================================*/
+
+#ifndef PEXILON_CONFIG_CHECK_H
+#define PEXILON_CONFIG_CHECK_H
+
+#include <stddef.h>
+#include <stdio.h>
+
+/*==============================================================================
+ * Version
+ *============================================================================*/
+
+#define PEXILON_CONFIG_CHECK_VERSION_MAJOR 1
+#define PEXILON_CONFIG_CHECK_VERSION_MINOR 0
+#define PEXILON_CONFIG_CHECK_VERSION_PATCH 0
+#define PEXILON_CONFIG_CHECK_VERSION_STRING "1.0.0"
+
+/*==============================================================================
+ * Export
+ *============================================================================*/
+
+#if defined(PEXILON_CONFIG_CHECK_BUILD) && defined(__GNUC__)
+#define PEXILON_CHECK_API __attribute__((visibility("default")))
+#else
+#define PEXILON_CHECK_API
+#endif
+
+#ifdef __cplusplus
+#define PEXILON_CHECK_NOEXCEPT noexcept
+extern "C" {
+#else
+#define PEXILON_CHECK_NOEXCEPT
+#endif
+
+/*==============================================================================
+ * Diagnostics
+ *
+ * Lines are counted as editors count them: newline-terminated lines, however
+ * the reader cut an over-long line into pieces of 199 bytes. Columns are
+ * 1-based byte offsets into that line (a tab counts as one column); a
+ * diagnostic that concerns a whole line, or no text at all, has column 0.
+ *============================================================================*/
+
+/** How serious a diagnostic is. */
+typedef enum pexilon_check_severity {
+    PEXILON_CHECK_ERROR = 0,   /* a line the library reports as faulty */
+    PEXILON_CHECK_WARNING = 1, /* read, but not as it was probably meant */
+    PEXILON_CHECK_NOTE = 2     /* only in notes: a related place */
+} pexilon_check_severity;
+
+/** A related place: the first SIZE for a duplicate, the start of a block. */
+typedef struct pexilon_check_note {
+    size_t line;           /* 1-based editor line, 0 for none */
+    size_t column;         /* 1-based first column, 0 for the whole line */
+    size_t end_column;     /* 1-based column just past the text, 0 with column 0 */
+    const char *message;   /* one sentence, terminated */
+} pexilon_check_note;
+
+/** One diagnostic. Every pointer lives only for the duration of the callback. */
+typedef struct pexilon_check_diagnostic {
+    pexilon_check_severity severity;
+    const char *name;        /* stable name: "unknown-key", "no-separator", ... */
+    const char *message;     /* one sentence saying what the record got */
+    const char *hint;        /* a suggested fix ("did you mean 'WIDTH'?"), or NULL */
+    size_t line;             /* 1-based editor line, 0 for the input as a whole */
+    size_t column;           /* 1-based first column, 0 for the whole line */
+    size_t end_column;       /* 1-based column just past the text, 0 with column 0 */
+    size_t reader_line;      /* the line as pexilon_parse_config counts it (pieces) */
+    const char *source;      /* the editor line's text without its newline, or NULL */
+    size_t source_length;    /* bytes in source (it may hold NUL bytes) */
+    const pexilon_check_note *notes;
+    size_t note_count;
+} pexilon_check_diagnostic;
+
+/**
+ * Receives each diagnostic, in the order of the lines they concern. Returns 0
+ * to go on, nonzero to stop the check early (the summary then counts what was
+ * reported so far).
+ */
+typedef int (*pexilon_check_callback)(void *user, const pexilon_check_diagnostic *diagnostic);
+
+/** What one check found. */
+typedef struct pexilon_check_summary {
+    int parse_result;  /* what pexilon_parse_config() returns for this input */
+    size_t errors;     /* diagnostics of severity error */
+    size_t warnings;   /* diagnostics of severity warning */
+    int os_error;      /* errno behind a read error or PARSE_OPEN_FAILED, else 0 */
+} pexilon_check_summary;
+
+/*==============================================================================
+ * Checking
+ *
+ * Each function reads the whole input, hands every diagnostic to `callback`
+ * (which may be NULL to count only) and fills `*summary` when it is not NULL.
+ * It returns the number of errors plus warnings reported, or -1 when the input
+ * cannot be opened or read at all (summary->parse_result is then -1 and
+ * summary->os_error tells why; nothing reaches the callback).
+ *
+ * Ownership: no memory is handed to the caller; every pointer in a diagnostic
+ * is valid only during the callback that receives it.
+ *
+ * Threads: no state is kept between calls and none is shared during one, so
+ * checks may run at the same time on different inputs. The callback is called
+ * on the caller's thread. Nothing is written to any stream.
+ *============================================================================*/
+
+/** Checks the file at `path` (NULL yields -1 with EINVAL). */
+PEXILON_CHECK_API int pexilon_check_path(const char *path, pexilon_check_callback callback,
+                                         void *user, pexilon_check_summary *summary)
+    PEXILON_CHECK_NOEXCEPT;
+
+/** Checks an open stream, standard input for instance, to its end. */
+PEXILON_CHECK_API int pexilon_check_stream(FILE *stream, pexilon_check_callback callback,
+                                           void *user, pexilon_check_summary *summary)
+    PEXILON_CHECK_NOEXCEPT;
+
+/** Checks `size` bytes of text in memory (an editor's buffer); NUL bytes allowed. */
+PEXILON_CHECK_API int pexilon_check_text(const char *text, size_t size,
+                                         pexilon_check_callback callback, void *user,
+                                         pexilon_check_summary *summary) PEXILON_CHECK_NOEXCEPT;
+
+/** The release version of this library, "1.0.0". */
+PEXILON_CHECK_API const char *pexilon_check_version(void) PEXILON_CHECK_NOEXCEPT;
+
+#ifdef __cplusplus
+} /* extern "C" */
+#endif
+
+#endif /* PEXILON_CONFIG_CHECK_H */

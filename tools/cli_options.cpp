@@ -1,125 +1,140 @@
-// Command-line parsing, help and version text of pexilon-config.
+// Splitting a subcommand's arguments and finding its input files.
 #include "cli_options.h"
 
-#include <string_view>
+#include <algorithm>
+#include <unistd.h>
 
-#include "pexilon/config_parser.h"
+#include "loaded_config.h"
 
 namespace pexilon_tool {
 
 namespace {
 
-constexpr const char *program_name = "pexilon-config";
-
-bool is_help(std::string_view arg) { return arg == "--help" || arg == "-h"; }
-bool is_version(std::string_view arg) { return arg == "--version" || arg == "-V"; }
-
-bool command_named(std::string_view name, command &what)
+const option_def *find_long(const std::vector<option_def> &defs, std::string_view name)
 {
-    if (name == "check")
-        what = command::check;
-    else if (name == "dump")
-        what = command::dump;
-    else if (name == "json")
-        what = command::json;
-    else
+    for (const option_def &def : defs)
+        if (!def.long_name.empty() && def.long_name == name)
+            return &def;
+    return nullptr;
+}
+
+const option_def *find_short(const std::vector<option_def> &defs, char name)
+{
+    for (const option_def &def : defs)
+        if (def.short_name != 0 && def.short_name == name)
+            return &def;
+    return nullptr;
+}
+
+// "--name", "--name=value" or "--name value" at args[i]; moves i past a
+// separate value.
+bool take_long(const std::vector<std::string> &args, std::size_t &i,
+               const std::vector<option_def> &defs, parsed_arguments &result, std::string &error)
+{
+    const std::string_view arg = std::string_view(args[i]).substr(2);
+    const std::size_t equals = arg.find('=');
+    const std::string_view name = arg.substr(0, equals);
+    const option_def *def = find_long(defs, name);
+    if (def == nullptr) {
+        error = "unknown option '--" + std::string(name) + "'";
         return false;
+    }
+    if (!def->takes_value) {
+        if (equals != std::string_view::npos) {
+            error = "option '--" + std::string(name) + "' takes no value";
+            return false;
+        }
+        result.options.push_back({def->id, {}});
+        return true;
+    }
+    if (equals != std::string_view::npos) {
+        result.options.push_back({def->id, std::string(arg.substr(equals + 1))});
+        return true;
+    }
+    if (i + 1 >= args.size()) {
+        error = "option '--" + std::string(name) + "' needs a value";
+        return false;
+    }
+    result.options.push_back({def->id, args[++i]});
+    return true;
+}
+
+// "-a", "-abc" (flags bundled), "-Xvalue" or "-X value" at args[i].
+bool take_short(const std::vector<std::string> &args, std::size_t &i,
+                const std::vector<option_def> &defs, parsed_arguments &result, std::string &error)
+{
+    const std::string &arg = args[i];
+    for (std::size_t at = 1; at < arg.size(); ++at) {
+        const option_def *def = find_short(defs, arg[at]);
+        if (def == nullptr) {
+            error = std::string("unknown option '-") + arg[at] + "'";
+            return false;
+        }
+        if (!def->takes_value) {
+            result.options.push_back({def->id, {}});
+            continue;
+        }
+        if (at + 1 < arg.size()) {
+            result.options.push_back({def->id, arg.substr(at + 1)});
+            return true;
+        }
+        if (i + 1 >= args.size()) {
+            error = std::string("option '-") + arg[at] + "' needs a value";
+            return false;
+        }
+        result.options.push_back({def->id, args[++i]});
+        return true;
+    }
     return true;
 }
 
 } // namespace
 
-bool parse_options(int argc, char **argv, options &result, std::string &error)
+bool parse_arguments(const std::vector<std::string> &args, const std::vector<option_def> &defs,
+                     parsed_arguments &result, std::string &error)
 {
-    result = options{};
-    if (argc < 2) {
-        error = "missing command";
-        return false;
-    }
-    const std::string_view first = argv[1];
-    if (is_help(first)) {
-        result.what = command::help;
-        return true;
-    }
-    if (is_version(first)) {
-        result.what = command::version;
-        return true;
-    }
-    if (!command_named(first, result.what)) {
-        error = (first.size() > 1 && first[0] == '-' ? "unknown option '" : "unknown command '") +
-                std::string(first) + "'";
-        return false;
-    }
-
+    result = parsed_arguments{};
     bool options_done = false;
-    for (int i = 2; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (!options_done && arg == "--") {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string &arg = args[i];
+        if (options_done || arg.size() < 2 || arg[0] != '-') {
+            result.operands.push_back(arg);
+        } else if (arg == "--") {
             options_done = true;
-        } else if (!options_done && is_help(arg)) {
-            result.what = command::help;
-            result.files.clear();
-            return true;
-        } else if (!options_done && arg.size() > 1 && arg[0] == '-') {
-            error = "unknown option '" + std::string(arg) + "'";
+        } else if (arg[1] == '-') {
+            if (!take_long(args, i, defs, result, error))
+                return false;
+        } else if (!take_short(args, i, defs, result, error)) {
             return false;
-        } else {
-            result.files.emplace_back(arg);
         }
-    }
-    if (result.files.empty()) {
-        error = "no FILE given to '" + std::string(first) + "'";
-        return false;
     }
     return true;
 }
 
-void print_help(std::FILE *out)
+bool input_files(std::vector<std::string> operands, std::vector<std::string> &files,
+                 std::string &error)
 {
-    std::fprintf(out, "%s",
-R"(Usage: pexilon-config COMMAND FILE...
-       pexilon-config --help | --version
-
-Reads camera module configuration files and reports what they hold.
-A FILE of "-" is standard input; "--" ends the options.
-
-Commands:
-  check   print "FILE: ok" for every well-formed file, otherwise
-          "FILE:LINE: error: REASON" for the first faulty line, or
-          "FILE: error: cannot open: REASON", on standard output.
-  dump    print the record in the library's diagnostic layout: the camera
-          settings, group headers and control entries on standard error, the
-          numbers of the board and register entries on standard output. With
-          several files a "==> FILE <==" line on standard error starts each.
-          A faulty file is still printed; its fault goes to standard error
-          in the format of 'check'.
-  json    print the record as JSON on standard output: one object per file
-          with "file", "result", "error", "camera", "entries" and
-          "controls"; an array of them when several files are given.
-          Text fields are copied byte for byte; bytes that are not valid
-          UTF-8 are each replaced by U+FFFD, so the output is always valid
-          JSON.
-
-Options:
-  -h, --help     show this help and exit
-  -V, --version  show the version and exit
-
-Exit status:
-  0  every file read without fault
-  1  a file has a faulty line (and none of the errors below)
-  2  a file could not be opened or read, or the command line is wrong
-)");
+    if (operands.empty()) {
+        if (isatty(STDIN_FILENO)) {
+            error = "no FILE given, and standard input is a terminal";
+            return false;
+        }
+        operands.emplace_back("-");
+    }
+    if (std::count(operands.begin(), operands.end(), "-") > 1) {
+        error = "standard input ('-') can be read only once";
+        return false;
+    }
+    files = std::move(operands);
+    return true;
 }
 
-void print_version(std::FILE *out)
+int usage_failure(std::string_view subcommand, const std::string &error)
 {
-    std::fprintf(out, "%s %s\n", program_name, PEXILON_CONFIG_PARSER_VERSION_STRING);
-}
-
-void print_usage_error(const std::string &error)
-{
-    std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", program_name,
-                 error.c_str(), program_name);
+    const std::string where = subcommand.empty() ? "" : " " + std::string(subcommand);
+    std::fprintf(stderr, "pexilon-config: %s\nTry 'pexilon-config%s --help' for more information.\n",
+                 error.c_str(), where.c_str());
+    return status_failed;
 }
 
 } // namespace pexilon_tool

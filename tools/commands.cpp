@@ -1,22 +1,34 @@
-// check, dump and json: read each file in turn into its own record and print.
+// check and dump: read each file in turn into its own record and print.
 #include "commands.h"
 
 #include <algorithm>
 #include <cstdio>
 
+#include "cli_options.h"
 #include "diag/config_dump.h"
-#include "json_record.h"
 #include "loaded_config.h"
+#include "shown_name.h"
 
 namespace pexilon_tool {
 
-int run_check(const std::vector<std::string> &files)
+const std::string_view check_help =
+R"(Prints "FILE: ok" for every well-formed file, otherwise
+"FILE:LINE: error: REASON" for the first faulty line, or
+"FILE: error: cannot open: REASON", on standard output.
+)";
+
+int run_check(const std::vector<std::string> &args)
 {
+    parsed_arguments parsed;
+    std::vector<std::string> files;
+    std::string error;
+    if (!parse_arguments(args, {}, parsed, error) || !input_files(parsed.operands, files, error))
+        return usage_failure("check", error);
     int worst = status_ok;
     for (const std::string &name : files) {
         const loaded_config file(name);
         if (file.ok())
-            std::printf("%s: ok\n", name.c_str());
+            std::printf("%s: ok\n", shown_name(name).c_str());
         else
             std::printf("%s\n", file.fault_line().c_str());
         worst = std::max<int>(worst, file.exit_status());
@@ -24,46 +36,63 @@ int run_check(const std::vector<std::string> &files)
     return worst;
 }
 
-int run_dump(const std::vector<std::string> &files)
+const std::string_view dump_help =
+R"(Prints the record in the library's diagnostic layout, in file order: the
+camera settings, then the board and register entries (a "[0xKKVV]" header
+before each group of section kind KK and variant VV, then one line of
+numbers per entry), then the control entries with their code texts. With
+several files a "==> FILE <==" line starts each. A faulty file is still
+printed; its fault goes to standard error in the format of 'check'.
+
+Options:
+  --split-streams  write as the library's dump routines do: camera
+                   settings, group headers and controls on standard error,
+                   the numbers of the entries on standard output
+)";
+
+namespace {
+
+enum dump_option { dump_split_streams };
+
+// One file's dump: numbers to `out`, everything else to `err` (the same
+// stream unless the streams are split).
+void dump_file(const loaded_config &file, bool several, std::FILE *out, std::FILE *err)
 {
-    int worst = status_ok;
-    for (const std::string &name : files) {
-        const loaded_config file(name);
-        worst = std::max<int>(worst, file.exit_status());
-        // Standard output is buffered and standard error is not: flush before
-        // each line to standard error so that the two keep their order when
-        // they share a terminal or a file.
+    // Standard output is buffered and standard error is not: flush before
+    // each line to standard error so that the two keep their order when
+    // they share a terminal or a file.
+    std::fflush(stdout);
+    if (several)
+        std::fprintf(err, "==> %s <==\n", shown_name(file.name()).c_str());
+    if (!file.ok()) {
         std::fflush(stdout);
-        if (files.size() > 1)
-            std::fprintf(stderr, "==> %s <==\n", name.c_str());
-        if (!file.ok())
-            std::fprintf(stderr, "%s\n", file.fault_line().c_str());
-        if (file.exit_status() == status_failed && file.result() < 0)
-            continue; // nothing was read
-        pexilon::dump_camera_settings(&file.record());
-        pexilon::dump_param_entries(&file.record());
-        std::fflush(stdout);
-        pexilon::dump_controls(&file.record());
+        std::fprintf(stderr, "%s\n", file.fault_line().c_str());
     }
-    return worst;
+    if (file.result() < 0)
+        return; // nothing was read
+    pexilon::dump_camera_settings(&file.record(), err);
+    pexilon::dump_param_entries(&file.record(), out, err);
+    std::fflush(out);
+    pexilon::dump_controls(&file.record(), err);
 }
 
-int run_json(const std::vector<std::string> &files)
+} // namespace
+
+int run_dump(const std::vector<std::string> &args)
 {
+    static const std::vector<option_def> defs{{"split-streams", 0, false, dump_split_streams}};
+    parsed_arguments parsed;
+    std::vector<std::string> files;
+    std::string error;
+    if (!parse_arguments(args, defs, parsed, error) || !input_files(parsed.operands, files, error))
+        return usage_failure("dump", error);
+    const bool split = !parsed.options.empty();
     int worst = status_ok;
-    nlohmann::ordered_json all = nlohmann::ordered_json::array();
     for (const std::string &name : files) {
         const loaded_config file(name);
         worst = std::max<int>(worst, file.exit_status());
-        all.push_back(to_json(file));
+        dump_file(file, files.size() > 1, stdout, split ? stderr : stdout);
     }
-    const nlohmann::ordered_json &shown = files.size() == 1 ? all.front() : all;
-    // The record's texts are the file's bytes, which need not be UTF-8; the
-    // replace handler turns each invalid byte into U+FFFD instead of throwing,
-    // so the output is valid JSON whatever the file held.
-    const std::string text =
-        shown.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
-    std::printf("%s\n", text.c_str());
     return worst;
 }
 

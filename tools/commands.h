@@ -1,13 +1,21 @@
-// The three commands of pexilon-config. Each returns the exit status.
+// The subcommands of pexilon-config: for each, the function that runs it
+// (arguments after its name; returns the exit status) and its help text.
+// subcommands.cpp lists them in a table.
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pexilon_tool {
 
-int run_check(const std::vector<std::string> &files);
-int run_dump(const std::vector<std::string> &files);
-int run_json(const std::vector<std::string> &files);
+extern const std::string_view check_help;
+int run_check(const std::vector<std::string> &args);
+
+extern const std::string_view dump_help;
+int run_dump(const std::vector<std::string> &args);
+
+extern const std::string_view json_help;
+int run_json(const std::vector<std::string> &args);
 
 } // namespace pexilon_tool

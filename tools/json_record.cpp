@@ -1,8 +1,9 @@
-// Conversion of a parsed_config and its parse report to JSON.
+// Writing a parsed_config and its parse report as JSON.
 #include "json_record.h"
 
+#include <cstdio>
 #include <cstring>
-#include <string>
+#include <string_view>
 
 #include "config/code_tables.h"
 
@@ -10,83 +11,103 @@ namespace pexilon_tool {
 
 namespace {
 
-using json = nlohmann::ordered_json;
-
 // A fixed-size text field up to its terminator or the end of the field.
-std::string field_text(const char *field, std::size_t size)
+std::string_view field_text(const char *field, std::size_t size)
 {
-    return std::string(field, strnlen(field, size));
+    return {field, strnlen(field, size)};
 }
 
-json name_or_null(const char *name)
+void name_or_null(json_writer &out, const char *name)
 {
-    return name != nullptr ? json(name) : json(nullptr);
+    if (name != nullptr)
+        out.string(name);
+    else
+        out.null();
 }
 
-json camera_json(const camera_settings &camera)
+// A register number as a number, or as the dump's "0x%04X" text.
+void register_number(json_writer &out, std::uint32_t value, bool hex, const char *format)
 {
-    return json{
-        {"cfg_mode", camera.cfg_mode},
-        {"type", field_text(camera.type, sizeof camera.type)},
-        {"width", camera.width},
-        {"height", camera.height},
-        {"bit_width", camera.bit_width},
-        {"format", camera.format},
-        {"i2c_mode", camera.i2c_mode},
-        {"i2c_addr", camera.i2c_addr},
-        {"trans_lvl", camera.trans_lvl},
-    };
+    if (!hex) {
+        out.number(value);
+        return;
+    }
+    char text[16];
+    std::snprintf(text, sizeof text, format, static_cast<unsigned>(value));
+    out.string(text);
 }
 
-json entry_json(const param_entry &entry)
+void write_camera(json_writer &out, const camera_settings &camera)
+{
+    out.begin_object();
+    out.key("cfg_mode"); out.number(camera.cfg_mode);
+    out.key("type"); out.string(field_text(camera.type, sizeof camera.type));
+    out.key("width"); out.number(camera.width);
+    out.key("height"); out.number(camera.height);
+    out.key("bit_width"); out.number(camera.bit_width);
+    out.key("format"); out.number(camera.format);
+    out.key("i2c_mode"); out.number(camera.i2c_mode);
+    out.key("i2c_addr"); out.number(camera.i2c_addr);
+    out.key("trans_lvl"); out.number(camera.trans_lvl);
+    out.end_object();
+}
+
+void write_entry(json_writer &out, const param_entry &entry, bool hex)
 {
     // The upper 16 bits name the section (kind and variant), the lower the key.
-    const std::uint32_t section = entry.type & 0xFFFF0000u;
-    const std::uint32_t key = entry.type & 0x0000FFFFu;
-    json values = json::array();
+    out.begin_object();
+    out.key("section");
+    name_or_null(out, pexilon::lookup_name(pexilon::section_codes, entry.type & 0xFFFF0000u));
+    out.key("key");
+    name_or_null(out, pexilon::lookup_name(pexilon::param_keys, entry.type & 0x0000FFFFu));
+    out.key("type");
+    register_number(out, entry.type, hex, "0x%08X");
+    out.key("values");
+    out.begin_array();
     for (unsigned i = 0; i < entry.value_count && i < 16; ++i)
-        values.push_back(entry.values[i]);
-    return json{
-        {"section", name_or_null(pexilon::lookup_name(pexilon::section_codes, section))},
-        {"key", name_or_null(pexilon::lookup_name(pexilon::param_keys, key))},
-        {"type", entry.type},
-        {"values", std::move(values)},
-    };
+        register_number(out, entry.values[i], hex, "0x%04X");
+    out.end_array();
+    out.end_object();
 }
 
-json control_json(const control_entry &control)
+void write_control(json_writer &out, const control_entry &control)
 {
-    return json{
-        {"min_value", control.min_value},
-        {"max_value", control.max_value},
-        {"step", control.step},
-        {"def", control.def},
-        {"reserved", control.reserved},
-        {"ctrl_name", field_text(control.ctrl_name, sizeof control.ctrl_name)},
-        {"func_name", field_text(control.func_name, sizeof control.func_name)},
-        {"code", control.code != nullptr ? json(control.code) : json(nullptr)},
-    };
+    out.begin_object();
+    out.key("min_value"); out.number(control.min_value);
+    out.key("max_value"); out.number(control.max_value);
+    out.key("step"); out.number(control.step);
+    out.key("def"); out.number(control.def);
+    out.key("reserved"); out.number(control.reserved);
+    out.key("ctrl_name"); out.string(field_text(control.ctrl_name, sizeof control.ctrl_name));
+    out.key("func_name"); out.string(field_text(control.func_name, sizeof control.func_name));
+    out.key("code");
+    name_or_null(out, control.code);
+    out.end_object();
 }
 
 } // namespace
 
-json to_json(const loaded_config &file)
+void write_record(json_writer &out, const loaded_config &file, bool hex)
 {
     const parsed_config &record = file.record();
-    json entries = json::array();
+    out.begin_object();
+    out.key("file"); out.string(file.name());
+    out.key("result"); out.number(file.result());
+    out.key("error");
+    if (file.ok())
+        out.null();
+    else
+        out.string(file.error_text());
+    out.key("camera"), write_camera(out, record.camera);
+    out.key("entries"); out.begin_array();
     for (std::uint32_t i = 0; i < record.param_count && record.params != nullptr; ++i)
-        entries.push_back(entry_json(record.params[i]));
-    json controls = json::array();
+        write_entry(out, record.params[i], hex);
+    out.end_array();
+    out.key("controls"); out.begin_array();
     for (std::uint32_t i = 0; i < record.control_count && record.controls != nullptr; ++i)
-        controls.push_back(control_json(record.controls[i]));
-    return json{
-        {"file", file.name()},
-        {"result", file.result()},
-        {"error", file.ok() ? json(nullptr) : json(file.error_text())},
-        {"camera", camera_json(record.camera)},
-        {"entries", std::move(entries)},
-        {"controls", std::move(controls)},
-    };
+        write_control(out, record.controls[i]);
+    out.end_array();
+    out.end_object();
 }
 
 } // namespace pexilon_tool

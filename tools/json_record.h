@@ -1,15 +1,14 @@
-// A loaded configuration as a JSON object.
+// A loaded configuration written as a JSON object.
 #pragma once
 
-#include <nlohmann/json.hpp>
-
+#include "json_writer.h"
 #include "loaded_config.h"
 
 namespace pexilon_tool {
 
-// {"file", "result", "error", "camera", "entries", "controls"}, in that order.
-// Text fields hold the record's bytes as they are; they need not be UTF-8, so
-// the caller must serialise with error_handler_t::replace.
-nlohmann::ordered_json to_json(const loaded_config &file);
+// {"file", "result", "error", "camera", "entries", "controls"}, in that order,
+// each entry and control written as it is reached. With `hex`, the type and
+// the values of entries are "0x..." strings as the dump shows them.
+void write_record(json_writer &out, const loaded_config &file, bool hex);
 
 } // namespace pexilon_tool

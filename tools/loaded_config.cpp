@@ -6,6 +6,8 @@
 #include <cstring>
 #include <utility>
 
+#include "shown_name.h"
+
 namespace pexilon_tool {
 
 loaded_config::loaded_config(std::string name) : name_(std::move(name))
@@ -30,7 +32,15 @@ bool loaded_config::input_failed() const
 {
     const pexilon::fault kind = report_.outcome.kind;
     return result() < 0 || kind == pexilon::fault::cannot_open ||
-           kind == pexilon::fault::read_error || report_.outcome.os_error != 0;
+           kind == pexilon::fault::read_error || report_.outcome.os_error != 0 ||
+           out_of_memory();
+}
+
+// Memory ran out: the record lacks what the file holds, as after a read error.
+bool loaded_config::out_of_memory() const
+{
+    return report_.outcome.kind == pexilon::fault::block_no_memory ||
+           report_.reason == pexilon::reject_reason::no_memory;
 }
 
 status loaded_config::exit_status() const
@@ -59,8 +69,8 @@ std::string loaded_config::fault_line() const
     if (ok())
         return {};
     if (result() < 0)
-        return name_ + ": error: " + error_text();
-    return name_ + ":" + std::to_string(result()) + ": error: " + error_text();
+        return shown_name(name_) + ": error: " + error_text();
+    return shown_name(name_) + ":" + std::to_string(result()) + ": error: " + error_text();
 }
 
 } // namespace pexilon_tool

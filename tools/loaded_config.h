@@ -33,6 +33,7 @@ public:
 
 private:
     bool input_failed() const;
+    bool out_of_memory() const;
 
     std::string name_;
     parsed_config record_{};

@@ -1,56 +1,126 @@
-// pexilon-config: checks, dumps and converts camera module configuration files.
+// pexilon-config: checks, dumps, compares and converts camera module
+// configuration files. The subcommands are listed in subcommands.cpp.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <new>
+#include <string>
+#include <vector>
 
 #include "cli_options.h"
-#include "commands.h"
 #include "loaded_config.h"
+#include "pexilon/config_parser.h"
+#include "subcommands.h"
 
 namespace {
 
-int run(const pexilon_tool::options &opts)
+using namespace pexilon_tool;
+
+constexpr std::string_view common_help =
+R"(A FILE of "-" is standard input, which may be named once; with no FILE,
+a subcommand reads standard input unless it is a terminal. "--" ends the
+options. In text output, control characters in file names (a newline, a
+tab, ...) are shown as '?', so that no name can start a line of its own.
+
+Exit status:
+  0  every file read without fault (diff: the files are the same)
+  1  a file has a faulty line (diff: the files differ)
+  2  a file could not be opened or read, memory ran out, output could not
+     be written, or the command line is wrong
+)";
+
+void print_program_help()
 {
-    using pexilon_tool::command;
-    switch (opts.what) {
-    case command::help:
-        pexilon_tool::print_help(stdout);
-        return pexilon_tool::status_ok;
-    case command::version:
-        pexilon_tool::print_version(stdout);
-        return pexilon_tool::status_ok;
-    case command::check:
-        return pexilon_tool::run_check(opts.files);
-    case command::dump:
-        return pexilon_tool::run_dump(opts.files);
-    case command::json:
-        return pexilon_tool::run_json(opts.files);
+    std::printf("Usage: pexilon-config COMMAND [OPTIONS] [FILE...]\n"
+                "       pexilon-config COMMAND --help\n"
+                "       pexilon-config --help | --version\n\n"
+                "Reads camera module configuration files and reports what they hold.\n\n"
+                "Commands:\n");
+    for (const subcommand &each : subcommands())
+        std::printf("  %-8.*s %.*s\n", static_cast<int>(each.name.size()), each.name.data(),
+                    static_cast<int>(each.summary.size()), each.summary.data());
+    std::printf("\nOptions:\n"
+                "  -h, --help     show this help, or a command's, and exit\n"
+                "  -V, --version  show the version and exit\n\n%.*s",
+                static_cast<int>(common_help.size()), common_help.data());
+}
+
+void print_subcommand_help(const subcommand &which)
+{
+    std::printf("Usage: pexilon-config %.*s %.*s\n\n%.*s\n%.*s",
+                static_cast<int>(which.name.size()), which.name.data(),
+                static_cast<int>(which.synopsis.size()), which.synopsis.data(),
+                static_cast<int>(which.help.size()), which.help.data(),
+                static_cast<int>(common_help.size()), common_help.data());
+}
+
+bool asks_for_help(const std::vector<std::string> &args)
+{
+    for (const std::string &arg : args) {
+        if (arg == "--")
+            return false;
+        if (arg == "--help" || arg == "-h")
+            return true;
     }
-    return pexilon_tool::status_failed;
+    return false;
+}
+
+int dispatch(int argc, char **argv)
+{
+    if (argc < 2)
+        return usage_failure("", "missing command");
+    const std::string_view first = argv[1];
+    if (first == "--help" || first == "-h") {
+        print_program_help();
+        return status_ok;
+    }
+    if (first == "--version" || first == "-V") {
+        std::printf("pexilon-config %s\n", PEXILON_CONFIG_PARSER_VERSION_STRING);
+        return status_ok;
+    }
+    const subcommand *which = find_subcommand(first);
+    if (which == nullptr)
+        return usage_failure("", (first.size() > 1 && first[0] == '-' ? "unknown option '"
+                                                                      : "unknown command '") +
+                                     std::string(first) + "'");
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    if (asks_for_help(args)) {
+        print_subcommand_help(*which);
+        return status_ok;
+    }
+    return which->run(args);
+}
+
+// A full disk or a closed pipe must not pass for success, on either stream.
+int checked_streams(int status)
+{
+    const bool out_failed = std::fflush(stdout) != 0 || std::ferror(stdout);
+    const int out_error = errno;
+    if (out_failed)
+        std::fprintf(stderr, "pexilon-config: write error on standard output: %s\n",
+                     std::strerror(out_error != 0 ? out_error : EIO));
+    if (out_failed || std::fflush(stderr) != 0 || std::ferror(stderr))
+        return status_failed;
+    return status;
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    pexilon_tool::options opts;
-    std::string error;
-    if (!pexilon_tool::parse_options(argc, argv, opts, error)) {
-        pexilon_tool::print_usage_error(error);
-        return pexilon_tool::status_failed;
-    }
-    int status = pexilon_tool::status_failed;
+    int status = status_failed;
     try {
-        status = run(opts);
+        status = dispatch(argc, argv);
+    } catch (const std::bad_alloc &) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "pexilon-config: out of memory\n");
+        status = status_failed;
     } catch (const std::exception &e) {
+        std::fflush(stdout);
         std::fprintf(stderr, "pexilon-config: %s\n", e.what());
-        return pexilon_tool::status_failed;
+        status = status_failed;
     }
-    // A full disk or a closed pipe must not pass for success.
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::fprintf(stderr, "pexilon-config: write error: %s\n", std::strerror(errno));
-        return pexilon_tool::status_failed;
-    }
-    return status;
+    errno = 0;
+    return checked_streams(status);
 }

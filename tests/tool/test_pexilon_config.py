@@ -6,6 +6,7 @@ Run by CTest as: test_pexilon_config.py --program PATH --examples DIR
 import argparse
 import json
 import os
+import pty
 import re
 import subprocess
 import sys
@@ -13,6 +14,7 @@ import tempfile
 import unittest
 
 PROGRAM = ""
+TERMINAL = object()
 EXAMPLES = ""
 
 # Files with one fault each: (name, bytes, reported line).
@@ -27,6 +29,9 @@ FAULTY = [
     ("block_unterminated",
      b"[control parameter]\nCTRL_NAME = Gain\n======CODE_BLOCK_START======\nwrite(1)\n", 4),
 ]
+
+# Every subcommand the program has, as its --help lists them.
+SUBCOMMANDS = ["check", "dump", "json"]
 
 GOOD = b"[camera parameter]\nSIZE = 640, 480\n[register parameter]\nREG = 0x10, 0x20\n"
 
@@ -69,7 +74,17 @@ SAMPLE_CONTROLS = (
 
 
 def run(*args, stdin=b"", merge=False, cwd=None):
-    """Runs the program; returns (exit status, stdout, stderr) as text."""
+    """Runs the program; returns (exit status, stdout, stderr) as text.
+    stdin=TERMINAL gives it a terminal on standard input."""
+    if stdin is TERMINAL:
+        primary, secondary = pty.openpty()
+        try:
+            done = subprocess.run([PROGRAM, *args], stdin=secondary, capture_output=True,
+                                  cwd=cwd, timeout=30)
+        finally:
+            os.close(primary)
+            os.close(secondary)
+        return done.returncode, done.stdout.decode(), done.stderr.decode()
     done = subprocess.run([PROGRAM, *args], input=stdin, capture_output=not merge,
                           stdout=subprocess.PIPE if merge else None,
                           stderr=subprocess.STDOUT if merge else None, cwd=cwd, timeout=30)
@@ -91,8 +106,8 @@ class ToolTest(unittest.TestCase):
             f.write(data)
         return path
 
-    def expect_usage_error(self, *args):
-        status, out, err = run(*args)
+    def expect_usage_error(self, *args, stdin=b""):
+        status, out, err = run(*args, stdin=stdin)
         self.assertEqual(status, 2, args)
         self.assertEqual(out, "", args)
         self.assertTrue(err.startswith("pexilon-config: "), (args, err))
@@ -151,17 +166,19 @@ class ToolTest(unittest.TestCase):
     # dump
 
     def test_dump_sample(self):
-        status, out, err = run("dump", self.sample)
+        groups = "".join(h + "\n" + "".join(l + "\n" for l in lines) for h, lines in SAMPLE_GROUPS)
+        self.assertEqual(run("dump", self.sample),
+                         (0, SAMPLE_CAMERA + groups + SAMPLE_CONTROLS, ""))
+
+    def test_dump_split_streams(self):
+        status, out, err = run("dump", "--split-streams", self.sample)
         self.assertEqual(status, 0)
         self.assertEqual(out, "".join(line + "\n" for _, lines in SAMPLE_GROUPS for line in lines))
         self.assertEqual(err, SAMPLE_CAMERA + "".join(h + "\n" for h, _ in SAMPLE_GROUPS)
                          + SAMPLE_CONTROLS)
-
-    def test_dump_keeps_order_on_one_stream(self):
-        status, out, _ = run("dump", self.sample, merge=True)
-        self.assertEqual(status, 0)
-        groups = "".join(h + "\n" + "".join(l + "\n" for l in lines) for h, lines in SAMPLE_GROUPS)
-        self.assertEqual(out, SAMPLE_CAMERA + groups + SAMPLE_CONTROLS)
+        # the two streams keep their order when they share one file
+        status, merged, _ = run("dump", self.sample, "--split-streams", merge=True)
+        self.assertEqual(merged, run("dump", self.sample)[1])
 
     def test_dump_faulty_file_is_still_dumped(self):
         # block cut off: the header is used up, MIN_VALUE after it fills the control
@@ -169,30 +186,28 @@ class ToolTest(unittest.TestCase):
         path = self.write(name + ".conf", data)
         status, out, err = run("dump", path)
         self.assertEqual(status, 1)
-        self.assertEqual(out, "")
-        first, rest = err.split("\n", 1)
-        self.assertTrue(first.startswith(f"{path}:{line}: error: "), first)
-        self.assertTrue(rest.startswith("CFG_MODE : 0\n"), rest)
-        self.assertTrue(rest.endswith("TRANS_LVL: 0\nMIN_VALUE  = 7\nMAX_VALUE  = 0\n"
-                                      "STEP       = 0\nDEF        = 0\nCTRL_NAME\t= \n"
-                                      "FUNC_NAME\t= \n(null)\n"), rest)
+        self.assertTrue(err.startswith(f"{path}:{line}: error: "), err)
+        self.assertEqual(err.count("\n"), 1)
+        self.assertTrue(out.startswith("CFG_MODE : 0\n"), out)
+        self.assertTrue(out.endswith("TRANS_LVL: 0\nMIN_VALUE  = 7\nMAX_VALUE  = 0\n"
+                                     "STEP       = 0\nDEF        = 0\nCTRL_NAME\t= \n"
+                                     "FUNC_NAME\t= \n(null)\n"), out)
 
     def test_dump_several_files_and_missing(self):
         status, out, err = run("dump", self.good, self.missing, "-", stdin=GOOD)
         self.assertEqual(status, 2)
-        self.assertEqual(out, "0x0010 0x0020 \n" * 2)
-        blocks = err.split("==> ")
+        self.assertEqual(err, f"{self.missing}: error: cannot open: {os.strerror(2)}\n")
+        blocks = out.split("==> ")
         self.assertEqual(blocks[0], "")
         self.assertEqual(len(blocks), 4)
         self.assertTrue(blocks[1].startswith(self.good + " <==\nCFG_MODE : 0\n"), blocks[1])
         self.assertIn("WIDTH    : 640\nHEIGHT   : 480\n", blocks[1])
-        self.assertEqual(blocks[2], f"{self.missing} <==\n{self.missing}: error: cannot open: "
-                         f"{os.strerror(2)}\n")
+        self.assertTrue(blocks[1].endswith("[0x0300]\n0x0010 0x0020 \n"), blocks[1])
+        self.assertEqual(blocks[2], f"{self.missing} <==\n")
         self.assertTrue(blocks[3].startswith("- <==\nCFG_MODE : 0\n"), blocks[3])
 
     def test_dump_one_file_has_no_header(self):
-        _, _, err = run("dump", self.good)
-        self.assertNotIn("==>", err)
+        self.assertNotIn("==>", run("dump", self.good)[1])
 
     # json
 
@@ -275,12 +290,18 @@ class ToolTest(unittest.TestCase):
     # options
 
     def test_help(self):
-        for args in (["--help"], ["-h"], ["check", "--help"]):
-            with self.subTest(args):
-                status, out, err = run(*args)
+        status, out, err = run("--help")
+        self.assertEqual((status, err), (0, ""))
+        self.assertTrue(out.startswith("Usage: pexilon-config "), out)
+        self.assertEqual(run("-h"), (status, out, err))
+        listed = re.findall(r"^  ([a-z]+) ", out.split("Commands:\n")[1], re.M)
+        self.assertEqual(sorted(listed), sorted(SUBCOMMANDS))
+        for name in SUBCOMMANDS:
+            with self.subTest(name):
+                status, out, err = run(name, "--help")
                 self.assertEqual((status, err), (0, ""))
-                self.assertTrue(out.startswith("Usage: pexilon-config "), out)
-                self.assertIn("U+FFFD", out)
+                self.assertTrue(out.startswith(f"Usage: pexilon-config {name} "), out)
+                self.assertEqual(run(name, "-h", "--bogus"), (status, out, err))
 
     def test_version(self):
         status, out, err = run("--version")
@@ -288,10 +309,22 @@ class ToolTest(unittest.TestCase):
         self.assertRegex(out, r"\Apexilon-config \d+\.\d+\.\d+\n\Z")
 
     def test_usage_errors(self):
-        for args in ([], ["frobnicate", self.good], ["--bogus"], ["check"], ["json", "--"],
-                     ["dump", "--bogus", self.good], ["Check", self.good]):
+        for args in ([], ["frobnicate", self.good], ["--bogus"],
+                     ["dump", "--bogus", self.good], ["Check", self.good],
+                     ["json", "--compact=yes", self.good], ["dump", "-x", self.good]):
             with self.subTest(args):
                 self.expect_usage_error(*args)
+
+    def test_standard_input(self):
+        for name in SUBCOMMANDS:
+            with self.subTest(name):
+                # no FILE: standard input, unless it is a terminal
+                self.assertEqual(run(name, stdin=GOOD)[0], 0)
+                self.assertEqual(run(name, "--", stdin=GOOD)[0], 0)
+                self.expect_usage_error(name, stdin=TERMINAL)
+                # standard input can be read once only
+                self.expect_usage_error(name, "-", "-", stdin=GOOD)
+                self.expect_usage_error(name, self.good, "-", "--", "-", stdin=GOOD)
 
 
 def main():

@@ -1,0 +1,33 @@
+// The table of subcommands. To add one: write its run function and help text
+// in a file of its own, declare the function in commands.h, add a row here.
+#include "subcommands.h"
+
+#include <array>
+
+#include "commands.h"
+
+namespace pexilon_tool {
+
+namespace {
+
+const std::array table{
+    subcommand{"check", "[FILE...]", "report the first faulty line of each file",
+               check_help, run_check},
+    subcommand{"dump", "[OPTIONS] [FILE...]",
+               "print the record in the library's diagnostic layout", dump_help, run_dump},
+    subcommand{"json", "[OPTIONS] [FILE...]", "print the record as JSON", json_help, run_json},
+};
+
+} // namespace
+
+std::span<const subcommand> subcommands() { return table; }
+
+const subcommand *find_subcommand(std::string_view name)
+{
+    for (const subcommand &each : table)
+        if (each.name == name)
+            return &each;
+    return nullptr;
+}
+
+} // namespace pexilon_tool

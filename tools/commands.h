@@ -18,4 +18,7 @@ int run_dump(const std::vector<std::string> &args);
 extern const std::string_view json_help;
 int run_json(const std::vector<std::string> &args);
 
+extern const std::string_view diff_help;
+int run_diff(const std::vector<std::string> &args);
+
 } // namespace pexilon_tool

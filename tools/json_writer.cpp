@@ -74,6 +74,12 @@ void json_writer::null()
     put("null");
 }
 
+void json_writer::boolean(bool value)
+{
+    before_value();
+    put(value ? "true" : "false");
+}
+
 void json_writer::finish() { std::fputc('\n', out_); }
 
 } // namespace pexilon_tool

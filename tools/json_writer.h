@@ -27,6 +27,7 @@ public:
     void string(std::string_view bytes);
     void number(std::int64_t value);
     void null();
+    void boolean(bool value);
     // A newline after the document.
     void finish();
 

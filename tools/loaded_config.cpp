@@ -1,6 +1,7 @@
 // Reading one file into a record and describing the outcome.
 #include "loaded_config.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +17,26 @@ loaded_config::loaded_config(std::string name) : name_(std::move(name))
         report_ = pexilon::parse_config_stream(stdin, &record_);
     else
         report_ = pexilon::parse_config_path(name_.c_str(), &record_);
+}
+
+loaded_config::loaded_config(std::string name, line_trace &trace) : name_(std::move(name))
+{
+    if (name_ == "-") {
+        report_ = parse_traced(stdin, &record_, trace);
+        return;
+    }
+    std::FILE *stream = std::fopen(name_.c_str(), "rb");
+    if (stream == nullptr) {
+        report_.outcome = {PARSE_OPEN_FAILED, pexilon::fault::cannot_open, errno};
+        return;
+    }
+    try {
+        report_ = parse_traced(stream, &record_, trace);
+    } catch (...) {
+        std::fclose(stream);
+        throw;
+    }
+    std::fclose(stream);
 }
 
 loaded_config::~loaded_config()

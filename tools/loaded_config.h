@@ -4,6 +4,7 @@
 #include <string>
 
 #include "config/parse_config.h"
+#include "line_trace.h"
 
 namespace pexilon_tool {
 
@@ -14,6 +15,8 @@ class loaded_config {
 public:
     // Parses the file `name` ("-" for standard input) into a zeroed record.
     explicit loaded_config(std::string name);
+    // The same, noting in `trace` the line each part of the record came from.
+    loaded_config(std::string name, line_trace &trace);
     // Frees every code text and both lists that the library allocated.
     ~loaded_config();
     loaded_config(const loaded_config &) = delete;

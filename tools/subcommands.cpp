@@ -16,6 +16,8 @@ const std::array table{
     subcommand{"dump", "[OPTIONS] [FILE...]",
                "print the record in the library's diagnostic layout", dump_help, run_dump},
     subcommand{"json", "[OPTIONS] [FILE...]", "print the record as JSON", json_help, run_json},
+    subcommand{"diff", "[OPTIONS] FILE1 FILE2", "compare the records two files yield", diff_help,
+               run_diff},
 };
 
 } // namespace

@@ -1,0 +1,286 @@
+// Comparing two records.
+#include "diff/record_diff.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "config/code_tables.h"
+#include "diff/sequence_diff.h"
+
+namespace pexilon_tool {
+
+namespace {
+
+std::string format_text(const char *format, long long value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+// A 32-bit field shows signed in the dump, as a two's complement number.
+field_value signed32(std::uint32_t value)
+{
+    const auto number = static_cast<std::int32_t>(value);
+    return {format_text("%lld", number), true, number};
+}
+
+field_value number(std::int64_t value) { return {format_text("%lld", value), true, value}; }
+
+field_value text(const char *field, std::size_t size)
+{
+    return {std::string(field, strnlen(field, size))};
+}
+
+// The camera fields of one record, shown as the dump shows them.
+std::vector<field_value> camera_values(const camera_settings &c)
+{
+    return {signed32(c.cfg_mode),
+            text(c.type, sizeof c.type),
+            signed32(c.width),
+            signed32(c.height),
+            number(c.bit_width),
+            {format_text("0x%02llX", c.format), true, c.format},
+            number(c.i2c_mode),
+            number(c.i2c_addr),
+            signed32(c.trans_lvl)};
+}
+
+constexpr const char *camera_names[camera_field_count] = {
+    "cfg_mode", "type", "width", "height", "bit_width", "format", "i2c_mode", "i2c_addr",
+    "trans_lvl"};
+
+void compare_camera(const camera_settings &a, const camera_settings &b, record_diff &diff)
+{
+    const std::vector<field_value> va = camera_values(a), vb = camera_values(b);
+    for (unsigned f = 0; f < camera_field_count; ++f)
+        if (va[f].shown != vb[f].shown)
+            diff.camera.push_back({static_cast<camera_field>(f), {camera_names[f], va[f], vb[f]}});
+}
+
+bool same_entry(const param_entry &a, const param_entry &b)
+{
+    const unsigned count = std::min<unsigned>(a.value_count, 16);
+    return a.type == b.type && a.value_count == b.value_count &&
+           std::equal(a.values, a.values + count, b.values);
+}
+
+// Appends the groups of `record` not yet in `order`, in order of first
+// appearance.
+void add_groups(const parsed_config &record, std::vector<std::uint32_t> &order,
+                std::unordered_set<std::uint32_t> &seen)
+{
+    for (std::size_t i = 0; i < record.param_count; ++i)
+        if (seen.insert(record.params[i].type >> 16).second)
+            order.push_back(record.params[i].type >> 16);
+}
+
+std::unordered_map<std::uint32_t, std::vector<std::size_t>> entries_by_group(
+    const parsed_config &record)
+{
+    std::unordered_map<std::uint32_t, std::vector<std::size_t>> members;
+    for (std::size_t i = 0; i < record.param_count; ++i)
+        members[record.params[i].type >> 16].push_back(i);
+    return members;
+}
+
+// Aligns the group's entries of both files; within a run of changes the
+// first entries on each side pair up as changed, the rest are removed or
+// added.
+void compare_group(std::uint32_t group, const parsed_config &a, const std::vector<std::size_t> &ia,
+                   const parsed_config &b, const std::vector<std::size_t> &ib, record_diff &diff)
+{
+    const auto runs = diff_sequences(ia.size(), ib.size(), [&](std::size_t i, std::size_t j) {
+        return same_entry(a.params[ia[i]], b.params[ib[j]]);
+    });
+    for (const change_run &run : runs) {
+        const std::size_t paired = std::min(run.a_end - run.a_begin, run.b_end - run.b_begin);
+        for (std::size_t k = 0; k < paired; ++k)
+            diff.entries.push_back(
+                {change_kind::changed, group, ia[run.a_begin + k], ib[run.b_begin + k]});
+        for (std::size_t i = run.a_begin + paired; i < run.a_end; ++i)
+            diff.entries.push_back({change_kind::removed, group, ia[i], 0});
+        for (std::size_t j = run.b_begin + paired; j < run.b_end; ++j)
+            diff.entries.push_back({change_kind::added, group, 0, ib[j]});
+    }
+}
+
+void compare_entries(const parsed_config &a, const parsed_config &b, record_diff &diff)
+{
+    if (a.params == nullptr && b.params == nullptr)
+        return;
+    std::vector<std::uint32_t> order;
+    std::unordered_set<std::uint32_t> seen;
+    add_groups(a, order, seen);
+    add_groups(b, order, seen);
+    auto in_a = entries_by_group(a);
+    auto in_b = entries_by_group(b);
+    for (std::uint32_t group : order)
+        compare_group(group, a, in_a[group], b, in_b[group], diff);
+}
+
+std::vector<field_change> control_fields(const control_entry &a, const control_entry &b)
+{
+    const std::pair<const char *, std::pair<field_value, field_value>> fields[] = {
+        {"min_value", {number(a.min_value), number(b.min_value)}},
+        {"max_value", {number(a.max_value), number(b.max_value)}},
+        {"step", {number(a.step), number(b.step)}},
+        {"def", {number(a.def), number(b.def)}},
+        {"reserved", {number(a.reserved), number(b.reserved)}},
+        {"ctrl_name", {text(a.ctrl_name, sizeof a.ctrl_name), text(b.ctrl_name, sizeof b.ctrl_name)}},
+        {"func_name", {text(a.func_name, sizeof a.func_name), text(b.func_name, sizeof b.func_name)}},
+        {"code", {{a.code != nullptr ? "code block" : "no code block"},
+                  {b.code != nullptr ? "code block" : "no code block"}}},
+    };
+    std::vector<field_change> changes;
+    for (const auto &[name, values] : fields)
+        if (values.first.shown != values.second.shown)
+            changes.push_back({name, values.first, values.second});
+    return changes;
+}
+
+void add_control_pair(const parsed_config &a, std::size_t i, const parsed_config &b, std::size_t j,
+                      record_diff &diff)
+{
+    const control_entry &ca = a.controls[i], &cb = b.controls[j];
+    control_change change{change_kind::changed, i, j, control_fields(ca, cb), {}};
+    change.code_diff = unified_diff(ca.code != nullptr ? ca.code : "",
+                                    cb.code != nullptr ? cb.code : "");
+    if (!change.fields.empty() || !change.code_diff.empty())
+        diff.controls.push_back(std::move(change));
+}
+
+// Controls pair up by CTRL_NAME (the k-th of a name with the k-th of the
+// same name), then, among those left, by position; the rest are removed
+// or added.
+void compare_controls(const parsed_config &a, const parsed_config &b, record_diff &diff)
+{
+    const std::size_t na = a.controls != nullptr ? a.control_count : 0;
+    const std::size_t nb = b.controls != nullptr ? b.control_count : 0;
+    constexpr std::size_t none = static_cast<std::size_t>(-1);
+    std::vector<std::size_t> partner_of_a(na, none), partner_of_b(nb, none);
+    std::unordered_map<std::string_view, std::vector<std::size_t>> named_in_b;
+    for (std::size_t j = nb; j-- > 0;)
+        if (b.controls[j].ctrl_name[0] != '\0')
+            named_in_b[b.controls[j].ctrl_name].push_back(j); // last first: pop_back gives order
+    for (std::size_t i = 0; i < na; ++i) {
+        auto found = named_in_b.find(a.controls[i].ctrl_name);
+        if (a.controls[i].ctrl_name[0] == '\0' || found == named_in_b.end() || found->second.empty())
+            continue;
+        partner_of_a[i] = found->second.back();
+        partner_of_b[found->second.back()] = i;
+        found->second.pop_back();
+    }
+    for (std::size_t i = 0; i < std::min(na, nb); ++i)
+        if (partner_of_a[i] == none && partner_of_b[i] == none)
+            partner_of_a[i] = i, partner_of_b[i] = i;
+    for (std::size_t i = 0; i < na; ++i) {
+        if (partner_of_a[i] == none)
+            diff.controls.push_back({change_kind::removed, i, 0, {}, {}});
+        else
+            add_control_pair(a, i, b, partner_of_a[i], diff);
+    }
+    for (std::size_t j = 0; j < nb; ++j)
+        if (partner_of_b[j] == none)
+            diff.controls.push_back({change_kind::added, 0, j, {}, {}});
+}
+
+std::vector<std::string_view> split_lines(const char *text)
+{
+    std::vector<std::string_view> lines;
+    std::string_view rest(text);
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        lines.push_back(rest.substr(0, end));
+        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+    }
+    return lines;
+}
+
+// "start,count" of a hunk side; an empty side names the line before it.
+std::string hunk_range(std::size_t begin, std::size_t end)
+{
+    const std::size_t count = end - begin;
+    if (count == 1)
+        return std::to_string(begin + 1);
+    return std::to_string(count == 0 ? begin : begin + 1) + "," + std::to_string(count);
+}
+
+} // namespace
+
+std::vector<std::string> unified_diff(const char *a, const char *b, std::size_t context)
+{
+    const std::vector<std::string_view> la = split_lines(a), lb = split_lines(b);
+    const auto runs = diff_sequences(la.size(), lb.size(),
+                                     [&](std::size_t i, std::size_t j) { return la[i] == lb[j]; });
+    std::vector<std::string> out;
+    for (std::size_t first = 0; first < runs.size();) {
+        // Runs closer than twice the context share one hunk.
+        std::size_t last = first;
+        while (last + 1 < runs.size() && runs[last + 1].a_begin - runs[last].a_end <= 2 * context)
+            ++last;
+        const std::size_t a_begin = runs[first].a_begin - std::min(runs[first].a_begin, context);
+        const std::size_t b_begin = runs[first].b_begin - (runs[first].a_begin - a_begin);
+        const std::size_t a_end = std::min(la.size(), runs[last].a_end + context);
+        const std::size_t b_end = runs[last].b_end + (a_end - runs[last].a_end);
+        out.push_back("@@ -" + hunk_range(a_begin, a_end) + " +" + hunk_range(b_begin, b_end) +
+                      " @@");
+        std::size_t i = a_begin;
+        for (std::size_t r = first; r <= last; ++r) {
+            for (; i < runs[r].a_begin; ++i)
+                out.push_back(" " + std::string(la[i]));
+            for (std::size_t k = runs[r].a_begin; k < runs[r].a_end; ++k)
+                out.push_back("-" + std::string(la[k]));
+            for (std::size_t k = runs[r].b_begin; k < runs[r].b_end; ++k)
+                out.push_back("+" + std::string(lb[k]));
+            i = runs[r].a_end;
+        }
+        for (; i < a_end; ++i)
+            out.push_back(" " + std::string(la[i]));
+        first = last + 1;
+    }
+    return out;
+}
+
+std::string entry_text(const param_entry &entry)
+{
+    const char *key = pexilon::lookup_name(pexilon::param_keys, entry.type & 0xFFFFu);
+    std::string out = key != nullptr ? key : format_text("key 0x%04llX", entry.type & 0xFFFFu);
+    const unsigned count = std::min<unsigned>(entry.value_count, 16);
+    for (unsigned v = 0; v < count; ++v)
+        out += format_text(" 0x%04llX", entry.values[v]);
+    return out;
+}
+
+std::string group_text(std::uint32_t group)
+{
+    const char *name = pexilon::lookup_name(pexilon::section_codes, group << 16);
+    if (name == nullptr)
+        return format_text("[0x%04llX]", group);
+    std::string out = "[";
+    for (std::string_view rest = name;;) {
+        const std::size_t bar = rest.find("||");
+        out += rest.substr(0, bar);
+        if (bar == std::string_view::npos)
+            break;
+        out += "][";
+        rest.remove_prefix(bar + 2);
+    }
+    return out + "]";
+}
+
+record_diff compare_records(const parsed_config &a, const parsed_config &b)
+{
+    record_diff diff;
+    compare_camera(a.camera, b.camera, diff);
+    compare_entries(a, b, diff);
+    compare_controls(a, b, diff);
+    return diff;
+}
+
+} // namespace pexilon_tool

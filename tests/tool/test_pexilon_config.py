@@ -31,7 +31,13 @@ FAULTY = [
 ]
 
 # Every subcommand the program has, as its --help lists them.
-SUBCOMMANDS = ["check", "dump", "json"]
+SUBCOMMANDS = ["check", "dump", "json", "diff"]
+# Those that take any number of files, standard input when none is named.
+FILE_READERS = ["check", "dump", "json"]
+
+# tests/diff/NAME.a.conf against NAME.b.conf gives NAME.diff (text) and
+# NAME.json; NAME starts with the result, same_ or differs_.
+DIFF_CASES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "diff")
 
 GOOD = b"[camera parameter]\nSIZE = 640, 480\n[register parameter]\nREG = 0x10, 0x20\n"
 
@@ -287,6 +293,44 @@ class ToolTest(unittest.TestCase):
         self.assertEqual(doc["camera"]["type"], "T" * 50)
         self.assertEqual(doc["camera"]["width"], 1)
 
+    # diff
+
+    def test_diff_cases(self):
+        names = sorted(f[:-len(".a.conf")] for f in os.listdir(DIFF_CASES)
+                       if f.endswith(".a.conf"))
+        self.assertGreaterEqual(len(names), 5)
+        for name in names:
+            with self.subTest(name):
+                a, b = name + ".a.conf", name + ".b.conf"
+                expected = 0 if name.startswith("same_") else 1
+                with open(os.path.join(DIFF_CASES, name + ".diff"), encoding="utf-8") as f:
+                    text = f.read()
+                self.assertEqual(run("diff", a, b, cwd=DIFF_CASES), (expected, text, ""))
+                status, out, err = run("diff", "--format=json", a, b, cwd=DIFF_CASES)
+                self.assertEqual((status, err), (expected, ""))
+                with open(os.path.join(DIFF_CASES, name + ".json"), encoding="utf-8") as f:
+                    self.assertEqual(json.loads(out), json.load(f))
+                # the other way round, what was added is removed
+                back = run("diff", b, a, cwd=DIFF_CASES)[1]
+                for word, opposite in (("added", "removed"), ("removed", "added"),
+                                       ("changed", "changed")):
+                    self.assertEqual(len(re.findall(rf"^  {word} ", text, re.M)),
+                                     len(re.findall(rf"^  {opposite} ", back, re.M)), word)
+
+    def test_diff_faults_and_usage(self):
+        faulty = self.write("faulty.conf", GOOD + b"WIDTH_ONLY\n")
+        status, out, err = run("diff", self.good, faulty)
+        self.assertEqual((status, out), (0, ""))  # the faulty line adds nothing
+        self.assertTrue(err.startswith(faulty + ":5: error: "), err)
+        self.assertEqual(run("diff", "-", self.good, stdin=GOOD), (0, "", ""))
+        status, out, err = run("diff", self.good, self.missing)
+        self.assertEqual((status, out), (2, ""))
+        self.assertEqual(err, f"{self.missing}: error: cannot open: {os.strerror(2)}\n")
+        for args in (["diff", self.good], ["diff", self.good, self.good, self.good],
+                     ["diff", "--format=xml", self.good, self.good], ["diff", "--format"]):
+            with self.subTest(args):
+                self.expect_usage_error(*args)
+
     # options
 
     def test_help(self):
@@ -316,15 +360,17 @@ class ToolTest(unittest.TestCase):
                 self.expect_usage_error(*args)
 
     def test_standard_input(self):
-        for name in SUBCOMMANDS:
+        for name in FILE_READERS:
             with self.subTest(name):
                 # no FILE: standard input, unless it is a terminal
                 self.assertEqual(run(name, stdin=GOOD)[0], 0)
                 self.assertEqual(run(name, "--", stdin=GOOD)[0], 0)
                 self.expect_usage_error(name, stdin=TERMINAL)
+        for name in SUBCOMMANDS:
+            with self.subTest(name):
                 # standard input can be read once only
                 self.expect_usage_error(name, "-", "-", stdin=GOOD)
-                self.expect_usage_error(name, self.good, "-", "--", "-", stdin=GOOD)
+                self.expect_usage_error(name, "-", "--", "-", stdin=GOOD)
 
 
 def main():

@@ -18,11 +18,11 @@ std::string place(const compared_file &side, std::uint32_t line)
     return line != 0 ? text + ":" + std::to_string(line) : text;
 }
 
-// Text fields hold the file's bytes; control characters would break the
-// one-change-per-line layout.
+// Texts are quoted, so that an empty one shows; they hold the file's bytes,
+// whose control characters would break the one-change-per-line layout.
 std::string shown_value(const field_value &value)
 {
-    return shown_name(value.shown);
+    return value.is_text ? "\"" + shown_name(value.shown) + "\"" : value.shown;
 }
 
 const char *kind_word(change_kind kind)

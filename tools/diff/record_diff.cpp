@@ -34,7 +34,7 @@ field_value number(std::int64_t value) { return {format_text("%lld", value), tru
 
 field_value text(const char *field, std::size_t size)
 {
-    return {std::string(field, strnlen(field, size))};
+    return {std::string(field, strnlen(field, size)), false, 0, true};
 }
 
 // The camera fields of one record, shown as the dump shows them.
@@ -134,8 +134,8 @@ std::vector<field_change> control_fields(const control_entry &a, const control_e
         {"reserved", {number(a.reserved), number(b.reserved)}},
         {"ctrl_name", {text(a.ctrl_name, sizeof a.ctrl_name), text(b.ctrl_name, sizeof b.ctrl_name)}},
         {"func_name", {text(a.func_name, sizeof a.func_name), text(b.func_name, sizeof b.func_name)}},
-        {"code", {{a.code != nullptr ? "code block" : "no code block"},
-                  {b.code != nullptr ? "code block" : "no code block"}}},
+        {"code block", {{a.code != nullptr ? "present" : "none"},
+                        {b.code != nullptr ? "present" : "none"}}},
     };
     std::vector<field_change> changes;
     for (const auto &[name, values] : fields)
@@ -176,9 +176,18 @@ void compare_controls(const parsed_config &a, const parsed_config &b, record_dif
         partner_of_b[found->second.back()] = i;
         found->second.pop_back();
     }
-    for (std::size_t i = 0; i < std::min(na, nb); ++i)
-        if (partner_of_a[i] == none && partner_of_b[i] == none)
-            partner_of_a[i] = i, partner_of_b[i] = i;
+    // A renamed control has no name to match: the ones left pair up in
+    // order, the first left in one file with the first left in the other.
+    for (std::size_t i = 0, j = 0;; ++i, ++j) {
+        while (i < na && partner_of_a[i] != none)
+            ++i;
+        while (j < nb && partner_of_b[j] != none)
+            ++j;
+        if (i >= na || j >= nb)
+            break;
+        partner_of_a[i] = j;
+        partner_of_b[j] = i;
+    }
     for (std::size_t i = 0; i < na; ++i) {
         if (partner_of_a[i] == none)
             diff.controls.push_back({change_kind::removed, i, 0, {}, {}});

@@ -15,11 +15,13 @@ namespace pexilon_tool {
 
 enum class change_kind { added, removed, changed };
 
-// One field's value, as the dump shows it; `number` when it is a number.
+// One field's value, as the dump shows it; `number` when it is a number,
+// `is_text` when it is one of the record's texts (the file's bytes).
 struct field_value {
     std::string shown;
     bool is_number = false;
     std::int64_t number = 0;
+    bool is_text = false;
 };
 
 struct field_change {

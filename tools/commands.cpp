@@ -7,6 +7,7 @@
 #include "cli_options.h"
 #include "diag/config_dump.h"
 #include "loaded_config.h"
+#include "output_check.h"
 #include "shown_name.h"
 
 namespace pexilon_tool {
@@ -61,18 +62,18 @@ void dump_file(const loaded_config &file, bool several, std::FILE *out, std::FIL
     // Standard output is buffered and standard error is not: flush before
     // each line to standard error so that the two keep their order when
     // they share a terminal or a file.
-    std::fflush(stdout);
+    flush_output(stdout);
     if (several)
         std::fprintf(err, "==> %s <==\n", shown_name(file.name()).c_str());
     if (!file.ok()) {
-        std::fflush(stdout);
+        flush_output(stdout);
         std::fprintf(stderr, "%s\n", file.fault_line().c_str());
     }
     if (file.result() < 0)
         return; // nothing was read
     pexilon::dump_camera_settings(&file.record(), err);
     pexilon::dump_param_entries(&file.record(), out, err);
-    std::fflush(out);
+    flush_output(out);
     pexilon::dump_controls(&file.record(), err);
 }
 

@@ -1,10 +1,12 @@
 // json: each file's record as JSON, written as it is read.
 #include <algorithm>
+#include <cstdio>
 
 #include "cli_options.h"
 #include "commands.h"
 #include "json_record.h"
 #include "loaded_config.h"
+#include "output_check.h"
 
 namespace pexilon_tool {
 
@@ -56,6 +58,10 @@ int run_json(const std::vector<std::string> &args)
         const loaded_config file(name);
         worst = std::max<int>(worst, file.exit_status());
         write_record(out, file, hex);
+        if (file.out_of_memory()) {
+            flush_output(stdout);
+            std::fprintf(stderr, "%s\n", file.fault_line().c_str());
+        }
         if (std::ferror(stdout))
             break; // the rest would be lost too; main reports the error
     }

@@ -1,6 +1,7 @@
 // Streaming JSON output; strings are escaped by nlohmann-json.
 #include "json_writer.h"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -10,7 +11,7 @@ void json_writer::newline_and_indent()
 {
     if (compact_)
         return;
-    std::fputc('\n', out_);
+    fputc_unlocked('\n', out_);
     for (std::size_t i = 0; i < empty_.size(); ++i)
         put("  ");
 }
@@ -24,7 +25,7 @@ void json_writer::before_value()
     if (empty_.empty())
         return;
     if (!empty_.back())
-        std::fputc(',', out_);
+        fputc_unlocked(',', out_);
     empty_.back() = false;
     newline_and_indent();
 }
@@ -32,7 +33,7 @@ void json_writer::before_value()
 void json_writer::open(char bracket)
 {
     before_value();
-    std::fputc(bracket, out_);
+    fputc_unlocked(bracket, out_);
     empty_.push_back(true);
 }
 
@@ -42,7 +43,7 @@ void json_writer::close(char bracket)
     empty_.pop_back();
     if (!was_empty)
         newline_and_indent();
-    std::fputc(bracket, out_);
+    fputc_unlocked(bracket, out_);
 }
 
 void json_writer::key(std::string_view name)
@@ -55,6 +56,15 @@ void json_writer::key(std::string_view name)
 void json_writer::string(std::string_view bytes)
 {
     before_value();
+    const bool plain = std::all_of(bytes.begin(), bytes.end(), [](char c) {
+        return c >= 0x20 && c < 0x7F && c != '"' && c != '\\';
+    });
+    if (plain) {
+        fputc_unlocked('"', out_);
+        put(bytes);
+        fputc_unlocked('"', out_);
+        return;
+    }
     // A string value holds no nested values, so neither building it nor
     // destroying it needs more memory than the text itself; the replace
     // handler turns bytes that are not UTF-8 into U+FFFD instead of throwing.
@@ -80,6 +90,6 @@ void json_writer::boolean(bool value)
     put(value ? "true" : "false");
 }
 
-void json_writer::finish() { std::fputc('\n', out_); }
+void json_writer::finish() { fputc_unlocked('\n', out_); }
 
 } // namespace pexilon_tool

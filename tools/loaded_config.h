@@ -29,6 +29,8 @@ public:
     bool ok() const { return result() == 0; }
 
     status exit_status() const;
+    // Memory ran out: the record lacks what the file holds.
+    bool out_of_memory() const;
     // What went wrong in plain words ("" when nothing did).
     std::string error_text() const;
     // The fault as "FILE:LINE: error: REASON" or "FILE: error: REASON".
@@ -36,7 +38,6 @@ public:
 
 private:
     bool input_failed() const;
-    bool out_of_memory() const;
 
     std::string name_;
     parsed_config record_{};

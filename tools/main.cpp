@@ -1,6 +1,5 @@
 // pexilon-config: checks, dumps, compares and converts camera module
 // configuration files. The subcommands are listed in subcommands.cpp.
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -10,6 +9,7 @@
 
 #include "cli_options.h"
 #include "loaded_config.h"
+#include "output_check.h"
 #include "pexilon/config_parser.h"
 #include "subcommands.h"
 
@@ -95,14 +95,13 @@ int dispatch(int argc, char **argv)
 // A full disk or a closed pipe must not pass for success, on either stream.
 int checked_streams(int status)
 {
-    const bool out_failed = std::fflush(stdout) != 0 || std::ferror(stdout);
-    const int out_error = errno;
-    if (out_failed)
+    int out_error = 0;
+    if (outputs_written(out_error))
+        return status;
+    if (out_error != 0)
         std::fprintf(stderr, "pexilon-config: write error on standard output: %s\n",
-                     std::strerror(out_error != 0 ? out_error : EIO));
-    if (out_failed || std::fflush(stderr) != 0 || std::ferror(stderr))
-        return status_failed;
-    return status;
+                     std::strerror(out_error));
+    return status_failed;
 }
 
 } // namespace
@@ -113,14 +112,13 @@ int main(int argc, char **argv)
     try {
         status = dispatch(argc, argv);
     } catch (const std::bad_alloc &) {
-        std::fflush(stdout);
+        flush_output(stdout);
         std::fprintf(stderr, "pexilon-config: out of memory\n");
         status = status_failed;
     } catch (const std::exception &e) {
-        std::fflush(stdout);
+        flush_output(stdout);
         std::fprintf(stderr, "pexilon-config: %s\n", e.what());
         status = status_failed;
     }
-    errno = 0;
     return checked_streams(status);
 }

@@ -8,6 +8,7 @@ import json
 import os
 import pty
 import re
+import resource
 import subprocess
 import sys
 import tempfile
@@ -330,6 +331,91 @@ class ToolTest(unittest.TestCase):
                      ["diff", "--format=xml", self.good, self.good], ["diff", "--format"]):
             with self.subTest(args):
                 self.expect_usage_error(*args)
+
+    # reliability
+
+    def test_write_errors(self):
+        faulty = self.write("faulty.conf", FAULTY[0][1])
+        # (arguments, the stream that is full): each writes to that stream
+        rows = [
+            (["check", self.good], "stdout"),
+            (["dump", self.good], "stdout"),
+            (["dump", "--split-streams", self.good], "stderr"),
+            (["dump", faulty], "stderr"),
+            (["json", self.sample], "stdout"),
+            (["json", "--compact", self.good, self.sample], "stdout"),
+            (["diff", self.good, self.sample], "stdout"),
+            (["diff", self.good, faulty], "stderr"),
+            (["--help"], "stdout"),
+            (["--version"], "stdout"),
+        ] + [([name, "--help"], "stdout") for name in SUBCOMMANDS]
+        for args, full in rows:
+            with self.subTest(args=args, full=full), open("/dev/full", "wb") as sink:
+                streams = {"stdout": subprocess.PIPE, "stderr": subprocess.PIPE, full: sink}
+                done = subprocess.run([PROGRAM, *args], stdin=subprocess.DEVNULL, timeout=30,
+                                      **streams)
+                self.assertEqual(done.returncode, 2)
+                if full == "stdout":
+                    self.assertRegex(done.stderr.decode(),
+                                     r"\Apexilon-config: write error on standard output: "
+                                     + re.escape(os.strerror(28)) + "\n")
+
+    def test_names_with_control_characters(self):
+        evil = self.write("x.conf:1: error: forged\nbad\t.conf", FAULTY[0][1])
+        shown = evil.replace("\n", "?").replace("\t", "?")
+        status, out, _ = run("check", evil)
+        self.assertEqual(status, 1)
+        self.assertEqual(out.count("\n"), 1, out)
+        self.assertTrue(out.startswith(shown + ":2: error: "), out)
+        _, out, err = run("dump", evil, self.good)
+        self.assertIn(f"==> {shown} <==\n", out)
+        self.assertTrue(err.startswith(shown + ":2: error: ") and err.count("\n") == 1, err)
+        self.assertIn(f"--- {shown}\n", run("diff", evil, self.good)[1])
+        # JSON escapes the name instead, and keeps it whole
+        self.assertEqual(json.loads(run("json", evil)[1])["file"], evil)
+
+    def test_json_invalid_utf8_as_the_help_says(self):
+        help_text = " ".join(run("json", "--help")[1].split())
+        self.assertIn("each byte that cannot begin a character becomes one, and a sequence that "
+                      "begins well but breaks off becomes one for the bytes read so far (the "
+                      "byte that broke it is then read on its own)", help_text)
+        # (bytes of TYPE, the text JSON gives)
+        rows = [
+            (b"a\xffb", "a\ufffdb"),             # cannot begin a character
+            (b"\x80\x80", "\ufffd\ufffd"),        # continuation bytes alone: one each
+            (b"\xe2\x82", "\ufffd"),              # three-byte sequence cut by the end
+            (b"\xe2\x82A", "\ufffdA"),            # ... and by a plain character
+            (b"\xf0\x9f\x93x", "\ufffdx"),         # four-byte sequence cut after three
+            (b"\xe2\x82\xff", "\ufffd\ufffd"),     # the byte that broke it cannot begin one
+            (b"\xe2\xe2\x82\xac", "\ufffd\u20ac"),  # ... or begins a good one
+            (b"\xc3\xa9\xe2\x82\xac", "\u00e9\u20ac"),  # valid text is kept
+        ]
+        for data, text in rows:
+            with self.subTest(data):
+                path = self.write("type.conf", b"[camera parameter]\nTYPE = " + data + b"\n")
+                self.assertEqual(json.loads(run("json", path)[1])["camera"]["type"], text)
+
+    def test_memory_exhaustion_exits_2(self):
+        with open(PROGRAM, "rb") as f:
+            if b"AddressSanitizer" in f.read():
+                self.skipTest("sanitizers reserve more address space than the limit")
+        # two million entries need 144 MB of record; the limit is 64 MB
+        big = self.write("big.conf", b"[register parameter]\n" + b"REG = 0x3000, 0x01\n" * 2000000)
+        limit = 64 << 20
+
+        def limited():
+            resource.setrlimit(resource.RLIMIT_AS, (limit, limit))
+
+        for args in (["check", big], ["dump", big], ["json", big], ["json", "--compact", big],
+                     ["diff", big, self.good]):
+            with self.subTest(args):
+                done = subprocess.run([PROGRAM, *args], stdin=subprocess.DEVNULL,
+                                      stdout=subprocess.DEVNULL if args[0] != "check" else
+                                      subprocess.PIPE, stderr=subprocess.PIPE,
+                                      preexec_fn=limited, timeout=60)
+                self.assertEqual(done.returncode, 2, done.stderr)
+                message = (done.stdout or b"") + done.stderr
+                self.assertIn(b"out of memory", message)
 
     # options
 

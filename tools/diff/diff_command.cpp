@@ -6,6 +6,7 @@
 #include "diff/diff_output.h"
 #include "diff/record_diff.h"
 #include "loaded_config.h"
+#include "output_check.h"
 
 namespace pexilon_tool {
 
@@ -69,7 +70,7 @@ int run_diff(const std::vector<std::string> &args)
     for (const loaded_config *file : {&a, &b}) {
         if (file->ok())
             continue;
-        std::fflush(stdout);
+        flush_output(stdout);
         std::fprintf(stderr, "%s\n", file->fault_line().c_str());
         failed = failed || file->exit_status() == status_failed;
     }

@@ -1,6 +1,7 @@
 # Installation: the shared object with its SONAME links, the public header,
-# the pexilon-config program when it is built, a pkg-config file and a CMake
-# package. Works with any prefix given at install time:
+# the pexilon-config program when it is built (with its manual page and bash
+# completion), a pkg-config file and a CMake package. Works with any prefix
+# given at install time:
 #
 #   cmake --install build/default --prefix /opt/pexilon
 #
@@ -38,6 +39,15 @@ if(TARGET pexilon_config)
   endif()
   install(TARGETS pexilon_config
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+    COMPONENT runtime)
+  # Its manual page and its bash completion, where man and bash-completion
+  # look for them under the prefix.
+  install(FILES ${PROJECT_SOURCE_DIR}/doc/pexilon-config.1
+    DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
+    COMPONENT runtime)
+  install(FILES ${PROJECT_SOURCE_DIR}/tools/shell/pexilon-config.bash
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+    RENAME pexilon-config
     COMPONENT runtime)
 endif()
 

@@ -16,6 +16,9 @@ const std::string_view check_help =
 R"(Prints "FILE: ok" for every well-formed file, otherwise
 "FILE:LINE: error: REASON" for the first faulty line, or
 "FILE: error: cannot open: REASON", on standard output.
+
+Options:
+  -h, --help       show this help and exit
 )";
 
 int run_check(const std::vector<std::string> &args)
@@ -49,6 +52,7 @@ Options:
   --split-streams  write as the library's dump routines do: camera
                    settings, group headers and controls on standard error,
                    the numbers of the entries on standard output
+  -h, --help       show this help and exit
 )";
 
 namespace {

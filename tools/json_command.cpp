@@ -27,6 +27,7 @@ Options:
   --compact  write each document on one line
   --hex      write the type and the values of entries as "0x..." strings,
              as the dump shows them, instead of numbers
+  -h, --help show this help and exit
 )";
 
 namespace {

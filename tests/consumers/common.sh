@@ -29,6 +29,12 @@ install_tree() {
         [ -f "$prefix/$LIBDIR/cmake/pexilon_config_parser/pexilon_config_parser-$f.cmake" ] ||
             fail "no CMake package file pexilon_config_parser-$f.cmake"
     done
+    if [ -e "$prefix/bin/pexilon-config" ]; then
+        cmp -s "$prefix/share/man/man1/pexilon-config.1" "$SOURCE_DIR/doc/pexilon-config.1" ||
+            fail "no manual page, or not the one in doc/"
+        [ -f "$prefix/share/bash-completion/completions/pexilon-config" ] ||
+            fail "no bash completion"
+    fi
     # Nothing of the build tree may leak into the installed package.
     ! grep -rl "$BUILD_DIR" "$prefix/$LIBDIR/cmake" "$prefix/$LIBDIR/pkgconfig" ||
         fail "installed package files name the build tree"

@@ -9,6 +9,7 @@ import os
 import pty
 import re
 import resource
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -35,6 +36,10 @@ FAULTY = [
 SUBCOMMANDS = ["check", "dump", "json", "diff"]
 # Those that take any number of files, standard input when none is named.
 FILE_READERS = ["check", "dump", "json"]
+
+ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+MAN_PAGE = os.path.join(ROOT, "doc", "pexilon-config.1")
+COMPLETION = os.path.join(ROOT, "tools", "shell", "pexilon-config.bash")
 
 # tests/diff/NAME.a.conf against NAME.b.conf gives NAME.diff (text) and
 # NAME.json; NAME starts with the result, same_ or differs_.
@@ -417,6 +422,56 @@ class ToolTest(unittest.TestCase):
                 self.assertEqual(done.returncode, 2, done.stderr)
                 message = (done.stdout or b"") + done.stderr
                 self.assertIn(b"out of memory", message)
+
+    # manual page and completion
+
+    def long_options(self, name):
+        """The long options the help of a subcommand lists."""
+        text = run(name, "--help")[1].split("\nOptions:\n", 1)[1].split("\n\n", 1)[0]
+        return set(re.findall(r"(?<![\w-])(--[a-z][a-z-]*)", text))
+
+    def test_man_page(self):
+        if shutil.which("groff") is None:
+            self.skipTest("groff is not installed")
+        done = subprocess.run(["groff", "-man", "-Tutf8", "-ww", "-z", MAN_PAGE],
+                              capture_output=True, timeout=30)
+        self.assertEqual((done.returncode, done.stderr), (0, b""))
+        done = subprocess.run(["groff", "-man", "-Tascii", "-P", "-cbou", MAN_PAGE],
+                              capture_output=True, timeout=30)
+        text = done.stdout.decode("ascii")
+        commands = text.split("\nCOMMANDS\n", 1)[1].split("\nOPTIONS\n", 1)[0]
+        for name in SUBCOMMANDS:
+            with self.subTest(name):
+                # each subcommand has its entry, with every option its help lists
+                entry = re.search(rf"^       {name}\b.*?(?=^       [a-z]+\b|\Z)", commands,
+                                  re.M | re.S)
+                self.assertIsNotNone(entry, name)
+                self.assertLessEqual(self.long_options(name) - {"--help"},
+                                     set(re.findall(r"(?<![\w-])(--[a-z][a-z-]*)",
+                                                    entry.group(0))))
+
+    def complete(self, *words):
+        """What the bash completion offers for the last of `words`."""
+        script = ('source "$1"; shift; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); '
+                  '_pexilon_config; printf "%s\\n" "${COMPREPLY[@]}"')
+        env = dict(os.environ, PATH=os.path.dirname(PROGRAM) + os.pathsep + os.environ["PATH"])
+        done = subprocess.run(["bash", "-c", script, "bash", COMPLETION, "pexilon-config",
+                               *words], capture_output=True, env=env, timeout=30)
+        self.assertEqual(done.returncode, 0, done.stderr)
+        return set(done.stdout.decode().split())
+
+    def test_bash_completion(self):
+        self.assertLessEqual(set(SUBCOMMANDS), self.complete(""))
+        self.assertEqual(self.complete("d"), {"dump", "diff"})
+        self.assertEqual(self.complete("--"), {"--help", "--version"})
+        for name in SUBCOMMANDS:
+            with self.subTest(name):
+                offered = {o.rstrip("=") for o in self.complete(name, "--")}
+                self.assertLessEqual(self.long_options(name) | {"--help"}, offered)
+        self.assertEqual(self.complete("diff", "--format="), {"text", "json"})
+        self.assertEqual(self.complete("diff", "--format", "=", "j"), {"json"})
+        self.assertEqual(self.complete("json", os.path.join(EXAMPLES, "samp")),
+                         {self.sample})
 
     # options
 

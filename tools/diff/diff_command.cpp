@@ -31,6 +31,7 @@ reports it.
 Options:
   --format=FORMAT  text (the default) or json: one object with "a", "b",
                    "same", "camera", "entries" and "controls"
+  -h, --help       show this help and exit
 
 Exit status: 0 the records are the same, 1 they differ, 2 trouble (a file
 could not be opened or read, or the command line is wrong).

@@ -1,0 +1,79 @@
+# bash completion for pexilon-config                          -*- shell-script -*-
+# Installed as share/bash-completion/completions/pexilon-config.
+
+# The warning names 'check' knows, read from its help ("Warnings: a b c.").
+_pexilon_config_warnings()
+{
+    "$1" check --help 2>/dev/null |
+        sed -n '/^Warnings:/,/^Errors:/{/^Errors:/d;s/^Warnings://;s/\.$//;p}' |
+        tr ' ' '\n' | sed '/^$/d'
+}
+
+_pexilon_config()
+{
+    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}
+    local commands="check dump json diff explain lsp"
+
+    if ((COMP_CWORD == 1)); then
+        if [[ $cur == -* ]]; then
+            mapfile -t COMPREPLY < <(compgen -W "--help --version" -- "$cur")
+        else
+            mapfile -t COMPREPLY < <(compgen -W "$commands" -- "$cur")
+        fi
+        return
+    fi
+
+    local command=${COMP_WORDS[1]} options=""
+    case $command in
+        check)   options="--format= --color= --werror -Wno- -W --help" ;;
+        dump)    options="--split-streams --help" ;;
+        json)    options="--compact --hex --help" ;;
+        diff)    options="--format= --help" ;;
+        explain) options="--lines --help" ;;
+        lsp)     options="--stdio --help"; COMPREPLY=() ;;
+        *)       return ;;
+    esac
+
+    # Values of options, given as --name=value or --name value. Bash splits
+    # words at "=" too, so "--name=va" may arrive as "--name" "=" "va".
+    local option=$prev value=$cur
+    if [[ $cur == --*=* ]]; then
+        option=${cur%%=*}
+        value=${cur#*=}
+    elif [[ $cur == = ]]; then
+        option=$prev
+        value=""
+    elif [[ $prev == = ]] && ((COMP_CWORD >= 3)); then
+        option=${COMP_WORDS[COMP_CWORD-2]}
+    fi
+    local values=""
+    case $command:$option in
+        check:--format) values="text gcc json sarif" ;;
+        check:--color)  values="auto always never" ;;
+        diff:--format)  values="text json" ;;
+        explain:--lines) COMPREPLY=(); return ;;
+    esac
+    if [[ -n $values ]]; then
+        mapfile -t COMPREPLY < <(compgen -W "$values" -- "$value")
+        return
+    fi
+
+    if [[ $command == check && $cur == -W* ]]; then
+        local names prefix=-W
+        [[ $cur == -Wno-* ]] && prefix=-Wno-
+        names=$(_pexilon_config_warnings "${COMP_WORDS[0]}")
+        mapfile -t COMPREPLY < <(compgen -P "$prefix" -W "$names" -- "${cur#"$prefix"}")
+        return
+    fi
+    if [[ $cur == -* ]]; then
+        mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
+        # An option that takes "=value" is completed without a space after it.
+        [[ ${#COMPREPLY[@]} -eq 1 && ${COMPREPLY[0]} == *= ]] && compopt -o nospace
+        return
+    fi
+    [[ $command == lsp ]] && return
+    mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+    compopt -o filenames 2>/dev/null
+}
+
+complete -F _pexilon_config pexilon-config

@@ -13,9 +13,9 @@ namespace pexilon_tool {
 const std::string_view json_help =
 R"(Prints the record as JSON on standard output: one object per file with
 "file", "result", "error", "camera", "entries" and "controls"; an array of
-them when several files are given. A file that cannot be opened gives an
-object with its error and an empty record. Each file is written as soon as
-it is read.
+them when several files are given. A file that cannot be opened or read
+gives an object with its "error" and null for the rest, and the error on
+standard error too. Each file is written as soon as it is read.
 
 Text fields are copied byte for byte. Bytes that are not valid UTF-8 become
 U+FFFD: each byte that cannot begin a character becomes one, and a sequence
@@ -59,7 +59,7 @@ int run_json(const std::vector<std::string> &args)
         const loaded_config file(name);
         worst = std::max<int>(worst, file.exit_status());
         write_record(out, file, hex);
-        if (file.out_of_memory()) {
+        if (file.exit_status() == status_failed) {
             flush_output(stdout);
             std::fprintf(stderr, "%s\n", file.fault_line().c_str());
         }

@@ -17,6 +17,18 @@ std::string_view field_text(const char *field, std::size_t size)
     return {field, strnlen(field, size)};
 }
 
+void field(json_writer &out, std::string_view name, std::int64_t value)
+{
+    out.key(name);
+    out.number(value);
+}
+
+void field(json_writer &out, std::string_view name, std::string_view text)
+{
+    out.key(name);
+    out.string(text);
+}
+
 void name_or_null(json_writer &out, const char *name)
 {
     if (name != nullptr)
@@ -40,15 +52,15 @@ void register_number(json_writer &out, std::uint32_t value, bool hex, const char
 void write_camera(json_writer &out, const camera_settings &camera)
 {
     out.begin_object();
-    out.key("cfg_mode"); out.number(camera.cfg_mode);
-    out.key("type"); out.string(field_text(camera.type, sizeof camera.type));
-    out.key("width"); out.number(camera.width);
-    out.key("height"); out.number(camera.height);
-    out.key("bit_width"); out.number(camera.bit_width);
-    out.key("format"); out.number(camera.format);
-    out.key("i2c_mode"); out.number(camera.i2c_mode);
-    out.key("i2c_addr"); out.number(camera.i2c_addr);
-    out.key("trans_lvl"); out.number(camera.trans_lvl);
+    field(out, "cfg_mode", camera.cfg_mode);
+    field(out, "type", field_text(camera.type, sizeof camera.type));
+    field(out, "width", camera.width);
+    field(out, "height", camera.height);
+    field(out, "bit_width", camera.bit_width);
+    field(out, "format", camera.format);
+    field(out, "i2c_mode", camera.i2c_mode);
+    field(out, "i2c_addr", camera.i2c_addr);
+    field(out, "trans_lvl", camera.trans_lvl);
     out.end_object();
 }
 
@@ -73,13 +85,13 @@ void write_entry(json_writer &out, const param_entry &entry, bool hex)
 void write_control(json_writer &out, const control_entry &control)
 {
     out.begin_object();
-    out.key("min_value"); out.number(control.min_value);
-    out.key("max_value"); out.number(control.max_value);
-    out.key("step"); out.number(control.step);
-    out.key("def"); out.number(control.def);
-    out.key("reserved"); out.number(control.reserved);
-    out.key("ctrl_name"); out.string(field_text(control.ctrl_name, sizeof control.ctrl_name));
-    out.key("func_name"); out.string(field_text(control.func_name, sizeof control.func_name));
+    field(out, "min_value", control.min_value);
+    field(out, "max_value", control.max_value);
+    field(out, "step", control.step);
+    field(out, "def", control.def);
+    field(out, "reserved", control.reserved);
+    field(out, "ctrl_name", field_text(control.ctrl_name, sizeof control.ctrl_name));
+    field(out, "func_name", field_text(control.func_name, sizeof control.func_name));
     out.key("code");
     name_or_null(out, control.code);
     out.end_object();
@@ -91,19 +103,31 @@ void write_record(json_writer &out, const loaded_config &file, bool hex)
 {
     const parsed_config &record = file.record();
     out.begin_object();
-    out.key("file"); out.string(file.name());
-    out.key("result"); out.number(file.result());
+    field(out, "file", file.name());
+    field(out, "result", file.result());
     out.key("error");
     if (file.ok())
         out.null();
     else
         out.string(file.error_text());
-    out.key("camera"), write_camera(out, record.camera);
-    out.key("entries"); out.begin_array();
+    if (file.result() < 0) {
+        // Nothing was read: there is no record to show, not an empty one.
+        for (const char *part : {"camera", "entries", "controls"}) {
+            out.key(part);
+            out.null();
+        }
+        out.end_object();
+        return;
+    }
+    out.key("camera");
+    write_camera(out, record.camera);
+    out.key("entries");
+    out.begin_array();
     for (std::uint32_t i = 0; i < record.param_count && record.params != nullptr; ++i)
         write_entry(out, record.params[i], hex);
     out.end_array();
-    out.key("controls"); out.begin_array();
+    out.key("controls");
+    out.begin_array();
     for (std::uint32_t i = 0; i < record.control_count && record.controls != nullptr; ++i)
         write_control(out, record.controls[i]);
     out.end_array();

@@ -256,7 +256,8 @@ class ToolTest(unittest.TestCase):
     def test_json_faults_and_several_files(self):
         faulty = self.write("faulty.conf", FAULTY[4][1])  # unterminated: no code, null
         status, out, err = run("json", self.good, faulty, self.missing)
-        self.assertEqual((status, err), (2, ""))
+        self.assertEqual((status, err),
+                         (2, f"{self.missing}: error: cannot open: {os.strerror(2)}\n"))
         docs = json.loads(out)
         self.assertIsInstance(docs, list)
         self.assertEqual([d["file"] for d in docs], [self.good, faulty, self.missing])
@@ -266,7 +267,8 @@ class ToolTest(unittest.TestCase):
         self.assertEqual(docs[1]["controls"][0]["ctrl_name"], "Gain")
         self.assertIsNone(docs[1]["controls"][0]["code"])
         self.assertEqual(docs[2]["error"], "cannot open: " + os.strerror(2))
-        self.assertEqual((docs[2]["entries"], docs[2]["controls"]), ([], []))
+        # no record at all, rather than an empty one
+        self.assertEqual([docs[2][k] for k in ("camera", "entries", "controls")], [None] * 3)
         # one file that has a fault: still one object, exit 1
         status, out, _ = run("json", faulty)
         self.assertEqual(status, 1)
@@ -291,6 +293,22 @@ class ToolTest(unittest.TestCase):
         check = subprocess.run([sys.executable, "-m", "json.tool"], input=out.encode(),
                                capture_output=True)
         self.assertEqual(check.returncode, 0, check.stderr)
+
+    def test_json_compact_and_hex(self):
+        pretty = run("json", self.sample)[1]
+        status, compact, _ = run("json", "--compact", self.sample)
+        self.assertEqual(status, 0)
+        self.assertEqual(compact.count("\n"), 1)
+        self.assertEqual(json.loads(compact), json.loads(pretty))
+        doc = json.loads(run("json", "--hex", "--compact", self.sample)[1])
+        self.assertIn({"section": "board parameter||dev3||inf2", "key": "REG",
+                       "type": "0x02040001", "values": ["0x0020", "0x3000", "0x10000"]},
+                      doc["entries"])
+        self.assertEqual(doc["camera"], json.loads(pretty)["camera"])  # only entries change
+        # several files: one array, one line
+        both = run("json", "--compact", self.good, self.sample)[1]
+        self.assertEqual(both.count("\n"), 1)
+        self.assertEqual([d["file"] for d in json.loads(both)], [self.good, self.sample])
 
     def test_json_full_type_field(self):
         path = self.write("long.conf", b"[camera parameter]\nTYPE = " + b"T" * 60 +

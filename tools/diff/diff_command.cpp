@@ -22,8 +22,9 @@ make no difference. Reports, on standard output:
     then the numbers in hexadecimal) with the line it came from in each
     file as FILE:LINE;
   - controls, matched by CTRL_NAME (the k-th of a name with the k-th of the
-    same name in the other file), the rest by position: the fields that
-    differ, and a unified diff of their code texts.
+    same name in the other file), the rest in order of position: the fields
+    that differ, and a unified diff of their code texts (its lines numbered
+    from the first line of the code).
 Nothing is printed when the records are the same. A file with a faulty line
 is still compared; the fault is reported on standard error, as 'check'
 reports it.

@@ -350,9 +350,10 @@ class ToolTest(unittest.TestCase):
         self.assertEqual((status, out), (0, ""))  # the faulty line adds nothing
         self.assertTrue(err.startswith(faulty + ":5: error: "), err)
         self.assertEqual(run("diff", "-", self.good, stdin=GOOD), (0, "", ""))
-        status, out, err = run("diff", self.good, self.missing)
-        self.assertEqual((status, out), (2, ""))
-        self.assertEqual(err, f"{self.missing}: error: cannot open: {os.strerror(2)}\n")
+        for path, reason in ((self.missing, os.strerror(2)), (self.tmp.name, os.strerror(21))):
+            with self.subTest(path):
+                self.assertEqual(run("diff", self.good, path),
+                                 (2, "", f"{path}: error: cannot open: {reason}\n"))
         for args in (["diff", self.good], ["diff", self.good, self.good, self.good],
                      ["diff", "--format=xml", self.good, self.good], ["diff", "--format"]):
             with self.subTest(args):

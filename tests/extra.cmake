@@ -30,3 +30,12 @@ target_include_directories(pexilon_core_failable PUBLIC ${CMAKE_CURRENT_SOURCE_D
 add_executable(test_alloc_failure alloc/test_alloc_failure.cpp)
 target_link_libraries(test_alloc_failure PRIVATE pexilon_core_failable GTest::gtest_main pexilon_warnings)
 gtest_discover_tests(test_alloc_failure DISCOVERY_TIMEOUT 60)
+
+# --- The program with its open or a read of the file interrupted by a signal.
+find_program(PEXILON_STRACE strace)
+if(PEXILON_STRACE AND TARGET pexilon_config AND EXISTS ${PROJECT_SOURCE_DIR}/examples/sample.conf)
+  add_test(NAME interrupted_reads
+    COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/host/interrupted_reads.sh
+      $<TARGET_FILE:pexilon_config> ${PROJECT_SOURCE_DIR}/examples/sample.conf)
+  set_tests_properties(interrupted_reads PROPERTIES SKIP_RETURN_CODE 77)
+endif()

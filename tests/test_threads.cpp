@@ -13,6 +13,7 @@
 #include "support/test_support.h"
 
 using pexilon_test::record;
+using pexilon_test::record_difference;
 using pexilon_test::temp_file;
 
 namespace {
@@ -61,33 +62,6 @@ std::string file_text(int seed)
     return t;
 }
 
-// The first field in which two records differ, or "".
-std::string difference(const parsed_config &a, const parsed_config &b)
-{
-    const camera_settings &x = a.camera, &y = b.camera;
-    if (x.cfg_mode != y.cfg_mode || std::memcmp(x.type, y.type, sizeof x.type) != 0 || x.width != y.width ||
-        x.height != y.height || x.bit_width != y.bit_width || x.format != y.format ||
-        x.i2c_mode != y.i2c_mode || x.i2c_addr != y.i2c_addr || x.trans_lvl != y.trans_lvl)
-        return "camera settings";
-    if (a.param_count != b.param_count || a.control_count != b.control_count)
-        return "counts";
-    for (std::uint32_t i = 0; i < a.param_count; ++i) {
-        const param_entry &p = a.params[i], &q = b.params[i];
-        if (p.type != q.type || p.value_count != q.value_count ||
-            std::memcmp(p.values, q.values, sizeof p.values) != 0)
-            return "entry " + std::to_string(i);
-    }
-    for (std::uint32_t i = 0; i < a.control_count; ++i) {
-        const control_entry &p = a.controls[i], &q = b.controls[i];
-        if (p.min_value != q.min_value || p.max_value != q.max_value || p.step != q.step || p.def != q.def ||
-            p.reserved != q.reserved || std::strcmp(p.ctrl_name, q.ctrl_name) != 0 ||
-            std::strcmp(p.func_name, q.func_name) != 0 || (p.code == nullptr) != (q.code == nullptr) ||
-            (p.code && std::strcmp(p.code, q.code) != 0))
-            return "control " + std::to_string(i);
-    }
-    return "";
-}
-
 TEST(Threads, ConcurrentParsesAgreeWithSequentialOnes)
 {
     constexpr int files = 6, rounds = 15;
@@ -112,7 +86,7 @@ TEST(Threads, ConcurrentParsesAgreeWithSequentialOnes)
             for (int r = 0; r < rounds && failures[t].empty(); ++r) {
                 record got;
                 const int result = pexilon_parse_config(paths[t]->path(), &got);
-                const std::string diff = difference(got, *expected[t]);
+                const std::string diff = record_difference(got, *expected[t]);
                 if (result != 0 || !diff.empty())
                     failures[t] = "round " + std::to_string(r) + ": result " + std::to_string(result) + ", " + diff;
             }

@@ -5,11 +5,19 @@
 #include <climits>
 #include <cstring>
 
+#include "config/heap.h"
 #include "pexilon/config_parser.h"
 
 namespace pexilon {
 
 namespace {
+
+// Bytes asked of the stream at a time. The block is on the heap, so that a
+// parse needs little stack (hosts parse on small worker threads); when it
+// cannot be had, a small block inside stream_lines serves instead: the parse
+// is slower but reads and reports exactly the same.
+constexpr std::size_t heap_block_size = 16384;
+constexpr std::size_t fallback_block_size = 256;
 
 // Hands out the lines of a stdio stream exactly as fgets would (at most
 // size - 1 bytes, up to and including a newline), but reads the stream in
@@ -17,34 +25,64 @@ namespace {
 // lock and scanning byte by byte for every line.
 struct stream_lines {
     std::FILE *file;
+    char *block;
+    std::size_t block_size;
     const char *position = nullptr;
     const char *end = nullptr;
     std::size_t lines_read = 0;
     bool at_end = false;
     bool failed = false;
     int os_error = 0;
-    char block[16384];
+    int pending_error = 0; // a read failed after handing over some bytes
+    char fallback[fallback_block_size];
 
-    explicit stream_lines(std::FILE *f) noexcept : file(f) {}
+    explicit stream_lines(std::FILE *f) noexcept
+        : file(f), block(static_cast<char *>(heap_malloc(heap_block_size))),
+          block_size(heap_block_size)
+    {
+        if (block == nullptr) {
+            block = fallback;
+            block_size = sizeof fallback;
+        }
+    }
+    ~stream_lines()
+    {
+        if (block != fallback)
+            heap_free(block);
+    }
+    stream_lines(const stream_lines &) = delete;
+    stream_lines &operator=(const stream_lines &) = delete;
 
+    // Reads the next block; false at the end of the input or on an error.
+    // Each read is judged by what it did itself: a read cut short by a signal
+    // (EINTR) lost nothing and is made again, and the errno of a read that
+    // failed is kept. The stream's error flag alone says little, as it stays
+    // set from any earlier failure.
     bool refill() noexcept
     {
-        if (at_end || failed)
-            return false;
-        errno = 0;
-        const std::size_t n = std::fread(block, 1, sizeof block, file);
-        if (n == 0) {
-            if (std::ferror(file)) {
+        while (!at_end && !failed) {
+            if (pending_error != 0) {
                 failed = true;
-                os_error = errno != 0 ? errno : EIO;
-            } else {
-                at_end = true;
+                os_error = pending_error;
+                return false;
             }
-            return false;
+            const bool flagged_before = std::ferror(file) != 0;
+            errno = 0;
+            const std::size_t n = std::fread(block, 1, block_size, file);
+            const int error = errno;
+            const bool read_failed = std::ferror(file) != 0 && (error != 0 || !flagged_before);
+            if (read_failed && error == EINTR)
+                std::clearerr(file);
+            else if (read_failed)
+                pending_error = error != 0 ? error : EIO;
+            if (n != 0) {
+                position = block;
+                end = block + n;
+                return true;
+            }
+            at_end = !read_failed;
         }
-        position = block;
-        end = block + n;
-        return true;
+        return false;
     }
 };
 
@@ -119,7 +157,12 @@ parse_outcome parse_path_detailed(const char *path, line_handler handler, void *
 {
     if (path == nullptr)
         return {PARSE_OPEN_FAILED, fault::cannot_open, EINVAL};
-    std::FILE *file = std::fopen(path, "re"); // "r", closed on exec
+    // "r", closed on exec. Opening a FIFO waits for a writer, and a signal
+    // may cut that wait short: open again.
+    std::FILE *file = nullptr;
+    do
+        file = std::fopen(path, "re");
+    while (file == nullptr && errno == EINTR);
     if (file == nullptr)
         return {PARSE_OPEN_FAILED, fault::cannot_open, errno};
     const parse_outcome outcome = parse_stream_detailed(file, handler, user, taker);

@@ -1,5 +1,5 @@
 // The library's heap calls for the allocation-failure test build: a countdown
-// makes one chosen allocation fail, and a registry of live blocks lets the
+// makes one chosen allocation fail, or every one from it on, and a registry of live blocks lets the
 // test prove that nothing leaks and that the record points only at live
 // blocks of the right size.
 #include "alloc/failable_heap.h"
@@ -22,6 +22,7 @@ constexpr std::size_t max_blocks = 4096;
 thread_local block live[max_blocks];
 thread_local std::size_t live_count = 0;
 thread_local long countdown = 0;
+thread_local bool persistent = false;
 thread_local long calls = 0;
 thread_local bool injected = false;
 thread_local int tag = 0;
@@ -79,8 +80,10 @@ const void *call_site(void *return_address)
 bool should_fail(void *return_address)
 {
     ++calls;
-    if (countdown == 0 || calls != countdown)
+    if (countdown == 0 || calls < countdown || (calls > countdown && !persistent))
         return false;
+    if (injected)
+        return true;
     injected = true;
     tag_at_failure = tag;
     site_at_failure = call_site(return_address);
@@ -93,11 +96,17 @@ namespace pexilon_alloc {
 
 void fail_nth(long n) noexcept
 {
+    persistent = false;
     countdown = n;
     calls = 0;
     injected = false;
     tag = tag_at_failure = 0;
     site_at_failure = nullptr;
+}
+void fail_from(long n) noexcept
+{
+    fail_nth(n);
+    persistent = true;
 }
 long allocation_count() noexcept { return calls; }
 bool failure_injected() noexcept { return injected; }

@@ -7,11 +7,14 @@
 namespace pexilon_alloc {
 
 // Starts counting afresh: the nth malloc or realloc from now on (1-based)
-// returns null; 0 lets every allocation succeed.
+// returns null; 0 lets every allocation succeed. fail_from makes every
+// allocation from the nth on fail, as when memory is exhausted for good.
 void fail_nth(long n) noexcept;
+void fail_from(long n) noexcept;
 // Allocation calls since fail_nth.
 long allocation_count() noexcept;
-// Whether the armed allocation was reached (and failed).
+// Whether the armed allocation was reached (and failed). The tag and site
+// below are those of the first failure.
 bool failure_injected() noexcept;
 // A number the test keeps current (here: the lines handed to the parser so
 // far); the heap remembers its value at the moment of the injected failure.

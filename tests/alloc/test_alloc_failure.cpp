@@ -3,7 +3,10 @@
 // failure. Each time the record must stay consistent and hold what a clean
 // parse gives less at most the one entry or text that could not be stored,
 // the failure must be reported at the line where it happened (first-error
-// rule), and after the caller's release no block may be left.
+// rule), and after the caller's release no block may be left. Then the same
+// with every allocation from the Nth on failing, as when memory runs out for
+// good: the record holds a clean parse's entries less any number, in order,
+// and the line reported is that of the first failure that lost something.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +14,7 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "alloc/failable_heap.h"
 #include "config/parse_config.h"
@@ -106,24 +110,26 @@ bool same_control(const control_entry &a, const control_entry &b)
            std::strcmp(a.ctrl_name, b.ctrl_name) == 0 && std::strcmp(a.func_name, b.func_name) == 0;
 }
 
-// Whether `got` is `want` with at most one element left out.
+// Whether `got` is `want` with at most `limit` elements left out, the rest
+// in order.
 template <typename T, typename Same>
-bool less_at_most_one(const T *got, std::size_t n_got, const T *want, std::size_t n_want, Same same)
+bool less_at_most(const T *got, std::size_t n_got, const T *want, std::size_t n_want, Same same,
+                  std::size_t limit)
 {
-    if (n_got != n_want && n_got + 1 != n_want)
+    if (n_got > n_want || n_want - n_got > limit)
         return false;
     std::size_t i = 0;
-    while (i < n_got && same(got[i], want[i]))
-        ++i;
-    for (; i < n_got; ++i)
-        if (n_got == n_want || !same(got[i], want[i + 1]))
-            return false;
-    return true;
+    for (std::size_t j = 0; i < n_got && j < n_want; ++j)
+        if (same(got[i], want[j]))
+            ++i;
+    return i == n_got;
 }
 
 // The first thing wrong with `got` against the clean parse `want`, or "".
-// `exact_controls`: the controls block must hold exactly control_count.
-std::string check_record(const parsed_config &got, const parsed_config &want, bool exact_controls)
+// `exact_controls`: the controls block must hold exactly control_count;
+// `dropped`: how many entries, and how many controls, may be missing.
+std::string check_record(const parsed_config &got, const parsed_config &want, bool exact_controls,
+                         std::size_t dropped)
 {
     using pexilon_alloc::live_block_size;
     const std::size_t room = got.param_count == 0 ? 0 : 100 * (got.param_count / 100 + 1);
@@ -133,8 +139,8 @@ std::string check_record(const parsed_config &got, const parsed_config &want, bo
     for (std::uint32_t i = 0; i < got.param_count; ++i)
         if (got.params[i].value_count > 16)
             return "value_count above 16 in entry " + std::to_string(i);
-    if (!less_at_most_one(got.params, got.param_count, want.params, want.param_count, same_param))
-        return "params differ from a clean parse by more than one dropped entry";
+    if (!less_at_most(got.params, got.param_count, want.params, want.param_count, same_param, dropped))
+        return "params are not a clean parse's less at most " + std::to_string(dropped) + " entries";
 
     const std::size_t controls_size = got.control_count * sizeof(control_entry);
     if (got.control_count == 0 ? got.controls != nullptr
@@ -156,11 +162,37 @@ std::string check_record(const parsed_config &got, const parsed_config &want, bo
         if (!known)
             return "code text of control " + std::to_string(i) + " was never in the file";
     }
-    if (!less_at_most_one(got.controls, got.control_count, want.controls, want.control_count, same_control))
-        return "controls differ from a clean parse by more than one dropped control";
+    if (!less_at_most(got.controls, got.control_count, want.controls, want.control_count, same_control,
+                      dropped))
+        return "controls are not a clean parse's less at most " + std::to_string(dropped);
     if (std::memcmp(&got.camera, &want.camera, sizeof got.camera) != 0)
         return "camera settings differ from a clean parse";
     return "";
+}
+
+// What one parse with injected failures gave.
+struct failed_parse {
+    pexilon::config_report report;
+    bool injected;
+};
+
+enum class source { path, bytes };
+constexpr source sources[] = {source::path, source::bytes};
+
+failed_parse parse_failing(source from, const std::string &text, const char *path, long n, bool persist,
+                           parsed_config &got)
+{
+    std::memset(&got, 0, sizeof got);
+    persist ? pexilon_alloc::fail_from(n) : pexilon_alloc::fail_nth(n);
+    const auto report = from == source::bytes ? pexilon::parse_config_bytes(text.data(), text.size(), &got)
+                                              : pexilon::parse_config_path(path, &got);
+    return {report, pexilon_alloc::failure_injected()};
+}
+
+bool no_memory(const pexilon::config_report &report)
+{
+    return report.outcome.kind == pexilon::fault::block_no_memory ||
+           (report.outcome.kind == pexilon::fault::rejected && report.reason == pexilon::reject_reason::no_memory);
 }
 
 TEST(AllocationFailure, EveryAllocationFailingInTurnIsReportedAndLeaksNothing)
@@ -174,7 +206,6 @@ TEST(AllocationFailure, EveryAllocationFailingInTurnIsReportedAndLeaksNothing)
     std::memset(&want, 0, sizeof want);
     pexilon_alloc::fail_nth(0);
     ASSERT_EQ(pexilon::parse_config_path(file.path(), &want).outcome.line, last_line);
-    const long clean_allocations = pexilon_alloc::allocation_count();
     const std::size_t baseline_blocks = pexilon_alloc::live_block_count();
     // The text reaches what it is meant to reach.
     ASSERT_EQ(want.param_count, 306u);
@@ -182,60 +213,81 @@ TEST(AllocationFailure, EveryAllocationFailingInTurnIsReportedAndLeaksNothing)
     ASSERT_NE(want.controls[0].code, nullptr);
     ASSERT_GT(std::strlen(want.controls[0].code), 1000u);
     ASSERT_EQ(std::strcmp(want.controls[0].ctrl_name, "first"), 0);
+    // The allocations of the reader loop and the record alone.
+    line_of_allocation(text, 0);
+    const long loop_allocations = pexilon_alloc::allocation_count();
 
     std::set<const void *> sites;
-    long n = 0;
-    for (bool clean = false; !clean;) {
-        ASSERT_LT(++n, 10000) << "no parse completed without a failure";
-        const int failure_line = line_of_allocation(text, n);
-        for (const bool from_bytes : {false, true}) {
-            SCOPED_TRACE(std::string(from_bytes ? "bytes" : "path") + ", allocation " + std::to_string(n));
-            parsed_config got;
-            std::memset(&got, 0, sizeof got);
-            pexilon_alloc::fail_nth(n);
-            const auto report = from_bytes ? pexilon::parse_config_bytes(text.data(), text.size(), &got)
-                                           : pexilon::parse_config_path(file.path(), &got);
-            const bool injected = pexilon_alloc::failure_injected();
-            EXPECT_EQ(injected, failure_line != 0);
-            if (injected)
+    for (const source from : sources) {
+        const char *from_name = from == source::path ? "path" : "bytes";
+        parsed_config got;
+        ASSERT_FALSE(parse_failing(from, text, file.path(), 0, false, got).injected);
+        const long clean_allocations = pexilon_alloc::allocation_count();
+        release(got);
+        // A source's own allocations (the path's read block) come first.
+        const long own = clean_allocations - loop_allocations;
+        ASSERT_GE(own, 0);
+
+        // One allocation failing; lost[n] is the line at which failing the
+        // nth lost something, or 0 when that failure lost nothing at all:
+        // the read block has a fallback, and the trims of the lists and of
+        // an adopted code text give back slack, the larger block serving
+        // when they fail.
+        std::vector<int> lost(static_cast<std::size_t>(clean_allocations) + 2, 0);
+        for (long n = 1; n <= clean_allocations + 1; ++n) {
+            SCOPED_TRACE(std::string(from_name) + ", allocation " + std::to_string(n) + " failing");
+            const failed_parse run = parse_failing(from, text, file.path(), n, false, got);
+            const auto &outcome = run.report.outcome;
+            EXPECT_EQ(run.injected, n <= clean_allocations);
+            if (run.injected)
                 sites.insert(pexilon_alloc::failure_site());
-            // A failure either is reported at its line, or lost nothing at
-            // all: the trims of the lists and of an adopted code text give
-            // back slack, and when they fail the larger block serves.
-            const bool reported = report.outcome.line != last_line ||
-                                  report.outcome.kind != pexilon::fault::no_separator;
-            if (injected && reported) {
-                EXPECT_EQ(report.outcome.line, failure_line);
-                EXPECT_TRUE(report.outcome.kind == pexilon::fault::block_no_memory ||
-                            (report.outcome.kind == pexilon::fault::rejected &&
-                             report.reason == pexilon::reject_reason::no_memory))
-                    << pexilon::describe_fault(report);
-                EXPECT_EQ(check_record(got, want, true), "");
+            if (run.injected && (outcome.line != last_line || outcome.kind != pexilon::fault::no_separator)) {
+                lost[static_cast<std::size_t>(n)] = outcome.line;
+                EXPECT_GT(n, own) << "the source's own allocation lost something";
+                if (n > own) {
+                    EXPECT_EQ(outcome.line, line_of_allocation(text, n - own));
+                }
+                EXPECT_TRUE(no_memory(run.report)) << pexilon::describe_fault(run.report);
+                EXPECT_EQ(check_record(got, want, true, 1), "");
             } else {
-                EXPECT_EQ(report.outcome.line, last_line);
-                EXPECT_EQ(report.outcome.kind, pexilon::fault::no_separator);
-                EXPECT_EQ(check_record(got, want, !injected), "");
-                EXPECT_EQ(got.param_count, want.param_count);
-                ASSERT_EQ(got.control_count, want.control_count);
+                EXPECT_EQ(check_record(got, want, !run.injected, 0), "");
                 for (std::uint32_t i = 0; i < got.control_count; ++i)
                     EXPECT_STREQ(got.controls[i].code, want.controls[i].code);
             }
-            if (!injected) {
-                EXPECT_EQ(got.param_count, want.param_count);
-                EXPECT_EQ(got.control_count, want.control_count);
+            if (!run.injected) {
                 EXPECT_EQ(pexilon_alloc::allocation_count(), clean_allocations);
-                clean = from_bytes;
             }
             release(got);
             EXPECT_EQ(pexilon_alloc::live_block_count(), baseline_blocks);
         }
+
+        // Every allocation from the nth on failing: the report is that of
+        // the first failure that lost something.
+        for (long n = 1; n <= clean_allocations; ++n) {
+            SCOPED_TRACE(std::string(from_name) + ", allocations from " + std::to_string(n) + " on failing");
+            const failed_parse run = parse_failing(from, text, file.path(), n, true, got);
+            EXPECT_TRUE(run.injected);
+            int first_lost = 0;
+            for (long k = n; k <= clean_allocations && first_lost == 0; ++k)
+                first_lost = lost[static_cast<std::size_t>(k)];
+            if (first_lost != 0) {
+                EXPECT_EQ(run.report.outcome.line, first_lost);
+                EXPECT_TRUE(no_memory(run.report)) << pexilon::describe_fault(run.report);
+            } else {
+                EXPECT_EQ(run.report.outcome.line, last_line);
+                EXPECT_EQ(run.report.outcome.kind, pexilon::fault::no_separator);
+            }
+            EXPECT_EQ(check_record(got, want, false, first_lost != 0 ? 1000 : 0), "");
+            release(got);
+            EXPECT_EQ(pexilon_alloc::live_block_count(), baseline_blocks);
+        }
+        std::printf("allocation failure, %s: %ld allocations failed in turn, then from each on\n", from_name,
+                    clean_allocations);
     }
-    std::printf("allocation failure: %ld allocations failed in turn (path and bytes), %zu distinct sites\n",
-                n - 1, sites.size());
-    EXPECT_EQ(n - 1, clean_allocations);
-    // params: first array, growth, trim; controls: growth, trim; block
-    // buffer: first, growth; trim of an adopted code text.
-    EXPECT_GE(sites.size(), 7u);
+    std::printf("allocation failure: %zu distinct sites\n", sites.size());
+    // The path's read block; params: first array, growth, trim; controls:
+    // growth, trim; block buffer: first, growth; trim of an adopted code text.
+    EXPECT_GE(sites.size(), 8u);
     release(want);
     EXPECT_EQ(pexilon_alloc::live_block_count(), 0u);
 }

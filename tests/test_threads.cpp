@@ -1,7 +1,13 @@
 // What a host that uses threads and strtok of its own may rely on: a parse
-// does not disturb the host's strtok position, and parses of different files
-// into different records may run at the same time.
+// does not disturb the host's strtok position, parses of different files
+// into different records may run at the same time, and a parse runs on a
+// worker thread with the smallest stack the system allows.
 #include <gtest/gtest.h>
+
+#include <limits.h>
+#include <pthread.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstring>
@@ -10,11 +16,18 @@
 #include <thread>
 #include <vector>
 
+#include "config/parse_config.h"
 #include "support/test_support.h"
 
 using pexilon_test::record;
 using pexilon_test::record_difference;
 using pexilon_test::temp_file;
+
+#if defined(__has_feature)
+#define PEXILON_CLANG_SANITIZER (__has_feature(address_sanitizer) || __has_feature(thread_sanitizer))
+#else
+#define PEXILON_CLANG_SANITIZER 0
+#endif
 
 namespace {
 
@@ -95,6 +108,112 @@ TEST(Threads, ConcurrentParsesAgreeWithSequentialOnes)
         thread.join();
     for (int t = 0; t < files; ++t)
         EXPECT_EQ(failures[t], "") << "file " << t;
+}
+
+// A thread whose stack is `size` bytes of memory painted with a pattern,
+// with an inaccessible page below it, so that running past the end faults.
+class painted_stack_thread {
+public:
+    explicit painted_stack_thread(std::size_t size) : size_(size)
+    {
+        page_ = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+        void *area = mmap(nullptr, size_ + page_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (area == MAP_FAILED)
+            std::abort();
+        area_ = static_cast<unsigned char *>(area);
+        mprotect(area_, page_, PROT_NONE);
+        std::memset(stack(), paint, size_);
+    }
+    ~painted_stack_thread() { munmap(area_, size_ + page_); }
+    painted_stack_thread(const painted_stack_thread &) = delete;
+    painted_stack_thread &operator=(const painted_stack_thread &) = delete;
+
+    // Runs `work` on the thread and waits for it; returns the bytes of the
+    // stack touched, the thread's own start-up and descriptor included.
+    template <typename Work>
+    std::size_t run(Work &work)
+    {
+        pthread_attr_t attr;
+        pthread_attr_init(&attr);
+        pthread_attr_setstack(&attr, stack(), size_);
+        pthread_t thread;
+        const auto start = [](void *arg) -> void * {
+            (*static_cast<Work *>(arg))();
+            return nullptr;
+        };
+        if (pthread_create(&thread, &attr, start, &work) != 0)
+            std::abort();
+        pthread_join(thread, nullptr);
+        pthread_attr_destroy(&attr);
+        std::size_t untouched = 0;
+        while (untouched < size_ && stack()[untouched] == paint)
+            ++untouched;
+        return size_ - untouched;
+    }
+
+private:
+    static constexpr unsigned char paint = 0xA5;
+    unsigned char *stack() const { return area_ + page_; }
+    std::size_t size_;
+    std::size_t page_ = 0;
+    unsigned char *area_ = nullptr;
+};
+
+// Lines of 199 characters and more (read in pieces), and code blocks.
+std::string long_lines_text()
+{
+    std::string t = "[camera parameter]\nTYPE = " + std::string(260, 't') + "\n[register parameter]\n";
+    for (int i = 0; i < 300; ++i)
+        t += "REG = 1, 2, 3, 4, 5, 6, 7, 8, 9, 10" + std::string(static_cast<std::size_t>(150 + i % 120), ' ') +
+             "; " + std::string(static_cast<std::size_t>(i), 'c') + "\n";
+    for (int c = 0; c < 3; ++c) {
+        t += "[control parameter]\nCTRL_NAME = " + std::string(200, 'n') + "\n======CODE_BLOCK_START======\n";
+        for (int i = 0; i < 200; ++i)
+            t += std::string(static_cast<std::size_t>(i * 3), 'x') + "\n";
+        t += "======CODE_BLOCK_END======\n";
+    }
+    return t;
+}
+
+TEST(Threads, ParsesOnTheSmallestThreadStackAgreeWithTheMainThread)
+{
+    const std::string sample = std::string(PEXILON_EXAMPLES_DIR) + "/sample.conf";
+    const std::string long_text = long_lines_text();
+    const temp_file long_file(long_text);
+
+    record sample_want, long_want, bytes_want;
+    const int sample_result = pexilon_parse_config(sample.c_str(), &sample_want);
+    const int long_result = pexilon_parse_config(long_file.path(), &long_want);
+    ASSERT_EQ(pexilon::parse_config_bytes(long_text.data(), long_text.size(), &bytes_want).outcome.line,
+              long_result);
+    ASSERT_GT(sample_want.param_count, 0u);
+    ASSERT_GE(long_want.param_count, 300u);
+    ASSERT_EQ(long_want.control_count, 3u);
+
+    record sample_got, long_got, bytes_got;
+    int results[3] = {};
+    auto parses = [&] {
+        results[0] = pexilon_parse_config(sample.c_str(), &sample_got);
+        results[1] = pexilon_parse_config(long_file.path(), &long_got);
+        results[2] = pexilon::parse_config_bytes(long_text.data(), long_text.size(), &bytes_got).outcome.line;
+    };
+    auto nothing = [] {};
+    const std::size_t size = PTHREAD_STACK_MIN;
+    const std::size_t idle_use = painted_stack_thread(size).run(nothing);
+    const std::size_t parse_use = painted_stack_thread(size).run(parses);
+    std::printf("stack of %zu bytes: %zu used by a thread doing nothing, %zu by parses (%zu more)\n", size,
+                idle_use, parse_use, parse_use - idle_use);
+
+    // What the header promises; sanitizers make every frame larger.
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__) && !PEXILON_CLANG_SANITIZER
+    EXPECT_LT(parse_use - idle_use, 3072u);
+#endif
+    EXPECT_EQ(results[0], sample_result);
+    EXPECT_EQ(results[1], long_result);
+    EXPECT_EQ(results[2], long_result);
+    EXPECT_EQ(record_difference(sample_got, sample_want), "");
+    EXPECT_EQ(record_difference(long_got, long_want), "");
+    EXPECT_EQ(record_difference(bytes_got, long_want), "");
 }
 
 } // namespace

@@ -10,12 +10,17 @@
 #include <gtest/gtest.h>
 
 #include "config/parse_config.h"
+#include "support/parse_both_ways.h"
 #include "support/test_support.h"
 
 namespace {
 
 using pexilon_test::record;
 using pexilon_test::temp_file;
+
+using pexilon_test::both;
+using pexilon_test::parse;
+using pexilon_test::via;
 
 int parse_file(std::string_view text, parsed_config *config)
 {
@@ -179,6 +184,54 @@ TEST(Record, FirstFaultIsReportedAndTheRestApplied)
 
     record again;
     EXPECT_EQ(parse_file(text.substr(text.find("[register parameter]")), &again), 2);
+}
+
+// A list with a count of 0 is started afresh with its first entry, whatever
+// its pointer holds: that pointer stays the caller's, neither freed nor grown
+// nor written through. Both lists behave alike.
+TEST(Record, CountZeroWithAStalePointerStartsAFreshList)
+{
+    const struct {
+        const char *text;
+        std::uint32_t params;
+        std::uint32_t controls;
+    } cases[] = {
+        {"[register parameter]\nREG=1\n", 1, 0},
+        {"[control parameter]\nDEF=4\n", 0, 1},
+        {"[control parameter]\n[board parameter]\nDELAY=2\n[control parameter]\n", 1, 2},
+        {"[camera parameter]\nSIZE=1,2\n", 0, 0},
+    };
+    constexpr std::size_t stale_size = 64;
+    for (const via how : both)
+        for (const auto &c : cases) {
+            SCOPED_TRACE(std::string(pexilon_test::name(how)) + ": " + c.text);
+            void *stale_params = std::malloc(stale_size);
+            void *stale_controls = std::malloc(stale_size);
+            ASSERT_TRUE(stale_params && stale_controls);
+            std::memset(stale_params, 0x5A, stale_size);
+            std::memset(stale_controls, 0x5A, stale_size);
+            parsed_config config{};
+            config.params = static_cast<param_entry *>(stale_params);
+            config.controls = static_cast<control_entry *>(stale_controls);
+
+            EXPECT_EQ(parse(how, c.text, &config), 0);
+            EXPECT_EQ(config.param_count, c.params);
+            EXPECT_EQ(config.control_count, c.controls);
+            EXPECT_EQ(config.params == stale_params, c.params == 0);
+            EXPECT_EQ(config.controls == stale_controls, c.controls == 0);
+            const std::string untouched(stale_size, '\x5A');
+            EXPECT_EQ(std::string(static_cast<char *>(stale_params), stale_size), untouched);
+            EXPECT_EQ(std::string(static_cast<char *>(stale_controls), stale_size), untouched);
+
+            // The stale blocks are the caller's to free, the new lists too.
+            std::free(stale_params);
+            std::free(stale_controls);
+            if (c.params == 0)
+                config.params = nullptr;
+            if (c.controls == 0)
+                config.controls = nullptr;
+            pexilon_test::free_record(config);
+        }
 }
 
 } // namespace

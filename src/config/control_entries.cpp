@@ -24,7 +24,11 @@ bool reserve_controls(config_session &session, std::size_t count) noexcept
         return true;
     parsed_config &config = *session.config;
     const std::size_t grown = std::max(count, session.control_capacity * 2);
-    void *block = heap_realloc_array(config.controls, grown, sizeof(control_entry));
+    // The first control starts a fresh array, whatever the pointer held: with
+    // a count of 0 the record owns no array, so a pointer left there is the
+    // caller's, neither freed nor grown (as params does).
+    void *block = heap_realloc_array(config.control_count == 0 ? nullptr : config.controls, grown,
+                                     sizeof(control_entry));
     if (block == nullptr)
         return false;
     config.controls = static_cast<control_entry *>(block);

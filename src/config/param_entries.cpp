@@ -24,7 +24,9 @@ bool reserve_params(config_session &session, std::size_t count) noexcept
     const std::size_t needed = promised_param_room(count);
     parsed_config &config = *session.config;
     std::size_t grown = std::max(needed, (session.param_capacity * 3 / 2 + 99) / 100 * 100);
-    // The first entry starts a fresh array, whatever the pointer held.
+    // The first entry starts a fresh array, whatever the pointer held: with a
+    // count of 0 the record owns no array, so a pointer left there is the
+    // caller's, neither freed nor grown (as controls does).
     void *block = count == 1 ? heap_realloc_array(nullptr, grown, sizeof(param_entry))
                              : heap_realloc_array(config.params, grown, sizeof(param_entry));
     if (block == nullptr)

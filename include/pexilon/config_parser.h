@@ -126,6 +126,17 @@ typedef struct parsed_config {
  * file can be read into the same record as long as params, param_count,
  * controls and control_count are left as the library left them.
  *
+ * What a caller must not do, as the library cannot tell:
+ *  - give a param_count larger than the entries params holds, or a params
+ *    array with less room than the library left (100 x (param_count / 100 +
+ *    1) entries): entries are written into that room without growing it;
+ *  - give a control_count larger than the entries controls holds.
+ * A count that is not 0 with a null pointer is refused: the lines that would
+ * add to that list are rejected, like faulty lines. A list whose count is 0
+ * is started afresh with its first entry, whatever its pointer holds: that
+ * pointer is neither freed, grown nor written through, and stays the
+ * caller's to free.
+ *
  * Ownership: params, controls and every controls[i].code are allocated with
  * malloc/realloc and belong to the caller, who releases them with free().
  * params may have room for more entries than param_count; controls holds
@@ -136,8 +147,20 @@ typedef struct parsed_config {
  * values, continuations, code blocks), so the result is the first such line
  * or the first faulty one.
  *
+ * Memory: when an allocation fails, the entry, control or code text that
+ * needed it is left out and its line counts as faulty; the rest of the file
+ * is still read, and the record stays consistent. When the 16 KB read block
+ * cannot be had, the file is read through a small one instead: slower, with
+ * the same result.
+ *
+ * Signals: an open or read cut short by a signal (EINTR, a handler installed
+ * without SA_RESTART) is made again; nothing is lost or reported.
+ *
  * Threads: the library keeps no state between calls and uses no process-wide
  * state during one, so calls on different records may run at the same time.
+ * A call needs less than 3 KB of the calling thread's stack (about 1.7 KB on
+ * x86-64, the C library's calls included), so it runs on a thread with the
+ * smallest stack the system allows (PTHREAD_STACK_MIN, 16 KB on Linux).
  * Nothing writes to any stream.
  */
 PEXILON_API int pexilon_parse_config(const char *path, parsed_config *config) PEXILON_NOEXCEPT;

@@ -152,6 +152,11 @@ public:
     {
         const itimerval off{};
         setitimer(ITIMER_REAL, &off, nullptr);
+        // Ignoring the signal drops one still pending, which the restored
+        // action might not survive.
+        struct sigaction ignore = {};
+        ignore.sa_handler = SIG_IGN;
+        sigaction(SIGALRM, &ignore, nullptr);
         sigaction(SIGALRM, &old_action_, nullptr);
     }
     interval_alarm(const interval_alarm &) = delete;
@@ -165,6 +170,7 @@ private:
 // pauses, so that the reader waits in open and in read; returns its pid.
 pid_t start_pausing_writer(const std::string &path, const std::string &text)
 {
+    std::fflush(nullptr); // nothing buffered is written twice
     const pid_t pid = fork();
     if (pid != 0)
         return pid;

@@ -8,6 +8,9 @@
 #include <pthread.h>
 #include <sys/mman.h>
 #include <unistd.h>
+#if __has_include(<valgrind/memcheck.h>)
+#include <valgrind/memcheck.h>
+#endif
 
 #include <atomic>
 #include <cstring>
@@ -24,9 +27,18 @@ using pexilon_test::record_difference;
 using pexilon_test::temp_file;
 
 #if defined(__has_feature)
-#define PEXILON_CLANG_SANITIZER (__has_feature(address_sanitizer) || __has_feature(thread_sanitizer))
-#else
-#define PEXILON_CLANG_SANITIZER 0
+#if __has_feature(address_sanitizer)
+#define PEXILON_ADDRESS_SANITIZER 1
+#endif
+#if __has_feature(thread_sanitizer)
+#define PEXILON_THREAD_SANITIZER 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define PEXILON_ADDRESS_SANITIZER 1
+#endif
+#if defined(__SANITIZE_THREAD__)
+#define PEXILON_THREAD_SANITIZER 1
 #endif
 
 namespace {
@@ -145,6 +157,10 @@ public:
             std::abort();
         pthread_join(thread, nullptr);
         pthread_attr_destroy(&attr);
+        // memcheck takes a stack left by its thread for undefined memory.
+#ifdef VALGRIND_MAKE_MEM_DEFINED
+        VALGRIND_MAKE_MEM_DEFINED(stack(), size_);
+#endif
         std::size_t untouched = 0;
         while (untouched < size_ && stack()[untouched] == paint)
             ++untouched;
@@ -177,6 +193,9 @@ std::string long_lines_text()
 
 TEST(Threads, ParsesOnTheSmallestThreadStackAgreeWithTheMainThread)
 {
+#ifdef PEXILON_THREAD_SANITIZER
+    GTEST_SKIP() << "the ThreadSanitizer runtime needs some 900 KB of stack of its own";
+#endif
     const std::string sample = std::string(PEXILON_EXAMPLES_DIR) + "/sample.conf";
     const std::string long_text = long_lines_text();
     const temp_file long_file(long_text);
@@ -204,8 +223,8 @@ TEST(Threads, ParsesOnTheSmallestThreadStackAgreeWithTheMainThread)
     std::printf("stack of %zu bytes: %zu used by a thread doing nothing, %zu by parses (%zu more)\n", size,
                 idle_use, parse_use, parse_use - idle_use);
 
-    // What the header promises; sanitizers make every frame larger.
-#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__) && !PEXILON_CLANG_SANITIZER
+    // What the header promises, for an optimised build without sanitizer.
+#if defined(__OPTIMIZE__) && !defined(PEXILON_ADDRESS_SANITIZER)
     EXPECT_LT(parse_use - idle_use, 3072u);
 #endif
     EXPECT_EQ(results[0], sample_result);

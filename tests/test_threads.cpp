@@ -13,6 +13,7 @@
 #endif
 
 #include <atomic>
+#include <functional>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -122,73 +123,38 @@ TEST(Threads, ConcurrentParsesAgreeWithSequentialOnes)
         EXPECT_EQ(failures[t], "") << "file " << t;
 }
 
-// A thread whose stack is `size` bytes of memory painted with a pattern,
-// with an inaccessible page below it, so that running past the end faults.
-class painted_stack_thread {
-public:
-    explicit painted_stack_thread(std::size_t size) : size_(size)
-    {
-        page_ = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-        void *area = mmap(nullptr, size_ + page_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (area == MAP_FAILED)
-            std::abort();
-        area_ = static_cast<unsigned char *>(area);
-        mprotect(area_, page_, PROT_NONE);
-        std::memset(stack(), paint, size_);
-    }
-    ~painted_stack_thread() { munmap(area_, size_ + page_); }
-    painted_stack_thread(const painted_stack_thread &) = delete;
-    painted_stack_thread &operator=(const painted_stack_thread &) = delete;
-
-    // Runs `work` on the thread and waits for it; returns the bytes of the
-    // stack touched, the thread's own start-up and descriptor included.
-    template <typename Work>
-    std::size_t run(Work &work)
-    {
-        pthread_attr_t attr;
-        pthread_attr_init(&attr);
-        pthread_attr_setstack(&attr, stack(), size_);
-        pthread_t thread;
-        const auto start = [](void *arg) -> void * {
-            (*static_cast<Work *>(arg))();
-            return nullptr;
-        };
-        if (pthread_create(&thread, &attr, start, &work) != 0)
-            std::abort();
-        pthread_join(thread, nullptr);
-        pthread_attr_destroy(&attr);
-        // memcheck takes a stack left by its thread for undefined memory.
-#ifdef VALGRIND_MAKE_MEM_DEFINED
-        VALGRIND_MAKE_MEM_DEFINED(stack(), size_);
-#endif
-        std::size_t untouched = 0;
-        while (untouched < size_ && stack()[untouched] == paint)
-            ++untouched;
-        return size_ - untouched;
-    }
-
-private:
-    static constexpr unsigned char paint = 0xA5;
-    unsigned char *stack() const { return area_ + page_; }
-    std::size_t size_;
-    std::size_t page_ = 0;
-    unsigned char *area_ = nullptr;
-};
-
-// Lines of 199 characters and more (read in pieces), and code blocks.
-std::string long_lines_text()
+// Runs `work` on a thread whose stack is `size` bytes of painted memory above
+// an inaccessible page (running past the end faults); returns the bytes of
+// that stack touched, the thread's descriptor and start-up included.
+std::size_t stack_touched(std::size_t size, std::function<void()> work)
 {
-    std::string t = "[camera parameter]\nTYPE = " + std::string(260, 't') + "\n[register parameter]\n";
-    for (int i = 0; i < 300; ++i)
-        t += "REG = 1, 2, 3, 4, 5, 6, 7, 8, 9, 10" + std::string(static_cast<std::size_t>(150 + i % 120), ' ') +
-             "; " + std::string(static_cast<std::size_t>(i), 'c') + "\n";
-    for (int c = 0; c < 3; ++c) {
-        t += "[control parameter]\nCTRL_NAME = " + std::string(200, 'n') + "\n======CODE_BLOCK_START======\n";
-        for (int i = 0; i < 200; ++i)
-            t += std::string(static_cast<std::size_t>(i * 3), 'x') + "\n";
-        t += "======CODE_BLOCK_END======\n";
-    }
-    return t;
+    const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    void *area = mmap(nullptr, size + page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (area == MAP_FAILED)
+        std::abort();
+    mprotect(area, page, PROT_NONE);
+    unsigned char *stack = static_cast<unsigned char *>(area) + page;
+    std::memset(stack, 0xA5, size);
+    pthread_attr_t attr;
+    pthread_attr_init(&attr);
+    pthread_attr_setstack(&attr, stack, size);
+    pthread_t thread;
+    const auto start = [](void *arg) -> void * {
+        (*static_cast<std::function<void()> *>(arg))();
+        return nullptr;
+    };
+    if (pthread_create(&thread, &attr, start, &work) != 0)
+        std::abort();
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attr);
+#ifdef VALGRIND_MAKE_MEM_DEFINED
+    VALGRIND_MAKE_MEM_DEFINED(stack, size); // memcheck holds a finished thread's stack undefined
+#endif
+    std::size_t untouched = 0;
+    while (untouched < size && stack[untouched] == 0xA5)
+        ++untouched;
+    munmap(area, size + page);
+    return size - untouched;
 }
 
 TEST(Threads, ParsesOnTheSmallestThreadStackAgreeWithTheMainThread)
@@ -196,43 +162,39 @@ TEST(Threads, ParsesOnTheSmallestThreadStackAgreeWithTheMainThread)
 #ifdef PEXILON_THREAD_SANITIZER
     GTEST_SKIP() << "the ThreadSanitizer runtime needs some 900 KB of stack of its own";
 #endif
+    // Lines longer than the 199 characters read at a time, and code blocks.
+    std::string text = "[register parameter]\n";
+    for (int i = 0; i < 300; ++i)
+        text += "REG = 1, 2, 3" + std::string(static_cast<std::size_t>(i), ' ') + "; comment\n";
+    for (int c = 0; c < 3; ++c)
+        text += "[control parameter]\n======CODE_BLOCK_START======\n" + std::string(5000, 'x') +
+                "\n======CODE_BLOCK_END======\n";
+    const temp_file file(text);
     const std::string sample = std::string(PEXILON_EXAMPLES_DIR) + "/sample.conf";
-    const std::string long_text = long_lines_text();
-    const temp_file long_file(long_text);
-
-    record sample_want, long_want, bytes_want;
-    const int sample_result = pexilon_parse_config(sample.c_str(), &sample_want);
-    const int long_result = pexilon_parse_config(long_file.path(), &long_want);
-    ASSERT_EQ(pexilon::parse_config_bytes(long_text.data(), long_text.size(), &bytes_want).outcome.line,
-              long_result);
-    ASSERT_GT(sample_want.param_count, 0u);
-    ASSERT_GE(long_want.param_count, 300u);
-    ASSERT_EQ(long_want.control_count, 3u);
-
-    record sample_got, long_got, bytes_got;
-    int results[3] = {};
-    auto parses = [&] {
-        results[0] = pexilon_parse_config(sample.c_str(), &sample_got);
-        results[1] = pexilon_parse_config(long_file.path(), &long_got);
-        results[2] = pexilon::parse_config_bytes(long_text.data(), long_text.size(), &bytes_got).outcome.line;
+    // Each parse on the main thread and on the small one: sample, file, memory.
+    record want[3], got[3];
+    int want_result[3], got_result[3];
+    const auto parse_all = [&](record *into, int *result) {
+        result[0] = pexilon_parse_config(sample.c_str(), &into[0]);
+        result[1] = pexilon_parse_config(file.path(), &into[1]);
+        result[2] = pexilon::parse_config_bytes(text.data(), text.size(), &into[2]).outcome.line;
     };
-    auto nothing = [] {};
-    const std::size_t size = PTHREAD_STACK_MIN;
-    const std::size_t idle_use = painted_stack_thread(size).run(nothing);
-    const std::size_t parse_use = painted_stack_thread(size).run(parses);
-    std::printf("stack of %zu bytes: %zu used by a thread doing nothing, %zu by parses (%zu more)\n", size,
-                idle_use, parse_use, parse_use - idle_use);
+    parse_all(want, want_result);
+    ASSERT_EQ(want[1].control_count, 3u);
 
+    const std::size_t size = PTHREAD_STACK_MIN;
+    const std::size_t idle = stack_touched(size, [] {});
+    const std::size_t parsing = stack_touched(size, [&] { parse_all(got, got_result); });
+    std::printf("stack of %zu bytes: %zu used by an idle thread, %zu by parses (%zu more)\n", size, idle,
+                parsing, parsing - idle);
     // What the header promises, for an optimised build without sanitizer.
 #if defined(__OPTIMIZE__) && !defined(PEXILON_ADDRESS_SANITIZER)
-    EXPECT_LT(parse_use - idle_use, 3072u);
+    EXPECT_LT(parsing - idle, 3072u);
 #endif
-    EXPECT_EQ(results[0], sample_result);
-    EXPECT_EQ(results[1], long_result);
-    EXPECT_EQ(results[2], long_result);
-    EXPECT_EQ(record_difference(sample_got, sample_want), "");
-    EXPECT_EQ(record_difference(long_got, long_want), "");
-    EXPECT_EQ(record_difference(bytes_got, long_want), "");
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(got_result[i], want_result[i]) << i;
+        EXPECT_EQ(record_difference(got[i], want[i]), "") << i;
+    }
 }
 
 } // namespace

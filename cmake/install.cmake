@@ -1,7 +1,7 @@
 # Installation: the shared object with its SONAME links, the public header,
-# the pexilon-config program when it is built (with its manual page and bash
-# completion), a pkg-config file and a CMake package. Works with any prefix
-# given at install time:
+# the licence, the pexilon-config program when it is built (with its manual
+# page and bash completion), a pkg-config file and a CMake package. Works with
+# any prefix given at install time:
 #
 #   cmake --install build/default --prefix /opt/pexilon
 #
@@ -26,6 +26,11 @@ install(TARGETS pexilon_config_parser
 install(FILES ${PROJECT_SOURCE_DIR}/include/pexilon/config_parser.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/pexilon
   COMPONENT development)
+
+# The licence travels with the library (share/doc/pexilon_config_parser).
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE
+  DESTINATION ${CMAKE_INSTALL_DOCDIR}
+  COMPONENT runtime)
 
 if(TARGET pexilon_config)
   # A program linked against the shared object finds it in the installed

@@ -25,6 +25,10 @@ install_tree() {
     cmp -s "$prefix/include/pexilon/config_parser.h" \
         "$SOURCE_DIR/include/pexilon/config_parser.h" || fail "installed header differs"
     [ -f "$prefix/$LIBDIR/pkgconfig/pexilon_config_parser.pc" ] || fail "no .pc file"
+    cmp -s "$prefix/share/doc/pexilon_config_parser/LICENSE" "$SOURCE_DIR/LICENSE" ||
+        fail "the licence is not installed"
+    grep -qx 'License: MIT' "$prefix/$LIBDIR/pkgconfig/pexilon_config_parser.pc" ||
+        fail "the .pc file does not name the licence"
     for f in config config-version targets; do
         [ -f "$prefix/$LIBDIR/cmake/pexilon_config_parser/pexilon_config_parser-$f.cmake" ] ||
             fail "no CMake package file pexilon_config_parser-$f.cmake"

@@ -1,12 +1,21 @@
 # Checks made the way a host and a hostile environment see the library:
 # a plain C99 host, the header in C++, and allocation failure injection.
 
-# --- A C99 host that knows only the public header and the shared object.
-add_executable(c_host host/c_host.c)
-set_target_properties(c_host PROPERTIES C_STANDARD 99 C_STANDARD_REQUIRED ON C_EXTENSIONS OFF)
-target_compile_options(c_host PRIVATE -pedantic -Wall -Wextra -Werror)
-target_link_libraries(c_host PRIVATE pexilon_config_parser)
-add_test(NAME c_host.own_file COMMAND c_host WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+# --- A C99 host that knows only the public header and the shared object, and
+# the same host as C11, which names the camera fields on the record as well.
+foreach(std 99 11)
+  set(host c_host)
+  if(std EQUAL 11)
+    set(host c_host_c11)
+  endif()
+  add_executable(${host} host/c_host.c)
+  set_target_properties(${host} PROPERTIES C_STANDARD ${std} C_STANDARD_REQUIRED ON C_EXTENSIONS OFF)
+  target_compile_options(${host} PRIVATE -pedantic -Wall -Wextra -Werror)
+  target_link_libraries(${host} PRIVATE pexilon_config_parser)
+  # Each in its own folder, as each writes a file of its own there.
+  file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/${host}_files)
+  add_test(NAME ${host}.own_file COMMAND ${host} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/${host}_files)
+endforeach()
 if(EXISTS ${PROJECT_SOURCE_DIR}/examples/sample.conf)
   add_test(NAME c_host.sample COMMAND c_host ${PROJECT_SOURCE_DIR}/examples/sample.conf)
 endif()

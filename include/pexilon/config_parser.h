@@ -80,14 +80,55 @@ typedef struct control_entry {
     char *code;          /* 296: code block text (malloc'd), or NULL */
 } control_entry;         /* size 304, alignment 8 */
 
+/*
+ * The camera settings sit at the head of the record, and hosts name them
+ * either way: cfg.camera.width, or cfg.width as on the record itself. The
+ * second spelling needs anonymous structures and unions: C11, GNU C, or C++
+ * with the extension every common compiler has. Strict C99 has cfg.camera
+ * alone. PEXILON_CAMERA_ON_RECORD tells a host which it got.
+ */
+#if defined(__cplusplus) && (defined(__GNUC__) || defined(_MSC_VER))
+#define PEXILON_CAMERA_ON_RECORD 1
+#elif !defined(__cplusplus) && ((defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L) || \
+                                (defined(__GNUC__) && !defined(__STRICT_ANSI__)))
+#define PEXILON_CAMERA_ON_RECORD 1
+#else
+#define PEXILON_CAMERA_ON_RECORD 0
+#endif
+
+#if PEXILON_CAMERA_ON_RECORD && defined(__GNUC__)
+#define PEXILON_EXTENSION __extension__ /* anonymous members under -Wpedantic */
+#else
+#define PEXILON_EXTENSION
+#endif
+
 /** The record filled by pexilon_parse_config(). */
 typedef struct parsed_config {
+#if PEXILON_CAMERA_ON_RECORD
+    PEXILON_EXTENSION union {
+        camera_settings camera; /*   0: embedded camera settings */
+        PEXILON_EXTENSION struct {
+            /* The fields of camera_settings, in the same order and types. */
+            uint32_t cfg_mode;
+            char type[50];
+            uint32_t width;
+            uint32_t height;
+            uint8_t bit_width;
+            uint16_t format;
+            uint8_t i2c_mode;
+            uint16_t i2c_addr;
+            uint32_t trans_lvl;
+        };
+    };
+#else
     camera_settings camera;  /*   0: embedded camera settings */
+#endif
     param_entry *params;     /*  80: board and register entries, file order */
     uint32_t param_count;    /*  88: valid entries in params */
     control_entry *controls; /*  96: one entry per control section */
     uint32_t control_count;  /* 104: entries in controls */
 } parsed_config;             /* size 112, alignment 8 */
+#undef PEXILON_EXTENSION
 
 /*==============================================================================
  * Entry type codes
@@ -217,6 +258,25 @@ PEXILON_STATIC_ASSERT(offsetof(parsed_config, param_count) == 88, "param_count")
 PEXILON_STATIC_ASSERT(offsetof(parsed_config, controls) == 96, "controls");
 PEXILON_STATIC_ASSERT(offsetof(parsed_config, control_count) == 104, "control_count");
 PEXILON_STATIC_ASSERT(sizeof(parsed_config) == 112, "parsed_config size");
+
+#if PEXILON_CAMERA_ON_RECORD
+/* Both spellings name the same bytes. */
+#define PEXILON_SAME_FIELD(f)                                                           \
+    PEXILON_STATIC_ASSERT(offsetof(parsed_config, f) == offsetof(camera_settings, f) && \
+                              sizeof(((parsed_config *)0)->f) ==                        \
+                                  sizeof(((camera_settings *)0)->f),                    \
+                          #f " on the record")
+PEXILON_SAME_FIELD(cfg_mode);
+PEXILON_SAME_FIELD(type);
+PEXILON_SAME_FIELD(width);
+PEXILON_SAME_FIELD(height);
+PEXILON_SAME_FIELD(bit_width);
+PEXILON_SAME_FIELD(format);
+PEXILON_SAME_FIELD(i2c_mode);
+PEXILON_SAME_FIELD(i2c_addr);
+PEXILON_SAME_FIELD(trans_lvl);
+#undef PEXILON_SAME_FIELD
+#endif
 #ifdef __GNUC__
 #pragma GCC diagnostic pop
 #endif

@@ -6,6 +6,8 @@
  * signedness against the numbers written out below, so any change of the
  * record in the header fails here and has to be made on purpose (with a new
  * SONAME). The public constants and the function's type are checked as well.
+ * Built as C11 too, where the camera fields are also named on the record and
+ * must lie exactly where they lie in camera_settings.
  */
 
 #include <stddef.h>
@@ -103,6 +105,22 @@ int main(void)
     INT_FIELD(parsed_config, ones_config, control_count, 104, 4, 0);
     STRUCT(parsed_config, 112, 8);
 
+#if defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
+    check_value("PEXILON_CAMERA_ON_RECORD", PEXILON_CAMERA_ON_RECORD, 1);
+    INT_FIELD(parsed_config, ones_config, cfg_mode, 0, 4, 0);
+    FIELD(parsed_config, type, 4, 50);
+    INT_FIELD(parsed_config, ones_config, width, 56, 4, 0);
+    INT_FIELD(parsed_config, ones_config, height, 60, 4, 0);
+    INT_FIELD(parsed_config, ones_config, bit_width, 64, 1, 0);
+    INT_FIELD(parsed_config, ones_config, format, 66, 2, 0);
+    INT_FIELD(parsed_config, ones_config, i2c_mode, 68, 1, 0);
+    INT_FIELD(parsed_config, ones_config, i2c_addr, 70, 2, 0);
+    INT_FIELD(parsed_config, ones_config, trans_lvl, 72, 4, 0);
+#else
+    /* Strict C99 has no anonymous members: the record names camera alone. */
+    check_value("PEXILON_CAMERA_ON_RECORD", PEXILON_CAMERA_ON_RECORD, 0);
+#endif
+
     check_value("PEXILON_KIND_CAMERA", PEXILON_KIND_CAMERA, 0x01);
     check_value("PEXILON_KIND_BOARD", PEXILON_KIND_BOARD, 0x02);
     check_value("PEXILON_KIND_REGISTER", PEXILON_KIND_REGISTER, 0x03);
@@ -123,6 +141,7 @@ int main(void)
         check_value("record untouched", memcmp(&config, &zero, sizeof config), 0);
     }
 
-    printf("abi_c99: %d checks, %d failures\n", checks, failures);
+    printf("abi C%ld: %d checks, %d failures\n", (long)__STDC_VERSION__ / 100 % 100, checks,
+           failures);
     return failures != 0;
 }

@@ -1,5 +1,6 @@
 /* A host written in plain C99 that knows nothing but the public header: it
  * zeroes a record, parses a file, prints a summary and releases the lists.
+ * Built as C11 too, where it also reads the camera fields on the record.
  *
  *   c_host FILE   parse FILE; exit 0 when the parse returns 0
  *   c_host        write a known file, parse it and check every value read */
@@ -66,6 +67,10 @@ static int check_own(const parsed_config *c)
          p[1].values[0] == 5;
     ok = ok && k[0].min_value == -4 && strcmp(k[0].ctrl_name, "exposure") == 0 &&
          k[0].func_name[0] == '\0' && k[0].code != NULL && strcmp(k[0].code, "  write 1\n") == 0;
+#if defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
+    ok = ok && strcmp(c->type, "c-host") == 0 && c->width == 1280 && c->height == 720 &&
+         c->i2c_addr == 0x36;
+#endif
     return ok;
 }
 

@@ -44,6 +44,7 @@ struct key_case {
     int result = 0;
 };
 
+// clang-format off
 const key_case key_cases[] = {
     {"CFG_MODE=3", FIELD(cfg_mode), 3},
     {"CFG_MODE = 0xFFFFFFFF", FIELD(cfg_mode), 0xFFFFFFFF},
@@ -90,6 +91,7 @@ const key_case key_cases[] = {
     {"======CODE_BLOCK_START======\nCFG_MODE=9\n======CODE_BLOCK_END======", FIELD(cfg_mode),
      0x11111111},
 };
+// clang-format on
 
 TEST(CameraKeys, Table)
 {
@@ -149,11 +151,13 @@ TEST(CameraKeys, TypeField)
 // Only the exact section name leads to the camera settings.
 TEST(CameraKeys, OtherSectionNamesAreIgnored)
 {
+    // clang-format off
     const char *headers[] = {
         "[camera parameter ]", "[ camera parameter]", "[Camera Parameter]", "[CAMERA PARAMETER]",
         "[camera  parameter]", "[camera parameter][dev2]", "[board parameter]",
         "[control parameter]", "[]",
     };
+    // clang-format on
     for (const via how : both)
         for (const char *header : headers) {
             record config;

@@ -25,6 +25,7 @@ void check(const parse_case &c) { check_events(c); }
 
 TEST(code_block, gathered_text)
 {
+    // clang-format off
     const block_case cases[] = {
         {"delivered under the current section", "[c]\n" + start + "x = 1\n" + end,
          {header("c"), block("c", "x = 1\n")}},
@@ -49,6 +50,7 @@ TEST(code_block, gathered_text)
         {"section and previous name left unchanged", "[s]\na=1\n" + start + "b=2\n" + end + "  c\n",
          {header("s"), line("s", "a", "1"), block("s", "b=2\n"), line("s", "a", "c")}},
     };
+    // clang-format on
     for (const auto &c : cases)
         check(c);
 }
@@ -56,6 +58,7 @@ TEST(code_block, gathered_text)
 TEST(code_block, over_long_code_lines_arrive_in_pieces)
 {
     const std::string v199(199, 'v');
+    // clang-format off
     const block_case cases[] = {
         {"250 characters: two pieces, each with a newline", start + v199 + std::string(51, 'w') + "\n" + end,
          {block("", v199 + "\n" + std::string(51, 'w') + "\n")}},
@@ -64,6 +67,7 @@ TEST(code_block, over_long_code_lines_arrive_in_pieces)
         {"indented piece keeps its white space", start + v199 + "  x\n" + end,
          {block("", v199 + "\n  x\n")}},
     };
+    // clang-format on
     for (const auto &c : cases)
         check(c);
 }
@@ -84,6 +88,7 @@ TEST(code_block, large_block_is_gathered_whole)
 
 TEST(code_block, cut_off_by_a_closed_header)
 {
+    // clang-format off
     const block_case cases[] = {
         {"header line used up, old section and name go on",
          "[s]\na=1\n" + start + "x\n[t]\n  z\ny=2\n",
@@ -97,6 +102,7 @@ TEST(code_block, cut_off_by_a_closed_header)
         {"a later cut-off block does replace it", start + "[t]\n" + start + "[u]\n", {}, 4,
          fault::block_cut_off},
     };
+    // clang-format on
     for (const auto &c : cases)
         check(c);
 }
@@ -108,6 +114,7 @@ TEST(code_block, end_of_input_inside_a_block)
     for (int i = 6; i <= 20; ++i)
         twenty += "code " + std::to_string(i) + "\n";
 
+    // clang-format off
     const block_case cases[] = {
         {"20-line file with an earlier fault", twenty,
          {header("s"), line("s", "a", "1"), line("s", "b", "2")}, 20, fault::block_unterminated},
@@ -118,18 +125,21 @@ TEST(code_block, end_of_input_inside_a_block)
          fault::block_unterminated},
         {"blank lines at the end are counted", start + "x\n\n\n", {}, 4, fault::block_unterminated},
     };
+    // clang-format on
     for (const auto &c : cases)
         check(c);
 }
 
 TEST(code_block, rejected_block_call)
 {
+    // clang-format off
     const block_case cases[] = {
         {"rejection recorded at the end marker", "a=1\n" + start + "x\n" + end + "bad\n",
          {line("", "a", "1"), block("", "x\n")}, 4, fault::rejected, {2}},
         {"an earlier fault stays first", "bad\n" + start + end, {block("", "")}, 1,
          fault::no_separator, {1}},
     };
+    // clang-format on
     for (const auto &c : cases)
         check(c);
 }

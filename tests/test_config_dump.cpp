@@ -55,6 +55,7 @@ struct param_case {
 
 TEST(ConfigDump, ParamEntries)
 {
+    // clang-format off
     const param_case cases[] = {
         {"empty list", {}, "", ""},
         {"one group shares one header",
@@ -76,6 +77,7 @@ TEST(ConfigDump, ParamEntries)
         {"group 0 equals the starting group: no header",
          {entry(0x00000001, {7}), entry(0x02020001, {8})}, "0x0007 \n0x0008 \n", "[0x0202]\n"},
     };
+    // clang-format on
     for (const param_case &c : cases) {
         SCOPED_TRACE(c.what);
         std::vector<param_entry> entries = c.entries;

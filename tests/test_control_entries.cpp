@@ -33,6 +33,7 @@ struct key_case {
     std::int64_t expected;
 };
 
+// clang-format off
 const key_case key_cases[] = {
     {"MIN_VALUE=-5", FIELD(min_value), -5},
     {"MIN_VALUE=-9223372036854775808", FIELD(min_value), INT64_MIN},
@@ -54,6 +55,7 @@ const key_case key_cases[] = {
     {"DEF=1\n  7", FIELD(def), 7},            // continuation repeats the key
     {"MIN_VALUE=1\nMAX_VALUE=2\nSTEP=3\nDEF=4", FIELD(reserved), 0},
 };
+// clang-format on
 
 TEST(ControlKeys, Table)
 {
@@ -126,6 +128,7 @@ TEST(ControlEntries, Names)
     struct {
         std::string lines;
         std::string ctrl_name, func_name;
+    // clang-format off
     } cases[] = {
         {"CTRL_NAME=" + s127, s127, ""},
         {"CTRL_NAME=" + s150 + "\nFUNC_NAME=" + s150, std::string(127, 'm'),
@@ -136,6 +139,7 @@ TEST(ControlEntries, Names)
         {"CTRL_NAME = a b ; comment", "a b", ""},
         {"ctrl_name=x", "", ""},
     };
+    // clang-format on
     for (const via how : both)
         for (const auto &c : cases) {
             SCOPED_TRACE(c.lines);

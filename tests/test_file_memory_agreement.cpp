@@ -14,6 +14,7 @@
 
 namespace {
 
+// clang-format off
 const std::vector<std::string> pieces = {
     "[camera parameter]", "[control parameter]", "[board parameter]",
     "[board parameter][dev2]", "[board parameter][dev3][inf2]", "[board parameter][dev3][inf3]",
@@ -28,6 +29,7 @@ const std::vector<std::string> pieces = {
     "======CODE_BLOCK_START======", "======code_block_end======", "  write(1, 2) ; keep",
     "", "   ", "\xEF\xBB\xBF" "REG = 1", "name;glued = x", "x = 1;2 ;cut", "\xC3\xA9 = \xFF",
 };
+// clang-format on
 
 std::string generate(std::mt19937 &random)
 {

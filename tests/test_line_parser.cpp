@@ -36,6 +36,7 @@ const std::string name49(49, 'N');
 
 TEST(line_parser, comments_blank_lines_and_line_endings)
 {
+    // clang-format off
     const parse_case cases[] = {
         {"comments of every kind and blank lines", "; a=1\n# b=2\n// c=3\n  ; d\n\t# e\n   // f\n\n \t \n", {}},
         {"a single slash begins a name", "/x = 1\n", {line("", "/x", "1")}},
@@ -47,12 +48,14 @@ TEST(line_parser, comments_blank_lines_and_line_endings)
          {line("", "a", "1"), line("", bom + "b", "2")}},
         {"comment lines are counted", "; one\n\n# three\nbad\n", {}, 4, fault::no_separator},
     };
+    // clang-format on
     for (const auto &c : cases)
         check(c);
 }
 
 TEST(line_parser, name_value_lines)
 {
+    // clang-format off
     const parse_case cases[] = {
         {"first separator wins (=)", "a=b:c\n", {line("", "a", "b:c")}},
         {"first separator wins (:)", "a : b = c\n", {line("", "a", "b = c")}},
@@ -78,12 +81,14 @@ TEST(line_parser, name_value_lines)
         {"a stray end marker is a line with an empty name", "======CODE_BLOCK_END======\n",
          {line("", "", "=====CODE_BLOCK_END======")}},
     };
+    // clang-format on
     for (const auto &c : cases)
         check(c);
 }
 
 TEST(line_parser, continuation_lines)
 {
+    // clang-format off
     const parse_case cases[] = {
         {"whole trimmed line passed unchanged", "[s]\na=1\n  b = c ; d // e  \n",
          {header("s"), line("s", "a", "1"), line("s", "a", "b = c ; d // e")}},
@@ -104,12 +109,14 @@ TEST(line_parser, continuation_lines)
         {"unindented line is not a continuation", "a=1\nx\n", {line("", "a", "1")}, 2,
          fault::no_separator},
     };
+    // clang-format on
     for (const auto &c : cases)
         check(c);
 }
 
 TEST(line_parser, section_headers)
 {
+    // clang-format off
     const parse_case cases[] = {
         {"header then lines in it", "[camera parameter]\na=1\n",
          {header("camera parameter"), line("camera parameter", "a", "1")}},
@@ -135,6 +142,7 @@ TEST(line_parser, section_headers)
         {"rejected header still switches section and clears the name", "a=1\n[s]\n  x\ny=2\n",
          {line("", "a", "1"), header("s"), line("s", "y", "2")}, 2, fault::rejected, {2}},
     };
+    // clang-format on
     for (const auto &c : cases)
         check(c);
 }
@@ -142,6 +150,7 @@ TEST(line_parser, section_headers)
 TEST(line_parser, over_long_lines_arrive_in_pieces)
 {
     const std::string v197(197, 'v');
+    // clang-format off
     const parse_case cases[] = {
         {"250 characters are two lines", "a=" + v197 + "x=" + std::string(49, 'w') + "\nbad\n",
          {line("", "a", v197), line("", "x", std::string(49, 'w'))}, 3, fault::no_separator},
@@ -152,12 +161,14 @@ TEST(line_parser, over_long_lines_arrive_in_pieces)
         {"198 characters and newline are one line", "a=" + v197.substr(1) + "\nbad\n",
          {line("", "a", v197.substr(1))}, 2, fault::no_separator},
     };
+    // clang-format on
     for (const auto &c : cases)
         check(c);
 }
 
 TEST(line_parser, first_error_counts_and_reading_goes_on)
 {
+    // clang-format off
     const parse_case cases[] = {
         {"rejection on line 7 before a fault on line 9",
          "[s]\n; c\na=1\n\nb=2\nc=3\nd=4\ne=5\nbad\nf=6\n",
@@ -171,6 +182,7 @@ TEST(line_parser, first_error_counts_and_reading_goes_on)
          fault::rejected, {2}},
         {"unclosed header before a faulty line", "[s\nbad\n", {}, 1, fault::unclosed_header},
     };
+    // clang-format on
     for (const auto &c : cases)
         check(c);
 }

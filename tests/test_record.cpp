@@ -133,6 +133,7 @@ TEST(Record, NullRecord)
     struct {
         const char *text;
         int result;
+    // clang-format off
     } cases[] = {
         {"", 0},
         {"; comment\n\n# more\n", 0},
@@ -145,6 +146,7 @@ TEST(Record, NullRecord)
         {"[a]\n======CODE_BLOCK_START======\nx\n", 3}, // open block replaces line 1
         {"[a]\n======CODE_BLOCK_START======\n[b]\nk=v\n", 3},
     };
+    // clang-format on
     for (const auto &c : cases) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(parse_file(c.text, nullptr), c.result);

@@ -18,6 +18,7 @@ TEST(trim_left, skips_leading_white_space_only)
     const struct {
         const char *text;
         std::size_t skipped;
+    // clang-format off
     } cases[] = {
         {"", 0},
         {"abc", 0},
@@ -27,6 +28,7 @@ TEST(trim_left, skips_leading_white_space_only)
         {"\xA0x", 0},         // bytes above 0x7F are not white space
         {"\x85 x", 0},
     };
+    // clang-format on
     for (const auto &c : cases) {
         SCOPED_TRACE(c.text);
         std::string buf = c.text;
@@ -39,6 +41,7 @@ TEST(trim_right, cuts_trailing_white_space_in_place)
     const struct {
         const char *text;
         const char *expected;
+    // clang-format off
     } cases[] = {
         {"", ""},
         {"abc", "abc"},
@@ -48,6 +51,7 @@ TEST(trim_right, cuts_trailing_white_space_in_place)
         {" \t\r\n", ""},
         {"a\xA0", "a\xA0"},
     };
+    // clang-format on
     for (const auto &c : cases) {
         SCOPED_TRACE(c.text);
         std::string buf = c.text;
@@ -62,6 +66,7 @@ TEST(scan_until, stops_at_terminator_stop_or_inline_comment)
         const char *text;
         const char *stops;
         std::size_t at;
+    // clang-format off
     } cases[] = {
         {"abc", nullptr, 3},
         {"", "=:", 0},
@@ -92,6 +97,7 @@ TEST(scan_until, stops_at_terminator_stop_or_inline_comment)
         {"a;b", ";", 1},
         {"a:b=c", "=", 3},
     };
+    // clang-format on
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.text) + " / " + (c.stops ? c.stops : "null"));
         std::string buf = c.text;
@@ -113,6 +119,7 @@ TEST(equals_ignoring_case, folds_ascii_letters_only)
         const char *a;
         const char *b;
         bool equal;
+    // clang-format off
     } cases[] = {
         {"", "", true},
         {"abc", "ABC", true},
@@ -126,6 +133,7 @@ TEST(equals_ignoring_case, folds_ascii_letters_only)
         {"@", "`", false},
         {"\xC0", "\xE0", false},
     };
+    // clang-format on
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.a) + " vs " + c.b);
         EXPECT_EQ(pexilon::equals_ignoring_case(c.a, c.b), c.equal);

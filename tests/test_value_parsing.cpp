@@ -20,6 +20,7 @@ struct int32_case {
     std::uint32_t expected;
 };
 
+// clang-format off
 const int32_case int32_cases[] = {
     {"0", 0},
     {"42", 42},
@@ -51,6 +52,7 @@ const int32_case int32_cases[] = {
     {"-99999999999999999999", 0},             // saturates at the 64-bit minimum
     {"0xFFFFFFFFFFFFFFFFFF", 0xFFFFFFFFu},
 };
+// clang-format on
 
 TEST(ParseInt32, Table)
 {
@@ -63,6 +65,7 @@ struct int64_case {
     std::int64_t expected;
 };
 
+// clang-format off
 const int64_case int64_cases[] = {
     {"010", 10},
     {"-12", -12},
@@ -81,6 +84,7 @@ const int64_case int64_cases[] = {
     {"", 0},
     {"x1", 0},
 };
+// clang-format on
 
 TEST(ParseInt64, Table)
 {
@@ -93,6 +97,7 @@ struct list_case {
     std::vector<std::uint32_t> expected;
 };
 
+// clang-format off
 const list_case list_cases[] = {
     {"", {}},
     {",", {}},
@@ -107,6 +112,7 @@ const list_case list_cases[] = {
     {"\t0x3000 ,\t0x12", {0x3000, 0x12}},
     {"1;2", {1}},                  // only commas split
 };
+// clang-format on
 
 TEST(ParseValueList, Table)
 {

@@ -22,7 +22,11 @@ missing_packages() {
 }
 
 install_needs() {
-    pkgs=$(missing_packages "$base_needs" "$@")
+    install_packages $(missing_packages "$base_needs" "$@")
+}
+
+install_packages() {
+    pkgs="$*"
     [ -z "$pkgs" ] && return 0
     if [ "$(id -u)" != 0 ]; then
         echo "dev.sh: missing packages: $pkgs(run as root, or install them)" >&2
@@ -55,10 +59,26 @@ test)
     build default
     ctest --preset default -j "$jobs"
     ;;
-sanitize | tsan | coverage)
+sanitize | tsan)
     install_needs
     build "$task"
     ctest --preset "$task" -j "$jobs"
+    ;;
+coverage)
+    install_needs gcovr:gcovr
+    build coverage
+    # Counters from earlier runs would inflate the figures.
+    find build/coverage -name '*.gcda' -delete
+    ctest --preset coverage -j "$jobs"
+    # The library and the program; tests, benchmark and fuzz targets are the
+    # measuring stick, not the measured.
+    mkdir -p build/coverage/report
+    gcovr --root . --filter 'src/' --filter 'tools/' --filter 'include/' \
+        --exclude-unreachable-branches --exclude-throw-branches \
+        --txt --print-summary \
+        --html-details build/coverage/report/index.html --html-title libpexilon_config_parser \
+        build/coverage
+    echo "coverage report: build/coverage/report/index.html"
     ;;
 valgrind)
     install_needs valgrind:valgrind
@@ -75,7 +95,9 @@ valgrind)
     echo "memcheck: no errors"
     ;;
 fuzz)
-    install_needs clang:clang clang++:clang /usr/lib/llvm-14/lib/clang/14.0.6/lib/linux/libclang_rt.fuzzer-x86_64.a:libclang-rt-14-dev
+    install_needs clang:clang clang++:clang
+    # The libFuzzer runtime ships apart from clang; run_fuzz.sh asks clang for it.
+    ./fuzz/run_fuzz.sh --runtime >/dev/null 2>&1 || install_packages libclang-rt-dev
     ./fuzz/run_fuzz.sh "${1:-60}"
     ;;
 bench)

@@ -3,12 +3,31 @@
 # for SECONDS seconds, one after another, starting from a copy of fuzz/corpus.
 #
 #   fuzz/run_fuzz.sh SECONDS [TARGET...]
+#   fuzz/run_fuzz.sh --runtime     print clang's libFuzzer runtime, or fail
 #
 # Exits non-zero when any target finds a crash, a leak, a time-out or a failed
 # check. Reproducers are kept in a dated folder under $PEXILON_FUZZ_ARTIFACTS
 # (default build/fuzz/artifacts); new corpus entries stay in the temporary copy.
 set -euo pipefail
 
+# The libFuzzer runtime ships apart from clang (Debian: libclang-rt-dev); clang
+# knows where it belongs, whatever its version and layout.
+fuzzer_runtime() {
+    local name path
+    for name in "libclang_rt.fuzzer-$(uname -m).a" libclang_rt.fuzzer.a; do
+        path=$(clang -print-file-name="$name") || return 1
+        if [[ -f $path ]]; then
+            echo "$path"
+            return 0
+        fi
+    done
+    return 1
+}
+
+if [[ ${1:-} == --runtime ]]; then
+    fuzzer_runtime
+    exit
+fi
 if [[ $# -lt 1 || ! $1 =~ ^[0-9]+$ ]]; then
     echo "usage: $0 SECONDS [TARGET...]" >&2
     exit 2
@@ -17,6 +36,11 @@ seconds=$1
 shift
 targets=("$@")
 [[ ${#targets[@]} -gt 0 ]] || targets=(fuzz_parse_file fuzz_parse_text fuzz_dump)
+
+if ! fuzzer_runtime >/dev/null; then
+    echo "$0: clang has no libFuzzer runtime; install libclang-rt-dev" >&2
+    exit 2
+fi
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${PEXILON_FUZZ_BUILD_DIR:-$root/build/fuzz}

@@ -21,4 +21,7 @@ int run_json(const std::vector<std::string> &args);
 extern const std::string_view diff_help;
 int run_diff(const std::vector<std::string> &args);
 
+extern const std::string_view lsp_help;
+int run_lsp(const std::vector<std::string> &args);
+
 } // namespace pexilon_tool

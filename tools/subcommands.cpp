@@ -18,6 +18,8 @@ const std::array table{
     subcommand{"json", "[OPTIONS] [FILE...]", "print the record as JSON", json_help, run_json},
     subcommand{"diff", "[OPTIONS] FILE1 FILE2", "compare the records two files yield", diff_help,
                run_diff},
+    subcommand{"lsp", "[--stdio]", "serve the Language Server Protocol to an editor", lsp_help,
+               run_lsp},
 };
 
 } // namespace

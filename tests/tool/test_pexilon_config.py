@@ -33,7 +33,7 @@ FAULTY = [
 ]
 
 # Every subcommand the program has, as its --help lists them.
-SUBCOMMANDS = ["check", "dump", "json", "diff"]
+SUBCOMMANDS = ["check", "dump", "json", "diff", "lsp"]
 # Those that take any number of files, standard input when none is named.
 FILE_READERS = ["check", "dump", "json"]
 

@@ -1,0 +1,38 @@
+// The checker's diagnostics of a document held in memory.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pexilon_lsp {
+
+enum class severity { error, warning, note };
+
+// A place in the text: 1-based editor line (0 for the text as a whole),
+// 1-based byte columns with the end exclusive (column 0 for the whole line).
+struct text_place {
+    std::size_t line = 0;
+    std::size_t column = 0;
+    std::size_t end_column = 0;
+};
+
+struct found_note {
+    text_place place;
+    std::string message;
+};
+
+struct found_diagnostic {
+    severity level = severity::error;
+    std::string name;
+    std::string message;
+    std::string hint; // empty when there is none
+    text_place place;
+    std::vector<found_note> notes;
+};
+
+// Every diagnostic of `text`, in line order. Throws std::bad_alloc only.
+std::vector<found_diagnostic> check_document(std::string_view text);
+
+} // namespace pexilon_lsp

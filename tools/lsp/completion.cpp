@@ -1,0 +1,79 @@
+// Completion: the section headers after "[", the keys of the current
+// section at the start of a line.
+#include <cctype>
+
+#include "document_model.h"
+#include "editor_requests.h"
+#include "vocabulary.h"
+
+namespace pexilon_lsp {
+
+namespace {
+
+constexpr int kind_module = 9;
+constexpr int kind_property = 10;
+
+bool is_key_char(char c)
+{
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+}
+
+// The headers, each replacing the text from the "[" to the cursor, and the
+// closing brackets an editor may have put after the cursor.
+nlohmann::json header_items(const text_lines &lines, position at, std::size_t bracket,
+                            std::size_t cursor)
+{
+    std::string_view line = lines.line(at.line);
+    std::size_t end = cursor;
+    while (end < line.size() && line[end] == ']')
+        ++end;
+    const nlohmann::json range = range_json(at.line, lines.utf16_column(at.line, bracket), at.line,
+                                            lines.utf16_column(at.line, end));
+    nlohmann::json items = nlohmann::json::array();
+    for (const std::string &header : known_headers())
+        items.push_back({{"label", header},
+                         {"kind", kind_module},
+                         {"filterText", header},
+                         {"textEdit", {{"range", range}, {"newText", header}}}});
+    return items;
+}
+
+nlohmann::json key_items(const document_model &model, std::size_t line)
+{
+    nlohmann::json items = nlohmann::json::array();
+    const section_span *span = model.section_at(line);
+    if (span == nullptr)
+        return items;
+    for (const key_info &key : keys_of(span->code))
+        items.push_back({{"label", key.name},
+                         {"kind", kind_property},
+                         {"detail", std::string(key.field) + " (" + key.width + ")"},
+                         {"documentation", key.note},
+                         {"insertText", std::string(key.name) + " = "}});
+    return items;
+}
+
+} // namespace
+
+nlohmann::json completion(std::string_view text, position at)
+{
+    const text_lines lines(text);
+    nlohmann::json items = nlohmann::json::array();
+    if (at.line < lines.count()) {
+        const std::string_view line = lines.line(at.line);
+        const std::size_t cursor = lines.byte_column(at.line, at.character);
+        std::size_t start = 0;
+        while (start < cursor && std::isspace(static_cast<unsigned char>(line[start])))
+            ++start;
+        std::size_t word = start;
+        while (word < cursor && is_key_char(line[word]))
+            ++word;
+        if (start < cursor && line[start] == '[')
+            items = header_items(lines, at, start, cursor);
+        else if (word == cursor)
+            items = key_items(read_document(text), at.line);
+    }
+    return {{"isIncomplete", false}, {"items", std::move(items)}};
+}
+
+} // namespace pexilon_lsp

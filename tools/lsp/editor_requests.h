@@ -1,0 +1,41 @@
+// The answers to an editor's requests about one document. Each takes the
+// document's text as the editor last sent it and returns the JSON result.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include <nlohmann/json.hpp>
+
+#include "text_lines.h"
+
+namespace pexilon_lsp {
+
+// A protocol position: 0-based line, UTF-16 column.
+struct position {
+    std::size_t line = 0;
+    std::size_t character = 0;
+};
+
+// {"line": .., "character": ..} and {"start": .., "end": ..}.
+nlohmann::json position_json(std::size_t line, std::size_t character);
+nlohmann::json range_json(std::size_t line, std::size_t start, std::size_t end_line,
+                          std::size_t end);
+
+// The range of a whole line, without its "\r" if it has one.
+nlohmann::json line_range(const text_lines &lines, std::size_t line);
+
+// The params of textDocument/publishDiagnostics for `text`.
+nlohmann::json diagnostics(const std::string &uri, std::string_view text);
+
+// textDocument/hover: what the line became, and the field a key fills.
+nlohmann::json hover(std::string_view text, position at);
+
+// textDocument/completion: section headers after "[", keys at a line's start.
+nlohmann::json completion(std::string_view text, position at);
+
+// textDocument/documentSymbol: sections, and controls by CTRL_NAME.
+nlohmann::json document_symbols(std::string_view text);
+
+} // namespace pexilon_lsp

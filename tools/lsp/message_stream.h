@@ -1,0 +1,36 @@
+// Messages of the language server protocol on a byte stream: a header of
+// "Name: value" lines, a blank line, then Content-Length bytes of JSON.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+
+namespace pexilon_lsp {
+
+// The largest body the server holds in memory. Editors send a whole document
+// in one message, so this is the largest document the server accepts.
+inline constexpr std::size_t max_body_size = std::size_t{16} << 20;
+
+enum class read_status {
+    message,     // `body` holds one message
+    end_of_input,
+    bad_header,  // the header had no usable Content-Length; `problem` says why
+    too_large,   // the body was longer than max_body_size and was skipped
+};
+
+struct read_result {
+    read_status status = read_status::end_of_input;
+    std::string body;
+    std::string problem;
+};
+
+// Reads the next message. A malformed header costs only that header: the
+// next line that names a Content-Length starts over, even when it follows
+// stray bytes on the same line (what a wrong length leaves behind).
+read_result read_message(std::FILE *in, std::size_t limit = max_body_size);
+
+// Writes one message and flushes it. Returns false when the stream failed.
+bool write_message(std::FILE *out, const std::string &body);
+
+} // namespace pexilon_lsp

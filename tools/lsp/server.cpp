@@ -1,0 +1,288 @@
+// The protocol's lifecycle and the open documents.
+#include "server.h"
+
+#include <csignal>
+#include <new>
+
+#include "editor_requests.h"
+#include "message_stream.h"
+#include "pexilon/config_parser.h"
+#include "text_lines.h"
+
+namespace pexilon_lsp {
+
+namespace {
+
+// Error codes of JSON-RPC and of the protocol.
+constexpr int parse_error = -32700;
+constexpr int invalid_request = -32600;
+constexpr int method_not_found = -32601;
+constexpr int invalid_params = -32602;
+constexpr int internal_error = -32603;
+constexpr int server_not_initialized = -32002;
+
+nlohmann::json capabilities()
+{
+    return {
+        {"textDocumentSync", {{"openClose", true}, {"change", 1}}}, // the whole text
+        {"hoverProvider", true},
+        {"completionProvider", {{"triggerCharacters", {"["}}}},
+        {"documentSymbolProvider", true},
+    };
+}
+
+position position_of(const nlohmann::json &params)
+{
+    const nlohmann::json &at = params.at("position");
+    return {at.at("line").get<std::size_t>(), at.at("character").get<std::size_t>()};
+}
+
+// Applies one entry of didChange's contentChanges: the whole text, or a range
+// of it for clients that send edits anyway.
+void apply_change(std::string &text, const nlohmann::json &change)
+{
+    const std::string &replacement = change.at("text").get_ref<const std::string &>();
+    if (!change.contains("range")) {
+        text = replacement;
+        return;
+    }
+    const nlohmann::json &range = change.at("range");
+    const text_lines lines(text);
+    const auto offset = [&lines](const nlohmann::json &at) {
+        return lines.offset(at.at("line").get<std::size_t>(), at.at("character").get<std::size_t>());
+    };
+    const std::size_t start = offset(range.at("start"));
+    const std::size_t end = offset(range.at("end"));
+    if (end < start)
+        throw nlohmann::json::other_error::create(501, "range ends before it starts", nullptr);
+    text.replace(start, end - start, replacement);
+}
+
+bool valid_id(const nlohmann::json &id)
+{
+    return id.is_number_integer() || id.is_string();
+}
+
+} // namespace
+
+void server::send(const nlohmann::json &message)
+{
+    if (done_)
+        return;
+    // Texts from the document may hold bytes that are not UTF-8; they are
+    // replaced rather than allowed to stop the reply.
+    const std::string body = message.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    if (!write_message(out_, body))
+        done_ = true; // nobody is listening any more
+}
+
+void server::send_result(const nlohmann::json &id, const nlohmann::json &result)
+{
+    send({{"jsonrpc", "2.0"}, {"id", id}, {"result", result}});
+}
+
+void server::send_error(const nlohmann::json &id, int code, const std::string &message)
+{
+    send({{"jsonrpc", "2.0"}, {"id", id}, {"error", {{"code", code}, {"message", message}}}});
+}
+
+void server::handle_framing_error(const std::string &problem)
+{
+    send_error(nullptr, parse_error, problem);
+}
+
+void server::handle_body(const std::string &body)
+{
+    const nlohmann::json message = nlohmann::json::parse(body, nullptr, false);
+    if (message.is_discarded()) {
+        send_error(nullptr, parse_error, "the message is not valid JSON");
+        return;
+    }
+    handle_message(message);
+}
+
+void server::handle_message(const nlohmann::json &message)
+{
+    if (!message.is_object()) {
+        send_error(nullptr, invalid_request, "a message must be a JSON object");
+        return;
+    }
+    const auto id = message.find("id");
+    const auto method = message.find("method");
+    if (method == message.end() || !method->is_string()) {
+        // A reply to a request of ours (there are none), or no message at all.
+        if (id != message.end() && (message.contains("result") || message.contains("error")))
+            return;
+        send_error(id != message.end() && valid_id(*id) ? *id : nlohmann::json(nullptr),
+                   invalid_request, "the message has no method");
+        return;
+    }
+    const auto params = message.find("params");
+    const nlohmann::json none = nlohmann::json::object();
+    const nlohmann::json &args = params != message.end() ? *params : none;
+    if (id == message.end()) {
+        handle_notification(method->get_ref<const std::string &>(), args);
+        return;
+    }
+    if (!valid_id(*id)) {
+        send_error(nullptr, invalid_request, "a request id must be a number or a string");
+        return;
+    }
+    handle_request(*id, method->get_ref<const std::string &>(), args);
+}
+
+void server::handle_request(const nlohmann::json &id, const std::string &method,
+                            const nlohmann::json &params)
+{
+    if (phase_ == phase::waiting && method != "initialize") {
+        send_error(id, server_not_initialized, "the server has not been initialized");
+        return;
+    }
+    if (phase_ == phase::shut_down) {
+        send_error(id, invalid_request, "the server has been shut down");
+        return;
+    }
+    if (phase_ == phase::running && method == "initialize") {
+        send_error(id, invalid_request, "the server is already initialized");
+        return;
+    }
+    try {
+        bool known = true;
+        nlohmann::json result = answer(method, params, known);
+        if (!known)
+            send_error(id, method_not_found, "unknown method: " + method);
+        else
+            send_result(id, result);
+    } catch (const nlohmann::json::exception &e) {
+        send_error(id, invalid_params, std::string("invalid params: ") + e.what());
+    } catch (const std::bad_alloc &) {
+        send_error(id, internal_error, "out of memory");
+    }
+}
+
+nlohmann::json server::answer(const std::string &method, const nlohmann::json &params, bool &known)
+{
+    if (method == "initialize") {
+        phase_ = phase::running;
+        return {{"capabilities", capabilities()},
+                {"serverInfo",
+                 {{"name", "pexilon-config"}, {"version", PEXILON_CONFIG_PARSER_VERSION_STRING}}}};
+    }
+    if (method == "shutdown") {
+        phase_ = phase::shut_down;
+        shut_down_ = true;
+        return nullptr;
+    }
+    if (method == "textDocument/hover")
+        return hover(document_text(params), position_of(params));
+    if (method == "textDocument/completion")
+        return completion(document_text(params), position_of(params));
+    if (method == "textDocument/documentSymbol")
+        return document_symbols(document_text(params));
+    known = false;
+    return nullptr;
+}
+
+void server::handle_notification(const std::string &method, const nlohmann::json &params)
+{
+    if (method == "exit") {
+        exited_ = true;
+        done_ = true;
+        return;
+    }
+    if (phase_ != phase::running)
+        return; // notifications before initialize and after shutdown are dropped
+    try {
+        if (method == "textDocument/didOpen")
+            open_document(params);
+        else if (method == "textDocument/didChange")
+            change_document(params);
+        else if (method == "textDocument/didClose")
+            close_document(params);
+        // Others ("initialized", "$/cancelRequest", ...) need nothing.
+    } catch (const nlohmann::json::exception &) {
+        // A notification has no reply to carry an error; the message is dropped.
+    } catch (const std::bad_alloc &) {
+    }
+}
+
+void server::open_document(const nlohmann::json &params)
+{
+    const nlohmann::json &item = params.at("textDocument");
+    const std::string uri = item.at("uri").get<std::string>();
+    document &doc = documents_[uri];
+    doc.text = item.at("text").get<std::string>();
+    doc.version = item.value("version", 0LL);
+    publish_diagnostics(uri);
+}
+
+void server::change_document(const nlohmann::json &params)
+{
+    const nlohmann::json &item = params.at("textDocument");
+    const std::string uri = item.at("uri").get<std::string>();
+    const auto found = documents_.find(uri);
+    if (found == documents_.end())
+        return; // never opened
+    std::string text = found->second.text;
+    for (const nlohmann::json &change : params.at("contentChanges"))
+        apply_change(text, change);
+    found->second.text = std::move(text);
+    found->second.version = item.value("version", found->second.version);
+    publish_diagnostics(uri);
+}
+
+void server::close_document(const nlohmann::json &params)
+{
+    const std::string uri = params.at("textDocument").at("uri").get<std::string>();
+    if (documents_.erase(uri) > 0)
+        send({{"jsonrpc", "2.0"},
+              {"method", "textDocument/publishDiagnostics"},
+              {"params", {{"uri", uri}, {"diagnostics", nlohmann::json::array()}}}});
+}
+
+void server::publish_diagnostics(const std::string &uri)
+{
+    const document &doc = documents_.at(uri);
+    nlohmann::json params = diagnostics(uri, doc.text);
+    params["version"] = doc.version;
+    send({{"jsonrpc", "2.0"}, {"method", "textDocument/publishDiagnostics"}, {"params", params}});
+}
+
+const std::string &server::document_text(const nlohmann::json &params) const
+{
+    const std::string uri = params.at("textDocument").at("uri").get<std::string>();
+    const auto found = documents_.find(uri);
+    if (found == documents_.end())
+        throw nlohmann::json::out_of_range::create(403, "the document is not open: " + uri, nullptr);
+    return found->second.text;
+}
+
+int run_server(std::FILE *in, std::FILE *out)
+{
+    // A client that goes away must end the server through a failed write,
+    // not through a signal.
+    std::signal(SIGPIPE, SIG_IGN);
+    server session(out);
+    while (!session.done()) {
+        try {
+            const read_result message = read_message(in);
+            switch (message.status) {
+            case read_status::end_of_input:
+                return session.exit_code();
+            case read_status::message:
+                session.handle_body(message.body);
+                break;
+            case read_status::bad_header:
+            case read_status::too_large:
+                session.handle_framing_error(message.problem);
+                break;
+            }
+        } catch (const std::bad_alloc &) {
+            // A message too large for what memory is left is lost, not the server.
+            session.handle_framing_error("out of memory");
+        }
+    }
+    return session.exit_code();
+}
+
+} // namespace pexilon_lsp

@@ -1,0 +1,69 @@
+// The language server: the protocol's lifecycle, the open documents, and the
+// requests an editor sends while a configuration file is written.
+#pragma once
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+namespace pexilon_lsp {
+
+class server {
+public:
+    explicit server(std::FILE *out) : out_(out) {}
+
+    // Handles the body of one framed message.
+    void handle_body(const std::string &body);
+
+    // Answers a message whose framing could not be read.
+    void handle_framing_error(const std::string &problem);
+
+    // True once `exit` arrived or the output failed.
+    bool done() const noexcept { return done_; }
+
+    // 0 after shutdown and exit; 1 after exit alone, or when the input ended
+    // or the output failed first.
+    int exit_code() const noexcept { return shut_down_ && exited_ ? 0 : 1; }
+
+private:
+    enum class phase { waiting, running, shut_down };
+
+    void handle_message(const nlohmann::json &message);
+    void handle_request(const nlohmann::json &id, const std::string &method,
+                        const nlohmann::json &params);
+    void handle_notification(const std::string &method, const nlohmann::json &params);
+
+    nlohmann::json answer(const std::string &method, const nlohmann::json &params, bool &known);
+
+    void open_document(const nlohmann::json &params);
+    void change_document(const nlohmann::json &params);
+    void close_document(const nlohmann::json &params);
+    void publish_diagnostics(const std::string &uri);
+
+    // The text of the document a request names; throws for an unknown one.
+    const std::string &document_text(const nlohmann::json &params) const;
+
+    void send(const nlohmann::json &message);
+    void send_result(const nlohmann::json &id, const nlohmann::json &result);
+    void send_error(const nlohmann::json &id, int code, const std::string &message);
+
+    struct document {
+        std::string text;
+        long long version = 0;
+    };
+
+    std::FILE *out_;
+    phase phase_ = phase::waiting;
+    bool shut_down_ = false;
+    bool exited_ = false;
+    bool done_ = false;
+    std::map<std::string, document> documents_;
+};
+
+// Serves the protocol on `in` and `out` until `exit` or the end of `in`;
+// returns the exit status.
+int run_server(std::FILE *in, std::FILE *out);
+
+} // namespace pexilon_lsp

@@ -68,7 +68,9 @@ nlohmann::json completion(std::string_view text, position at)
         std::size_t word = start;
         while (word < cursor && is_key_char(line[word]))
             ++word;
-        if (start < cursor && line[start] == '[')
+        // After a closing bracket the header is written; a "[" after it
+        // starts the next group, whose headers replace the whole line.
+        if (start < cursor && line[start] == '[' && line[cursor - 1] != ']')
             items = header_items(lines, at, start, cursor);
         else if (word == cursor)
             items = key_items(read_document(text), at.line);

@@ -1,0 +1,342 @@
+#!/usr/bin/env python3
+"""A small LSP client that drives `pexilon-config lsp` as an editor does.
+
+Usage: test_lsp_client.py --program PATH --data DIR [unittest options]
+"""
+import argparse
+import json
+import os
+import selectors
+import subprocess
+import sys
+import unittest
+
+PROGRAM = None
+DATA = None
+URI = "file:///work/module.conf"
+TIMEOUT = 20
+
+HEADERS = [
+    "[camera parameter]", "[control parameter]", "[board parameter]",
+    "[board parameter][dev2]", "[board parameter][dev3][inf2]", "[board parameter][dev3][inf3]",
+    "[register parameter]", "[register parameter][dev3][inf2]", "[register parameter][dev3][inf3]",
+]
+
+
+def frame(body):
+    return b"Content-Length: %d\r\n\r\n" % len(body) + body
+
+
+def encode(message):
+    return frame(json.dumps(message).encode())
+
+
+class Server:
+    """One server process and the messages it sent."""
+
+    def __init__(self):
+        self.proc = subprocess.Popen([PROGRAM, "lsp"], stdin=subprocess.PIPE,
+                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        self.buffer = b""
+        self.next_id = 1
+        self.selector = selectors.DefaultSelector()
+        self.selector.register(self.proc.stdout, selectors.EVENT_READ)
+
+    def write(self, raw):
+        self.proc.stdin.write(raw)
+        self.proc.stdin.flush()
+
+    def notify(self, method, params=None):
+        self.write(encode({"jsonrpc": "2.0", "method": method, "params": params or {}}))
+
+    def request(self, method, params=None):
+        """Sends a request and returns its reply; other messages are kept."""
+        ident = self.next_id
+        self.next_id += 1
+        self.write(encode({"jsonrpc": "2.0", "id": ident, "method": method, "params": params or {}}))
+        return self.reply_to(ident)
+
+    def _fill(self):
+        if not self.selector.select(TIMEOUT):
+            raise AssertionError("no answer from the server within %d s" % TIMEOUT)
+        chunk = os.read(self.proc.stdout.fileno(), 1 << 20)
+        if not chunk:
+            raise AssertionError("the server closed its output (exit %s): %s"
+                                 % (self.proc.poll(), self.proc.stderr.read()))
+        self.buffer += chunk
+
+    def receive(self):
+        while b"\r\n\r\n" not in self.buffer:
+            self._fill()
+        header, _, rest = self.buffer.partition(b"\r\n\r\n")
+        length = int(header.split(b":")[1])
+        while len(rest) < length:
+            self._fill()
+            header, _, rest = self.buffer.partition(b"\r\n\r\n")
+        self.buffer = rest[length:]
+        return json.loads(rest[:length])
+
+    def reply_to(self, ident, skipped=None):
+        while True:
+            message = self.receive()
+            if message.get("id") == ident and "method" not in message:
+                return message
+            if skipped is not None:
+                skipped.append(message)
+
+    def diagnostics(self):
+        while True:
+            message = self.receive()
+            if message.get("method") == "textDocument/publishDiagnostics":
+                return message["params"]
+
+    def finish(self, shutdown=True):
+        if shutdown:
+            assert self.request("shutdown")["result"] is None
+        self.notify("exit")
+        self.proc.stdin.close()
+        return self.proc.wait(TIMEOUT)
+
+    def kill(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+        for stream in (self.proc.stdin, self.proc.stdout, self.proc.stderr):
+            try:
+                stream.close()
+            except OSError:
+                pass
+
+
+def at(line, character=0):
+    return {"textDocument": {"uri": URI}, "position": {"line": line, "character": character}}
+
+
+def utf16_length(text):
+    return len(text.encode("utf-16-le")) // 2
+
+
+class ScriptedExchange(unittest.TestCase):
+    """An editing session: open a file with mistakes, edit it, ask, close."""
+
+    def setUp(self):
+        with open(os.path.join(DATA, "two_faulty_lines.conf"), encoding="utf-8") as f:
+            self.text = f.read()
+        self.server = Server()
+        self.addCleanup(self.server.kill)
+
+    def open(self, text):
+        self.server.request("initialize", {"processId": None, "capabilities": {}, "rootUri": None})
+        self.server.notify("initialized")
+        self.server.notify("textDocument/didOpen", {"textDocument": {
+            "uri": URI, "languageId": "pexilon", "version": 1, "text": text}})
+        return self.server.diagnostics()
+
+    def errors(self, published):
+        return {(d["range"]["start"]["line"], d["code"])
+                for d in published["diagnostics"] if d["severity"] == 1}
+
+    def check_ranges(self, published, text):
+        lines = text.split("\n")
+        for d in published["diagnostics"]:
+            self.assertEqual(d["source"], "pexilon")
+            start, end = d["range"]["start"], d["range"]["end"]
+            line = lines[start["line"]].rstrip("\r")
+            # Columns are UTF-16 units: a byte count would run past the line.
+            self.assertLessEqual(start["character"], end["character"], d)
+            self.assertLessEqual(end["character"], utf16_length(line), d)
+
+    def test_session(self):
+        s = self.server
+        self.assertEqual(s.request("textDocument/hover", at(0))["error"]["code"], -32002)
+
+        published = self.open(self.text)
+        self.assertEqual(published["uri"], URI)
+        self.assertEqual(published["version"], 1)
+        self.assertIn((4, "no-separator"), self.errors(published))
+        self.check_ranges(published, self.text)
+
+        # Edits by range, which some clients send whatever the server asks:
+        # mend line 5 after its "é" (6 UTF-16 units, 7 bytes). Inserted 7 bytes
+        # in, the line would be a byte longer, the "é" cut in two.
+        def edit(version, line, start, end, text):
+            s.notify("textDocument/didChange", {"textDocument": {"uri": URI, "version": version},
+                                                "contentChanges": [{"range": {
+                                                    "start": {"line": line, "character": start},
+                                                    "end": {"line": line, "character": end}},
+                                                    "text": text}]})
+            return self.errors(s.diagnostics())
+        errors = edit(2, 4, 6, 6, " =")
+        self.assertNotIn((4, "no-separator"), errors)
+        self.assertIn((16, "no-separator"), errors)
+        hover = s.request("textDocument/hover", at(4))["result"]
+        self.assertEqual(hover["range"]["end"], {"line": 4, "character": utf16_length("WIDTHé = 1440")})
+        # Break the register header, then put it back by a range.
+        lines = self.text.replace("WIDTHé 1440", "WIDTHé = 1440").split("\n")
+        lines[14] = "[register parameter"
+        changed = "\n".join(lines)
+        s.notify("textDocument/didChange", {"textDocument": {"uri": URI, "version": 3},
+                                            "contentChanges": [{"text": changed}]})
+        published = s.diagnostics()
+        self.assertEqual(published["version"], 3)
+        self.assertIn((14, "unclosed-header"), self.errors(published))
+        self.check_ranges(published, changed)
+
+        errors = edit(4, 14, 0, 19, "[register parameter][dev3][inf3]")
+        self.assertNotIn((14, "unclosed-header"), errors)
+        self.assertIn((16, "no-separator"), errors)
+
+        hover = s.request("textDocument/hover", at(3, 2))["result"]
+        self.assertIn("camera.width", hover["contents"]["value"])
+        self.assertEqual(hover["range"]["start"]["line"], 3)
+        hover = s.request("textDocument/hover", at(14))["result"]
+        self.assertIn("0x03030000", hover["contents"]["value"])
+        hover = s.request("textDocument/hover", at(12))["result"]
+        self.assertIn("controls[].step (int32_t)", hover["contents"]["value"])
+
+        outline = s.request("textDocument/documentSymbol", {"textDocument": {"uri": URI}})["result"]
+        self.assertEqual([(o["name"], o["range"]["start"]["line"], o["range"]["end"]["line"])
+                          for o in outline],
+                         [("[camera parameter]", 1, 5), ("exposure", 6, 10),
+                          ("[control parameter]", 11, 13),
+                          ("[register parameter][dev3][inf3]", 14, 17)])
+
+        s.request("shutdown")
+        self.assertEqual(s.request("textDocument/hover", at(0))["error"]["code"], -32600)
+        s.notify("exit")
+        self.assertEqual(s.proc.wait(TIMEOUT), 0)
+
+    def test_completion(self):
+        text = "[camera parameter]\n\n[control parameter]\nC\n[register parameter]\n  \n[\n[x]\n\n"
+        self.open(text)
+        # (line, character, labels wanted): at "[" every header, at the start
+        # of a line the keys of the section in effect there.
+        rows = [
+            (6, 1, HEADERS),
+            (1, 0, ["CFG_MODE", "TYPE", "SIZE", "BIT_WIDTH", "FORMAT", "I2C_MODE", "I2C_ADDR",
+                    "TRANS_LVL"]),
+            (3, 1, ["MIN_VALUE", "MAX_VALUE", "STEP", "DEF", "CTRL_NAME", "FUNC_NAME"]),
+            (5, 2, ["REG", "DELAY", "VRCMD"]),
+            (8, 0, []),   # an unknown section knows no keys
+            (0, 18, []),  # after a header's closing bracket
+        ]
+        for line, character, labels in rows:
+            items = self.server.request("textDocument/completion", at(line, character))["result"]["items"]
+            self.assertEqual([i["label"] for i in items], labels, (line, character))
+        # A header replaces the "[" typed and a "]" the editor added after it.
+        self.server.notify("textDocument/didChange", {"textDocument": {"uri": URI, "version": 2},
+                                                      "contentChanges": [{"text": "[]\n"}]})
+        self.server.diagnostics()
+        item = self.server.request("textDocument/completion", at(0, 1))["result"]["items"][3]
+        self.assertEqual(item["textEdit"], {"newText": "[board parameter][dev2]", "range": {
+            "start": {"line": 0, "character": 0}, "end": {"line": 0, "character": 2}}})
+        self.assertEqual(self.server.finish(), 0)
+
+    def test_close_clears_and_unknown_methods(self):
+        self.open(self.text)
+        s = self.server
+        s.notify("workspace/somethingNew", {"x": 1})  # no reply may come for it
+        ident = s.next_id
+        s.next_id += 1
+        s.write(encode({"jsonrpc": "2.0", "id": ident, "method": "workspace/unknown"}))
+        skipped = []
+        self.assertEqual(s.reply_to(ident, skipped)["error"]["code"], -32601)
+        self.assertEqual(skipped, [])
+        self.assertEqual(s.request("textDocument/hover", {"textDocument": {"uri": "file:///other"},
+                                                          "position": {"line": 0, "character": 0}}
+                                   )["error"]["code"], -32602)
+        s.notify("textDocument/didClose", {"textDocument": {"uri": URI}})
+        self.assertEqual(s.diagnostics(), {"uri": URI, "diagnostics": []})
+        self.assertEqual(s.finish(), 0)
+
+    def test_exit_without_shutdown_fails(self):
+        self.open("")
+        self.assertEqual(self.server.finish(shutdown=False), 1)
+
+    def test_end_of_input_without_exit_fails(self):
+        self.open("")
+        self.server.proc.stdin.close()
+        self.assertEqual(self.server.proc.wait(TIMEOUT), 1)
+
+
+def body(text):
+    return frame(text.encode() if isinstance(text, str) else text)
+
+
+HUGE = 17 << 20  # over the server's 16 MiB limit
+
+# (name, raw bytes sent after initialize, error codes wanted in order, with
+# the id each reply carries). After them a shutdown must still be answered.
+HOSTILE = [
+    ("invalid JSON", body("{\"jsonrpc\": \"2.0\", "), [(-32700, None)]),
+    ("bytes that are not UTF-8", body(b'{"jsonrpc":"2.0","id":7,"method":"\xff"}'), [(-32700, None)]),
+    ("length too short", b"Content-Length: 5\r\n\r\n" + encode({"jsonrpc": "2.0", "id": 8,
+                                                                 "method": "nothing/here"})[24:],
+     [(-32700, None)]),
+    ("length too long swallows the next message",
+     b"Content-Length: 60\r\n\r\n{}" + encode({"jsonrpc": "2.0", "id": 9, "method": "a/b"}),
+     [(-32700, None)]),
+    ("no Content-Length", b"Content-Type: application/json\r\n\r\n", [(-32700, None)]),
+    ("negative Content-Length", b"Content-Length: -4\r\n\r\n", [(-32700, None)]),
+    ("message over the limit", b"Content-Length: %d\r\n\r\n" % HUGE + b" " * HUGE, [(-32700, None)]),
+    ("deeply nested array", body("[" * 200000 + "]" * 200000), [(-32600, None)]),
+    ("batch", body('[{"jsonrpc":"2.0","id":3,"method":"shutdown"}]'), [(-32600, None)]),
+    ("no method", body('{"jsonrpc":"2.0","id":4}'), [(-32600, 4)]),
+    ("id of the wrong type", body('{"jsonrpc":"2.0","id":{},"method":"shutdown"}'), [(-32600, None)]),
+    ("params of the wrong type", encode({"jsonrpc": "2.0", "id": 5, "method": "textDocument/hover",
+                                         "params": {"textDocument": {"uri": 3}, "position": "x"}}),
+     [(-32602, 5)]),
+    ("initialize twice", encode({"jsonrpc": "2.0", "id": 6, "method": "initialize", "params": {}}),
+     [(-32600, 6)]),
+    ("broken notification", encode({"jsonrpc": "2.0", "method": "textDocument/didOpen",
+                                    "params": {"textDocument": []}}), []),
+    ("change of an unopened document", encode({"jsonrpc": "2.0", "method": "textDocument/didChange",
+                                               "params": {"textDocument": {"uri": "file:///n"},
+                                                          "contentChanges": [{"text": "x"}]}}), []),
+    ("range beyond the text", encode({"jsonrpc": "2.0", "method": "textDocument/didChange", "params": {
+        "textDocument": {"uri": URI, "version": 2}, "contentChanges": [{"range": {
+            "start": {"line": 900, "character": 4}, "end": {"line": 1000, "character": 0}},
+            "text": "REG = 1\n"}]}}), []),
+    ("position past every line", encode({"jsonrpc": "2.0", "id": 10, "method": "textDocument/completion",
+                                         "params": at(1 << 40, 1 << 40)}), []),
+]
+
+
+class HostileInput(unittest.TestCase):
+    """Every row gets its errors, never a crash: shutdown is answered after it."""
+
+    def test_rows(self):
+        for name, raw, wanted in HOSTILE:
+            with self.subTest(name):
+                server = Server()
+                try:
+                    server.request("initialize", {"capabilities": {}})
+                    server.notify("textDocument/didOpen", {"textDocument": {
+                        "uri": URI, "languageId": "pexilon", "version": 1,
+                        "text": "[camera parameter]\nSIZE = 1, 2\n\x00NUL\n"}})
+                    server.diagnostics()
+                    server.write(raw)
+                    ident = server.next_id
+                    server.next_id += 1
+                    server.write(encode({"jsonrpc": "2.0", "id": ident, "method": "shutdown"}))
+                    before = []
+                    self.assertIsNone(server.reply_to(ident, before)["result"])
+                    got = [(m["error"]["code"], m["id"]) for m in before if "error" in m]
+                    self.assertEqual(got, wanted)
+                    self.assertEqual(server.finish(shutdown=False), 0)
+                finally:
+                    server.kill()
+
+
+def main():
+    global PROGRAM, DATA
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--data", required=True)
+    args, rest = parser.parse_known_args()
+    PROGRAM, DATA = args.program, args.data
+    unittest.main(argv=[sys.argv[0]] + rest)
+
+
+if __name__ == "__main__":
+    main()

@@ -55,7 +55,7 @@ demo)
     ./build/default/tools/pexilon-config dump examples/sample.conf
     ;;
 test)
-    install_needs
+    install_needs nvim:neovim # the language server's real client
     build default
     ctest --preset default -j "$jobs"
     ;;

@@ -106,3 +106,21 @@ install(FILES
   ${CMAKE_CURRENT_BINARY_DIR}/pexilon_config_parser-config-version.cmake
   DESTINATION ${PEXILON_CMAKE_PACKAGE_DIR}
   COMPONENT development)
+
+# Editor support: the vim syntax and file-type detection where vim looks for
+# system-wide files, the TextMate grammar, and a VS Code extension that
+# carries the grammar and starts `pexilon-config lsp`.
+set(PEXILON_EDITORS_DIR ${PROJECT_SOURCE_DIR}/editors)
+install(FILES ${PEXILON_EDITORS_DIR}/vim/syntax/pexilon.vim
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/vim/vimfiles/syntax COMPONENT runtime)
+install(FILES ${PEXILON_EDITORS_DIR}/vim/ftdetect/pexilon.vim
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/vim/vimfiles/ftdetect COMPONENT runtime)
+install(FILES ${PEXILON_EDITORS_DIR}/textmate/pexilon.tmLanguage.json
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/pexilon-config/textmate COMPONENT runtime)
+install(FILES
+  ${PEXILON_EDITORS_DIR}/vscode/package.json
+  ${PEXILON_EDITORS_DIR}/vscode/extension.js
+  ${PEXILON_EDITORS_DIR}/vscode/language-configuration.json
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/pexilon-config/vscode COMPONENT runtime)
+install(FILES ${PEXILON_EDITORS_DIR}/textmate/pexilon.tmLanguage.json
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/pexilon-config/vscode/syntaxes COMPONENT runtime)

@@ -1,7 +1,7 @@
 -- Headless Neovim as the client: opens a file, starts `pexilon-config lsp`
 -- with Neovim's own LSP client, waits for the diagnostics and writes them,
 -- one per line, as "LINE:COL-END_LINE:END_COL SEVERITY CODE" with
--- Neovim's 0-based lines and byte columns.
+-- Neovim's 0-based lines and byte columns, after the file type it detected.
 -- Environment: PEXILON_PROGRAM, PEXILON_INPUT, PEXILON_OUTPUT.
 local program = os.getenv('PEXILON_PROGRAM')
 local input = os.getenv('PEXILON_INPUT')
@@ -36,13 +36,15 @@ if not vim.wait(10000, function() return published end, 20) then
   fail('no diagnostics within 10 s')
 end
 
-local lines = {}
+local lines = { 'filetype ' .. vim.bo[buffer].filetype }
+local found = {}
 for _, d in ipairs(vim.diagnostic.get(buffer)) do
   local code = d.code or (d.user_data and d.user_data.lsp and d.user_data.lsp.code) or '?'
-  table.insert(lines, string.format('%d:%d-%d:%d %s %s', d.lnum, d.col, d.end_lnum, d.end_col,
+  table.insert(found, string.format('%d:%d-%d:%d %s %s', d.lnum, d.col, d.end_lnum, d.end_col,
     vim.diagnostic.severity[d.severity], code))
 end
-table.sort(lines)
+table.sort(found)
+vim.list_extend(lines, found)
 
 vim.lsp.stop_client(client)
 if not vim.wait(10000, function() return exited_with ~= nil end, 20) then

@@ -1,0 +1,21 @@
+// What a line became, in the words of the checker's account of each line.
+#include "check/line_accounts.h"
+#include "line_account.h"
+
+namespace pexilon_lsp {
+
+std::string line_account(std::string_view text, const document_model &, std::size_t line)
+{
+    // An editor line read in pieces has an account per piece.
+    std::string joined;
+    for (const pexilon::check::line_account &account : pexilon::check::explain_text(text)) {
+        if (account.editor_line != line + 1)
+            continue;
+        if (!joined.empty())
+            joined += "\n";
+        joined += account.text;
+    }
+    return joined;
+}
+
+} // namespace pexilon_lsp

@@ -208,11 +208,12 @@ void server::handle_notification(const std::string &method, const nlohmann::json
 
 void server::open_document(const nlohmann::json &params)
 {
+    // Every field is read before anything is stored, so that a malformed
+    // message leaves the documents as they were.
     const nlohmann::json &item = params.at("textDocument");
-    const std::string uri = item.at("uri").get<std::string>();
-    document &doc = documents_[uri];
-    doc.text = item.at("text").get<std::string>();
-    doc.version = item.value("version", 0LL);
+    std::string uri = item.at("uri").get<std::string>();
+    document doc{item.at("text").get<std::string>(), item.value("version", 0LL)};
+    documents_[uri] = std::move(doc);
     publish_diagnostics(uri);
 }
 
@@ -223,11 +224,12 @@ void server::change_document(const nlohmann::json &params)
     const auto found = documents_.find(uri);
     if (found == documents_.end())
         return; // never opened
+    const long long version = item.value("version", found->second.version);
     std::string text = found->second.text;
     for (const nlohmann::json &change : params.at("contentChanges"))
         apply_change(text, change);
     found->second.text = std::move(text);
-    found->second.version = item.value("version", found->second.version);
+    found->second.version = version;
     publish_diagnostics(uri);
 }
 

@@ -259,6 +259,23 @@ class ScriptedExchange(unittest.TestCase):
         self.assertEqual(self.server.proc.wait(TIMEOUT), 1)
 
 
+class CommandLine(unittest.TestCase):
+    # (arguments, exit status, text expected on stdout, on stderr)
+    ROWS = [
+        (["--help"], 0, "Usage: pexilon-config lsp", ""),
+        (["--stdio", "--bogus"], 2, "", "unknown argument '--bogus'"),
+    ]
+
+    def test_rows(self):
+        for args, status, out, err in self.ROWS:
+            with self.subTest(args):
+                run = subprocess.run([PROGRAM, "lsp"] + args, stdin=subprocess.DEVNULL,
+                                     capture_output=True, text=True, timeout=TIMEOUT)
+                self.assertEqual(run.returncode, status)
+                self.assertIn(out, run.stdout)
+                self.assertIn(err, run.stderr)
+
+
 def body(text):
     return frame(text.encode() if isinstance(text, str) else text)
 

@@ -249,6 +249,31 @@ class ScriptedExchange(unittest.TestCase):
         self.assertEqual(s.diagnostics(), {"uri": URI, "diagnostics": []})
         self.assertEqual(s.finish(), 0)
 
+    def test_burst_of_changes_is_checked_once_at_its_end(self):
+        self.open("[camera parameter]\n")
+        # Twenty keystrokes in one write (under PIPE_BUF, so the server sees
+        # them at once): only the last text is worth checking.
+        burst = b"".join(encode({"jsonrpc": "2.0", "method": "textDocument/didChange", "params": {
+            "textDocument": {"uri": URI, "version": v}, "contentChanges": [{"text": "x" * v}]}})
+            for v in range(2, 22))
+        self.assertLess(len(burst), 4096)
+        self.server.write(burst)
+        self.assertEqual(self.server.diagnostics()["version"], 21)
+        self.assertEqual(self.server.finish(), 0)
+
+    def test_notes_become_related_information(self):
+        published = self.open("[camera parameter]\nSIZE = 1, 2\nSIZE = 3, 4\n")
+        duplicates = [d for d in published["diagnostics"] if d["code"] == "duplicate-key"]
+        if not published["diagnostics"]:
+            self.skipTest("built without the checker: only faulty lines are reported")
+        self.assertEqual(len(duplicates), 1)
+        self.assertEqual(duplicates[0]["severity"], 2)
+        self.assertEqual(duplicates[0]["range"]["start"]["line"], 2)
+        related = duplicates[0]["relatedInformation"]
+        self.assertEqual([(r["location"]["uri"], r["location"]["range"]["start"]["line"])
+                          for r in related], [(URI, 1)])
+        self.assertEqual(self.server.finish(), 0)
+
     def test_exit_without_shutdown_fails(self):
         self.open("")
         self.assertEqual(self.server.finish(shutdown=False), 1)

@@ -1,6 +1,8 @@
 // The protocol's lifecycle and the open documents.
 #include "server.h"
 
+#include <poll.h>
+
 #include <csignal>
 #include <new>
 
@@ -214,7 +216,7 @@ void server::open_document(const nlohmann::json &params)
     std::string uri = item.at("uri").get<std::string>();
     document doc{item.at("text").get<std::string>(), item.value("version", 0LL)};
     documents_[uri] = std::move(doc);
-    publish_diagnostics(uri);
+    pending_.insert(uri);
 }
 
 void server::change_document(const nlohmann::json &params)
@@ -230,12 +232,13 @@ void server::change_document(const nlohmann::json &params)
         apply_change(text, change);
     found->second.text = std::move(text);
     found->second.version = version;
-    publish_diagnostics(uri);
+    pending_.insert(uri);
 }
 
 void server::close_document(const nlohmann::json &params)
 {
     const std::string uri = params.at("textDocument").at("uri").get<std::string>();
+    pending_.erase(uri);
     if (documents_.erase(uri) > 0)
         send({{"jsonrpc", "2.0"},
               {"method", "textDocument/publishDiagnostics"},
@@ -250,6 +253,21 @@ void server::publish_diagnostics(const std::string &uri)
     send({{"jsonrpc", "2.0"}, {"method", "textDocument/publishDiagnostics"}, {"params", params}});
 }
 
+void server::publish_pending()
+{
+    if (phase_ == phase::shut_down)
+        pending_.clear(); // nobody waits for them any more
+    while (!pending_.empty() && !done_) {
+        const std::string uri = *pending_.begin();
+        pending_.erase(pending_.begin());
+        try {
+            publish_diagnostics(uri);
+        } catch (const std::bad_alloc &) {
+            // This document goes without diagnostics until its next change.
+        }
+    }
+}
+
 const std::string &server::document_text(const nlohmann::json &params) const
 {
     const std::string uri = params.at("textDocument").at("uri").get<std::string>();
@@ -259,6 +277,23 @@ const std::string &server::document_text(const nlohmann::json &params) const
     return found->second.text;
 }
 
+namespace {
+
+// True when a message is already waiting: in the stream's buffer (a glibc
+// field; elsewhere the check falls back to the descriptor alone) or in the
+// pipe behind it.
+bool input_waiting(std::FILE *in)
+{
+#ifdef __GLIBC__
+    if (in->_IO_read_ptr < in->_IO_read_end)
+        return true;
+#endif
+    pollfd descriptor{fileno(in), POLLIN, 0};
+    return poll(&descriptor, 1, 0) > 0;
+}
+
+} // namespace
+
 int run_server(std::FILE *in, std::FILE *out)
 {
     // A client that goes away must end the server through a failed write,
@@ -267,6 +302,8 @@ int run_server(std::FILE *in, std::FILE *out)
     server session(out);
     while (!session.done()) {
         try {
+            if (!input_waiting(in))
+                session.publish_pending();
             const read_result message = read_message(in);
             switch (message.status) {
             case read_status::end_of_input:

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -19,6 +20,11 @@ public:
 
     // Answers a message whose framing could not be read.
     void handle_framing_error(const std::string &problem);
+
+    // Publishes the diagnostics of every document changed since the last
+    // call. The loop calls it when no input is waiting, so that a burst of
+    // keystrokes costs one check, of the text the editor holds last.
+    void publish_pending();
 
     // True once `exit` arrived or the output failed.
     bool done() const noexcept { return done_; }
@@ -60,6 +66,7 @@ private:
     bool exited_ = false;
     bool done_ = false;
     std::map<std::string, document> documents_;
+    std::set<std::string> pending_; // documents changed, not yet checked
 };
 
 // Serves the protocol on `in` and `out` until `exit` or the end of `in`;

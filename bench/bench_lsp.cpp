@@ -1,6 +1,6 @@
 // How long an editor waits for diagnostics while typing in a large file.
 //
-//   pexilon_lsp_bench [--smoke] [DIR]
+//   pexilon_bench_lsp [--smoke] [DIR]
 //
 // Generates a 10,000-line configuration file (the register table and the
 // control sections, the two shapes people write), opens it in the language
@@ -108,10 +108,10 @@ int main(int argc, char **argv)
     bool ok = true;
     std::printf("%-18s %8s %8s %12s %10s\n", "shape", "lines", "bytes", "median ms", "worst ms");
     for (shape s : {shape::register_table, shape::controls}) {
-        const std::string path = dir + "/pexilon_lsp_bench_" + shape_name(s) + ".conf";
+        const std::string path = dir + "/pexilon_bench_lsp_" + shape_name(s) + ".conf";
         generated_file file;
         if (!generate_config(path, s, lines, file)) {
-            std::fprintf(stderr, "pexilon_lsp_bench: cannot write %s\n", path.c_str());
+            std::fprintf(stderr, "pexilon_bench_lsp: cannot write %s\n", path.c_str());
             return 1;
         }
         const std::string text = read_file(path);

@@ -48,11 +48,12 @@ void print_program_help()
 
 void print_subcommand_help(const subcommand &which)
 {
-    std::printf("Usage: pexilon-config %.*s %.*s\n\n%.*s\n%.*s",
+    const std::string_view common = which.reads_files ? common_help : std::string_view();
+    std::printf("Usage: pexilon-config %.*s %.*s\n\n%.*s%s%.*s",
                 static_cast<int>(which.name.size()), which.name.data(),
                 static_cast<int>(which.synopsis.size()), which.synopsis.data(),
                 static_cast<int>(which.help.size()), which.help.data(),
-                static_cast<int>(common_help.size()), common_help.data());
+                common.empty() ? "" : "\n", static_cast<int>(common.size()), common.data());
 }
 
 bool asks_for_help(const std::vector<std::string> &args)

@@ -19,7 +19,7 @@ const std::array table{
     subcommand{"diff", "[OPTIONS] FILE1 FILE2", "compare the records two files yield", diff_help,
                run_diff},
     subcommand{"lsp", "[--stdio]", "serve the Language Server Protocol to an editor", lsp_help,
-               run_lsp},
+               run_lsp, false},
 };
 
 } // namespace

@@ -20,6 +20,9 @@ struct subcommand {
     // returns the exit status. Writes go through stdio; the caller flushes
     // and checks every stream afterwards.
     int (*run)(const std::vector<std::string> &args);
+    // False for a subcommand that reads no configuration file (lsp): its
+    // help then leaves out what the others say about files and exit status.
+    bool reads_files = true;
 };
 
 // Every subcommand, in the order the help lists them.

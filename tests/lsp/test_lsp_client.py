@@ -287,7 +287,7 @@ class ScriptedExchange(unittest.TestCase):
 class CommandLine(unittest.TestCase):
     # (arguments, exit status, text expected on stdout, on stderr)
     ROWS = [
-        (["--help"], 0, "Usage: pexilon-config lsp", ""),
+        (["--help"], 0, "0  the client sent shutdown, then exit", ""),
         (["--stdio", "--bogus"], 2, "", "unknown argument '--bogus'"),
     ]
 

@@ -15,12 +15,15 @@ the editor's text, never the file on disk, and takes no FILE.
 Served: diagnostics after each change, hover (what a line became, and the
 field a key fills), completion of section headers after "[" and of the
 current section's keys, and the sections and controls as an outline.
-It exits with 0 after the client's shutdown and exit, and with 1 when exit
-comes without shutdown or the input ends first.
 
 Options:
   --stdio     talk on standard input and output (the only way; accepted
               because clients pass it)
+
+Exit status:
+  0  the client sent shutdown, then exit
+  1  the client sent exit without shutdown, or the input ended first
+  2  the command line is wrong
 )";
 
 int run_lsp(const std::vector<std::string> &args)

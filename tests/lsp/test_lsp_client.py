@@ -249,6 +249,17 @@ class ScriptedExchange(unittest.TestCase):
         self.assertEqual(s.diagnostics(), {"uri": URI, "diagnostics": []})
         self.assertEqual(s.finish(), 0)
 
+    def test_outline_of_headers_in_pieces_of_one_line(self):
+        # The reader cuts the first line after 199 bytes: two headers on it.
+        text = "[camera parameter]" + " " * 181 + "[board parameter]\nREG = 1\n"
+        self.open(text)
+        outline = self.server.request("textDocument/documentSymbol",
+                                      {"textDocument": {"uri": URI}})["result"]
+        self.assertEqual([(o["name"], o["range"]["start"]["line"], o["range"]["end"]["line"])
+                          for o in outline],
+                         [("[camera parameter]", 0, 0), ("[board parameter]", 0, 2)])
+        self.assertEqual(self.server.finish(), 0)
+
     def test_burst_of_changes_is_checked_once_at_its_end(self):
         self.open("[camera parameter]\n")
         # Twenty keystrokes in one write (under PIPE_BUF, so the server sees

@@ -42,8 +42,13 @@ struct model_builder {
 
     void on_header(const char *section)
     {
-        if (!model.sections.empty())
-            model.sections.back().last_line = cursor.current_line - 1;
+        // A header in the second piece of a long line ends the section
+        // opened in its first piece on that same line.
+        if (!model.sections.empty()) {
+            section_span &previous = model.sections.back();
+            previous.last_line = cursor.current_line > previous.first_line ? cursor.current_line - 1
+                                                                           : previous.first_line;
+        }
         section_span span;
         span.first_line = cursor.current_line;
         span.last_line = cursor.current_line;

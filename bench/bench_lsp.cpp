@@ -57,9 +57,10 @@ measured time_changes(const std::string &text, int changes)
     pexilon_lsp::server server(out);
     const std::string uri = "file:///bench.conf";
     server.handle_body(message("initialize", nlohmann::json::object(), 1));
-    server.handle_body(message("textDocument/didOpen",
-                               {{"textDocument",
-                                 {{"uri", uri}, {"languageId", "pexilon"}, {"version", 1}, {"text", text}}}}));
+    server.handle_body(
+        message("textDocument/didOpen",
+                {{"textDocument",
+                  {{"uri", uri}, {"languageId", "pexilon"}, {"version", 1}, {"text", text}}}}));
     server.publish_pending();
     // A keystroke in the middle of the file: a digit of a number flips.
     const std::size_t at = text.find("0x", text.size() / 2) + 2;
@@ -67,9 +68,9 @@ measured time_changes(const std::string &text, int changes)
     std::string edited = text;
     for (int i = 0; i < changes; ++i) {
         edited[at] = edited[at] == '1' ? '2' : '1';
-        const std::string body = message(
-            "textDocument/didChange",
-            {{"textDocument", {{"uri", uri}, {"version", i + 2}}}, {"contentChanges", {{{"text", edited}}}}});
+        const std::string body =
+            message("textDocument/didChange", {{"textDocument", {{"uri", uri}, {"version", i + 2}}},
+                                               {"contentChanges", {{{"text", edited}}}}});
         const auto start = clock_type::now();
         server.handle_body(body);
         server.publish_pending(); // as the loop does when no keystroke is waiting

@@ -52,8 +52,8 @@ void print_subcommand_help(const subcommand &which)
     std::printf("Usage: pexilon-config %.*s %.*s\n\n%.*s%s%.*s",
                 static_cast<int>(which.name.size()), which.name.data(),
                 static_cast<int>(which.synopsis.size()), which.synopsis.data(),
-                static_cast<int>(which.help.size()), which.help.data(),
-                common.empty() ? "" : "\n", static_cast<int>(common.size()), common.data());
+                static_cast<int>(which.help.size()), which.help.data(), common.empty() ? "" : "\n",
+                static_cast<int>(common.size()), common.data());
 }
 
 bool asks_for_help(const std::vector<std::string> &args)

@@ -56,7 +56,7 @@ TEST(ColumnsTable, UnitsBackToBytes)
 TEST(ColumnsTable, ColumnInsideCharacterMovesToItsStart)
 {
     const pexilon_lsp::text_lines lines("\xF0\x9F\x98\x80x");
-    EXPECT_EQ(lines.byte_column(0, 1), 0u); // between the two halves of a pair
+    EXPECT_EQ(lines.byte_column(0, 1), 0u);  // between the two halves of a pair
     EXPECT_EQ(lines.utf16_column(0, 2), 0u); // inside the four bytes
 }
 
@@ -67,7 +67,7 @@ TEST(ColumnsTable, LinesEndAtNewlineOnly)
     EXPECT_EQ(lines.line(0), "a\r");
     EXPECT_EQ(lines.line(1), "b\rc"); // a lone CR is white space to the reader
     EXPECT_EQ(lines.line(3), "");
-    EXPECT_EQ(lines.offset(2, 1), 9u); // after the two-byte character
+    EXPECT_EQ(lines.offset(2, 1), 9u);  // after the two-byte character
     EXPECT_EQ(lines.offset(7, 0), 10u); // past the end: the end
 }
 
@@ -81,22 +81,42 @@ struct frame_case {
 };
 
 const std::vector<frame_case> frame_cases = {
-    {"one message", "Content-Length: 2\r\n\r\n{}", {read_status::message, read_status::end_of_input}, {"{}"}},
-    {"LF alone and other headers", "Content-Type: x\ncontent-length:  3 \n\n[1]",
-     {read_status::message}, {"[1]"}},
-    {"missing length", "Content-Type: x\r\n\r\nContent-Length: 2\r\n\r\n{}",
-     {read_status::bad_header, read_status::message}, {"{}"}},
-    {"length not a number", "Content-Length: 2x\r\n\r\nContent-Length: 1\r\n\r\n1",
-     {read_status::bad_header, read_status::message}, {"1"}},
-    {"length past the range of size_t", "Content-Length: 99999999999999999999999\r\n\r\n",
-     {read_status::bad_header, read_status::end_of_input}, {}},
+    {"one message",
+     "Content-Length: 2\r\n\r\n{}",
+     {read_status::message, read_status::end_of_input},
+     {"{}"}},
+    {"LF alone and other headers",
+     "Content-Type: x\ncontent-length:  3 \n\n[1]",
+     {read_status::message},
+     {"[1]"}},
+    {"missing length",
+     "Content-Type: x\r\n\r\nContent-Length: 2\r\n\r\n{}",
+     {read_status::bad_header, read_status::message},
+     {"{}"}},
+    {"length not a number",
+     "Content-Length: 2x\r\n\r\nContent-Length: 1\r\n\r\n1",
+     {read_status::bad_header, read_status::message},
+     {"1"}},
+    {"length past the range of size_t",
+     "Content-Length: 99999999999999999999999\r\n\r\n",
+     {read_status::bad_header, read_status::end_of_input},
+     {}},
     {"short length leaves bytes before the next header",
      "Content-Length: 3\r\n\r\n{\"a\":1}Content-Length: 2\r\n\r\n{}",
-     {read_status::message, read_status::message}, {"{\"a", "{}"}},
-    {"body cut by the end of input", "Content-Length: 10\r\n\r\n{}", {read_status::end_of_input}, {}},
-    {"over the limit is skipped", "Content-Length: 20\r\n\r\n01234567890123456789Content-Length: 1\r\n\r\n7",
-     {read_status::too_large, read_status::message}, {"7"}},
-    {"blank lines between messages", "\r\n\r\nContent-Length: 1\r\n\r\n5", {read_status::message}, {"5"}},
+     {read_status::message, read_status::message},
+     {"{\"a", "{}"}},
+    {"body cut by the end of input",
+     "Content-Length: 10\r\n\r\n{}",
+     {read_status::end_of_input},
+     {}},
+    {"over the limit is skipped",
+     "Content-Length: 20\r\n\r\n01234567890123456789Content-Length: 1\r\n\r\n7",
+     {read_status::too_large, read_status::message},
+     {"7"}},
+    {"blank lines between messages",
+     "\r\n\r\nContent-Length: 1\r\n\r\n5",
+     {read_status::message},
+     {"5"}},
 };
 
 TEST(FramingTable, ReadsWhatEachInputHolds)

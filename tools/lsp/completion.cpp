@@ -13,10 +13,7 @@ namespace {
 constexpr int kind_module = 9;
 constexpr int kind_property = 10;
 
-bool is_key_char(char c)
-{
-    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
-}
+bool is_key_char(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_'; }
 
 // The headers, each replacing the text from the "[" to the cursor, and the
 // closing brackets an editor may have put after the cursor.

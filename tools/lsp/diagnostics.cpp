@@ -27,9 +27,8 @@ nlohmann::json place_range(const text_lines &lines, const text_place &place)
     if (place.line == 0 || place.column == 0)
         return line_range(lines, line);
     const std::size_t start = lines.utf16_column(line, place.column - 1);
-    std::size_t end = place.end_column > place.column
-                          ? lines.utf16_column(line, place.end_column - 1)
-                          : start;
+    std::size_t end =
+        place.end_column > place.column ? lines.utf16_column(line, place.end_column - 1) : start;
     return range_json(line, start, line, end);
 }
 
@@ -49,8 +48,9 @@ nlohmann::json diagnostic_json(const std::string &uri, const text_lines &lines,
     if (!found.notes.empty()) {
         nlohmann::json related = nlohmann::json::array();
         for (const found_note &note : found.notes)
-            related.push_back({{"location", {{"uri", uri}, {"range", place_range(lines, note.place)}}},
-                               {"message", note.message}});
+            related.push_back(
+                {{"location", {{"uri", uri}, {"range", place_range(lines, note.place)}}},
+                 {"message", note.message}});
         diagnostic["relatedInformation"] = std::move(related);
     }
     return diagnostic;

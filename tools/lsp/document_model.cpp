@@ -66,8 +66,7 @@ struct model_builder {
         key.in_section = !model.sections.empty();
         key.section = key.in_section ? model.sections.size() - 1 : 0;
         key.name = name;
-        if (key.in_section && model.sections.back().code == 0x04000000u &&
-            key.name == "CTRL_NAME")
+        if (key.in_section && model.sections.back().code == 0x04000000u && key.name == "CTRL_NAME")
             model.sections.back().ctrl_name = value;
         model.keys.push_back(std::move(key));
     }
@@ -95,8 +94,9 @@ int collect(void *user, const char *section, const char *name, const char *value
 
 const section_span *document_model::section_at(std::size_t line) const noexcept
 {
-    auto after = std::upper_bound(sections.begin(), sections.end(), line,
-                                  [](std::size_t l, const section_span &s) { return l < s.first_line; });
+    auto after =
+        std::upper_bound(sections.begin(), sections.end(), line,
+                         [](std::size_t l, const section_span &s) { return l < s.first_line; });
     return after == sections.begin() ? nullptr : &*(after - 1);
 }
 

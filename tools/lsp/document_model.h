@@ -16,9 +16,9 @@ namespace pexilon_lsp {
 struct section_span {
     std::size_t first_line = 0;
     std::size_t last_line = 0;
-    std::string section;        // as the reader reports it: "board parameter||dev2"
-    std::uint32_t code = 0;     // 0 for a section the library ignores
-    std::string ctrl_name;      // the control's CTRL_NAME, for control sections
+    std::string section;           // as the reader reports it: "board parameter||dev2"
+    std::uint32_t code = 0;        // 0 for a section the library ignores
+    std::string ctrl_name;         // the control's CTRL_NAME, for control sections
     std::size_t control_index = 0; // its place in controls[], for control sections
 };
 

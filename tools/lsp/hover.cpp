@@ -17,8 +17,8 @@ std::string key_field_text(const document_model &model, std::size_t line)
     const key_info *info = find_key(model.sections[key->section].code, key->name);
     if (info == nullptr)
         return {};
-    return std::string(info->name) + " fills " + info->field + " (" + info->width + "): " +
-           info->note;
+    return std::string(info->name) + " fills " + info->field + " (" + info->width +
+           "): " + info->note;
 }
 
 } // namespace

@@ -43,7 +43,8 @@ std::string key_account(const document_model &model, const key_line &key)
 
 std::string line_account(std::string_view, const document_model &model, std::size_t line)
 {
-    if (const section_span *span = model.section_at(line); span != nullptr && span->first_line == line)
+    if (const section_span *span = model.section_at(line);
+        span != nullptr && span->first_line == line)
         return section_account(*span);
     if (const key_line *key = model.key_at(line))
         return key_account(model, *key);

@@ -7,7 +7,8 @@
 
 namespace pexilon_tool {
 
-const std::string_view lsp_help = R"(Serves the Language Server Protocol on standard input and output, so that
+const std::string_view lsp_help =
+    R"(Serves the Language Server Protocol on standard input and output, so that
 an editor underlines faults and doubtful lines of a configuration file while
 it is written. The editor starts the program; nobody types to it. It reads
 the editor's text, never the file on disk, and takes no FILE.

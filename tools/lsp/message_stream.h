@@ -13,10 +13,10 @@ namespace pexilon_lsp {
 inline constexpr std::size_t max_body_size = std::size_t{16} << 20;
 
 enum class read_status {
-    message,     // `body` holds one message
+    message, // `body` holds one message
     end_of_input,
-    bad_header,  // the header had no usable Content-Length; `problem` says why
-    too_large,   // the body was longer than max_body_size and was skipped
+    bad_header, // the header had no usable Content-Length; `problem` says why
+    too_large,  // the body was longer than max_body_size and was skipped
 };
 
 struct read_result {

@@ -51,7 +51,8 @@ void apply_change(std::string &text, const nlohmann::json &change)
     const nlohmann::json &range = change.at("range");
     const text_lines lines(text);
     const auto offset = [&lines](const nlohmann::json &at) {
-        return lines.offset(at.at("line").get<std::size_t>(), at.at("character").get<std::size_t>());
+        return lines.offset(at.at("line").get<std::size_t>(),
+                            at.at("character").get<std::size_t>());
     };
     const std::size_t start = offset(range.at("start"));
     const std::size_t end = offset(range.at("end"));
@@ -60,10 +61,7 @@ void apply_change(std::string &text, const nlohmann::json &change)
     text.replace(start, end - start, replacement);
 }
 
-bool valid_id(const nlohmann::json &id)
-{
-    return id.is_number_integer() || id.is_string();
-}
+bool valid_id(const nlohmann::json &id) { return id.is_number_integer() || id.is_string(); }
 
 } // namespace
 
@@ -273,7 +271,8 @@ const std::string &server::document_text(const nlohmann::json &params) const
     const std::string uri = params.at("textDocument").at("uri").get<std::string>();
     const auto found = documents_.find(uri);
     if (found == documents_.end())
-        throw nlohmann::json::out_of_range::create(403, "the document is not open: " + uri, nullptr);
+        throw nlohmann::json::out_of_range::create(403, "the document is not open: " + uri,
+                                                   nullptr);
     return found->second.text;
 }
 

@@ -88,7 +88,8 @@ void write_control(json_writer &out, const control_entry &control)
     field(out, "min_value", control.min_value);
     field(out, "max_value", control.max_value);
     field(out, "step", control.step);
-    field(out, "def", control.def);
+    // DEF, spelt out: "def" is a keyword in Python, whose package uses this name too.
+    field(out, "default", control.def);
     field(out, "reserved", control.reserved);
     field(out, "ctrl_name", field_text(control.ctrl_name, sizeof control.ctrl_name));
     field(out, "func_name", field_text(control.func_name, sizeof control.func_name));

@@ -250,7 +250,7 @@ class ToolTest(unittest.TestCase):
         controls = doc["controls"]
         self.assertEqual(len(controls), 3)
         self.assertEqual(controls[2], {
-            "min_value": -64, "max_value": 64, "step": 2, "def": 0, "reserved": 0,
+            "min_value": -64, "max_value": 64, "step": 2, "default": 0, "reserved": 0,
             "ctrl_name": "Black level offset", "func_name": "set_black_level",
             "code": "    # signed offset around the default pedestal of 64\n"
                     "    level = 64 + value\n    write(0x0008, (level >> 8) & 0x03)\n"

@@ -1,0 +1,39 @@
+"""Read camera module configuration files with libpexilon_config_parser.
+
+    import pexilon_config
+
+    config = pexilon_config.load("camera.conf")
+    print(config.camera.width, config.camera.height)
+    for entry in config.params:
+        print(entry)
+
+load() and loads() raise ParseError for a faulty line and OSError for a file
+that cannot be read; check() lists every diagnostic of a file through
+libpexilon_config_check. Pure Python over ctypes: the libraries are found as
+described in the package's README (arguments, PEXILON_CONFIG_LIBRARY and
+PEXILON_CHECK_LIBRARY, a copy in the package, the system loader).
+"""
+
+from __future__ import annotations
+
+from typing import List, Optional
+
+from ._check import Checker
+from ._library import LibraryNotFoundError, PathArg
+from ._model import (CameraSettings, Config, Control, Diagnostic, Key, Kind, Note, ParamEntry,
+                     Severity)
+from ._parse import ParseError, load, loads
+
+__version__ = "1.0.0"
+
+__all__ = [
+    "CameraSettings", "Config", "Control", "Diagnostic", "Key", "Kind", "LibraryNotFoundError",
+    "Note", "ParamEntry", "ParseError", "Severity", "check", "load", "loads", "__version__",
+]
+
+
+def check(path: PathArg | bytes, *, library: Optional[PathArg] = None) -> List[Diagnostic]:
+    """Every diagnostic of the file at ``path``, in the order of its lines:
+    the faulty lines as errors, and the lines read otherwise than they look
+    as warnings. Raises OSError when the file cannot be read."""
+    return Checker(library).check_path(path)

@@ -1,0 +1,245 @@
+"""The commands of pexilon-config, for machines that have only this package.
+
+Exit status as the program's: 0 every file read without fault, 1 a file has a
+faulty line, 2 a file could not be read or the command line is wrong.
+"""
+
+from __future__ import annotations
+
+import json
+import os
+import sys
+from typing import BinaryIO, Callable, Dict, List, Optional, Tuple
+
+from . import __version__
+from ._check import Checker
+from ._library import LibraryNotFoundError
+from ._model import Config, Severity
+from ._parse import ParseError, load, loads
+
+OK, FAULTY, FAILED = 0, 1, 2
+PROG = "python -m pexilon_config"
+
+USAGE = f"""\
+Usage: {PROG} COMMAND FILE...
+       {PROG} --help | --version
+
+Reads camera module configuration files through libpexilon_config_parser
+and reports what they hold. A FILE of "-" is standard input; "--" ends the
+options.
+
+Commands:
+  check   print every diagnostic of each file in the one-line form of
+          compilers, "FILE:LINE:COL: SEVERITY: MESSAGE [-WNAME]", each note
+          on a line of its own (--format=gcc is the only format). Without
+          libpexilon_config_check, only the first faulty line is reported.
+  dump    print the record in the library's diagnostic layout, in file
+          order on standard output; with --split-streams the numbers of the
+          entries go to standard output and the rest to standard error.
+  json    print the record as JSON, as pexilon-config json does: one
+          object per file, an array of them for several files.
+
+Options:
+  -h, --help     show this help and exit
+  -V, --version  show the version and exit
+
+Exit status:
+  0  every file read without fault
+  1  a file has a faulty line (and none of the errors below)
+  2  a file could not be opened or read, or the command line is wrong
+"""
+
+
+class UsageError(Exception):
+    pass
+
+
+class Output:
+    """Standard output and error as bytes; the file's texts are written back
+    as the bytes they were."""
+
+    def __init__(self, split: bool) -> None:
+        self.out: BinaryIO = sys.stdout.buffer
+        self.err: BinaryIO = sys.stderr.buffer if split else self.out
+
+    def text(self, stream: BinaryIO, text: str) -> None:
+        # The streams share a terminal or a file: what went to the other one
+        # first must arrive first.
+        other = self.err if stream is self.out else self.out
+        if other is not stream:
+            other.flush()
+        stream.write(text.encode("utf-8", "surrogateescape"))
+
+
+def _read(name: str) -> Tuple[Optional[Config], Optional[str], int]:
+    """(config, error line, status) of one file."""
+    try:
+        if name == "-":
+            return loads(sys.stdin.buffer.read(), name="-"), None, OK
+        return load(name), None, OK
+    except ParseError as err:
+        return err.config, f"{name}:{err.lineno}: error: {err.reason}", FAULTY
+    except OSError as err:
+        if isinstance(err, LibraryNotFoundError):
+            raise
+        return None, f"{name}: error: cannot open: {os.strerror(err.errno or 0)}", FAILED
+
+
+def _signed32(value: int) -> int:
+    return value - (1 << 32) if value & 0x80000000 else value
+
+
+def _dump(config: Config, out: Output) -> None:
+    cam = config.camera
+    out.text(out.err, f"CFG_MODE : {_signed32(cam.cfg_mode)}\n"
+                      f"TYPE     : {cam.type}\n"
+                      f"WIDTH    : {_signed32(cam.width)}\n"
+                      f"HEIGHT   : {_signed32(cam.height)}\n"
+                      f"BIT_WIDTH: {cam.bit_width}\n"
+                      f"FORMAT   : 0x{cam.format:02X}\n"
+                      f"I2C_MODE : {cam.i2c_mode}\n"
+                      f"I2C_ADDR : {cam.i2c_addr}\n"
+                      f"TRANS_LVL: {_signed32(cam.trans_lvl)}\n")
+    group = 0
+    for entry in config.params:
+        if entry.type >> 16 != group:
+            group = entry.type >> 16
+            out.text(out.err, f"[0x{group:04X}]\n")
+        out.text(out.out, "".join(f"0x{v:04X} " for v in entry.values) + "\n")
+    for c in config.controls:
+        out.text(out.err, f"MIN_VALUE  = {c.min_value}\nMAX_VALUE  = {c.max_value}\n"
+                          f"STEP       = {c.step}\nDEF        = {c.default}\n"
+                          f"CTRL_NAME\t= {c.ctrl_name}\nFUNC_NAME\t= {c.func_name}\n"
+                          f"{'(null)' if c.code is None else c.code}\n")
+
+
+def run_dump(files: List[str], split: bool) -> int:
+    out = Output(split)
+    worst = OK
+    for name in files:
+        config, error, status = _read(name)
+        worst = max(worst, status)
+        if len(files) > 1:
+            out.text(out.err, f"==> {name} <==\n")
+        if error:
+            out.text(out.err, error + "\n")
+        if config is not None:
+            _dump(config, out)
+    return worst
+
+
+def _unread(name: str, error: str) -> Config:
+    return Config(path=name, result=-1, error=error.split(": error: ", 1)[1])
+
+
+def run_json(files: List[str]) -> int:
+    docs = []
+    worst = OK
+    for name in files:
+        config, error, status = _read(name)
+        worst = max(worst, status)
+        docs.append((config or _unread(name, error or "")).to_dict())
+    shown = docs[0] if len(files) == 1 else docs
+    Output(False).text(sys.stdout.buffer, json.dumps(shown, indent=2, ensure_ascii=False) + "\n")
+    return worst
+
+
+def _check_one(checker: Optional[Checker], name: str, out: Output) -> int:
+    if checker is None:  # the parser alone: the first faulty line
+        _, error, status = _read(name)
+        if error:
+            out.text(out.out, error + "\n")
+        return status
+    try:
+        if name == "-":
+            found = checker.check_text(sys.stdin.buffer.read())
+        else:
+            found = checker.check_path(name)
+    except OSError as err:
+        out.text(out.out, f"{name}: error: cannot open: {os.strerror(err.errno or 0)}\n")
+        return FAILED
+    for diagnostic in found:
+        out.text(out.out, diagnostic.format(name) + "\n")
+    return FAULTY if any(d.severity is Severity.ERROR for d in found) else OK
+
+
+def run_check(files: List[str]) -> int:
+    try:
+        checker: Optional[Checker] = Checker()
+    except (OSError, AttributeError):
+        checker = None
+    out = Output(False)
+    return max(_check_one(checker, name, out) for name in files)
+
+
+def _parse_args(argv: List[str]) -> Tuple[str, List[str], Dict[str, str]]:
+    if not argv:
+        raise UsageError("missing command")
+    command, rest = argv[0], argv[1:]
+    if command not in ("check", "dump", "json"):
+        kind = "option" if command.startswith("-") and command != "-" else "command"
+        raise UsageError(f"unknown {kind} '{command}'")
+    files: List[str] = []
+    options: Dict[str, str] = {}
+    known = {"check": ("--format=gcc",), "dump": ("--split-streams",), "json": ()}[command]
+    done = False
+    for arg in rest:
+        if not done and arg == "--":
+            done = True
+        elif not done and arg in ("-h", "--help"):
+            return "help", [], {}
+        elif not done and arg in known:
+            options[arg] = arg
+        elif not done and arg.startswith("-") and arg != "-":
+            raise UsageError(f"unknown option '{arg}'")
+        else:
+            files.append(arg)
+    if not files:
+        raise UsageError(f"no FILE given to '{command}'")
+    if files.count("-") > 1:
+        raise UsageError("standard input ('-') given more than once")
+    return command, files, options
+
+
+def _commands() -> Dict[str, Callable[[List[str], Dict[str, str]], int]]:
+    return {
+        "check": lambda files, _: run_check(files),
+        "dump": lambda files, opts: run_dump(files, "--split-streams" in opts),
+        "json": lambda files, _: run_json(files),
+    }
+
+
+def main(argv: List[str]) -> int:
+    try:
+        if argv[:1] in (["-h"], ["--help"]):
+            sys.stdout.write(USAGE)
+            return _flushed(OK)
+        if argv[:1] in (["-V"], ["--version"]):
+            sys.stdout.write(f"pexilon_config {__version__}\n")
+            return _flushed(OK)
+        command, files, options = _parse_args(argv)
+        if command == "help":
+            sys.stdout.write(USAGE)
+            return _flushed(OK)
+        return _flushed(_commands()[command](files, options))
+    except UsageError as err:
+        sys.stderr.write(f"{PROG}: {err}\nTry '{PROG} --help' for more information.\n")
+        return FAILED
+    except LibraryNotFoundError as err:
+        sys.stderr.write(f"{PROG}: {err}\n")
+        return FAILED
+    except OSError as err:  # a write error: a full disk, a closed pipe
+        sys.stderr.write(f"{PROG}: write error: {err.strerror or err}\n")
+        # Whatever is still buffered cannot be written either; let the exit
+        # of the interpreter not try again.
+        devnull = os.open(os.devnull, os.O_WRONLY)
+        os.dup2(devnull, sys.stdout.fileno())
+        os.close(devnull)
+        return FAILED
+
+
+def _flushed(status: int) -> int:
+    """A write that fails when the buffer is flushed must not pass for success."""
+    sys.stdout.flush()
+    sys.stderr.flush()
+    return status

@@ -1,0 +1,237 @@
+"""The record as Python values: frozen dataclasses, enums and their JSON form."""
+
+from __future__ import annotations
+
+import enum
+from dataclasses import dataclass, field
+from typing import Any, Dict, Optional, Tuple
+
+
+class _OpenIntEnum(enum.IntEnum):
+    """An IntEnum that also holds codes it does not name, so that a record
+    from a newer library still converts instead of raising."""
+
+    @classmethod
+    def _missing_(cls, value: object) -> Optional[_OpenIntEnum]:
+        if not isinstance(value, int):
+            return None
+        member = int.__new__(cls, value)
+        member._name_ = f"UNKNOWN_{value:#x}"
+        member._value_ = value
+        return member
+
+
+class Kind(_OpenIntEnum):
+    """The section kind: bits 31..24 of an entry's type code."""
+
+    CAMERA = 0x01
+    BOARD = 0x02
+    REGISTER = 0x03
+    CONTROL = 0x04
+
+
+class Key(_OpenIntEnum):
+    """The key of a board or register line: bits 15..0 of its type code."""
+
+    REG = 1
+    VRCMD = 2
+    DELAY = 3
+
+
+# Section names by the upper half of a type code, as the files spell them
+# (bracket groups joined by "||").
+_SECTION_NAMES: Dict[int, str] = {
+    0x0100: "camera parameter",
+    0x0400: "control parameter",
+    0x0200: "board parameter",
+    0x0202: "board parameter||dev2",
+    0x0204: "board parameter||dev3||inf2",
+    0x0203: "board parameter||dev3||inf3",
+    0x0300: "register parameter",
+    0x0304: "register parameter||dev3||inf2",
+    0x0303: "register parameter||dev3||inf3",
+}
+
+
+def _json_text(text: str) -> str:
+    """A record text as the program's JSON shows it: the file's bytes, each
+    invalid UTF-8 sequence replaced by U+FFFD."""
+    return text.encode("utf-8", "surrogateescape").decode("utf-8", "replace")
+
+
+@dataclass(frozen=True)
+class CameraSettings:
+    """The fixed camera parameters, from the section "camera parameter"."""
+
+    cfg_mode: int = 0
+    type: str = ""
+    width: int = 0
+    height: int = 0
+    bit_width: int = 0
+    format: int = 0
+    i2c_mode: int = 0
+    i2c_addr: int = 0
+    trans_lvl: int = 0
+
+    def __repr__(self) -> str:
+        return (f"CameraSettings(cfg_mode={self.cfg_mode}, type={self.type!r}, "
+                f"width={self.width}, height={self.height}, bit_width={self.bit_width}, "
+                f"format=0x{self.format:02X}, i2c_mode={self.i2c_mode}, "
+                f"i2c_addr={self.i2c_addr}, trans_lvl={self.trans_lvl})")
+
+    def to_dict(self) -> Dict[str, Any]:
+        return {
+            "cfg_mode": self.cfg_mode, "type": _json_text(self.type),
+            "width": self.width, "height": self.height, "bit_width": self.bit_width,
+            "format": self.format, "i2c_mode": self.i2c_mode, "i2c_addr": self.i2c_addr,
+            "trans_lvl": self.trans_lvl,
+        }
+
+
+@dataclass(frozen=True)
+class ParamEntry:
+    """One line of a board or register section."""
+
+    kind: Kind
+    variant: int
+    key: Key
+    values: Tuple[int, ...] = ()
+
+    @classmethod
+    def from_type(cls, type_code: int, values: Tuple[int, ...]) -> ParamEntry:
+        return cls(Kind((type_code >> 24) & 0xFF), (type_code >> 16) & 0xFF,
+                   Key(type_code & 0xFFFF), values)
+
+    @property
+    def type(self) -> int:
+        """The record's type code: section code | key code."""
+        return (int(self.kind) << 24) | (self.variant << 16) | int(self.key)
+
+    @property
+    def section(self) -> Optional[str]:
+        """The section's name as the file spells it, or None for a code
+        that no section of this version has."""
+        return _SECTION_NAMES.get(self.type >> 16)
+
+    def __repr__(self) -> str:
+        # Hex as the dump prints it, and what the file most likely says.
+        values = ", ".join(f"0x{v:04X}" for v in self.values)
+        if len(self.values) == 1:
+            values += ","
+        return (f"ParamEntry(kind=Kind.{self.kind.name}, variant=0x{self.variant:02X}, "
+                f"key=Key.{self.key.name}, values=({values}))")
+
+    def to_dict(self) -> Dict[str, Any]:
+        return {
+            "section": self.section,
+            "key": self.key.name if self.key.name in Key.__members__ else None,
+            "type": self.type,
+            "values": list(self.values),
+        }
+
+
+@dataclass(frozen=True)
+class Control:
+    """One "control parameter" section. ``default`` is the file's DEF."""
+
+    min_value: int = 0
+    max_value: int = 0
+    step: int = 0
+    default: int = 0
+    reserved: int = 0
+    ctrl_name: str = ""
+    func_name: str = ""
+    code: Optional[str] = None
+
+    def to_dict(self) -> Dict[str, Any]:
+        return {
+            "min_value": self.min_value, "max_value": self.max_value, "step": self.step,
+            "default": self.default, "reserved": self.reserved,
+            "ctrl_name": _json_text(self.ctrl_name), "func_name": _json_text(self.func_name),
+            "code": None if self.code is None else _json_text(self.code),
+        }
+
+
+@dataclass(frozen=True)
+class Config:
+    """What the library read from one file.
+
+    ``result`` is what the library returned: 0 when every line was accepted,
+    else the first faulty line as the library counts lines (long lines count
+    once per 199-byte piece); ``error`` then says what was wrong with it.
+    """
+
+    camera: CameraSettings = field(default_factory=CameraSettings)
+    params: Tuple[ParamEntry, ...] = ()
+    controls: Tuple[Control, ...] = ()
+    path: Optional[str] = None
+    result: int = 0
+    error: Optional[str] = None
+
+    def to_dict(self) -> Dict[str, Any]:
+        """The record in the layout of ``pexilon-config json``, key for key."""
+        return {
+            "file": None if self.path is None else _json_text(self.path),
+            "result": self.result,
+            "error": self.error,
+            "camera": self.camera.to_dict(),
+            "entries": [entry.to_dict() for entry in self.params],
+            "controls": [control.to_dict() for control in self.controls],
+        }
+
+
+class Severity(str, enum.Enum):
+    """How serious a diagnostic is."""
+
+    ERROR = "error"
+    WARNING = "warning"
+    NOTE = "note"
+
+
+@dataclass(frozen=True)
+class Note:
+    """A place related to a diagnostic: the first SIZE of a duplicate, the
+    start of a cut-off block. ``lineno`` 0 means no place in the file."""
+
+    lineno: int
+    column: int
+    end_column: int
+    message: str
+
+
+@dataclass(frozen=True)
+class Diagnostic:
+    """One finding of the checker.
+
+    Lines are counted as editors count them; columns are 1-based bytes of
+    that line, 0 when the diagnostic concerns the whole line.
+    """
+
+    lineno: int
+    column: int
+    end_column: int
+    severity: Severity
+    name: str
+    message: str
+    notes: Tuple[Note, ...] = ()
+    hint: Optional[str] = None
+    reader_line: int = 0
+
+    def format(self, path: str) -> str:
+        """The diagnostic in the one-line form of compilers, its notes on
+        lines of their own after it."""
+        lines = [f"{_place(path, self.lineno, self.column)}: {self.severity.value}: "
+                 f"{self.message} [-W{self.name}]"]
+        if self.hint:
+            lines.append(f"{_place(path, self.lineno, self.column)}: note: {self.hint}")
+        lines += [f"{_place(path, n.lineno, n.column)}: note: {n.message}" for n in self.notes]
+        return "\n".join(lines)
+
+
+def _place(path: str, lineno: int, column: int) -> str:
+    place = path
+    if lineno:
+        place += f":{lineno}"
+        if column:
+            place += f":{column}"
+    return place

@@ -1,0 +1,150 @@
+"""load() and loads(): the one exported function of libpexilon_config_parser."""
+
+from __future__ import annotations
+
+import ctypes
+import errno
+import os
+from typing import Optional, Tuple, Union
+
+from ._check import Checker, first_error
+from ._library import PARSER_ENV, PARSER_SONAME, PathArg, cached_library
+from ._model import Config
+from ._record import CParsedConfig, to_config
+
+# The reader takes a line in pieces of at most this many bytes, newline
+# included, and counts each piece as a line.
+_PIECE = 199
+
+
+class ParseError(ValueError):
+    """A line of the file is faulty.
+
+    ``lineno`` is the line as editors count it, ``reason`` what is wrong with
+    it, ``path`` the file, and ``config`` the record as filled: the library
+    reads on past a faulty line, so everything else in the file is there.
+    """
+
+    def __init__(self, path: str, lineno: int, reason: str, config: Config) -> None:
+        super().__init__(f"{path}:{lineno}: {reason}")
+        self.path = path
+        self.lineno = lineno
+        self.reason = reason
+        self.config = config
+
+
+class Parser:
+    """A loaded libpexilon_config_parser."""
+
+    def __init__(self, library: Optional[PathArg] = None) -> None:
+        self._dll, self.path = cached_library(library, PARSER_ENV, PARSER_SONAME)
+        self._parse = self._dll.pexilon_parse_config
+        self._parse.argtypes = [ctypes.c_char_p, ctypes.POINTER(CParsedConfig)]
+        self._parse.restype = ctypes.c_int
+        # The library allocates with the process's malloc, so release with the
+        # process's free: the global symbol, as the library itself binds it.
+        self._free = ctypes.CDLL(None).free
+        self._free.argtypes = [ctypes.c_void_p]
+        self._free.restype = None
+
+    def parse(self, path: bytes) -> Tuple[int, CParsedConfig]:
+        """Runs the library over ``path``; returns its result and the record,
+        which the caller passes to release()."""
+        record = CParsedConfig()  # ctypes zero-fills it
+        ctypes.set_errno(0)
+        result = self._parse(path, ctypes.byref(record))
+        if result < 0:
+            err = ctypes.get_errno()
+            self.release(record)
+            raise OSError(err or errno.EIO, os.strerror(err or errno.EIO), os.fsdecode(path))
+        return result, record
+
+    def release(self, record: CParsedConfig) -> None:
+        for i in range(record.control_count if record.controls else 0):
+            self._free(record.controls[i].code)
+        self._free(ctypes.cast(record.controls, ctypes.c_void_p))
+        self._free(ctypes.cast(record.params, ctypes.c_void_p))
+        ctypes.memset(ctypes.byref(record), 0, ctypes.sizeof(record))
+
+
+def editor_line(data: bytes, reader_line: int) -> int:
+    """The editor line that holds the reader's line ``reader_line``: a line
+    of n bytes, newline included, is read as ceil(n / 199) pieces."""
+    pieces = 0
+    lines = data.split(b"\n")
+    for number, line in enumerate(lines, start=1):
+        size = len(line) + (number < len(lines))
+        pieces += -(-size // _PIECE)
+        if pieces >= reader_line:
+            return number
+    return reader_line
+
+
+def _read_quietly(path: bytes) -> Optional[bytes]:
+    try:
+        with open(path, "rb") as f:
+            return f.read()
+    except OSError:
+        return None
+
+
+def _describe_fault(result: int, path: bytes, data: Optional[bytes],
+                    check_library: Optional[PathArg]) -> Tuple[int, str]:
+    """The editor line and the reason of the library's faulty line ``result``:
+    the checker's error at that line when the check library is at hand, else
+    the line counted from the text and a plain reason."""
+    try:
+        checker = Checker(check_library)
+        found = first_error(checker.check_text(data) if data is not None
+                            else checker.check_path(path), result)
+        if found is not None:
+            return found
+    except (OSError, AttributeError):
+        pass  # no check library, or the file went away: say less
+    if data is None:
+        data = _read_quietly(path)
+    return (editor_line(data, result) if data is not None else result), "faulty line"
+
+
+def _load(parser: Parser, path: bytes, name: str, data: Optional[bytes],
+          check_library: Optional[PathArg]) -> Config:
+    result, record = parser.parse(path)
+    try:
+        if result == 0:
+            return to_config(record, name, 0, None)
+        lineno, reason = _describe_fault(result, path, data, check_library)
+        config = to_config(record, name, result, reason)
+    finally:
+        parser.release(record)
+    raise ParseError(name, lineno, reason, config)
+
+
+def load(path: PathArg | bytes, *, library: Optional[PathArg] = None,
+         check_library: Optional[PathArg] = None) -> Config:
+    """Reads the configuration file at ``path``.
+
+    Raises ParseError when a line is faulty, and OSError (FileNotFoundError,
+    IsADirectoryError, PermissionError, ...) when the file cannot be read.
+    ``library`` and ``check_library`` name the shared libraries to use.
+    """
+    raw = os.fsencode(path)
+    return _load(Parser(library), raw, os.fsdecode(raw), None, check_library)
+
+
+def loads(text: Union[str, bytes], *, name: str = "<string>", library: Optional[PathArg] = None,
+          check_library: Optional[PathArg] = None) -> Config:
+    """Reads a configuration from ``text`` (str is encoded as UTF-8).
+
+    The text goes to the library through a memory file: nothing is written to
+    disk. ``name`` stands for the file in errors and in Config.path.
+    """
+    data = text.encode("utf-8", "surrogateescape") if isinstance(text, str) else bytes(text)
+    parser = Parser(library)
+    fd = os.memfd_create("pexilon-config", os.MFD_CLOEXEC)
+    try:
+        view = memoryview(data)
+        while view:
+            view = view[os.write(fd, view):]
+        return _load(parser, f"/proc/self/fd/{fd}".encode(), name, data, check_library)
+    finally:
+        os.close(fd)

@@ -1,0 +1,396 @@
+"""Tests of the installed pexilon_config package.
+
+Run by run_installed.sh from outside the source folder, in a fresh virtual
+environment where the package was installed with pip. Environment:
+  PEXILON_TEST_PROGRAM   the pexilon-config program (the JSON and dump agree)
+  PEXILON_TEST_PARSER    the built libpexilon_config_parser.so
+  PEXILON_TEST_CHECK     the built libpexilon_config_check.so, empty without one
+  PEXILON_TEST_PROBE     the layout_probe program
+  PEXILON_TEST_SOURCE    the source tree (examples/sample.conf, tests/data, include)
+  PEXILON_TEST_VERSION   the project's version
+"""
+
+import ctypes
+import dataclasses
+import errno
+import glob
+import json
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import unittest
+
+import pexilon_config as pc
+from pexilon_config import _record
+
+ENV = os.environ
+SOURCE = ENV["PEXILON_TEST_SOURCE"]
+SAMPLE = os.path.join(SOURCE, "examples", "sample.conf")
+DATA = sorted(glob.glob(os.path.join(SOURCE, "tests", "data", "*.conf")))
+CHECK = ENV.get("PEXILON_TEST_CHECK", "")
+
+FULL = """\
+; a camera module
+[camera parameter]
+CFG_MODE = 2
+TYPE = IMX-PEX \u00b5cam
+SIZE = 1920, 1080
+BIT_WIDTH = 10
+FORMAT = 1, 2
+I2C_MODE = 1
+I2C_ADDR = 0x1A
+TRANS_LVL = 64
+
+[board parameter][dev2]
+VRCMD = 1, 2
+[register parameter]
+REG = 0x3000, 0x12
+    0x3001, 0x34
+DELAY = 10
+[register parameter][dev3][inf3]
+REG = 0xFFFFFFFF
+
+[control parameter]
+MIN_VALUE = -9223372036854775808
+MAX_VALUE = 9223372036854775807
+STEP = 4294967297
+DEF = -5
+CTRL_NAME = exposure
+FUNC_NAME = set_exposure
+======CODE_BLOCK_START======
+  write(0x3000, value)
+
+======CODE_BLOCK_END======
+[control parameter]
+CTRL_NAME = gain
+"""
+
+# Faulty texts: (name, text, editor line of the fault, reader line). Long
+# lines are read in pieces of 199 bytes, which the reader counts as lines.
+LONG = "; " + "x" * 197 + "; the second piece is a comment too\n"
+FAULTY = [
+    ("no_separator", "[camera parameter]\nSIZE = 640, 480\nno separator\nBIT_WIDTH = 8\n", 3, 3),
+    ("after_a_long_comment", LONG + "[camera parameter]\nBIT_WIDTH 8\n", 3, 4),
+    ("long_line_itself", "[camera parameter]\nTYPE = " + "t" * 300 + " x\n", 2, 3),
+    ("unterminated_block", "[control parameter]\nCTRL_NAME = x\n"
+                           "======CODE_BLOCK_START======\nop\n", 4, 4),
+]
+
+
+def run(args, stdin=b"", env=None):
+    done = subprocess.run(args, input=stdin, capture_output=True, timeout=60, env=env)
+    return done.returncode, done.stdout, done.stderr
+
+
+def module(*args, stdin=b""):
+    return run([sys.executable, "-m", "pexilon_config", *args], stdin)
+
+
+def program(*args, stdin=b""):
+    return run([ENV["PEXILON_TEST_PROGRAM"], *args], stdin)
+
+
+class Files(unittest.TestCase):
+    def write(self, data, name="x.conf"):
+        folder = tempfile.mkdtemp()
+        self.addCleanup(lambda: subprocess.run(["rm", "-rf", folder]))
+        path = os.path.join(folder, name)
+        with open(path, "wb") as f:
+            f.write(data.encode() if isinstance(data, str) else data)
+        return path
+
+
+class InstalledTest(unittest.TestCase):
+    def test_the_installed_package_is_the_one_imported(self):
+        self.assertTrue(pc.__file__.startswith(sys.prefix + os.sep), pc.__file__)
+        self.assertNotEqual(sys.prefix, sys.base_prefix)
+        self.assertEqual(pc.__version__, ENV["PEXILON_TEST_VERSION"])
+        self.assertTrue(os.path.exists(os.path.join(os.path.dirname(pc.__file__), "py.typed")))
+
+    def test_enums_match_the_header(self):
+        with open(os.path.join(SOURCE, "include", "pexilon", "config_parser.h")) as f:
+            header = dict(re.findall(r"#define PEXILON_((?:KIND|KEY)_\w+) (0x\w+|\d+)u", f.read()))
+        ours = {f"KIND_{m.name}": int(m) for m in pc.Kind}
+        ours.update({f"KEY_{m.name}": int(m) for m in pc.Key})
+        self.assertEqual({k: int(v, 0) for k, v in header.items()}, ours)
+        self.assertEqual(pc.Kind(0x7F).name, "UNKNOWN_0x7f")  # a newer library's code
+
+
+class LayoutTest(unittest.TestCase):
+    """The ctypes mapping must match the C compiler's layout of the header."""
+
+    STRUCTS = {"camera_settings": _record.CCameraSettings, "param_entry": _record.CParamEntry,
+               "control_entry": _record.CControlEntry, "parsed_config": _record.CParsedConfig}
+
+    def test_every_field_matches_the_c_layout(self):
+        out = subprocess.run([ENV["PEXILON_TEST_PROBE"]], check=True, capture_output=True,
+                             text=True).stdout
+        seen = {name: [] for name in self.STRUCTS}
+        for line in out.splitlines():
+            name, first, second = line.split()
+            struct, _, fname = name.partition(".")
+            cls = self.STRUCTS[struct]
+            with self.subTest(name):
+                if fname:
+                    seen[struct].append(fname)
+                    desc = getattr(cls, fname)
+                    self.assertEqual((desc.offset, desc.size), (int(first), int(second)))
+                else:
+                    self.assertEqual((ctypes.sizeof(cls), ctypes.alignment(cls)),
+                                     (int(first), int(second)))
+        for struct, cls in self.STRUCTS.items():
+            with self.subTest(struct):
+                self.assertEqual([f[0] for f in cls._fields_], seen[struct])
+
+
+class LoadTest(Files):
+    def test_full_file_from_a_path_and_from_text(self):
+        for how, config in (("load", pc.load(self.write(FULL))), ("loads", pc.loads(FULL))):
+            with self.subTest(how):
+                self.assertEqual(config.camera, pc.CameraSettings(
+                    cfg_mode=2, type="IMX-PEX \u00b5cam", width=1920, height=1080,
+                    bit_width=10, format=258, i2c_mode=1, i2c_addr=0x1A, trans_lvl=64))
+                self.assertEqual([(e.kind, e.variant, e.key, e.values) for e in config.params], [
+                    (pc.Kind.BOARD, 2, pc.Key.VRCMD, (1, 2)),
+                    (pc.Kind.REGISTER, 0, pc.Key.REG, (0x3000, 0x12)),
+                    (pc.Kind.REGISTER, 0, pc.Key.REG, (0x3001, 0x34)),
+                    (pc.Kind.REGISTER, 0, pc.Key.DELAY, (10,)),
+                    (pc.Kind.REGISTER, 3, pc.Key.REG, (0xFFFFFFFF,)),
+                ])
+                self.assertEqual(config.params[4].type, 0x03030001)
+                self.assertEqual(config.controls, (
+                    pc.Control(min_value=-2**63, max_value=2**63 - 1, step=1, default=-5,
+                               ctrl_name="exposure", func_name="set_exposure",
+                               code="  write(0x3000, value)\n\n"),
+                    pc.Control(ctrl_name="gain"),
+                ))
+                self.assertEqual((config.result, config.error), (0, None))
+
+    def test_text_fields_at_their_limits_and_undecodable_bytes(self):
+        text = (b"[camera parameter]\nTYPE = " + b"t" * 60 + b"\n[control parameter]\n"
+                b"CTRL_NAME = " + b"c" * 150 + b"\nFUNC_NAME = caf\xe9\n")
+        config = pc.loads(text)
+        self.assertEqual(config.camera.type, "t" * 50)
+        self.assertEqual(config.controls[0].ctrl_name, "c" * 127)
+        self.assertEqual(config.controls[0].func_name.encode("utf-8", "surrogateescape"),
+                         b"caf\xe9")
+
+    def test_many_entries_and_controls_keep_their_order(self):
+        # Past the first allocation of params, and several controls in a row:
+        # reading them back checks the array strides of the mapping.
+        lines = ["[register parameter]"] + [f"REG = {i}, {i * 2}" for i in range(250)]
+        for i in range(5):
+            lines += ["[control parameter]", f"DEF = {i - 2}", f"CTRL_NAME = c{i}",
+                      "======CODE_BLOCK_START======", f"op{i}", "======CODE_BLOCK_END======"]
+        config = pc.loads("\n".join(lines) + "\n")
+        self.assertEqual([e.values for e in config.params], [(i, i * 2) for i in range(250)])
+        self.assertEqual([(c.default, c.ctrl_name, c.code) for c in config.controls],
+                         [(i - 2, f"c{i}", f"op{i}\n") for i in range(5)])
+
+    def test_faulty_line_raises_with_the_editor_line_and_the_record(self):
+        for name, text, lineno, reader_line in FAULTY:
+            path = self.write(text)
+            for how, load in (("load", lambda: pc.load(path)), ("loads", lambda: pc.loads(text))):
+                with self.subTest(name, how=how), self.assertRaises(pc.ParseError) as caught:
+                    load()
+                err = caught.exception
+                self.assertIsInstance(err, ValueError)
+                self.assertEqual((err.lineno, err.config.result), (lineno, reader_line))
+                self.assertEqual(err.path, path if how == "load" else "<string>")
+                self.assertEqual(str(err), f"{err.path}:{lineno}: {err.reason}")
+                self.assertEqual(err.config.error, err.reason)
+                if CHECK:
+                    first = next(d for d in pc.check(path) if d.severity is pc.Severity.ERROR)
+                    self.assertEqual((err.lineno, err.reason), (first.lineno, first.message))
+                else:
+                    self.assertEqual(err.reason, "faulty line")
+
+    def test_faulty_file_keeps_what_was_read(self):
+        with self.assertRaises(pc.ParseError) as caught:
+            pc.loads(FAULTY[0][1] + "[register parameter]\nREG = 7\n")
+        config = caught.exception.config
+        self.assertEqual((config.camera.width, config.camera.height, config.camera.bit_width),
+                         (640, 480, 8))
+        self.assertEqual(config.params, (pc.ParamEntry(pc.Kind.REGISTER, 0, pc.Key.REG, (7,)),))
+
+    def test_files_that_cannot_be_read(self):
+        folder = os.path.dirname(self.write(""))
+        cases = [(os.path.join(folder, "missing.conf"), FileNotFoundError, errno.ENOENT),
+                 (folder, IsADirectoryError, errno.EISDIR)]
+        for path, kind, code in cases:
+            with self.subTest(kind.__name__), self.assertRaises(kind) as caught:
+                pc.load(path)
+            self.assertEqual((caught.exception.errno, caught.exception.filename), (code, path))
+
+    def test_unreadable_file_raises_permission_error(self):
+        path = self.write("[camera parameter]\n")
+        os.chmod(path, 0)
+        os.chmod(os.path.dirname(path), 0o755)
+        # root reads anything: try as nobody then.
+        user = 65534 if os.geteuid() == 0 else None
+        code = (f"import pexilon_config\ntry: pexilon_config.load({path!r})\n"
+                "except PermissionError as e: print(e.errno)")
+        done = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True,
+                              user=user, cwd="/")
+        self.assertEqual((done.stdout, done.stderr), (f"{errno.EACCES}\n", ""))
+
+
+class RecordTest(unittest.TestCase):
+    def test_repr_shows_hex_where_the_dump_does_and_evaluates_back(self):
+        config = pc.load(SAMPLE)
+        entry = config.params[8]
+        self.assertEqual(repr(entry), "ParamEntry(kind=Kind.BOARD, variant=0x03, key=Key.REG, "
+                                      "values=(0x0020, 0x3004, 0x0003))")
+        names = {"ParamEntry": pc.ParamEntry, "Kind": pc.Kind, "Key": pc.Key,
+                 "CameraSettings": pc.CameraSettings}
+        for value in (entry, config.params[1], config.camera):
+            with self.subTest(value):
+                self.assertEqual(eval(repr(value), names), value)
+        self.assertIn("format=0x12C,", repr(config.camera))
+
+    def test_records_are_frozen(self):
+        config = pc.load(SAMPLE)
+        for obj, attr in ((config, "camera"), (config.camera, "width"),
+                          (config.params[0], "values"), (config.controls[0], "default")):
+            with self.subTest(type(obj).__name__), \
+                    self.assertRaises(dataclasses.FrozenInstanceError):
+                setattr(obj, attr, None)
+
+    def test_to_dict_is_the_programs_json(self):
+        for path in [SAMPLE] + DATA:
+            with self.subTest(os.path.basename(path)):
+                status, out, _ = program("json", path)
+                expected = json.loads(out)
+                try:
+                    got = pc.load(path).to_dict()
+                except pc.ParseError as err:
+                    got = err.config.to_dict()
+                # The reason of a fault is the checker's sentence: it need
+                # not be the program's.
+                self.assertEqual(bool(got.pop("error")), bool(expected.pop("error")))
+                self.assertEqual(got, expected)
+                self.assertEqual(status, 1 if got["result"] else 0)
+
+    def test_to_dict_replaces_undecodable_bytes_as_the_program_does(self):
+        data = (b"[camera parameter]\nTYPE = caf\xe9 \xff\xfe \xc3\xa9t\xc3\xa9\n"
+                b"[control parameter]\nCTRL_NAME = \x80gain\xc3\n"
+                b"======CODE_BLOCK_START======\nx = \xf0\x9f\x93\xb7 \xe2\x82\n"
+                b"======CODE_BLOCK_END======\n")
+        self.assertEqual(pc.loads(data, name="-").to_dict(),
+                         json.loads(program("json", "-", stdin=data)[1]))
+
+
+class LibraryTest(unittest.TestCase):
+    def lookup(self, extra_env, code):
+        env = {k: v for k, v in ENV.items() if not k.startswith("PEXILON_")}
+        env.update(extra_env)
+        return run([sys.executable, "-c", code], env=env)
+
+    def test_lookup_order(self):
+        bundled = os.path.join(os.path.dirname(pc.__file__), "_lib",
+                               "libpexilon_config_parser.so.1")
+        built = ENV["PEXILON_TEST_PARSER"]
+        soname = "libpexilon_config_parser.so.1"
+        without_copy = "import pexilon_config._library as l; l._BUNDLE_DIR = '/nonexistent'; "
+        cases = [  # (environment, code, exit status, output or part of the error)
+            ({}, "import pexilon_config._parse as p; print(p.Parser().path)", 0, bundled),
+            ({"PEXILON_CONFIG_LIBRARY": built},
+             "import pexilon_config._parse as p; print(p.Parser().path)", 0, built),
+            ({}, f"import pexilon_config as c; c.load('x', library={built!r} + '.no')", 1,
+             f"the path given: {built}.no:"),
+            ({"PEXILON_CONFIG_LIBRARY": "/no/lib.so"}, "import pexilon_config as c; c.load('x')",
+             1, "PEXILON_CONFIG_LIBRARY: /no/lib.so:"),
+            ({"LD_LIBRARY_PATH": os.path.dirname(built)},
+             without_copy + f"print(l.open_library(None, 'UNSET', {soname!r})[1])", 0, soname),
+            ({}, without_copy + f"l.open_library(None, 'UNSET', {soname!r})", 1,
+             f"the system loader: {soname}:"),
+        ]
+        for env, code, status, text in cases:
+            with self.subTest(env=env, code=code):
+                got_status, out, err = self.lookup(env, code)
+                self.assertEqual(got_status, status, err)
+                self.assertIn(text, (out or err).decode())
+
+
+@unittest.skipUnless(CHECK, "built without libpexilon_config_check")
+class CheckTest(Files):
+    def test_every_diagnostic_with_its_place(self):
+        path = self.write("[camera parameter]\nWIDHT = 1440\nno separator\nSIZE = 1, 2\n"
+                          "SIZE = 3, 4\n")
+        found = pc.check(path)
+        self.assertEqual([(d.lineno, d.severity, d.name) for d in found], [
+            (2, pc.Severity.WARNING, "unknown-key"),
+            (3, pc.Severity.ERROR, "no-separator"),
+            (5, pc.Severity.WARNING, "duplicate-key"),
+        ])
+        self.assertEqual((found[0].column, found[0].end_column), (1, 6))
+        self.assertEqual([n.lineno for n in found[2].notes], [4])
+        self.assertTrue(all(d.message for d in found))
+
+    def test_clean_file_and_missing_file(self):
+        self.assertEqual(pc.check(SAMPLE), [])
+        with self.assertRaises(FileNotFoundError):
+            pc.check(os.path.join(os.path.dirname(SAMPLE), "missing.conf"))
+
+
+class CommandTest(Files):
+    def test_json_and_dump_agree_with_the_program(self):
+        faulty = self.write(FAULTY[3][1])
+        for args in (["json", SAMPLE], ["json", SAMPLE, faulty, "/nonexistent.conf"]):
+            with self.subTest(args):
+                ours, theirs = module(*args), program(*args)
+                self.assertEqual(ours[0], theirs[0], ours[2])
+                got, expected = json.loads(ours[1]), json.loads(theirs[1])
+                for doc in (got, expected) if len(args) > 2 else ():
+                    doc[1]["error"] = bool(doc[1]["error"])  # the checker's sentence
+                self.assertEqual(got, expected)
+        # The dump in file order, as the program's reaches a shared terminal;
+        # split, the numbers of the entries alone on standard output.
+        merged = subprocess.run(f'"{ENV["PEXILON_TEST_PROGRAM"]}" dump "{SAMPLE}" 2>&1',
+                                shell=True, capture_output=True).stdout
+        self.assertEqual(module("dump", SAMPLE), (0, merged, b""))
+        status, out, err = module("dump", "--split-streams", SAMPLE)
+        self.assertEqual(out, b"".join(line for line in merged.splitlines(keepends=True)
+                                       if line.startswith(b"0x")))
+        self.assertEqual(len(out) + len(err), len(merged))
+
+    def test_exit_status_and_first_line(self):
+        good = self.write("[register parameter]\nREG = 0x10, 0x20\n")
+        faulty = self.write(FAULTY[1][1])
+        missing = good + ".missing"
+        cases = [  # (arguments, standard input, exit status, start of the output)
+            (["check", good], b"", 0, ""),
+            (["check", faulty], b"", 1, f"{faulty}:3:"),
+            (["check", "-"], FAULTY[1][1].encode(), 1, "-:3:"),
+            (["check", missing, faulty], b"", 2, f"{missing}: error: cannot open: "),
+            (["dump", "--split-streams", good], b"", 0, "0x0010 0x0020 \n"),
+            (["json", "--", missing], b"", 2, '{\n  "file": '),
+            (["--version"], b"", 0, f"pexilon_config {pc.__version__}\n"),
+            (["check", "--help"], b"", 0, "Usage: python -m pexilon_config "),
+        ]
+        for args, stdin, status, start in cases:
+            with self.subTest(args):
+                got_status, out, err = module(*args, stdin=stdin)
+                self.assertEqual(got_status, status, err)
+                self.assertTrue(out.decode().startswith(start), out)
+
+    def test_usage_errors(self):
+        for args in ([], ["frobnicate"], ["--bogus"], ["check"], ["json", "--bogus", SAMPLE],
+                     ["check", "-", "-"], ["dump", "--format=gcc", SAMPLE]):
+            with self.subTest(args):
+                status, out, err = module(*args)
+                self.assertEqual((status, out), (2, b""))
+                self.assertIn(b"--help", err)
+
+    def test_write_error_exits_2(self):
+        with open("/dev/full", "wb") as full:
+            done = subprocess.run([sys.executable, "-m", "pexilon_config", "json", SAMPLE],
+                                  stdout=full, stderr=subprocess.PIPE)
+        self.assertEqual(done.returncode, 2)
+        self.assertIn(b"write error", done.stderr)
+
+
+if __name__ == "__main__":
+    unittest.main()

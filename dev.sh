@@ -5,16 +5,18 @@
 set -eu
 cd "$(dirname "$0")"
 
-# command-or-header:package pairs that every task needs
+# command:package, header:package or -:package (asks dpkg) pairs that every task needs
 base_needs="cmake:cmake g++:g++ make:make pkg-config:pkg-config python3:python3
 /usr/include/gtest/gtest.h:libgtest-dev /usr/include/gmock/gmock.h:libgmock-dev
-/usr/include/nlohmann/json.hpp:nlohmann-json3-dev"
+/usr/include/nlohmann/json.hpp:nlohmann-json3-dev
+-:python3-venv -:python3-pip -:python3-setuptools -:python3-wheel -:python3-mypy"
 
 missing_packages() {
     for pair in $*; do
         what=${pair%%:*}
         pkg=${pair#*:}
         case $what in
+        -) dpkg -s "$pkg" >/dev/null 2>&1 || printf '%s ' "$pkg" ;; # no single file tells
         /*) [ -e "$what" ] || printf '%s ' "$pkg" ;;
         *) command -v "$what" >/dev/null 2>&1 || printf '%s ' "$pkg" ;;
         esac

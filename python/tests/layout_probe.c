@@ -5,13 +5,14 @@
  *   camera_settings.width 56 4      field: offset and size
  *   camera_settings 76 4            structure: size and alignment
  *
- * test_pexilon_config.py compares these lines with the ctypes mapping in
- * pexilon_config.py, so a header change that the mapping misses fails there.
+ * test_pexilon_config.py compares these lines with the ctypes structures of
+ * the pexilon_config package, so a header change that they miss fails there.
  */
 
 #include <stddef.h>
 #include <stdio.h>
 
+#include "pexilon/config_check.h"
 #include "pexilon/config_parser.h"
 
 #define FIELD(type, field) \
@@ -59,5 +60,31 @@ int main(void)
     FIELD(parsed_config, controls);
     FIELD(parsed_config, control_count);
     STRUCT(parsed_config);
+
+    FIELD(pexilon_check_note, line);
+    FIELD(pexilon_check_note, column);
+    FIELD(pexilon_check_note, end_column);
+    FIELD(pexilon_check_note, message);
+    STRUCT(pexilon_check_note);
+
+    FIELD(pexilon_check_diagnostic, severity);
+    FIELD(pexilon_check_diagnostic, name);
+    FIELD(pexilon_check_diagnostic, message);
+    FIELD(pexilon_check_diagnostic, hint);
+    FIELD(pexilon_check_diagnostic, line);
+    FIELD(pexilon_check_diagnostic, column);
+    FIELD(pexilon_check_diagnostic, end_column);
+    FIELD(pexilon_check_diagnostic, reader_line);
+    FIELD(pexilon_check_diagnostic, source);
+    FIELD(pexilon_check_diagnostic, source_length);
+    FIELD(pexilon_check_diagnostic, notes);
+    FIELD(pexilon_check_diagnostic, note_count);
+    STRUCT(pexilon_check_diagnostic);
+
+    FIELD(pexilon_check_summary, parse_result);
+    FIELD(pexilon_check_summary, errors);
+    FIELD(pexilon_check_summary, warnings);
+    FIELD(pexilon_check_summary, os_error);
+    STRUCT(pexilon_check_summary);
     return 0;
 }

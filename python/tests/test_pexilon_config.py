@@ -23,7 +23,7 @@ import tempfile
 import unittest
 
 import pexilon_config as pc
-from pexilon_config import _record
+from pexilon_config import _check, _record
 
 ENV = os.environ
 SOURCE = ENV["PEXILON_TEST_SOURCE"]
@@ -122,7 +122,10 @@ class LayoutTest(unittest.TestCase):
     """The ctypes mapping must match the C compiler's layout of the header."""
 
     STRUCTS = {"camera_settings": _record.CCameraSettings, "param_entry": _record.CParamEntry,
-               "control_entry": _record.CControlEntry, "parsed_config": _record.CParsedConfig}
+               "control_entry": _record.CControlEntry, "parsed_config": _record.CParsedConfig,
+               "pexilon_check_note": _check._CNote,
+               "pexilon_check_diagnostic": _check._CDiagnostic,
+               "pexilon_check_summary": _check._CSummary}
 
     def test_every_field_matches_the_c_layout(self):
         out = subprocess.run([ENV["PEXILON_TEST_PROBE"]], check=True, capture_output=True,

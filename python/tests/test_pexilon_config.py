@@ -226,6 +226,8 @@ class LoadTest(Files):
             with self.subTest(kind.__name__), self.assertRaises(kind) as caught:
                 pc.load(path)
             self.assertEqual((caught.exception.errno, caught.exception.filename), (code, path))
+        with self.assertRaises(ValueError):  # and not the file x.conf
+            pc.load(os.path.join(folder, "x.conf\0.missing"))
 
     def test_unreadable_file_raises_permission_error(self):
         path = self.write("[camera parameter]\n")

@@ -166,8 +166,10 @@ def _check_one(checker: Optional[Checker], name: str, out: Output) -> int:
 def run_check(files: List[str]) -> int:
     try:
         checker: Optional[Checker] = Checker()
-    except (OSError, AttributeError):
+    except (OSError, AttributeError) as err:
         checker = None
+        sys.stderr.write(f"{PROG}: {str(err).splitlines()[0]}: only the first faulty line "
+                         "of each file is reported\n")
     out = Output(False)
     return max(_check_one(checker, name, out) for name in files)
 

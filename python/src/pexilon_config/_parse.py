@@ -128,6 +128,8 @@ def load(path: PathArg | bytes, *, library: Optional[PathArg] = None,
     ``library`` and ``check_library`` name the shared libraries to use.
     """
     raw = os.fsencode(path)
+    if b"\0" in raw:  # C would read a shorter name: refuse it as open() does
+        raise ValueError("embedded null byte")
     return _load(Parser(library), raw, os.fsdecode(raw), None, check_library)
 
 

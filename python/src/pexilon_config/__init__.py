@@ -31,6 +31,11 @@ __all__ = [
     "Note", "ParamEntry", "ParseError", "Severity", "check", "load", "loads", "__version__",
 ]
 
+# Errors and records print as the package's own, wherever they are defined.
+for _public in (CameraSettings, Config, Control, Diagnostic, Key, Kind, LibraryNotFoundError,
+                Note, ParamEntry, ParseError, Severity):
+    _public.__module__ = __name__
+
 
 def check(path: PathArg | bytes, *, library: Optional[PathArg] = None) -> List[Diagnostic]:
     """Every diagnostic of the file at ``path``, in the order of its lines:

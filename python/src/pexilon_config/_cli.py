@@ -166,10 +166,11 @@ def _check_one(checker: Optional[Checker], name: str, out: Output) -> int:
 def run_check(files: List[str]) -> int:
     try:
         checker: Optional[Checker] = Checker()
-    except (OSError, AttributeError) as err:
+    except (OSError, AttributeError):
         checker = None
-        sys.stderr.write(f"{PROG}: {str(err).splitlines()[0]}: only the first faulty line "
-                         "of each file is reported\n")
+        sys.stderr.write(f"{PROG}: libpexilon_config_check not loaded (set "
+                         "PEXILON_CHECK_LIBRARY): only the first faulty line of each file "
+                         "is reported\n")
     out = Output(False)
     return max(_check_one(checker, name, out) for name in files)
 

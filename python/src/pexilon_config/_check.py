@@ -78,14 +78,22 @@ class Checker:
         self._text_fn.restype = ctypes.c_int
 
     def check_path(self, path: PathArg | bytes) -> List[Diagnostic]:
+        return self.run_path(path)[0]
+
+    def check_text(self, text: bytes) -> List[Diagnostic]:
+        return self.run_text(text)[0]
+
+    def run_path(self, path: PathArg | bytes) -> Tuple[List[Diagnostic], int]:
+        """The diagnostics, and the errno of a read error that stopped the
+        reading part way (0 when the whole input was read)."""
         raw = os.fsencode(path)
         return self._run(lambda cb, s: self._path_fn(raw, cb, None, s), os.fsdecode(raw))
 
-    def check_text(self, text: bytes) -> List[Diagnostic]:
+    def run_text(self, text: bytes) -> Tuple[List[Diagnostic], int]:
         return self._run(lambda cb, s: self._text_fn(text, len(text), cb, None, s), None)
 
     @staticmethod
-    def _run(call: Any, filename: Optional[str]) -> List[Diagnostic]:
+    def _run(call: Any, filename: Optional[str]) -> Tuple[List[Diagnostic], int]:
         found: List[Diagnostic] = []
         failure: List[BaseException] = []
 
@@ -106,7 +114,7 @@ class Checker:
         if result < 0:
             err = summary.os_error
             raise OSError(err, os.strerror(err) if err else "cannot read the input", filename)
-        return found
+        return found, summary.os_error
 
 
 def first_error(diagnostics: List[Diagnostic], reader_line: int) -> Tuple[int, str] | None:

@@ -9,7 +9,8 @@ from __future__ import annotations
 import json
 import os
 import sys
-from typing import BinaryIO, Callable, Dict, List, Optional, Tuple
+from dataclasses import dataclass, field
+from typing import BinaryIO, Callable, Dict, List, Optional, Set, Tuple
 
 from . import __version__
 from ._check import Checker
@@ -30,9 +31,12 @@ options.
 
 Commands:
   check   print every diagnostic of each file in the one-line form of
-          compilers, "FILE:LINE:COL: SEVERITY: MESSAGE [-WNAME]", each note
-          on a line of its own (--format=gcc is the only format). Without
-          libpexilon_config_check, only the first faulty line is reported.
+          compilers, "FILE:LINE:COL: SEVERITY: MESSAGE [-WNAME]", each hint
+          and note on a line of its own, as pexilon-config check
+          --format=gcc does (the one form here). -Wno-NAME silences the
+          warning NAME, -WNAME restores it, --werror makes warnings count
+          as errors for the exit status. Without libpexilon_config_check
+          only the first faulty line of each file is reported.
   dump    print the record in the library's diagnostic layout, in file
           order on standard output; with --split-streams the numbers of the
           entries go to standard output and the rest to standard error.
@@ -144,26 +148,39 @@ def run_json(files: List[str]) -> int:
     return worst
 
 
-def _check_one(checker: Optional[Checker], name: str, out: Output) -> int:
+@dataclass
+class Options:
+    split_streams: bool = False
+    werror: bool = False
+    silenced: Set[str] = field(default_factory=set)
+
+
+def _check_one(checker: Optional[Checker], name: str, options: Options, out: Output) -> int:
     if checker is None:  # the parser alone: the first faulty line
         _, error, status = _read(name)
         if error:
-            out.text(out.out, error + "\n")
+            out.text(out.err if status == FAILED else out.out, error + "\n")
         return status
+    shown = "<stdin>" if name == "-" else name
     try:
         if name == "-":
-            found = checker.check_text(sys.stdin.buffer.read())
+            found, read_error = checker.run_text(sys.stdin.buffer.read())
         else:
-            found = checker.check_path(name)
+            found, read_error = checker.run_path(name)
     except OSError as err:
-        out.text(out.out, f"{name}: error: cannot open: {os.strerror(err.errno or 0)}\n")
+        out.text(out.err, f"{PROG}: cannot open '{shown}': {os.strerror(err.errno or 0)}\n")
         return FAILED
+    found = [d for d in found if d.severity is Severity.ERROR or d.name not in options.silenced]
     for diagnostic in found:
-        out.text(out.out, diagnostic.format(name) + "\n")
-    return FAULTY if any(d.severity is Severity.ERROR for d in found) else OK
+        out.text(out.out, diagnostic.format(shown) + "\n")
+    if read_error:
+        return FAILED
+    if any(d.severity is Severity.ERROR for d in found):
+        return FAULTY
+    return FAULTY if options.werror and found else OK
 
 
-def run_check(files: List[str]) -> int:
+def run_check(files: List[str], options: Options) -> int:
     try:
         checker: Optional[Checker] = Checker()
     except (OSError, AttributeError):
@@ -171,11 +188,27 @@ def run_check(files: List[str]) -> int:
         sys.stderr.write(f"{PROG}: libpexilon_config_check not loaded (set "
                          "PEXILON_CHECK_LIBRARY): only the first faulty line of each file "
                          "is reported\n")
-    out = Output(False)
-    return max(_check_one(checker, name, out) for name in files)
+    out = Output(True)
+    return max([_check_one(checker, name, options, out) for name in files])
 
 
-def _parse_args(argv: List[str]) -> Tuple[str, List[str], Dict[str, str]]:
+def _option(command: str, arg: str, options: Options) -> None:
+    """Takes one option of ``command`` into ``options``."""
+    if command == "dump" and arg == "--split-streams":
+        options.split_streams = True
+    elif command == "check" and arg == "--format=gcc":
+        pass  # the one form there is
+    elif command == "check" and arg == "--werror":
+        options.werror = True
+    elif command == "check" and arg.startswith("-Wno-") and len(arg) > 5:
+        options.silenced.add(arg[5:])
+    elif command == "check" and arg.startswith("-W") and len(arg) > 2:
+        options.silenced.discard(arg[2:])
+    else:
+        raise UsageError(f"unknown option '{arg}'")
+
+
+def _parse_args(argv: List[str]) -> Tuple[str, List[str], Options]:
     if not argv:
         raise UsageError("missing command")
     command, rest = argv[0], argv[1:]
@@ -183,18 +216,15 @@ def _parse_args(argv: List[str]) -> Tuple[str, List[str], Dict[str, str]]:
         kind = "option" if command.startswith("-") and command != "-" else "command"
         raise UsageError(f"unknown {kind} '{command}'")
     files: List[str] = []
-    options: Dict[str, str] = {}
-    known = {"check": ("--format=gcc",), "dump": ("--split-streams",), "json": ()}[command]
+    options = Options()
     done = False
     for arg in rest:
         if not done and arg == "--":
             done = True
         elif not done and arg in ("-h", "--help"):
-            return "help", [], {}
-        elif not done and arg in known:
-            options[arg] = arg
+            return "help", [], options
         elif not done and arg.startswith("-") and arg != "-":
-            raise UsageError(f"unknown option '{arg}'")
+            _option(command, arg, options)
         else:
             files.append(arg)
     if not files:
@@ -204,10 +234,10 @@ def _parse_args(argv: List[str]) -> Tuple[str, List[str], Dict[str, str]]:
     return command, files, options
 
 
-def _commands() -> Dict[str, Callable[[List[str], Dict[str, str]], int]]:
+def _commands() -> Dict[str, Callable[[List[str], Options], int]]:
     return {
-        "check": lambda files, _: run_check(files),
-        "dump": lambda files, opts: run_dump(files, "--split-streams" in opts),
+        "check": run_check,
+        "dump": lambda files, options: run_dump(files, options.split_streams),
         "json": lambda files, _: run_json(files),
     }
 

@@ -220,8 +220,10 @@ class Diagnostic:
     def format(self, path: str) -> str:
         """The diagnostic in the one-line form of compilers, its notes on
         lines of their own after it."""
+        # Warnings name the option that silences them; errors cannot be.
+        option = self.name if self.severity is Severity.ERROR else f"-W{self.name}"
         lines = [f"{_place(path, self.lineno, self.column)}: {self.severity.value}: "
-                 f"{self.message} [-W{self.name}]"]
+                 f"{self.message} [{option}]"]
         if self.hint:
             lines.append(f"{_place(path, self.lineno, self.column)}: note: {self.hint}")
         lines += [f"{_place(path, n.lineno, n.column)}: note: {n.message}" for n in self.notes]
@@ -229,9 +231,4 @@ class Diagnostic:
 
 
 def _place(path: str, lineno: int, column: int) -> str:
-    place = path
-    if lineno:
-        place += f":{lineno}"
-        if column:
-            place += f":{column}"
-    return place
+    return f"{path}:{lineno}:{column}" if column else f"{path}:{lineno}"

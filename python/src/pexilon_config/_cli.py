@@ -10,7 +10,7 @@ import json
 import os
 import sys
 from dataclasses import dataclass, field
-from typing import BinaryIO, Callable, Dict, List, Optional, Set, Tuple
+from typing import Any, BinaryIO, Callable, Dict, List, Optional, Set, Tuple
 
 from . import __version__
 from ._check import Checker
@@ -40,8 +40,10 @@ Commands:
   dump    print the record in the library's diagnostic layout, in file
           order on standard output; with --split-streams the numbers of the
           entries go to standard output and the rest to standard error.
+          Faults go to standard error in the format of 'check'.
   json    print the record as JSON, as pexilon-config json does: one
-          object per file, an array of them for several files.
+          object per file, an array of them for several files. A file that
+          cannot be read gives its "error" and null for the record.
 
 Options:
   -h, --help     show this help and exit
@@ -60,18 +62,21 @@ class UsageError(Exception):
 
 class Output:
     """Standard output and error as bytes; the file's texts are written back
-    as the bytes they were."""
+    as the bytes they were. ``out`` takes the numbers of the entries, ``err``
+    the rest of a record (standard output too unless the streams are split),
+    ``fault`` what went wrong (always standard error)."""
 
     def __init__(self, split: bool) -> None:
         self.out: BinaryIO = sys.stdout.buffer
         self.err: BinaryIO = sys.stderr.buffer if split else self.out
+        self.fault: BinaryIO = sys.stderr.buffer
 
     def text(self, stream: BinaryIO, text: str) -> None:
-        # The streams share a terminal or a file: what went to the other one
-        # first must arrive first.
-        other = self.err if stream is self.out else self.out
-        if other is not stream:
-            other.flush()
+        # The streams may share a terminal or a file: what went to the other
+        # one first must arrive first.
+        for other in {id(s): s for s in (self.out, self.err, self.fault)}.values():
+            if other is not stream:
+                other.flush()
         stream.write(text.encode("utf-8", "surrogateescape"))
 
 
@@ -126,25 +131,33 @@ def run_dump(files: List[str], split: bool) -> int:
         if len(files) > 1:
             out.text(out.err, f"==> {name} <==\n")
         if error:
-            out.text(out.err, error + "\n")
+            out.text(out.fault, error + "\n")
         if config is not None:
             _dump(config, out)
     return worst
 
 
-def _unread(name: str, error: str) -> Config:
-    return Config(path=name, result=-1, error=error.split(": error: ", 1)[1])
+def _unread(name: str, error: str) -> Dict[str, Any]:
+    """The JSON of a file that could not be read: its error and no record."""
+    return {"file": Config(path=name).to_dict()["file"], "result": -1,
+            "error": error.split(": error: ", 1)[1], "camera": None, "entries": None,
+            "controls": None}
 
 
 def run_json(files: List[str]) -> int:
+    out = Output(False)
     docs = []
     worst = OK
     for name in files:
         config, error, status = _read(name)
         worst = max(worst, status)
-        docs.append((config or _unread(name, error or "")).to_dict())
+        if config is None:
+            out.text(out.fault, f"{error}\n")
+            docs.append(_unread(name, error or ""))
+        else:
+            docs.append(config.to_dict())
     shown = docs[0] if len(files) == 1 else docs
-    Output(False).text(sys.stdout.buffer, json.dumps(shown, indent=2, ensure_ascii=False) + "\n")
+    out.text(out.out, json.dumps(shown, indent=2, ensure_ascii=False) + "\n")
     return worst
 
 

@@ -19,11 +19,13 @@
     printf(#type "." #field " %zu %zu\n", offsetof(type, field), sizeof(((type *)0)->field))
 
 /* C99 has no _Alignof: the offset of a member after one char is its alignment. */
-#define STRUCT(type)                                    \
-    do {                                                \
-        struct align_of_##type { char c; type t; };     \
-        printf(#type " %zu %zu\n", sizeof(type),        \
-               offsetof(struct align_of_##type, t));    \
+#define STRUCT(type)                                                                   \
+    do {                                                                               \
+        struct align_of_##type {                                                       \
+            char c;                                                                    \
+            type t;                                                                    \
+        };                                                                             \
+        printf(#type " %zu %zu\n", sizeof(type), offsetof(struct align_of_##type, t)); \
     } while (0)
 
 int main(void)

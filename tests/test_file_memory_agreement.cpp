@@ -103,3 +103,51 @@ TEST(FileMemoryAgreement, GeneratedTextsGiveTheSameResultAndRecord)
             << "round " << round << ", " << why << ":\n" << text;
     }
 }
+
+// The file reader hands lines out in place inside its 16 KB read block and
+// copies only those that straddle the end of a block. Each text puts one kind
+// of line across, up to and just after a block edge; read from memory, where
+// no blocks exist, it must give the same.
+TEST(FileMemoryAgreement, LinesAtTheEdgesOfReadBlocks)
+{
+    const std::string long_list = "REG = 1" + std::string(230, ' ') + ", 2\n";
+    const std::string lines[] = {
+        "REG = 0x10, 0x20\n",
+        "REG = 0x10, 0x20",                      // the last line, without a newline
+        "REG = 3" + std::string(191, ' ') + "\n", // 199 bytes and the newline: two pieces
+        "REG = 4" + std::string(192, ' ') + "\n", // 199 bytes and the newline
+        "REG = 5" + std::string(192, ' '),        // a lone 199-byte piece
+        long_list,
+        "  0x30, 0x40 ; continued\n",
+        "\n",
+        std::string("RE\0G = 6\n", 9),
+    };
+    for (const std::size_t edge : {std::size_t{16384}, std::size_t{32768}}) {
+        for (const std::string &line : lines) {
+            for (const std::size_t before : {0, 1, 2, 3, 100, 198, 199, 200, 201, 240}) {
+                // Comment lines of 50 bytes fill the file up to `before` bytes
+                // ahead of the edge; the last of them takes up the remainder.
+                std::string text = "[register parameter]\nREG = 1\n";
+                while (text.size() + 100 <= edge - before)
+                    text += "; " + std::string(47, 'c') + "\n";
+                text += "; " + std::string(edge - before - text.size() - 3, 'd') + "\n";
+                ASSERT_EQ(text.size(), edge - before);
+                text += line;
+                if (line.back() == '\n')
+                    text += "REG = 0x7, 8\n";
+                pexilon_test::temp_file file(text);
+                pexilon_test::record from_file;
+                pexilon_test::record from_memory;
+                const int file_result = pexilon_parse_config(file.path(), &from_file);
+                const int memory_result =
+                    pexilon::parse_config_bytes(text.data(), text.size(), &from_memory).outcome.line;
+                const std::string where =
+                    "edge " + std::to_string(edge) + " - " + std::to_string(before) + ": " + line;
+                EXPECT_EQ(file_result, memory_result) << where;
+                std::string why;
+                EXPECT_TRUE(same_record(from_file, from_memory, why)) << where << why;
+                EXPECT_GE(from_file.param_count, 2u) << where;
+            }
+        }
+    }
+}

@@ -12,9 +12,13 @@ namespace {
 constexpr char code_block_start[] = "======CODE_BLOCK_START======";
 constexpr unsigned char byte_order_mark[] = {0xEF, 0xBB, 0xBF};
 
+// Compared byte by byte, so that nothing past the terminator of a short
+// line is read: the line may lie in place inside the reader's block.
 bool begins_with_bom(const char *text) noexcept
 {
-    return std::memcmp(text, byte_order_mark, sizeof byte_order_mark) == 0;
+    const auto *bytes = reinterpret_cast<const unsigned char *>(text);
+    return bytes[0] == byte_order_mark[0] && bytes[1] == byte_order_mark[1] &&
+           bytes[2] == byte_order_mark[2];
 }
 
 // "[name]", or several groups back to back ("[a][b]") joined as "a||b".
@@ -114,7 +118,7 @@ void copy_terminated(char *dst, std::size_t size, const char *src) noexcept
 parse_outcome parse_lines_detailed(line_reader reader, void *stream, line_handler handler,
                                    void *user, block_taker taker) noexcept
 {
-    parser_state state{reader, stream, handler, user, taker, {}};
+    parser_state state{reader, stream, handler, user, taker};
     while (state.next_line()) {
         char *text = state.line;
         if (state.line_number == 1 && begins_with_bom(text))

@@ -9,9 +9,11 @@
 
 namespace pexilon {
 
-// Fills `buffer` with the next line of input (at most size - 1 characters,
-// the newline included when it fits), terminates it and returns it; returns
-// null at the end of the input and on every call after it.
+// Gives the next line of input (at most size - 1 characters, the newline
+// included when it fits), terminated: either in `buffer`, or where the reader
+// already holds it. The parser may overwrite the line and its terminator; the
+// line stays valid until the next call. Returns null at the end of the input
+// and on every call after it.
 using line_reader = char *(*)(char *buffer, int size, void *stream);
 
 // Receives one event: a section header (name and value null), a name/value or

@@ -16,17 +16,19 @@ struct parser_state {
     void *user;
     block_taker taker;
 
-    char line[line_buffer_size];
+    char *line = nullptr; // the current line: in `buffer` or in the reader's own memory
+    char buffer[line_buffer_size] = {};
     char section[name_buffer_size] = {};
     char previous_name[name_buffer_size] = {};
     std::size_t line_number = 0; // every successful read counts, the first is 1
     std::size_t error_line = 0;  // 0 or the line of the first fault
     fault error_kind = fault::none;
 
-    // Reads the next line into `line`; false at the end of the input.
+    // Points `line` at the next line; false at the end of the input.
     bool next_line() noexcept
     {
-        if (reader(line, line_buffer_size, stream) == nullptr)
+        line = reader(buffer, line_buffer_size, stream);
+        if (line == nullptr)
             return false;
         ++line_number;
         return true;

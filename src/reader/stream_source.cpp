@@ -15,20 +15,25 @@ namespace {
 // Bytes asked of the stream at a time. The block is on the heap, so that a
 // parse needs little stack (hosts parse on small worker threads); when it
 // cannot be had, a small block inside stream_lines serves instead: the parse
-// is slower but reads and reports exactly the same.
+// is slower but reads and reports exactly the same. Each block has one byte
+// more than is read into it, for the terminator of its last line.
 constexpr std::size_t heap_block_size = 16384;
 constexpr std::size_t fallback_block_size = 256;
 
 // Hands out the lines of a stdio stream exactly as fgets would (at most
 // size - 1 bytes, up to and including a newline), but reads the stream in
 // large blocks and finds line ends with memchr instead of taking the stream's
-// lock and scanning byte by byte for every line.
+// lock and scanning byte by byte for every line. A line that lies whole
+// inside the block is handed out where it lies, terminated in place; only a
+// line that straddles the end of the block is copied into the caller's buffer.
 struct stream_lines {
     std::FILE *file;
     char *block;
-    std::size_t block_size;
-    const char *position = nullptr;
-    const char *end = nullptr;
+    std::size_t block_size; // bytes read at a time: the block holds one more
+    char *position = nullptr;
+    char *end = nullptr;
+    char *covered = nullptr; // where the terminator of the line handed out lies
+    char covered_byte = 0;   // the byte that terminator stands on
     std::size_t lines_read = 0;
     bool at_end = false;
     bool failed = false;
@@ -37,12 +42,12 @@ struct stream_lines {
     char fallback[fallback_block_size];
 
     explicit stream_lines(std::FILE *f) noexcept
-        : file(f), block(static_cast<char *>(heap_malloc(heap_block_size))),
+        : file(f), block(static_cast<char *>(heap_malloc(heap_block_size + 1))),
           block_size(heap_block_size)
     {
         if (block == nullptr) {
             block = fallback;
-            block_size = sizeof fallback;
+            block_size = sizeof fallback - 1;
         }
     }
     ~stream_lines()
@@ -84,14 +89,56 @@ struct stream_lines {
         }
         return false;
     }
+
+    // Puts back the byte under the terminator of the line handed out last:
+    // it is the first byte of the next line.
+    void uncover() noexcept
+    {
+        if (covered != nullptr) {
+            *covered = covered_byte;
+            covered = nullptr;
+        }
+    }
+
+    // The next `n` bytes, terminated where they lie.
+    char *hand_out_in_place(std::size_t n) noexcept
+    {
+        char *line = position;
+        position += n;
+        covered = position;
+        covered_byte = *position;
+        *position = '\0';
+        ++lines_read;
+        return line;
+    }
 };
+
+// A line that ends inside the block, by a newline or by the size limit.
+char *whole_line_in_block(stream_lines &lines, std::size_t limit) noexcept
+{
+    const auto available = static_cast<std::size_t>(lines.end - lines.position);
+    if (available == 0)
+        return nullptr;
+    const std::size_t span = std::min(available, limit);
+    const void *newline = std::memchr(lines.position, '\n', span);
+    if (newline != nullptr)
+        return lines.hand_out_in_place(
+            static_cast<std::size_t>(static_cast<const char *>(newline) - lines.position) + 1);
+    if (available >= limit)
+        return lines.hand_out_in_place(limit);
+    return nullptr;
+}
 
 char *read_stream_line(char *buffer, int size, void *stream) noexcept
 {
     auto &lines = *static_cast<stream_lines *>(stream);
     if (size < 2 || lines.failed)
         return nullptr;
+    lines.uncover();
     const std::size_t limit = static_cast<std::size_t>(size) - 1;
+    if (char *line = whole_line_in_block(lines, limit))
+        return line;
+    // The line runs past the end of the block: copy it over the refills.
     std::size_t copied = 0;
     while (copied < limit) {
         if (lines.position == lines.end && !lines.refill())

@@ -80,6 +80,11 @@ void read_name_value(parser_state &state, char *start) noexcept
     state.report(name, value);
 }
 
+// `start` is the line's first character that is not white space; the
+// white space at its end is still there. A name/value line, by far the most
+// common, needs no trimming of its end: its value ends at a comment or at
+// the end of the line and drops the white space before either. The other
+// kinds are trimmed first.
 void read_line(parser_state &state, char *start) noexcept
 {
     if (*start == '\0' || *start == ';' || *start == '#')
@@ -89,14 +94,14 @@ void read_line(parser_state &state, char *start) noexcept
     // An indented line after a name/value line continues it, whatever it
     // looks like.
     if (state.previous_name[0] != '\0' && start != state.line) {
-        state.report(state.previous_name, start);
+        state.report(state.previous_name, trim_right(start));
         return;
     }
     if (*start == '[') {
-        read_section_header(state, start);
+        read_section_header(state, trim_right(start));
         return;
     }
-    if (*start == '=' && equals_ignoring_case(start, code_block_start)) {
+    if (*start == '=' && equals_ignoring_case(trim_right(start), code_block_start)) {
         read_code_block(state);
         return;
     }
@@ -123,7 +128,6 @@ parse_outcome parse_lines_detailed(line_reader reader, void *stream, line_handle
         char *text = state.line;
         if (state.line_number == 1 && begins_with_bom(text))
             text += sizeof byte_order_mark;
-        trim_right(text);
         read_line(state, trim_left(text));
     }
     return state.outcome();

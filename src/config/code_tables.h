@@ -1,6 +1,7 @@
 // The vocabulary of the configuration: section names and keys with codes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace pexilon {
@@ -58,7 +59,24 @@ inline constexpr code_row control_keys[] = {
 };
 
 // Code of the first row whose name equals `text` exactly (case counts), or 0.
-std::uint32_t lookup_code(const code_row *table, const char *text) noexcept;
+// The tables are known at compile time: the compiler unrolls the rows, so
+// that a name is compared with constant keys and most rows are passed over on
+// their first character.
+template <std::size_t N>
+inline std::uint32_t lookup_code(const code_row (&table)[N], const char *text) noexcept
+{
+    for (std::size_t i = 0; i + 1 < N; ++i) {
+        const char *a = table[i].name;
+        if (*a != *text)
+            continue;
+        const char *b = text;
+        while (*a != '\0' && *a == *b)
+            ++a, ++b;
+        if (*a == *b)
+            return table[i].code;
+    }
+    return 0;
+}
 
 // Name of the first row whose code equals `code`, or null.
 const char *lookup_name(const code_row *table, std::uint32_t code) noexcept;

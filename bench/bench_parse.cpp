@@ -1,11 +1,15 @@
 // Throughput, scaling and memory of pexilon_parse_config on generated files.
 //
 //   pexilon_bench [--smoke] [DIR]
+//   pexilon_bench --write SHAPE LINES FILE   (a generated file, for profiling)
+//   pexilon_bench --cold-child FILE          (one parse; what the cold column runs)
 //
 // Files are written to a fresh directory under DIR (default $TMPDIR, else
 // /tmp) and removed at the end. --smoke runs every measurement once on
 // 1000-line files. The exit status is 1 when a parse does not give what the
-// generator wrote (status 0 and the expected entry counts).
+// generator wrote (status 0 and the expected entry counts); the targets'
+// PASS and FAIL flags never change it.
+#include <fcntl.h>
 #include <malloc.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -48,6 +52,22 @@ void read_only(const char *path)
         n += line[0];
     std::fclose(f);
     sink = n;
+}
+
+// (a') The bound of any reader: the bytes read in 64 KB blocks and their
+// newlines found with memchr, nothing copied, no line handed anywhere.
+void read_memchr(const char *path)
+{
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    static char block[65536];
+    long lines = 0;
+    ssize_t n = 0;
+    while ((n = read(fd, block, sizeof block)) > 0)
+        for (const char *p = block, *end = block + n;
+             (p = static_cast<const char *>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)))) != nullptr; ++p)
+            ++lines;
+    close(fd);
+    sink = lines;
 }
 
 // (b) A naive reader: trim, skip comments, split values at commas, strtol.
@@ -221,15 +241,33 @@ cold_result measure_cold(const std::string &path, const generated_file &g)
 struct row {
     shape s;
     std::size_t lines;
-    double floor_t, naive_t, lib_t;
-    cold_result cold;
+    double floor_t, memchr_t, naive_t, lib_t; // medians of the warm runs
+    cold_result cold;                        // the median of the cold runs
 };
 
+// Odd counts, so that the median is one of the runs.
 int repetitions(std::size_t lines, bool smoke)
 {
     if (smoke)
         return 1;
-    return lines <= 1000 ? 50 : lines <= 10000 ? 20 : lines <= 100000 ? 7 : 3;
+    return lines <= 1000 ? 51 : lines <= 10000 ? 21 : lines <= 100000 ? 9 : 5;
+}
+
+double median(std::vector<double> v)
+{
+    std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
+    return v[v.size() / 2];
+}
+
+// The cold run of median time out of `runs` fresh processes.
+cold_result median_cold(const std::string &path, const generated_file &g, int runs)
+{
+    std::vector<cold_result> all;
+    for (int i = 0; i < runs; ++i)
+        all.push_back(measure_cold(path, g));
+    std::nth_element(all.begin(), all.begin() + runs / 2, all.end(),
+                     [](const cold_result &a, const cold_result &b) { return a.t < b.t; });
+    return all[static_cast<std::size_t>(runs / 2)];
 }
 
 std::string file_for(const std::string &dir, shape s, std::size_t lines)
@@ -288,13 +326,23 @@ void repeated_parses(const std::string &dir, shape s, std::size_t lines)
     std::remove(path.c_str());
 }
 
-// Worst value of one measure for one shape, kept for the closing summary.
-void note(std::vector<std::string> &flags, shape s, const char *what, double value,
-          std::size_t lines)
+// --write: one generated file, for profiling a parse of it on its own.
+int write_file(const char *name, const char *lines, const char *path)
 {
-    char text[160];
-    std::snprintf(text, sizeof text, "%s: %s %.2f at %zu lines", shape_name(s), what, value, lines);
-    flags.emplace_back(text);
+    for (shape s : all_shapes) {
+        if (std::strcmp(shape_name(s), name) != 0)
+            continue;
+        char *end = nullptr;
+        const unsigned long long count = std::strtoull(lines, &end, 10);
+        generated_file g;
+        if (*lines == '\0' || *end != '\0' || !generate_config(path, s, count, g)) {
+            std::fprintf(stderr, "pexilon_bench: cannot write %llu lines to %s\n", count, path);
+            return 1;
+        }
+        return 0;
+    }
+    std::fprintf(stderr, "pexilon_bench: unknown shape %s\n", name);
+    return 2;
 }
 
 } // namespace
@@ -303,6 +351,8 @@ int main(int argc, char **argv)
 {
     if (argc == 3 && std::strcmp(argv[1], "--cold-child") == 0)
         return cold_child(argv[2]);
+    if (argc == 5 && std::strcmp(argv[1], "--write") == 0)
+        return write_file(argv[2], argv[3], argv[4]);
     bool smoke = false;
     const char *base = std::getenv("TMPDIR");
     for (int i = 1; i < argc; ++i) {
@@ -311,7 +361,11 @@ int main(int argc, char **argv)
         else if (argv[i][0] != '-')
             base = argv[i];
         else {
-            std::fprintf(stderr, "usage: %s [--smoke] [DIR]\n", argv[0]);
+            std::fprintf(stderr,
+                         "usage: %s [--smoke] [DIR]\n"
+                         "       %s --write SHAPE LINES FILE\n"
+                         "       %s --cold-child FILE\n",
+                         argv[0], argv[0], argv[0]);
             return 2;
         }
     }
@@ -338,11 +392,14 @@ int main(int argc, char **argv)
     mallopt(M_MMAP_MAX, 0);
     mallopt(M_TRIM_THRESHOLD, INT_MAX);
 
-    std::printf("\nThroughput, best of N runs (warm heap); cold = one parse in a fresh process\n");
-    std::printf("%-10s %7s %3s %6s %6s %6s %6s %5s %5s %8s %8s %6s\n", "shape", "lines", "N", "MB",
-                "floor", "naive", "lib", "lib/", "lib/", "lib", "cold", "cold");
-    std::printf("%-10s %7s %3s %6s %6s %6s %6s %5s %5s %8s %8s %6s\n", "", "", "", "", "MB/s",
-                "MB/s", "MB/s", "floor", "naive", "ms", "ms", "faults");
+    std::printf("\nThroughput, median of N runs (warm heap); cold = median of 3 parses, each in a"
+                " fresh process\n");
+    std::printf("%-10s %7s %3s %6s %6s %6s %6s %6s %5s %5s %5s %8s %8s %6s %5s\n", "shape", "lines",
+                "N", "MB", "floor", "read+", "naive", "lib", "lib/", "lib/", "lib/", "lib", "cold",
+                "cold", "rec");
+    std::printf("%-10s %7s %3s %6s %6s %6s %6s %6s %5s %5s %5s %8s %8s %6s %5s\n", "", "", "", "",
+                "MB/s", "memchr", "MB/s", "MB/s", "floor", "rd+mc", "naive", "ms", "ms", "faults",
+                "share");
     std::vector<row> rows;
     for (shape s : all_shapes) {
         for (std::size_t lines : sizes) {
@@ -351,54 +408,71 @@ int main(int argc, char **argv)
             if (!make_file(path, s, lines, g))
                 continue;
             const int n = repetitions(lines, smoke);
-            row r{s, lines, 1e30, 1e30, 1e30, {}};
-            for (int i = 0; i < n; ++i) { // interleaved, so that load hits all three alike
-                r.floor_t = std::min(r.floor_t, time_once([&] { read_only(path.c_str()); }));
-                r.naive_t = std::min(r.naive_t, time_once([&] { naive_parse(path.c_str()); }));
-                r.lib_t = std::min(r.lib_t, time_library(path, g, i == 0));
+            std::vector<double> floor_t, memchr_t, naive_t, lib_t;
+            for (int i = 0; i < n; ++i) { // interleaved, so that load hits all of them alike
+                floor_t.push_back(time_once([&] { read_only(path.c_str()); }));
+                memchr_t.push_back(time_once([&] { read_memchr(path.c_str()); }));
+                naive_t.push_back(time_once([&] { naive_parse(path.c_str()); }));
+                lib_t.push_back(time_library(path, g, i == 0));
             }
-            r.cold = measure_cold(path, g);
-            std::printf("%-10s %7zu %3d %6.2f %6.0f %6.0f %6.0f %5.2f %5.2f %8.3f %8.3f %6ld\n",
+            row r{s, lines, median(floor_t), median(memchr_t), median(naive_t), median(lib_t),
+                  median_cold(path, g, smoke ? 1 : 3)};
+            // The record's own pages, against all the faults of the cold parse.
+            const double record_pages = static_cast<double>(r.cold.record) / 4096;
+            std::printf("%-10s %7zu %3d %6.2f %6.0f %6.0f %6.0f %6.0f %5.2f %5.2f %5.2f %8.3f %8.3f"
+                        " %6ld %5.2f\n",
                         shape_name(s), lines, n, g.bytes / 1e6, mb_per_s(g.bytes, r.floor_t),
-                        mb_per_s(g.bytes, r.naive_t), mb_per_s(g.bytes, r.lib_t),
-                        r.floor_t / r.lib_t, r.naive_t / r.lib_t, 1e3 * r.lib_t, 1e3 * r.cold.t,
-                        r.cold.faults);
+                        mb_per_s(g.bytes, r.memchr_t), mb_per_s(g.bytes, r.naive_t),
+                        mb_per_s(g.bytes, r.lib_t), r.floor_t / r.lib_t, r.memchr_t / r.lib_t,
+                        r.naive_t / r.lib_t, 1e3 * r.lib_t, 1e3 * r.cold.t, r.cold.faults,
+                        r.cold.faults > 0 ? std::min(1.0, record_pages / r.cold.faults) : 0.0);
             std::fflush(stdout);
             rows.push_back(r);
             std::remove(path.c_str());
         }
     }
 
-    std::printf("\nScaling: time(10x lines) / time(1x lines): lib warm, [cold], (floor)\n");
+    std::printf("\nScaling: time(10x lines) / time(1x lines): lib warm, [cold], (floor);"
+                " ! above 11x\n");
     std::printf("%-10s", "shape");
     for (std::size_t i = 1; i < sizes.size(); ++i)
-        std::printf(" %26s", (std::to_string(sizes[i - 1]) + "->" + std::to_string(sizes[i])).c_str());
+        std::printf(" %27s", (std::to_string(sizes[i - 1]) + "->" + std::to_string(sizes[i])).c_str());
     std::printf("\n");
-    std::vector<std::string> flags;
+    std::vector<std::string> verdicts;
     for (shape s : all_shapes) {
         std::printf("%-10s", shape_name(s));
-        const row *prev = nullptr, *worst_scale = nullptr, *worst_ratio = nullptr;
-        double scale = 0;
+        const row *prev = nullptr;
+        std::string why;
         for (const row &r : rows) {
             if (r.s != s)
                 continue;
             if (prev != nullptr) {
-                const double lib = r.lib_t / prev->lib_t;
-                std::printf(" %7.1fx [%5.1fx] (%5.1fx)%s", lib, r.cold.t / prev->cold.t,
-                            r.floor_t / prev->floor_t, lib > 11 ? "!" : " ");
-                if (lib > scale)
-                    scale = lib, worst_scale = &r;
+                const double warm = r.lib_t / prev->lib_t, cold = r.cold.t / prev->cold.t;
+                std::printf(" %6.1fx%s[%5.1fx]%s(%5.1fx)", warm, warm > 11 ? "!" : " ", cold,
+                            cold > 11 ? "!" : " ", r.floor_t / prev->floor_t);
+                char text[96];
+                if (warm > 11 || cold > 11) {
+                    std::snprintf(text, sizeof text, "; %zu->%zu lines %.1fx warm %.1fx cold",
+                                  prev->lines, r.lines, warm, cold);
+                    why += text;
+                }
             }
-            if (worst_ratio == nullptr || r.floor_t / r.lib_t < worst_ratio->floor_t / worst_ratio->lib_t)
-                worst_ratio = &r;
+            // The speed targets hold for the large files, where a parse
+            // outweighs the opening of the file.
+            const double target = s == shape::code_block ? 1.2 : 1.0;
+            if (r.lines >= 100000 && r.floor_t / r.lib_t < target) {
+                char text[96];
+                std::snprintf(text, sizeof text, "; lib/floor %.2f < %.1f at %zu lines",
+                              r.floor_t / r.lib_t, target, r.lines);
+                why += text;
+            }
             prev = &r;
         }
         std::printf("\n");
-        if (scale > 11)
-            note(flags, s, "warm scaling", scale, worst_scale->lines);
-        if (worst_ratio != nullptr && worst_ratio->floor_t / worst_ratio->lib_t < 0.5)
-            note(flags, s, "lowest lib/floor", worst_ratio->floor_t / worst_ratio->lib_t,
-                 worst_ratio->lines);
+        const bool judged = sizes.back() >= 100000;
+        verdicts.push_back(std::string(shape_name(s)) +
+                           (!judged ? ": not judged (no file of 1e5 lines)"
+                            : why.empty() ? ": PASS" : ": FAIL" + why));
     }
 
     std::printf("\nPeak memory of the cold parse of the %zu-line files (kB)\n", sizes.back());
@@ -414,11 +488,10 @@ int main(int argc, char **argv)
                     p.record > 0 ? growth * 1024.0 / p.record : 0.0);
     }
 
-    std::printf("\nFlags (warm scaling above 11x per 10x lines, lib/floor below 0.5):\n");
-    for (const std::string &f : flags)
-        std::printf("  %s\n", f.c_str());
-    if (flags.empty())
-        std::printf("  none\n");
+    std::printf("\nTargets (lib/floor >= 1.0, code_block >= 1.2, at 1e5 and 1e6 lines; 10x lines"
+                " <= 11x time, warm and cold):\n");
+    for (const std::string &v : verdicts)
+        std::printf("  %s\n", v.c_str());
     rmdir(dir.c_str());
     std::printf("%s\n", all_ok ? "all parses checked" : "SOME CHECKS FAILED");
     return all_ok ? 0 : 1;

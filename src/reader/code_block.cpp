@@ -37,12 +37,12 @@ public:
     // Gives the block up: its new owner releases it.
     void release() noexcept { data_ = nullptr; }
 
-    // Appends `line` and a newline; false when the text could not grow.
-    bool append(const char *line) noexcept
+    // Appends the `length` characters of `line` and a newline; false when
+    // the text could not grow.
+    bool append(const char *line, std::size_t length) noexcept
     {
         if (data_ == nullptr)
             return true; // already dropped and reported
-        const std::size_t length = std::strlen(line);
         // The estimate counts 3 bytes per line where 2 (newline and
         // terminator) are needed, so it always covers the text; the buffer
         // grows when the estimate passes it, with slack and at least doubling
@@ -94,7 +94,7 @@ void read_code_block(parser_state &state) noexcept
     if (!text.held())
         state.record(fault::block_no_memory);
     while (state.next_line()) {
-        trim_right(state.line);
+        const char *end = trim_end(state.line);
         char *start = trim_left(state.line);
         if (is_closed_header(start)) {
             state.record_over(fault::block_cut_off);
@@ -105,7 +105,7 @@ void read_code_block(parser_state &state) noexcept
                 text.release();
             return;
         }
-        if (!text.append(state.line))
+        if (!text.append(state.line, static_cast<std::size_t>(end - state.line)))
             state.record(fault::block_no_memory);
     }
     state.record_over(fault::block_unterminated);

@@ -26,14 +26,22 @@ inline char *trim_left(char *s) noexcept
     return s;
 }
 
-// Overwrites the trailing white space of s with terminators; returns s.
-// (Inline, as trim_left: both run once or twice on every line.)
-inline char *trim_right(char *s) noexcept
+// Terminates s after its last character that is not white space; returns
+// the new end (the terminator).
+inline char *trim_end(char *s) noexcept
 {
     char *end = s + std::strlen(s);
     while (end > s && is_white(end[-1]))
         --end;
     *end = '\0';
+    return end;
+}
+
+// Overwrites the trailing white space of s with terminators; returns s.
+// (Inline, as trim_left: both run once or twice on every line.)
+inline char *trim_right(char *s) noexcept
+{
+    trim_end(s);
     return s;
 }
 

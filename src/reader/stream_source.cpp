@@ -120,7 +120,12 @@ char *whole_line_in_block(stream_lines &lines, std::size_t limit) noexcept
     if (available == 0)
         return nullptr;
     const std::size_t span = std::min(available, limit);
-    const void *newline = std::memchr(lines.position, '\n', span);
+    // The first byte is looked at alone: it was put back just now, and
+    // memchr's wide loads over a fresh one-byte store would wait for the
+    // store to complete, a stall on every line.
+    if (*lines.position == '\n')
+        return lines.hand_out_in_place(1);
+    const void *newline = span > 1 ? std::memchr(lines.position + 1, '\n', span - 1) : nullptr;
     if (newline != nullptr)
         return lines.hand_out_in_place(
             static_cast<std::size_t>(static_cast<const char *>(newline) - lines.position) + 1);

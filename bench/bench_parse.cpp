@@ -64,7 +64,9 @@ void read_memchr(const char *path)
     ssize_t n = 0;
     while ((n = read(fd, block, sizeof block)) > 0)
         for (const char *p = block, *end = block + n;
-             (p = static_cast<const char *>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)))) != nullptr; ++p)
+             (p = static_cast<const char *>(
+                  std::memchr(p, '\n', static_cast<std::size_t>(end - p)))) != nullptr;
+             ++p)
             ++lines;
     close(fd);
     sink = lines;
@@ -112,7 +114,8 @@ void free_record(parsed_config &c)
 // controls and their code texts.
 std::size_t record_bytes(const parsed_config &c)
 {
-    std::size_t bytes = c.param_count == 0 ? 0 : 100 * (c.param_count / 100 + 1) * sizeof(param_entry);
+    std::size_t bytes =
+        c.param_count == 0 ? 0 : 100 * (c.param_count / 100 + 1) * sizeof(param_entry);
     bytes += c.control_count * sizeof(control_entry);
     for (std::uint32_t i = 0; i < c.control_count; ++i)
         if (c.controls[i].code != nullptr)
@@ -132,7 +135,8 @@ void check_record(const std::string &path, int status, const parsed_config &c,
 }
 
 // Seconds that one call of f takes.
-template <typename F> double time_once(F &&f)
+template <typename F>
+double time_once(F &&f)
 {
     const auto start = clock_type::now();
     f();
@@ -228,9 +232,9 @@ cold_result measure_cold(const std::string &path, const generated_file &g)
     waitpid(pid, &wstatus, 0);
     int status = -2;
     parsed_config c{};
-    if (!got || std::sscanf(text, "%ld %ld %zu %d %u %u %lf %ld", &r.before_kb, &r.peak_kb,
-                            &r.record, &status, &c.param_count, &c.control_count, &r.t,
-                            &r.faults) != 8) {
+    if (!got ||
+        std::sscanf(text, "%ld %ld %zu %d %u %u %lf %ld", &r.before_kb, &r.peak_kb, &r.record,
+                    &status, &c.param_count, &c.control_count, &r.t, &r.faults) != 8) {
         fail("cold child report", path, -1, 0);
         return r;
     }
@@ -242,7 +246,7 @@ struct row {
     shape s;
     std::size_t lines;
     double floor_t, memchr_t, naive_t, lib_t; // medians of the warm runs
-    cold_result cold;                        // the median of the cold runs
+    cold_result cold;                         // the median of the cold runs
 };
 
 // Odd counts, so that the median is one of the runs.
@@ -294,8 +298,8 @@ void repeated_parses(const std::string &dir, shape s, std::size_t lines)
     generated_file g;
     if (!make_file(path, s, lines, g))
         return;
-    std::printf("%s, %zu lines, 5 parses into fresh records, ms (page faults):\n ",
-                shape_name(s), lines);
+    std::printf("%s, %zu lines, 5 parses into fresh records, ms (page faults):\n ", shape_name(s),
+                lines);
     std::vector<long> rss;
     for (int i = 0; i < 5; ++i) {
         const long faults = minor_faults();
@@ -315,8 +319,8 @@ void repeated_parses(const std::string &dir, shape s, std::size_t lines)
     const double t2 = time_once([&] { second = pexilon_parse_config(path.c_str(), &c); });
     std::printf("\n  same file twice into one record: %.2f (%ld) then %.2f (%ld); params %u -> %u,"
                 " controls %u -> %u, status %d/%d\n",
-                1e3 * t1, f1 - f0, 1e3 * t2, minor_faults() - f1, params1, c.param_count,
-                controls1, c.control_count, first, second);
+                1e3 * t1, f1 - f0, 1e3 * t2, minor_faults() - f1, params1, c.param_count, controls1,
+                c.control_count, first, second);
     if (first != 0 || second != 0)
         fail("status of repeated parse", path, first != 0 ? first : second, 0);
     if (c.param_count != 2 * params1 || c.control_count != 2 * controls1)
@@ -369,14 +373,15 @@ int main(int argc, char **argv)
             return 2;
         }
     }
-    std::string dir = std::string(base != nullptr && *base != '\0' ? base : "/tmp") +
-                      "/pexilon-bench-XXXXXX";
+    std::string dir =
+        std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/pexilon-bench-XXXXXX";
     if (mkdtemp(dir.data()) == nullptr) {
         std::perror(dir.c_str());
         return 2;
     }
     const std::vector<std::size_t> sizes =
-        smoke ? std::vector<std::size_t>{1000} : std::vector<std::size_t>{1000, 10000, 100000, 1000000};
+        smoke ? std::vector<std::size_t>{1000}
+              : std::vector<std::size_t>{1000, 10000, 100000, 1000000};
 
     // First, while the allocator is as a host's would be.
     std::printf("Repeated parses in one process (default allocator settings)\n");
@@ -415,7 +420,12 @@ int main(int argc, char **argv)
                 naive_t.push_back(time_once([&] { naive_parse(path.c_str()); }));
                 lib_t.push_back(time_library(path, g, i == 0));
             }
-            row r{s, lines, median(floor_t), median(memchr_t), median(naive_t), median(lib_t),
+            row r{s,
+                  lines,
+                  median(floor_t),
+                  median(memchr_t),
+                  median(naive_t),
+                  median(lib_t),
                   median_cold(path, g, smoke ? 1 : 3)};
             // The record's own pages, against all the faults of the cold parse.
             const double record_pages = static_cast<double>(r.cold.record) / 4096;
@@ -436,7 +446,8 @@ int main(int argc, char **argv)
                 " ! above 11x\n");
     std::printf("%-10s", "shape");
     for (std::size_t i = 1; i < sizes.size(); ++i)
-        std::printf(" %27s", (std::to_string(sizes[i - 1]) + "->" + std::to_string(sizes[i])).c_str());
+        std::printf(" %27s",
+                    (std::to_string(sizes[i - 1]) + "->" + std::to_string(sizes[i])).c_str());
     std::printf("\n");
     std::vector<std::string> verdicts;
     for (shape s : all_shapes) {
@@ -469,10 +480,10 @@ int main(int argc, char **argv)
             prev = &r;
         }
         std::printf("\n");
-        const bool judged = sizes.back() >= 100000;
-        verdicts.push_back(std::string(shape_name(s)) +
-                           (!judged ? ": not judged (no file of 1e5 lines)"
-                            : why.empty() ? ": PASS" : ": FAIL" + why));
+        std::string verdict = why.empty() ? ": PASS" : ": FAIL" + why;
+        if (sizes.back() < 100000)
+            verdict = ": not judged (no file of 1e5 lines)";
+        verdicts.push_back(shape_name(s) + verdict);
     }
 
     std::printf("\nPeak memory of the cold parse of the %zu-line files (kB)\n", sizes.back());

@@ -100,7 +100,8 @@ TEST(FileMemoryAgreement, GeneratedTextsGiveTheSameResultAndRecord)
         ASSERT_EQ(file_result, memory.outcome.line) << "round " << round << ":\n" << text;
         std::string why;
         ASSERT_TRUE(same_record(from_file, from_memory, why))
-            << "round " << round << ", " << why << ":\n" << text;
+            << "round " << round << ", " << why << ":\n"
+            << text;
     }
 }
 
@@ -113,7 +114,7 @@ TEST(FileMemoryAgreement, LinesAtTheEdgesOfReadBlocks)
     const std::string long_list = "REG = 1" + std::string(230, ' ') + ", 2\n";
     const std::string lines[] = {
         "REG = 0x10, 0x20\n",
-        "REG = 0x10, 0x20",                      // the last line, without a newline
+        "REG = 0x10, 0x20",                       // the last line, without a newline
         "REG = 3" + std::string(191, ' ') + "\n", // 199 bytes and the newline: two pieces
         "REG = 4" + std::string(192, ' ') + "\n", // 199 bytes and the newline
         "REG = 5" + std::string(192, ' '),        // a lone 199-byte piece
@@ -140,7 +141,8 @@ TEST(FileMemoryAgreement, LinesAtTheEdgesOfReadBlocks)
                 pexilon_test::record from_memory;
                 const int file_result = pexilon_parse_config(file.path(), &from_file);
                 const int memory_result =
-                    pexilon::parse_config_bytes(text.data(), text.size(), &from_memory).outcome.line;
+                    pexilon::parse_config_bytes(text.data(), text.size(), &from_memory)
+                        .outcome.line;
                 const std::string where =
                     "edge " + std::to_string(edge) + " - " + std::to_string(before) + ": " + line;
                 EXPECT_EQ(file_result, memory_result) << where;

@@ -38,31 +38,72 @@ struct random_source {
 };
 
 const char *const headers[] = {
-    "[camera parameter]", "[control parameter]", "[board parameter]", "[board parameter][dev2]",
-    "[board parameter][dev3][inf2]", "[register parameter][dev3][inf3]", "[register parameter]",
-    "[register parameter][dev3", "[ control parameter ]", "[x] ; c", "[open", "[a]]b]",
+    "[camera parameter]",
+    "[control parameter]",
+    "[board parameter]",
+    "[board parameter][dev2]",
+    "[board parameter][dev3][inf2]",
+    "[register parameter][dev3][inf3]",
+    "[register parameter]",
+    "[register parameter][dev3",
+    "[ control parameter ]",
+    "[x] ; c",
+    "[open",
+    "[a]]b]",
 };
 const char *const names[] = {
-    "REG", "DELAY", "VRCMD", "reg", "REGX", "RE", "MIN_VALUE", "MAX_VALUE", "STEP", "DEF",
-    "CTRL_NAME", "FUNC_NAME", "CFG_MODE", "TYPE", "SIZE", "FORMAT", "BIT_WIDTH", "I2C_MODE",
-    "I2C_ADDR", "TRANS_LVL", "", "a;b", "x//y", "\xC3\xA9",
+    "REG",       "DELAY",    "VRCMD",     "reg",       "REGX",     "RE",   "MIN_VALUE", "MAX_VALUE",
+    "STEP",      "DEF",      "CTRL_NAME", "FUNC_NAME", "CFG_MODE", "TYPE", "SIZE",      "FORMAT",
+    "BIT_WIDTH", "I2C_MODE", "I2C_ADDR",  "TRANS_LVL", "",         "a;b",  "x//y",      "\xC3\xA9",
 };
 const char *const numbers[] = {
-    "0", "1", "-1", "+7", "0x", "0x1g", "0X7FFFFFFF", "0xffffffffffffffff", "0x10000000000000000",
-    "9223372036854775807", "9223372036854775808", "-9223372036854775808",
-    "-9223372036854775809", "18446744073709551616", "99999999999999999999999", "00012",
-    "0000000000000000000000000000001", "0x00000000000000000000001", "12abc", "-0x10", " 5",
-    "\t0x3F", "4294967296", "1e3", "", "-", "0x7fffffffffffffff0",
+    "0",
+    "1",
+    "-1",
+    "+7",
+    "0x",
+    "0x1g",
+    "0X7FFFFFFF",
+    "0xffffffffffffffff",
+    "0x10000000000000000",
+    "9223372036854775807",
+    "9223372036854775808",
+    "-9223372036854775808",
+    "-9223372036854775809",
+    "18446744073709551616",
+    "99999999999999999999999",
+    "00012",
+    "0000000000000000000000000000001",
+    "0x00000000000000000000001",
+    "12abc",
+    "-0x10",
+    " 5",
+    "\t0x3F",
+    "4294967296",
+    "1e3",
+    "",
+    "-",
+    "0x7fffffffffffffff0",
 };
 const char *const white[] = {"", " ", "  ", "\t", "\v", "\f", "\r", " \t "};
 const char *const comments[] = {" ; c", " // c", ";glued", "//glued", "\t;tab", " ;", ""};
 const char *const others[] = {
-    "======CODE_BLOCK_START======", "======code_block_end======", "======CODE_BLOCK_END======",
-    "  reg_write(1, 2); // x", "; comment", "# comment", "// comment", "no separator",
-    "= value only", "\xEF\xBB\xBF" "REG = 1", "\xFF\xFE",
+    "======CODE_BLOCK_START======",
+    "======code_block_end======",
+    "======CODE_BLOCK_END======",
+    "  reg_write(1, 2); // x",
+    "; comment",
+    "# comment",
+    "// comment",
+    "no separator",
+    "= value only",
+    "\xEF\xBB\xBF"
+    "REG = 1",
+    "\xFF\xFE",
 };
 
-template <std::size_t N> const char *pick(random_source &r, const char *const (&list)[N])
+template <std::size_t N>
+const char *pick(random_source &r, const char *const (&list)[N])
 {
     return list[r.below(N)];
 }
@@ -102,8 +143,8 @@ std::string generated_line(random_source &r)
         line += pick(r, white);
         line += "=:="[r.below(3)];
         line += pick(r, white);
-        line += r.below(5) == 0 ? std::string("Name ") + std::to_string(r.below(1000))
-                                : number_list(r);
+        line +=
+            r.below(5) == 0 ? std::string("Name ") + std::to_string(r.below(1000)) : number_list(r);
         line += pick(r, comments);
         break;
     }
@@ -141,7 +182,11 @@ struct digest {
         for (std::size_t i = 0; i < size; ++i)
             value = (value ^ p[i]) * 0x100000001b3ull;
     }
-    template <typename T> void add(const T &field) { add(&field, sizeof field); }
+    template <typename T>
+    void add(const T &field)
+    {
+        add(&field, sizeof field);
+    }
 };
 
 std::uint64_t record_digest(const parsed_config &c)

@@ -1,6 +1,5 @@
 #include "config/code_tables.h"
 
-
 namespace pexilon {
 
 const char *lookup_name(const code_row *table, std::uint32_t code) noexcept

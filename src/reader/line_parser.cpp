@@ -52,8 +52,7 @@ char *cut_comment(char *value) noexcept
     char *p = value;
     for (;;) {
         p += std::strcspn(p, ";/");
-        if (*p == '\0' ||
-            (p != value && is_white(p[-1]) && (p[0] == ';' || p[1] == '/')))
+        if (*p == '\0' || (p != value && is_white(p[-1]) && (p[0] == ';' || p[1] == '/')))
             break;
         ++p;
     }

@@ -19,8 +19,7 @@ using line_reader = char *(*)(char *buffer, int size, void *stream);
 // Receives one event: a section header (name and value null), a name/value or
 // continuation line, or a code block (name null, the text as value). The texts
 // live only for the duration of the call. Returns nonzero to accept the line.
-using line_handler = int (*)(void *user, const char *section, const char *name,
-                             const char *value);
+using line_handler = int (*)(void *user, const char *section, const char *name, const char *value);
 
 // Optionally receives a code block's text with its ownership: `text` is a
 // heap block (config/heap.h) holding `size` characters and a terminator. A
@@ -30,8 +29,8 @@ using line_handler = int (*)(void *user, const char *section, const char *name,
 using block_taker = int (*)(void *user, const char *section, char *text, std::size_t size,
                             bool *taken);
 
-inline constexpr int line_buffer_size = 200;   // 199 characters and terminator
-inline constexpr int name_buffer_size = 50;    // 49 characters and terminator
+inline constexpr int line_buffer_size = 200; // 199 characters and terminator
+inline constexpr int name_buffer_size = 50;  // 49 characters and terminator
 
 // Runs the parser over every line of `stream`; returns 0 or the number of the
 // first faulty or rejected line (a cut-off code block overrides an earlier one).

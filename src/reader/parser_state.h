@@ -74,9 +74,8 @@ struct parser_state {
 
     parse_outcome outcome() const noexcept
     {
-        const int line = error_line > static_cast<std::size_t>(INT_MAX)
-                             ? INT_MAX
-                             : static_cast<int>(error_line);
+        const int line =
+            error_line > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(error_line);
         return {line, error_kind, 0};
     }
 };

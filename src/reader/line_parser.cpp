@@ -126,7 +126,8 @@ void read_line(parser_state &state, char *start) noexcept
     // An indented line after a name/value line continues it, whatever it
     // looks like.
     if (state.previous_name[0] != '\0' && start != state.line) {
-        state.report(state.previous_name, trim_right(start));
+        trim_right(start);
+        state.report(state.previous_name, start);
         return;
     }
     if (*start == '[') {

@@ -166,10 +166,12 @@ void tell_sink(config_session &session, const char *section, const char *name,
 int session_handler(void *user, const char *section, const char *name, const char *value) noexcept
 {
     auto &session = *static_cast<config_session *>(user);
-    const reject_reason reason = dispatch(session, section, name, value);
-    if (session.sink != nullptr)
+    if (session.sink != nullptr) [[unlikely]] {
+        const reject_reason reason = dispatch(session, section, name, value);
         tell_sink(session, section, name, value, reason);
-    return verdict(session, reason);
+        return verdict(session, reason);
+    }
+    return verdict(session, dispatch(session, section, name, value));
 }
 
 int config_handler(void *user, const char *section, const char *name, const char *value) noexcept

@@ -33,7 +33,9 @@ int digit_value(char c) noexcept
 // its errno side effect: an optional sign, in base 16 an optional "0x" before
 // a hex digit, then digits up to the first character that is not one;
 // out-of-range values saturate. Stores the position after the digits in *end.
-template <unsigned Base>
+// With Reports, also stores in *saturated whether the value was out of range
+// (for the checker; the parse's own instantiation does not pay for it).
+template <unsigned Base, bool Reports = false>
 std::int64_t convert(const char *p, const char **end, bool *saturated = nullptr) noexcept
 {
     bool negative = false;
@@ -62,7 +64,7 @@ std::int64_t convert(const char *p, const char **end, bool *saturated = nullptr)
     *end = p;
     // The magnitude may reach 2^63 for a negative number, 2^63 - 1 otherwise.
     const std::uint64_t limit = std::uint64_t{INT64_MAX} + (negative ? 1 : 0);
-    if (saturated != nullptr)
+    if constexpr (Reports)
         *saturated = overflow || magnitude > limit;
     if (overflow || magnitude > limit)
         return negative ? INT64_MIN : INT64_MAX;
@@ -91,8 +93,8 @@ number_scan scan_number(const char *text) noexcept
     scan.start = text;
     scan.hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
     scan.negative = text[0] == '-';
-    scan.value = scan.hex ? convert<16>(text, &scan.end, &scan.saturated)
-                          : convert<10>(text, &scan.end, &scan.saturated);
+    scan.value = scan.hex ? convert<16, true>(text, &scan.end, &scan.saturated)
+                          : convert<10, true>(text, &scan.end, &scan.saturated);
     // A conversion that took no digit stops after the sign at most, or after
     // the "0" of a "0x" with no hex digit behind it.
     for (const char *p = scan.start; p < scan.end && !scan.digits; ++p)

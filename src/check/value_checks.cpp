@@ -67,7 +67,7 @@ void check_number(std::string_view item, std::size_t offset, number_field type,
         out.push_back({"number-syntax",
                        in_list ? "an empty item between commas is read as 0: " + what + " got 0"
                                : "no number is given: " + what + " got 0",
-                       start, end});
+                       offset, offset + item.size()});
         return;
     }
     const std::string copy(text);

@@ -28,3 +28,11 @@ if(NOT "${CMAKE_C_FLAGS} ${CMAKE_CXX_FLAGS} ${CMAKE_SHARED_LINKER_FLAGS}" MATCHE
     COMMAND sh ${PROJECT_SOURCE_DIR}/tests/abi/exports.sh
       $<TARGET_FILE:pexilon_config_parser> libpexilon_config_parser.so.${PEXILON_SOVERSION})
 endif()
+
+if(NOT "${CMAKE_C_FLAGS} ${CMAKE_CXX_FLAGS} ${CMAKE_SHARED_LINKER_FLAGS}" MATCHES "-fsanitize="
+   AND EXISTS ${PROJECT_SOURCE_DIR}/cmake/install.cmake)
+  add_test(NAME check_consumer
+    COMMAND sh ${PROJECT_SOURCE_DIR}/tests/consumers/check_consumer.sh
+      ${PROJECT_BINARY_DIR} ${PROJECT_SOURCE_DIR} ${CMAKE_INSTALL_LIBDIR}
+      ${PROJECT_VERSION} ${PEXILON_SOVERSION} ${CMAKE_COMMAND})
+endif()

@@ -92,8 +92,8 @@ const char *kind_words(line_kind kind)
 
 class check_run final : public reader_sink, public config_sink {
 public:
-    check_run(std::string_view text, bool with_accounts)
-        : text_(text), map_(text), with_accounts_(with_accounts)
+    check_run(std::string_view text, const input_map &map, bool with_accounts)
+        : text_(text), map_(map), with_accounts_(with_accounts)
     {
         session_ = begin_session(&record_);
         session_.sink = this;
@@ -251,18 +251,21 @@ private:
             say("ignored");
             break;
         case line_kind::continuation:
-            say("continues " + std::string(event.previous_name) + ": ignored");
+            if (with_accounts_)
+                say("continues " + std::string(event.previous_name) + ": ignored");
             break;
         case line_kind::block_start:
             block_start_ = reader_line;
             block_lines_ = 0;
-            say(in_control() ? "code block start for " + control_name()
-                             : std::string("code block start (ignored)"));
+            if (with_accounts_)
+                say(in_control() ? "code block start for " + control_name()
+                                 : std::string("code block start (ignored)"));
             break;
         case line_kind::block_line:
             ++block_lines_;
-            say("code block line " + std::to_string(block_lines_) +
-                (in_control() ? " of " + control_name() : std::string(" (ignored)")));
+            if (with_accounts_)
+                say("code block line " + std::to_string(block_lines_) +
+                    (in_control() ? " of " + control_name() : std::string(" (ignored)")));
             break;
         case line_kind::block_end:
             say("code block end (ignored)");
@@ -470,8 +473,9 @@ private:
             note_duplicate(field, name);
         if (in_control())
             control_.keys[static_cast<std::size_t>(field)] = name_place();
-        say((continuation ? "continues " + std::string(name) + ": " : std::string()) +
-            stored_text(field, name));
+        if (with_accounts_)
+            say((continuation ? "continues " + std::string(name) + ": " : std::string()) +
+                stored_text(field, name));
     }
 
     // An indented line after a key continues it. That is the dialect's way
@@ -485,7 +489,7 @@ private:
         std::string got = stored_text(field, name);
         raw_diagnostic &d = add(
             PEXILON_CHECK_WARNING, "continuation", at(event_.value),
-            "indented line is read as a continuation of " + std::string(name) + ": " + got,
+            "indented line is read as a continuation of " + std::string(name) + ", so " + got,
             own_line ? "remove the indentation to read it as a line of its own"
                      : "a continuation replaces the value of " + std::string(name) +
                            "; write the whole value on one line");
@@ -681,7 +685,7 @@ private:
     }
 
     std::string_view text_;
-    input_map map_;
+    const input_map &map_;
     bool with_accounts_;
     bool failed_ = false;
     parsed_config record_{};
@@ -711,9 +715,9 @@ private:
 
 } // namespace
 
-run_result run_check(std::string_view text, bool with_accounts)
+run_result run_check(std::string_view text, const input_map &map, bool with_accounts)
 {
-    check_run run(text, with_accounts);
+    check_run run(text, map, with_accounts);
     return run.run();
 }
 

@@ -41,6 +41,9 @@ struct run_result {
     std::vector<line_account> accounts;      // filled when asked for
 };
 
-run_result run_check(std::string_view text, bool with_accounts);
+class input_map;
+
+// `map` is the input_map of `text`.
+run_result run_check(std::string_view text, const input_map &map, bool with_accounts);
 
 } // namespace pexilon::check

@@ -62,22 +62,18 @@ std::size_t readable_bytes(std::string_view text)
     return text.back() == '\n' || length == 199 ? text.size() : last.begin;
 }
 
-summary check_loaded(const loaded_input &input, const diagnostic_callback &each)
+// Checks `all`, the bytes of an input; with `read_failed`, the input could
+// not be read past them.
+summary check_bytes(std::string_view all, bool read_failed, int os_error,
+                    const diagnostic_callback &each)
 {
     summary result;
-    if (!input.opened) {
-        result.parse_result = -1;
-        result.os_error = input.os_error;
-        return result;
-    }
-    const std::string_view all = input.bytes;
-    const std::string_view text =
-        input.read_failed ? all.substr(0, readable_bytes(all)) : all;
-    run_result run = run_check(text, false);
+    const std::string_view text = read_failed ? all.substr(0, readable_bytes(all)) : all;
+    const input_map map(text);
+    run_result run = run_check(text, map, false);
     result.parse_result = run.outcome.line;
-    if (input.read_failed) {
-        result.os_error = input.os_error;
-        const input_map map(text);
+    if (read_failed) {
+        result.os_error = os_error;
         if (run.outcome.kind == fault::none || run.outcome.kind == fault::block_unterminated) {
             result.parse_result = static_cast<int>(map.reader_lines() + 1);
             std::erase_if(run.diagnostics, [](const raw_diagnostic &d) {
@@ -86,12 +82,11 @@ summary check_loaded(const loaded_input &input, const diagnostic_callback &each)
         }
         run.diagnostics.push_back({PEXILON_CHECK_ERROR, "read-error",
                                    std::string("the file could not be read past this point: ") +
-                                       std::strerror(input.os_error),
+                                       std::strerror(os_error),
                                    "",
                                    {map.reader_lines() + 1, true, {}},
                                    {}});
     }
-    const input_map map(text);
     std::stable_sort(run.diagnostics.begin(), run.diagnostics.end(),
                      [&](const raw_diagnostic &a, const raw_diagnostic &b) {
                          return map.editor_line(a.where.reader_line) <
@@ -109,14 +104,22 @@ summary check_loaded(const loaded_input &input, const diagnostic_callback &each)
     return result;
 }
 
+summary check_loaded(const loaded_input &input, const diagnostic_callback &each)
+{
+    if (!input.opened) {
+        summary result;
+        result.parse_result = -1;
+        result.os_error = input.os_error;
+        return result;
+    }
+    return check_bytes(input.bytes, input.read_failed, input.os_error, each);
+}
+
 } // namespace
 
 summary check_text(std::string_view text, const diagnostic_callback &each)
 {
-    loaded_input input;
-    input.opened = true;
-    input.bytes.assign(text);
-    return check_loaded(input, each);
+    return check_bytes(text, false, 0, each);
 }
 
 summary check_path(const char *path, const diagnostic_callback &each)

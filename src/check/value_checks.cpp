@@ -55,30 +55,62 @@ std::string_view trimmed(std::string_view text, std::size_t &offset)
     return text;
 }
 
+// Where a number went: a field ("camera.bit_width"), or the n-th number
+// of a key's list. Spelled out only for a finding.
+struct destination {
+    const char *field = nullptr;
+    std::string_view key;
+    std::size_t index = 0;
+
+    std::string text() const
+    {
+        if (field != nullptr)
+            return field;
+        return std::string(key) + "'s number " + std::to_string(index);
+    }
+};
+
 // One number in `item` (a whole value, or one item of a list) at `offset`
-// in the value. `what` names where it went ("camera.bit_width").
+// in the value.
 void check_number(std::string_view item, std::size_t offset, number_field type,
-                  const std::string &what, bool in_list, std::vector<finding> &out)
+                  const destination &where, bool in_list, std::vector<finding> &out)
 {
     std::size_t start = offset;
     const std::string_view text = trimmed(item, start);
     const std::size_t end = start + text.size();
     if (text.empty()) {
+        const std::string what = where.text();
         out.push_back({"number-syntax",
                        in_list ? "an empty item between commas is read as 0: " + what + " got 0"
                                : "no number is given: " + what + " got 0",
                        offset, offset + item.size()});
         return;
     }
+    // Read on a terminated copy, on the stack for any number of sane length.
+    char small[64];
+    std::string large;
+    const char *terminated = small;
+    if (text.size() < sizeof small) {
+        std::memcpy(small, text.data(), text.size());
+        small[text.size()] = '\0';
+    } else {
+        large.assign(text);
+        terminated = large.c_str();
+    }
+    const number_scan scan = scan_number(terminated);
+    const std::size_t taken = static_cast<std::size_t>(scan.end - terminated);
+    const std::int64_t stored = kept(scan.value, type);
+    // The common case costs no text: a number alone that fits its field.
+    if (scan.digits && taken == text.size() && !scan.saturated &&
+        (type.is_signed || scan.value >= 0) && stored == scan.value)
+        return;
+    const std::string what = where.text();
     const std::string copy(text);
-    const number_scan scan = scan_number(copy.c_str());
-    const std::size_t taken = static_cast<std::size_t>(scan.end - copy.c_str());
     if (!scan.digits) {
         out.push_back({"number-syntax", "'" + copy + "' is not a number: " + what + " got 0",
                        start, end});
         return;
     }
-    const std::int64_t stored = kept(scan.value, type);
     const std::string stored_text = shown(stored, scan.hex);
     if (taken < copy.size()) {
         std::size_t rest = taken;
@@ -151,8 +183,7 @@ void check_list(std::string_view value, std::string_view key, number_field type,
 {
     const std::vector<list_item> items = list_items(value);
     for (std::size_t i = 0; i < items.size() && i < max_list_values; ++i)
-        check_number(items[i].text, items[i].offset, type,
-                     std::string(key) + "'s number " + std::to_string(i + 1), true, out);
+        check_number(items[i].text, items[i].offset, type, {nullptr, key, i + 1}, true, out);
 }
 
 void check_text(std::string_view value, std::string_view key, std::size_t limit,
@@ -228,7 +259,7 @@ std::vector<finding> check_value(record_field field, std::string_view key, const
 {
     std::vector<finding> out;
     const std::string_view text = value;
-    const std::string label = field_label(field);
+    const destination label{field_label(field), {}, 0};
     switch (field) {
     case record_field::cfg_mode:
     case record_field::trans_lvl:

@@ -285,15 +285,17 @@ private:
 
     bool in_control() const { return section_code_ == section_control && control_.active; }
 
-    // A piece after the first of an over-long line is read as a line of its
-    // own; unless it is blank, the line is not read as written.
+    // A piece after the first of a line over 199 bytes is read as a line of
+    // its own; unless it is blank, the line is not read as written.
     void note_split(line_kind kind)
     {
         const piece &p = map_.pieces()[line_ - 1];
         if (p.index < 2 || kind == line_kind::blank || p.editor_line == split_warned_)
             return;
-        split_warned_ = p.editor_line;
         const std::string_view source = map_.line_text(p.editor_line);
+        if (source.size() <= 199 || p.column >= source.size())
+            return; // only its line end was left over
+        split_warned_ = p.editor_line;
         raw_diagnostic &d = add(
             PEXILON_CHECK_WARNING, "split-line", {line_, false, {0, source.size() - p.column}},
             "this line has " + std::to_string(source.size()) +

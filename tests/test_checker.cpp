@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "check/checker.h"
@@ -354,4 +355,28 @@ TEST(Checker, StopsWhenTheCallbackSaysSo)
         });
     EXPECT_EQ(calls, 2u);
     EXPECT_EQ(s.warnings, 2u);
+}
+
+// Checks share nothing: several at once give what each gives alone.
+TEST(Checker, ChecksInParallelAgree)
+{
+    std::vector<std::string> texts;
+    for (const fs::path &path : every_input())
+        texts.push_back(read_file(path));
+    std::vector<std::size_t> alone;
+    for (const std::string &text : texts)
+        alone.push_back(check_text(text).all.size() * 1000 + check_text(text).errors().size());
+    std::vector<std::vector<std::size_t>> seen(4);
+    std::vector<std::thread> threads;
+    for (std::size_t t = 0; t < seen.size(); ++t)
+        threads.emplace_back([&, t] {
+            for (const std::string &text : texts) {
+                const checked c = check_text(text);
+                seen[t].push_back(c.all.size() * 1000 + c.errors().size());
+            }
+        });
+    for (std::thread &thread : threads)
+        thread.join();
+    for (const std::vector<std::size_t> &each : seen)
+        EXPECT_EQ(each, alone);
 }

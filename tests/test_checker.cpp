@@ -45,8 +45,8 @@ struct checked {
 pexilon::check::diagnostic_callback collect(std::vector<found> &into)
 {
     return [&into](const diagnostic &d) {
-        into.push_back({std::string(d.name), d.severity, d.line, d.column, d.end_column,
-                        d.reader_line});
+        into.push_back(
+            {std::string(d.name), d.severity, d.line, d.column, d.end_column, d.reader_line});
         return true;
     };
 }
@@ -93,9 +93,8 @@ int library_result(std::string_view text)
 
 std::vector<found> by_line(std::vector<found> errors)
 {
-    std::stable_sort(errors.begin(), errors.end(), [](const found &a, const found &b) {
-        return a.reader_line < b.reader_line;
-    });
+    std::stable_sort(errors.begin(), errors.end(),
+                     [](const found &a, const found &b) { return a.reader_line < b.reader_line; });
     return errors;
 }
 
@@ -145,10 +144,10 @@ TEST(CheckerAgrees, ParseResultOfEveryCorpusFile)
         });
         ASSERT_NE(at_result, errors.end()) << path << ": no error at line " << result;
         if (!block) {
-            const auto first = std::min_element(errors.begin(), errors.end(),
-                                                [](const found &a, const found &b) {
-                                                    return a.reader_line < b.reader_line;
-                                                });
+            const auto first =
+                std::min_element(errors.begin(), errors.end(), [](const found &a, const found &b) {
+                    return a.reader_line < b.reader_line;
+                });
             EXPECT_EQ(first->reader_line, static_cast<std::size_t>(result)) << path;
         }
     }
@@ -205,8 +204,8 @@ struct failing_source {
             errno = EIO;
             return -1;
         }
-        const std::size_t n = std::min({size, self->good_bytes - self->position,
-                                        self->text.size() - self->position});
+        const std::size_t n =
+            std::min({size, self->good_bytes - self->position, self->text.size() - self->position});
         std::memcpy(buffer, self->text.data() + self->position, n);
         self->position += n;
         return static_cast<ssize_t>(n);
@@ -310,8 +309,8 @@ const placed_case placed_cases[] = {
     // CR LF: the column range ends before the carriage return.
     {"[register parameter]\r\nDELAY = 5ms\r\n", "number-syntax", 2, 10, 12, 2},
     // A block cut off by a header: the error is at the header.
-    {"[control parameter]\n======CODE_BLOCK_START======\nx\n[camera parameter]\n",
-     "block-cut-off", 4, 0, 0, 4},
+    {"[control parameter]\n======CODE_BLOCK_START======\nx\n[camera parameter]\n", "block-cut-off",
+     4, 0, 0, 4},
     // An empty list item is read as 0.
     {"[register parameter]\nREG = 1, , 2\n", "number-syntax", 2, 9, 10, 2},
     // A number beyond 64 bits saturates.
@@ -349,10 +348,9 @@ TEST(Checker, PlacesDiagnosticsWhereEditorsShowThem)
 TEST(Checker, StopsWhenTheCallbackSaysSo)
 {
     std::size_t calls = 0;
-    const pexilon::check::summary s = pexilon::check::check_text(
-        "[camera parameter]\nA = 1\nB = 2\nC = 3\n", [&](const diagnostic &) {
-            return ++calls < 2;
-        });
+    const pexilon::check::summary s =
+        pexilon::check::check_text("[camera parameter]\nA = 1\nB = 2\nC = 3\n",
+                                   [&](const diagnostic &) { return ++calls < 2; });
     EXPECT_EQ(calls, 2u);
     EXPECT_EQ(s.warnings, 2u);
 }

@@ -76,16 +76,26 @@ bool looks_like_structure(const char *text)
 const char *kind_words(line_kind kind)
 {
     switch (kind) {
-    case line_kind::blank: return "a blank line";
-    case line_kind::comment: return "a comment";
-    case line_kind::header: return "a section header";
-    case line_kind::name_value: return "a name/value line";
-    case line_kind::continuation: return "a continuation of the line above";
-    case line_kind::block_start: return "the start of a code block";
-    case line_kind::block_line: return "a line of the code block";
-    case line_kind::block_end: return "the end of the code block";
-    case line_kind::block_cut: return "a section header that cuts the code block off";
-    case line_kind::faulty: return "a faulty line";
+    case line_kind::blank:
+        return "a blank line";
+    case line_kind::comment:
+        return "a comment";
+    case line_kind::header:
+        return "a section header";
+    case line_kind::name_value:
+        return "a name/value line";
+    case line_kind::continuation:
+        return "a continuation of the line above";
+    case line_kind::block_start:
+        return "the start of a code block";
+    case line_kind::block_line:
+        return "a line of the code block";
+    case line_kind::block_end:
+        return "the end of the code block";
+    case line_kind::block_cut:
+        return "a section header that cuts the code block off";
+    case line_kind::faulty:
+        return "a faulty line";
     }
     return "a line";
 }
@@ -128,8 +138,8 @@ public:
             accounts_[i].reader_line = i + 1;
             accounts_[i].piece = p.index;
             if (p.index > 1)
-                accounts_[i].text = "piece " + std::to_string(p.index) + " of a long line: " +
-                                    accounts_[i].text;
+                accounts_[i].text =
+                    "piece " + std::to_string(p.index) + " of a long line: " + accounts_[i].text;
         }
         result.accounts = std::move(accounts_);
         return result;
@@ -172,7 +182,7 @@ private:
         std::size_t index = 0;
         std::array<place, 18> keys{};  // by record_field: where it was last set
         std::array<place, 18> first{}; // by record_field: where it was first given
-        std::size_t block_line = 0;   // start marker of its code block
+        std::size_t block_line = 0;    // start marker of its code block
     };
 
     // No exception may cross the parse: a failure is remembered and thrown
@@ -191,8 +201,10 @@ private:
 
     place whole(std::size_t reader_line) const { return {reader_line, true, {}}; }
     place at(text_span span) const { return {line_, false, span}; }
-    place name_place() const { return event_.kind == line_kind::name_value ? at(event_.name)
-                                                                          : at(event_.value); }
+    place name_place() const
+    {
+        return event_.kind == line_kind::name_value ? at(event_.name) : at(event_.value);
+    }
 
     raw_diagnostic &add(pexilon_check_severity severity, std::string_view name, place where,
                         std::string message, std::string hint = {})
@@ -213,10 +225,7 @@ private:
             accounts_[line_ - 1].text += text;
     }
 
-    std::string control_name() const
-    {
-        return "controls[" + std::to_string(control_.index) + "]";
-    }
+    std::string control_name() const { return "controls[" + std::to_string(control_.index) + "]"; }
 
     std::string value_text(text_span span) const
     {
@@ -296,17 +305,17 @@ private:
         if (source.size() <= 199 || p.column >= source.size())
             return; // only its line end was left over
         split_warned_ = p.editor_line;
-        raw_diagnostic &d = add(
-            PEXILON_CHECK_WARNING, "split-line", {line_, false, {0, source.size() - p.column}},
-            "this line has " + std::to_string(source.size()) +
-                " bytes; the reader takes 199 at a time, so the text from column " +
-                std::to_string(p.column + 1) + " on is read as " + kind_words(kind),
-            "break the line, or shorten it to 199 bytes");
-        d.notes.push_back({whole(line_ - 1),
-                           "pexilon_parse_config counts this line as lines " +
-                               std::to_string(line_ - p.index + 1) + " to " +
-                               std::to_string(line_ - p.index + map_.pieces_of(p.editor_line)) +
-                               ", so its later line numbers differ from an editor's"});
+        raw_diagnostic &d =
+            add(PEXILON_CHECK_WARNING, "split-line", {line_, false, {0, source.size() - p.column}},
+                "this line has " + std::to_string(source.size()) +
+                    " bytes; the reader takes 199 at a time, so the text from column " +
+                    std::to_string(p.column + 1) + " on is read as " + kind_words(kind),
+                "break the line, or shorten it to 199 bytes");
+        d.notes.push_back(
+            {whole(line_ - 1), "pexilon_parse_config counts this line as lines " +
+                                   std::to_string(line_ - p.index + 1) + " to " +
+                                   std::to_string(line_ - p.index + map_.pieces_of(p.editor_line)) +
+                                   ", so its later line numbers differ from an editor's"});
     }
 
     void on_fault(std::size_t reader_line, fault kind)
@@ -332,12 +341,12 @@ private:
             on_rejected(where);
             break;
         case fault::block_cut_off: {
-            raw_diagnostic &d = add(
-                PEXILON_CHECK_ERROR, "block-cut-off", where,
-                "section header inside a code block: the block's text is lost, and this "
-                "header opens no section, so the lines below stay in " +
-                    as_header(section_),
-                "end the block with ======CODE_BLOCK_END====== before the header");
+            raw_diagnostic &d =
+                add(PEXILON_CHECK_ERROR, "block-cut-off", where,
+                    "section header inside a code block: the block's text is lost, and this "
+                    "header opens no section, so the lines below stay in " +
+                        as_header(section_),
+                    "end the block with ======CODE_BLOCK_END====== before the header");
             d.notes.push_back({whole(block_start_), "the code block starts here"});
             break;
         }
@@ -417,9 +426,9 @@ private:
             raw_diagnostic &d = diagnostics_[unknown_index_];
             d.message = "unknown section " + as_header(section_) + ": " +
                         (ignored_lines_ == 0 ? std::string("it has no lines")
-                         : ignored_lines_ == 1 ? std::string("its 1 line is ignored")
-                                               : "its " + std::to_string(ignored_lines_) +
-                                                     " lines are ignored");
+                         : ignored_lines_ == 1
+                             ? std::string("its 1 line is ignored")
+                             : "its " + std::to_string(ignored_lines_) + " lines are ignored");
             unknown_index_ = none;
         }
         if (control_.active)
@@ -436,19 +445,16 @@ private:
         const place &step = control_.keys[static_cast<std::size_t>(record_field::step)];
         const std::string name = control_name();
         if (min.reader_line != 0 && max.reader_line != 0 && c.min_value > c.max_value) {
-            raw_diagnostic &d =
-                add(PEXILON_CHECK_WARNING, "control-range", min,
-                    name + ".min_value " + std::to_string(c.min_value) + " is above max_value " +
-                        std::to_string(c.max_value));
+            raw_diagnostic &d = add(PEXILON_CHECK_WARNING, "control-range", min,
+                                    name + ".min_value " + std::to_string(c.min_value) +
+                                        " is above max_value " + std::to_string(c.max_value));
             d.notes.push_back({max, "max_value is set here"});
         }
-        if (def.reader_line != 0 &&
-            ((min.reader_line != 0 && c.def < c.min_value) ||
-             (max.reader_line != 0 && c.def > c.max_value))) {
+        if (def.reader_line != 0 && ((min.reader_line != 0 && c.def < c.min_value) ||
+                                     (max.reader_line != 0 && c.def > c.max_value))) {
             add(PEXILON_CHECK_WARNING, "control-range", def,
                 name + ".def " + std::to_string(c.def) + " lies outside min_value " +
-                    std::to_string(c.min_value) + " to max_value " +
-                    std::to_string(c.max_value));
+                    std::to_string(c.min_value) + " to max_value " + std::to_string(c.max_value));
         }
         if (step.reader_line != 0 && c.step <= 0) {
             add(PEXILON_CHECK_WARNING, "control-range", step,
@@ -469,8 +475,8 @@ private:
             return;
         const std::size_t value_begin = event_.value.begin;
         for (const finding &f : check_value(field, name, value))
-            add(PEXILON_CHECK_WARNING, f.name,
-                at({value_begin + f.begin, value_begin + f.end}), f.message);
+            add(PEXILON_CHECK_WARNING, f.name, at({value_begin + f.begin, value_begin + f.end}),
+                f.message);
         if (!continuation)
             note_duplicate(field, name);
         if (in_control())
@@ -489,14 +495,13 @@ private:
         if (!own_line && !holds_one_value(field))
             return false;
         std::string got = stored_text(field, name);
-        raw_diagnostic &d = add(
-            PEXILON_CHECK_WARNING, "continuation", at(event_.value),
-            "indented line is read as a continuation of " + std::string(name) + ", so " + got,
-            own_line ? "remove the indentation to read it as a line of its own"
-                     : "a continuation replaces the value of " + std::string(name) +
-                           "; write the whole value on one line");
-        d.notes.push_back({{pair_line_, false, pair_span_},
-                           "the line it continues is here"});
+        raw_diagnostic &d =
+            add(PEXILON_CHECK_WARNING, "continuation", at(event_.value),
+                "indented line is read as a continuation of " + std::string(name) + ", so " + got,
+                own_line ? "remove the indentation to read it as a line of its own"
+                         : "a continuation replaces the value of " + std::string(name) +
+                               "; write the whole value on one line");
+        d.notes.push_back({{pair_line_, false, pair_span_}, "the line it continues is here"});
         say("continues " + std::string(name) + ": " + got);
         if (in_control())
             control_.keys[static_cast<std::size_t>(field)] = at(event_.value);
@@ -517,9 +522,9 @@ private:
         if (first == nullptr)
             return;
         if (first->reader_line != 0) {
-            raw_diagnostic &d = add(PEXILON_CHECK_WARNING, "duplicate-key", at(event_.name),
-                                    std::string(name) + " is given twice for " + owner +
-                                        ": this later value wins");
+            raw_diagnostic &d =
+                add(PEXILON_CHECK_WARNING, "duplicate-key", at(event_.name),
+                    std::string(name) + " is given twice for " + owner + ": this later value wins");
             d.notes.push_back({*first, "first given here"});
         } else {
             *first = at(event_.name);
@@ -658,8 +663,7 @@ private:
             const param_entry &e = record_.params[i];
             std::string out = "params[" + std::to_string(i) + "] = " + name;
             for (int v = 0; v < e.value_count; ++v) {
-                std::snprintf(text, sizeof text, "%s 0x%02" PRIX32, v == 0 ? "" : ",",
-                              e.values[v]);
+                std::snprintf(text, sizeof text, "%s 0x%02" PRIX32, v == 0 ? "" : ",", e.values[v]);
                 out += text;
             }
             if (e.value_count == 0)
@@ -667,9 +671,11 @@ private:
             return out;
         }
         case record_field::min_value:
-            return ctl + "min_value = " + std::to_string(record_.controls[control_.index].min_value);
+            return ctl +
+                   "min_value = " + std::to_string(record_.controls[control_.index].min_value);
         case record_field::max_value:
-            return ctl + "max_value = " + std::to_string(record_.controls[control_.index].max_value);
+            return ctl +
+                   "max_value = " + std::to_string(record_.controls[control_.index].max_value);
         case record_field::step:
             return ctl + "step = " + std::to_string(record_.controls[control_.index].step);
         case record_field::def:

@@ -76,16 +76,16 @@ summary check_bytes(std::string_view all, bool read_failed, int os_error,
         result.os_error = os_error;
         if (run.outcome.kind == fault::none || run.outcome.kind == fault::block_unterminated) {
             result.parse_result = static_cast<int>(map.reader_lines() + 1);
-            std::erase_if(run.diagnostics, [](const raw_diagnostic &d) {
-                return d.name == "block-unterminated";
-            });
+            std::erase_if(run.diagnostics,
+                          [](const raw_diagnostic &d) { return d.name == "block-unterminated"; });
         }
-        run.diagnostics.push_back({PEXILON_CHECK_ERROR, "read-error",
-                                   std::string("the file could not be read past this point: ") +
-                                       std::strerror(os_error),
-                                   "",
-                                   {map.reader_lines() + 1, true, {}},
-                                   {}});
+        run.diagnostics.push_back(
+            {PEXILON_CHECK_ERROR,
+             "read-error",
+             std::string("the file could not be read past this point: ") + std::strerror(os_error),
+             "",
+             {map.reader_lines() + 1, true, {}},
+             {}});
     }
     std::stable_sort(run.diagnostics.begin(), run.diagnostics.end(),
                      [&](const raw_diagnostic &a, const raw_diagnostic &b) {

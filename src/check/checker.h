@@ -25,14 +25,14 @@ struct note {
 
 struct diagnostic {
     pexilon_check_severity severity = PEXILON_CHECK_WARNING;
-    std::string_view name;      // stable name, e.g. "unknown-key"
-    std::string message;        // one sentence: what the record got
-    std::string hint;           // "did you mean 'WIDTH'?", or empty
-    std::size_t line = 0;       // 1-based editor line (newline-terminated lines)
-    std::size_t column = 0;     // 1-based first byte, 0 for the whole line
-    std::size_t end_column = 0; // 1-based column just past the text
+    std::string_view name;       // stable name, e.g. "unknown-key"
+    std::string message;         // one sentence: what the record got
+    std::string hint;            // "did you mean 'WIDTH'?", or empty
+    std::size_t line = 0;        // 1-based editor line (newline-terminated lines)
+    std::size_t column = 0;      // 1-based first byte, 0 for the whole line
+    std::size_t end_column = 0;  // 1-based column just past the text
     std::size_t reader_line = 0; // the line as pexilon_parse_config counts it
-    std::string_view source;    // the editor line without its line end
+    std::string_view source;     // the editor line without its line end
     std::vector<note> notes;
 };
 
@@ -41,7 +41,7 @@ struct summary {
     int parse_result = 0; // what pexilon_parse_config returns for this input
     std::size_t errors = 0;
     std::size_t warnings = 0;
-    int os_error = 0;     // errno behind a read error or an input not opened
+    int os_error = 0; // errno behind a read error or an input not opened
 };
 
 // Receives each diagnostic, in line order; returns false to stop the check.

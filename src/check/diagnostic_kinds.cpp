@@ -7,8 +7,7 @@ const std::vector<diagnostic_kind> &diagnostic_kinds()
 {
     static const std::vector<diagnostic_kind> kinds = {
         {"no-separator", PEXILON_CHECK_ERROR,
-         "a line with no \"=\" or \":\" before its end or an inline comment",
-         "CFG_MODE 1"},
+         "a line with no \"=\" or \":\" before its end or an inline comment", "CFG_MODE 1"},
         {"unclosed-header", PEXILON_CHECK_ERROR, "a section header without its closing \"]\"",
          "[camera parameter"},
         {"too-many-values", PEXILON_CHECK_ERROR,
@@ -34,8 +33,7 @@ const std::vector<diagnostic_kind> &diagnostic_kinds()
          "a line over 199 bytes, read in pieces of which each counts as a line",
          "; a comment of 250 characters ..."},
         {"number-syntax", PEXILON_CHECK_WARNING,
-         "text after a number, two numbers without a comma, or no number at all",
-         "DELAY = 5ms"},
+         "text after a number, two numbers without a comma, or no number at all", "DELAY = 5ms"},
         {"number-range", PEXILON_CHECK_WARNING,
          "a number that does not fit its field and was cut or saturated", "BIT_WIDTH = 300"},
         {"text-truncated", PEXILON_CHECK_WARNING,

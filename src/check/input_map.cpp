@@ -83,8 +83,8 @@ std::size_t input_map::pieces_of(std::size_t editor_line) const
     if (editor_line < 1 || editor_line > line_starts_.size())
         return 0;
     const std::size_t first = line_first_piece_[editor_line - 1];
-    const std::size_t next = editor_line < line_starts_.size() ? line_first_piece_[editor_line]
-                                                               : pieces_.size();
+    const std::size_t next =
+        editor_line < line_starts_.size() ? line_first_piece_[editor_line] : pieces_.size();
     return next - first;
 }
 

@@ -91,9 +91,6 @@ int pexilon_check_text(const char *text, std::size_t size, pexilon_check_callbac
     });
 }
 
-const char *pexilon_check_version(void) noexcept
-{
-    return PEXILON_CONFIG_CHECK_VERSION_STRING;
-}
+const char *pexilon_check_version(void) noexcept { return PEXILON_CONFIG_CHECK_VERSION_STRING; }
 
 } // extern "C"

@@ -13,7 +13,7 @@ namespace pexilon::check {
 namespace {
 
 struct number_field {
-    unsigned bits;   // 8, 16, 32 or 64
+    unsigned bits; // 8, 16, 32 or 64
     bool is_signed;
 };
 
@@ -107,8 +107,8 @@ void check_number(std::string_view item, std::size_t offset, number_field type,
     const std::string what = where.text();
     const std::string copy(text);
     if (!scan.digits) {
-        out.push_back({"number-syntax", "'" + copy + "' is not a number: " + what + " got 0",
-                       start, end});
+        out.push_back(
+            {"number-syntax", "'" + copy + "' is not a number: " + what + " got 0", start, end});
         return;
     }
     const std::string stored_text = shown(stored, scan.hex);
@@ -141,10 +141,10 @@ void check_number(std::string_view item, std::size_t offset, number_field type,
                            " got " + shown(stored, scan.hex),
                        start, start + taken});
     } else if (!type.is_signed && scan.value < 0) {
-        out.push_back({"number-range",
-                       "negative number in an unsigned field: " + what + " got " +
-                           shown(stored, false),
-                       start, start + taken});
+        out.push_back(
+            {"number-range",
+             "negative number in an unsigned field: " + what + " got " + shown(stored, false),
+             start, start + taken});
     } else if (stored != scan.value) {
         out.push_back({"number-range",
                        copy.substr(0, taken) + " does not fit in " + std::to_string(type.bits) +
@@ -186,8 +186,8 @@ void check_list(std::string_view value, std::string_view key, number_field type,
         check_number(items[i].text, items[i].offset, type, {nullptr, key, i + 1}, true, out);
 }
 
-void check_text(std::string_view value, std::string_view key, std::size_t limit,
-                const char *label, std::vector<finding> &out)
+void check_text(std::string_view value, std::string_view key, std::size_t limit, const char *label,
+                std::vector<finding> &out)
 {
     if (value.size() > limit) {
         out.push_back({"text-truncated",
@@ -226,24 +226,42 @@ void check_pair_count(std::string_view value, std::string_view key, bool format,
 const char *field_label(record_field field)
 {
     switch (field) {
-    case record_field::none: return "nothing";
-    case record_field::cfg_mode: return "camera.cfg_mode";
-    case record_field::type: return "camera.type";
-    case record_field::bit_width: return "camera.bit_width";
-    case record_field::i2c_mode: return "camera.i2c_mode";
-    case record_field::i2c_addr: return "camera.i2c_addr";
-    case record_field::trans_lvl: return "camera.trans_lvl";
-    case record_field::size: return "camera.width and camera.height";
-    case record_field::format: return "camera.format";
-    case record_field::param_entry: return "params[]";
-    case record_field::control: return "controls[]";
-    case record_field::min_value: return "min_value";
-    case record_field::max_value: return "max_value";
-    case record_field::step: return "step";
-    case record_field::def: return "def";
-    case record_field::ctrl_name: return "ctrl_name";
-    case record_field::func_name: return "func_name";
-    case record_field::code: return "code";
+    case record_field::none:
+        return "nothing";
+    case record_field::cfg_mode:
+        return "camera.cfg_mode";
+    case record_field::type:
+        return "camera.type";
+    case record_field::bit_width:
+        return "camera.bit_width";
+    case record_field::i2c_mode:
+        return "camera.i2c_mode";
+    case record_field::i2c_addr:
+        return "camera.i2c_addr";
+    case record_field::trans_lvl:
+        return "camera.trans_lvl";
+    case record_field::size:
+        return "camera.width and camera.height";
+    case record_field::format:
+        return "camera.format";
+    case record_field::param_entry:
+        return "params[]";
+    case record_field::control:
+        return "controls[]";
+    case record_field::min_value:
+        return "min_value";
+    case record_field::max_value:
+        return "max_value";
+    case record_field::step:
+        return "step";
+    case record_field::def:
+        return "def";
+    case record_field::ctrl_name:
+        return "ctrl_name";
+    case record_field::func_name:
+        return "func_name";
+    case record_field::code:
+        return "code";
     }
     return "nothing";
 }

@@ -11,11 +11,23 @@ namespace pexilon {
 // The part of the record an event went into.
 enum class record_field : unsigned char {
     none,
-    cfg_mode, type, bit_width, i2c_mode, i2c_addr, trans_lvl, size, format,
+    cfg_mode,
+    type,
+    bit_width,
+    i2c_mode,
+    i2c_addr,
+    trans_lvl,
+    size,
+    format,
     param_entry, // a new entry of params
     control,     // a new entry of controls (a control section's header)
-    min_value, max_value, step, def, ctrl_name, func_name,
-    code,        // the code text of the newest control
+    min_value,
+    max_value,
+    step,
+    def,
+    ctrl_name,
+    func_name,
+    code, // the code text of the newest control
 };
 
 // Why an event left the record alone.

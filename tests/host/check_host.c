@@ -7,12 +7,12 @@
 
 static int failures = 0;
 
-#define EXPECT(cond)                                                          \
-    do {                                                                      \
-        if (!(cond)) {                                                        \
+#define EXPECT(cond)                                                            \
+    do {                                                                        \
+        if (!(cond)) {                                                          \
             fprintf(stderr, "%s:%d: expected %s\n", __FILE__, __LINE__, #cond); \
-            ++failures;                                                       \
-        }                                                                     \
+            ++failures;                                                         \
+        }                                                                       \
     } while (0)
 
 struct seen {

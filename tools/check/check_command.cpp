@@ -16,7 +16,7 @@ namespace pexilon_tool {
 const std::string_view check_synopsis = "[OPTIONS] [FILE...]";
 
 const std::string_view check_help =
-R"help(Reports every faulty line of each FILE (errors: the lines the library
+    R"help(Reports every faulty line of each FILE (errors: the lines the library
 reports), and every line that the library reads differently from how it
 looks (warnings), as a compiler does:
 

@@ -17,4 +17,3 @@ extern const std::string_view explain_help;
 int run_explain_command(const std::vector<std::string> &args);
 
 } // namespace pexilon_tool
-

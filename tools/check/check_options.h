@@ -11,10 +11,10 @@ enum class check_format { text, gcc, json, sarif };
 
 struct check_options {
     check_format format = check_format::text;
-    bool color = false;                 // decided from --color, NO_COLOR and the terminal
+    bool color = false; // decided from --color, NO_COLOR and the terminal
     bool werror = false;
     std::set<std::string, std::less<>> silenced; // warnings turned off with -Wno-NAME
-    std::vector<std::string> files;     // "-" is standard input
+    std::vector<std::string> files;              // "-" is standard input
 };
 
 // Reads the arguments after "check". On a usage error returns false with

@@ -41,8 +41,8 @@ public:
     {
         json children = json::array();
         if (!d.hint.empty())
-            children.push_back(child(file, d.line, d.column, d.end_column, d.source.size(),
-                                     d.hint));
+            children.push_back(
+                child(file, d.line, d.column, d.end_column, d.source.size(), d.hint));
         for (const pexilon::check::note &n : d.notes)
             children.push_back(child(file, n.line, n.column, n.end_column, 0, n.message));
         all_.push_back({{"kind", d.severity == PEXILON_CHECK_ERROR ? "error" : "warning"},
@@ -50,9 +50,8 @@ public:
                         {"option", option_of(d)},
                         {"children", children},
                         {"column-origin", 1},
-                        {"locations",
-                         json::array({gcc_location(file, d.line, d.column, d.end_column,
-                                                   d.source.size())})}});
+                        {"locations", json::array({gcc_location(file, d.line, d.column,
+                                                                d.end_column, d.source.size())})}});
     }
 
     void finish(std::size_t, std::size_t) override { print(out_, all_); }
@@ -63,8 +62,7 @@ private:
     {
         return {{"kind", "note"},
                 {"message", message},
-                {"locations", json::array({gcc_location(file, line, column, end_column,
-                                                        length)})}};
+                {"locations", json::array({gcc_location(file, line, column, end_column, length)})}};
     }
 
     std::FILE *out_;
@@ -79,7 +77,8 @@ std::string as_uri(const std::string &file)
     for (const char c : file) {
         const auto byte = static_cast<unsigned char>(c);
         if ((byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
-            (byte >= '0' && byte <= '9') || std::string_view("-._~/").find(c) != std::string_view::npos) {
+            (byte >= '0' && byte <= '9') ||
+            std::string_view("-._~/").find(c) != std::string_view::npos) {
             out += c;
         } else {
             out += '%';
@@ -98,8 +97,8 @@ json sarif_location(const std::string &file, std::size_t line, std::size_t colum
         region["startColumn"] = column;
         region["endColumn"] = end_column;
     }
-    return {{"physicalLocation",
-             {{"artifactLocation", {{"uri", as_uri(file)}}}, {"region", region}}}};
+    return {
+        {"physicalLocation", {{"artifactLocation", {{"uri", as_uri(file)}}}, {"region", region}}}};
 }
 
 class sarif : public diagnostic_output {
@@ -115,12 +114,12 @@ public:
             place["message"] = {{"text", n.message}};
             related.push_back(place);
         }
-        json result = {{"ruleId", d.name},
-                       {"ruleIndex", rule_index(d.name)},
-                       {"level", d.severity == PEXILON_CHECK_ERROR ? "error" : "warning"},
-                       {"message", {{"text", d.message}}},
-                       {"locations",
-                        json::array({sarif_location(file, d.line, d.column, d.end_column)})}};
+        json result = {
+            {"ruleId", d.name},
+            {"ruleIndex", rule_index(d.name)},
+            {"level", d.severity == PEXILON_CHECK_ERROR ? "error" : "warning"},
+            {"message", {{"text", d.message}}},
+            {"locations", json::array({sarif_location(file, d.line, d.column, d.end_column)})}};
         if (!related.empty())
             result["relatedLocations"] = related;
         if (!d.hint.empty())
@@ -132,11 +131,11 @@ public:
     {
         json rules = json::array();
         for (const auto &kind : pexilon::check::diagnostic_kinds())
-            rules.push_back({{"id", kind.name},
-                             {"shortDescription", {{"text", kind.about}}},
-                             {"defaultConfiguration",
-                              {{"level", kind.severity == PEXILON_CHECK_ERROR ? "error"
-                                                                              : "warning"}}}});
+            rules.push_back(
+                {{"id", kind.name},
+                 {"shortDescription", {{"text", kind.about}}},
+                 {"defaultConfiguration",
+                  {{"level", kind.severity == PEXILON_CHECK_ERROR ? "error" : "warning"}}}});
         const json log = {
             {"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
             {"version", "2.1.0"},

@@ -19,8 +19,8 @@ struct palette {
 };
 
 // The colours of GCC's default GCC_COLORS.
-constexpr palette coloured{"\033[01m", "\033[01;31m", "\033[01;35m", "\033[01;36m",
-                           "\033[01;32m", "\033[m\033[K"};
+constexpr palette coloured{"\033[01m",    "\033[01;31m", "\033[01;35m",
+                           "\033[01;36m", "\033[01;32m", "\033[m\033[K"};
 constexpr palette plain{};
 
 const char *severity_word(pexilon_check_severity s)
@@ -91,8 +91,8 @@ private:
               const std::string &message)
     {
         std::fprintf(out_, "%s%s%s %snote:%s %s\n", colors_.locus,
-                     locus(file, line, column).c_str(), colors_.reset, colors_.note,
-                     colors_.reset, message.c_str());
+                     locus(file, line, column).c_str(), colors_.reset, colors_.note, colors_.reset,
+                     message.c_str());
     }
 
     // "   12 | REG = 0x12G4, 0x01" and beneath it "      |       ^~~~~~".
@@ -131,10 +131,7 @@ private:
 
 } // namespace
 
-std::string option_of(const diagnostic &d)
-{
-    return "-W" + std::string(d.name);
-}
+std::string option_of(const diagnostic &d) { return "-W" + std::string(d.name); }
 
 std::unique_ptr<diagnostic_output> text_output(std::FILE *out, bool color)
 {

@@ -17,7 +17,7 @@ namespace pexilon_tool {
 const std::string_view explain_synopsis = "[--lines A-B] FILE";
 
 const std::string_view explain_help =
-R"help(Prints each line of FILE, numbered as an editor numbers it, beside what the
+    R"help(Prints each line of FILE, numbered as an editor numbers it, beside what the
 library made of it: a comment, a section and its code, the record fields a
 line set ("camera.width = 1440, camera.height = 1080", "params[3] = REG
 0x3000, 0x01"), a continuation and what it replaced, a line ignored and
@@ -74,9 +74,8 @@ std::string source_column(std::string_view line)
 std::string_view editor_line_text(std::string_view text, std::size_t &position)
 {
     const std::size_t end = text.find('\n', position);
-    std::string_view line = text.substr(position, end == std::string_view::npos
-                                                      ? std::string_view::npos
-                                                      : end - position);
+    std::string_view line = text.substr(
+        position, end == std::string_view::npos ? std::string_view::npos : end - position);
     position = end == std::string_view::npos ? text.size() : end + 1;
     if (!line.empty() && line.back() == '\r')
         line.remove_suffix(1);
@@ -102,12 +101,10 @@ int run_explain_command(const std::vector<std::string> &args)
     for (const given_option &option : parsed.options)
         if (!read_range(option.value, first, last))
             return usage_failure("explain", "invalid line range '" + option.value + "'");
-    const pexilon::check::loaded_input input = file == "-"
-                                                   ? pexilon::check::read_stream(stdin)
-                                                   : pexilon::check::read_path(file.c_str());
+    const pexilon::check::loaded_input input =
+        file == "-" ? pexilon::check::read_stream(stdin) : pexilon::check::read_path(file.c_str());
     if (!input.opened || input.read_failed) {
-        std::fprintf(stderr, "pexilon-config: cannot %s '%s': %s\n",
-                     input.opened ? "read" : "open",
+        std::fprintf(stderr, "pexilon-config: cannot %s '%s': %s\n", input.opened ? "read" : "open",
                      file == "-" ? "<stdin>" : shown_name(file).c_str(),
                      std::strerror(input.os_error != 0 ? input.os_error : EIO));
         return status_failed;

@@ -41,6 +41,7 @@ enum camera_key : std::uint32_t {
     key_trans_lvl = 8,
 };
 
+// clang-format off
 inline constexpr code_row camera_keys[] = {
     {"CFG_MODE", key_cfg_mode},
     {"TYPE", key_type},
@@ -52,6 +53,7 @@ inline constexpr code_row camera_keys[] = {
     {"TRANS_LVL", key_trans_lvl},
     {nullptr, 0},
 };
+// clang-format on
 
 // Keys of board and register lines; the code is the low half of the type.
 inline constexpr code_row param_keys[] = {

@@ -94,15 +94,14 @@ int verdict(config_session &session, reject_reason reason) noexcept
 }
 
 constexpr record_field camera_fields[] = {
-    record_field::none,      record_field::cfg_mode, record_field::type,
-    record_field::size,      record_field::bit_width, record_field::format,
-    record_field::i2c_mode,  record_field::i2c_addr, record_field::trans_lvl,
+    record_field::none,     record_field::cfg_mode,  record_field::type,
+    record_field::size,     record_field::bit_width, record_field::format,
+    record_field::i2c_mode, record_field::i2c_addr,  record_field::trans_lvl,
 };
 
 constexpr record_field control_fields[] = {
-    record_field::none,      record_field::min_value, record_field::max_value,
-    record_field::step,      record_field::def,       record_field::ctrl_name,
-    record_field::func_name,
+    record_field::none, record_field::min_value, record_field::max_value, record_field::step,
+    record_field::def,  record_field::ctrl_name, record_field::func_name,
 };
 
 // Tells the sink what dispatch did with a name/value event under a listed
@@ -142,8 +141,8 @@ void tell_block(config_session &session) noexcept
         sink.applied(record_field::code, nullptr, nullptr);
 }
 
-void tell_sink(config_session &session, const char *section, const char *name,
-               const char *value, reject_reason reason) noexcept
+void tell_sink(config_session &session, const char *section, const char *name, const char *value,
+               reject_reason reason) noexcept
 {
     config_sink &sink = *session.sink;
     if (session.config == nullptr) {

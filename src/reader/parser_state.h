@@ -88,10 +88,7 @@ struct parser_state {
     }
 
     // The offset of `p`, a position in the line buffer.
-    std::size_t offset(const char *p) const noexcept
-    {
-        return static_cast<std::size_t>(p - line);
-    }
+    std::size_t offset(const char *p) const noexcept { return static_cast<std::size_t>(p - line); }
 
     parse_outcome outcome() const noexcept
     {

@@ -1,7 +1,7 @@
-# Installation: the shared object with its SONAME links, the public header,
-# the licence, the pexilon-config program when it is built (with its manual
-# page and bash completion), a pkg-config file and a CMake package. Works with
-# any prefix given at install time:
+# Installation: the shared objects with their SONAME links, the public
+# headers, the licence, the pexilon-config program when it is built (with its
+# manual page and bash completion), pkg-config files and CMake packages. Works
+# with any prefix given at install time:
 #
 #   cmake --install build/default --prefix /opt/pexilon
 #
@@ -68,20 +68,26 @@ foreach(dir LIBDIR INCLUDEDIR)
   endif()
 endforeach()
 set(pexilon_pc_staged ${CMAKE_CURRENT_BINARY_DIR}/pkgconfig-staged)
+set(pexilon_pc_names pexilon_config_parser)
+if(TARGET pexilon_config_check)
+  list(APPEND pexilon_pc_names pexilon_config_check)
+endif()
 # Staged per prefix, so that installs into different prefixes at the same
 # time (parallel tests) do not overwrite each other's file.
-install(CODE "
-  string(MD5 pexilon_pc_key \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
-  set(PEXILON_PC_PREFIX \"\${CMAKE_INSTALL_PREFIX}\")
-  set(PEXILON_PC_LIBDIR \"${pexilon_pc_LIBDIR}\")
-  set(PEXILON_PC_INCLUDEDIR \"${pexilon_pc_INCLUDEDIR}\")
-  set(PEXILON_PC_VERSION \"${PROJECT_VERSION}\")
-  configure_file(\"${CMAKE_CURRENT_LIST_DIR}/pexilon_config_parser.pc.in\"
-    \"${pexilon_pc_staged}/\${pexilon_pc_key}/pexilon_config_parser.pc\" @ONLY)
-  file(INSTALL DESTINATION \"${pexilon_dest_LIBDIR}/pkgconfig\"
-    TYPE FILE FILES \"${pexilon_pc_staged}/\${pexilon_pc_key}/pexilon_config_parser.pc\")
-  file(REMOVE_RECURSE \"${pexilon_pc_staged}/\${pexilon_pc_key}\")
-" COMPONENT development)
+foreach(pc_name IN LISTS pexilon_pc_names)
+  install(CODE "
+    string(MD5 pexilon_pc_key \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
+    set(PEXILON_PC_PREFIX \"\${CMAKE_INSTALL_PREFIX}\")
+    set(PEXILON_PC_LIBDIR \"${pexilon_pc_LIBDIR}\")
+    set(PEXILON_PC_INCLUDEDIR \"${pexilon_pc_INCLUDEDIR}\")
+    set(PEXILON_PC_VERSION \"${PROJECT_VERSION}\")
+    configure_file(\"${CMAKE_CURRENT_LIST_DIR}/${pc_name}.pc.in\"
+      \"${pexilon_pc_staged}/\${pexilon_pc_key}/${pc_name}.pc\" @ONLY)
+    file(INSTALL DESTINATION \"${pexilon_dest_LIBDIR}/pkgconfig\"
+      TYPE FILE FILES \"${pexilon_pc_staged}/\${pexilon_pc_key}/${pc_name}.pc\")
+    file(REMOVE_RECURSE \"${pexilon_pc_staged}/\${pexilon_pc_key}\")
+  " COMPONENT development)
+endforeach()
 
 # CMake package: targets, config and version files.
 install(EXPORT pexilon_config_parser_targets
@@ -124,3 +130,36 @@ install(FILES
   DESTINATION ${CMAKE_INSTALL_DATADIR}/pexilon-config/vscode COMPONENT runtime)
 install(FILES ${PEXILON_EDITORS_DIR}/textmate/pexilon.tmLanguage.json
   DESTINATION ${CMAKE_INSTALL_DATADIR}/pexilon-config/vscode/syntaxes COMPONENT runtime)
+
+# The check library: its own SONAME, header, pkg-config file (above) and
+# CMake package, pexilon_config_check -> pexilon::config_check.
+if(TARGET pexilon_config_check)
+  set(PEXILON_CHECK_PACKAGE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/pexilon_config_check)
+  set_target_properties(pexilon_config_check PROPERTIES EXPORT_NAME config_check)
+  install(TARGETS pexilon_config_check
+    EXPORT pexilon_config_check_targets
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+      COMPONENT runtime
+      NAMELINK_COMPONENT development)
+  install(FILES ${PROJECT_SOURCE_DIR}/include/pexilon/config_check.h
+    DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/pexilon
+    COMPONENT development)
+  install(EXPORT pexilon_config_check_targets
+    NAMESPACE pexilon::
+    FILE pexilon_config_check-targets.cmake
+    DESTINATION ${PEXILON_CHECK_PACKAGE_DIR}
+    COMPONENT development)
+  configure_package_config_file(
+    ${CMAKE_CURRENT_LIST_DIR}/pexilon_config_check-config.cmake.in
+    ${CMAKE_CURRENT_BINARY_DIR}/pexilon_config_check-config.cmake
+    INSTALL_DESTINATION ${PEXILON_CHECK_PACKAGE_DIR})
+  write_basic_package_version_file(
+    ${CMAKE_CURRENT_BINARY_DIR}/pexilon_config_check-config-version.cmake
+    VERSION ${PROJECT_VERSION}
+    COMPATIBILITY SameMajorVersion)
+  install(FILES
+    ${CMAKE_CURRENT_BINARY_DIR}/pexilon_config_check-config.cmake
+    ${CMAKE_CURRENT_BINARY_DIR}/pexilon_config_check-config-version.cmake
+    DESTINATION ${PEXILON_CHECK_PACKAGE_DIR}
+    COMPONENT development)
+endif()

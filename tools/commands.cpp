@@ -1,4 +1,4 @@
-// check and dump: read each file in turn into its own record and print.
+// dump: read each file in turn into its own record and print.
 #include "commands.h"
 
 #include <algorithm>
@@ -12,41 +12,13 @@
 
 namespace pexilon_tool {
 
-const std::string_view check_help =
-R"(Prints "FILE: ok" for every well-formed file, otherwise
-"FILE:LINE: error: REASON" for the first faulty line, or
-"FILE: error: cannot open: REASON", on standard output.
-
-Options:
-  -h, --help       show this help and exit
-)";
-
-int run_check(const std::vector<std::string> &args)
-{
-    parsed_arguments parsed;
-    std::vector<std::string> files;
-    std::string error;
-    if (!parse_arguments(args, {}, parsed, error) || !input_files(parsed.operands, files, error))
-        return usage_failure("check", error);
-    int worst = status_ok;
-    for (const std::string &name : files) {
-        const loaded_config file(name);
-        if (file.ok())
-            std::printf("%s: ok\n", shown_name(name).c_str());
-        else
-            std::printf("%s\n", file.fault_line().c_str());
-        worst = std::max<int>(worst, file.exit_status());
-    }
-    return worst;
-}
-
 const std::string_view dump_help =
 R"(Prints the record in the library's diagnostic layout, in file order: the
 camera settings, then the board and register entries (a "[0xKKVV]" header
 before each group of section kind KK and variant VV, then one line of
 numbers per entry), then the control entries with their code texts. With
 several files a "==> FILE <==" line starts each. A faulty file is still
-printed; its fault goes to standard error in the format of 'check'.
+printed; its fault goes to standard error as "FILE:LINE: error: REASON".
 
 Options:
   --split-streams  write as the library's dump routines do: camera

@@ -1,6 +1,7 @@
 // The subcommands of pexilon-config: for each, the function that runs it
 // (arguments after its name; returns the exit status) and its help text.
-// subcommands.cpp lists them in a table.
+// subcommands.cpp lists them in a table. check and explain, built on the
+// checker, are declared in check/check_commands.h.
 #pragma once
 
 #include <string>
@@ -8,9 +9,6 @@
 #include <vector>
 
 namespace pexilon_tool {
-
-extern const std::string_view check_help;
-int run_check(const std::vector<std::string> &args);
 
 extern const std::string_view dump_help;
 int run_dump(const std::vector<std::string> &args);

@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "check/check_commands.h"
 #include "commands.h"
 
 namespace pexilon_tool {
@@ -11,8 +12,11 @@ namespace pexilon_tool {
 namespace {
 
 const std::array table{
-    subcommand{"check", "[FILE...]", "report the first faulty line of each file",
-               check_help, run_check},
+    subcommand{"check", check_synopsis,
+               "report every faulty line and every line read otherwise than it looks",
+               check_help, run_check_command},
+    subcommand{"explain", explain_synopsis, "print each line beside what was made of it",
+               explain_help, run_explain_command},
     subcommand{"dump", "[OPTIONS] [FILE...]",
                "print the record in the library's diagnostic layout", dump_help, run_dump},
     subcommand{"json", "[OPTIONS] [FILE...]", "print the record as JSON", json_help, run_json},

@@ -1,6 +1,5 @@
 // The keys of the section "camera parameter".
-#include <cstring>
-
+#include "config/code_tables.h"
 #include "config/config_handler.h"
 #include "config/text_fields.h"
 #include "config/value_parsing.h"
@@ -8,11 +7,6 @@
 namespace pexilon {
 
 namespace {
-
-bool is(const char *name, const char *key) noexcept
-{
-    return std::strcmp(name, key) == 0;
-}
 
 // SIZE: exactly two numbers, width and height.
 reject_reason apply_size(camera_settings &camera, const char *value) noexcept
@@ -44,23 +38,33 @@ reject_reason apply_format(camera_settings &camera, const char *value) noexcept
 
 reject_reason apply_camera_key(camera_settings &camera, const char *name, const char *value) noexcept
 {
-    if (is(name, "CFG_MODE"))
+    switch (lookup_code(camera_keys, name)) {
+    case key_cfg_mode:
         camera.cfg_mode = parse_int32(value);
-    else if (is(name, "TYPE"))
+        break;
+    case key_type:
         copy_text_field(camera.type, value, sizeof camera.type);
-    else if (is(name, "BIT_WIDTH"))
+        break;
+    case key_bit_width:
         camera.bit_width = static_cast<std::uint8_t>(parse_int32(value));
-    else if (is(name, "I2C_MODE"))
+        break;
+    case key_i2c_mode:
         camera.i2c_mode = static_cast<std::uint8_t>(parse_int32(value));
-    else if (is(name, "I2C_ADDR"))
+        break;
+    case key_i2c_addr:
         camera.i2c_addr = static_cast<std::uint16_t>(parse_int32(value));
-    else if (is(name, "TRANS_LVL"))
+        break;
+    case key_trans_lvl:
         camera.trans_lvl = parse_int32(value);
-    else if (is(name, "SIZE"))
+        break;
+    case key_size:
         return apply_size(camera, value);
-    else if (is(name, "FORMAT"))
+    case key_format:
         return apply_format(camera, value);
-    return reject_reason::none; // other names are ignored
+    default:
+        break; // other names are ignored
+    }
+    return reject_reason::none;
 }
 
 } // namespace pexilon

@@ -30,6 +30,32 @@ inline constexpr code_row section_codes[] = {
     {nullptr, 0},
 };
 
+// Keys of the camera section, numbered in the order of the record's fields.
+enum camera_key : std::uint32_t {
+    key_cfg_mode = 1,
+    key_type = 2,
+    key_size = 3,
+    key_bit_width = 4,
+    key_format = 5,
+    key_i2c_mode = 6,
+    key_i2c_addr = 7,
+    key_trans_lvl = 8,
+};
+
+// clang-format off
+inline constexpr code_row camera_keys[] = {
+    {"CFG_MODE", key_cfg_mode},
+    {"TYPE", key_type},
+    {"SIZE", key_size},
+    {"BIT_WIDTH", key_bit_width},
+    {"FORMAT", key_format},
+    {"I2C_MODE", key_i2c_mode},
+    {"I2C_ADDR", key_i2c_addr},
+    {"TRANS_LVL", key_trans_lvl},
+    {nullptr, 0},
+};
+// clang-format on
+
 // Keys of board and register lines; the code is the low half of the type.
 inline constexpr code_row param_keys[] = {
     {"REG", 1},

@@ -1,6 +1,7 @@
 #include "config/config_handler.h"
 
 #include "config/code_tables.h"
+#include "config/config_sink.h"
 
 namespace pexilon {
 
@@ -92,11 +93,83 @@ int verdict(config_session &session, reject_reason reason) noexcept
     return 0;
 }
 
+constexpr record_field camera_fields[] = {
+    record_field::none,     record_field::cfg_mode,  record_field::type,
+    record_field::size,     record_field::bit_width, record_field::format,
+    record_field::i2c_mode, record_field::i2c_addr,  record_field::trans_lvl,
+};
+
+constexpr record_field control_fields[] = {
+    record_field::none, record_field::min_value, record_field::max_value, record_field::step,
+    record_field::def,  record_field::ctrl_name, record_field::func_name,
+};
+
+// Tells the sink what dispatch did with a name/value event under a listed
+// section. The keys are looked up again in the same tables; this runs only
+// when a sink listens.
+void tell_key(config_session &session, const char *name, const char *value) noexcept
+{
+    config_sink &sink = *session.sink;
+    record_field field = record_field::none;
+    if (session.section_code == section_camera) {
+        field = camera_fields[lookup_code(camera_keys, name)];
+    } else if (session.section_code == section_control) {
+        if (session.control_dropped) {
+            sink.ignored(ignore_cause::no_entry, name);
+            return;
+        }
+        field = control_fields[lookup_code(control_keys, name)];
+    } else if (lookup_code(param_keys, name) != 0) {
+        field = record_field::param_entry;
+    }
+    if (field == record_field::none)
+        sink.ignored(ignore_cause::unknown_key, name);
+    else
+        sink.applied(field, name, value);
+}
+
+void tell_block(config_session &session) noexcept
+{
+    config_sink &sink = *session.sink;
+    if (session.section_code == 0)
+        sink.ignored(ignore_cause::unknown_section, nullptr);
+    else if (session.section_code != section_control)
+        sink.ignored(ignore_cause::block_outside, nullptr);
+    else if (session.control_dropped)
+        sink.ignored(ignore_cause::no_entry, nullptr);
+    else
+        sink.applied(record_field::code, nullptr, nullptr);
+}
+
+void tell_sink(config_session &session, const char *section, const char *name, const char *value,
+               reject_reason reason) noexcept
+{
+    config_sink &sink = *session.sink;
+    if (session.config == nullptr) {
+        // nothing was looked at
+    } else if (name == nullptr && value == nullptr) {
+        sink.section(section, session.section_code);
+    } else if (session.section_code == 0) {
+        sink.ignored(ignore_cause::unknown_section, name);
+    } else if (name == nullptr) {
+        tell_block(session);
+    } else {
+        tell_key(session, name, value);
+    }
+    if (reason != reject_reason::none)
+        sink.rejected(reason);
+}
+
 } // namespace
 
 int session_handler(void *user, const char *section, const char *name, const char *value) noexcept
 {
     auto &session = *static_cast<config_session *>(user);
+    if (session.sink != nullptr) [[unlikely]] {
+        const reject_reason reason = dispatch(session, section, name, value);
+        tell_sink(session, section, name, value, reason);
+        return verdict(session, reason);
+    }
     return verdict(session, dispatch(session, section, name, value));
 }
 
@@ -116,6 +189,8 @@ int config_block_taker(void *user, const char *section, char *text, std::size_t 
         return verdict(session, reject_reason::no_record);
     if (current_section_code(session, section) == section_control)
         adopt_control_code(session, text, size, taken);
+    if (session.sink != nullptr)
+        tell_block(session);
     return 1;
 }
 

@@ -17,6 +17,8 @@ enum class reject_reason : unsigned char {
     inconsistent_record, // the record's list pointer and count disagree
 };
 
+class config_sink;
+
 // State of one parse into one record; lives on the caller's stack.
 struct config_session {
     parsed_config *config = nullptr;
@@ -26,6 +28,7 @@ struct config_session {
     std::size_t control_capacity = 0;    // entries controls is known to hold
     bool control_dropped = false;        // the current control has no entry
     reject_reason first_reject = reject_reason::none;
+    config_sink *sink = nullptr;         // told what each event did, if set
 };
 
 // Starts a parse into `config` (which may be null).

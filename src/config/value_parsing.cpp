@@ -33,8 +33,10 @@ int digit_value(char c) noexcept
 // its errno side effect: an optional sign, in base 16 an optional "0x" before
 // a hex digit, then digits up to the first character that is not one;
 // out-of-range values saturate. Stores the position after the digits in *end.
-template <unsigned Base>
-std::int64_t convert(const char *p, const char **end) noexcept
+// With Reports, also stores in *saturated whether the value was out of range
+// (for the checker; the parse's own instantiation does not pay for it).
+template <unsigned Base, bool Reports = false>
+std::int64_t convert(const char *p, const char **end, bool *saturated = nullptr) noexcept
 {
     bool negative = false;
     if (*p == '+' || *p == '-')
@@ -62,6 +64,8 @@ std::int64_t convert(const char *p, const char **end) noexcept
     *end = p;
     // The magnitude may reach 2^63 for a negative number, 2^63 - 1 otherwise.
     const std::uint64_t limit = std::uint64_t{INT64_MAX} + (negative ? 1 : 0);
+    if constexpr (Reports)
+        *saturated = overflow || magnitude > limit;
     if (overflow || magnitude > limit)
         return negative ? INT64_MIN : INT64_MAX;
     // Two's complement negation of the magnitude, which may be 2^63.
@@ -80,6 +84,23 @@ std::int64_t convert_number(const char *text, const char **end) noexcept
 }
 
 } // namespace
+
+number_scan scan_number(const char *text) noexcept
+{
+    number_scan scan;
+    while (is_white(*text))
+        ++text;
+    scan.start = text;
+    scan.hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    scan.negative = text[0] == '-';
+    scan.value = scan.hex ? convert<16, true>(text, &scan.end, &scan.saturated)
+                          : convert<10, true>(text, &scan.end, &scan.saturated);
+    // A conversion that took no digit stops after the sign at most, or after
+    // the "0" of a "0x" with no hex digit behind it.
+    for (const char *p = scan.start; p < scan.end && !scan.digits; ++p)
+        scan.digits = digit_value(*p) < 10;
+    return scan;
+}
 
 std::int64_t parse_int64(const char *text) noexcept
 {

@@ -17,6 +17,19 @@ std::uint32_t parse_int32(const char *text) noexcept;
 // The same rule, returning all 64 bits.
 std::int64_t parse_int64(const char *text) noexcept;
 
+// One number as parse_int64 reads it, with where it stands: for the checker,
+// which tells what a value's text became.
+struct number_scan {
+    std::int64_t value = 0;
+    const char *start = nullptr; // after the leading white space
+    const char *end = nullptr;   // the first character not taken
+    bool digits = false;         // a digit was taken (otherwise the value is 0)
+    bool hex = false;            // "0x" or "0X" first
+    bool negative = false;       // a "-" first
+    bool saturated = false;      // beyond the 64-bit range, held at its limit
+};
+number_scan scan_number(const char *text) noexcept;
+
 // Splits `text` at commas, skipping empty pieces, and stores parse_int32 of
 // each piece into entry->values, setting entry->value_count. Returns false
 // when there were more than 16 pieces: the first 16 are kept.

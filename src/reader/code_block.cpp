@@ -88,8 +88,24 @@ bool is_closed_header(char *text) noexcept
 
 } // namespace
 
+namespace {
+
+void tell_block(parser_state &state, line_kind kind, std::size_t start_line) noexcept
+{
+    if (state.sink != nullptr) {
+        line_event event;
+        event.kind = kind;
+        event.section = state.section;
+        event.block_start = start_line;
+        state.sink->line(state.line_number, event);
+    }
+}
+
+} // namespace
+
 void read_code_block(parser_state &state) noexcept
 {
+    const std::size_t start_line = state.line_number;
     block_text text;
     if (!text.held())
         state.record(fault::block_no_memory);
@@ -97,14 +113,17 @@ void read_code_block(parser_state &state) noexcept
         const char *end = trim_end(state.line);
         char *start = trim_left(state.line);
         if (is_closed_header(start)) {
+            tell_block(state, line_kind::block_cut, start_line);
             state.record_over(fault::block_cut_off);
             return;
         }
         if (*start == '=' && equals_ignoring_case(start, code_block_end)) {
+            tell_block(state, line_kind::block_end, start_line);
             if (text.held() && state.report_block(text.data(), text.size()))
                 text.release();
             return;
         }
+        tell_block(state, line_kind::block_line, start_line);
         if (!text.append(state.line, static_cast<std::size_t>(end - state.line)))
             state.record(fault::block_no_memory);
     }

@@ -23,11 +23,38 @@ bool begins_with_bom(const char *text) noexcept
            bytes[2] == byte_order_mark[2];
 }
 
+void tell_faulty(parser_state &state, fault problem) noexcept
+{
+    if (state.sink != nullptr) {
+        line_event event;
+        event.kind = line_kind::faulty;
+        event.section = state.section;
+        event.problem = problem;
+        state.sink->line(state.line_number, event);
+    }
+}
+
+// Tells the sink of a name/value or continuation line before the handler
+// hears of it.
+void tell_pair(parser_state &state, line_kind kind, const char *name, const char *name_end,
+               const char *value) noexcept
+{
+    line_event event;
+    event.kind = kind;
+    if (kind == line_kind::name_value)
+        event.name = {state.offset(name), state.offset(name_end)};
+    event.value = {state.offset(value), state.offset(value + std::strlen(value))};
+    event.section = state.section;
+    event.previous_name = state.previous_name;
+    state.sink->line(state.line_number, event);
+}
+
 // "[name]", or several groups back to back ("[a][b]") joined as "a||b".
 void read_section_header(parser_state &state, char *start) noexcept
 {
     char *p = scan_until(start + 1, "]");
     if (*p != ']') {
+        tell_faulty(state, fault::unclosed_header);
         state.record(fault::unclosed_header);
         return;
     }
@@ -41,6 +68,13 @@ void read_section_header(parser_state &state, char *start) noexcept
     *p = '\0';
     copy_terminated(state.section, sizeof state.section, start + 1);
     state.previous_name[0] = '\0';
+    if (state.sink != nullptr) {
+        line_event event;
+        event.kind = line_kind::header;
+        event.name = {state.offset(start + 1), state.offset(p)};
+        event.section = state.section;
+        state.sink->line(state.line_number, event);
+    }
     state.report(nullptr, nullptr);
 }
 
@@ -98,6 +132,7 @@ void read_name_value(parser_state &state, char *start) noexcept
 {
     char *separator = find_separator(start);
     if (*separator != '=' && *separator != ':') {
+        tell_faulty(state, fault::no_separator);
         state.record(fault::no_separator);
         return;
     }
@@ -109,6 +144,8 @@ void read_name_value(parser_state &state, char *start) noexcept
     const char *name = start;
     char *value = trim_left(cut_comment(separator + 1));
     keep_name(state, name, static_cast<std::size_t>(name_end - start));
+    if (state.sink != nullptr)
+        tell_pair(state, line_kind::name_value, name, name_end, value);
     state.report(name, value);
 }
 
@@ -119,14 +156,20 @@ void read_name_value(parser_state &state, char *start) noexcept
 // kinds are trimmed first.
 void read_line(parser_state &state, char *start) noexcept
 {
-    if (*start == '\0' || *start == ';' || *start == '#')
+    if (*start == '\0') {
+        state.tell(line_kind::blank);
         return;
-    if (start[0] == '/' && start[1] == '/')
+    }
+    if (*start == ';' || *start == '#' || (start[0] == '/' && start[1] == '/')) {
+        state.tell(line_kind::comment);
         return;
+    }
     // An indented line after a name/value line continues it, whatever it
     // looks like.
     if (state.previous_name[0] != '\0' && start != state.line) {
         trim_right(start);
+        if (state.sink != nullptr)
+            tell_pair(state, line_kind::continuation, nullptr, nullptr, start);
         state.report(state.previous_name, start);
         return;
     }
@@ -135,6 +178,7 @@ void read_line(parser_state &state, char *start) noexcept
         return;
     }
     if (*start == '=' && equals_ignoring_case(trim_right(start), code_block_start)) {
+        state.tell(line_kind::block_start);
         read_code_block(state);
         return;
     }
@@ -154,9 +198,9 @@ void copy_terminated(char *dst, std::size_t size, const char *src) noexcept
 }
 
 parse_outcome parse_lines_detailed(line_reader reader, void *stream, line_handler handler,
-                                   void *user, block_taker taker) noexcept
+                                   void *user, block_taker taker, reader_sink *sink) noexcept
 {
-    parser_state state{reader, stream, handler, user, taker};
+    parser_state state{reader, stream, handler, user, taker, sink};
     while (state.next_line()) {
         char *text = state.line;
         if (state.line_number == 1 && begins_with_bom(text))

@@ -6,6 +6,7 @@
 #include <cstddef>
 
 #include "reader/parse_outcome.h"
+#include "reader/reader_sink.h"
 
 namespace pexilon {
 
@@ -37,8 +38,10 @@ inline constexpr int name_buffer_size = 50;  // 49 characters and terminator
 int parse_lines(line_reader reader, void *stream, line_handler handler, void *user) noexcept;
 
 // The same, also telling what the reported line's fault was, with code
-// blocks handed to `taker` when there is one.
+// blocks handed to `taker` when there is one, and every line and fault told
+// to `sink` when there is one.
 parse_outcome parse_lines_detailed(line_reader reader, void *stream, line_handler handler,
-                                   void *user, block_taker taker = nullptr) noexcept;
+                                   void *user, block_taker taker = nullptr,
+                                   reader_sink *sink = nullptr) noexcept;
 
 } // namespace pexilon

@@ -6,6 +6,7 @@
 #include <cstddef>
 
 #include "reader/line_parser.h"
+#include "reader/reader_sink.h"
 
 namespace pexilon {
 
@@ -15,6 +16,7 @@ struct parser_state {
     line_handler handler;
     void *user;
     block_taker taker;
+    reader_sink *sink; // null for the library's own parses
 
     char *line = nullptr; // the current line: in `buffer` or in the reader's own memory
     char buffer[line_buffer_size] = {};
@@ -37,6 +39,8 @@ struct parser_state {
     // Records a fault at the current line unless an earlier one stands.
     void record(fault kind) noexcept
     {
+        if (sink != nullptr)
+            sink->fault_at(line_number, kind, false);
         if (error_line == 0) {
             error_line = line_number;
             error_kind = kind;
@@ -47,6 +51,8 @@ struct parser_state {
     // failures of code blocks are reported over anything before them.
     void record_over(fault kind) noexcept
     {
+        if (sink != nullptr)
+            sink->fault_at(line_number, kind, true);
         error_line = line_number;
         error_kind = kind;
     }
@@ -71,6 +77,20 @@ struct parser_state {
             record(fault::rejected);
         return taken;
     }
+
+    // Tells the sink, if any, what the current line was taken for.
+    void tell(line_kind kind) noexcept
+    {
+        if (sink != nullptr) {
+            line_event event;
+            event.kind = kind;
+            event.section = section;
+            sink->line(line_number, event);
+        }
+    }
+
+    // The offset of `p`, a position in the line buffer.
+    std::size_t offset(const char *p) const noexcept { return static_cast<std::size_t>(p - line); }
 
     parse_outcome outcome() const noexcept
     {

@@ -26,10 +26,10 @@ char *read_text_line(char *buffer, int size, void *stream) noexcept
 }
 
 parse_outcome parse_bytes_detailed(const char *data, std::size_t size, line_handler handler,
-                                   void *user, block_taker taker) noexcept
+                                   void *user, block_taker taker, reader_sink *sink) noexcept
 {
     text_cursor cursor{data, data != nullptr ? size : 0};
-    return parse_lines_detailed(read_text_line, &cursor, handler, user, taker);
+    return parse_lines_detailed(read_text_line, &cursor, handler, user, taker, sink);
 }
 
 int parse_text(const char *text, line_handler handler, void *user) noexcept

@@ -22,6 +22,7 @@ int parse_text(const char *text, line_handler handler, void *user) noexcept;
 
 // Parses exactly `size` bytes at `data`.
 parse_outcome parse_bytes_detailed(const char *data, std::size_t size, line_handler handler,
-                                   void *user, block_taker taker = nullptr) noexcept;
+                                   void *user, block_taker taker = nullptr,
+                                   reader_sink *sink = nullptr) noexcept;
 
 } // namespace pexilon

@@ -1,17 +1,21 @@
 #!/bin/sh
-# The shared object exports the function pexilon_parse_config and nothing
-# else, carries the SONAME of its ABI, and needs no library but the C library.
+# The shared object exports the given functions (pexilon_parse_config by
+# default) and nothing else, carries the SONAME of its ABI, and needs no
+# library but the C library.
 #
-#   exports.sh LIBRARY_FILE EXPECTED_SONAME
+#   exports.sh LIBRARY_FILE EXPECTED_SONAME [FUNCTION...]
 set -eu
 lib=$1
 want_soname=$2
+shift 2
+[ $# -gt 0 ] || set -- pexilon_parse_config
+want_symbols=$(for f in "$@"; do echo "T $f"; done | sort)
 fail=0
 
 # Defined dynamic symbols (a symbol version, if any, stripped), without the
 # marker symbols of version nodes.
-symbols=$(nm -D --defined-only "$lib" | awk '$2 != "A" { sub(/@.*/, "", $3); print $2, $3 }')
-if [ "$symbols" != "T pexilon_parse_config" ]; then
+symbols=$(nm -D --defined-only "$lib" | awk '$2 != "A" { sub(/@.*/, "", $3); print $2, $3 }' | sort)
+if [ "$symbols" != "$want_symbols" ]; then
     echo "FAIL exported symbols:"; echo "$symbols"; fail=1
 fi
 

@@ -1,6 +1,7 @@
 #!/bin/sh
 # pexilon-config check FILE with the open or one read of FILE interrupted by
-# a signal (EINTR, injected by strace): each run must say "FILE: ok", exit 0.
+# a signal (EINTR, injected by strace): each run must find nothing to report
+# in the clean FILE and exit 0.
 #   interrupted_reads.sh PEXILON_CONFIG FILE
 set -u
 tool=$1
@@ -19,7 +20,7 @@ for inject in openat:1 read:1 read:2 read:3; do
     output=$(strace -o /dev/null -P "$file" -e "inject=$call:error=EINTR:when=$when" \
         "$tool" check "$file")
     status=$?
-    if [ "$status" -ne 0 ] || [ "$output" != "$file: ok" ]; then
+    if [ "$status" -ne 0 ] || [ -n "$output" ]; then
         echo "interrupted $call number $when: exit $status, output: $output"
         failed=1
     fi

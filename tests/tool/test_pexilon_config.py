@@ -33,7 +33,7 @@ FAULTY = [
 ]
 
 # Every subcommand the program has, as its --help lists them.
-SUBCOMMANDS = ["check", "dump", "json", "diff", "lsp"]
+SUBCOMMANDS = ["check", "explain", "dump", "json", "diff", "lsp"]
 # Those that take any number of files, standard input when none is named.
 FILE_READERS = ["check", "dump", "json"]
 
@@ -130,53 +130,95 @@ class ToolTest(unittest.TestCase):
 
     # check
 
-    def test_check_ok(self):
-        self.assertEqual(run("check", self.sample), (0, self.sample + ": ok\n", ""))
+    def test_check_clean_file_prints_nothing(self):
+        self.assertEqual(run("check", self.sample), (0, "", ""))
 
     def test_check_each_fault(self):
-        reasons = set()
+        names = set()
         for name, data, line in FAULTY:
             with self.subTest(name):
                 path = self.write(name + ".conf", data)
-                status, out, err = run("check", path)
+                status, out, err = run("check", "--format=gcc", path)
                 self.assertEqual(status, 1)
                 self.assertEqual(err, "")
-                m = re.fullmatch(re.escape(path) + r":(\d+): error: (\S[^\n]*)\n", out)
-                self.assertIsNotNone(m, out)
-                self.assertEqual(int(m.group(1)), line)
-                reasons.add(m.group(2))
-        self.assertEqual(len(reasons), len(FAULTY), "every fault kind has its own reason")
+                errors = re.findall(re.escape(path) +
+                                    r":(\d+):(?:\d+:)? error: [^\n]* \[([a-z-]+)\]\n", out)
+                self.assertTrue(errors, out)
+                self.assertEqual(int(errors[0][0]), line)
+                self.assertEqual({n for _, n in errors}, {name.replace("_", "-")})
+                names.add(errors[0][1])
+        self.assertEqual(len(names), len(FAULTY), "every fault kind has its own name")
+
+    def test_check_text_form(self):
+        path = self.write("two.conf", b"[camera parameter]\nSIZE = 640\nCFG_MODE 1\n")
+        status, out, err = run("check", "--color=never", path)
+        self.assertEqual((status, err), (1, ""))
+        self.assertEqual(out, (
+            f"{path}:2:8: warning: SIZE needs two numbers, width and height; with 1, "
+            "camera.width and camera.height keep their values [-Wvalue-count]\n"
+            "    2 | SIZE = 640\n"
+            "      |        ^~~\n"
+            f"{path}:3: error: no '=' or ':' before the end of the line or a comment: "
+            "the line is not read [no-separator]\n"
+            "    3 | CFG_MODE 1\n"
+            "      | ^~~~~~~~~~\n"
+            f"{path}:3: note: write 'NAME = value'; a ';' or '//' after white space starts "
+            "a comment\n"
+            "1 error, 1 warning\n"))
+        # Colour when asked for, whatever NO_COLOR says; never on a pipe by default.
+        self.assertIn("\033[01;35m", run("check", "--color=always", path)[1])
+        self.assertNotIn("\033[", run("check", path)[1])
+        self.assertEqual(run("check", "-Wno-value-count", "--format=gcc", path)[1].count("\n"), 2)
+        self.assertEqual(run("check", "--werror", "-Wno-value-count",
+                             self.write("w.conf", b"[camera parameter]\nSIZE = 1\n"))[0], 0)
 
     def test_check_cannot_open(self):
         cases = [(self.missing, os.strerror(2)), (self.tmp.name, os.strerror(21))]
         for path, reason in cases:
             with self.subTest(path):
                 self.assertEqual(run("check", path),
-                                 (2, f"{path}: error: cannot open: {reason}\n", ""))
+                                 (2, "", f"pexilon-config: cannot open '{path}': {reason}\n"))
 
     def test_check_standard_input(self):
-        self.assertEqual(run("check", "-", stdin=GOOD), (0, "-: ok\n", ""))
-        status, out, _ = run("check", "-", stdin=FAULTY[0][1])
+        self.assertEqual(run("check", "-", stdin=GOOD), (0, "", ""))
+        self.assertEqual(run("check", stdin=GOOD), (0, "", ""))
+        status, out, _ = run("check", "--format=gcc", "-", stdin=FAULTY[0][1])
         self.assertEqual(status, 1)
-        self.assertTrue(out.startswith("-:2: error: "), out)
+        self.assertTrue(out.startswith("<stdin>:2: error: "), out)
 
     def test_check_several_files(self):
         faulty = self.write("faulty.conf", FAULTY[0][1])
-        status, out, _ = run("check", self.good, faulty, self.sample)
+        status, out, _ = run("check", "--format=gcc", self.good, faulty, self.sample)
         self.assertEqual(status, 1)
-        lines = out.splitlines()
-        self.assertEqual(len(lines), 3)
-        self.assertEqual(lines[0], self.good + ": ok")
-        self.assertTrue(lines[1].startswith(faulty + ":2: error: "))
-        self.assertEqual(lines[2], self.sample + ": ok")
+        self.assertTrue(out.startswith(faulty + ":2: error: "), out)
+        self.assertNotIn(self.good, out)
+        self.assertNotIn(self.sample, out)
         # a file that cannot be opened outweighs a faulty one, whatever the order
         self.assertEqual(run("check", self.missing, faulty)[0], 2)
         self.assertEqual(run("check", faulty, self.missing, self.good)[0], 2)
 
+    def test_check_json_forms(self):
+        faulty = self.write("faulty.conf", FAULTY[0][1])
+        doc = json.loads(run("check", "--format=json", faulty, self.good)[1])
+        self.assertEqual([d["option"] for d in doc], ["-Wno-separator"] * 2)
+        self.assertEqual(doc[0]["locations"][0]["caret"],
+                         {"file": faulty, "line": 2, "column": 1})
+        log = json.loads(run("check", "--format=sarif", faulty)[1])
+        self.assertEqual(log["version"], "2.1.0")
+        self.assertEqual([r["ruleId"] for r in log["runs"][0]["results"]], ["no-separator"] * 2)
+
     def test_double_dash_ends_options(self):
         self.write("-dash.conf", GOOD)
-        self.assertEqual(run("check", "--", "-dash.conf", cwd=self.tmp.name),
-                         (0, "-dash.conf: ok\n", ""))
+        self.assertEqual(run("check", "--", "-dash.conf", cwd=self.tmp.name), (0, "", ""))
+
+    def test_check_usage_errors(self):
+        for args in (["check", "--format=xml", self.good], ["check", "--color=sometimes"],
+                     ["check", "-Wno-frobnicate", self.good],
+                     ["check", "-Wno-no-separator", self.good], ["check", "--bogus"],
+                     ["explain", "--lines=9-2", self.good], ["explain", self.good, self.good]):
+            with self.subTest(args):
+                self.expect_usage_error(*args)
+        self.assertEqual(run("explain", self.missing)[0], 2)
 
     # dump
 
@@ -365,7 +407,8 @@ class ToolTest(unittest.TestCase):
         faulty = self.write("faulty.conf", FAULTY[0][1])
         # (arguments, the stream that is full): each writes to that stream
         rows = [
-            (["check", self.good], "stdout"),
+            (["check", faulty], "stdout"),
+            (["explain", self.good], "stdout"),
             (["dump", self.good], "stdout"),
             (["dump", "--split-streams", self.good], "stderr"),
             (["dump", faulty], "stderr"),
@@ -390,10 +433,10 @@ class ToolTest(unittest.TestCase):
     def test_names_with_control_characters(self):
         evil = self.write("x.conf:1: error: forged\nbad\t.conf", FAULTY[0][1])
         shown = evil.replace("\n", "?").replace("\t", "?")
-        status, out, _ = run("check", evil)
+        status, out, _ = run("check", "--format=gcc", evil)
         self.assertEqual(status, 1)
-        self.assertEqual(out.count("\n"), 1, out)
         self.assertTrue(out.startswith(shown + ":2: error: "), out)
+        self.assertTrue(all(line.startswith(shown + ":") for line in out.splitlines()), out)
         _, out, err = run("dump", evil, self.good)
         self.assertIn(f"==> {shown} <==\n", out)
         self.assertTrue(err.startswith(shown + ":2: error: ") and err.count("\n") == 1, err)

@@ -1,0 +1,104 @@
+// The checker beside the parser: pexilon_parse_config and pexilon_check_path
+// on the same generated files.
+//
+//   pexilon_check_bench [--smoke] [--parse-only] [DIR]
+//
+// Prints, per shape, the best time of each and the checker's throughput.
+// Run it twice, once with LD_LIBRARY_PATH naming an older build of
+// libpexilon_config_parser, to compare the parser's speed across versions.
+// The exit status is 1 when the checker's parse result differs from the
+// library's, or when it reports an error in a generated (well-formed) file.
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "generate_config.h"
+#include "pexilon/config_check.h"
+#include "pexilon/config_parser.h"
+
+using namespace pexilon_bench;
+using clock_type = std::chrono::steady_clock;
+
+namespace {
+
+void free_record(parsed_config &c)
+{
+    for (std::uint32_t i = 0; i < c.control_count; ++i)
+        std::free(c.controls[i].code);
+    std::free(c.controls);
+    std::free(c.params);
+}
+
+template <typename F>
+double best_of(int runs, F f)
+{
+    double best = 1e30;
+    for (int i = 0; i < runs; ++i) {
+        const auto t0 = clock_type::now();
+        f();
+        best = std::min(best, std::chrono::duration<double>(clock_type::now() - t0).count());
+    }
+    return best;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    bool smoke = false;
+    bool parse_only = false;
+    const char *base = std::getenv("TMPDIR");
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--smoke") == 0)
+            smoke = true;
+        else if (std::strcmp(argv[i], "--parse-only") == 0)
+            parse_only = true;
+        else if (argv[i][0] != '-')
+            base = argv[i];
+        else {
+            std::fprintf(stderr, "usage: %s [--smoke] [--parse-only] [DIR]\n", argv[0]);
+            return 2;
+        }
+    }
+    const std::string path = std::string(base != nullptr && *base != '\0' ? base : "/tmp") +
+                             "/pexilon-check-bench-" + std::to_string(getpid()) + ".conf";
+    const std::size_t lines = smoke ? 1000 : 1000000;
+    const int runs = smoke ? 1 : 5;
+    bool ok = true;
+    std::printf("%-10s %8s %6s %10s %10s %10s %8s %6s %8s\n", "shape", "lines", "MB", "parse ms",
+                "check ms", "check/parse", "parse MB/s", "check MB/s", "warnings");
+    for (shape s : all_shapes) {
+        generated_file g;
+        if (!generate_config(path, s, lines, g)) {
+            std::perror(path.c_str());
+            return 2;
+        }
+        int parse_result = 0;
+        const double parse_t = best_of(runs, [&] {
+            parsed_config c{};
+            parse_result = pexilon_parse_config(path.c_str(), &c);
+            free_record(c);
+        });
+        pexilon_check_summary summary{};
+        summary.parse_result = parse_result;
+        const double check_t = best_of(parse_only ? 0 : runs, [&] {
+            pexilon_check_path(path.c_str(), nullptr, nullptr, &summary);
+        });
+        if (summary.parse_result != parse_result || summary.errors != 0) {
+            std::printf("CHECK FAILED: %s: check result %d with %zu errors, parse result %d\n",
+                        shape_name(s), summary.parse_result, summary.errors, parse_result);
+            ok = false;
+        }
+        std::printf("%-10s %8zu %6.1f %10.2f %10.2f %10.2f %8.0f %6.0f %8zu\n", shape_name(s),
+                    lines, g.bytes / 1e6, 1e3 * parse_t, 1e3 * check_t, check_t / parse_t,
+                    g.bytes / 1e6 / parse_t, g.bytes / 1e6 / check_t, summary.warnings);
+        std::fflush(stdout);
+        std::remove(path.c_str());
+    }
+    return ok ? 0 : 1;
+}

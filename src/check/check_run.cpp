@@ -1,0 +1,732 @@
+// The checker's listener: the reader tells it what each line was taken for,
+// the interpreter what it did with it; from both it draws the diagnostics.
+#include "check/check_run.h"
+
+#include <array>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "check/input_map.h"
+#include "check/suggestions.h"
+#include "check/value_checks.h"
+#include "config/code_tables.h"
+#include "config/config_handler.h"
+#include "config/config_sink.h"
+#include "config/heap.h"
+#include "reader/text_source.h"
+
+namespace pexilon::check {
+
+namespace {
+
+constexpr std::size_t none = static_cast<std::size_t>(-1);
+
+// A section name as it is written: the reader joins bracket groups with "||".
+std::string as_header(std::string_view section)
+{
+    std::string out = "[";
+    for (std::size_t i = 0; i < section.size(); ++i) {
+        if (section[i] == '|' && i + 1 < section.size() && section[i + 1] == '|') {
+            out += "][";
+            ++i;
+        } else {
+            out += section[i];
+        }
+    }
+    return out + "]";
+}
+
+std::vector<std::string> names_of(const code_row *table, bool headers)
+{
+    std::vector<std::string> names;
+    for (const code_row *row = table; row->name != nullptr; ++row)
+        names.push_back(headers ? as_header(row->name) : row->name);
+    return names;
+}
+
+std::string hex32(std::uint32_t value)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08" PRIX32, value);
+    return text;
+}
+
+// "NAME = value" or "NAME: value": a line that reads as one of its own.
+bool looks_like_pair(const char *text)
+{
+    const char *p = text;
+    while (*p == '_' || (*p >= 'A' && *p <= 'Z') || (*p >= 'a' && *p <= 'z') ||
+           (p != text && *p >= '0' && *p <= '9'))
+        ++p;
+    if (p == text)
+        return false;
+    while (*p == ' ' || *p == '\t')
+        ++p;
+    return *p == '=' || *p == ':';
+}
+
+// "[...]" or the start marker: a line that reads as one of its own too.
+bool looks_like_structure(const char *text)
+{
+    return text[0] == '[' || std::strncmp(text, "======", 6) == 0;
+}
+
+const char *kind_words(line_kind kind)
+{
+    switch (kind) {
+    case line_kind::blank:
+        return "a blank line";
+    case line_kind::comment:
+        return "a comment";
+    case line_kind::header:
+        return "a section header";
+    case line_kind::name_value:
+        return "a name/value line";
+    case line_kind::continuation:
+        return "a continuation of the line above";
+    case line_kind::block_start:
+        return "the start of a code block";
+    case line_kind::block_line:
+        return "a line of the code block";
+    case line_kind::block_end:
+        return "the end of the code block";
+    case line_kind::block_cut:
+        return "a section header that cuts the code block off";
+    case line_kind::faulty:
+        return "a faulty line";
+    }
+    return "a line";
+}
+
+class check_run final : public reader_sink, public config_sink {
+public:
+    check_run(std::string_view text, const input_map &map, bool with_accounts)
+        : text_(text), map_(map), with_accounts_(with_accounts)
+    {
+        session_ = begin_session(&record_);
+        session_.sink = this;
+        if (with_accounts_)
+            accounts_.resize(map_.reader_lines());
+    }
+
+    ~check_run()
+    {
+        for (std::uint32_t i = 0; i < record_.control_count; ++i)
+            heap_free(record_.controls[i].code);
+        heap_free(record_.controls);
+        heap_free(record_.params);
+    }
+
+    check_run(const check_run &) = delete;
+    check_run &operator=(const check_run &) = delete;
+
+    run_result run()
+    {
+        run_result result;
+        result.outcome = parse_bytes_detailed(text_.data(), text_.size(), session_handler,
+                                              &session_, config_block_taker, this);
+        guard([&] { close_section(); });
+        end_session(session_);
+        if (failed_)
+            throw std::bad_alloc();
+        result.diagnostics = std::move(diagnostics_);
+        for (std::size_t i = 0; i < accounts_.size(); ++i) {
+            const piece &p = map_.pieces()[i];
+            accounts_[i].editor_line = p.editor_line;
+            accounts_[i].reader_line = i + 1;
+            accounts_[i].piece = p.index;
+            if (p.index > 1)
+                accounts_[i].text =
+                    "piece " + std::to_string(p.index) + " of a long line: " + accounts_[i].text;
+        }
+        result.accounts = std::move(accounts_);
+        return result;
+    }
+
+    // --- reader_sink
+
+    void line(std::size_t reader_line, const line_event &event) noexcept override
+    {
+        guard([&] { on_line(reader_line, event); });
+    }
+
+    void fault_at(std::size_t reader_line, fault kind, bool) noexcept override
+    {
+        guard([&] { on_fault(reader_line, kind); });
+    }
+
+    // --- config_sink
+
+    void section(const char *section, std::uint32_t code) noexcept override
+    {
+        guard([&] { on_section(section, code); });
+    }
+
+    void applied(record_field field, const char *name, const char *value) noexcept override
+    {
+        guard([&] { on_applied(field, name, value); });
+    }
+
+    void ignored(ignore_cause cause, const char *name) noexcept override
+    {
+        guard([&] { on_ignored(cause, name); });
+    }
+
+    void rejected(reject_reason reason) noexcept override { pending_reject_ = reason; }
+
+private:
+    struct control_state {
+        bool active = false;
+        std::size_t index = 0;
+        std::array<place, 18> keys{};  // by record_field: where it was last set
+        std::array<place, 18> first{}; // by record_field: where it was first given
+        std::size_t block_line = 0;    // start marker of its code block
+    };
+
+    // No exception may cross the parse: a failure is remembered and thrown
+    // once the parse is over.
+    template <typename F>
+    void guard(F &&f) noexcept
+    {
+        if (failed_)
+            return;
+        try {
+            f();
+        } catch (...) {
+            failed_ = true;
+        }
+    }
+
+    place whole(std::size_t reader_line) const { return {reader_line, true, {}}; }
+    place at(text_span span) const { return {line_, false, span}; }
+    place name_place() const
+    {
+        return event_.kind == line_kind::name_value ? at(event_.name) : at(event_.value);
+    }
+
+    raw_diagnostic &add(pexilon_check_severity severity, std::string_view name, place where,
+                        std::string message, std::string hint = {})
+    {
+        diagnostics_.push_back({severity, name, std::move(message), std::move(hint), where, {}});
+        return diagnostics_.back();
+    }
+
+    // The account of the current line, when accounts are kept.
+    void say(std::string text)
+    {
+        if (with_accounts_ && line_ >= 1 && line_ <= accounts_.size())
+            accounts_[line_ - 1].text = std::move(text);
+    }
+    void say_more(const std::string &text)
+    {
+        if (with_accounts_ && line_ >= 1 && line_ <= accounts_.size())
+            accounts_[line_ - 1].text += text;
+    }
+
+    std::string control_name() const { return "controls[" + std::to_string(control_.index) + "]"; }
+
+    std::string value_text(text_span span) const
+    {
+        const piece &p = map_.pieces()[line_ - 1];
+        return std::string(text_.substr(p.begin + span.begin, span.end - span.begin));
+    }
+
+    // ---------------------------------------------------------------- lines
+
+    void on_line(std::size_t reader_line, const line_event &event)
+    {
+        line_ = reader_line;
+        event_ = event;
+        pending_reject_ = reject_reason::none;
+        note_split(event.kind);
+        switch (event.kind) {
+        case line_kind::blank:
+            say("blank");
+            break;
+        case line_kind::comment:
+            say("comment");
+            break;
+        case line_kind::header:
+            close_section();
+            header_line_ = reader_line;
+            header_span_ = event.name;
+            say("section");
+            break;
+        case line_kind::name_value:
+            pair_line_ = reader_line;
+            pair_span_ = event.name;
+            say("ignored");
+            break;
+        case line_kind::continuation:
+            if (with_accounts_)
+                say("continues " + std::string(event.previous_name) + ": ignored");
+            break;
+        case line_kind::block_start:
+            block_start_ = reader_line;
+            block_lines_ = 0;
+            if (with_accounts_)
+                say(in_control() ? "code block start for " + control_name()
+                                 : std::string("code block start (ignored)"));
+            break;
+        case line_kind::block_line:
+            ++block_lines_;
+            if (with_accounts_)
+                say("code block line " + std::to_string(block_lines_) +
+                    (in_control() ? " of " + control_name() : std::string(" (ignored)")));
+            break;
+        case line_kind::block_end:
+            say("code block end (ignored)");
+            break;
+        case line_kind::block_cut:
+            say("faulty: a section header inside a code block; it opens no section");
+            break;
+        case line_kind::faulty:
+            say(event.problem == fault::unclosed_header ? "faulty: no closing ]"
+                                                        : "faulty: no separator");
+            break;
+        }
+        if (section_code_ == 0 && header_line_ != 0 && event.kind != line_kind::header &&
+            event.kind != line_kind::blank && event.kind != line_kind::comment)
+            ++ignored_lines_;
+    }
+
+    bool in_control() const { return section_code_ == section_control && control_.active; }
+
+    // A piece after the first of a line over 199 bytes is read as a line of
+    // its own; unless it is blank, the line is not read as written.
+    void note_split(line_kind kind)
+    {
+        const piece &p = map_.pieces()[line_ - 1];
+        if (p.index < 2 || kind == line_kind::blank || p.editor_line == split_warned_)
+            return;
+        const std::string_view source = map_.line_text(p.editor_line);
+        if (source.size() <= 199 || p.column >= source.size())
+            return; // only its line end was left over
+        split_warned_ = p.editor_line;
+        raw_diagnostic &d =
+            add(PEXILON_CHECK_WARNING, "split-line", {line_, false, {0, source.size() - p.column}},
+                "this line has " + std::to_string(source.size()) +
+                    " bytes; the reader takes 199 at a time, so the text from column " +
+                    std::to_string(p.column + 1) + " on is read as " + kind_words(kind),
+                "break the line, or shorten it to 199 bytes");
+        d.notes.push_back(
+            {whole(line_ - 1), "pexilon_parse_config counts this line as lines " +
+                                   std::to_string(line_ - p.index + 1) + " to " +
+                                   std::to_string(line_ - p.index + map_.pieces_of(p.editor_line)) +
+                                   ", so its later line numbers differ from an editor's"});
+    }
+
+    void on_fault(std::size_t reader_line, fault kind)
+    {
+        const place where = whole(reader_line);
+        switch (kind) {
+        case fault::none:
+        case fault::cannot_open:
+        case fault::read_error:
+            break;
+        case fault::no_separator:
+            add(PEXILON_CHECK_ERROR, "no-separator", where,
+                "no '=' or ':' before the end of the line or a comment: the line is not read",
+                "write 'NAME = value'; a ';' or '//' after white space starts a comment");
+            break;
+        case fault::unclosed_header:
+            add(PEXILON_CHECK_ERROR, "unclosed-header", where,
+                "section header without its closing ']': the lines below stay in " +
+                    (section_.empty() ? std::string("no section") : as_header(section_)),
+                "close the header with ']' (a ';' after white space starts a comment)");
+            break;
+        case fault::rejected:
+            on_rejected(where);
+            break;
+        case fault::block_cut_off: {
+            raw_diagnostic &d =
+                add(PEXILON_CHECK_ERROR, "block-cut-off", where,
+                    "section header inside a code block: the block's text is lost, and this "
+                    "header opens no section, so the lines below stay in " +
+                        as_header(section_),
+                    "end the block with ======CODE_BLOCK_END====== before the header");
+            d.notes.push_back({whole(block_start_), "the code block starts here"});
+            break;
+        }
+        case fault::block_unterminated: {
+            raw_diagnostic &d =
+                add(PEXILON_CHECK_ERROR, "block-unterminated", where,
+                    "the code block is still open at the end of the file: its text is lost",
+                    "end the block with ======CODE_BLOCK_END======");
+            d.notes.push_back({whole(block_start_), "the code block starts here"});
+            break;
+        }
+        case fault::block_no_memory:
+            add(PEXILON_CHECK_ERROR, "no-memory", where,
+                "the code block could not be held in memory: its text is lost");
+            break;
+        }
+    }
+
+    void on_rejected(place where)
+    {
+        if (pending_reject_ == reject_reason::too_many_values) {
+            if (event_.kind == line_kind::name_value || event_.kind == line_kind::continuation)
+                where = at(event_.value);
+            add(PEXILON_CHECK_ERROR, "too-many-values", where,
+                "more than 16 numbers in one list: only the first 16 are kept",
+                "split the list over two lines");
+            say_more("; faulty: more than 16 numbers, the first 16 kept");
+        } else {
+            add(PEXILON_CHECK_ERROR, "no-memory", where,
+                "this line could not be stored: out of memory");
+            say_more("; faulty: out of memory");
+        }
+        pending_reject_ = reject_reason::none;
+    }
+
+    // -------------------------------------------------------------- sections
+
+    void on_section(const char *section, std::uint32_t code)
+    {
+        section_ = section;
+        section_code_ = code;
+        ignored_lines_ = 0;
+        unknown_index_ = none;
+        const std::string header = as_header(section_);
+        if (code == 0) {
+            static const std::vector<std::string> known = names_of(section_codes, true);
+            // "[board parameter][dev3]": name the sections it may be short of.
+            std::string hint;
+            for (const std::string &name : known)
+                if (header.size() > 2 && name.size() > header.size() &&
+                    name.compare(0, header.size() - 1, header, 0, header.size() - 1) == 0 &&
+                    name[header.size() - 1] == ']')
+                    hint += (hint.empty() ? "did you mean " : " or ") + name;
+            if (!hint.empty())
+                hint += "?";
+            else if (const std::string near = nearest_name(header, known); !near.empty())
+                hint = "did you mean " + near + "?";
+            unknown_index_ = diagnostics_.size();
+            add(PEXILON_CHECK_WARNING, "unknown-section", at(header_span_),
+                "unknown section " + header + ": its lines are ignored", hint);
+            say("section " + header + ": unknown, its lines are ignored");
+            return;
+        }
+        say("section " + header + " (" + hex32(code) + ")");
+        if (code == section_control && pending_reject_ == reject_reason::none) {
+            control_ = control_state{};
+            control_.active = true;
+            control_.index = record_.control_count - 1;
+            say_more(": " + control_name());
+        }
+    }
+
+    // Ends the current section: what can be judged only when it is over.
+    void close_section()
+    {
+        if (unknown_index_ != none) {
+            raw_diagnostic &d = diagnostics_[unknown_index_];
+            d.message = "unknown section " + as_header(section_) + ": " +
+                        (ignored_lines_ == 0 ? std::string("it has no lines")
+                         : ignored_lines_ == 1
+                             ? std::string("its 1 line is ignored")
+                             : "its " + std::to_string(ignored_lines_) + " lines are ignored");
+            unknown_index_ = none;
+        }
+        if (control_.active)
+            check_control_range();
+        control_.active = false;
+    }
+
+    void check_control_range()
+    {
+        const control_entry &c = record_.controls[control_.index];
+        const place &min = control_.keys[static_cast<std::size_t>(record_field::min_value)];
+        const place &max = control_.keys[static_cast<std::size_t>(record_field::max_value)];
+        const place &def = control_.keys[static_cast<std::size_t>(record_field::def)];
+        const place &step = control_.keys[static_cast<std::size_t>(record_field::step)];
+        const std::string name = control_name();
+        if (min.reader_line != 0 && max.reader_line != 0 && c.min_value > c.max_value) {
+            raw_diagnostic &d = add(PEXILON_CHECK_WARNING, "control-range", min,
+                                    name + ".min_value " + std::to_string(c.min_value) +
+                                        " is above max_value " + std::to_string(c.max_value));
+            d.notes.push_back({max, "max_value is set here"});
+        }
+        if (def.reader_line != 0 && ((min.reader_line != 0 && c.def < c.min_value) ||
+                                     (max.reader_line != 0 && c.def > c.max_value))) {
+            add(PEXILON_CHECK_WARNING, "control-range", def,
+                name + ".def " + std::to_string(c.def) + " lies outside min_value " +
+                    std::to_string(c.min_value) + " to max_value " + std::to_string(c.max_value));
+        }
+        if (step.reader_line != 0 && c.step <= 0) {
+            add(PEXILON_CHECK_WARNING, "control-range", step,
+                name + ".step is " + std::to_string(c.step) + ": a step must be 1 or more");
+        }
+    }
+
+    // ------------------------------------------------------------------ keys
+
+    void on_applied(record_field field, const char *name, const char *value)
+    {
+        if (field == record_field::code) {
+            on_code();
+            return;
+        }
+        const bool continuation = event_.kind == line_kind::continuation;
+        if (continuation && misread_continuation(field, name, value))
+            return;
+        const std::size_t value_begin = event_.value.begin;
+        for (const finding &f : check_value(field, name, value))
+            add(PEXILON_CHECK_WARNING, f.name, at({value_begin + f.begin, value_begin + f.end}),
+                f.message);
+        if (!continuation)
+            note_duplicate(field, name);
+        if (in_control())
+            control_.keys[static_cast<std::size_t>(field)] = name_place();
+        if (with_accounts_)
+            say((continuation ? "continues " + std::string(name) + ": " : std::string()) +
+                stored_text(field, name));
+    }
+
+    // An indented line after a key continues it. That is the dialect's way
+    // to go on with a list of numbers; anything else is probably a line of
+    // its own that was indented by mistake.
+    bool misread_continuation(record_field field, const char *name, const char *value)
+    {
+        const bool own_line = looks_like_pair(value) || looks_like_structure(value);
+        if (!own_line && !holds_one_value(field))
+            return false;
+        std::string got = stored_text(field, name);
+        raw_diagnostic &d =
+            add(PEXILON_CHECK_WARNING, "continuation", at(event_.value),
+                "indented line is read as a continuation of " + std::string(name) + ", so " + got,
+                own_line ? "remove the indentation to read it as a line of its own"
+                         : "a continuation replaces the value of " + std::string(name) +
+                               "; write the whole value on one line");
+        d.notes.push_back({{pair_line_, false, pair_span_}, "the line it continues is here"});
+        say("continues " + std::string(name) + ": " + got);
+        if (in_control())
+            control_.keys[static_cast<std::size_t>(field)] = at(event_.value);
+        return true;
+    }
+
+    void note_duplicate(record_field field, const char *name)
+    {
+        place *first = nullptr;
+        std::string owner;
+        if (section_code_ == section_camera) {
+            first = &camera_keys_[static_cast<std::size_t>(field)];
+            owner = "camera";
+        } else if (in_control() && field != record_field::param_entry) {
+            first = &control_.first[static_cast<std::size_t>(field)];
+            owner = control_name();
+        }
+        if (first == nullptr)
+            return;
+        if (first->reader_line != 0) {
+            raw_diagnostic &d =
+                add(PEXILON_CHECK_WARNING, "duplicate-key", at(event_.name),
+                    std::string(name) + " is given twice for " + owner + ": this later value wins");
+            d.notes.push_back({*first, "first given here"});
+        } else {
+            *first = at(event_.name);
+        }
+    }
+
+    void on_code()
+    {
+        say("code block end: " + control_name() + ".code (" + std::to_string(block_lines_) +
+            (block_lines_ == 1 ? " line)" : " lines)"));
+        if (!in_control())
+            return;
+        if (control_.block_line != 0) {
+            raw_diagnostic &d =
+                add(PEXILON_CHECK_WARNING, "block-replaced", whole(block_start_),
+                    "second code block in " + control_name() + ": it replaces the first");
+            d.notes.push_back({whole(control_.block_line), "the first code block starts here"});
+        }
+        control_.block_line = block_start_;
+    }
+
+    void on_ignored(ignore_cause cause, const char *name)
+    {
+        switch (cause) {
+        case ignore_cause::unknown_section:
+            if (header_line_ == 0) {
+                if (event_.kind == line_kind::name_value) {
+                    add(PEXILON_CHECK_WARNING, "no-section", at(event_.name),
+                        std::string(name) + " stands before any section header and is ignored",
+                        "move it below the header of its section");
+                } else if (event_.kind == line_kind::block_end) {
+                    add(PEXILON_CHECK_WARNING, "block-ignored", whole(block_start_),
+                        "code block before any section header: it is ignored");
+                }
+                say(event_.kind == line_kind::continuation
+                        ? "continues " + std::string(name) + ": ignored, no section yet"
+                        : std::string("ignored: no section yet"));
+            } else {
+                say(event_.kind == line_kind::continuation
+                        ? "continues " + std::string(name) + ": ignored, unknown section"
+                    : event_.kind == line_kind::block_end
+                        ? std::string("code block end: ignored, unknown section")
+                        : std::string("ignored: unknown section"));
+            }
+            break;
+        case ignore_cause::unknown_key:
+            say(event_.kind == line_kind::continuation
+                    ? "continues " + std::string(name) + ": ignored, unknown key"
+                    : std::string("ignored: unknown key"));
+            if (event_.kind == line_kind::name_value)
+                warn_unknown_key(name);
+            break;
+        case ignore_cause::block_outside:
+            add(PEXILON_CHECK_WARNING, "block-ignored", whole(block_start_),
+                "code block under " + as_header(section_) +
+                    " is ignored: only a control section keeps code");
+            say("code block end: ignored outside a control section");
+            break;
+        case ignore_cause::no_entry:
+            say("ignored: its control could not be stored");
+            break;
+        }
+    }
+
+    void warn_unknown_key(const char *name)
+    {
+        static const std::vector<std::string> camera = names_of(camera_keys, false);
+        static const std::vector<std::string> control = names_of(control_keys, false);
+        static const std::vector<std::string> params = names_of(param_keys, false);
+        const std::vector<std::string> &own = section_code_ == section_camera    ? camera
+                                              : section_code_ == section_control ? control
+                                                                                 : params;
+        std::string hint;
+        const std::string near = nearest_name(name, own);
+        if (lookup_code(camera_keys, name) != 0)
+            hint = std::string("'") + name + "' is a key of [camera parameter]";
+        else if (lookup_code(control_keys, name) != 0)
+            hint = std::string("'") + name + "' is a key of [control parameter] sections";
+        else if (lookup_code(param_keys, name) != 0)
+            hint = std::string("'") + name + "' is a key of the board and register sections";
+        else if (!near.empty())
+            hint = "did you mean '" + near + "'?" +
+                   (equals_ignoring_case_ascii(near, name) ? " (keys are case-sensitive)" : "");
+        else if (section_code_ == section_camera &&
+                 !nearest_name(name, {"WIDTH", "HEIGHT"}).empty())
+            hint = "width and height are set together: SIZE = WIDTH, HEIGHT";
+        add(PEXILON_CHECK_WARNING, "unknown-key", at(event_.name),
+            "unknown key '" + std::string(name) + "' in " + as_header(section_) +
+                ": the line is ignored",
+            hint);
+    }
+
+    static bool equals_ignoring_case_ascii(std::string_view a, std::string_view b)
+    {
+        if (a.size() != b.size())
+            return false;
+        for (std::size_t i = 0; i < a.size(); ++i)
+            if (std::tolower(static_cast<unsigned char>(a[i])) !=
+                std::tolower(static_cast<unsigned char>(b[i])))
+                return false;
+        return true;
+    }
+
+    // What the record holds after `field` was set: "camera.bit_width = 44".
+    std::string stored_text(record_field field, const char *name) const
+    {
+        const camera_settings &cam = record_.camera;
+        const std::string ctl = control_.active ? control_name() + "." : std::string("?.");
+        char text[96];
+        switch (field) {
+        case record_field::cfg_mode:
+            return "camera.cfg_mode = " + std::to_string(cam.cfg_mode);
+        case record_field::type: {
+            std::size_t n = 0;
+            while (n < sizeof cam.type && cam.type[n] != '\0')
+                ++n;
+            return "camera.type = \"" + std::string(cam.type, n) + "\"";
+        }
+        case record_field::bit_width:
+            return "camera.bit_width = " + std::to_string(cam.bit_width);
+        case record_field::i2c_mode:
+            return "camera.i2c_mode = " + std::to_string(cam.i2c_mode);
+        case record_field::i2c_addr:
+            std::snprintf(text, sizeof text, "camera.i2c_addr = 0x%02X", cam.i2c_addr);
+            return text;
+        case record_field::trans_lvl:
+            return "camera.trans_lvl = " + std::to_string(cam.trans_lvl);
+        case record_field::size:
+            return "camera.width = " + std::to_string(cam.width) +
+                   ", camera.height = " + std::to_string(cam.height);
+        case record_field::format:
+            std::snprintf(text, sizeof text, "camera.format = 0x%04X", cam.format);
+            return text;
+        case record_field::param_entry: {
+            const std::uint32_t i = record_.param_count - 1;
+            const param_entry &e = record_.params[i];
+            std::string out = "params[" + std::to_string(i) + "] = " + name;
+            for (int v = 0; v < e.value_count; ++v) {
+                std::snprintf(text, sizeof text, "%s 0x%02" PRIX32, v == 0 ? "" : ",", e.values[v]);
+                out += text;
+            }
+            if (e.value_count == 0)
+                out += " (no numbers)";
+            return out;
+        }
+        case record_field::min_value:
+            return ctl +
+                   "min_value = " + std::to_string(record_.controls[control_.index].min_value);
+        case record_field::max_value:
+            return ctl +
+                   "max_value = " + std::to_string(record_.controls[control_.index].max_value);
+        case record_field::step:
+            return ctl + "step = " + std::to_string(record_.controls[control_.index].step);
+        case record_field::def:
+            return ctl + "def = " + std::to_string(record_.controls[control_.index].def);
+        case record_field::ctrl_name:
+            return ctl + "ctrl_name = \"" + record_.controls[control_.index].ctrl_name + "\"";
+        case record_field::func_name:
+            return ctl + "func_name = \"" + record_.controls[control_.index].func_name + "\"";
+        case record_field::none:
+        case record_field::control:
+        case record_field::code:
+            break;
+        }
+        return "ignored";
+    }
+
+    std::string_view text_;
+    const input_map &map_;
+    bool with_accounts_;
+    bool failed_ = false;
+    parsed_config record_{};
+    config_session session_{};
+    std::vector<raw_diagnostic> diagnostics_;
+    std::vector<line_account> accounts_;
+
+    std::size_t line_ = 0;
+    line_event event_{};
+    reject_reason pending_reject_ = reject_reason::none;
+
+    std::string section_;
+    std::uint32_t section_code_ = 0;
+    std::size_t header_line_ = 0;
+    text_span header_span_{};
+    std::size_t unknown_index_ = none;
+    std::size_t ignored_lines_ = 0;
+
+    std::size_t pair_line_ = 0;
+    text_span pair_span_{};
+    std::size_t block_start_ = 0;
+    std::size_t block_lines_ = 0;
+    std::size_t split_warned_ = 0;
+    std::array<place, 18> camera_keys_{};
+    control_state control_;
+};
+
+} // namespace
+
+run_result run_check(std::string_view text, const input_map &map, bool with_accounts)
+{
+    check_run run(text, map, with_accounts);
+    return run.run();
+}
+
+} // namespace pexilon::check

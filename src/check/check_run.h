@@ -1,0 +1,49 @@
+// One run of the library's reader and interpreter over a text with sinks
+// attached, collecting diagnostics and, on request, an account of each line.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "check/line_accounts.h"
+#include "pexilon/config_check.h"
+#include "reader/parse_outcome.h"
+#include "reader/reader_sink.h"
+
+namespace pexilon::check {
+
+// A place on one reader line: a byte range within it, or the whole line.
+struct place {
+    std::size_t reader_line = 0;
+    bool whole_line = true;
+    text_span span;
+};
+
+struct raw_note {
+    place where;
+    std::string message;
+};
+
+struct raw_diagnostic {
+    pexilon_check_severity severity = PEXILON_CHECK_WARNING;
+    std::string_view name;
+    std::string message;
+    std::string hint;
+    place where;
+    std::vector<raw_note> notes;
+};
+
+struct run_result {
+    parse_outcome outcome;
+    std::vector<raw_diagnostic> diagnostics; // in the order they were found
+    std::vector<line_account> accounts;      // filled when asked for
+};
+
+class input_map;
+
+// `map` is the input_map of `text`.
+run_result run_check(std::string_view text, const input_map &map, bool with_accounts);
+
+} // namespace pexilon::check

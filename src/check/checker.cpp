@@ -1,0 +1,135 @@
+#include "check/checker.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "check/check_run.h"
+#include "check/input_map.h"
+#include "check/input_reading.h"
+
+namespace pexilon::check {
+
+namespace {
+
+struct editor_place {
+    std::size_t line = 0;
+    std::size_t column = 0;
+    std::size_t end_column = 0;
+};
+
+editor_place placed(const input_map &map, const place &where)
+{
+    editor_place out;
+    out.line = map.editor_line(where.reader_line);
+    if (!where.whole_line) {
+        out.column = map.column(where.reader_line, where.span.begin);
+        out.end_column = map.column(where.reader_line, where.span.end);
+        if (out.end_column <= out.column)
+            out.end_column = out.column + 1;
+    }
+    return out;
+}
+
+diagnostic to_diagnostic(const input_map &map, raw_diagnostic &raw)
+{
+    diagnostic d;
+    d.severity = raw.severity;
+    d.name = raw.name;
+    d.message = std::move(raw.message);
+    d.hint = std::move(raw.hint);
+    const editor_place where = placed(map, raw.where);
+    d.line = where.line;
+    d.column = where.column;
+    d.end_column = where.end_column;
+    d.reader_line = raw.where.reader_line;
+    d.source = map.line_text(d.line);
+    for (raw_note &n : raw.notes) {
+        const editor_place at = placed(map, n.where);
+        d.notes.push_back({at.line, at.column, at.end_column, std::move(n.message)});
+    }
+    return d;
+}
+
+// The bytes the library's stream reader hands out before a read error: a
+// piece cut short by the error is not read.
+std::size_t readable_bytes(std::string_view text)
+{
+    const input_map map(text);
+    if (map.reader_lines() == 0)
+        return 0;
+    const piece &last = map.pieces().back();
+    const std::size_t length = text.size() - last.begin;
+    return text.back() == '\n' || length == 199 ? text.size() : last.begin;
+}
+
+// Checks `all`, the bytes of an input; with `read_failed`, the input could
+// not be read past them.
+summary check_bytes(std::string_view all, bool read_failed, int os_error,
+                    const diagnostic_callback &each)
+{
+    summary result;
+    const std::string_view text = read_failed ? all.substr(0, readable_bytes(all)) : all;
+    const input_map map(text);
+    run_result run = run_check(text, map, false);
+    result.parse_result = run.outcome.line;
+    if (read_failed) {
+        result.os_error = os_error;
+        if (run.outcome.kind == fault::none || run.outcome.kind == fault::block_unterminated) {
+            result.parse_result = static_cast<int>(map.reader_lines() + 1);
+            std::erase_if(run.diagnostics,
+                          [](const raw_diagnostic &d) { return d.name == "block-unterminated"; });
+        }
+        run.diagnostics.push_back(
+            {PEXILON_CHECK_ERROR,
+             "read-error",
+             std::string("the file could not be read past this point: ") + std::strerror(os_error),
+             "",
+             {map.reader_lines() + 1, true, {}},
+             {}});
+    }
+    std::stable_sort(run.diagnostics.begin(), run.diagnostics.end(),
+                     [&](const raw_diagnostic &a, const raw_diagnostic &b) {
+                         return map.editor_line(a.where.reader_line) <
+                                map.editor_line(b.where.reader_line);
+                     });
+    for (raw_diagnostic &raw : run.diagnostics) {
+        const diagnostic d = to_diagnostic(map, raw);
+        if (d.severity == PEXILON_CHECK_ERROR)
+            ++result.errors;
+        else
+            ++result.warnings;
+        if (each && !each(d))
+            break;
+    }
+    return result;
+}
+
+summary check_loaded(const loaded_input &input, const diagnostic_callback &each)
+{
+    if (!input.opened) {
+        summary result;
+        result.parse_result = -1;
+        result.os_error = input.os_error;
+        return result;
+    }
+    return check_bytes(input.bytes, input.read_failed, input.os_error, each);
+}
+
+} // namespace
+
+summary check_text(std::string_view text, const diagnostic_callback &each)
+{
+    return check_bytes(text, false, 0, each);
+}
+
+summary check_path(const char *path, const diagnostic_callback &each)
+{
+    return check_loaded(read_path(path), each);
+}
+
+summary check_stream(std::FILE *stream, const diagnostic_callback &each)
+{
+    return check_loaded(read_stream(stream), each);
+}
+
+} // namespace pexilon::check

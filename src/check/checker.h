@@ -1,0 +1,72 @@
+// The checker: every fault of a configuration text and every place where it
+// reads differently from how it looks, as compiler-style diagnostics. It runs
+// the library's own reader and interpreter with sinks attached; it does not
+// parse anything a second time.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "pexilon/config_check.h"
+
+namespace pexilon::check {
+
+// A related place: the first SIZE of a duplicate, the start of a cut block.
+struct note {
+    std::size_t line = 0;       // 1-based editor line
+    std::size_t column = 0;     // 1-based first byte, 0 for the whole line
+    std::size_t end_column = 0; // 1-based column just past the text
+    std::string message;
+};
+
+struct diagnostic {
+    pexilon_check_severity severity = PEXILON_CHECK_WARNING;
+    std::string_view name;       // stable name, e.g. "unknown-key"
+    std::string message;         // one sentence: what the record got
+    std::string hint;            // "did you mean 'WIDTH'?", or empty
+    std::size_t line = 0;        // 1-based editor line (newline-terminated lines)
+    std::size_t column = 0;      // 1-based first byte, 0 for the whole line
+    std::size_t end_column = 0;  // 1-based column just past the text
+    std::size_t reader_line = 0; // the line as pexilon_parse_config counts it
+    std::string_view source;     // the editor line without its line end
+    std::vector<note> notes;
+};
+
+// What one check found.
+struct summary {
+    int parse_result = 0; // what pexilon_parse_config returns for this input
+    std::size_t errors = 0;
+    std::size_t warnings = 0;
+    int os_error = 0; // errno behind a read error or an input not opened
+};
+
+// Receives each diagnostic, in line order; returns false to stop the check.
+// `source` and every other view live only for the duration of the call.
+using diagnostic_callback = std::function<bool(const diagnostic &)>;
+
+// Checks `text` (NUL bytes allowed).
+summary check_text(std::string_view text, const diagnostic_callback &each);
+
+// Checks a file, or an open stream such as standard input, read to its end.
+// parse_result is -1 when the input cannot be opened or read at all; then
+// nothing reaches `each`.
+summary check_path(const char *path, const diagnostic_callback &each);
+summary check_stream(std::FILE *stream, const diagnostic_callback &each);
+
+// Every name a diagnostic can carry, with its severity and what it is about.
+struct diagnostic_kind {
+    std::string_view name;
+    pexilon_check_severity severity;
+    std::string_view about;   // "a key the section does not know, ignored"
+    std::string_view example; // a line that draws it
+};
+const std::vector<diagnostic_kind> &diagnostic_kinds();
+
+// The kind named `name`, or null.
+const diagnostic_kind *find_kind(std::string_view name);
+
+} // namespace pexilon::check

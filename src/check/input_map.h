@@ -1,0 +1,48 @@
+// Where each line of the reader stands in the text as an editor shows it.
+// The reader takes a line in pieces of at most 199 bytes and counts every
+// piece as a line; editors count newline-terminated lines.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+namespace pexilon::check {
+
+struct piece {
+    std::size_t begin = 0;       // byte offset of the piece in the text
+    std::size_t editor_line = 0; // 1-based
+    std::size_t column = 0;      // 0-based byte offset of the piece in its editor line
+    std::size_t index = 1;       // 1 for the first piece of an editor line
+};
+
+class input_map {
+public:
+    explicit input_map(std::string_view text);
+
+    // Pieces as the reader numbers them: reader line n is pieces()[n - 1].
+    const std::vector<piece> &pieces() const { return pieces_; }
+    std::size_t reader_lines() const { return pieces_.size(); }
+
+    // The editor line of reader line n; lines past the end map to the line
+    // after the text.
+    std::size_t editor_line(std::size_t reader_line) const;
+    // 1-based editor column of byte `offset` of reader line n (0 stays 0 for
+    // "the whole line" when whole is true).
+    std::size_t column(std::size_t reader_line, std::size_t offset) const;
+    // The editor line's text without its line end (and without the
+    // byte-order mark on line 1).
+    std::string_view line_text(std::size_t editor_line) const;
+    std::size_t editor_lines() const { return line_starts_.size(); }
+    // Pieces of editor line `editor_line`.
+    std::size_t pieces_of(std::size_t editor_line) const;
+
+private:
+    std::string_view text_;
+    std::vector<piece> pieces_;
+    std::vector<std::size_t> line_starts_;
+    std::vector<std::size_t> line_first_piece_; // index into pieces_
+    std::size_t bom_ = 0;
+};
+
+} // namespace pexilon::check

@@ -1,0 +1,96 @@
+// The exported functions of libpexilon_config_check: the checker behind a C
+// boundary. No exception crosses it; memory for a diagnostic lives only for
+// its callback.
+#include <cerrno>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "check/checker.h"
+#include "pexilon/config_check.h"
+
+namespace {
+
+struct c_callback {
+    pexilon_check_callback callback;
+    void *user;
+
+    bool operator()(const pexilon::check::diagnostic &d) const
+    {
+        if (callback == nullptr)
+            return true;
+        std::vector<pexilon_check_note> notes;
+        notes.reserve(d.notes.size());
+        for (const pexilon::check::note &n : d.notes)
+            notes.push_back({n.line, n.column, n.end_column, n.message.c_str()});
+        const std::string name(d.name);
+        pexilon_check_diagnostic out{};
+        out.severity = d.severity;
+        out.name = name.c_str();
+        out.message = d.message.c_str();
+        out.hint = d.hint.empty() ? nullptr : d.hint.c_str();
+        out.line = d.line;
+        out.column = d.column;
+        out.end_column = d.end_column;
+        out.reader_line = d.reader_line;
+        out.source = d.source.data();
+        out.source_length = d.source.size();
+        out.notes = notes.empty() ? nullptr : notes.data();
+        out.note_count = notes.size();
+        return callback(user, &out) == 0;
+    }
+};
+
+template <typename Check>
+int checked(pexilon_check_summary *summary, Check check) noexcept
+{
+    pexilon_check_summary result{};
+    int status = -1;
+    try {
+        const pexilon::check::summary s = check();
+        result = {s.parse_result, s.errors, s.warnings, s.os_error};
+        status = s.parse_result == -1 ? -1 : static_cast<int>(s.errors + s.warnings);
+    } catch (...) {
+        // Out of memory, or a callback that threw through us: nothing sound
+        // can be said of the input.
+        result = {-1, 0, 0, ENOMEM};
+        status = -1;
+    }
+    if (summary != nullptr)
+        *summary = result;
+    return status;
+}
+
+} // namespace
+
+extern "C" {
+
+int pexilon_check_path(const char *path, pexilon_check_callback callback, void *user,
+                       pexilon_check_summary *summary) noexcept
+{
+    return checked(summary, [&] {
+        return pexilon::check::check_path(path, c_callback{callback, user});
+    });
+}
+
+int pexilon_check_stream(FILE *stream, pexilon_check_callback callback, void *user,
+                         pexilon_check_summary *summary) noexcept
+{
+    return checked(summary, [&] {
+        return pexilon::check::check_stream(stream, c_callback{callback, user});
+    });
+}
+
+int pexilon_check_text(const char *text, std::size_t size, pexilon_check_callback callback,
+                       void *user, pexilon_check_summary *summary) noexcept
+{
+    return checked(summary, [&] {
+        return pexilon::check::check_text(
+            std::string_view(text != nullptr ? text : "", text != nullptr ? size : 0),
+            c_callback{callback, user});
+    });
+}
+
+const char *pexilon_check_version(void) noexcept { return PEXILON_CONFIG_CHECK_VERSION_STRING; }
+
+} // extern "C"

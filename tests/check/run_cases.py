@@ -1,0 +1,105 @@
+#!/usr/bin/env python3
+"""The check's output on the files of this directory, against what is expected.
+
+Each NAME.conf sits beside its expected output in every format: NAME.text
+(the default form, without colour), NAME.gcc, NAME.json and NAME.sarif (the
+results of the SARIF run; the rest of the log is checked here for shape).
+A file named after a diagnostic draws that diagnostic; clean_realistic.conf
+draws none. explain/NAME.conf sits beside NAME.explain.
+
+    run_cases.py --program PATH [--update]
+
+--update writes the expected files from the program's output instead.
+"""
+import argparse
+import json
+import pathlib
+import subprocess
+import sys
+
+HERE = pathlib.Path(__file__).resolve().parent
+FORMATS = ("text", "gcc", "json", "sarif")
+
+
+def run(program, *args, cwd=HERE):
+    done = subprocess.run([program, *args], cwd=cwd, capture_output=True)
+    return done.returncode, done.stdout.decode("utf-8", "replace"), done.stderr.decode()
+
+
+def sarif_results(text, problems, where):
+    log = json.loads(text)
+    run_ = log["runs"][0]
+    if log.get("version") != "2.1.0" or len(log["runs"]) != 1:
+        problems.append(f"{where}: not one SARIF 2.1.0 run")
+    rules = [rule["id"] for rule in run_["tool"]["driver"]["rules"]]
+    for result in run_["results"]:
+        if rules[result["ruleIndex"]] != result["ruleId"]:
+            problems.append(f"{where}: ruleIndex of {result['ruleId']} names another rule")
+    return json.dumps(run_["results"], indent=2, ensure_ascii=False) + "\n"
+
+
+def check_cases(program, update, problems):
+    for conf in sorted(HERE.glob("*.conf")):
+        outputs = {}
+        for form in FORMATS:
+            status, out, err = run(program, "check", "--color=never", f"--format={form}",
+                                   conf.name)
+            where = f"{conf.name} --format={form}"
+            if form == "sarif":
+                out = sarif_results(out, problems, where)
+            outputs[form] = out
+            expected_file = conf.with_suffix("." + form)
+            if update:
+                expected_file.write_text(out)
+            elif not expected_file.exists() or expected_file.read_text() != out:
+                problems.append(f"{where}: output differs from {expected_file.name}:\n{out}")
+            has_errors = " error: " in outputs.get("gcc", outputs["text"])
+            if status != (1 if has_errors else 0) or err:
+                problems.append(f"{where}: exit status {status}, stderr {err!r}")
+        check_switches(program, conf, outputs["gcc"], problems)
+
+
+def check_switches(program, conf, gcc_output, problems):
+    """-Wno-NAME silences the file's own warning; --werror fails on a warning."""
+    name = conf.stem
+    if f"[-W{name}]" not in gcc_output:
+        return
+    _, out, _ = run(program, "check", f"-Wno-{name}", "--format=gcc", conf.name)
+    if f"[-W{name}]" in out:
+        problems.append(f"{conf.name}: -Wno-{name} did not silence it")
+    _, out, _ = run(program, "check", f"-Wno-{name}", f"-W{name}", "--format=gcc", conf.name)
+    if out != gcc_output:
+        problems.append(f"{conf.name}: -W{name} after -Wno-{name} did not restore it")
+    if " error: " not in gcc_output:
+        status, _, _ = run(program, "check", "--werror", conf.name)
+        if status != 1:
+            problems.append(f"{conf.name}: --werror gave exit status {status}")
+
+
+def check_explain(program, update, problems):
+    for conf in sorted((HERE / "explain").glob("*.conf")):
+        status, out, err = run(program, "explain", conf.name, cwd=conf.parent)
+        expected_file = conf.with_suffix(".explain")
+        if update:
+            expected_file.write_text(out)
+        elif status != 0 or err or expected_file.read_text() != out:
+            problems.append(f"explain {conf.name}: status {status}, {err!r}, output:\n{out}")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--update", action="store_true")
+    args = parser.parse_args()
+    args.program = str(pathlib.Path(args.program).resolve())
+    problems = []
+    check_cases(args.program, args.update, problems)
+    check_explain(args.program, args.update, problems)
+    for problem in problems:
+        print("FAIL", problem)
+    print(f"{len(problems)} problems")
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

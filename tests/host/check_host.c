@@ -1,0 +1,76 @@
+/* A C99 host of libpexilon_config_check that knows only its header. */
+#include <errno.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "pexilon/config_check.h"
+
+static int failures = 0;
+
+#define EXPECT(cond)                                                            \
+    do {                                                                        \
+        if (!(cond)) {                                                          \
+            fprintf(stderr, "%s:%d: expected %s\n", __FILE__, __LINE__, #cond); \
+            ++failures;                                                         \
+        }                                                                       \
+    } while (0)
+
+struct seen {
+    int calls;
+    int stop_after;
+    char names[4][32];
+    size_t lines[4];
+    size_t note_lines[4];
+};
+
+static int remember(void *user, const pexilon_check_diagnostic *d)
+{
+    struct seen *s = (struct seen *)user;
+    if (s->calls < 4) {
+        strncpy(s->names[s->calls], d->name, sizeof s->names[0] - 1);
+        s->lines[s->calls] = d->line;
+        s->note_lines[s->calls] = d->note_count > 0 ? d->notes[0].line : 0;
+        /* The source is the editor's line, without its line end. */
+        if (d->source != NULL && d->line == 3)
+            EXPECT(d->source_length == 4 && memcmp(d->source, "oops", 4) == 0);
+    }
+    ++s->calls;
+    return s->stop_after != 0 && s->calls >= s->stop_after;
+}
+
+int main(void)
+{
+    static const char text[] = "[camera parameter]\n"
+                               "SIZE = 640, 480\n"
+                               "oops\n"
+                               "SIZE = 1, 2\n";
+    struct seen s;
+    pexilon_check_summary summary;
+
+    memset(&s, 0, sizeof s);
+    EXPECT(pexilon_check_text(text, sizeof text - 1, remember, &s, &summary) == 2);
+    EXPECT(summary.parse_result == 3 && summary.errors == 1 && summary.warnings == 1);
+    EXPECT(s.calls == 2);
+    EXPECT(strcmp(s.names[0], "no-separator") == 0 && s.lines[0] == 3);
+    EXPECT(strcmp(s.names[1], "duplicate-key") == 0 && s.lines[1] == 4);
+    EXPECT(s.note_lines[1] == 2);
+
+    /* A callback that returns nonzero stops the check. */
+    memset(&s, 0, sizeof s);
+    s.stop_after = 1;
+    EXPECT(pexilon_check_text(text, sizeof text - 1, remember, &s, &summary) == 1);
+    EXPECT(s.calls == 1 && summary.errors == 1 && summary.warnings == 0);
+
+    /* Counting only, and inputs that cannot be read. */
+    EXPECT(pexilon_check_text(text, sizeof text - 1, NULL, NULL, NULL) == 2);
+    EXPECT(pexilon_check_path(NULL, remember, &s, &summary) == -1);
+    EXPECT(summary.parse_result == -1 && summary.os_error == EINVAL);
+    EXPECT(pexilon_check_path("/nonexistent/pexilon.conf", NULL, NULL, &summary) == -1);
+    EXPECT(summary.os_error == ENOENT);
+    EXPECT(pexilon_check_stream(NULL, NULL, NULL, &summary) == -1);
+    EXPECT(strcmp(pexilon_check_version(), PEXILON_CONFIG_CHECK_VERSION_STRING) == 0);
+
+    if (failures == 0)
+        printf("check library: all expectations met\n");
+    return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,380 @@
+// The checker against the library itself: its errors are the library's
+// faulty lines, and the dialect's normal style draws no diagnostic.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "check/checker.h"
+#include "config/parse_config.h"
+#include "support/test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using pexilon::check::diagnostic;
+
+struct found {
+    std::string name;
+    pexilon_check_severity severity;
+    std::size_t line, column, end_column, reader_line;
+};
+
+struct checked {
+    pexilon::check::summary summary;
+    std::vector<found> all;
+
+    std::vector<found> errors() const
+    {
+        std::vector<found> out;
+        for (const found &f : all)
+            if (f.severity == PEXILON_CHECK_ERROR)
+                out.push_back(f);
+        return out;
+    }
+};
+
+pexilon::check::diagnostic_callback collect(std::vector<found> &into)
+{
+    return [&into](const diagnostic &d) {
+        into.push_back(
+            {std::string(d.name), d.severity, d.line, d.column, d.end_column, d.reader_line});
+        return true;
+    };
+}
+
+checked check_text(std::string_view text)
+{
+    checked c;
+    c.summary = pexilon::check::check_text(text, collect(c.all));
+    return c;
+}
+
+std::string read_file(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+std::vector<fs::path> every_input()
+{
+    std::vector<fs::path> paths;
+    for (const char *dir : {PEXILON_FUZZ_CORPUS_DIR, PEXILON_TEST_DATA_DIR, PEXILON_CHECK_DATA_DIR})
+        for (const auto &entry : fs::directory_iterator(dir))
+            if (entry.is_regular_file() && entry.path().extension() != ".text" &&
+                entry.path().extension() != ".gcc" && entry.path().extension() != ".json" &&
+                entry.path().extension() != ".sarif" && entry.path().extension() != ".py")
+                paths.push_back(entry.path());
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
+bool is_block_fault(const found &f)
+{
+    return f.name == "block-cut-off" || f.name == "block-unterminated";
+}
+
+// The library's result for `text`, read from memory.
+int library_result(std::string_view text)
+{
+    pexilon_test::record config;
+    return pexilon::parse_config_bytes(text.data(), text.size(), &config).outcome.line;
+}
+
+std::vector<found> by_line(std::vector<found> errors)
+{
+    std::stable_sort(errors.begin(), errors.end(),
+                     [](const found &a, const found &b) { return a.reader_line < b.reader_line; });
+    return errors;
+}
+
+std::size_t editor_line_length(const std::string &text, std::size_t line)
+{
+    std::size_t begin = 0;
+    for (std::size_t n = 1; n < line; ++n)
+        begin = text.find('\n', begin) + 1;
+    const std::size_t end = text.find('\n', begin);
+    return (end == std::string::npos ? text.size() : end) - begin;
+}
+
+// Replaces editor line `line` (1-based) of `text` with a comment.
+std::string comment_out(std::string text, std::size_t line)
+{
+    std::size_t begin = 0;
+    for (std::size_t n = 1; n < line; ++n)
+        begin = text.find('\n', begin) + 1;
+    const std::size_t end = text.find('\n', begin);
+    return text.replace(begin, (end == std::string::npos ? text.size() : end) - begin, ";");
+}
+
+} // namespace
+
+// Through the exported function and a file, as a host reads it.
+TEST(CheckerAgrees, ParseResultOfEveryCorpusFile)
+{
+    const std::vector<fs::path> paths = every_input();
+    ASSERT_GT(paths.size(), 50u);
+    for (const fs::path &path : paths) {
+        pexilon_test::record config;
+        const int result = pexilon_parse_config(path.c_str(), &config);
+        checked c;
+        c.summary = pexilon::check::check_path(path.c_str(), collect(c.all));
+        EXPECT_EQ(c.summary.parse_result, result) << path;
+        const std::vector<found> errors = c.errors();
+        EXPECT_EQ(c.summary.errors, errors.size()) << path;
+        if (result == 0) {
+            EXPECT_TRUE(errors.empty()) << path << ": " << errors.front().name;
+            continue;
+        }
+        // The result is an error of the checker, at the line the library counts; it
+        // is the first one unless a code block's fault stands over the others.
+        const bool block = std::any_of(errors.begin(), errors.end(), is_block_fault);
+        const auto at_result = std::find_if(errors.begin(), errors.end(), [&](const found &f) {
+            return f.reader_line == static_cast<std::size_t>(result);
+        });
+        ASSERT_NE(at_result, errors.end()) << path << ": no error at line " << result;
+        if (!block) {
+            const auto first =
+                std::min_element(errors.begin(), errors.end(), [](const found &a, const found &b) {
+                    return a.reader_line < b.reader_line;
+                });
+            EXPECT_EQ(first->reader_line, static_cast<std::size_t>(result)) << path;
+        }
+    }
+}
+
+// All faulty lines, not only the first: once the first is commented out,
+// the library reports the checker's next error, and the checker's other
+// errors stay as they were.
+TEST(CheckerAgrees, EveryFaultyLineInTurn)
+{
+    std::size_t followed = 0;
+    for (const fs::path &path : every_input()) {
+        std::string text = read_file(path);
+        std::vector<found> errors = by_line(check_text(text).errors());
+        if (std::any_of(errors.begin(), errors.end(), is_block_fault))
+            continue; // a block's fault stands over the rest: covered above
+        while (!errors.empty()) {
+            const found first = errors.front();
+            ASSERT_EQ(library_result(text), static_cast<int>(first.reader_line)) << path;
+            ++followed;
+            // A line without separator or an unclosed header changes nothing but
+            // the result, so a comment in its place reads the same; a line of
+            // one piece keeps the numbering.
+            if ((first.name != "no-separator" && first.name != "unclosed-header") ||
+                editor_line_length(text, first.line) > 199)
+                break;
+            text = comment_out(text, first.line);
+            errors.erase(errors.begin());
+            const std::vector<found> now = by_line(check_text(text).errors());
+            ASSERT_EQ(now.size(), errors.size()) << path;
+            for (std::size_t i = 0; i < now.size(); ++i)
+                EXPECT_EQ(now[i].reader_line, errors[i].reader_line) << path;
+        }
+        if (errors.empty()) {
+            EXPECT_EQ(library_result(text), 0) << path << " with every error commented out";
+        }
+    }
+    EXPECT_GT(followed, 20u);
+}
+
+namespace {
+
+// A stdio stream over `text` whose reads fail with EIO once `good_bytes`
+// bytes have been handed out.
+struct failing_source {
+    std::string text;
+    std::size_t good_bytes;
+    std::size_t position = 0;
+
+    static ssize_t read(void *cookie, char *buffer, std::size_t size)
+    {
+        auto *self = static_cast<failing_source *>(cookie);
+        if (self->position >= self->good_bytes) {
+            errno = EIO;
+            return -1;
+        }
+        const std::size_t n =
+            std::min({size, self->good_bytes - self->position, self->text.size() - self->position});
+        std::memcpy(buffer, self->text.data() + self->position, n);
+        self->position += n;
+        return static_cast<ssize_t>(n);
+    }
+};
+
+struct failing_case {
+    const char *text;
+    std::size_t good_bytes;
+    int result;
+    const char *last_error; // name of the error reported last, or ""
+};
+
+const failing_case failing_cases[] = {
+    {"a = 1\n", 0, PARSE_OPEN_FAILED, ""},
+    {"[camera parameter]\nSIZE = 1, 2\nSIZE = 1, 2\n", 37, 3, "read-error"},
+    {"oops\na = 1\na = 1\n", 8, 1, "read-error"},
+    {"[control parameter]\n======CODE_BLOCK_START======\nx\nx\nx\n", 51, 4, "read-error"},
+};
+
+} // namespace
+
+TEST(CheckerAgrees, OnStreamsThatFail)
+{
+    for (const failing_case &c : failing_cases) {
+        failing_source source{c.text, c.good_bytes};
+        cookie_io_functions_t io{};
+        io.read = &failing_source::read;
+        std::FILE *stream = fopencookie(&source, "r", io);
+        ASSERT_NE(stream, nullptr);
+        checked got;
+        got.summary = pexilon::check::check_stream(stream, collect(got.all));
+        std::fclose(stream);
+        EXPECT_EQ(got.summary.parse_result, c.result) << c.text;
+        EXPECT_EQ(got.summary.os_error, EIO) << c.text;
+        const std::vector<found> errors = got.errors();
+        EXPECT_EQ(errors.empty() ? "" : errors.back().name, c.last_error) << c.text;
+        const auto at_result = std::find_if(errors.begin(), errors.end(), [&](const found &f) {
+            return f.reader_line == static_cast<std::size_t>(c.result);
+        });
+        EXPECT_EQ(at_result != errors.end(), c.result > 0) << c.text;
+    }
+}
+
+// What the dialect's own examples do on purpose draws nothing.
+TEST(Checker, NoDiagnosticOnTheDialectsOwnStyle)
+{
+    const char *const texts[] = {
+        // A list that ends in a comma, and indented numbers continuing REG.
+        "[register parameter]\nREG = 0x0340, 0x0C, 0x1C,\n      0x0342, 0x31, 0xC4\n",
+        "[register parameter]\nREG = 0x3014, 0x03\n\t0x3015, 0x00\n",
+        // Colons, inline comments of every kind, a glued ";" inside a text.
+        "[camera parameter]\nSIZE : 640, 480 ; VGA\nTYPE = a;b\nCFG_MODE = 1 // one\n",
+        // The full signed range of the control numbers, and a negative minimum.
+        "[control parameter]\nMIN_VALUE = -9223372036854775808\n"
+        "MAX_VALUE = 0x7FFFFFFFFFFFFFFF\nSTEP = 1\nDEF = 0\n",
+        "[control parameter]\nMIN_VALUE = -64\nMAX_VALUE = 64\nSTEP = 2\nDEF = -64\n",
+        // Lower-case markers, a block with comment-like and blank lines.
+        "[control parameter]\n======code_block_start======\n; x\n\n======Code_Block_End======\n",
+        // Every board and register variant; an empty REG.
+        "[board parameter][dev3][inf2]\nREG = 5\n[register parameter][dev3][inf3]\nREG =\n",
+        // The largest values that fit their fields; a byte-order mark; CR LF.
+        "\xEF\xBB\xBF[camera parameter]\r\nBIT_WIDTH = 255\r\nI2C_ADDR = 0xFFFF\r\n"
+        "CFG_MODE = 0xFFFFFFFF\r\nFORMAT = 0xFF, 0xFF\r\n",
+        // A TYPE of 49 characters, a control name of 127.
+        "[camera parameter]\nTYPE = 0123456789012345678901234567890123456789012345678\n",
+        // A line of exactly 199 bytes is one line.
+        "[camera parameter]\nTYPE = x                                                   "
+        "                                                                                    "
+        "                                                    ;\n",
+    };
+    for (const char *text : texts) {
+        const checked c = check_text(text);
+        EXPECT_EQ(c.all.size(), 0u) << text << "first: " << (c.all.empty() ? "" : c.all[0].name);
+        EXPECT_EQ(c.summary.parse_result, 0) << text;
+    }
+}
+
+namespace {
+
+struct placed_case {
+    std::string text;
+    const char *name;
+    std::size_t line, column, end_column, reader_line;
+};
+
+// Lines as editors count them, columns as bytes of the line.
+const std::string long_comment = "; " + std::string(197, 'x') + "; more\n";
+const std::string long_type = "TYPE = " + std::string(192, 'a') + "tail\n";
+
+const placed_case placed_cases[] = {
+    // A comment of over 199 bytes is two reader lines: later lines differ by one.
+    {long_comment + "[camera parameter]\nCFG_MODE 1\n", "no-separator", 3, 0, 0, 4},
+    // The error of an over-long line's rest is on the editor's line.
+    {"[camera parameter]\n" + long_type, "no-separator", 2, 0, 0, 3},
+    // After a byte-order mark, columns count from the first visible byte.
+    {"\xEF\xBB\xBF[camera parameter]\nsize = 1, 2\n", "unknown-key", 2, 1, 5, 2},
+    {"\xEF\xBB\xBFSIZE = 1, 2\n", "no-section", 1, 1, 5, 1},
+    // A tab is one column; the value's number is underlined.
+    {"[camera parameter]\n\tBIT_WIDTH =\t300\n", "number-range", 2, 14, 17, 2},
+    // CR LF: the column range ends before the carriage return.
+    {"[register parameter]\r\nDELAY = 5ms\r\n", "number-syntax", 2, 10, 12, 2},
+    // A block cut off by a header: the error is at the header.
+    {"[control parameter]\n======CODE_BLOCK_START======\nx\n[camera parameter]\n", "block-cut-off",
+     4, 0, 0, 4},
+    // An empty list item is read as 0.
+    {"[register parameter]\nREG = 1, , 2\n", "number-syntax", 2, 9, 10, 2},
+    // A number beyond 64 bits saturates.
+    {"[control parameter]\nMAX_VALUE = 99999999999999999999\n", "number-range", 2, 13, 33, 2},
+    // STEP keeps 32 bits.
+    {"[control parameter]\nSTEP = 4294967297\n", "number-range", 2, 8, 18, 2},
+    // A CTRL_NAME of 128 characters is cut to 127.
+    {"[control parameter]\nCTRL_NAME = "
+     "0123456789012345678901234567890123456789012345678901234567890123"
+     "0123456789012345678901234567890123456789012345678901234567890123\n",
+     "text-truncated", 2, 140, 141, 2},
+    // FORMAT with one number leaves the low byte 0.
+    {"[camera parameter]\nFORMAT = 1\n", "value-count", 2, 10, 11, 2},
+    // Letter case matters for section names.
+    {"[Camera Parameter]\nSIZE = 1, 2\n", "unknown-section", 1, 2, 18, 1},
+};
+
+} // namespace
+
+TEST(Checker, PlacesDiagnosticsWhereEditorsShowThem)
+{
+    for (const placed_case &c : placed_cases) {
+        const checked got = check_text(c.text);
+        const auto named = std::find_if(got.all.begin(), got.all.end(),
+                                        [&](const found &f) { return f.name == c.name; });
+        ASSERT_NE(named, got.all.end()) << c.text;
+        const found &f = *named;
+        EXPECT_EQ(f.line, c.line) << c.text;
+        EXPECT_EQ(f.column, c.column) << c.text;
+        EXPECT_EQ(f.end_column, c.end_column) << c.text;
+        EXPECT_EQ(f.reader_line, c.reader_line) << c.text;
+    }
+}
+
+TEST(Checker, StopsWhenTheCallbackSaysSo)
+{
+    std::size_t calls = 0;
+    const pexilon::check::summary s =
+        pexilon::check::check_text("[camera parameter]\nA = 1\nB = 2\nC = 3\n",
+                                   [&](const diagnostic &) { return ++calls < 2; });
+    EXPECT_EQ(calls, 2u);
+    EXPECT_EQ(s.warnings, 2u);
+}
+
+// Checks share nothing: several at once give what each gives alone.
+TEST(Checker, ChecksInParallelAgree)
+{
+    std::vector<std::string> texts;
+    for (const fs::path &path : every_input())
+        texts.push_back(read_file(path));
+    std::vector<std::size_t> alone;
+    for (const std::string &text : texts)
+        alone.push_back(check_text(text).all.size() * 1000 + check_text(text).errors().size());
+    std::vector<std::vector<std::size_t>> seen(4);
+    std::vector<std::thread> threads;
+    for (std::size_t t = 0; t < seen.size(); ++t)
+        threads.emplace_back([&, t] {
+            for (const std::string &text : texts) {
+                const checked c = check_text(text);
+                seen[t].push_back(c.all.size() * 1000 + c.errors().size());
+            }
+        });
+    for (std::thread &thread : threads)
+        thread.join();
+    for (const std::vector<std::size_t> &each : seen)
+        EXPECT_EQ(each, alone);
+}

@@ -1,0 +1,135 @@
+#include "check_options.h"
+
+#include <cstdlib>
+#include <string_view>
+#include <unistd.h>
+
+#include "check/checker.h"
+#include "cli_options.h"
+
+namespace pexilon_tool {
+
+namespace {
+
+enum check_option { opt_format, opt_color, opt_werror, opt_warning };
+
+const std::vector<option_def> check_options_defs = {
+    {"format", 0, true, opt_format},
+    {"color", 0, true, opt_color},
+    {"werror", 0, false, opt_werror},
+    {"", 'W', true, opt_warning}, // -WNAME, -Wno-NAME, -Werror
+};
+
+enum class color_choice { automatic, always, never };
+
+bool read_color(std::string_view value, color_choice &choice)
+{
+    if (value == "auto")
+        choice = color_choice::automatic;
+    else if (value == "always")
+        choice = color_choice::always;
+    else if (value == "never")
+        choice = color_choice::never;
+    else
+        return false;
+    return true;
+}
+
+bool read_format(std::string_view value, check_format &format)
+{
+    if (value == "text")
+        format = check_format::text;
+    else if (value == "gcc")
+        format = check_format::gcc;
+    else if (value == "json")
+        format = check_format::json;
+    else if (value == "sarif")
+        format = check_format::sarif;
+    else
+        return false;
+    return true;
+}
+
+// The value of -W: "NAME" or "no-NAME" for a warning, or "error".
+bool read_warning_switch(std::string_view value, check_options &result, std::string &error)
+{
+    if (value == "error") {
+        result.werror = true;
+        return true;
+    }
+    std::string_view name = value;
+    // "no-separator" is the name of an error, not "no-" and "separator".
+    const bool off = name.substr(0, 3) == "no-" && pexilon::check::find_kind(name) == nullptr;
+    if (off)
+        name.remove_prefix(3);
+    const pexilon::check::diagnostic_kind *kind = pexilon::check::find_kind(name);
+    if (kind == nullptr) {
+        error = "unknown warning '" + std::string(name) + "' in '-W" + std::string(value) + "'";
+        return false;
+    }
+    if (kind->severity != PEXILON_CHECK_WARNING) {
+        error = "'" + std::string(name) + "' is an error and cannot be turned off";
+        return false;
+    }
+    if (off)
+        result.silenced.emplace(name);
+    else
+        result.silenced.erase(std::string(name));
+    return true;
+}
+
+// Colour only on a terminal, and not when NO_COLOR asks for none, unless
+// --color=always says otherwise.
+bool use_color(color_choice choice)
+{
+    if (choice != color_choice::automatic)
+        return choice == color_choice::always;
+    const char *no_color = std::getenv("NO_COLOR");
+    if (no_color != nullptr && no_color[0] != '\0')
+        return false;
+    const char *term = std::getenv("TERM");
+    if (term != nullptr && std::string_view(term) == "dumb")
+        return false;
+    return isatty(STDOUT_FILENO) == 1;
+}
+
+} // namespace
+
+bool parse_check_options(const std::vector<std::string> &args, check_options &result,
+                         std::string &error)
+{
+    result = check_options{};
+    parsed_arguments parsed;
+    if (!parse_arguments(args, check_options_defs, parsed, error))
+        return false;
+    color_choice color = color_choice::automatic;
+    for (const given_option &option : parsed.options) {
+        bool ok = true;
+        switch (option.id) {
+        case opt_format:
+            ok = read_format(option.value, result.format);
+            break;
+        case opt_color:
+            ok = read_color(option.value, color);
+            break;
+        case opt_werror:
+            result.werror = true;
+            break;
+        case opt_warning:
+            if (!read_warning_switch(option.value, result, error))
+                return false;
+            break;
+        }
+        if (!ok) {
+            error = "invalid value '" + option.value + "' for '--" +
+                    (option.id == opt_format ? "format" : "color") + "'";
+            return false;
+        }
+    }
+    if (!input_files(parsed.operands, result.files, error))
+        return false;
+    result.color = use_color(color);
+    return true;
+}
+
+} // namespace pexilon_tool

@@ -1,0 +1,25 @@
+// The options of `pexilon-config check`.
+#pragma once
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace pexilon_tool {
+
+enum class check_format { text, gcc, json, sarif };
+
+struct check_options {
+    check_format format = check_format::text;
+    bool color = false; // decided from --color, NO_COLOR and the terminal
+    bool werror = false;
+    std::set<std::string, std::less<>> silenced; // warnings turned off with -Wno-NAME
+    std::vector<std::string> files;              // "-" is standard input
+};
+
+// Reads the arguments after "check". On a usage error returns false with
+// the reason in `error`.
+bool parse_check_options(const std::vector<std::string> &args, check_options &result,
+                         std::string &error);
+
+} // namespace pexilon_tool

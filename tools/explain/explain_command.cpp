@@ -1,0 +1,134 @@
+// pexilon-config explain: each line of a file, as an editor numbers it,
+// beside what the reader and the interpreter made of it.
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+
+#include "check/check_commands.h"
+#include "check/input_reading.h"
+#include "check/line_accounts.h"
+#include "cli_options.h"
+#include "loaded_config.h"
+#include "shown_name.h"
+
+namespace pexilon_tool {
+
+const std::string_view explain_synopsis = "[--lines A-B] FILE";
+
+const std::string_view explain_help =
+    R"help(Prints each line of FILE, numbered as an editor numbers it, beside what the
+library made of it: a comment, a section and its code, the record fields a
+line set ("camera.width = 1440, camera.height = 1080", "params[3] = REG
+0x3000, 0x01"), a continuation and what it replaced, a line ignored and
+why, a faulty line. A line longer than 199 bytes is read in pieces; each
+piece is explained on a line of its own, and where the library's line
+number differs from the editor's it is given as "(read as line N)".
+
+Options:
+  --lines A-B  only lines A to B (A-, -B and A also work)
+  -h, --help   show this help and exit
+
+Exit status: 0 when the file was read, 2 when it could not be opened or
+read, or the command line is wrong.
+)help";
+
+namespace {
+
+constexpr std::size_t source_width = 40;
+
+bool read_number(std::string_view text, std::size_t &value)
+{
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc{} && end == text.data() + text.size() && value != 0;
+}
+
+bool read_range(std::string_view text, std::size_t &first, std::size_t &last)
+{
+    const std::size_t dash = text.find('-');
+    if (dash == std::string_view::npos)
+        return read_number(text, first) && (last = first, true);
+    const std::string_view a = text.substr(0, dash);
+    const std::string_view b = text.substr(dash + 1);
+    if ((!a.empty() && !read_number(a, first)) || (!b.empty() && !read_number(b, last)))
+        return false;
+    return first <= last && !(a.empty() && b.empty());
+}
+
+// The source as one column of the listing: control characters and tabs
+// shown as '?' and ' ', cut to the column's width.
+std::string source_column(std::string_view line)
+{
+    std::string out;
+    for (const char c : line) {
+        if (out.size() == source_width) {
+            out.replace(source_width - 3, 3, "...");
+            break;
+        }
+        out += c == '\t' ? ' ' : (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) ? '?' : c;
+    }
+    out.resize(source_width, ' ');
+    return out;
+}
+
+std::string_view editor_line_text(std::string_view text, std::size_t &position)
+{
+    const std::size_t end = text.find('\n', position);
+    std::string_view line = text.substr(
+        position, end == std::string_view::npos ? std::string_view::npos : end - position);
+    position = end == std::string_view::npos ? text.size() : end + 1;
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    return line;
+}
+
+} // namespace
+
+int run_explain_command(const std::vector<std::string> &args)
+{
+    enum { opt_lines };
+    parsed_arguments parsed;
+    std::vector<std::string> files;
+    std::string error;
+    if (!parse_arguments(args, {{"lines", 0, true, opt_lines}}, parsed, error) ||
+        !input_files(parsed.operands, files, error))
+        return usage_failure("explain", error);
+    if (files.size() != 1)
+        return usage_failure("explain", "one FILE at a time");
+    const std::string &file = files.front();
+    std::size_t first = 1;
+    std::size_t last = static_cast<std::size_t>(-1);
+    for (const given_option &option : parsed.options)
+        if (!read_range(option.value, first, last))
+            return usage_failure("explain", "invalid line range '" + option.value + "'");
+    const pexilon::check::loaded_input input =
+        file == "-" ? pexilon::check::read_stream(stdin) : pexilon::check::read_path(file.c_str());
+    if (!input.opened || input.read_failed) {
+        std::fprintf(stderr, "pexilon-config: cannot %s '%s': %s\n", input.opened ? "read" : "open",
+                     file == "-" ? "<stdin>" : shown_name(file).c_str(),
+                     std::strerror(input.os_error != 0 ? input.os_error : EIO));
+        return status_failed;
+    }
+    const std::string_view text = input.bytes;
+    std::size_t position = 0;
+    std::size_t line_number = 0;
+    std::string_view source;
+    for (const pexilon::check::line_account &a : pexilon::check::explain_text(text)) {
+        while (line_number < a.editor_line) {
+            source = editor_line_text(text, position);
+            ++line_number;
+        }
+        if (a.editor_line < first || a.editor_line > last)
+            continue;
+        std::string shown = a.piece == 1 ? source_column(source) : std::string(source_width, ' ');
+        if (a.editor_line == 1 && shown.compare(0, 3, "\xEF\xBB\xBF") == 0)
+            shown = source_column(source.substr(3));
+        std::printf("%5zu  %s  %s", a.editor_line, shown.c_str(), a.text.c_str());
+        if (a.reader_line != a.editor_line)
+            std::printf(" (read as line %zu)", a.reader_line);
+        std::printf("\n");
+    }
+    return status_ok;
+}
+
+} // namespace pexilon_tool

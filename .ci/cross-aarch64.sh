@@ -22,7 +22,7 @@ cmake -S . -B "$build" --toolchain cmake/toolchains/aarch64-linux-gnu.cmake \
     -DPEXILON_BUILD_TESTS=OFF -DPEXILON_BUILD_TOOLS=OFF -DPEXILON_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" -j2
 lib_dir=$(cd "$build" && pwd)
-sh tests/abi/exports.sh "$lib_dir/libpexilon_config_parser.so" libpexilon_config_parser.so.1
+sh tests/abi/exports.sh "$lib_dir/libpexilon_config_parser.so" libpexilon_config_parser.so.1 pexilon_parse_config
 
 # Outside C programs linked against the shared object alone, with the same
 # warnings as in the native build.

@@ -1,6 +1,6 @@
 # Tests of the checker beyond its GoogleTest program: the program's output on
-# the data files of this directory, a C99 host of the shared object, and the
-# shared object's exports.
+# the data files of this directory and a C99 host of the shared object. Its
+# exports are checked with the parser library's, in tests/CMakeLists.txt.
 
 if(TARGET pexilon_config)
   find_package(Python3 COMPONENTS Interpreter)
@@ -16,18 +16,6 @@ set_target_properties(check_host PROPERTIES C_STANDARD 99 C_STANDARD_REQUIRED ON
 target_compile_options(check_host PRIVATE -pedantic -Wall -Wextra -Werror)
 target_link_libraries(check_host PRIVATE pexilon_config_check)
 add_test(NAME check_host COMMAND check_host)
-
-# Sanitized objects need their runtime: the export lists are checked in the
-# plain build.
-if(NOT "${CMAKE_C_FLAGS} ${CMAKE_CXX_FLAGS} ${CMAKE_SHARED_LINKER_FLAGS}" MATCHES "-fsanitize=")
-  add_test(NAME check_exports
-    COMMAND sh ${PROJECT_SOURCE_DIR}/tests/abi/exports.sh
-      $<TARGET_FILE:pexilon_config_check> libpexilon_config_check.so.${PEXILON_SOVERSION}
-      pexilon_check_path pexilon_check_stream pexilon_check_text pexilon_check_version)
-  add_test(NAME parser_exports_beside_check
-    COMMAND sh ${PROJECT_SOURCE_DIR}/tests/abi/exports.sh
-      $<TARGET_FILE:pexilon_config_parser> libpexilon_config_parser.so.${PEXILON_SOVERSION})
-endif()
 
 if(NOT "${CMAKE_C_FLAGS} ${CMAKE_CXX_FLAGS} ${CMAKE_SHARED_LINKER_FLAGS}" MATCHES "-fsanitize="
    AND EXISTS ${PROJECT_SOURCE_DIR}/cmake/install.cmake)

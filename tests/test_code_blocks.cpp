@@ -23,7 +23,7 @@ const std::string end = "======CODE_BLOCK_END======\n";
 using block_case = parse_case;
 void check(const parse_case &c) { check_events(c); }
 
-TEST(code_block, gathered_text)
+TEST(CodeBlock, GatheredText)
 {
     // clang-format off
     const block_case cases[] = {
@@ -55,7 +55,7 @@ TEST(code_block, gathered_text)
         check(c);
 }
 
-TEST(code_block, over_long_code_lines_arrive_in_pieces)
+TEST(CodeBlock, OverLongCodeLinesArriveInPieces)
 {
     const std::string v199(199, 'v');
     // clang-format off
@@ -72,7 +72,7 @@ TEST(code_block, over_long_code_lines_arrive_in_pieces)
         check(c);
 }
 
-TEST(code_block, large_block_is_gathered_whole)
+TEST(CodeBlock, LargeBlockIsGatheredWhole)
 {
     std::string text = "[c]\n" + start;
     std::string expected;
@@ -86,7 +86,7 @@ TEST(code_block, large_block_is_gathered_whole)
     check({"300 lines", text, {header("c"), block("c", expected)}});
 }
 
-TEST(code_block, cut_off_by_a_closed_header)
+TEST(CodeBlock, CutOffByAClosedHeader)
 {
     // clang-format off
     const block_case cases[] = {
@@ -107,7 +107,7 @@ TEST(code_block, cut_off_by_a_closed_header)
         check(c);
 }
 
-TEST(code_block, end_of_input_inside_a_block)
+TEST(CodeBlock, EndOfInputInsideABlock)
 {
     // 20 lines: a fault on line 3, a block opened on line 5 and never closed.
     std::string twenty = "[s]\na=1\nbad\nb=2\n" + start;
@@ -130,7 +130,7 @@ TEST(code_block, end_of_input_inside_a_block)
         check(c);
 }
 
-TEST(code_block, rejected_block_call)
+TEST(CodeBlock, RejectedBlockCall)
 {
     // clang-format off
     const block_case cases[] = {

@@ -34,7 +34,7 @@ const std::string bom = "\xEF\xBB\xBF";
 const std::string name60(60, 'N');
 const std::string name49(49, 'N');
 
-TEST(line_parser, comments_blank_lines_and_line_endings)
+TEST(LineParser, CommentsBlankLinesAndLineEndings)
 {
     // clang-format off
     const parse_case cases[] = {
@@ -53,7 +53,7 @@ TEST(line_parser, comments_blank_lines_and_line_endings)
         check(c);
 }
 
-TEST(line_parser, name_value_lines)
+TEST(LineParser, NameValueLines)
 {
     // clang-format off
     const parse_case cases[] = {
@@ -86,7 +86,7 @@ TEST(line_parser, name_value_lines)
         check(c);
 }
 
-TEST(line_parser, continuation_lines)
+TEST(LineParser, ContinuationLines)
 {
     // clang-format off
     const parse_case cases[] = {
@@ -114,7 +114,7 @@ TEST(line_parser, continuation_lines)
         check(c);
 }
 
-TEST(line_parser, section_headers)
+TEST(LineParser, SectionHeaders)
 {
     // clang-format off
     const parse_case cases[] = {
@@ -147,7 +147,7 @@ TEST(line_parser, section_headers)
         check(c);
 }
 
-TEST(line_parser, over_long_lines_arrive_in_pieces)
+TEST(LineParser, OverLongLinesArriveInPieces)
 {
     const std::string v197(197, 'v');
     // clang-format off
@@ -166,7 +166,7 @@ TEST(line_parser, over_long_lines_arrive_in_pieces)
         check(c);
 }
 
-TEST(line_parser, first_error_counts_and_reading_goes_on)
+TEST(LineParser, FirstErrorCountsAndReadingGoesOn)
 {
     // clang-format off
     const parse_case cases[] = {

@@ -13,7 +13,7 @@ using pexilon::scan_until;
 using pexilon::trim_left;
 using pexilon::trim_right;
 
-TEST(trim_left, skips_leading_white_space_only)
+TEST(TrimLeft, SkipsLeadingWhiteSpaceOnly)
 {
     const struct {
         const char *text;
@@ -36,7 +36,7 @@ TEST(trim_left, skips_leading_white_space_only)
     }
 }
 
-TEST(trim_right, cuts_trailing_white_space_in_place)
+TEST(TrimRight, CutsTrailingWhiteSpaceInPlace)
 {
     const struct {
         const char *text;
@@ -60,7 +60,7 @@ TEST(trim_right, cuts_trailing_white_space_in_place)
     }
 }
 
-TEST(scan_until, stops_at_terminator_stop_or_inline_comment)
+TEST(ScanUntil, StopsAtTerminatorStopOrInlineComment)
 {
     const struct {
         const char *text;
@@ -105,7 +105,7 @@ TEST(scan_until, stops_at_terminator_stop_or_inline_comment)
     }
 }
 
-TEST(scan_until, white_space_before_the_scanned_text_does_not_count)
+TEST(ScanUntil, WhiteSpaceBeforeTheScannedTextDoesNotCount)
 {
     char buf[] = " ;x";
     EXPECT_EQ(scan_until(buf + 1, nullptr), buf + 3);
@@ -113,7 +113,7 @@ TEST(scan_until, white_space_before_the_scanned_text_does_not_count)
     EXPECT_EQ(scan_until(slashes + 2, nullptr), slashes + 5);
 }
 
-TEST(equals_ignoring_case, folds_ascii_letters_only)
+TEST(EqualsIgnoringCase, FoldsAsciiLettersOnly)
 {
     const struct {
         const char *a;

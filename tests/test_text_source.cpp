@@ -39,7 +39,7 @@ std::vector<std::string> pieces(const std::string &text, int size)
     return out;
 }
 
-TEST(read_text_line, hands_out_lines_and_pieces)
+TEST(ReadTextLine, HandsOutLinesAndPieces)
 {
     const struct {
         std::string text;
@@ -61,7 +61,7 @@ TEST(read_text_line, hands_out_lines_and_pieces)
     }
 }
 
-TEST(read_text_line, size_below_two_gives_null_and_uses_nothing)
+TEST(ReadTextLine, SizeBelowTwoGivesNullAndUsesNothing)
 {
     const char text[] = "ab\n";
     for (const int size : {1, 0, -1}) {
@@ -76,7 +76,7 @@ TEST(read_text_line, size_below_two_gives_null_and_uses_nothing)
     }
 }
 
-TEST(read_text_line, nul_bytes_are_handed_out_by_count)
+TEST(ReadTextLine, NulBytesAreHandedOutByCount)
 {
     const std::string text = "a\0b\nc"s;
     text_cursor cursor{text.data(), text.size()};
@@ -110,7 +110,7 @@ run_result from_file(const std::string &text)
     return {rec.events, line};
 }
 
-TEST(parse_text, lines_at_the_end_of_the_text)
+TEST(ParseText, LinesAtTheEndOfTheText)
 {
     const std::string v197(197, 'v');
     const struct {
@@ -146,7 +146,7 @@ std::string big_text()
     return text + "last=1";
 }
 
-TEST(parse_text, file_and_memory_agree)
+TEST(ParseText, FileAndMemoryAgree)
 {
     const std::string texts[] = {
         big_text(),
@@ -176,7 +176,7 @@ TEST(parse_text, file_and_memory_agree)
     }
 }
 
-TEST(parse_text, nul_byte_ends_memory_text_but_only_a_line_of_a_file)
+TEST(ParseText, NulByteEndsMemoryTextButOnlyALineOfAFile)
 {
     const std::string text = "a=1\nb\0=2\nc=3\n"s;
     const auto mem = from_text(text);
@@ -188,7 +188,7 @@ TEST(parse_text, nul_byte_ends_memory_text_but_only_a_line_of_a_file)
     EXPECT_EQ(file.line, 2);
 }
 
-TEST(parse_path, missing_file_gives_minus_one_without_calls)
+TEST(ParsePath, MissingFileGivesMinusOneWithoutCalls)
 {
     recorder rec;
     EXPECT_EQ(pexilon::parse_path("/nonexistent/pexilon/none.cfg", &recorder::handle, &rec), -1);

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "config/code_tables.h"
-#include "config/heap.h"
+#include "support/heap.h"
 #include "config/parse_config.h"
 #include "support/test_support.h"
 

@@ -14,7 +14,7 @@
 #include "config/code_tables.h"
 #include "config/config_handler.h"
 #include "config/config_sink.h"
-#include "config/heap.h"
+#include "support/heap.h"
 #include "reader/text_source.h"
 
 namespace pexilon::check {

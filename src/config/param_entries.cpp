@@ -4,7 +4,7 @@
 
 #include "config/code_tables.h"
 #include "config/config_handler.h"
-#include "config/heap.h"
+#include "support/heap.h"
 #include "config/value_parsing.h"
 
 namespace pexilon {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "config/heap.h"
+#include "support/heap.h"
 #include "reader/parser_state.h"
 #include "reader/text_helpers.h"
 

@@ -5,7 +5,7 @@
 #include <climits>
 #include <cstring>
 
-#include "config/heap.h"
+#include "support/heap.h"
 #include "pexilon/config_parser.h"
 
 namespace pexilon {

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <execinfo.h>
 
-#include "config/heap.h"
+#include "support/heap.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
-// The library's heap calls. Every allocation of the library goes through
-// these, so that a test build can make the Nth one fail.
+// The library's heap calls. Every allocation of the library, in the reader
+// and in the record alike, goes through these, so that a test build can make
+// the Nth one fail; blocks handed to a caller are released through them too.
 #pragma once
 
 #include <cstddef>

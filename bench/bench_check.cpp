@@ -20,19 +20,12 @@
 #include "generate_config.h"
 #include "pexilon/config_check.h"
 #include "pexilon/config_parser.h"
+#include "support/record_ops.h"
 
 using namespace pexilon_bench;
 using clock_type = std::chrono::steady_clock;
 
 namespace {
-
-void free_record(parsed_config &c)
-{
-    for (std::uint32_t i = 0; i < c.control_count; ++i)
-        std::free(c.controls[i].code);
-    std::free(c.controls);
-    std::free(c.params);
-}
 
 template <typename F>
 double best_of(int runs, F f)
@@ -82,7 +75,7 @@ int main(int argc, char **argv)
         const double parse_t = best_of(runs, [&] {
             parsed_config c{};
             parse_result = pexilon_parse_config(path.c_str(), &c);
-            free_record(c);
+            pexilon::release_record(c);
         });
         pexilon_check_summary summary{};
         summary.parse_result = parse_result;

@@ -27,6 +27,7 @@
 
 #include "generate_config.h"
 #include "pexilon/config_parser.h"
+#include "support/record_ops.h"
 
 using namespace pexilon_bench;
 using clock_type = std::chrono::steady_clock;
@@ -101,21 +102,11 @@ void naive_parse(const char *path)
     sink = sum;
 }
 
-void free_record(parsed_config &c)
-{
-    for (std::uint32_t i = 0; i < c.control_count; ++i)
-        std::free(c.controls[i].code);
-    std::free(c.controls);
-    std::free(c.params);
-    c = parsed_config{};
-}
-
 // Bytes the record holds: the params room the growth rule promises, the
 // controls and their code texts.
 std::size_t record_bytes(const parsed_config &c)
 {
-    std::size_t bytes =
-        c.param_count == 0 ? 0 : 100 * (c.param_count / 100 + 1) * sizeof(param_entry);
+    std::size_t bytes = pexilon::promised_param_room(c.param_count) * sizeof(param_entry);
     bytes += c.control_count * sizeof(control_entry);
     for (std::uint32_t i = 0; i < c.control_count; ++i)
         if (c.controls[i].code != nullptr)
@@ -151,7 +142,7 @@ double time_library(const std::string &path, const generated_file &g, bool check
     const double t = time_once([&] { status = pexilon_parse_config(path.c_str(), &c); });
     if (check)
         check_record(path, status, c, g);
-    free_record(c);
+    pexilon::release_record(c);
     return t;
 }
 
@@ -189,7 +180,7 @@ int cold_child(const char *path)
     const long after = minor_faults();
     std::printf("%ld %ld %zu %d %u %u %.9f %ld\n", before, status_kb("VmHWM"), record_bytes(c),
                 status, c.param_count, c.control_count, t, after - faults);
-    free_record(c);
+    pexilon::release_record(c);
     return 0;
 }
 
@@ -326,7 +317,7 @@ void repeated_parses(const std::string &dir, shape s, std::size_t lines)
     if (c.param_count != 2 * params1 || c.control_count != 2 * controls1)
         fail("doubled count", path, c.param_count + c.control_count,
              2 * static_cast<long>(params1 + controls1));
-    free_record(c);
+    pexilon::release_record(c);
     std::remove(path.c_str());
 }
 

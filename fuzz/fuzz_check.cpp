@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     parsed_config record{};
     const int result = pexilon::parse_config_bytes(text.data(), size, &record).outcome.line;
-    fuzz::free_record(record);
+    pexilon::release_record(record);
 
     std::size_t editor_lines = 1;
     for (const char c : text)

@@ -58,6 +58,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     std::free(out_text);
     std::free(err_text);
 
-    fuzz::free_record(config);
+    pexilon::release_record(config);
     return 0;
 }

@@ -23,14 +23,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const int second = pexilon_parse_config(path, &config);
     FUZZ_CHECK(second == first);
     fuzz::check_record(config);
-    FUZZ_CHECK(fuzz::same_camera(config.camera, camera));
+    FUZZ_CHECK(pexilon::same_camera(config.camera, camera));
     FUZZ_CHECK(config.param_count == 2 * params);
     FUZZ_CHECK(config.control_count == 2 * controls);
     for (std::uint32_t i = 0; i < params; ++i)
-        FUZZ_CHECK(fuzz::same_param(config.params[i], config.params[params + i]));
+        FUZZ_CHECK(pexilon::same_param(config.params[i], config.params[params + i]));
     for (std::uint32_t i = 0; i < controls; ++i)
-        FUZZ_CHECK(fuzz::same_control(config.controls[i], config.controls[controls + i]));
-    fuzz::free_record(config);
+        FUZZ_CHECK(pexilon::same_control(config.controls[i], config.controls[controls + i]));
+    pexilon::release_record(config);
 
     // Without a record every handler call is refused, which can only add
     // faulty lines: the first one comes no later than with a record. A code

@@ -91,8 +91,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         FUZZ_CHECK(file.outcome.kind == mem.outcome.kind);
         FUZZ_CHECK(file.reason == mem.reason);
         fuzz::check_same_record(from_file, in_memory);
-        fuzz::free_record(from_file);
+        pexilon::release_record(from_file);
     }
-    fuzz::free_record(in_memory);
+    pexilon::release_record(in_memory);
     return 0;
 }

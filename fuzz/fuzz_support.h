@@ -1,5 +1,5 @@
-// Checks shared by the fuzz targets: a scratch file for the input, the
-// properties every filled record must have, and record comparison.
+// Checks shared by the fuzz targets: a scratch file for the input and the
+// properties every filled record must have.
 #pragma once
 
 #include <cctype>
@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "pexilon/config_parser.h"
+#include "support/record_ops.h"
 
 // Aborts with the failed condition, so that both libFuzzer and the replay
 // program report the input as a finding.
@@ -108,7 +109,7 @@ inline void check_record(const parsed_config &c)
         FUZZ_CHECK(c.params == nullptr);
     } else {
         FUZZ_CHECK(c.params != nullptr);
-        const std::size_t room = 100u * (c.param_count / 100u + 1u);
+        const std::size_t room = pexilon::promised_param_room(c.param_count);
         FUZZ_CHECK(malloc_usable_size(c.params) >= room * sizeof(param_entry));
     }
     for (std::uint32_t i = 0; i < c.param_count; ++i) {
@@ -131,49 +132,13 @@ inline void check_record(const parsed_config &c)
     }
 }
 
-inline bool same_camera(const camera_settings &a, const camera_settings &b)
-{
-    return a.cfg_mode == b.cfg_mode && std::memcmp(a.type, b.type, sizeof a.type) == 0 &&
-           a.width == b.width && a.height == b.height && a.bit_width == b.bit_width &&
-           a.format == b.format && a.i2c_mode == b.i2c_mode && a.i2c_addr == b.i2c_addr &&
-           a.trans_lvl == b.trans_lvl;
-}
-
-// Entry contents, not pointers; values past value_count are not part of it.
-inline bool same_param(const param_entry &a, const param_entry &b)
-{
-    return a.type == b.type && a.value_count == b.value_count &&
-           std::memcmp(a.values, b.values, a.value_count * sizeof a.values[0]) == 0;
-}
-
-inline bool same_control(const control_entry &a, const control_entry &b)
-{
-    const bool same_code = (a.code == nullptr && b.code == nullptr) ||
-                           (a.code != nullptr && b.code != nullptr && std::strcmp(a.code, b.code) == 0);
-    return same_code && a.min_value == b.min_value && a.max_value == b.max_value &&
-           a.step == b.step && a.def == b.def && a.reserved == b.reserved &&
-           std::memcmp(a.ctrl_name, b.ctrl_name, sizeof a.ctrl_name) == 0 &&
-           std::memcmp(a.func_name, b.func_name, sizeof a.func_name) == 0;
-}
-
+// Both records hold the same; the first difference is named before the abort.
 inline void check_same_record(const parsed_config &a, const parsed_config &b)
 {
-    FUZZ_CHECK(same_camera(a.camera, b.camera));
-    FUZZ_CHECK(a.param_count == b.param_count);
-    for (std::uint32_t i = 0; i < a.param_count; ++i)
-        FUZZ_CHECK(same_param(a.params[i], b.params[i]));
-    FUZZ_CHECK(a.control_count == b.control_count);
-    for (std::uint32_t i = 0; i < a.control_count; ++i)
-        FUZZ_CHECK(same_control(a.controls[i], b.controls[i]));
-}
-
-inline void free_record(parsed_config &c)
-{
-    for (std::uint32_t i = 0; i < c.control_count; ++i)
-        std::free(c.controls[i].code);
-    std::free(c.controls);
-    std::free(c.params);
-    c = parsed_config{};
+    const pexilon::record_mismatch at = pexilon::first_mismatch(a, b);
+    if (at)
+        std::fprintf(stderr, "records differ at %s %u\n", at.part, static_cast<unsigned>(at.index));
+    FUZZ_CHECK(!at);
 }
 
 } // namespace fuzz

@@ -166,7 +166,6 @@ TEST(CameraKeys, OtherSectionNamesAreIgnored)
             EXPECT_EQ(config.camera.width, 0u) << header;
             EXPECT_EQ(config.camera.bit_width, 0) << header;
             EXPECT_EQ(config.params, nullptr) << header;
-            free_record(config);
         }
 }
 

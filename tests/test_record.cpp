@@ -232,7 +232,7 @@ TEST(Record, CountZeroWithAStalePointerStartsAFreshList)
                 config.params = nullptr;
             if (c.controls == 0)
                 config.controls = nullptr;
-            pexilon_test::free_record(config);
+            pexilon::release_record(config);
         }
 }
 

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "shown_name.h"
+#include "support/record_ops.h"
 
 namespace pexilon_tool {
 
@@ -39,13 +40,7 @@ loaded_config::loaded_config(std::string name, line_trace &trace) : name_(std::m
     std::fclose(stream);
 }
 
-loaded_config::~loaded_config()
-{
-    for (std::uint32_t i = 0; i < record_.control_count; ++i)
-        std::free(record_.controls[i].code);
-    std::free(record_.controls);
-    std::free(record_.params);
-}
+loaded_config::~loaded_config() { pexilon::release_record(record_); }
 
 // The input itself failed, as opposed to a faulty line in it. A read error
 // after an earlier faulty line still counts: part of the file went unread.

@@ -14,7 +14,7 @@
 #include "config/code_tables.h"
 #include "config/config_handler.h"
 #include "config/config_sink.h"
-#include "support/heap.h"
+#include "support/record_ops.h"
 #include "reader/text_source.h"
 
 namespace pexilon::check {
@@ -111,13 +111,7 @@ public:
             accounts_.resize(map_.reader_lines());
     }
 
-    ~check_run()
-    {
-        for (std::uint32_t i = 0; i < record_.control_count; ++i)
-            heap_free(record_.controls[i].code);
-        heap_free(record_.controls);
-        heap_free(record_.params);
-    }
+    ~check_run() { release_record(record_); }
 
     check_run(const check_run &) = delete;
     check_run &operator=(const check_run &) = delete;

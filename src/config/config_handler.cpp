@@ -2,17 +2,11 @@
 
 #include "config/code_tables.h"
 #include "config/config_sink.h"
+#include "support/record_ops.h"
 
 namespace pexilon {
 
 namespace {
-
-// Room the growth rule of params promises for `count` entries: steps of 100,
-// always at least one free slot.
-std::size_t param_room(std::size_t count) noexcept
-{
-    return count == 0 ? 0 : 100 * (count / 100 + 1);
-}
 
 reject_reason section_header(config_session &session, const char *section) noexcept
 {
@@ -63,7 +57,7 @@ config_session begin_session(parsed_config *config) noexcept
     config_session session;
     session.config = config;
     if (config != nullptr) {
-        session.param_capacity = param_room(config->param_count);
+        session.param_capacity = promised_param_room(config->param_count);
         session.control_capacity = config->control_count;
     }
     return session;
@@ -75,11 +69,6 @@ void end_session(config_session &session) noexcept
         return;
     trim_param_list(session);
     trim_control_list(session);
-}
-
-std::size_t promised_param_room(std::size_t count) noexcept
-{
-    return param_room(count);
 }
 
 namespace {

@@ -62,8 +62,4 @@ void adopt_control_code(config_session &session, char *text, std::size_t size, b
 void trim_control_list(config_session &session) noexcept;
 void trim_param_list(config_session &session) noexcept;
 
-// Room params has for `count` entries under the growth rule: 100 x (count /
-// 100 + 1), or 0 for no entries. A caller's array is assumed to hold no more.
-std::size_t promised_param_room(std::size_t count) noexcept;
-
 } // namespace pexilon

@@ -6,6 +6,7 @@
 #include "config/config_handler.h"
 #include "support/heap.h"
 #include "config/value_parsing.h"
+#include "support/record_ops.h"
 
 namespace pexilon {
 

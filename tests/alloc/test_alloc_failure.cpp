@@ -72,15 +72,6 @@ char *feed_line(char *buffer, int size, void *stream)
     return buffer;
 }
 
-void release(parsed_config &config)
-{
-    for (std::uint32_t i = 0; i < config.control_count; ++i)
-        pexilon_alloc::release(config.controls[i].code);
-    pexilon_alloc::release(config.controls);
-    pexilon_alloc::release(config.params);
-    config = parsed_config{};
-}
-
 // The line at which the nth allocation of a parse of `text` is made (0 when
 // the parse makes fewer allocations).
 int line_of_allocation(const std::string &text, long n)
@@ -94,21 +85,16 @@ int line_of_allocation(const std::string &text, long n)
                                   pexilon::config_block_taker);
     pexilon::end_session(session);
     const int line = pexilon_alloc::failure_injected() ? pexilon_alloc::failure_tag() : 0;
-    release(config);
+    pexilon::release_record(config);
     return line;
 }
 
-bool same_param(const param_entry &a, const param_entry &b)
+// A control's code text may be lost to a failed allocation: code texts are
+// checked on their own in check_record.
+bool same_control_but_code(control_entry a, control_entry b)
 {
-    return a.type == b.type && a.value_count == b.value_count &&
-           std::memcmp(a.values, b.values, sizeof a.values) == 0;
-}
-
-bool same_control(const control_entry &a, const control_entry &b)
-{
-    return a.min_value == b.min_value && a.max_value == b.max_value && a.step == b.step &&
-           a.def == b.def && a.reserved == b.reserved &&
-           std::strcmp(a.ctrl_name, b.ctrl_name) == 0 && std::strcmp(a.func_name, b.func_name) == 0;
+    a.code = b.code = nullptr;
+    return pexilon::same_control(a, b);
 }
 
 // Whether `got` is `want` with at most `limit` elements left out, the rest
@@ -133,14 +119,14 @@ std::string check_record(const parsed_config &got, const parsed_config &want, bo
                          std::size_t dropped)
 {
     using pexilon_alloc::live_block_size;
-    const std::size_t room = got.param_count == 0 ? 0 : 100 * (got.param_count / 100 + 1);
+    const std::size_t room = pexilon::promised_param_room(got.param_count);
     if (got.param_count == 0 ? got.params != nullptr
                              : live_block_size(got.params) < room * sizeof(param_entry))
         return "params is not a live block with room for 100 x (count / 100 + 1) entries";
     for (std::uint32_t i = 0; i < got.param_count; ++i)
         if (got.params[i].value_count > 16)
             return "value_count above 16 in entry " + std::to_string(i);
-    if (!less_at_most(got.params, got.param_count, want.params, want.param_count, same_param, dropped))
+    if (!less_at_most(got.params, got.param_count, want.params, want.param_count, pexilon::same_param, dropped))
         return "params are not a clean parse's less at most " + std::to_string(dropped) + " entries";
 
     const std::size_t controls_size = got.control_count * sizeof(control_entry);
@@ -163,10 +149,10 @@ std::string check_record(const parsed_config &got, const parsed_config &want, bo
         if (!known)
             return "code text of control " + std::to_string(i) + " was never in the file";
     }
-    if (!less_at_most(got.controls, got.control_count, want.controls, want.control_count, same_control,
+    if (!less_at_most(got.controls, got.control_count, want.controls, want.control_count, same_control_but_code,
                       dropped))
         return "controls are not a clean parse's less at most " + std::to_string(dropped);
-    if (std::memcmp(&got.camera, &want.camera, sizeof got.camera) != 0)
+    if (!pexilon::same_camera(got.camera, want.camera))
         return "camera settings differ from a clean parse";
     return "";
 }
@@ -224,7 +210,7 @@ TEST(AllocationFailure, EveryAllocationFailingInTurnIsReportedAndLeaksNothing)
         parsed_config got;
         ASSERT_FALSE(parse_failing(from, text, file.path(), 0, false, got).injected);
         const long clean_allocations = pexilon_alloc::allocation_count();
-        release(got);
+        pexilon::release_record(got);
         // A source's own allocations (the path's read block) come first.
         const long own = clean_allocations - loop_allocations;
         ASSERT_GE(own, 0);
@@ -258,7 +244,7 @@ TEST(AllocationFailure, EveryAllocationFailingInTurnIsReportedAndLeaksNothing)
             if (!run.injected) {
                 EXPECT_EQ(pexilon_alloc::allocation_count(), clean_allocations);
             }
-            release(got);
+            pexilon::release_record(got);
             EXPECT_EQ(pexilon_alloc::live_block_count(), baseline_blocks);
         }
 
@@ -279,7 +265,7 @@ TEST(AllocationFailure, EveryAllocationFailingInTurnIsReportedAndLeaksNothing)
                 EXPECT_EQ(run.report.outcome.kind, pexilon::fault::no_separator);
             }
             EXPECT_EQ(check_record(got, want, false, first_lost != 0 ? SIZE_MAX : 0), "");
-            release(got);
+            pexilon::release_record(got);
             EXPECT_EQ(pexilon_alloc::live_block_count(), baseline_blocks);
         }
         std::printf("allocation failure, %s: %ld allocations failed in turn, then from each on\n", from_name,
@@ -289,7 +275,7 @@ TEST(AllocationFailure, EveryAllocationFailingInTurnIsReportedAndLeaksNothing)
     // The path's read block; params: first array, growth, trim; controls:
     // growth, trim; block buffer: first, growth; trim of an adopted code text.
     EXPECT_GE(sites.size(), 8u);
-    release(want);
+    pexilon::release_record(want);
     EXPECT_EQ(pexilon_alloc::live_block_count(), 0u);
 }
 

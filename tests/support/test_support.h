@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
 #include <string>
 #include <string_view>
@@ -11,6 +10,7 @@
 #include <unistd.h>
 
 #include "pexilon/config_parser.h"
+#include "support/record_ops.h"
 
 namespace pexilon_test {
 
@@ -42,20 +42,10 @@ private:
     std::string path_;
 };
 
-// Releases everything the library handed to the caller and zeroes the record.
-inline void free_record(parsed_config &config)
-{
-    for (std::uint32_t i = 0; i < config.control_count; ++i)
-        std::free(config.controls[i].code);
-    std::free(config.controls);
-    std::free(config.params);
-    config = parsed_config{};
-}
-
 // A zeroed record that releases its lists when it goes.
 struct record : parsed_config {
     record() : parsed_config{} {}
-    ~record() { free_record(*this); }
+    ~record() { pexilon::release_record(*this); }
     record(const record &) = delete;
     record &operator=(const record &) = delete;
 };
@@ -86,31 +76,16 @@ struct recorder {
     }
 };
 
-// The first field in which two records differ, or "".
+// Where two records first differ ("params 3"), or "" when they are the same.
 inline std::string record_difference(const parsed_config &a, const parsed_config &b)
 {
-    const camera_settings &x = a.camera, &y = b.camera;
-    if (x.cfg_mode != y.cfg_mode || std::memcmp(x.type, y.type, sizeof x.type) != 0 || x.width != y.width ||
-        x.height != y.height || x.bit_width != y.bit_width || x.format != y.format ||
-        x.i2c_mode != y.i2c_mode || x.i2c_addr != y.i2c_addr || x.trans_lvl != y.trans_lvl)
-        return "camera settings";
-    if (a.param_count != b.param_count || a.control_count != b.control_count)
-        return "counts";
-    for (std::uint32_t i = 0; i < a.param_count; ++i) {
-        const param_entry &p = a.params[i], &q = b.params[i];
-        if (p.type != q.type || p.value_count != q.value_count ||
-            std::memcmp(p.values, q.values, sizeof p.values) != 0)
-            return "entry " + std::to_string(i);
-    }
-    for (std::uint32_t i = 0; i < a.control_count; ++i) {
-        const control_entry &p = a.controls[i], &q = b.controls[i];
-        if (p.min_value != q.min_value || p.max_value != q.max_value || p.step != q.step || p.def != q.def ||
-            p.reserved != q.reserved || std::strcmp(p.ctrl_name, q.ctrl_name) != 0 ||
-            std::strcmp(p.func_name, q.func_name) != 0 || (p.code == nullptr) != (q.code == nullptr) ||
-            (p.code && std::strcmp(p.code, q.code) != 0))
-            return "control " + std::to_string(i);
-    }
-    return "";
+    const pexilon::record_mismatch at = pexilon::first_mismatch(a, b);
+    if (!at)
+        return "";
+    const std::string part = at.part;
+    if (part == "params" || part == "controls")
+        return part + " " + std::to_string(at.index);
+    return part;
 }
 
 } // namespace pexilon_test

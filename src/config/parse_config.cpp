@@ -14,6 +14,10 @@ config_report parse_into(parsed_config *config, Parse parse) noexcept
     config_report report;
     report.outcome = parse(&session);
     end_session(session);
+    // The reader's mark for an input it could not open is the library's
+    // result for it.
+    if (report.outcome.kind == fault::cannot_open)
+        report.outcome.line = PARSE_OPEN_FAILED;
     if (report.outcome.kind == fault::rejected)
         report.reason = session.first_reject;
     return report;

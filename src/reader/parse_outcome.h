@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cerrno>
+#include <climits>
+#include <cstddef>
 
 namespace pexilon {
 
@@ -18,12 +20,23 @@ enum class fault : unsigned char {
     cannot_open,        // the input could not be opened or read at all
 };
 
-// The status of a parse: 0, PARSE_OPEN_FAILED (-1) or a 1-based line number,
-// with the kind of the fault behind it and, for input errors, the errno.
+// The line of an outcome whose input could not be opened or read at all
+// (fault::cannot_open): no line was read, so it names none.
+constexpr int cannot_open_line = -1;
+
+// The status of a parse: 0, cannot_open_line or a 1-based line number, with
+// the kind of the fault behind it and, for input errors, the errno.
 struct parse_outcome {
     int line = 0;
     fault kind = fault::none;
     int os_error = 0;
 };
+
+// A line number as a parse reports it: lines are counted in size_t, the
+// result is an int, so a line past INT_MAX is reported as INT_MAX.
+inline int reported_line(std::size_t line) noexcept
+{
+    return line > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(line);
+}
 
 } // namespace pexilon

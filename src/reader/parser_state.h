@@ -2,7 +2,6 @@
 // the code-block mode. It lives on the stack of that run.
 #pragma once
 
-#include <climits>
 #include <cstddef>
 
 #include "reader/line_parser.h"
@@ -94,9 +93,7 @@ struct parser_state {
 
     parse_outcome outcome() const noexcept
     {
-        const int line =
-            error_line > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(error_line);
-        return {line, error_kind, 0};
+        return {reported_line(error_line), error_kind, 0};
     }
 };
 

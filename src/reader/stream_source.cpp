@@ -2,11 +2,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstring>
 
 #include "support/heap.h"
-#include "pexilon/config_parser.h"
 
 namespace pexilon {
 
@@ -169,29 +167,24 @@ char *read_stream_line(char *buffer, int size, void *stream) noexcept
     return buffer;
 }
 
-int clamp_line(std::size_t line) noexcept
-{
-    return line > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(line);
-}
-
 } // namespace
 
 parse_outcome parse_stream_detailed(std::FILE *stream, line_handler handler, void *user,
                                     block_taker taker) noexcept
 {
     if (stream == nullptr)
-        return {PARSE_OPEN_FAILED, fault::cannot_open, EINVAL};
+        return {cannot_open_line, fault::cannot_open, EINVAL};
     stream_lines lines(stream);
     // A stream that cannot be read at all (a directory, say) is reported
     // like one that cannot be opened, before anything reaches the handler.
     if (!lines.refill() && lines.failed)
-        return {PARSE_OPEN_FAILED, fault::cannot_open, lines.os_error};
+        return {cannot_open_line, fault::cannot_open, lines.os_error};
     parse_outcome outcome = parse_lines_detailed(read_stream_line, &lines, handler, user, taker);
     // A read error is not the end of the input: the line that could not be
     // read is reported unless an earlier line was faulty.
     if (lines.failed &&
         (outcome.kind == fault::none || outcome.kind == fault::block_unterminated)) {
-        outcome.line = clamp_line(lines.lines_read + 1);
+        outcome.line = reported_line(lines.lines_read + 1);
         outcome.kind = fault::read_error;
     }
     if (lines.failed)
@@ -208,7 +201,7 @@ parse_outcome parse_path_detailed(const char *path, line_handler handler, void *
                                   block_taker taker) noexcept
 {
     if (path == nullptr)
-        return {PARSE_OPEN_FAILED, fault::cannot_open, EINVAL};
+        return {cannot_open_line, fault::cannot_open, EINVAL};
     // "r", closed on exec. Opening a FIFO waits for a writer, and a signal
     // may cut that wait short: open again.
     std::FILE *file = nullptr;
@@ -216,7 +209,7 @@ parse_outcome parse_path_detailed(const char *path, line_handler handler, void *
         file = std::fopen(path, "re");
     while (file == nullptr && errno == EINTR);
     if (file == nullptr)
-        return {PARSE_OPEN_FAILED, fault::cannot_open, errno};
+        return {cannot_open_line, fault::cannot_open, errno};
     const parse_outcome outcome = parse_stream_detailed(file, handler, user, taker);
     std::fclose(file);
     return outcome;

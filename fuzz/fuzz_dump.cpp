@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     std::size_t groups = 0;
     std::uint32_t group = 0;
     for (std::uint32_t i = 0; i < config.param_count; ++i) {
-        const std::uint32_t g = config.params[i].type >> 16;
+        const std::uint32_t g = pexilon::group_of(config.params[i].type);
         if (g != group) {
             ++groups;
             group = g;

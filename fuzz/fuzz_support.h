@@ -8,12 +8,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include <fcntl.h>
 #include <malloc.h>
 #include <unistd.h>
 
 #include "pexilon/config_parser.h"
+#include "config/code_tables.h"
 #include "support/record_ops.h"
 
 // Aborts with the failed condition, so that both libFuzzer and the replay
@@ -89,17 +91,13 @@ inline void check_code_text(const char *text)
             FUZZ_CHECK(text[i - 1] == '\n' || !std::isspace(static_cast<unsigned char>(text[i - 1])));
 }
 
+// A board or register section of the vocabulary, with one of its keys.
 inline bool entry_type_known(std::uint32_t type)
 {
-    switch (type & 0xFFFF0000u) {
-    case 0x02000000u: case 0x02020000u: case 0x02040000u: case 0x02030000u:
-    case 0x03000000u: case 0x03040000u: case 0x03030000u:
-        break;
-    default:
-        return false;
-    }
-    const std::uint32_t key = type & 0xFFFFu;
-    return key >= 1 && key <= 3;
+    const std::uint32_t section = pexilon::section_of(type);
+    return section != pexilon::section_camera && section != pexilon::section_control &&
+           pexilon::lookup_name(pexilon::section_codes, section) != nullptr &&
+           pexilon::lookup_name(pexilon::param_keys, pexilon::key_of(type)) != nullptr;
 }
 
 // Properties of every record the library hands back.
@@ -113,7 +111,7 @@ inline void check_record(const parsed_config &c)
         FUZZ_CHECK(malloc_usable_size(c.params) >= room * sizeof(param_entry));
     }
     for (std::uint32_t i = 0; i < c.param_count; ++i) {
-        FUZZ_CHECK(c.params[i].value_count <= 16);
+        FUZZ_CHECK(c.params[i].value_count <= std::size(c.params[i].values));
         FUZZ_CHECK(entry_type_known(c.params[i].type));
     }
     if (c.control_count == 0) {

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string_view>
 
 #include "config/code_tables.h"
@@ -69,14 +70,14 @@ void write_entry(json_writer &out, const param_entry &entry, bool hex)
     // The upper 16 bits name the section (kind and variant), the lower the key.
     out.begin_object();
     out.key("section");
-    name_or_null(out, pexilon::lookup_name(pexilon::section_codes, entry.type & 0xFFFF0000u));
+    name_or_null(out, pexilon::lookup_name(pexilon::section_codes, pexilon::section_of(entry.type)));
     out.key("key");
-    name_or_null(out, pexilon::lookup_name(pexilon::param_keys, entry.type & 0x0000FFFFu));
+    name_or_null(out, pexilon::lookup_name(pexilon::param_keys, pexilon::key_of(entry.type)));
     out.key("type");
     register_number(out, entry.type, hex, "0x%08X");
     out.key("values");
     out.begin_array();
-    for (unsigned i = 0; i < entry.value_count && i < 16; ++i)
+    for (std::size_t i = 0; i < entry.value_count && i < std::size(entry.values); ++i)
         register_number(out, entry.values[i], hex, "0x%04X");
     out.end_array();
     out.end_object();

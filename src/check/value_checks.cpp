@@ -12,6 +12,11 @@ namespace pexilon::check {
 
 namespace {
 
+// The record's text fields: TYPE fills its field and goes unterminated when
+// it is as long as the field; the names always keep a terminator.
+constexpr std::size_t type_room = sizeof(camera_settings::type);
+constexpr std::size_t name_room = sizeof(control_entry::ctrl_name) - 1;
+
 struct number_field {
     unsigned bits; // 8, 16, 32 or 64
     bool is_signed;
@@ -194,9 +199,9 @@ void check_text(std::string_view value, std::string_view key, std::size_t limit,
                        std::string(key) + " has " + std::to_string(value.size()) +
                            " characters: " + label + " keeps the first " + std::to_string(limit),
                        limit, value.size()});
-    } else if (value.size() == limit && limit == 50) {
+    } else if (value.size() == limit && limit == type_room) {
         out.push_back({"text-truncated",
-                       std::string(key) + " has 50 characters: " + label +
+                       std::string(key) + " has " + std::to_string(limit) + " characters: " + label +
                            " is filled to its end and has no terminator",
                        0, value.size()});
     }
@@ -299,11 +304,11 @@ std::vector<finding> check_value(record_field field, std::string_view key, const
         check_number(text, 0, {32, true}, label, false, out);
         break;
     case record_field::type:
-        check_text(text, key, 50, "camera.type", out);
+        check_text(text, key, type_room, "camera.type", out);
         break;
     case record_field::ctrl_name:
     case record_field::func_name:
-        check_text(text, key, 127, field_label(field), out);
+        check_text(text, key, name_room, field_label(field), out);
         break;
     case record_field::size:
         check_pair_count(text, key, false, out);

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "pexilon/config_parser.h"
+
 namespace pexilon {
 
 // One row of a code table; a table ends with a {nullptr, 0} row.
@@ -12,21 +14,33 @@ struct code_row {
     std::uint32_t code;
 };
 
-inline constexpr std::uint32_t section_camera = 0x01000000u;
-inline constexpr std::uint32_t section_control = 0x04000000u;
+// An entry's type: the section in the upper half (bits 31..24 its kind, bits
+// 23..16 the device/interface variant), the key in the lower half.
+constexpr std::uint32_t section_code(std::uint32_t kind, std::uint32_t variant = 0) noexcept
+{
+    return kind << 24 | variant << 16;
+}
+constexpr std::uint32_t section_of(std::uint32_t type) noexcept { return type & 0xFFFF0000u; }
+constexpr std::uint32_t key_of(std::uint32_t type) noexcept { return type & 0x0000FFFFu; }
+// The section of a type as a 16-bit group number, as the dump prints it.
+constexpr std::uint32_t group_of(std::uint32_t type) noexcept { return type >> 16; }
+constexpr std::uint32_t group_section(std::uint32_t group) noexcept { return group << 16; }
+
+inline constexpr std::uint32_t section_camera = section_code(PEXILON_KIND_CAMERA);
+inline constexpr std::uint32_t section_control = section_code(PEXILON_KIND_CONTROL);
 
 // Section names as the line parser reports them (bracket groups joined by
 // "||"). The second byte of a code is the device/interface variant.
 inline constexpr code_row section_codes[] = {
-    {"camera parameter", 0x01000000u},
-    {"control parameter", 0x04000000u},
-    {"board parameter", 0x02000000u},
-    {"board parameter||dev2", 0x02020000u},
-    {"board parameter||dev3||inf2", 0x02040000u},
-    {"board parameter||dev3||inf3", 0x02030000u},
-    {"register parameter", 0x03000000u},
-    {"register parameter||dev3||inf2", 0x03040000u},
-    {"register parameter||dev3||inf3", 0x03030000u},
+    {"camera parameter", section_camera},
+    {"control parameter", section_control},
+    {"board parameter", section_code(PEXILON_KIND_BOARD)},
+    {"board parameter||dev2", section_code(PEXILON_KIND_BOARD, 0x02)},
+    {"board parameter||dev3||inf2", section_code(PEXILON_KIND_BOARD, 0x04)},
+    {"board parameter||dev3||inf3", section_code(PEXILON_KIND_BOARD, 0x03)},
+    {"register parameter", section_code(PEXILON_KIND_REGISTER)},
+    {"register parameter||dev3||inf2", section_code(PEXILON_KIND_REGISTER, 0x04)},
+    {"register parameter||dev3||inf3", section_code(PEXILON_KIND_REGISTER, 0x03)},
     {nullptr, 0},
 };
 
@@ -58,9 +72,9 @@ inline constexpr code_row camera_keys[] = {
 
 // Keys of board and register lines; the code is the low half of the type.
 inline constexpr code_row param_keys[] = {
-    {"REG", 1},
-    {"DELAY", 3},
-    {"VRCMD", 2},
+    {"REG", PEXILON_KEY_REG},
+    {"DELAY", PEXILON_KEY_DELAY},
+    {"VRCMD", PEXILON_KEY_VRCMD},
     {nullptr, 0},
 };
 

@@ -14,7 +14,9 @@ namespace pexilon {
 
 namespace {
 
-constexpr std::size_t name_copy_limit = 127; // the 128th byte stays a terminator
+// The names are always terminated: the last byte of each field stays zero.
+constexpr std::size_t name_copy_limit = sizeof(control_entry::ctrl_name) - 1;
+static_assert(sizeof(control_entry::func_name) == sizeof(control_entry::ctrl_name));
 
 // Makes room for `count` controls. Within one call the array grows by
 // doubling; trim_control_list leaves it holding exactly control_count.

@@ -7,7 +7,8 @@
 
 namespace pexilon {
 
-inline constexpr int max_list_values = 16;
+// The numbers a list may hold: as many as an entry's values.
+inline constexpr int max_list_values = sizeof(param_entry::values) / sizeof(param_entry::values[0]);
 
 // Decimal, or hexadecimal after a leading "0x"/"0X" (white space before it
 // allowed); a sign is taken in decimal only; no digits give 0; out-of-range

@@ -6,8 +6,12 @@
 // use PRId64, which is "ld" on Linux x86-64.
 #include "diag/config_dump.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdint>
+#include <iterator>
+
+#include "config/code_tables.h"
 
 namespace pexilon {
 
@@ -27,8 +31,8 @@ void dump_camera_settings(const parsed_config *config, std::FILE *err) noexcept
         return;
     const camera_settings &camera = config->camera;
     std::fprintf(err, "CFG_MODE : %d\n", signed32(camera.cfg_mode));
-    // type holds no terminator when it is 50 characters long.
-    std::fprintf(err, "TYPE     : %.50s\n", camera.type);
+    // type holds no terminator when it is full.
+    std::fprintf(err, "TYPE     : %.*s\n", static_cast<int>(sizeof camera.type), camera.type);
     std::fprintf(err, "WIDTH    : %d\n", signed32(camera.width));
     std::fprintf(err, "HEIGHT   : %d\n", signed32(camera.height));
     std::fprintf(err, "BIT_WIDTH: %d\n", static_cast<int>(camera.bit_width));
@@ -63,7 +67,7 @@ void dump_param_entries(const parsed_config *config, std::FILE *out, std::FILE *
     std::uint32_t group = 0;
     for (std::uint32_t i = 0; i < config->param_count; ++i) {
         const param_entry &entry = config->params[i];
-        const std::uint32_t g = entry.type >> 16;
+        const std::uint32_t g = group_of(entry.type);
         if (g != group) {
             // The numbers before the header must reach a shared terminal or
             // file first, or the header would appear among them.
@@ -71,8 +75,8 @@ void dump_param_entries(const parsed_config *config, std::FILE *out, std::FILE *
             std::fprintf(err, "[0x%04X]\n", static_cast<unsigned>(g));
             group = g;
         }
-        const unsigned count = entry.value_count <= 16 ? entry.value_count : 16u;
-        for (unsigned v = 0; v < count; ++v)
+        const std::size_t count = std::min<std::size_t>(entry.value_count, std::size(entry.values));
+        for (std::size_t v = 0; v < count; ++v)
             std::fprintf(out, "0x%04X ", static_cast<unsigned>(entry.values[v]));
         std::fputc('\n', out);
     }

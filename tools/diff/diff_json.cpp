@@ -1,6 +1,7 @@
 // The JSON form of a diff, written as it goes.
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "config/code_tables.h"
@@ -79,14 +80,14 @@ void write_entry_side(json_writer &out, const char *side, const compared_file &f
     out.key("line");
     line(out, line_of(file.trace.param_lines, index));
     out.key("key");
-    const char *key = pexilon::lookup_name(pexilon::param_keys, entry.type & 0xFFFFu);
+    const char *key = pexilon::lookup_name(pexilon::param_keys, pexilon::key_of(entry.type));
     if (key != nullptr)
         out.string(key);
     else
         out.null();
     out.key("values");
     out.begin_array();
-    for (unsigned v = 0; v < entry.value_count && v < 16; ++v) {
+    for (std::size_t v = 0; v < entry.value_count && v < std::size(entry.values); ++v) {
         std::snprintf(text, sizeof text, "0x%04X", static_cast<unsigned>(entry.values[v]));
         out.string(text);
     }

@@ -5,12 +5,14 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "config/code_tables.h"
 #include "diff/sequence_diff.h"
+#include "support/record_ops.h"
 
 namespace pexilon_tool {
 
@@ -63,12 +65,6 @@ void compare_camera(const camera_settings &a, const camera_settings &b, record_d
             diff.camera.push_back({static_cast<camera_field>(f), {camera_names[f], va[f], vb[f]}});
 }
 
-bool same_entry(const param_entry &a, const param_entry &b)
-{
-    const unsigned count = std::min<unsigned>(a.value_count, 16);
-    return a.type == b.type && a.value_count == b.value_count &&
-           std::equal(a.values, a.values + count, b.values);
-}
 
 // Appends the groups of `record` not yet in `order`, in order of first
 // appearance.
@@ -76,8 +72,8 @@ void add_groups(const parsed_config &record, std::vector<std::uint32_t> &order,
                 std::unordered_set<std::uint32_t> &seen)
 {
     for (std::size_t i = 0; i < record.param_count; ++i)
-        if (seen.insert(record.params[i].type >> 16).second)
-            order.push_back(record.params[i].type >> 16);
+        if (seen.insert(pexilon::group_of(record.params[i].type)).second)
+            order.push_back(pexilon::group_of(record.params[i].type));
 }
 
 std::unordered_map<std::uint32_t, std::vector<std::size_t>> entries_by_group(
@@ -85,7 +81,7 @@ std::unordered_map<std::uint32_t, std::vector<std::size_t>> entries_by_group(
 {
     std::unordered_map<std::uint32_t, std::vector<std::size_t>> members;
     for (std::size_t i = 0; i < record.param_count; ++i)
-        members[record.params[i].type >> 16].push_back(i);
+        members[pexilon::group_of(record.params[i].type)].push_back(i);
     return members;
 }
 
@@ -96,7 +92,7 @@ void compare_group(std::uint32_t group, const parsed_config &a, const std::vecto
                    const parsed_config &b, const std::vector<std::size_t> &ib, record_diff &diff)
 {
     const auto runs = diff_sequences(ia.size(), ib.size(), [&](std::size_t i, std::size_t j) {
-        return same_entry(a.params[ia[i]], b.params[ib[j]]);
+        return pexilon::same_param(a.params[ia[i]], b.params[ib[j]]);
     });
     for (const change_run &run : runs) {
         const std::size_t paired = std::min(run.a_end - run.a_begin, run.b_end - run.b_begin);
@@ -258,17 +254,17 @@ std::vector<std::string> unified_diff(const char *a, const char *b, std::size_t 
 
 std::string entry_text(const param_entry &entry)
 {
-    const char *key = pexilon::lookup_name(pexilon::param_keys, entry.type & 0xFFFFu);
-    std::string out = key != nullptr ? key : format_text("key 0x%04llX", entry.type & 0xFFFFu);
-    const unsigned count = std::min<unsigned>(entry.value_count, 16);
-    for (unsigned v = 0; v < count; ++v)
+    const char *key = pexilon::lookup_name(pexilon::param_keys, pexilon::key_of(entry.type));
+    std::string out = key != nullptr ? key : format_text("key 0x%04llX", pexilon::key_of(entry.type));
+    const std::size_t count = std::min<std::size_t>(entry.value_count, std::size(entry.values));
+    for (std::size_t v = 0; v < count; ++v)
         out += format_text(" 0x%04llX", entry.values[v]);
     return out;
 }
 
 std::string group_text(std::uint32_t group)
 {
-    const char *name = pexilon::lookup_name(pexilon::section_codes, group << 16);
+    const char *name = pexilon::lookup_name(pexilon::section_codes, pexilon::group_section(group));
     if (name == nullptr)
         return format_text("[0x%04llX]", group);
     std::string out = "[";

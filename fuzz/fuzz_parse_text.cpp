@@ -64,15 +64,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     FUZZ_CHECK(raw.line >= 0 && raw.line <= lines + 1);
     FUZZ_CHECK((raw.line == 0) == (raw.kind == pexilon::fault::none));
 
-    // A terminated copy of text without NUL bytes reads the same way.
-    if (!fuzz::has_nul(data, size)) {
-        const std::string text(bytes, size);
-        event_log terminated;
-        const int line = pexilon::parse_text(text.c_str(), event_log::handle, &terminated);
-        FUZZ_CHECK(line == raw.line);
-        FUZZ_CHECK(terminated.events == counted.events);
-    }
-
     // The whole library, from memory and from a file.
     parsed_config in_memory{};
     const pexilon::config_report mem = pexilon::parse_config_bytes(bytes, size, &in_memory);

@@ -75,11 +75,6 @@ inline long line_count(const std::uint8_t *data, std::size_t size)
     return lines;
 }
 
-inline bool has_nul(const std::uint8_t *data, std::size_t size)
-{
-    return size != 0 && std::memchr(data, 0, size) != nullptr;
-}
-
 // Code text is a series of lines each ended by "\n", none with trailing
 // white space.
 inline void check_code_text(const char *text)

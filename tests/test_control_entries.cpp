@@ -205,7 +205,7 @@ TEST(ControlEntries, PlainHandlerCopiesCodeTexts)
         "[camera parameter]\n======CODE_BLOCK_START======\nignored\n======CODE_BLOCK_END======\n";
     record config;
     pexilon::text_cursor cursor{text.data(), text.size()};
-    EXPECT_EQ(pexilon::parse_lines(pexilon::read_text_line, &cursor, pexilon::config_handler, &config), 0);
+    EXPECT_EQ(pexilon::parse_lines_detailed(pexilon::read_text_line, &cursor, pexilon::config_handler, &config).line, 0);
     ASSERT_EQ(config.control_count, 1u);
     EXPECT_STREQ(config.controls[0].code, "  second\n");
     EXPECT_EQ(malloc_usable_size(config.controls) / sizeof(control_entry), 1u);
@@ -216,7 +216,7 @@ TEST(ControlEntries, PlainHandlerCopiesCodeTexts)
     record plain;
     record session;
     cursor = {lines.data(), lines.size()};
-    EXPECT_EQ(pexilon::parse_lines(pexilon::read_text_line, &cursor, pexilon::config_handler, &plain), 0);
+    EXPECT_EQ(pexilon::parse_lines_detailed(pexilon::read_text_line, &cursor, pexilon::config_handler, &plain).line, 0);
     EXPECT_EQ(pexilon::parse_config_bytes(lines.data(), lines.size(), &session).outcome.line, 0);
     ASSERT_EQ(plain.param_count, 1u);
     EXPECT_EQ(plain.params[0].type, 0x03040001u);

@@ -113,7 +113,7 @@ TEST(StreamErrors, ErrorsAreReportedAtTheUnreadLineAndInterruptionsRetried)
 
 TEST(StreamErrors, NullStreamCannotBeRead)
 {
-    EXPECT_EQ(pexilon::parse_stream(nullptr, recorder::handle, nullptr), pexilon::cannot_open_line);
+    EXPECT_EQ(pexilon::parse_stream_detailed(nullptr, recorder::handle, nullptr).line, pexilon::cannot_open_line);
 }
 
 TEST(StreamErrors, ConfigStreamCarriesTheReason)

@@ -1,5 +1,5 @@
-// The in-memory source: read_text_line on its own, parse_text, and memory
-// against file giving the same events and status.
+// The in-memory source: read_text_line on its own, parse_bytes_detailed, and
+// memory against file giving the same events and status.
 #include <cstring>
 #include <ostream>
 #include <string>
@@ -98,7 +98,7 @@ struct run_result {
 run_result from_text(const std::string &text)
 {
     recorder rec;
-    const int line = pexilon::parse_text(text.c_str(), &recorder::handle, &rec);
+    const int line = pexilon::parse_bytes_detailed(text.data(), text.size(), &recorder::handle, &rec).line;
     return {rec.events, line};
 }
 
@@ -106,11 +106,11 @@ run_result from_file(const std::string &text)
 {
     temp_file file(text);
     recorder rec;
-    const int line = pexilon::parse_path(file.path(), &recorder::handle, &rec);
+    const int line = pexilon::parse_path_detailed(file.path(), &recorder::handle, &rec).line;
     return {rec.events, line};
 }
 
-TEST(ParseText, LinesAtTheEndOfTheText)
+TEST(ParseBytes, LinesAtTheEndOfTheText)
 {
     const std::string v197(197, 'v');
     const struct {
@@ -146,7 +146,7 @@ std::string big_text()
     return text + "last=1";
 }
 
-TEST(ParseText, FileAndMemoryAgree)
+TEST(ParseBytes, FileAndMemoryAgree)
 {
     const std::string texts[] = {
         big_text(),
@@ -176,22 +176,10 @@ TEST(ParseText, FileAndMemoryAgree)
     }
 }
 
-TEST(ParseText, NulByteEndsMemoryTextButOnlyALineOfAFile)
-{
-    const std::string text = "a=1\nb\0=2\nc=3\n"s;
-    const auto mem = from_text(text);
-    EXPECT_EQ(mem.events, (std::vector<event>{{"", "a", "1"}}));
-    EXPECT_EQ(mem.line, 2);
-
-    const auto file = from_file(text);
-    EXPECT_EQ(file.events, (std::vector<event>{{"", "a", "1"}, {"", "c", "3"}}));
-    EXPECT_EQ(file.line, 2);
-}
-
 TEST(ParsePath, MissingFileGivesMinusOneWithoutCalls)
 {
     recorder rec;
-    EXPECT_EQ(pexilon::parse_path("/nonexistent/pexilon/none.cfg", &recorder::handle, &rec), -1);
+    EXPECT_EQ(pexilon::parse_path_detailed("/nonexistent/pexilon/none.cfg", &recorder::handle, &rec).line, -1);
     EXPECT_TRUE(rec.events.empty());
 }
 

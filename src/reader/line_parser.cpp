@@ -210,9 +210,4 @@ parse_outcome parse_lines_detailed(line_reader reader, void *stream, line_handle
     return state.outcome();
 }
 
-int parse_lines(line_reader reader, void *stream, line_handler handler, void *user) noexcept
-{
-    return parse_lines_detailed(reader, stream, handler, user).line;
-}
-
 } // namespace pexilon

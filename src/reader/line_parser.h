@@ -33,13 +33,10 @@ using block_taker = int (*)(void *user, const char *section, char *text, std::si
 inline constexpr int line_buffer_size = 200; // 199 characters and terminator
 inline constexpr int name_buffer_size = 50;  // 49 characters and terminator
 
-// Runs the parser over every line of `stream`; returns 0 or the number of the
-// first faulty or rejected line (a cut-off code block overrides an earlier one).
-int parse_lines(line_reader reader, void *stream, line_handler handler, void *user) noexcept;
-
-// The same, also telling what the reported line's fault was, with code
-// blocks handed to `taker` when there is one, and every line and fault told
-// to `sink` when there is one.
+// Runs the parser over every line of `stream`. The outcome's line is 0 or the
+// number of the first faulty or rejected line (a cut-off code block overrides
+// an earlier one), with the kind of its fault; code blocks go to `taker` when
+// there is one, and every line and fault is told to `sink` when there is one.
 parse_outcome parse_lines_detailed(line_reader reader, void *stream, line_handler handler,
                                    void *user, block_taker taker = nullptr,
                                    reader_sink *sink = nullptr) noexcept;

@@ -192,11 +192,6 @@ parse_outcome parse_stream_detailed(std::FILE *stream, line_handler handler, voi
     return outcome;
 }
 
-int parse_stream(std::FILE *stream, line_handler handler, void *user) noexcept
-{
-    return parse_stream_detailed(stream, handler, user).line;
-}
-
 parse_outcome parse_path_detailed(const char *path, line_handler handler, void *user,
                                   block_taker taker) noexcept
 {
@@ -213,11 +208,6 @@ parse_outcome parse_path_detailed(const char *path, line_handler handler, void *
     const parse_outcome outcome = parse_stream_detailed(file, handler, user, taker);
     std::fclose(file);
     return outcome;
-}
-
-int parse_path(const char *path, line_handler handler, void *user) noexcept
-{
-    return parse_path_detailed(path, handler, user).line;
 }
 
 } // namespace pexilon

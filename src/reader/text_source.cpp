@@ -32,10 +32,4 @@ parse_outcome parse_bytes_detailed(const char *data, std::size_t size, line_hand
     return parse_lines_detailed(read_text_line, &cursor, handler, user, taker, sink);
 }
 
-int parse_text(const char *text, line_handler handler, void *user) noexcept
-{
-    return parse_bytes_detailed(text, text != nullptr ? std::strlen(text) : 0, handler, user)
-        .line;
-}
-
 } // namespace pexilon

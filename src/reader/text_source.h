@@ -17,9 +17,6 @@ struct text_cursor {
 // handed out like any other byte.
 char *read_text_line(char *buffer, int size, void *cursor) noexcept;
 
-// Parses the terminated text `text`.
-int parse_text(const char *text, line_handler handler, void *user) noexcept;
-
 // Parses exactly `size` bytes at `data`.
 parse_outcome parse_bytes_detailed(const char *data, std::size_t size, line_handler handler,
                                    void *user, block_taker taker = nullptr,

@@ -194,35 +194,20 @@ TEST(ControlEntries, CodeBlocks)
 
 } // namespace
 
-TEST(ControlEntries, PlainHandlerCopiesCodeTexts)
+TEST(ControlEntries, HandlerWithoutBlockTakerCopiesCodeTexts)
 {
-    // config_handler with the record as its user, as any line_handler is
-    // used with the reader: without a block taker it keeps copies of the
-    // texts, and without a session it grows the lists call by call.
+    // The reader hands a code block to the line handler when no block taker
+    // is given: the interpreter then keeps a copy of the text, the last block
+    // of a control winning, and a block outside a control is ignored.
     const std::string text =
         "[control parameter]\n======CODE_BLOCK_START======\nfirst\n======CODE_BLOCK_END======\n"
         "======CODE_BLOCK_START======\n  second\n======CODE_BLOCK_END======\n"
         "[camera parameter]\n======CODE_BLOCK_START======\nignored\n======CODE_BLOCK_END======\n";
     record config;
-    pexilon::text_cursor cursor{text.data(), text.size()};
-    EXPECT_EQ(pexilon::parse_lines_detailed(pexilon::read_text_line, &cursor, pexilon::config_handler, &config).line, 0);
+    pexilon::config_session session = pexilon::begin_session(&config);
+    EXPECT_EQ(pexilon::parse_bytes_detailed(text.data(), text.size(), pexilon::session_handler, &session).line, 0);
+    pexilon::end_session(session);
     ASSERT_EQ(config.control_count, 1u);
     EXPECT_STREQ(config.controls[0].code, "  second\n");
     EXPECT_EQ(malloc_usable_size(config.controls) / sizeof(control_entry), 1u);
-
-    // The same road as the library's own parse for everything else.
-    const std::string lines = "[register parameter][dev3][inf2]\nREG = 1, 2\n"
-                              "[control parameter]\nSTEP = 4\n[camera parameter]\nSIZE = 3, 4\n";
-    record plain;
-    record session;
-    cursor = {lines.data(), lines.size()};
-    EXPECT_EQ(pexilon::parse_lines_detailed(pexilon::read_text_line, &cursor, pexilon::config_handler, &plain).line, 0);
-    EXPECT_EQ(pexilon::parse_config_bytes(lines.data(), lines.size(), &session).outcome.line, 0);
-    ASSERT_EQ(plain.param_count, 1u);
-    EXPECT_EQ(plain.params[0].type, 0x03040001u);
-    EXPECT_EQ(plain.params[0].values[1], 2u);
-    ASSERT_EQ(plain.control_count, 1u);
-    EXPECT_EQ(plain.controls[0].step, 4);
-    EXPECT_EQ(plain.camera.height, 4u);
-    EXPECT_EQ(std::memcmp(&plain.camera, &session.camera, sizeof plain.camera), 0);
 }

@@ -162,14 +162,6 @@ int session_handler(void *user, const char *section, const char *name, const cha
     return verdict(session, dispatch(session, section, name, value));
 }
 
-int config_handler(void *user, const char *section, const char *name, const char *value) noexcept
-{
-    config_session session = begin_session(static_cast<parsed_config *>(user));
-    const int accepted = session_handler(&session, section, name, value);
-    end_session(session);
-    return accepted;
-}
-
 int config_block_taker(void *user, const char *section, char *text, std::size_t size,
                        bool *taken) noexcept
 {

@@ -39,12 +39,9 @@ void end_session(config_session &session) noexcept;
 
 // line_handler with a config_session as `user`: what the library's own
 // parses use, since the session carries state across the lines of one parse.
+// With config_block_taker beside it a control adopts its code block's text;
+// without one the text reaches this handler and a copy of it is kept.
 int session_handler(void *user, const char *section, const char *name, const char *value) noexcept;
-
-// line_handler with the parsed_config itself as `user`, for a reader run that
-// keeps no session: each call looks its section up afresh and assumes no
-// more room in the lists than their counts promise.
-int config_handler(void *user, const char *section, const char *name, const char *value) noexcept;
 
 // block_taker with a config_session as `user`: a control keeps the gathered
 // text itself as its code instead of a copy of it.

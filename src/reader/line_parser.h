@@ -23,7 +23,7 @@ using line_reader = char *(*)(char *buffer, int size, void *stream);
 using line_handler = int (*)(void *user, const char *section, const char *name, const char *value);
 
 // Optionally receives a code block's text with its ownership: `text` is a
-// heap block (config/heap.h) holding `size` characters and a terminator. A
+// heap block (support/heap.h) holding `size` characters and a terminator. A
 // taker that keeps the block sets *taken; the parser then no longer owns it.
 // Returns nonzero to accept, like a line_handler. Without a taker, the text
 // goes to the line_handler with a null name and the parser releases it.

@@ -29,9 +29,10 @@ struct event_log {
     {
         FUZZ_CHECK(section != nullptr);
         FUZZ_CHECK(std::strlen(section) <= 49);
-        if (name == nullptr && value != nullptr) {
+        const pexilon::handler_event event = pexilon::event_of(name, value);
+        if (event == pexilon::handler_event::code_block) {
             fuzz::check_code_text(value);
-        } else if (name != nullptr) {
+        } else if (event == pexilon::handler_event::name_value) {
             // A name/value or continuation line: both texts trimmed, and the
             // name ends before the first separator. A continuation repeats
             // the name cut to 49 characters, which may end in white space.

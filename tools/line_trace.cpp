@@ -72,7 +72,7 @@ int traced_handler(void *user, const char *section, const char *name, const char
     try {
         parse.trace.param_lines.resize(config->param_count, parse.piece_line);
         parse.trace.control_lines.resize(config->control_count, parse.piece_line);
-        if (accepted != 0 && name != nullptr &&
+        if (accepted != 0 && pexilon::event_of(name, value) == pexilon::handler_event::name_value &&
             pexilon::lookup_code(pexilon::section_codes, section) == pexilon::section_camera)
             note_camera_key(parse, name);
     } catch (const std::bad_alloc &) {

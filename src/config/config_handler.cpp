@@ -2,6 +2,7 @@
 
 #include "config/code_tables.h"
 #include "config/config_sink.h"
+#include "reader/line_parser.h"
 #include "support/record_ops.h"
 
 namespace pexilon {
@@ -35,12 +36,13 @@ reject_reason dispatch(config_session &session, const char *section, const char 
 {
     if (session.config == nullptr)
         return reject_reason::no_record;
-    if (name == nullptr && value == nullptr)
+    const handler_event event = event_of(name, value);
+    if (event == handler_event::section_header)
         return section_header(session, section);
     const std::uint32_t code = current_section_code(session, section);
     if (code == 0)
         return reject_reason::none; // unlisted sections are accepted and ignored
-    if (name == nullptr)
+    if (event == handler_event::code_block)
         return code == section_control ? attach_control_code(session, value)
                                        : reject_reason::none;
     if (code == section_camera)
@@ -136,11 +138,11 @@ void tell_sink(config_session &session, const char *section, const char *name, c
     config_sink &sink = *session.sink;
     if (session.config == nullptr) {
         // nothing was looked at
-    } else if (name == nullptr && value == nullptr) {
+    } else if (event_of(name, value) == handler_event::section_header) {
         sink.section(section, session.section_code);
     } else if (session.section_code == 0) {
         sink.ignored(ignore_cause::unknown_section, name);
-    } else if (name == nullptr) {
+    } else if (event_of(name, value) == handler_event::code_block) {
         tell_block(session);
     } else {
         tell_key(session, name, value);

@@ -17,10 +17,26 @@ namespace pexilon {
 // and on every call after it.
 using line_reader = char *(*)(char *buffer, int size, void *stream);
 
-// Receives one event: a section header (name and value null), a name/value or
-// continuation line, or a code block (name null, the text as value). The texts
+// Receives one event (see handler_event) in the current section. The texts
 // live only for the duration of the call. Returns nonzero to accept the line.
 using line_handler = int (*)(void *user, const char *section, const char *name, const char *value);
+
+// The events a line_handler hears, told apart by which of name and value are
+// null; the section is never null.
+//   section_header  name null, value null: `section` is the section it opens
+//   name_value      neither null: a name/value line, or a continuation line
+//                   under the name of the line it continues
+//   code_block      name null, value the block's text: only when the parse
+//                   has no block_taker
+enum class handler_event : unsigned char { section_header, name_value, code_block };
+
+// Which event a handler call is.
+constexpr handler_event event_of(const char *name, const char *value) noexcept
+{
+    if (name != nullptr)
+        return handler_event::name_value;
+    return value == nullptr ? handler_event::section_header : handler_event::code_block;
+}
 
 // Optionally receives a code block's text with its ownership: `text` is a
 // heap block (support/heap.h) holding `size` characters and a terminator. A

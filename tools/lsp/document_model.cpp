@@ -80,9 +80,10 @@ int collect(void *user, const char *section, const char *name, const char *value
     if (builder.out_of_memory)
         return 1;
     try {
-        if (name == nullptr && value == nullptr)
+        const pexilon::handler_event event = pexilon::event_of(name, value);
+        if (event == pexilon::handler_event::section_header)
             builder.on_header(section);
-        else if (name != nullptr)
+        else if (event == pexilon::handler_event::name_value)
             builder.on_key(name, value);
     } catch (const std::bad_alloc &) {
         builder.out_of_memory = true;

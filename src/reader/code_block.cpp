@@ -83,7 +83,7 @@ private:
 // A closed bracket group at the start of a line ends a block early.
 bool is_closed_header(char *text) noexcept
 {
-    return *text == '[' && *scan_until(text + 1, "]") == ']';
+    return *text == '[' && *scan_to_bracket(text + 1) == ']';
 }
 
 } // namespace

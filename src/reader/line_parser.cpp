@@ -52,7 +52,7 @@ void tell_pair(parser_state &state, line_kind kind, const char *name, const char
 // "[name]", or several groups back to back ("[a][b]") joined as "a||b".
 void read_section_header(parser_state &state, char *start) noexcept
 {
-    char *p = scan_until(start + 1, "]");
+    char *p = scan_to_bracket(start + 1);
     if (*p != ']') {
         tell_faulty(state, fault::unclosed_header);
         state.record(fault::unclosed_header);
@@ -61,7 +61,7 @@ void read_section_header(parser_state &state, char *start) noexcept
     while (p[1] == '[') {
         p[0] = '|';
         p[1] = '|';
-        p = scan_until(p + 1, "]");
+        p = scan_to_bracket(p + 1);
         if (*p != ']')
             break; // an unclosed later group runs on to the end or a comment
     }
@@ -79,8 +79,8 @@ void read_section_header(parser_state &state, char *start) noexcept
 }
 
 // Terminates `value` where an inline comment starts (a ";" or "//" after
-// white space) and drops the white space before it; returns `value`. This is
-// scan_until(value, nullptr) and trim_right, with the scan done by strcspn.
+// white space) and drops the white space before it; returns `value`. The scan
+// is done by strcspn.
 char *cut_comment(char *value) noexcept
 {
     char *p = value;
@@ -105,8 +105,9 @@ constexpr auto name_stops = [] {
     return table;
 }();
 
-// scan_until(start, "=:") for the name, which is short: one table look-up
-// a byte, inline.
+// The first "=" or ":" of the name, or where it ends without one (the
+// terminator, or an inline comment). The name is short: one table look-up a
+// byte, inline.
 char *find_separator(char *start) noexcept
 {
     for (char *p = start;; ++p) {

@@ -45,11 +45,11 @@ inline char *trim_right(char *s) noexcept
     return s;
 }
 
-// Position of the first character of s that is the terminator, one of
-// `stops` (when not null), or the start of an inline comment: a ";" or a "//"
-// whose preceding character within s is white space. The first character of
-// s never counts as preceded by white space.
-char *scan_until(char *s, const char *stops) noexcept;
+// Position of the first "]" of s, of its terminator, or of the start of an
+// inline comment (a ";" or a "//" whose preceding character within s is white
+// space), whichever comes first. The first character of s never counts as
+// preceded by white space. Section headers end at what it finds.
+char *scan_to_bracket(char *s) noexcept;
 
 // True when a and b are equal, ASCII letters compared without regard to case.
 bool equals_ignoring_case(const char *a, const char *b) noexcept;

@@ -70,7 +70,8 @@ TEST(FileMemoryAgreement, GeneratedTextsGiveTheSameResultAndRecord)
             pexilon::parse_config_bytes(text.data(), text.size(), &from_memory);
         ASSERT_EQ(file_result, memory.outcome.line) << "round " << round << ":\n" << text;
         ASSERT_EQ(pexilon_test::record_difference(from_file, from_memory), "")
-            << "round " << round << ":\n" << text;
+            << "round " << round << ":\n"
+            << text;
     }
 }
 

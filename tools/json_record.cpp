@@ -70,7 +70,8 @@ void write_entry(json_writer &out, const param_entry &entry, bool hex)
     // The upper 16 bits name the section (kind and variant), the lower the key.
     out.begin_object();
     out.key("section");
-    name_or_null(out, pexilon::lookup_name(pexilon::section_codes, pexilon::section_of(entry.type)));
+    name_or_null(out,
+                 pexilon::lookup_name(pexilon::section_codes, pexilon::section_of(entry.type)));
     out.key("key");
     name_or_null(out, pexilon::lookup_name(pexilon::param_keys, pexilon::key_of(entry.type)));
     out.key("type");

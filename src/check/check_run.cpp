@@ -14,8 +14,8 @@
 #include "config/code_tables.h"
 #include "config/config_handler.h"
 #include "config/config_sink.h"
-#include "support/record_ops.h"
 #include "reader/text_source.h"
+#include "support/record_ops.h"
 
 namespace pexilon::check {
 

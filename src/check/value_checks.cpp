@@ -201,8 +201,8 @@ void check_text(std::string_view value, std::string_view key, std::size_t limit,
                        limit, value.size()});
     } else if (value.size() == limit && limit == type_room) {
         out.push_back({"text-truncated",
-                       std::string(key) + " has " + std::to_string(limit) + " characters: " + label +
-                           " is filled to its end and has no terminator",
+                       std::string(key) + " has " + std::to_string(limit) +
+                           " characters: " + label + " is filled to its end and has no terminator",
                        0, value.size()});
     }
 }

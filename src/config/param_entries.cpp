@@ -4,8 +4,8 @@
 
 #include "config/code_tables.h"
 #include "config/config_handler.h"
-#include "support/heap.h"
 #include "config/value_parsing.h"
+#include "support/heap.h"
 #include "support/record_ops.h"
 
 namespace pexilon {

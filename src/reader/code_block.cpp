@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "support/heap.h"
 #include "reader/parser_state.h"
 #include "reader/text_helpers.h"
+#include "support/heap.h"
 
 namespace pexilon {
 

@@ -91,10 +91,7 @@ struct parser_state {
     // The offset of `p`, a position in the line buffer.
     std::size_t offset(const char *p) const noexcept { return static_cast<std::size_t>(p - line); }
 
-    parse_outcome outcome() const noexcept
-    {
-        return {reported_line(error_line), error_kind, 0};
-    }
+    parse_outcome outcome() const noexcept { return {reported_line(error_line), error_kind, 0}; }
 };
 
 // Copies at most size - 1 characters of src into dst and terminates it.

@@ -6,6 +6,7 @@
 #include "check_source.h"
 #include "config/parse_config.h"
 #include "reader/line_parser.h"
+#include "support/record_ops.h"
 
 namespace pexilon_lsp {
 
@@ -47,14 +48,6 @@ std::size_t editor_line(std::string_view text, std::size_t piece)
     }
 }
 
-void release(parsed_config &record)
-{
-    for (std::uint32_t i = 0; i < record.control_count; ++i)
-        std::free(record.controls[i].code);
-    std::free(record.controls);
-    std::free(record.params);
-}
-
 } // namespace
 
 std::vector<found_diagnostic> check_document(std::string_view text)
@@ -62,7 +55,7 @@ std::vector<found_diagnostic> check_document(std::string_view text)
     parsed_config record{};
     const pexilon::config_report report =
         pexilon::parse_config_bytes(text.data(), text.size(), &record);
-    release(record);
+    pexilon::release_record(record);
     std::vector<found_diagnostic> found;
     if (report.outcome.line <= 0)
         return found;

@@ -74,8 +74,8 @@ std::size_t write_edited(const std::vector<std::string> &a, const std::string &p
     const std::size_t step = a.size() / (edits + 1);
     std::size_t made = 0, next = step;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        const bool continued = i + 1 < a.size() && !a[i + 1].empty() &&
-                               (a[i + 1][0] == ' ' || a[i + 1][0] == '\t');
+        const bool continued =
+            i + 1 < a.size() && !a[i + 1].empty() && (a[i + 1][0] == ' ' || a[i + 1][0] == '\t');
         if (i >= next && made < edits && a[i].rfind("REG", 0) == 0 && !continued) {
             switch (made++ % 3) {
             case 0:

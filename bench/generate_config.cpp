@@ -73,9 +73,10 @@ private:
 
 void camera_section(writer &w)
 {
-    for (const char *text : {"; camera module configuration (generated)", "[camera parameter]",
-                             "CFG_MODE = 1", "TYPE = MIPI", "SIZE = 1920, 1080", "BIT_WIDTH = 10",
-                             "FORMAT = 1, 2", "I2C_MODE = 1", "I2C_ADDR = 0x36", "TRANS_LVL = 0", ""})
+    for (const char *text :
+         {"; camera module configuration (generated)", "[camera parameter]", "CFG_MODE = 1",
+          "TYPE = MIPI", "SIZE = 1920, 1080", "BIT_WIDTH = 10", "FORMAT = 1, 2", "I2C_MODE = 1",
+          "I2C_ADDR = 0x36", "TRANS_LVL = 0", ""})
         w.line(text);
 }
 

@@ -14,8 +14,8 @@ enum class shape {
     long_lines,     // every line exactly 199 characters
 };
 
-inline constexpr shape all_shapes[] = {shape::register_table, shape::controls,
-                                       shape::code_block, shape::long_lines};
+inline constexpr shape all_shapes[] = {shape::register_table, shape::controls, shape::code_block,
+                                       shape::long_lines};
 
 const char *shape_name(shape s) noexcept;
 
@@ -31,7 +31,6 @@ struct generated_file {
 // Writes a file of exactly `lines` lines of the given shape to `path`. The
 // content depends only on the shape and the line count (fixed seed).
 // Returns false when the file cannot be written.
-bool generate_config(const std::string &path, shape s, std::size_t lines,
-                     generated_file &out);
+bool generate_config(const std::string &path, shape s, std::size_t lines, generated_file &out);
 
 } // namespace pexilon_bench

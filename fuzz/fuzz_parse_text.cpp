@@ -10,10 +10,7 @@
 
 namespace {
 
-bool white(char c)
-{
-    return std::isspace(static_cast<unsigned char>(c)) != 0;
-}
+bool white(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
 
 bool trimmed(const char *s)
 {

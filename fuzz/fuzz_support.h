@@ -14,18 +14,18 @@
 #include <malloc.h>
 #include <unistd.h>
 
-#include "pexilon/config_parser.h"
 #include "config/code_tables.h"
+#include "pexilon/config_parser.h"
 #include "support/record_ops.h"
 
 // Aborts with the failed condition, so that both libFuzzer and the replay
 // program report the input as a finding.
-#define FUZZ_CHECK(cond)                                                                   \
-    do {                                                                                   \
-        if (!(cond)) {                                                                     \
+#define FUZZ_CHECK(cond)                                                                  \
+    do {                                                                                  \
+        if (!(cond)) {                                                                    \
             std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-            std::abort();                                                                  \
-        }                                                                                  \
+            std::abort();                                                                 \
+        }                                                                                 \
     } while (0)
 
 namespace fuzz {
@@ -83,7 +83,8 @@ inline void check_code_text(const char *text)
     FUZZ_CHECK(n == 0 || text[n - 1] == '\n');
     for (std::size_t i = 1; i < n; ++i)
         if (text[i] == '\n')
-            FUZZ_CHECK(text[i - 1] == '\n' || !std::isspace(static_cast<unsigned char>(text[i - 1])));
+            FUZZ_CHECK(text[i - 1] == '\n' ||
+                       !std::isspace(static_cast<unsigned char>(text[i - 1])));
 }
 
 // A board or register section of the vocabulary, with one of its keys.

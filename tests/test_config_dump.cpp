@@ -135,21 +135,23 @@ TEST(ConfigDump, CameraFullTypeAndTopBitFields)
     camera_settings &camera = config.camera;
     camera.cfg_mode = 0x80000000u;
     std::memset(camera.type, 'T', sizeof camera.type); // no terminator
-    camera.width = 0xFFFFFFFFu;  // the bytes after type: must not be printed
+    camera.width = 0xFFFFFFFFu;                        // the bytes after type: must not be printed
     camera.height = 0xFFFFFFFEu;
     camera.format = 5;
     camera.trans_lvl = 0x80000001u;
     capture err;
     pexilon::dump_camera_settings(&config, err.file());
     EXPECT_EQ(err.text(), "CFG_MODE : -2147483648\n"
-                          "TYPE     : " + std::string(50, 'T') + "\n"
-                          "WIDTH    : -1\n"
-                          "HEIGHT   : -2\n"
-                          "BIT_WIDTH: 0\n"
-                          "FORMAT   : 0x05\n"
-                          "I2C_MODE : 0\n"
-                          "I2C_ADDR : 0\n"
-                          "TRANS_LVL: -2147483647\n");
+                          "TYPE     : " +
+                              std::string(50, 'T') +
+                              "\n"
+                              "WIDTH    : -1\n"
+                              "HEIGHT   : -2\n"
+                              "BIT_WIDTH: 0\n"
+                              "FORMAT   : 0x05\n"
+                              "I2C_MODE : 0\n"
+                              "I2C_ADDR : 0\n"
+                              "TRANS_LVL: -2147483647\n");
 }
 
 TEST(ConfigDump, Controls)

@@ -128,7 +128,7 @@ TEST(ControlEntries, Names)
     struct {
         std::string lines;
         std::string ctrl_name, func_name;
-    // clang-format off
+        // clang-format off
     } cases[] = {
         {"CTRL_NAME=" + s127, s127, ""},
         {"CTRL_NAME=" + s150 + "\nFUNC_NAME=" + s150, std::string(127, 'm'),
@@ -205,7 +205,10 @@ TEST(ControlEntries, HandlerWithoutBlockTakerCopiesCodeTexts)
         "[camera parameter]\n======CODE_BLOCK_START======\nignored\n======CODE_BLOCK_END======\n";
     record config;
     pexilon::config_session session = pexilon::begin_session(&config);
-    EXPECT_EQ(pexilon::parse_bytes_detailed(text.data(), text.size(), pexilon::session_handler, &session).line, 0);
+    EXPECT_EQ(
+        pexilon::parse_bytes_detailed(text.data(), text.size(), pexilon::session_handler, &session)
+            .line,
+        0);
     pexilon::end_session(session);
     ASSERT_EQ(config.control_count, 1u);
     EXPECT_STREQ(config.controls[0].code, "  second\n");

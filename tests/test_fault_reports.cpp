@@ -6,8 +6,8 @@
 #include <string>
 
 #include "config/code_tables.h"
-#include "support/heap.h"
 #include "config/parse_config.h"
+#include "support/heap.h"
 #include "support/test_support.h"
 
 using pexilon::fault;
@@ -68,13 +68,13 @@ TEST(FaultReports, ListPointerAndCountThatDisagreeAreRefusedNotFollowed)
     parsed_config config{};
     config.param_count = 5;
     config.control_count = 3;
-    const pexilon::config_report params =
-        parse("[register parameter]\nREG = 1\n", &config);
+    const pexilon::config_report params = parse("[register parameter]\nREG = 1\n", &config);
     EXPECT_EQ(params.outcome.line, 2);
     EXPECT_EQ(params.reason, reject_reason::inconsistent_record);
     const pexilon::config_report controls =
         parse("[control parameter]\nSTEP = 1\n======CODE_BLOCK_START======\nx\n"
-              "======CODE_BLOCK_END======\n", &config);
+              "======CODE_BLOCK_END======\n",
+              &config);
     EXPECT_EQ(controls.outcome.line, 1);
     EXPECT_EQ(controls.reason, reject_reason::inconsistent_record);
     EXPECT_EQ(config.params, nullptr);

@@ -27,15 +27,12 @@ namespace {
 
 // The memcheck run sets this: the large inputs take minutes under valgrind
 // and exercise nothing the small ones do not.
-bool heavy_tests_skipped()
-{
-    return std::getenv("PEXILON_SKIP_HEAVY") != nullptr;
-}
+bool heavy_tests_skipped() { return std::getenv("PEXILON_SKIP_HEAVY") != nullptr; }
 
-#define SKIP_IF_HEAVY_TESTS_SKIPPED()                                                          \
-    do {                                                                                       \
-        if (heavy_tests_skipped())                                                             \
-            GTEST_SKIP() << "PEXILON_SKIP_HEAVY is set";                                       \
+#define SKIP_IF_HEAVY_TESTS_SKIPPED()                    \
+    do {                                                 \
+        if (heavy_tests_skipped())                       \
+            GTEST_SKIP() << "PEXILON_SKIP_HEAVY is set"; \
     } while (0)
 
 std::string repeat(std::string_view piece, std::size_t times)
@@ -228,7 +225,8 @@ TEST(HostileInputs, FileTruncatedOrGrownWhileRead)
         temp_file file(body);
         record config;
         file_changer changer{pexilon::begin_session(&config), file.path(), 0, 10, truncate};
-        const int result = pexilon::parse_path_detailed(file.path(), file_changer::handle, &changer).line;
+        const int result =
+            pexilon::parse_path_detailed(file.path(), file_changer::handle, &changer).line;
         pexilon::end_session(changer.session);
         EXPECT_EQ(result, 0);
         if (truncate) {

@@ -18,7 +18,6 @@ using pexilon_test::event;
 using pexilon_test::recorder;
 using namespace pexilon_test;
 
-
 const std::string bom = "\xEF\xBB\xBF";
 const std::string name60(60, 'N');
 const std::string name49(49, 'N');

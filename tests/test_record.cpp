@@ -133,7 +133,7 @@ TEST(Record, NullRecord)
     struct {
         const char *text;
         int result;
-    // clang-format off
+        // clang-format off
     } cases[] = {
         {"", 0},
         {"; comment\n\n# more\n", 0},
@@ -162,17 +162,19 @@ TEST(Record, NullRecord)
 TEST(Record, FirstFaultIsReportedAndTheRestApplied)
 {
     const std::string many = "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17";
-    const std::string text = "[camera parameter]\n"        // 1
-                             "SIZE=640,480\n"              // 2
-                             "no separator here\n"         // 3
-                             "BIT_WIDTH=10\n"              // 4
-                             "[register parameter\n"       // 5: unclosed, section stays
-                             "TYPE=still camera\n"         // 6
-                             "[register parameter]\n"      // 7
-                             "REG=" + many + "\n"          // 8: rejected
-                             "REG=5\n"                     // 9
-                             "[control parameter]\n"       // 10
-                             "DEF=3\n";                    // 11
+    const std::string text = "[camera parameter]\n"   // 1
+                             "SIZE=640,480\n"         // 2
+                             "no separator here\n"    // 3
+                             "BIT_WIDTH=10\n"         // 4
+                             "[register parameter\n"  // 5: unclosed, section stays
+                             "TYPE=still camera\n"    // 6
+                             "[register parameter]\n" // 7
+                             "REG=" +
+                             many +
+                             "\n"                    // 8: rejected
+                             "REG=5\n"               // 9
+                             "[control parameter]\n" // 10
+                             "DEF=3\n";              // 11
     record config;
     EXPECT_EQ(parse_file(text, &config), 3);
     EXPECT_EQ(config.camera.width, 640u);

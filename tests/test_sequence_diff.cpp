@@ -17,7 +17,8 @@ using pexilon_tool::diff_sequences;
 template <typename T>
 std::vector<change_run> align(const std::vector<T> &a, const std::vector<T> &b)
 {
-    return diff_sequences(a.size(), b.size(), [&](std::size_t i, std::size_t j) { return a[i] == b[j]; });
+    return diff_sequences(a.size(), b.size(),
+                          [&](std::size_t i, std::size_t j) { return a[i] == b[j]; });
 }
 
 // Applies the runs to `a`; fails the test when they are out of order,
@@ -62,7 +63,8 @@ std::size_t shortest_edit(const std::vector<T> &a, const std::vector<T> &b)
     std::vector<std::vector<std::size_t>> lcs(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
     for (std::size_t i = a.size(); i-- > 0;)
         for (std::size_t j = b.size(); j-- > 0;)
-            lcs[i][j] = a[i] == b[j] ? lcs[i + 1][j + 1] + 1 : std::max(lcs[i + 1][j], lcs[i][j + 1]);
+            lcs[i][j] =
+                a[i] == b[j] ? lcs[i + 1][j + 1] + 1 : std::max(lcs[i + 1][j], lcs[i][j + 1]);
     return a.size() + b.size() - 2 * lcs[0][0];
 }
 
@@ -75,10 +77,10 @@ struct small_case {
 
 // (a, b, length of the shortest edit)
 const small_case small_cases[] = {
-    {"", "", 0},           {"abc", "abc", 0},         {"", "abc", 3},
-    {"abc", "", 3},        {"abcabba", "cbabac", 5},  {"abXcd", "abcd", 1},
-    {"abcd", "abYcd", 1},  {"xabc", "abcx", 2},       {"aaaa", "aa", 2},
-    {"abab", "baba", 2},   {"abc", "xyz", 6},
+    {"", "", 0},          {"abc", "abc", 0},        {"", "abc", 3},
+    {"abc", "", 3},       {"abcabba", "cbabac", 5}, {"abXcd", "abcd", 1},
+    {"abcd", "abYcd", 1}, {"xabc", "abcx", 2},      {"aaaa", "aa", 2},
+    {"abab", "baba", 2},  {"abc", "xyz", 6},
 };
 
 TEST(SequenceDiff, SmallCasesGiveTheShortestEdit)

@@ -113,7 +113,8 @@ TEST(StreamErrors, ErrorsAreReportedAtTheUnreadLineAndInterruptionsRetried)
 
 TEST(StreamErrors, NullStreamCannotBeRead)
 {
-    EXPECT_EQ(pexilon::parse_stream_detailed(nullptr, recorder::handle, nullptr).line, pexilon::cannot_open_line);
+    EXPECT_EQ(pexilon::parse_stream_detailed(nullptr, recorder::handle, nullptr).line,
+              pexilon::cannot_open_line);
 }
 
 TEST(StreamErrors, ConfigStreamCarriesTheReason)
@@ -145,7 +146,8 @@ pid_t start_pausing_writer(const std::string &path, const std::string &text)
     nanosleep(&pause, nullptr);
     const int fd = ::open(path.c_str(), O_WRONLY);
     for (std::size_t done = 0; fd >= 0 && done < text.size();) {
-        const ssize_t n = ::write(fd, text.data() + done, std::min<std::size_t>(509, text.size() - done));
+        const ssize_t n =
+            ::write(fd, text.data() + done, std::min<std::size_t>(509, text.size() - done));
         if (n <= 0)
             _exit(1);
         done += static_cast<std::size_t>(n);

@@ -18,7 +18,7 @@ TEST(TrimLeft, SkipsLeadingWhiteSpaceOnly)
     const struct {
         const char *text;
         std::size_t skipped;
-    // clang-format off
+        // clang-format off
     } cases[] = {
         {"", 0},
         {"abc", 0},
@@ -41,7 +41,7 @@ TEST(TrimRight, CutsTrailingWhiteSpaceInPlace)
     const struct {
         const char *text;
         const char *expected;
-    // clang-format off
+        // clang-format off
     } cases[] = {
         {"", ""},
         {"abc", "abc"},
@@ -65,7 +65,7 @@ TEST(ScanToBracket, StopsAtBracketTerminatorOrInlineComment)
     const struct {
         const char *text;
         std::size_t at;
-    // clang-format off
+        // clang-format off
     } cases[] = {
         {"abc", 3},
         {"", 0},
@@ -107,7 +107,7 @@ TEST(EqualsIgnoringCase, FoldsAsciiLettersOnly)
         const char *a;
         const char *b;
         bool equal;
-    // clang-format off
+        // clang-format off
     } cases[] = {
         {"", "", true},
         {"abc", "ABC", true},

@@ -98,7 +98,8 @@ struct run_result {
 run_result from_text(const std::string &text)
 {
     recorder rec;
-    const int line = pexilon::parse_bytes_detailed(text.data(), text.size(), &recorder::handle, &rec).line;
+    const int line =
+        pexilon::parse_bytes_detailed(text.data(), text.size(), &recorder::handle, &rec).line;
     return {rec.events, line};
 }
 
@@ -179,7 +180,9 @@ TEST(ParseBytes, FileAndMemoryAgree)
 TEST(ParsePath, MissingFileGivesMinusOneWithoutCalls)
 {
     recorder rec;
-    EXPECT_EQ(pexilon::parse_path_detailed("/nonexistent/pexilon/none.cfg", &recorder::handle, &rec).line, -1);
+    EXPECT_EQ(
+        pexilon::parse_path_detailed("/nonexistent/pexilon/none.cfg", &recorder::handle, &rec).line,
+        -1);
     EXPECT_TRUE(rec.events.empty());
 }
 

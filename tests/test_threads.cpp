@@ -13,8 +13,8 @@
 #endif
 
 #include <atomic>
-#include <functional>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -72,19 +72,23 @@ TEST(Threads, HostStrtokPositionSurvivesAParse)
 // picking up another's text, position or entries shows.
 std::string file_text(int seed)
 {
-    std::string t = "[camera parameter]\nTYPE = cam" + std::to_string(seed) + "\nSIZE = " +
-                    std::to_string(100 + seed) + ", " + std::to_string(200 + seed) + "\n";
+    std::string t = "[camera parameter]\nTYPE = cam" + std::to_string(seed) +
+                    "\nSIZE = " + std::to_string(100 + seed) + ", " + std::to_string(200 + seed) +
+                    "\n";
     for (int i = 0; i < 150 + 13 * seed; ++i) {
-        t += i % 3 ? "[register parameter||dev3||inf3]\nREG = " : "[board parameter||dev2]\nDELAY = ";
+        t += i % 3 ? "[register parameter||dev3||inf3]\nREG = "
+                   : "[board parameter||dev2]\nDELAY = ";
         for (int v = 0; v <= (i + seed) % 16; ++v)
             t += std::to_string(seed * 1000 + i + v) + (v % 2 ? " , " : ",");
         t += "\n";
     }
     for (int c = 0; c <= seed % 4; ++c)
-        t += "[control parameter]\nMIN_VALUE = -" + std::to_string(seed + c) + "\nSTEP = " +
-             std::to_string(c + 1) + "\nCTRL_NAME = ctrl" + std::to_string(seed) + "_" + std::to_string(c) +
-             "\n======CODE_BLOCK_START======\n  code " + std::to_string(seed) + "\n" +
-             std::string(static_cast<std::size_t>(seed * 10 + c), '#') + "\n======CODE_BLOCK_END======\n";
+        t += "[control parameter]\nMIN_VALUE = -" + std::to_string(seed + c) +
+             "\nSTEP = " + std::to_string(c + 1) + "\nCTRL_NAME = ctrl" + std::to_string(seed) +
+             "_" + std::to_string(c) + "\n======CODE_BLOCK_START======\n  code " +
+             std::to_string(seed) + "\n" +
+             std::string(static_cast<std::size_t>(seed * 10 + c), '#') +
+             "\n======CODE_BLOCK_END======\n";
     return t;
 }
 
@@ -114,7 +118,8 @@ TEST(Threads, ConcurrentParsesAgreeWithSequentialOnes)
                 const int result = pexilon_parse_config(paths[t]->path(), &got);
                 const std::string diff = record_difference(got, *expected[t]);
                 if (result != 0 || !diff.empty())
-                    failures[t] = "round " + std::to_string(r) + ": result " + std::to_string(result) + ", " + diff;
+                    failures[t] = "round " + std::to_string(r) + ": result " +
+                                  std::to_string(result) + ", " + diff;
             }
         });
     for (std::thread &thread : threads)
@@ -129,7 +134,8 @@ TEST(Threads, ConcurrentParsesAgreeWithSequentialOnes)
 std::size_t stack_touched(std::size_t size, std::function<void()> work)
 {
     const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-    void *area = mmap(nullptr, size + page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void *area =
+        mmap(nullptr, size + page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (area == MAP_FAILED)
         std::abort();
     mprotect(area, page, PROT_NONE);
@@ -185,8 +191,8 @@ TEST(Threads, ParsesOnTheSmallestThreadStackAgreeWithTheMainThread)
     const std::size_t size = PTHREAD_STACK_MIN;
     const std::size_t idle = stack_touched(size, [] {});
     const std::size_t parsing = stack_touched(size, [&] { parse_all(got, got_result); });
-    std::printf("stack of %zu bytes: %zu used by an idle thread, %zu by parses (%zu more)\n", size, idle,
-                parsing, parsing - idle);
+    std::printf("stack of %zu bytes: %zu used by an idle thread, %zu by parses (%zu more)\n", size,
+                idle, parsing, parsing - idle);
     // What the header promises, for an optimised build without sanitizer.
 #if defined(__OPTIMIZE__) && !defined(PEXILON_ADDRESS_SANITIZER)
     EXPECT_LT(parsing - idle, 3072u);

@@ -132,7 +132,8 @@ bool input_files(std::vector<std::string> operands, std::vector<std::string> &fi
 int usage_failure(std::string_view subcommand, const std::string &error)
 {
     const std::string where = subcommand.empty() ? "" : " " + std::string(subcommand);
-    std::fprintf(stderr, "pexilon-config: %s\nTry 'pexilon-config%s --help' for more information.\n",
+    std::fprintf(stderr,
+                 "pexilon-config: %s\nTry 'pexilon-config%s --help' for more information.\n",
                  error.c_str(), where.c_str());
     return status_failed;
 }

@@ -13,7 +13,7 @@
 namespace pexilon_tool {
 
 const std::string_view dump_help =
-R"(Prints the record in the library's diagnostic layout, in file order: the
+    R"(Prints the record in the library's diagnostic layout, in file order: the
 camera settings, then the board and register entries (a "[0xKKVV]" header
 before each group of section kind KK and variant VV, then one line of
 numbers per entry), then the control entries with their code texts. With

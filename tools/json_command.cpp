@@ -11,7 +11,7 @@
 namespace pexilon_tool {
 
 const std::string_view json_help =
-R"(Prints the record as JSON on standard output: one object per file with
+    R"(Prints the record as JSON on standard output: one object per file with
 "file", "result", "error", "camera", "entries" and "controls"; an array of
 them when several files are given. A file that cannot be opened or read
 gives an object with its "error" and null for the rest, and the error on

@@ -44,14 +44,10 @@ struct camera_key {
 };
 
 constexpr camera_key camera_keys[] = {
-    {"CFG_MODE", field_cfg_mode, field_cfg_mode},
-    {"TYPE", field_type, field_type},
-    {"SIZE", field_width, field_height},
-    {"BIT_WIDTH", field_bit_width, field_bit_width},
-    {"FORMAT", field_format, field_format},
-    {"I2C_MODE", field_i2c_mode, field_i2c_mode},
-    {"I2C_ADDR", field_i2c_addr, field_i2c_addr},
-    {"TRANS_LVL", field_trans_lvl, field_trans_lvl},
+    {"CFG_MODE", field_cfg_mode, field_cfg_mode}, {"TYPE", field_type, field_type},
+    {"SIZE", field_width, field_height},          {"BIT_WIDTH", field_bit_width, field_bit_width},
+    {"FORMAT", field_format, field_format},       {"I2C_MODE", field_i2c_mode, field_i2c_mode},
+    {"I2C_ADDR", field_i2c_addr, field_i2c_addr}, {"TRANS_LVL", field_trans_lvl, field_trans_lvl},
 };
 
 void note_camera_key(traced_parse &parse, const char *name)
@@ -82,7 +78,8 @@ int traced_handler(void *user, const char *section, const char *name, const char
     return accepted;
 }
 
-int traced_taker(void *user, const char *section, char *text, std::size_t size, bool *taken) noexcept
+int traced_taker(void *user, const char *section, char *text, std::size_t size,
+                 bool *taken) noexcept
 {
     auto &parse = *static_cast<traced_parse *>(user);
     return pexilon::config_block_taker(&parse.session, section, text, size, taken);
@@ -103,8 +100,8 @@ pexilon::config_report parse_traced(std::FILE *stream, parsed_config *config, li
         return report;
     }
     traced_parse parse{pexilon::begin_session(config), {bytes.data(), bytes.size()}, trace};
-    report.outcome = pexilon::parse_lines_detailed(read_traced, &parse, traced_handler, &parse,
-                                                   traced_taker);
+    report.outcome =
+        pexilon::parse_lines_detailed(read_traced, &parse, traced_handler, &parse, traced_taker);
     pexilon::end_session(parse.session);
     if (report.outcome.kind == pexilon::fault::rejected)
         report.reason = parse.session.first_reject;

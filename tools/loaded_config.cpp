@@ -48,8 +48,7 @@ bool loaded_config::input_failed() const
 {
     const pexilon::fault kind = report_.outcome.kind;
     return result() < 0 || kind == pexilon::fault::cannot_open ||
-           kind == pexilon::fault::read_error || report_.outcome.os_error != 0 ||
-           out_of_memory();
+           kind == pexilon::fault::read_error || report_.outcome.os_error != 0 || out_of_memory();
 }
 
 // Memory ran out: the record lacks what the file holds, as after a read error.

@@ -18,7 +18,7 @@ namespace {
 using namespace pexilon_tool;
 
 constexpr std::string_view common_help =
-R"(A FILE of "-" is standard input, which may be named once; with no FILE,
+    R"(A FILE of "-" is standard input, which may be named once; with no FILE,
 a subcommand reads standard input unless it is a terminal. "--" ends the
 options. In text output, control characters in file names (a newline, a
 tab, ...) are shown as '?', so that no name can start a line of its own.
@@ -82,9 +82,9 @@ int dispatch(int argc, char **argv)
     }
     const subcommand *which = find_subcommand(first);
     if (which == nullptr)
-        return usage_failure("", (first.size() > 1 && first[0] == '-' ? "unknown option '"
-                                                                      : "unknown command '") +
-                                     std::string(first) + "'");
+        return usage_failure(
+            "", (first.size() > 1 && first[0] == '-' ? "unknown option '" : "unknown command '") +
+                    std::string(first) + "'");
     const std::vector<std::string> args(argv + 2, argv + argc);
     if (asks_for_help(args)) {
         print_subcommand_help(*which);

@@ -13,12 +13,12 @@ namespace {
 
 const std::array table{
     subcommand{"check", check_synopsis,
-               "report every faulty line and every line read otherwise than it looks",
-               check_help, run_check_command},
+               "report every faulty line and every line read otherwise than it looks", check_help,
+               run_check_command},
     subcommand{"explain", explain_synopsis, "print each line beside what was made of it",
                explain_help, run_explain_command},
-    subcommand{"dump", "[OPTIONS] [FILE...]",
-               "print the record in the library's diagnostic layout", dump_help, run_dump},
+    subcommand{"dump", "[OPTIONS] [FILE...]", "print the record in the library's diagnostic layout",
+               dump_help, run_dump},
     subcommand{"json", "[OPTIONS] [FILE...]", "print the record as JSON", json_help, run_json},
     subcommand{"diff", "[OPTIONS] FILE1 FILE2", "compare the records two files yield", diff_help,
                run_diff},

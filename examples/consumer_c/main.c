@@ -37,8 +37,8 @@ int main(int argc, char **argv)
     for (i = 0; i < config.control_count; ++i) {
         const control_entry *c = &config.controls[i];
         printf("control %s: %lld..%lld step %d default %lld%s\n", c->ctrl_name,
-               (long long)c->min_value, (long long)c->max_value, (int)c->step,
-               (long long)c->def, c->code ? " with code" : "");
+               (long long)c->min_value, (long long)c->max_value, (int)c->step, (long long)c->def,
+               c->code ? " with code" : "");
     }
 
     for (i = 0; i < config.control_count; ++i)

@@ -65,24 +65,24 @@ typedef enum pexilon_check_severity {
 
 /** A related place: the first SIZE for a duplicate, the start of a block. */
 typedef struct pexilon_check_note {
-    size_t line;           /* 1-based editor line, 0 for none */
-    size_t column;         /* 1-based first column, 0 for the whole line */
-    size_t end_column;     /* 1-based column just past the text, 0 with column 0 */
-    const char *message;   /* one sentence, terminated */
+    size_t line;         /* 1-based editor line, 0 for none */
+    size_t column;       /* 1-based first column, 0 for the whole line */
+    size_t end_column;   /* 1-based column just past the text, 0 with column 0 */
+    const char *message; /* one sentence, terminated */
 } pexilon_check_note;
 
 /** One diagnostic. Every pointer lives only for the duration of the callback. */
 typedef struct pexilon_check_diagnostic {
     pexilon_check_severity severity;
-    const char *name;        /* stable name: "unknown-key", "no-separator", ... */
-    const char *message;     /* one sentence saying what the record got */
-    const char *hint;        /* a suggested fix ("did you mean 'WIDTH'?"), or NULL */
-    size_t line;             /* 1-based editor line, 0 for the input as a whole */
-    size_t column;           /* 1-based first column, 0 for the whole line */
-    size_t end_column;       /* 1-based column just past the text, 0 with column 0 */
-    size_t reader_line;      /* the line as pexilon_parse_config counts it (pieces) */
-    const char *source;      /* the editor line's text without its newline, or NULL */
-    size_t source_length;    /* bytes in source (it may hold NUL bytes) */
+    const char *name;     /* stable name: "unknown-key", "no-separator", ... */
+    const char *message;  /* one sentence saying what the record got */
+    const char *hint;     /* a suggested fix ("did you mean 'WIDTH'?"), or NULL */
+    size_t line;          /* 1-based editor line, 0 for the input as a whole */
+    size_t column;        /* 1-based first column, 0 for the whole line */
+    size_t end_column;    /* 1-based column just past the text, 0 with column 0 */
+    size_t reader_line;   /* the line as pexilon_parse_config counts it (pieces) */
+    const char *source;   /* the editor line's text without its newline, or NULL */
+    size_t source_length; /* bytes in source (it may hold NUL bytes) */
     const pexilon_check_note *notes;
     size_t note_count;
 } pexilon_check_diagnostic;
@@ -96,10 +96,10 @@ typedef int (*pexilon_check_callback)(void *user, const pexilon_check_diagnostic
 
 /** What one check found. */
 typedef struct pexilon_check_summary {
-    int parse_result;  /* what pexilon_parse_config() returns for this input */
-    size_t errors;     /* diagnostics of severity error */
-    size_t warnings;   /* diagnostics of severity warning */
-    int os_error;      /* errno behind a read error or PARSE_OPEN_FAILED, else 0 */
+    int parse_result; /* what pexilon_parse_config() returns for this input */
+    size_t errors;    /* diagnostics of severity error */
+    size_t warnings;  /* diagnostics of severity warning */
+    int os_error;     /* errno behind a read error or PARSE_OPEN_FAILED, else 0 */
 } pexilon_check_summary;
 
 /*==============================================================================
@@ -121,13 +121,13 @@ typedef struct pexilon_check_summary {
 
 /** Checks the file at `path` (NULL yields -1 with EINVAL). */
 PEXILON_CHECK_API int pexilon_check_path(const char *path, pexilon_check_callback callback,
-                                         void *user, pexilon_check_summary *summary)
-    PEXILON_CHECK_NOEXCEPT;
+                                         void *user,
+                                         pexilon_check_summary *summary) PEXILON_CHECK_NOEXCEPT;
 
 /** Checks an open stream, standard input for instance, to its end. */
 PEXILON_CHECK_API int pexilon_check_stream(FILE *stream, pexilon_check_callback callback,
-                                           void *user, pexilon_check_summary *summary)
-    PEXILON_CHECK_NOEXCEPT;
+                                           void *user,
+                                           pexilon_check_summary *summary) PEXILON_CHECK_NOEXCEPT;
 
 /** Checks `size` bytes of text in memory (an editor's buffer); NUL bytes allowed. */
 PEXILON_CHECK_API int pexilon_check_text(const char *text, size_t size,

@@ -121,7 +121,7 @@ typedef struct parsed_config {
         };
     };
 #else
-    camera_settings camera;  /*   0: embedded camera settings */
+    camera_settings camera; /*   0: embedded camera settings */
 #endif
     param_entry *params;     /*  80: board and register entries, file order */
     uint32_t param_count;    /*  88: valid entries in params */

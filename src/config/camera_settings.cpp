@@ -36,7 +36,8 @@ reject_reason apply_format(camera_settings &camera, const char *value) noexcept
 
 } // namespace
 
-reject_reason apply_camera_key(camera_settings &camera, const char *name, const char *value) noexcept
+reject_reason apply_camera_key(camera_settings &camera, const char *name,
+                               const char *value) noexcept
 {
     switch (lookup_code(camera_keys, name)) {
     case key_cfg_mode:

@@ -43,8 +43,7 @@ reject_reason dispatch(config_session &session, const char *section, const char 
     if (code == 0)
         return reject_reason::none; // unlisted sections are accepted and ignored
     if (event == handler_event::code_block)
-        return code == section_control ? attach_control_code(session, value)
-                                       : reject_reason::none;
+        return code == section_control ? attach_control_code(session, value) : reject_reason::none;
     if (code == section_camera)
         return apply_camera_key(session.config->camera, name, value);
     if (code == section_control)

@@ -22,13 +22,13 @@ class config_sink;
 // State of one parse into one record; lives on the caller's stack.
 struct config_session {
     parsed_config *config = nullptr;
-    std::uint32_t section_code = 0;      // code of the current section
-    const char *section_text = nullptr;  // the section buffer that code is of
-    std::size_t param_capacity = 0;      // entries params is known to hold
-    std::size_t control_capacity = 0;    // entries controls is known to hold
-    bool control_dropped = false;        // the current control has no entry
+    std::uint32_t section_code = 0;     // code of the current section
+    const char *section_text = nullptr; // the section buffer that code is of
+    std::size_t param_capacity = 0;     // entries params is known to hold
+    std::size_t control_capacity = 0;   // entries controls is known to hold
+    bool control_dropped = false;       // the current control has no entry
     reject_reason first_reject = reject_reason::none;
-    config_sink *sink = nullptr;         // told what each event did, if set
+    config_sink *sink = nullptr; // told what each event did, if set
 };
 
 // Starts a parse into `config` (which may be null).
@@ -50,12 +50,16 @@ int config_block_taker(void *user, const char *section, char *text, std::size_t 
 
 // The parts of the record, called by the handlers. Each returns
 // reject_reason::none to accept the line.
-reject_reason apply_camera_key(camera_settings &camera, const char *name, const char *value) noexcept;
-reject_reason add_param_entry(config_session &session, const char *name, const char *value) noexcept;
+reject_reason apply_camera_key(camera_settings &camera, const char *name,
+                               const char *value) noexcept;
+reject_reason add_param_entry(config_session &session, const char *name,
+                              const char *value) noexcept;
 reject_reason start_control(config_session &session) noexcept;
-reject_reason apply_control_key(config_session &session, const char *name, const char *value) noexcept;
+reject_reason apply_control_key(config_session &session, const char *name,
+                                const char *value) noexcept;
 reject_reason attach_control_code(config_session &session, const char *text) noexcept;
-void adopt_control_code(config_session &session, char *text, std::size_t size, bool *taken) noexcept;
+void adopt_control_code(config_session &session, char *text, std::size_t size,
+                        bool *taken) noexcept;
 void trim_control_list(config_session &session) noexcept;
 void trim_param_list(config_session &session) noexcept;
 

@@ -6,9 +6,9 @@
 
 #include "config/code_tables.h"
 #include "config/config_handler.h"
-#include "support/heap.h"
 #include "config/text_fields.h"
 #include "config/value_parsing.h"
+#include "support/heap.h"
 
 namespace pexilon {
 
@@ -67,7 +67,8 @@ reject_reason start_control(config_session &session) noexcept
     return reject_reason::none;
 }
 
-reject_reason apply_control_key(config_session &session, const char *name, const char *value) noexcept
+reject_reason apply_control_key(config_session &session, const char *name,
+                                const char *value) noexcept
 {
     control_entry *control = newest_control(session);
     if (control == nullptr)
@@ -132,8 +133,8 @@ void trim_control_list(config_session &session) noexcept
     if (config.controls == nullptr || config.control_count == 0 ||
         session.control_capacity <= config.control_count)
         return;
-    if (void *block = heap_realloc_array(config.controls, config.control_count,
-                                         sizeof(control_entry))) {
+    if (void *block =
+            heap_realloc_array(config.controls, config.control_count, sizeof(control_entry))) {
         config.controls = static_cast<control_entry *>(block);
         session.control_capacity = config.control_count;
     }

@@ -23,10 +23,7 @@ constexpr auto digit_values = [] {
     return table;
 }();
 
-int digit_value(char c) noexcept
-{
-    return digit_values[static_cast<unsigned char>(c)];
-}
+int digit_value(char c) noexcept { return digit_values[static_cast<unsigned char>(c)]; }
 
 // The conversion of the C library's strtoll(text, NULL, Base) for bases 10
 // and 16, from the first character after the leading white space, without
@@ -69,7 +66,8 @@ std::int64_t convert(const char *p, const char **end, bool *saturated = nullptr)
     if (overflow || magnitude > limit)
         return negative ? INT64_MIN : INT64_MAX;
     // Two's complement negation of the magnitude, which may be 2^63.
-    return negative ? static_cast<std::int64_t>(~magnitude + 1) : static_cast<std::int64_t>(magnitude);
+    return negative ? static_cast<std::int64_t>(~magnitude + 1)
+                    : static_cast<std::int64_t>(magnitude);
 }
 
 // Converts one number: decimal unless its text starts (after white space)
@@ -125,8 +123,8 @@ bool parse_value_list(param_entry *entry, const char *text) noexcept
             continue;
         }
         if (count < max_list_values) {
-            entry->values[count++] = static_cast<std::uint32_t>(
-                static_cast<std::uint64_t>(convert_number(p, &p)));
+            entry->values[count++] =
+                static_cast<std::uint32_t>(static_cast<std::uint64_t>(convert_number(p, &p)));
         } else {
             fits = false;
         }

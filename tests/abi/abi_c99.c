@@ -54,11 +54,13 @@ static parsed_config ones_config;
 #define INT_FIELD(T, ones, f, off, size, sgn) \
     check(#T "." #f, offsetof(T, f), off, MEMBER_SIZE(T, f), size, !((ones).f > 0), sgn)
 /* C99 has no _Alignof: the offset of a member after one char is its alignment. */
-#define STRUCT(T, size, align)                                            \
-    do {                                                                  \
-        struct align_of_##T { char c; T t; };                             \
-        check(#T, offsetof(struct align_of_##T, t), align, sizeof(T), size, \
-              -1, -1);                                                    \
+#define STRUCT(T, size, align)                                                       \
+    do {                                                                             \
+        struct align_of_##T {                                                        \
+            char c;                                                                  \
+            T t;                                                                     \
+        };                                                                           \
+        check(#T, offsetof(struct align_of_##T, t), align, sizeof(T), size, -1, -1); \
     } while (0)
 
 int main(void)

@@ -10,8 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <set>
 #include <string>
@@ -126,17 +126,20 @@ std::string check_record(const parsed_config &got, const parsed_config &want, bo
     for (std::uint32_t i = 0; i < got.param_count; ++i)
         if (got.params[i].value_count > 16)
             return "value_count above 16 in entry " + std::to_string(i);
-    if (!less_at_most(got.params, got.param_count, want.params, want.param_count, pexilon::same_param, dropped))
-        return "params are not a clean parse's less at most " + std::to_string(dropped) + " entries";
+    if (!less_at_most(got.params, got.param_count, want.params, want.param_count,
+                      pexilon::same_param, dropped))
+        return "params are not a clean parse's less at most " + std::to_string(dropped) +
+               " entries";
 
     const std::size_t controls_size = got.control_count * sizeof(control_entry);
     if (got.control_count == 0 ? got.controls != nullptr
-                               : exact_controls ? live_block_size(got.controls) != controls_size
-                                                : live_block_size(got.controls) < controls_size)
+        : exact_controls       ? live_block_size(got.controls) != controls_size
+                               : live_block_size(got.controls) < controls_size)
         return "controls is not a live block of control_count entries";
     for (std::uint32_t i = 0; i < got.control_count; ++i) {
         const control_entry &c = got.controls[i];
-        if (!std::memchr(c.ctrl_name, 0, sizeof c.ctrl_name) || !std::memchr(c.func_name, 0, sizeof c.func_name))
+        if (!std::memchr(c.ctrl_name, 0, sizeof c.ctrl_name) ||
+            !std::memchr(c.func_name, 0, sizeof c.func_name))
             return "unterminated name in control " + std::to_string(i);
         if (c.code == nullptr)
             continue;
@@ -145,12 +148,13 @@ std::string check_record(const parsed_config &got, const parsed_config &want, bo
             return "dangling or unterminated code in control " + std::to_string(i);
         bool known = std::strcmp(c.code, first_code) == 0;
         for (std::uint32_t j = 0; j < want.control_count; ++j)
-            known = known || std::strcmp(c.code, want.controls[j].code ? want.controls[j].code : "") == 0;
+            known = known ||
+                    std::strcmp(c.code, want.controls[j].code ? want.controls[j].code : "") == 0;
         if (!known)
             return "code text of control " + std::to_string(i) + " was never in the file";
     }
-    if (!less_at_most(got.controls, got.control_count, want.controls, want.control_count, same_control_but_code,
-                      dropped))
+    if (!less_at_most(got.controls, got.control_count, want.controls, want.control_count,
+                      same_control_but_code, dropped))
         return "controls are not a clean parse's less at most " + std::to_string(dropped);
     if (!pexilon::same_camera(got.camera, want.camera))
         return "camera settings differ from a clean parse";
@@ -166,20 +170,22 @@ struct failed_parse {
 enum class source { path, bytes };
 constexpr source sources[] = {source::path, source::bytes};
 
-failed_parse parse_failing(source from, const std::string &text, const char *path, long n, bool persist,
-                           parsed_config &got)
+failed_parse parse_failing(source from, const std::string &text, const char *path, long n,
+                           bool persist, parsed_config &got)
 {
     std::memset(&got, 0, sizeof got);
     persist ? pexilon_alloc::fail_from(n) : pexilon_alloc::fail_nth(n);
-    const auto report = from == source::bytes ? pexilon::parse_config_bytes(text.data(), text.size(), &got)
-                                              : pexilon::parse_config_path(path, &got);
+    const auto report = from == source::bytes
+                            ? pexilon::parse_config_bytes(text.data(), text.size(), &got)
+                            : pexilon::parse_config_path(path, &got);
     return {report, pexilon_alloc::failure_injected()};
 }
 
 bool no_memory(const pexilon::config_report &report)
 {
     return report.outcome.kind == pexilon::fault::block_no_memory ||
-           (report.outcome.kind == pexilon::fault::rejected && report.reason == pexilon::reject_reason::no_memory);
+           (report.outcome.kind == pexilon::fault::rejected &&
+            report.reason == pexilon::reject_reason::no_memory);
 }
 
 TEST(AllocationFailure, EveryAllocationFailingInTurnIsReportedAndLeaksNothing)
@@ -228,7 +234,8 @@ TEST(AllocationFailure, EveryAllocationFailingInTurnIsReportedAndLeaksNothing)
             EXPECT_EQ(run.injected, n <= clean_allocations);
             if (run.injected)
                 sites.insert(pexilon_alloc::failure_site());
-            if (run.injected && (outcome.line != last_line || outcome.kind != pexilon::fault::no_separator)) {
+            if (run.injected &&
+                (outcome.line != last_line || outcome.kind != pexilon::fault::no_separator)) {
                 lost[static_cast<std::size_t>(n)] = outcome.line;
                 EXPECT_GT(n, own) << "the source's own allocation lost something";
                 if (n > own) {
@@ -251,7 +258,8 @@ TEST(AllocationFailure, EveryAllocationFailingInTurnIsReportedAndLeaksNothing)
         // Every allocation from the nth on failing: the report is that of
         // the first failure that lost something.
         for (long n = 1; n <= clean_allocations; ++n) {
-            SCOPED_TRACE(std::string(from_name) + ", allocations from " + std::to_string(n) + " on failing");
+            SCOPED_TRACE(std::string(from_name) + ", allocations from " + std::to_string(n) +
+                         " on failing");
             const failed_parse run = parse_failing(from, text, file.path(), n, true, got);
             EXPECT_TRUE(run.injected);
             int first_lost = 0;
@@ -268,8 +276,8 @@ TEST(AllocationFailure, EveryAllocationFailingInTurnIsReportedAndLeaksNothing)
             pexilon::release_record(got);
             EXPECT_EQ(pexilon_alloc::live_block_count(), baseline_blocks);
         }
-        std::printf("allocation failure, %s: %ld allocations failed in turn, then from each on\n", from_name,
-                    clean_allocations);
+        std::printf("allocation failure, %s: %ld allocations failed in turn, then from each on\n",
+                    from_name, clean_allocations);
     }
     std::printf("allocation failure: %zu distinct sites\n", sites.size());
     // The path's read block; params: first array, growth, trim; controls:

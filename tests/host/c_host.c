@@ -12,21 +12,20 @@
 
 static const char own_file[] = "c_host_self.conf";
 
-static const char own_text[] =
-    "[camera parameter]\n"
-    "TYPE = c-host\n"
-    "SIZE = 1280, 720\n"
-    "I2C_ADDR = 0x36\n"
-    "[register parameter||dev3||inf2]\n"
-    "REG = 0x3000, 0x12\n"
-    "[board parameter]\n"
-    "DELAY = 5\n"
-    "[control parameter]\n"
-    "MIN_VALUE = -4\n"
-    "CTRL_NAME = exposure\n"
-    "======CODE_BLOCK_START======\n"
-    "  write 1\n"
-    "======CODE_BLOCK_END======\n";
+static const char own_text[] = "[camera parameter]\n"
+                               "TYPE = c-host\n"
+                               "SIZE = 1280, 720\n"
+                               "I2C_ADDR = 0x36\n"
+                               "[register parameter||dev3||inf2]\n"
+                               "REG = 0x3000, 0x12\n"
+                               "[board parameter]\n"
+                               "DELAY = 5\n"
+                               "[control parameter]\n"
+                               "MIN_VALUE = -4\n"
+                               "CTRL_NAME = exposure\n"
+                               "======CODE_BLOCK_START======\n"
+                               "  write 1\n"
+                               "======CODE_BLOCK_END======\n";
 
 static void release(parsed_config *config)
 {

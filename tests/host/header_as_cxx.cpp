@@ -2,7 +2,6 @@
 // hold), declarations with C linkage that link against the shared object, and
 // the camera fields named on the record as well as in config.camera.
 #include <pexilon/config_parser.h>
-#include <pexilon/config_parser.h>
 
 #include <type_traits>
 
@@ -10,7 +9,8 @@ static_assert(std::is_standard_layout_v<parsed_config> && std::is_trivial_v<pars
 static_assert(noexcept(pexilon_parse_config(nullptr, nullptr)));
 
 // The camera fields named on the record have the types of camera_settings.
-#define SAME_TYPE(f) static_assert(std::is_same_v<decltype(parsed_config::f), decltype(camera_settings::f)>, #f)
+#define SAME_TYPE(f) \
+    static_assert(std::is_same_v<decltype(parsed_config::f), decltype(camera_settings::f)>, #f)
 SAME_TYPE(cfg_mode);
 SAME_TYPE(type);
 SAME_TYPE(width);

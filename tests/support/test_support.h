@@ -67,8 +67,8 @@ struct recorder {
     static int handle(void *user, const char *section, const char *name, const char *value)
     {
         auto *self = static_cast<recorder *>(user);
-        self->events.push_back({section ? section : "<null>", name ? name : "<null>",
-                                value ? value : "<null>"});
+        self->events.push_back(
+            {section ? section : "<null>", name ? name : "<null>", value ? value : "<null>"});
         for (const int n : self->reject_calls)
             if (n == static_cast<int>(self->events.size()))
                 return 0;

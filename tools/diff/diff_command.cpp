@@ -11,7 +11,7 @@
 namespace pexilon_tool {
 
 const std::string_view diff_help =
-R"(Compares the records that two files yield, not their text: formatting,
+    R"(Compares the records that two files yield, not their text: formatting,
 comments, "=" against ":", continuation lines and the order of camera keys
 make no difference. Reports, on standard output:
   - camera settings that differ, field by field;
@@ -54,8 +54,8 @@ int run_diff(const std::vector<std::string> &args)
     bool json = false;
     for (const given_option &option : parsed.options) {
         if (option.value != "text" && option.value != "json")
-            return usage_failure("diff", "unknown format '" + option.value +
-                                             "' (choose text or json)");
+            return usage_failure("diff",
+                                 "unknown format '" + option.value + "' (choose text or json)");
         json = option.value == "json";
     }
     if (parsed.operands.size() != 2)

@@ -130,7 +130,8 @@ void write_control_side(json_writer &out, const char *side, const compared_file 
     out.key("line");
     line(out, line_of(file.trace.control_lines, index));
     out.key("ctrl_name");
-    out.string(std::string(control.ctrl_name, strnlen(control.ctrl_name, sizeof control.ctrl_name)));
+    out.string(
+        std::string(control.ctrl_name, strnlen(control.ctrl_name, sizeof control.ctrl_name)));
     out.end_object();
 }
 

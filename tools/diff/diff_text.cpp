@@ -69,10 +69,9 @@ void write_entries(const record_diff &diff, const compared_file &a, const compar
         const std::string where_a = place(a, line_of(a.trace.param_lines, change.a_index));
         const std::string where_b = place(b, line_of(b.trace.param_lines, change.b_index));
         if (change.kind == change_kind::changed)
-            std::printf("  changed %s -> %s (%s, %s)\n",
-                        entry_text(ra.params[change.a_index]).c_str(),
-                        entry_text(rb.params[change.b_index]).c_str(), where_a.c_str(),
-                        where_b.c_str());
+            std::printf(
+                "  changed %s -> %s (%s, %s)\n", entry_text(ra.params[change.a_index]).c_str(),
+                entry_text(rb.params[change.b_index]).c_str(), where_a.c_str(), where_b.c_str());
         else if (change.kind == change_kind::removed)
             std::printf("  removed %s (%s)\n", entry_text(ra.params[change.a_index]).c_str(),
                         where_a.c_str());

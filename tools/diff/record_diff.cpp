@@ -42,20 +42,16 @@ field_value text(const char *field, std::size_t size)
 // The camera fields of one record, shown as the dump shows them.
 std::vector<field_value> camera_values(const camera_settings &c)
 {
-    return {signed32(c.cfg_mode),
-            text(c.type, sizeof c.type),
-            signed32(c.width),
-            signed32(c.height),
-            number(c.bit_width),
-            {format_text("0x%02llX", c.format), true, c.format},
-            number(c.i2c_mode),
-            number(c.i2c_addr),
+    return {signed32(c.cfg_mode), text(c.type, sizeof c.type),
+            signed32(c.width),    signed32(c.height),
+            number(c.bit_width),  {format_text("0x%02llX", c.format), true, c.format},
+            number(c.i2c_mode),   number(c.i2c_addr),
             signed32(c.trans_lvl)};
 }
 
-constexpr const char *camera_names[camera_field_count] = {
-    "cfg_mode", "type", "width", "height", "bit_width", "format", "i2c_mode", "i2c_addr",
-    "trans_lvl"};
+constexpr const char *camera_names[camera_field_count] = {"cfg_mode", "type",      "width",
+                                                          "height",   "bit_width", "format",
+                                                          "i2c_mode", "i2c_addr",  "trans_lvl"};
 
 void compare_camera(const camera_settings &a, const camera_settings &b, record_diff &diff)
 {
@@ -64,7 +60,6 @@ void compare_camera(const camera_settings &a, const camera_settings &b, record_d
         if (va[f].shown != vb[f].shown)
             diff.camera.push_back({static_cast<camera_field>(f), {camera_names[f], va[f], vb[f]}});
 }
-
 
 // Appends the groups of `record` not yet in `order`, in order of first
 // appearance.
@@ -76,8 +71,8 @@ void add_groups(const parsed_config &record, std::vector<std::uint32_t> &order,
             order.push_back(pexilon::group_of(record.params[i].type));
 }
 
-std::unordered_map<std::uint32_t, std::vector<std::size_t>> entries_by_group(
-    const parsed_config &record)
+std::unordered_map<std::uint32_t, std::vector<std::size_t>>
+entries_by_group(const parsed_config &record)
 {
     std::unordered_map<std::uint32_t, std::vector<std::size_t>> members;
     for (std::size_t i = 0; i < record.param_count; ++i)
@@ -128,10 +123,12 @@ std::vector<field_change> control_fields(const control_entry &a, const control_e
         {"step", {number(a.step), number(b.step)}},
         {"def", {number(a.def), number(b.def)}},
         {"reserved", {number(a.reserved), number(b.reserved)}},
-        {"ctrl_name", {text(a.ctrl_name, sizeof a.ctrl_name), text(b.ctrl_name, sizeof b.ctrl_name)}},
-        {"func_name", {text(a.func_name, sizeof a.func_name), text(b.func_name, sizeof b.func_name)}},
-        {"code block", {{a.code != nullptr ? "present" : "none"},
-                        {b.code != nullptr ? "present" : "none"}}},
+        {"ctrl_name",
+         {text(a.ctrl_name, sizeof a.ctrl_name), text(b.ctrl_name, sizeof b.ctrl_name)}},
+        {"func_name",
+         {text(a.func_name, sizeof a.func_name), text(b.func_name, sizeof b.func_name)}},
+        {"code block",
+         {{a.code != nullptr ? "present" : "none"}, {b.code != nullptr ? "present" : "none"}}},
     };
     std::vector<field_change> changes;
     for (const auto &[name, values] : fields)
@@ -145,8 +142,8 @@ void add_control_pair(const parsed_config &a, std::size_t i, const parsed_config
 {
     const control_entry &ca = a.controls[i], &cb = b.controls[j];
     control_change change{change_kind::changed, i, j, control_fields(ca, cb), {}};
-    change.code_diff = unified_diff(ca.code != nullptr ? ca.code : "",
-                                    cb.code != nullptr ? cb.code : "");
+    change.code_diff =
+        unified_diff(ca.code != nullptr ? ca.code : "", cb.code != nullptr ? cb.code : "");
     if (!change.fields.empty() || !change.code_diff.empty())
         diff.controls.push_back(std::move(change));
 }
@@ -166,7 +163,8 @@ void compare_controls(const parsed_config &a, const parsed_config &b, record_dif
             named_in_b[b.controls[j].ctrl_name].push_back(j); // last first: pop_back gives order
     for (std::size_t i = 0; i < na; ++i) {
         auto found = named_in_b.find(a.controls[i].ctrl_name);
-        if (a.controls[i].ctrl_name[0] == '\0' || found == named_in_b.end() || found->second.empty())
+        if (a.controls[i].ctrl_name[0] == '\0' || found == named_in_b.end() ||
+            found->second.empty())
             continue;
         partner_of_a[i] = found->second.back();
         partner_of_b[found->second.back()] = i;
@@ -255,7 +253,8 @@ std::vector<std::string> unified_diff(const char *a, const char *b, std::size_t 
 std::string entry_text(const param_entry &entry)
 {
     const char *key = pexilon::lookup_name(pexilon::param_keys, pexilon::key_of(entry.type));
-    std::string out = key != nullptr ? key : format_text("key 0x%04llX", pexilon::key_of(entry.type));
+    std::string out =
+        key != nullptr ? key : format_text("key 0x%04llX", pexilon::key_of(entry.type));
     const std::size_t count = std::min<std::size_t>(entry.value_count, std::size(entry.values));
     for (std::size_t v = 0; v < count; ++v)
         out += format_text(" 0x%04llX", entry.values[v]);

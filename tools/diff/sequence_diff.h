@@ -22,8 +22,8 @@ class sequence_diff {
 public:
     // `equal(i, j)` tells whether a[i] and b[j] are the same.
     sequence_diff(std::size_t n, std::size_t m, Equal equal)
-        : equal_(equal), n_(static_cast<long>(n)), m_(static_cast<long>(m)),
-          forward_(n + m + 3), backward_(n + m + 3)
+        : equal_(equal), n_(static_cast<long>(n)), m_(static_cast<long>(m)), forward_(n + m + 3),
+          backward_(n + m + 3)
     {
         too_expensive_ = 1;
         for (std::size_t diagonals = n + m + 3; diagonals != 0; diagonals >>= 2)

@@ -1,57 +1,13 @@
 #include "config/config_handler.h"
 
+#include "config/session_dispatch.h"
+
 #include "config/code_tables.h"
 #include "config/config_sink.h"
 #include "reader/line_parser.h"
 #include "support/record_ops.h"
 
 namespace pexilon {
-
-namespace {
-
-reject_reason section_header(config_session &session, const char *section) noexcept
-{
-    session.section_code = lookup_code(section_codes, section);
-    session.section_text = section;
-    session.control_dropped = false;
-    if (session.section_code == section_control)
-        return start_control(session);
-    return reject_reason::none;
-}
-
-// The code of the current section. The reader reports every change of
-// section through a header event, so the code found there is kept; a
-// different section buffer is looked up afresh.
-std::uint32_t current_section_code(config_session &session, const char *section) noexcept
-{
-    if (section != session.section_text) {
-        session.section_code = lookup_code(section_codes, section);
-        session.section_text = section;
-    }
-    return session.section_code;
-}
-
-reject_reason dispatch(config_session &session, const char *section, const char *name,
-                       const char *value) noexcept
-{
-    if (session.config == nullptr)
-        return reject_reason::no_record;
-    const handler_event event = event_of(name, value);
-    if (event == handler_event::section_header)
-        return section_header(session, section);
-    const std::uint32_t code = current_section_code(session, section);
-    if (code == 0)
-        return reject_reason::none; // unlisted sections are accepted and ignored
-    if (event == handler_event::code_block)
-        return code == section_control ? attach_control_code(session, value) : reject_reason::none;
-    if (code == section_camera)
-        return apply_camera_key(session.config->camera, name, value);
-    if (code == section_control)
-        return apply_control_key(session, name, value);
-    return add_param_entry(session, name, value);
-}
-
-} // namespace
 
 config_session begin_session(parsed_config *config) noexcept
 {
@@ -73,15 +29,6 @@ void end_session(config_session &session) noexcept
 }
 
 namespace {
-
-int verdict(config_session &session, reject_reason reason) noexcept
-{
-    if (reason == reject_reason::none)
-        return 1;
-    if (session.first_reject == reject_reason::none)
-        session.first_reject = reason;
-    return 0;
-}
 
 constexpr record_field camera_fields[] = {
     record_field::none,     record_field::cfg_mode,  record_field::type,
@@ -131,6 +78,8 @@ void tell_block(config_session &session) noexcept
         sink.applied(record_field::code, nullptr, nullptr);
 }
 
+} // namespace
+
 void tell_sink(config_session &session, const char *section, const char *name, const char *value,
                reject_reason reason) noexcept
 {
@@ -150,22 +99,15 @@ void tell_sink(config_session &session, const char *section, const char *name, c
         sink.rejected(reason);
 }
 
-} // namespace
-
 int session_handler(void *user, const char *section, const char *name, const char *value) noexcept
 {
-    auto &session = *static_cast<config_session *>(user);
-    if (session.sink != nullptr) [[unlikely]] {
-        const reject_reason reason = dispatch(session, section, name, value);
-        tell_sink(session, section, name, value, reason);
-        return verdict(session, reason);
-    }
-    return verdict(session, dispatch(session, section, name, value));
+    return handle_session_event(*static_cast<config_session *>(user), section, name, value);
 }
 
 int config_block_taker(void *user, const char *section, char *text, std::size_t size,
                        bool *taken) noexcept
 {
+    using namespace dispatch_detail;
     auto &session = *static_cast<config_session *>(user);
     if (session.config == nullptr)
         return verdict(session, reject_reason::no_record);

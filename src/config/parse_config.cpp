@@ -1,7 +1,8 @@
 #include "config/parse_config.h"
 
-#include "reader/stream_source.h"
-#include "reader/text_source.h"
+#include "config/session_dispatch.h"
+#include "reader/stream_lines.h"
+#include "reader/text_lines.h"
 
 namespace pexilon {
 
@@ -11,8 +12,9 @@ template <typename Parse>
 config_report parse_into(parsed_config *config, Parse parse) noexcept
 {
     config_session session = begin_session(config);
+    session_receiver receiver{session};
     config_report report;
-    report.outcome = parse(&session);
+    report.outcome = parse(receiver);
     end_session(session);
     // The reader's mark for an input it could not open is the library's
     // result for it.
@@ -27,22 +29,21 @@ config_report parse_into(parsed_config *config, Parse parse) noexcept
 
 config_report parse_config_path(const char *path, parsed_config *config) noexcept
 {
-    return parse_into(config, [path](config_session *session) {
-        return parse_path_detailed(path, session_handler, session, config_block_taker);
-    });
+    return parse_into(
+        config, [path](session_receiver &receiver) { return parse_path_with(path, receiver); });
 }
 
 config_report parse_config_stream(std::FILE *stream, parsed_config *config) noexcept
 {
-    return parse_into(config, [stream](config_session *session) {
-        return parse_stream_detailed(stream, session_handler, session, config_block_taker);
+    return parse_into(config, [stream](session_receiver &receiver) {
+        return parse_stream_with(stream, receiver);
     });
 }
 
 config_report parse_config_bytes(const char *data, std::size_t size, parsed_config *config) noexcept
 {
-    return parse_into(config, [data, size](config_session *session) {
-        return parse_bytes_detailed(data, size, session_handler, session, config_block_taker);
+    return parse_into(config, [data, size](session_receiver &receiver) {
+        return parse_text_with(data, size, receiver);
     });
 }
 

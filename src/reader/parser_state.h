@@ -4,17 +4,16 @@
 
 #include <cstddef>
 
+#include "reader/line_binding.h"
 #include "reader/line_parser.h"
 #include "reader/reader_sink.h"
 
 namespace pexilon {
 
+template <typename Source, typename Receiver>
 struct parser_state {
-    line_reader reader;
-    void *stream;
-    line_handler handler;
-    void *user;
-    block_taker taker;
+    Source &source;
+    Receiver &receiver;
     reader_sink *sink; // null for the library's own parses
 
     char *line = nullptr; // the current line: in `buffer` or in the reader's own memory
@@ -28,7 +27,7 @@ struct parser_state {
     // Points `line` at the next line; false at the end of the input.
     bool next_line() noexcept
     {
-        line = reader(buffer, line_buffer_size, stream);
+        line = source.next(buffer, line_buffer_size);
         if (line == nullptr)
             return false;
         ++line_number;
@@ -59,7 +58,7 @@ struct parser_state {
     // Hands one event to the handler; a refusal is a fault of this line.
     void report(const char *name, const char *value) noexcept
     {
-        if (handler(user, section, name, value) == 0)
+        if (receiver.handle(section, name, value) == 0)
             record(fault::rejected);
     }
 
@@ -67,12 +66,12 @@ struct parser_state {
     // true when the taker kept the heap block.
     bool report_block(char *text, std::size_t size) noexcept
     {
-        if (taker == nullptr) {
+        if (!receiver.takes_blocks()) {
             report(nullptr, text);
             return false;
         }
         bool taken = false;
-        if (taker(user, section, text, size, &taken) == 0)
+        if (receiver.take_block(section, text, size, &taken) == 0)
             record(fault::rejected);
         return taken;
     }
@@ -93,11 +92,5 @@ struct parser_state {
 
     parse_outcome outcome() const noexcept { return {reported_line(error_line), error_kind, 0}; }
 };
-
-// Copies at most size - 1 characters of src into dst and terminates it.
-void copy_terminated(char *dst, std::size_t size, const char *src) noexcept;
-
-// Reads a code block whose start marker is the current line (see code_block.cpp).
-void read_code_block(parser_state &state) noexcept;
 
 } // namespace pexilon

@@ -1,213 +1,22 @@
 #include "reader/stream_source.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <cstring>
-
-#include "support/heap.h"
+#include "reader/line_binding.h"
+#include "reader/stream_lines.h"
 
 namespace pexilon {
-
-namespace {
-
-// Bytes asked of the stream at a time. The block is on the heap, so that a
-// parse needs little stack (hosts parse on small worker threads); when it
-// cannot be had, a small block inside stream_lines serves instead: the parse
-// is slower but reads and reports exactly the same. Each block has one byte
-// more than is read into it, for the terminator of its last line.
-constexpr std::size_t heap_block_size = 16384;
-constexpr std::size_t fallback_block_size = 256;
-
-// Hands out the lines of a stdio stream exactly as fgets would (at most
-// size - 1 bytes, up to and including a newline), but reads the stream in
-// large blocks and finds line ends with memchr instead of taking the stream's
-// lock and scanning byte by byte for every line. A line that lies whole
-// inside the block is handed out where it lies, terminated in place; only a
-// line that straddles the end of the block is copied into the caller's buffer.
-struct stream_lines {
-    std::FILE *file;
-    char *block;
-    std::size_t block_size; // bytes read at a time: the block holds one more
-    char *position = nullptr;
-    char *end = nullptr;
-    char *covered = nullptr; // where the terminator of the line handed out lies
-    char covered_byte = 0;   // the byte that terminator stands on
-    std::size_t lines_read = 0;
-    bool at_end = false;
-    bool failed = false;
-    int os_error = 0;
-    int pending_error = 0; // a read failed after handing over some bytes
-    char fallback[fallback_block_size];
-
-    explicit stream_lines(std::FILE *f) noexcept
-        : file(f), block(static_cast<char *>(heap_malloc(heap_block_size + 1))),
-          block_size(heap_block_size)
-    {
-        if (block == nullptr) {
-            block = fallback;
-            block_size = sizeof fallback - 1;
-        }
-    }
-    ~stream_lines()
-    {
-        if (block != fallback)
-            heap_free(block);
-    }
-    stream_lines(const stream_lines &) = delete;
-    stream_lines &operator=(const stream_lines &) = delete;
-
-    // Reads the next block; false at the end of the input or on an error.
-    // Each read is judged by what it did itself: a read cut short by a signal
-    // (EINTR) lost nothing and is made again, and the errno of a read that
-    // failed is kept. The stream's error flag alone says little, as it stays
-    // set from any earlier failure.
-    bool refill() noexcept
-    {
-        while (!at_end && !failed) {
-            if (pending_error != 0) {
-                failed = true;
-                os_error = pending_error;
-                return false;
-            }
-            const bool flagged_before = std::ferror(file) != 0;
-            errno = 0;
-            const std::size_t n = std::fread(block, 1, block_size, file);
-            const int error = errno;
-            const bool read_failed = std::ferror(file) != 0 && (error != 0 || !flagged_before);
-            if (read_failed && error == EINTR)
-                std::clearerr(file);
-            else if (read_failed)
-                pending_error = error != 0 ? error : EIO;
-            if (n != 0) {
-                position = block;
-                end = block + n;
-                return true;
-            }
-            at_end = !read_failed;
-        }
-        return false;
-    }
-
-    // Puts back the byte under the terminator of the line handed out last:
-    // it is the first byte of the next line.
-    void uncover() noexcept
-    {
-        if (covered != nullptr) {
-            *covered = covered_byte;
-            covered = nullptr;
-        }
-    }
-
-    // The next `n` bytes, terminated where they lie.
-    char *hand_out_in_place(std::size_t n) noexcept
-    {
-        char *line = position;
-        position += n;
-        covered = position;
-        covered_byte = *position;
-        *position = '\0';
-        ++lines_read;
-        return line;
-    }
-};
-
-// A line that ends inside the block, by a newline or by the size limit.
-char *whole_line_in_block(stream_lines &lines, std::size_t limit) noexcept
-{
-    const auto available = static_cast<std::size_t>(lines.end - lines.position);
-    if (available == 0)
-        return nullptr;
-    const std::size_t span = std::min(available, limit);
-    // The first byte is looked at alone: it was put back just now, and
-    // memchr's wide loads over a fresh one-byte store would wait for the
-    // store to complete, a stall on every line.
-    if (*lines.position == '\n')
-        return lines.hand_out_in_place(1);
-    const void *newline = span > 1 ? std::memchr(lines.position + 1, '\n', span - 1) : nullptr;
-    if (newline != nullptr)
-        return lines.hand_out_in_place(
-            static_cast<std::size_t>(static_cast<const char *>(newline) - lines.position) + 1);
-    if (available >= limit)
-        return lines.hand_out_in_place(limit);
-    return nullptr;
-}
-
-char *read_stream_line(char *buffer, int size, void *stream) noexcept
-{
-    auto &lines = *static_cast<stream_lines *>(stream);
-    if (size < 2 || lines.failed)
-        return nullptr;
-    lines.uncover();
-    const std::size_t limit = static_cast<std::size_t>(size) - 1;
-    if (char *line = whole_line_in_block(lines, limit))
-        return line;
-    // The line runs past the end of the block: copy it over the refills.
-    std::size_t copied = 0;
-    while (copied < limit) {
-        if (lines.position == lines.end && !lines.refill())
-            break;
-        const std::size_t available =
-            std::min(static_cast<std::size_t>(lines.end - lines.position), limit - copied);
-        const void *newline = std::memchr(lines.position, '\n', available);
-        const std::size_t n =
-            newline != nullptr
-                ? static_cast<std::size_t>(static_cast<const char *>(newline) - lines.position) + 1
-                : available;
-        std::memcpy(buffer + copied, lines.position, n);
-        lines.position += n;
-        copied += n;
-        if (newline != nullptr)
-            break;
-    }
-    // A line cut short by a read error is not handed out: it was not read.
-    if (copied == 0 || lines.failed)
-        return nullptr;
-    buffer[copied] = '\0';
-    ++lines.lines_read;
-    return buffer;
-}
-
-} // namespace
 
 parse_outcome parse_stream_detailed(std::FILE *stream, line_handler handler, void *user,
                                     block_taker taker) noexcept
 {
-    if (stream == nullptr)
-        return {cannot_open_line, fault::cannot_open, EINVAL};
-    stream_lines lines(stream);
-    // A stream that cannot be read at all (a directory, say) is reported
-    // like one that cannot be opened, before anything reaches the handler.
-    if (!lines.refill() && lines.failed)
-        return {cannot_open_line, fault::cannot_open, lines.os_error};
-    parse_outcome outcome = parse_lines_detailed(read_stream_line, &lines, handler, user, taker);
-    // A read error is not the end of the input: the line that could not be
-    // read is reported unless an earlier line was faulty.
-    if (lines.failed &&
-        (outcome.kind == fault::none || outcome.kind == fault::block_unterminated)) {
-        outcome.line = reported_line(lines.lines_read + 1);
-        outcome.kind = fault::read_error;
-    }
-    if (lines.failed)
-        outcome.os_error = lines.os_error;
-    return outcome;
+    callback_receiver receiver{handler, user, taker};
+    return parse_stream_with(stream, receiver);
 }
 
 parse_outcome parse_path_detailed(const char *path, line_handler handler, void *user,
                                   block_taker taker) noexcept
 {
-    if (path == nullptr)
-        return {cannot_open_line, fault::cannot_open, EINVAL};
-    // "r", closed on exec. Opening a FIFO waits for a writer, and a signal
-    // may cut that wait short: open again.
-    std::FILE *file = nullptr;
-    do
-        file = std::fopen(path, "re");
-    while (file == nullptr && errno == EINTR);
-    if (file == nullptr)
-        return {cannot_open_line, fault::cannot_open, errno};
-    const parse_outcome outcome = parse_stream_detailed(file, handler, user, taker);
-    std::fclose(file);
-    return outcome;
+    callback_receiver receiver{handler, user, taker};
+    return parse_path_with(path, receiver);
 }
 
 } // namespace pexilon

@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include "reader/line_binding.h"
+#include "reader/text_lines.h"
+
 namespace pexilon {
 
 char *read_text_line(char *buffer, int size, void *stream) noexcept
@@ -28,8 +31,8 @@ char *read_text_line(char *buffer, int size, void *stream) noexcept
 parse_outcome parse_bytes_detailed(const char *data, std::size_t size, line_handler handler,
                                    void *user, block_taker taker, reader_sink *sink) noexcept
 {
-    text_cursor cursor{data, data != nullptr ? size : 0};
-    return parse_lines_detailed(read_text_line, &cursor, handler, user, taker, sink);
+    callback_receiver receiver{handler, user, taker};
+    return parse_text_with(data, size, receiver, sink);
 }
 
 } // namespace pexilon

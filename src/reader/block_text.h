@@ -1,19 +1,13 @@
-// The code-block mode of the line parser: the lines between the start and end
-// markers are gathered, uninterpreted, into one text for the handler.
+// The text of a code block, gathered on the heap line by line.
+#pragma once
+
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
-#include "reader/parser_state.h"
-#include "reader/text_helpers.h"
 #include "support/heap.h"
 
 namespace pexilon {
-
-namespace {
-
-constexpr char code_block_end[] = "======CODE_BLOCK_END======";
-constexpr std::size_t initial_capacity = 100;
-constexpr std::size_t slack = 100;
 
 // The gathered text on the heap. Once an allocation fails the text is
 // dropped, but the block is still read to its end.
@@ -58,6 +52,9 @@ public:
     }
 
 private:
+    static constexpr std::size_t initial_capacity = 100;
+    static constexpr std::size_t slack = 100;
+
     bool grow() noexcept
     {
         std::size_t wanted = estimate_ + slack;
@@ -79,55 +76,5 @@ private:
     std::size_t capacity_ = 0;
     std::size_t estimate_ = 0;
 };
-
-// A closed bracket group at the start of a line ends a block early.
-bool is_closed_header(char *text) noexcept
-{
-    return *text == '[' && *scan_to_bracket(text + 1) == ']';
-}
-
-} // namespace
-
-namespace {
-
-void tell_block(parser_state &state, line_kind kind, std::size_t start_line) noexcept
-{
-    if (state.sink != nullptr) {
-        line_event event;
-        event.kind = kind;
-        event.section = state.section;
-        event.block_start = start_line;
-        state.sink->line(state.line_number, event);
-    }
-}
-
-} // namespace
-
-void read_code_block(parser_state &state) noexcept
-{
-    const std::size_t start_line = state.line_number;
-    block_text text;
-    if (!text.held())
-        state.record(fault::block_no_memory);
-    while (state.next_line()) {
-        const char *end = trim_end(state.line);
-        char *start = trim_left(state.line);
-        if (is_closed_header(start)) {
-            tell_block(state, line_kind::block_cut, start_line);
-            state.record_over(fault::block_cut_off);
-            return;
-        }
-        if (*start == '=' && equals_ignoring_case(start, code_block_end)) {
-            tell_block(state, line_kind::block_end, start_line);
-            if (text.held() && state.report_block(text.data(), text.size()))
-                text.release();
-            return;
-        }
-        tell_block(state, line_kind::block_line, start_line);
-        if (!text.append(state.line, static_cast<std::size_t>(end - state.line)))
-            state.record(fault::block_no_memory);
-    }
-    state.record_over(fault::block_unterminated);
-}
 
 } // namespace pexilon

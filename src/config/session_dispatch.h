@@ -1,0 +1,102 @@
+// What the record builder does with each event of the line parser, inline,
+// so that the library's own parse reaches the part of the record a line is
+// for without a call through a pointer.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "config/code_tables.h"
+#include "config/config_handler.h"
+#include "reader/line_parser.h"
+
+namespace pexilon {
+
+namespace dispatch_detail {
+
+inline reject_reason section_header(config_session &session, const char *section) noexcept
+{
+    session.section_code = lookup_code(section_codes, section);
+    session.section_text = section;
+    session.control_dropped = false;
+    if (session.section_code == section_control)
+        return start_control(session);
+    return reject_reason::none;
+}
+
+// The code of the current section. The reader reports every change of
+// section through a header event, so the code found there is kept; a
+// different section buffer is looked up afresh.
+inline std::uint32_t current_section_code(config_session &session, const char *section) noexcept
+{
+    if (section != session.section_text) {
+        session.section_code = lookup_code(section_codes, section);
+        session.section_text = section;
+    }
+    return session.section_code;
+}
+
+inline reject_reason dispatch(config_session &session, const char *section, const char *name,
+                       const char *value) noexcept
+{
+    if (session.config == nullptr)
+        return reject_reason::no_record;
+    const handler_event event = event_of(name, value);
+    if (event == handler_event::section_header)
+        return section_header(session, section);
+    const std::uint32_t code = current_section_code(session, section);
+    if (code == 0)
+        return reject_reason::none; // unlisted sections are accepted and ignored
+    if (event == handler_event::code_block)
+        return code == section_control ? attach_control_code(session, value) : reject_reason::none;
+    if (code == section_camera)
+        return apply_camera_key(session.config->camera, name, value);
+    if (code == section_control)
+        return apply_control_key(session, name, value);
+    return add_param_entry(session, name, value);
+}
+
+inline int verdict(config_session &session, reject_reason reason) noexcept
+{
+    if (reason == reject_reason::none)
+        return 1;
+    if (session.first_reject == reject_reason::none)
+        session.first_reject = reason;
+    return 0;
+}
+
+} // namespace dispatch_detail
+
+// Tells the session's sink what an event did (config_handler.cpp).
+void tell_sink(config_session &session, const char *section, const char *name, const char *value,
+               reject_reason reason) noexcept;
+
+// session_handler's work: one event into the session's record.
+inline int handle_session_event(config_session &session, const char *section, const char *name,
+                                const char *value) noexcept
+{
+    using namespace dispatch_detail;
+    if (session.sink != nullptr) [[unlikely]] {
+        const reject_reason reason = dispatch(session, section, name, value);
+        tell_sink(session, section, name, value, reason);
+        return verdict(session, reason);
+    }
+    return verdict(session, dispatch(session, section, name, value));
+}
+
+// The line parser's receiver for a parse into a record (reader/line_binding.h).
+struct session_receiver {
+    config_session &session;
+
+    int handle(const char *section, const char *name, const char *value) noexcept
+    {
+        return handle_session_event(session, section, name, value);
+    }
+    bool takes_blocks() const noexcept { return true; }
+    int take_block(const char *section, char *text, std::size_t size, bool *taken) noexcept
+    {
+        return config_block_taker(&session, section, text, size, taken);
+    }
+};
+
+} // namespace pexilon

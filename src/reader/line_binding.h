@@ -1,0 +1,47 @@
+// What the line parser is bound to: where its lines come from (a source) and
+// where its events go (a receiver). The parser is a template over both, so
+// that the library's own parse calls its reader and its record builder
+// directly; the function-pointer interface of line_parser.h is one binding.
+//
+// A source has
+//     char *next(char *buffer, int size) noexcept;
+// with the contract of line_reader. A receiver has
+//     int handle(const char *section, const char *name, const char *value) noexcept;
+//     bool takes_blocks() const noexcept;
+//     int take_block(const char *section, char *text, std::size_t size, bool *taken) noexcept;
+// with the contracts of line_handler and block_taker; take_block is called
+// only when takes_blocks() is true, and the text otherwise goes to handle.
+#pragma once
+
+#include <cstddef>
+
+#include "reader/line_parser.h"
+
+namespace pexilon {
+
+// A line_reader and its stream.
+struct callback_source {
+    line_reader reader;
+    void *stream;
+
+    char *next(char *buffer, int size) noexcept { return reader(buffer, size, stream); }
+};
+
+// A line_handler, an optional block_taker and their user pointer.
+struct callback_receiver {
+    line_handler handler;
+    void *user;
+    block_taker taker;
+
+    int handle(const char *section, const char *name, const char *value) noexcept
+    {
+        return handler(user, section, name, value);
+    }
+    bool takes_blocks() const noexcept { return taker != nullptr; }
+    int take_block(const char *section, char *text, std::size_t size, bool *taken) noexcept
+    {
+        return taker(user, section, text, size, taken);
+    }
+};
+
+} // namespace pexilon

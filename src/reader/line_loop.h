@@ -1,0 +1,228 @@
+// The line parser's main loop: what each line is, and what is handed on for
+// it. A template over its source and receiver (reader/line_binding.h).
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "reader/code_block.h"
+#include "reader/parser_state.h"
+#include "reader/text_helpers.h"
+
+namespace pexilon {
+
+namespace line_detail {
+
+inline constexpr char code_block_start[] = "======CODE_BLOCK_START======";
+inline constexpr unsigned char byte_order_mark[] = {0xEF, 0xBB, 0xBF};
+
+// Compared byte by byte, so that nothing past the terminator of a short
+// line is read: the line may lie in place inside the reader's block.
+inline bool begins_with_bom(const char *text) noexcept
+{
+    const auto *bytes = reinterpret_cast<const unsigned char *>(text);
+    return bytes[0] == byte_order_mark[0] && bytes[1] == byte_order_mark[1] &&
+           bytes[2] == byte_order_mark[2];
+}
+
+template <typename State>
+void tell_faulty(State &state, fault problem) noexcept
+{
+    if (state.sink != nullptr) {
+        line_event event;
+        event.kind = line_kind::faulty;
+        event.section = state.section;
+        event.problem = problem;
+        state.sink->line(state.line_number, event);
+    }
+}
+
+// Tells the sink of a name/value or continuation line before the handler
+// hears of it.
+template <typename State>
+void tell_pair(State &state, line_kind kind, const char *name, const char *name_end,
+               const char *value) noexcept
+{
+    line_event event;
+    event.kind = kind;
+    if (kind == line_kind::name_value)
+        event.name = {state.offset(name), state.offset(name_end)};
+    event.value = {state.offset(value), state.offset(value + std::strlen(value))};
+    event.section = state.section;
+    event.previous_name = state.previous_name;
+    state.sink->line(state.line_number, event);
+}
+
+// Copies at most size - 1 characters of src into dst and terminates it.
+inline void copy_terminated(char *dst, std::size_t size, const char *src) noexcept
+{
+    std::size_t n = 0;
+    while (n + 1 < size && src[n] != '\0') {
+        dst[n] = src[n];
+        ++n;
+    }
+    dst[n] = '\0';
+}
+
+// "[name]", or several groups back to back ("[a][b]") joined as "a||b".
+template <typename State>
+void read_section_header(State &state, char *start) noexcept
+{
+    char *p = scan_to_bracket(start + 1);
+    if (*p != ']') {
+        tell_faulty(state, fault::unclosed_header);
+        state.record(fault::unclosed_header);
+        return;
+    }
+    while (p[1] == '[') {
+        p[0] = '|';
+        p[1] = '|';
+        p = scan_to_bracket(p + 1);
+        if (*p != ']')
+            break; // an unclosed later group runs on to the end or a comment
+    }
+    *p = '\0';
+    copy_terminated(state.section, sizeof state.section, start + 1);
+    state.previous_name[0] = '\0';
+    if (state.sink != nullptr) {
+        line_event event;
+        event.kind = line_kind::header;
+        event.name = {state.offset(start + 1), state.offset(p)};
+        event.section = state.section;
+        state.sink->line(state.line_number, event);
+    }
+    state.report(nullptr, nullptr);
+}
+
+// Terminates `value` where an inline comment starts (a ";" or "//" after
+// white space) and drops the white space before it; returns `value`. The scan
+// is done by strcspn.
+inline char *cut_comment(char *value) noexcept
+{
+    char *p = value;
+    for (;;) {
+        p += std::strcspn(p, ";/");
+        if (*p == '\0' || (p != value && is_white(p[-1]) && (p[0] == ';' || p[1] == '/')))
+            break;
+        ++p;
+    }
+    while (p > value && is_white(p[-1]))
+        --p;
+    *p = '\0';
+    return value;
+}
+
+// The bytes that can end the name of a name/value line: the terminator, the
+// separators, and ";" and "/", which may open a comment.
+inline constexpr auto name_stops = [] {
+    std::array<bool, 256> table{};
+    for (const unsigned char c : {'\0', '=', ':', ';', '/'})
+        table[c] = true;
+    return table;
+}();
+
+// The first "=" or ":" of the name, or where it ends without one (the
+// terminator, or an inline comment). The name is short: one table look-up a
+// byte, inline.
+inline char *find_separator(char *start) noexcept
+{
+    for (char *p = start;; ++p) {
+        if (!name_stops[static_cast<unsigned char>(*p)])
+            continue;
+        if ((*p != ';' && *p != '/') ||
+            (p != start && is_white(p[-1]) && (*p == ';' || p[1] == '/')))
+            return p;
+    }
+}
+
+// Remembers the name for continuation lines; it has no terminator before
+// `length` (the scan for the separator would have stopped there).
+template <typename State>
+void keep_name(State &state, const char *name, std::size_t length) noexcept
+{
+    length = std::min(length, sizeof state.previous_name - 1);
+    std::memcpy(state.previous_name, name, length);
+    state.previous_name[length] = '\0';
+}
+
+// "name = value" or "name: value", with an optional inline comment.
+template <typename State>
+void read_name_value(State &state, char *start) noexcept
+{
+    char *separator = find_separator(start);
+    if (*separator != '=' && *separator != ':') {
+        tell_faulty(state, fault::no_separator);
+        state.record(fault::no_separator);
+        return;
+    }
+    // The name ends at the separator: trim back from there.
+    char *name_end = separator;
+    while (name_end > start && is_white(name_end[-1]))
+        --name_end;
+    *name_end = '\0';
+    const char *name = start;
+    char *value = trim_left(cut_comment(separator + 1));
+    keep_name(state, name, static_cast<std::size_t>(name_end - start));
+    if (state.sink != nullptr)
+        tell_pair(state, line_kind::name_value, name, name_end, value);
+    state.report(name, value);
+}
+
+// `start` is the line's first character that is not white space; the
+// white space at its end is still there. A name/value line, by far the most
+// common, needs no trimming of its end: its value ends at a comment or at
+// the end of the line and drops the white space before either. The other
+// kinds are trimmed first.
+template <typename State>
+void read_line(State &state, char *start) noexcept
+{
+    if (*start == '\0') {
+        state.tell(line_kind::blank);
+        return;
+    }
+    if (*start == ';' || *start == '#' || (start[0] == '/' && start[1] == '/')) {
+        state.tell(line_kind::comment);
+        return;
+    }
+    // An indented line after a name/value line continues it, whatever it
+    // looks like.
+    if (state.previous_name[0] != '\0' && start != state.line) {
+        trim_right(start);
+        if (state.sink != nullptr)
+            tell_pair(state, line_kind::continuation, nullptr, nullptr, start);
+        state.report(state.previous_name, start);
+        return;
+    }
+    if (*start == '[') {
+        read_section_header(state, trim_right(start));
+        return;
+    }
+    if (*start == '=' && equals_ignoring_case(trim_right(start), code_block_start)) {
+        state.tell(line_kind::block_start);
+        read_code_block(state);
+        return;
+    }
+    read_name_value(state, start);
+}
+
+} // namespace line_detail
+
+// Runs the parser over every line `source` gives, handing the events to
+// `receiver` and telling `sink`, when there is one, of every line and fault.
+// The outcome is that of parse_lines_detailed.
+template <typename Source, typename Receiver>
+parse_outcome run_line_parser(Source &source, Receiver &receiver, reader_sink *sink) noexcept
+{
+    using namespace line_detail;
+    parser_state<Source, Receiver> state{source, receiver, sink};
+    while (state.next_line()) {
+        char *text = state.line;
+        if (state.line_number == 1 && begins_with_bom(text))
+            text += sizeof byte_order_mark;
+        read_line(state, trim_left(text));
+    }
+    return state.outcome();
+}
+
+} // namespace pexilon

@@ -23,7 +23,8 @@ TEST(TrimLeft, SkipsLeadingWhiteSpaceOnly)
         {"", 0},
         {"abc", 0},
         {"  abc ", 2},
-        {" \t\r\n\v\fx y", 6},
+        {" \t\r\v\fx y", 5},
+        {"  \nx", 2},        // the text ends at its newline
         {"   ", 3},           // all white space: the terminator
         {"\xA0x", 0},         // bytes above 0x7F are not white space
         {"\x85 x", 0},

@@ -97,13 +97,14 @@ void read_section_header(State &state, char *start) noexcept
 
 // Terminates `value` where an inline comment starts (a ";" or "//" after
 // white space) and drops the white space before it; returns `value`. The scan
-// is done by strcspn.
+// is done by strcspn: values run up to 190 bytes, and its wide compares also
+// take fewer branches than a loop over the bytes of a short one.
 inline char *cut_comment(char *value) noexcept
 {
     char *p = value;
     for (;;) {
-        p += std::strcspn(p, ";/");
-        if (*p == '\0' || (p != value && is_white(p[-1]) && (p[0] == ';' || p[1] == '/')))
+        p += std::strcspn(p, ";/\n");
+        if (ends_text(*p) || (p != value && is_white(p[-1]) && (p[0] == ';' || p[1] == '/')))
             break;
         ++p;
     }
@@ -113,17 +114,17 @@ inline char *cut_comment(char *value) noexcept
     return value;
 }
 
-// The bytes that can end the name of a name/value line: the terminator, the
-// separators, and ";" and "/", which may open a comment.
+// The bytes that can end the name of a name/value line: the end of the text,
+// the separators, and ";" and "/", which may open a comment.
 inline constexpr auto name_stops = [] {
     std::array<bool, 256> table{};
-    for (const unsigned char c : {'\0', '=', ':', ';', '/'})
+    for (const unsigned char c : {'\0', '\n', '=', ':', ';', '/'})
         table[c] = true;
     return table;
 }();
 
-// The first "=" or ":" of the name, or where it ends without one (the
-// terminator, or an inline comment). The name is short: one table look-up a
+// The first "=" or ":" of the name, or where it ends without one (the end
+// of the text, or an inline comment). The name is short: one table look-up a
 // byte, inline.
 inline char *find_separator(char *start) noexcept
 {
@@ -177,7 +178,7 @@ void read_name_value(State &state, char *start) noexcept
 template <typename State>
 void read_line(State &state, char *start) noexcept
 {
-    if (*start == '\0') {
+    if (ends_text(*start)) {
         state.tell(line_kind::blank);
         return;
     }

@@ -11,10 +11,11 @@
 namespace pexilon {
 
 // Gives the next line of input (at most size - 1 characters, the newline
-// included when it fits), terminated: either in `buffer`, or where the reader
-// already holds it. The parser may overwrite the line and its terminator; the
-// line stays valid until the next call. Returns null at the end of the input
-// and on every call after it.
+// included when it fits): either in `buffer`, or where the reader already
+// holds it. A line that ends with its newline may be left unterminated after
+// it, since the parser reads no further; any other line is terminated. The
+// parser may overwrite the line; it stays valid until the next call. Returns
+// null at the end of the input and on every call after it.
 using line_reader = char *(*)(char *buffer, int size, void *stream);
 
 // Receives one event (see handler_event) in the current section. The texts

@@ -25,8 +25,8 @@ inline constexpr std::size_t fallback_block_size = 256;
 // size - 1 bytes, up to and including a newline), but reads the stream in
 // large blocks and finds line ends with memchr instead of taking the stream's
 // lock and scanning byte by byte for every line. A line that lies whole
-// inside the block is handed out where it lies, terminated in place; only a
-// line that straddles the end of the block is copied into the caller's buffer.
+// inside the block is handed out where it lies; only a line that straddles
+// the end of the block is copied into the caller's buffer.
 struct stream_lines {
     std::FILE *file;
     char *block;
@@ -101,14 +101,18 @@ struct stream_lines {
         }
     }
 
-    // The next `n` bytes, terminated where they lie.
-    char *hand_out_in_place(std::size_t n) noexcept
+    // The next `n` bytes where they lie. A line that ends with its newline
+    // is left as it is (the parser stops at the newline); any other is
+    // terminated over the first byte of the next, which uncover puts back.
+    char *hand_out_in_place(std::size_t n, bool ends_with_newline) noexcept
     {
         char *line = position;
         position += n;
-        covered = position;
-        covered_byte = *position;
-        *position = '\0';
+        if (!ends_with_newline) {
+            covered = position;
+            covered_byte = *position;
+            *position = '\0';
+        }
         ++lines_read;
         return line;
     }
@@ -120,20 +124,13 @@ struct stream_lines {
 inline char *whole_line_in_block(stream_lines &lines, std::size_t limit) noexcept
 {
     const auto available = static_cast<std::size_t>(lines.end - lines.position);
-    if (available == 0)
-        return nullptr;
-    const std::size_t span = std::min(available, limit);
-    // The first byte is looked at alone: it was put back just now, and
-    // memchr's wide loads over a fresh one-byte store would wait for the
-    // store to complete, a stall on every line.
-    if (*lines.position == '\n')
-        return lines.hand_out_in_place(1);
-    const void *newline = span > 1 ? std::memchr(lines.position + 1, '\n', span - 1) : nullptr;
+    const void *newline = std::memchr(lines.position, '\n', std::min(available, limit));
     if (newline != nullptr)
         return lines.hand_out_in_place(
-            static_cast<std::size_t>(static_cast<const char *>(newline) - lines.position) + 1);
+            static_cast<std::size_t>(static_cast<const char *>(newline) - lines.position) + 1,
+            true);
     if (available >= limit)
-        return lines.hand_out_in_place(limit);
+        return lines.hand_out_in_place(limit, false);
     return nullptr;
 }
 

@@ -6,11 +6,11 @@ namespace pexilon {
 
 namespace {
 
-// The bytes that can end a scan for "]": the terminator, "]" itself, and ";"
-// and "/", which may open a comment.
+// The bytes that can end a scan for "]": the end of the text, "]" itself,
+// and ";" and "/", which may open a comment.
 constexpr auto bracket_stops = [] {
     std::array<bool, 256> table{};
-    for (const unsigned char c : {'\0', ']', ';', '/'})
+    for (const unsigned char c : {'\0', '\n', ']', ';', '/'})
         table[c] = true;
     return table;
 }();

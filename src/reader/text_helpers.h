@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cctype>
+#include <cstddef>
 #include <cstring>
 
 namespace pexilon {
@@ -18,10 +19,20 @@ inline bool is_white(char c) noexcept
     return std::isspace(byte) != 0;
 }
 
-// First character of s that is not white space (the terminator if none is).
+// A line's text ends at its terminator or at its newline, whichever comes
+// first: a newline can only be a line's last character, so the reader need
+// not write a terminator over the byte after it. (Writing one where the line
+// lies, just before wide loads read it back, stalled every line.)
+inline bool ends_text(char c) noexcept { return c == '\0' || c == '\n'; }
+
+// The length of s's text (see ends_text).
+inline std::size_t text_length(const char *s) noexcept { return std::strcspn(s, "\n"); }
+
+// First character of s that is not white space (where the text ends if none
+// is).
 inline char *trim_left(char *s) noexcept
 {
-    while (*s != '\0' && is_white(*s))
+    while (!ends_text(*s) && is_white(*s))
         ++s;
     return s;
 }
@@ -30,7 +41,7 @@ inline char *trim_left(char *s) noexcept
 // the new end (the terminator).
 inline char *trim_end(char *s) noexcept
 {
-    char *end = s + std::strlen(s);
+    char *end = s + text_length(s);
     while (end > s && is_white(end[-1]))
         --end;
     *end = '\0';
@@ -45,7 +56,7 @@ inline char *trim_right(char *s) noexcept
     return s;
 }
 
-// Position of the first "]" of s, of its terminator, or of the start of an
+// Position of the first "]" of s, of the end of its text, or of the start of an
 // inline comment (a ";" or a "//" whose preceding character within s is white
 // space), whichever comes first. The first character of s never counts as
 // preceded by white space. Section headers end at what it finds.

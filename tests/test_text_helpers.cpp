@@ -1,5 +1,5 @@
 // Text routines of the reader: trimming, the separator/comment scan and the
-// case-insensitive comparison used for code-block markers.
+// case-insensitive comparison of code-block markers.
 #include <cstring>
 #include <string>
 
@@ -102,31 +102,36 @@ TEST(ScanToBracket, WhiteSpaceBeforeTheScannedTextDoesNotCount)
     EXPECT_EQ(scan_to_bracket(slashes + 2), slashes + 5);
 }
 
-TEST(EqualsIgnoringCase, FoldsAsciiLettersOnly)
+TEST(SpellsMarker, FoldsAsciiLettersOnly)
 {
+    constexpr auto end = pexilon::make_block_marker("======CODE_BLOCK_END======");
+    constexpr auto start = pexilon::make_block_marker("======CODE_BLOCK_START======");
     const struct {
-        const char *a;
-        const char *b;
-        bool equal;
+        std::string text;
+        const pexilon::block_marker &marker;
+        bool spelled;
         // clang-format off
     } cases[] = {
-        {"", "", true},
-        {"abc", "ABC", true},
-        {"MiXeD-_1", "mixed-_1", true},
-        {"======code_block_start======", "======CODE_BLOCK_START======", true},
-        {"abc", "abd", false},
-        {"abc", "ab", false},
-        {"ab", "abc", false},
-        {"", "a", false},
-        {"[", "{", false},  // 0x5B and 0x7B differ by the case bit only
-        {"@", "`", false},
-        {"\xC0", "\xE0", false},
+        {"======CODE_BLOCK_END======", end, true},
+        {"======code_block_end======", end, true},
+        {"======Code_Block_End======", end, true},
+        {"======code_block_start======", start, true},
+        {"======CODE_BLOCK_END======", start, false},
+        {"======CODE_BLOCK_END=====", end, false},      // one "=" short
+        {"======CODE_BLOCK_END=======", end, false},    // one too many
+        {"======CODE\x7f" "BLOCK_END======", end, false}, // DEL is "_" with the case bit
+        {"======CODE\x1f" "BLOCK_END======", end, false},
+        {"=====\x1d" "CODE_BLOCK_END======", end, false}, // "=" without it
+        {"======CODE_BLOCK_EN\x04======", end, false},  // "D" without it
+        {"======CODE_BLOCK_END=====\x1d", end, false},  // in the overlapping last word
+        {"\x1d=====CODE_BLOCK_END======", end, false},  // in the first
+        {std::string("======CODE_BLOCK_END\0=====", 26), end, false},
+        {"======C\xc3\x8f" "DE_BLOCK_END=====", end, false},
     };
     // clang-format on
     for (const auto &c : cases) {
-        SCOPED_TRACE(std::string(c.a) + " vs " + c.b);
-        EXPECT_EQ(pexilon::equals_ignoring_case(c.a, c.b), c.equal);
-        EXPECT_EQ(pexilon::equals_ignoring_case(c.b, c.a), c.equal);
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(pexilon::spells_marker(c.text.data(), c.text.size(), c.marker), c.spelled);
     }
 }
 

@@ -12,7 +12,7 @@ namespace pexilon {
 
 namespace block_detail {
 
-inline constexpr char code_block_end[] = "======CODE_BLOCK_END======";
+inline constexpr block_marker code_block_end = make_block_marker("======CODE_BLOCK_END======");
 
 // A closed bracket group at the start of a line ends a block early.
 inline bool is_closed_header(char *text) noexcept
@@ -51,7 +51,8 @@ void read_code_block(State &state) noexcept
             state.record_over(fault::block_cut_off);
             return;
         }
-        if (*start == '=' && equals_ignoring_case(start, code_block_end)) {
+        if (*start == '=' &&
+            spells_marker(start, static_cast<std::size_t>(end - start), code_block_end)) {
             tell_block(state, line_kind::block_end, start_line);
             if (text.held() && state.report_block(text.data(), text.size()))
                 text.release();

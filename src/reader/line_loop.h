@@ -14,7 +14,7 @@ namespace pexilon {
 
 namespace line_detail {
 
-inline constexpr char code_block_start[] = "======CODE_BLOCK_START======";
+inline constexpr block_marker code_block_start = make_block_marker("======CODE_BLOCK_START======");
 inline constexpr unsigned char byte_order_mark[] = {0xEF, 0xBB, 0xBF};
 
 // Compared byte by byte, so that nothing past the terminator of a short
@@ -199,7 +199,8 @@ void read_line(State &state, char *start) noexcept
         read_section_header(state, trim_right(start));
         return;
     }
-    if (*start == '=' && equals_ignoring_case(trim_right(start), code_block_start)) {
+    if (*start == '=' &&
+        spells_marker(start, static_cast<std::size_t>(trim_end(start) - start), code_block_start)) {
         state.tell(line_kind::block_start);
         read_code_block(state);
         return;

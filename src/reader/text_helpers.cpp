@@ -35,19 +35,4 @@ char *scan_to_bracket(char *s) noexcept
     }
 }
 
-bool equals_ignoring_case(const char *a, const char *b) noexcept
-{
-    const auto lower = [](unsigned char c) {
-        return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
-    };
-    for (;; ++a, ++b) {
-        const unsigned char x = lower(static_cast<unsigned char>(*a));
-        const unsigned char y = lower(static_cast<unsigned char>(*b));
-        if (x != y)
-            return false;
-        if (x == '\0')
-            return true;
-    }
-}
-
 } // namespace pexilon

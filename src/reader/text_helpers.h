@@ -3,6 +3,8 @@
 
 #include <cctype>
 #include <cstddef>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 namespace pexilon {
@@ -62,7 +64,49 @@ inline char *trim_right(char *s) noexcept
 // preceded by white space. Section headers end at what it finds.
 char *scan_to_bracket(char *s) noexcept;
 
-// True when a and b are equal, ASCII letters compared without regard to case.
-bool equals_ignoring_case(const char *a, const char *b) noexcept;
+// A code block's start or end marker: upper-case ASCII letters, "=" and "_".
+struct block_marker {
+    char text[32] = {};
+    char fold[32] = {}; // 0x20 where text holds a letter: its case bit is not compared
+    std::size_t length = 0;
+};
+
+consteval block_marker make_block_marker(const char *text)
+{
+    block_marker marker;
+    while (text[marker.length] != '\0') {
+        const char c = text[marker.length];
+        marker.text[marker.length] = c;
+        marker.fold[marker.length] = c >= 'A' && c <= 'Z' ? 0x20 : 0;
+        ++marker.length;
+    }
+    // At least one word and no more than the arrays hold: a marker outside
+    // that calls abort, which no constant evaluation can, and fails to build.
+    if (marker.length < 8 || marker.length >= sizeof marker.text)
+        std::abort();
+    return marker;
+}
+
+// True when the `length` bytes at `text` spell `marker`, ASCII letters
+// compared without regard to case. The bytes are compared eight at a time,
+// the last word overlapping the one before it: byte by byte, with a case
+// test on each, this cost more than the rest of a code block's end line.
+inline bool spells_marker(const char *text, std::size_t length, const block_marker &marker) noexcept
+{
+    if (length != marker.length)
+        return false;
+    std::uint64_t differ = 0;
+    for (std::size_t i = 0; i < length; i += 8) {
+        const std::size_t at = i + 8 <= length ? i : length - 8;
+        std::uint64_t got = 0;
+        std::uint64_t want = 0;
+        std::uint64_t fold = 0;
+        std::memcpy(&got, text + at, sizeof got);
+        std::memcpy(&want, marker.text + at, sizeof want);
+        std::memcpy(&fold, marker.fold + at, sizeof fold);
+        differ |= (got | fold) ^ (want | fold);
+    }
+    return differ == 0;
+}
 
 } // namespace pexilon

@@ -37,7 +37,7 @@ inline std::uint32_t current_section_code(config_session &session, const char *s
 }
 
 inline reject_reason dispatch(config_session &session, const char *section, const char *name,
-                       const char *value) noexcept
+                              const char *value) noexcept
 {
     if (session.config == nullptr)
         return reject_reason::no_record;

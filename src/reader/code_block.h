@@ -44,7 +44,7 @@ void read_code_block(State &state) noexcept
     if (!text.held())
         state.record(fault::block_no_memory);
     while (state.next_line()) {
-        const char *end = trim_end(state.line);
+        const char *end = trim_back(state.line, state.end_of_text());
         char *start = trim_left(state.line);
         if (is_closed_header(start)) {
             tell_block(state, line_kind::block_cut, start_line);

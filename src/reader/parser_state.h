@@ -7,6 +7,7 @@
 #include "reader/line_binding.h"
 #include "reader/line_parser.h"
 #include "reader/reader_sink.h"
+#include "reader/text_helpers.h"
 
 namespace pexilon {
 
@@ -16,7 +17,8 @@ struct parser_state {
     Receiver &receiver;
     reader_sink *sink; // null for the library's own parses
 
-    char *line = nullptr; // the current line: in `buffer` or in the reader's own memory
+    char *line = nullptr;     // the current line: in `buffer` or in the reader's own memory
+    char *text_end = nullptr; // where its text ends (see end_of_text), or null if not known yet
     char buffer[line_buffer_size] = {};
     char section[name_buffer_size] = {};
     char previous_name[name_buffer_size] = {};
@@ -30,8 +32,22 @@ struct parser_state {
         line = source.next(buffer, line_buffer_size);
         if (line == nullptr)
             return false;
+        if constexpr (requires { source.text_end(); })
+            text_end = source.text_end();
+        else
+            text_end = nullptr;
         ++line_number;
         return true;
+    }
+
+    // Where the current line's text ends: at its first terminator or newline.
+    // Only lines that are trimmed at their end ask; the source may know it
+    // already, and otherwise it is looked for once.
+    char *end_of_text() noexcept
+    {
+        if (text_end == nullptr)
+            text_end = line + text_length(line);
+        return text_end;
     }
 
     // Records a fault at the current line unless an earlier one stands.

@@ -12,7 +12,6 @@
 
 namespace pexilon {
 
-
 // Bytes asked of the stream at a time. The block is on the heap, so that a
 // parse needs little stack (hosts parse on small worker threads); when it
 // cannot be had, a small block inside stream_lines serves instead: the parse
@@ -33,8 +32,10 @@ struct stream_lines {
     std::size_t block_size; // bytes read at a time: the block holds one more
     char *position = nullptr;
     char *end = nullptr;
-    char *covered = nullptr; // where the terminator of the line handed out lies
-    char covered_byte = 0;   // the byte that terminator stands on
+    char *covered = nullptr;  // where the terminator of the line handed out lies
+    char covered_byte = 0;    // the byte that terminator stands on
+    char *line_end = nullptr; // the end of the text of the line handed out, or null
+    bool block_has_nul = false;
     std::size_t lines_read = 0;
     bool at_end = false;
     bool failed = false;
@@ -84,6 +85,9 @@ struct stream_lines {
             if (n != 0) {
                 position = block;
                 end = block + n;
+                // One fast pass a block tells whether its lines may hold a
+                // NUL byte; without one, a line's text ends at its newline.
+                block_has_nul = std::memchr(block, '\0', n) != nullptr;
                 return true;
             }
             at_end = !read_failed;
@@ -113,11 +117,15 @@ struct stream_lines {
             covered_byte = *position;
             *position = '\0';
         }
+        line_end = block_has_nul ? nullptr : position - (ends_with_newline ? 1 : 0);
         ++lines_read;
         return line;
     }
 
     char *next(char *buffer, int size) noexcept;
+    // Where the text of the line handed out ends, when known without a look
+    // at it (see parser_state::end_of_text); null otherwise.
+    char *text_end() const noexcept { return line_end; }
 };
 
 // A line that ends inside the block, by a newline or by the size limit.
@@ -165,6 +173,7 @@ inline char *next_stream_line(stream_lines &lines, char *buffer, int size) noexc
     if (copied == 0 || lines.failed)
         return nullptr;
     buffer[copied] = '\0';
+    lines.line_end = nullptr; // pieces of two blocks: looked for when needed
     ++lines.lines_read;
     return buffer;
 }

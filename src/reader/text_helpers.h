@@ -39,16 +39,18 @@ inline char *trim_left(char *s) noexcept
     return s;
 }
 
-// Terminates s after its last character that is not white space; returns
-// the new end (the terminator).
-inline char *trim_end(char *s) noexcept
+// Terminates s after its last character that is not white space before
+// `end`, where its text ends; returns the new end (the terminator).
+inline char *trim_back(char *s, char *end) noexcept
 {
-    char *end = s + text_length(s);
     while (end > s && is_white(end[-1]))
         --end;
     *end = '\0';
     return end;
 }
+
+// trim_back up to the end of s's text.
+inline char *trim_end(char *s) noexcept { return trim_back(s, s + text_length(s)); }
 
 // Overwrites the trailing white space of s with terminators; returns s.
 // (Inline, as trim_left: both run once or twice on every line.)

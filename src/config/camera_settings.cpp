@@ -39,7 +39,7 @@ reject_reason apply_format(camera_settings &camera, const char *value) noexcept
 reject_reason apply_camera_key(camera_settings &camera, const char *name,
                                const char *value) noexcept
 {
-    switch (lookup_code(camera_keys, name)) {
+    switch (find_code<camera_keys>(name)) {
     case key_cfg_mode:
         camera.cfg_mode = parse_int32(value);
         break;

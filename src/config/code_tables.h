@@ -1,6 +1,8 @@
 // The vocabulary of the configuration: section names and keys with codes.
 #pragma once
 
+#include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 
@@ -114,6 +116,41 @@ inline std::uint32_t lookup_code(const code_row (&table)[N], const char *text) n
             ++a, ++b;
         if (*a == *b)
             return table[i].code;
+    }
+    return 0;
+}
+
+// The rows of a table that may hold a name, by the name's first byte: bit i
+// stands for row i. Built at compile time for the tables looked up on every
+// line, so that a name goes straight to the one or two rows it may be.
+template <std::size_t N>
+struct first_byte_index {
+    static_assert(N - 1 <= 16, "a row mask holds 16 rows");
+    std::array<std::uint16_t, 256> rows{};
+
+    constexpr explicit first_byte_index(const code_row (&table)[N])
+    {
+        for (std::size_t i = 0; i + 1 < N; ++i)
+            rows[static_cast<unsigned char>(table[i].name[0])] |=
+                static_cast<std::uint16_t>(1u << i);
+    }
+};
+
+// lookup_code through the table's first-byte index: the same code for every
+// text.
+template <const auto &Table>
+inline std::uint32_t find_code(const char *text) noexcept
+{
+    static constexpr first_byte_index index(Table);
+    for (unsigned rows = index.rows[static_cast<unsigned char>(*text)]; rows != 0;
+         rows &= rows - 1) {
+        const code_row &row = Table[std::countr_zero(rows)];
+        const char *a = row.name + 1;
+        const char *b = text + 1;
+        while (*a != '\0' && *a == *b)
+            ++a, ++b;
+        if (*a == *b)
+            return row.code;
     }
     return 0;
 }

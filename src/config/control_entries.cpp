@@ -73,7 +73,7 @@ reject_reason apply_control_key(config_session &session, const char *name,
     control_entry *control = newest_control(session);
     if (control == nullptr)
         return reject_reason::none; // its loss was reported at the header
-    switch (lookup_code(control_keys, name)) {
+    switch (find_code<control_keys>(name)) {
     case key_min_value:
         control->min_value = parse_int64(value);
         break;

@@ -41,7 +41,7 @@ bool reserve_params(config_session &session, std::size_t count) noexcept
 
 reject_reason add_param_entry(config_session &session, const char *name, const char *value) noexcept
 {
-    const std::uint32_t key = lookup_code(param_keys, name);
+    const std::uint32_t key = find_code<param_keys>(name);
     if (key == 0)
         return reject_reason::none; // other keys are ignored
     parsed_config &config = *session.config;

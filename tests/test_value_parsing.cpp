@@ -1,13 +1,125 @@
 // Numbers, number lists and the code tables of the configuration vocabulary.
+#include <array>
 #include <climits>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "config/value_parsing.h"
+#include "reader/text_helpers.h"
+
+// The previous conversion, kept to compare against: a plain loop per number,
+// every digit past the 15th hex or 18th decimal one checked, and a list split
+// piece by piece. The faster one must give the same result for every text.
+namespace reference_value_parsing {
+
+using pexilon::is_white;
+
+constexpr auto digit_values = [] {
+    std::array<unsigned char, 256> table{};
+    table.fill(99);
+    for (int c = '0'; c <= '9'; ++c)
+        table[static_cast<std::size_t>(c)] = static_cast<unsigned char>(c - '0');
+    for (int c = 'a'; c <= 'f'; ++c)
+        table[static_cast<std::size_t>(c)] = static_cast<unsigned char>(c - 'a' + 10);
+    for (int c = 'A'; c <= 'F'; ++c)
+        table[static_cast<std::size_t>(c)] = static_cast<unsigned char>(c - 'A' + 10);
+    return table;
+}();
+
+int digit_value(char c) { return digit_values[static_cast<unsigned char>(c)]; }
+
+template <unsigned Base>
+std::int64_t convert(const char *p, const char **end, bool *saturated)
+{
+    bool negative = false;
+    if (*p == '+' || *p == '-')
+        negative = *p++ == '-';
+    if (Base == 16 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && digit_value(p[2]) < 16)
+        p += 2;
+    constexpr int unchecked_digits = Base == 16 ? 15 : 18;
+    std::uint64_t magnitude = 0;
+    unsigned d = 0;
+    int digits = 0;
+    for (; digits < unchecked_digits && (d = static_cast<unsigned>(digit_value(*p))) < Base; ++p)
+        magnitude = magnitude * Base + d, ++digits;
+    bool overflow = false;
+    if (digits == unchecked_digits) {
+        constexpr std::uint64_t cutoff = UINT64_MAX / Base;
+        constexpr unsigned cut_digit = UINT64_MAX % Base;
+        for (; (d = static_cast<unsigned>(digit_value(*p))) < Base; ++p) {
+            if (magnitude > cutoff || (magnitude == cutoff && d > cut_digit))
+                overflow = true;
+            magnitude = magnitude * Base + d;
+        }
+    }
+    *end = p;
+    const std::uint64_t limit = std::uint64_t{INT64_MAX} + (negative ? 1 : 0);
+    *saturated = overflow || magnitude > limit;
+    if (overflow || magnitude > limit)
+        return negative ? INT64_MIN : INT64_MAX;
+    return negative ? static_cast<std::int64_t>(~magnitude + 1)
+                    : static_cast<std::int64_t>(magnitude);
+}
+
+std::int64_t convert_number(const char *text, const char **end)
+{
+    while (is_white(*text))
+        ++text;
+    const bool hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    bool saturated = false;
+    return hex ? convert<16>(text, end, &saturated) : convert<10>(text, end, &saturated);
+}
+
+pexilon::number_scan scan_number(const char *text)
+{
+    pexilon::number_scan scan;
+    while (is_white(*text))
+        ++text;
+    scan.start = text;
+    scan.hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    scan.negative = text[0] == '-';
+    scan.value = scan.hex ? convert<16>(text, &scan.end, &scan.saturated)
+                          : convert<10>(text, &scan.end, &scan.saturated);
+    for (const char *p = scan.start; p < scan.end && !scan.digits; ++p)
+        scan.digits = digit_value(*p) < 10;
+    return scan;
+}
+
+std::int64_t parse_int64(const char *text)
+{
+    const char *end = nullptr;
+    return convert_number(text, &end);
+}
+
+bool parse_value_list(param_entry *entry, const char *text)
+{
+    int count = 0;
+    bool fits = true;
+    for (const char *p = text; *p != '\0';) {
+        if (*p == ',') {
+            ++p;
+            continue;
+        }
+        if (count < pexilon::max_list_values) {
+            entry->values[count++] =
+                static_cast<std::uint32_t>(static_cast<std::uint64_t>(convert_number(p, &p)));
+        } else {
+            fits = false;
+        }
+        while (*p != '\0' && *p != ',')
+            ++p;
+    }
+    entry->value_count = static_cast<std::uint8_t>(count);
+    return fits;
+}
+
+} // namespace reference_value_parsing
 
 namespace {
 
@@ -185,6 +297,108 @@ TEST(ParseValueList, LeavesTheTextAndOtherTokenizersAlone)
     const char *next = std::strtok(nullptr, ",");
     ASSERT_NE(next, nullptr);
     EXPECT_STREQ(next, "b");
+}
+
+
+// Every conversion against the previous one, on one text: parse_int32,
+// parse_int64, scan_number (all it reports) and parse_value_list (the whole
+// entry, so a write past the last value shows too).
+void expect_same_as_before(const std::string &text)
+{
+    namespace ref = reference_value_parsing;
+    const char *s = text.c_str();
+    const std::int64_t before = ref::parse_int64(s);
+    ASSERT_EQ(pexilon::parse_int64(s), before) << testing::PrintToString(text);
+    ASSERT_EQ(parse_int32(s), static_cast<std::uint32_t>(static_cast<std::uint64_t>(before)))
+        << testing::PrintToString(text);
+
+    const pexilon::number_scan old_scan = ref::scan_number(s);
+    const pexilon::number_scan new_scan = pexilon::scan_number(s);
+    ASSERT_EQ(new_scan.value, old_scan.value) << testing::PrintToString(text);
+    ASSERT_EQ(new_scan.start - s, old_scan.start - s) << testing::PrintToString(text);
+    ASSERT_EQ(new_scan.end - s, old_scan.end - s) << testing::PrintToString(text);
+    ASSERT_EQ(new_scan.digits, old_scan.digits) << testing::PrintToString(text);
+    ASSERT_EQ(new_scan.hex, old_scan.hex) << testing::PrintToString(text);
+    ASSERT_EQ(new_scan.negative, old_scan.negative) << testing::PrintToString(text);
+    ASSERT_EQ(new_scan.saturated, old_scan.saturated) << testing::PrintToString(text);
+
+    param_entry old_entry;
+    param_entry new_entry;
+    std::memset(&old_entry, 0xA5, sizeof old_entry);
+    std::memset(&new_entry, 0xA5, sizeof new_entry);
+    ASSERT_EQ(parse_value_list(&new_entry, s), ref::parse_value_list(&old_entry, s))
+        << testing::PrintToString(text);
+    ASSERT_EQ(std::memcmp(&new_entry, &old_entry, sizeof old_entry), 0)
+        << testing::PrintToString(text);
+}
+
+// clang-format off
+const char *const same_as_before_rows[] = {
+    "", ",", "0", "0x", "0X", "0x,", "0xg", "0x 1", "x1", "-", "+", "-0x10", "+0x1",
+    "0x0", "00x1", " 0x1f", "\t\v\f\r\n 7", "\xa0" "1", "\x85" "2", "1\xff",
+    "123abc", "12,,34,", " , ,", "1;2,3", "1//2,3",
+    "0xFFFFFFFF", "0x100000000", "-1", "-2147483648", "4294967296",
+    "0x7FFFFFFFFFFFFFFF", "0x8000000000000000", "0xFFFFFFFFFFFFFFFF",
+    "0x10000000000000000", "0x0FFFFFFFFFFFFFFFF", "0x00000000000000000000001",
+    "0xFFFFFFFFFFFFFFF", "0x1000000000000000",
+    "9223372036854775807", "9223372036854775808", "-9223372036854775808",
+    "-9223372036854775809", "999999999999999999", "9999999999999999999",
+    "18446744073709551615", "18446744073709551616", "99999999999999999999",
+    "-99999999999999999999", "0000000000000000000000000009223372036854775807",
+    "-0000000000000000000000000009223372036854775808",
+    "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16",
+    "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,",
+    "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17",
+    "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16, ",
+    ",,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,1",
+    "0x000034A1, 0xB0749E1C, 0xE887552F, 0x3867CF02, 0x0D0F0FDB, 0x3C04DC87",
+};
+// clang-format on
+
+// Texts built from the bytes that matter to a number or a list, with runs
+// of digits long enough to reach the checked and the saturating paths.
+std::string random_text(std::mt19937_64 &random)
+{
+    static const std::string alphabet = "0123456789abcdefABCDEFxX+-,, \t\n\v\f\r;/g";
+    std::string text;
+    const auto pieces = random() % 12;
+    for (std::uint64_t i = 0; i < pieces; ++i) {
+        switch (random() % 8) {
+        case 0: { // a long run of digits, maybe after zeros that count for nothing
+            const bool hex = random() % 2 == 0;
+            const std::string digits = hex ? "0123456789abcdefABCDEF" : "0123456789";
+            text += hex ? "0x" : (random() % 2 ? "-" : "");
+            text.append(random() % 4 == 0 ? random() % 12 : 0, '0');
+            for (auto n = 12 + random() % 10; n > 0; --n)
+                text += digits[random() % digits.size()];
+            break;
+        }
+        case 1: // a byte from 0x80 up
+            text += static_cast<char>(0x80 + random() % 0x80);
+            break;
+        case 2:
+            text += random() % 2 ? "0x" : "0X";
+            break;
+        case 3:
+            text += ", ";
+            break;
+        default:
+            text += alphabet[random() % alphabet.size()];
+        }
+    }
+    return text;
+}
+
+TEST(ValueParsing, SameResultsAsThePreviousConversion)
+{
+    for (const char *row : same_as_before_rows)
+        expect_same_as_before(row);
+    std::mt19937_64 random(20261208);
+    for (int i = 0; i < 300000; ++i) {
+        expect_same_as_before(random_text(random));
+        if (testing::Test::HasFatalFailure())
+            return;
+    }
 }
 
 } // namespace

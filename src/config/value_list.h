@@ -36,35 +36,44 @@ inline unsigned digit_value(char c) noexcept
     return digit_values[static_cast<unsigned char>(c)];
 }
 
-// Sixteen hex or nineteen decimal digits always fit 64 bits unsigned.
-template <unsigned Base> inline constexpr std::ptrdiff_t unchecked_digits = Base == 16 ? 16 : 19;
+// Up to 15 hex or 18 decimal digits always fit 63 bits: a run no longer
+// accumulates unchecked and needs no test for saturation.
+template <unsigned Base> inline constexpr std::ptrdiff_t unchecked_digits = Base == 16 ? 15 : 18;
 
-// The magnitude of the digits [first, last) in base 10 or 16, checked
-// digit by digit; sets *overflow when it passes 64 bits. For the long runs
-// that the inline loop leaves to it.
-std::uint64_t accumulate_checked(const char *first, const char *last, unsigned base,
-                                 bool *overflow) noexcept;
+// The value of the digits [first, last) in base 10 or 16, negated when
+// negative, checked digit by digit; saturates out of the 64-bit range and
+// sets *saturated then. For the long runs the inline loop leaves to it.
+std::int64_t convert_long_run(const char *first, const char *last, unsigned base, bool negative,
+                              bool *saturated) noexcept;
 
-// The magnitude of the run of Base digits at *p; moves *p past it.
+// The run of Base digits at p, negated when negative; stores where it ends.
 template <unsigned Base>
-inline std::uint64_t accumulate(const char *&p, bool *overflow) noexcept
+inline std::int64_t convert_run(const char *p, const char **end, bool negative,
+                                bool *saturated) noexcept
 {
     const char *const first = p;
     std::uint64_t magnitude = 0;
     for (unsigned d; (d = digit_value(*p)) < Base; ++p)
         magnitude = magnitude * Base + d;
+    *end = p;
     if (p - first > unchecked_digits<Base>) [[unlikely]]
-        return accumulate_checked(first, p, Base, overflow);
-    return magnitude;
+        return convert_long_run(first, p, Base, negative, saturated);
+    *saturated = false;
+    const auto value = static_cast<std::int64_t>(magnitude);
+    return negative ? -value : value;
 }
 
 // First character at or after p that is not white space. Printable ASCII,
 // where a piece mostly starts, is never white space and is told at once.
 inline const char *skip_white(const char *p) noexcept
 {
-    while (static_cast<unsigned char>(*p - '!') > '~' - '!' && is_white(*p))
-        ++p;
-    return p;
+    for (;; ++p) {
+        const auto c = static_cast<unsigned char>(*p);
+        if (static_cast<unsigned char>(c - '!') <= '~' - '!')
+            return p;
+        if (c != ' ' && !is_white(*p)) // a blank first: the one after a comma
+            return p;
+    }
 }
 
 // Converts one number, after white space: hexadecimal after "0x" or "0X"
@@ -75,30 +84,17 @@ inline const char *skip_white(const char *p) noexcept
 inline std::int64_t convert(const char *text, const char **end, bool *saturated) noexcept
 {
     const char *p = skip_white(text);
-    bool overflow = false;
     if (p[0] == '0' && (p[1] | 0x20) == 'x') {
-        if (digit_value(p[2]) >= 16) {
-            *end = p + 1; // the "0" alone; "x" stops
-            *saturated = false;
-            return 0;
-        }
-        p += 2;
-        const std::uint64_t magnitude = accumulate<16>(p, &overflow);
-        *end = p;
-        *saturated = overflow || magnitude > std::uint64_t{INT64_MAX};
-        return *saturated ? INT64_MAX : static_cast<std::int64_t>(magnitude);
+        if (digit_value(p[2]) < 16)
+            return convert_run<16>(p + 2, end, false, saturated);
+        *end = p + 1; // the "0" alone; "x" stops
+        *saturated = false;
+        return 0;
     }
     bool negative = false;
     if (*p == '+' || *p == '-')
         negative = *p++ == '-';
-    const std::uint64_t magnitude = accumulate<10>(p, &overflow);
-    *end = p;
-    // The magnitude may reach 2^63 for a negative number, 2^63 - 1 otherwise.
-    *saturated = overflow || magnitude > std::uint64_t{INT64_MAX} + (negative ? 1 : 0);
-    if (*saturated)
-        return negative ? INT64_MIN : INT64_MAX;
-    // Two's complement negation of the magnitude, which may be 2^63.
-    return static_cast<std::int64_t>(negative ? ~magnitude + 1 : magnitude);
+    return convert_run<10>(p, end, negative, saturated);
 }
 
 // The low 32 bits of a number, as lists and most fields keep it.

@@ -6,19 +6,25 @@ namespace pexilon {
 
 namespace number_text {
 
-std::uint64_t accumulate_checked(const char *first, const char *last, unsigned base,
-                                 bool *overflow) noexcept
+std::int64_t convert_long_run(const char *first, const char *last, unsigned base, bool negative,
+                              bool *saturated) noexcept
 {
     const std::uint64_t cutoff = UINT64_MAX / base;
     const unsigned cut_digit = static_cast<unsigned>(UINT64_MAX % base);
     std::uint64_t magnitude = 0;
+    bool overflow = false;
     for (const char *p = first; p < last; ++p) {
         const unsigned d = digit_value(*p);
         if (magnitude > cutoff || (magnitude == cutoff && d > cut_digit))
-            *overflow = true;
+            overflow = true;
         magnitude = magnitude * base + d;
     }
-    return magnitude;
+    // The magnitude may reach 2^63 for a negative number, 2^63 - 1 otherwise.
+    *saturated = overflow || magnitude > std::uint64_t{INT64_MAX} + (negative ? 1 : 0);
+    if (*saturated)
+        return negative ? INT64_MIN : INT64_MAX;
+    // Two's complement negation of the magnitude, which may be 2^63.
+    return static_cast<std::int64_t>(negative ? ~magnitude + 1 : magnitude);
 }
 
 } // namespace number_text

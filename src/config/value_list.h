@@ -67,11 +67,13 @@ inline std::int64_t convert_run(const char *p, const char **end, bool negative,
 // where a piece mostly starts, is never white space and is told at once.
 inline const char *skip_white(const char *p) noexcept
 {
+    if (*p == ' ')
+        ++p; // the blank after a comma, the commonest
     for (;; ++p) {
         const auto c = static_cast<unsigned char>(*p);
         if (static_cast<unsigned char>(c - '!') <= '~' - '!')
             return p;
-        if (c != ' ' && !is_white(*p)) // a blank first: the one after a comma
+        if (c != ' ' && !is_white(*p))
             return p;
     }
 }

@@ -41,10 +41,15 @@ inline unsigned digit_value(char c) noexcept
 template <unsigned Base> inline constexpr std::ptrdiff_t unchecked_digits = Base == 16 ? 15 : 18;
 
 // The value of the digits [first, last) in base 10 or 16, negated when
-// negative, checked digit by digit; saturates out of the 64-bit range and
-// sets *saturated then. For the long runs the inline loop leaves to it.
-std::int64_t convert_long_run(const char *first, const char *last, unsigned base, bool negative,
-                              bool *saturated) noexcept;
+// negative, checked digit by digit; saturated out of the 64-bit range. For
+// the long runs the inline loop leaves to it. (Returned whole, not through a
+// pointer, so that the inline callers keep their flag in a register.)
+struct long_run {
+    std::int64_t value;
+    bool saturated;
+};
+long_run convert_long_run(const char *first, const char *last, unsigned base,
+                          bool negative) noexcept;
 
 // The run of Base digits at p, negated when negative; stores where it ends.
 template <unsigned Base>
@@ -56,8 +61,11 @@ inline std::int64_t convert_run(const char *p, const char **end, bool negative,
     for (unsigned d; (d = digit_value(*p)) < Base; ++p)
         magnitude = magnitude * Base + d;
     *end = p;
-    if (p - first > unchecked_digits<Base>) [[unlikely]]
-        return convert_long_run(first, p, Base, negative, saturated);
+    if (p - first > unchecked_digits<Base>) [[unlikely]] {
+        const long_run run = convert_long_run(first, p, Base, negative);
+        *saturated = run.saturated;
+        return run.value;
+    }
     *saturated = false;
     const auto value = static_cast<std::int64_t>(magnitude);
     return negative ? -value : value;

@@ -6,8 +6,8 @@ namespace pexilon {
 
 namespace number_text {
 
-std::int64_t convert_long_run(const char *first, const char *last, unsigned base, bool negative,
-                              bool *saturated) noexcept
+long_run convert_long_run(const char *first, const char *last, unsigned base,
+                          bool negative) noexcept
 {
     const std::uint64_t cutoff = UINT64_MAX / base;
     const unsigned cut_digit = static_cast<unsigned>(UINT64_MAX % base);
@@ -20,11 +20,10 @@ std::int64_t convert_long_run(const char *first, const char *last, unsigned base
         magnitude = magnitude * base + d;
     }
     // The magnitude may reach 2^63 for a negative number, 2^63 - 1 otherwise.
-    *saturated = overflow || magnitude > std::uint64_t{INT64_MAX} + (negative ? 1 : 0);
-    if (*saturated)
-        return negative ? INT64_MIN : INT64_MAX;
+    if (overflow || magnitude > std::uint64_t{INT64_MAX} + (negative ? 1 : 0))
+        return {negative ? INT64_MIN : INT64_MAX, true};
     // Two's complement negation of the magnitude, which may be 2^63.
-    return static_cast<std::int64_t>(negative ? ~magnitude + 1 : magnitude);
+    return {static_cast<std::int64_t>(negative ? ~magnitude + 1 : magnitude), false};
 }
 
 } // namespace number_text

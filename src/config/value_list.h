@@ -51,13 +51,12 @@ struct long_run {
 long_run convert_long_run(const char *first, const char *last, unsigned base,
                           bool negative) noexcept;
 
-// The run of Base digits at p, negated when negative; stores where it ends.
+// The run of Base digits from first, negated when negative; stores where it
+// ends. The digits before p are already in magnitude.
 template <unsigned Base>
-inline std::int64_t convert_run(const char *p, const char **end, bool negative,
-                                bool *saturated) noexcept
+inline std::int64_t convert_run(const char *first, const char *p, std::uint64_t magnitude,
+                                bool negative, const char **end, bool *saturated) noexcept
 {
-    const char *const first = p;
-    std::uint64_t magnitude = 0;
     for (unsigned d; (d = digit_value(*p)) < Base; ++p)
         magnitude = magnitude * Base + d;
     *end = p;
@@ -75,8 +74,6 @@ inline std::int64_t convert_run(const char *p, const char **end, bool negative,
 // where a piece mostly starts, is never white space and is told at once.
 inline const char *skip_white(const char *p) noexcept
 {
-    if (*p == ' ')
-        ++p; // the blank after a comma, the commonest
     for (;; ++p) {
         const auto c = static_cast<unsigned char>(*p);
         if (static_cast<unsigned char>(c - '!') <= '~' - '!')
@@ -93,10 +90,14 @@ inline const char *skip_white(const char *p) noexcept
 // tells so. Stores the position after the digits in *end.
 inline std::int64_t convert(const char *text, const char **end, bool *saturated) noexcept
 {
-    const char *p = skip_white(text);
+    const char *p = text;
+    if (*p == ' ')
+        ++p; // the blank after a comma, the commonest
+    if (*p != '0') // a "0" (of every hex number) is known not to be white space
+        p = skip_white(p);
     if (p[0] == '0' && (p[1] | 0x20) == 'x') {
-        if (digit_value(p[2]) < 16)
-            return convert_run<16>(p + 2, end, false, saturated);
+        if (const unsigned d = digit_value(p[2]); d < 16)
+            return convert_run<16>(p + 2, p + 3, d, false, end, saturated);
         *end = p + 1; // the "0" alone; "x" stops
         *saturated = false;
         return 0;
@@ -104,7 +105,7 @@ inline std::int64_t convert(const char *text, const char **end, bool *saturated)
     bool negative = false;
     if (*p == '+' || *p == '-')
         negative = *p++ == '-';
-    return convert_run<10>(p, end, negative, saturated);
+    return convert_run<10>(p, p, 0, negative, end, saturated);
 }
 
 // The low 32 bits of a number, as lists and most fields keep it.

@@ -299,7 +299,6 @@ TEST(ParseValueList, LeavesTheTextAndOtherTokenizersAlone)
     EXPECT_STREQ(next, "b");
 }
 
-
 // Every conversion against the previous one, on one text: parse_int32,
 // parse_int64, scan_number (all it reports) and parse_value_list (the whole
 // entry, so a write past the last value shows too).

@@ -31,14 +31,12 @@ inline constexpr auto digit_values = [] {
     return table;
 }();
 
-inline unsigned digit_value(char c) noexcept
-{
-    return digit_values[static_cast<unsigned char>(c)];
-}
+inline unsigned digit_value(char c) noexcept { return digit_values[static_cast<unsigned char>(c)]; }
 
 // Up to 15 hex or 18 decimal digits always fit 63 bits: a run no longer
 // accumulates unchecked and needs no test for saturation.
-template <unsigned Base> inline constexpr std::ptrdiff_t unchecked_digits = Base == 16 ? 15 : 18;
+template <unsigned Base>
+inline constexpr std::ptrdiff_t unchecked_digits = Base == 16 ? 15 : 18;
 
 // The value of the digits [first, last) in base 10 or 16, negated when
 // negative, checked digit by digit; saturated out of the 64-bit range. For
@@ -90,10 +88,12 @@ inline const char *skip_white(const char *p) noexcept
 // tells so. Stores the position after the digits in *end.
 inline std::int64_t convert(const char *text, const char **end, bool *saturated) noexcept
 {
+    // The blank after a comma is the commonest white space; a "0", which
+    // starts every hex number, is known not to be any.
     const char *p = text;
     if (*p == ' ')
-        ++p; // the blank after a comma, the commonest
-    if (*p != '0') // a "0" (of every hex number) is known not to be white space
+        ++p;
+    if (*p != '0')
         p = skip_white(p);
     if (p[0] == '0' && (p[1] | 0x20) == 'x') {
         if (const unsigned d = digit_value(p[2]); d < 16)

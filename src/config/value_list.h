@@ -151,6 +151,10 @@ inline bool parse_value_list(param_entry *entry, const char *text) noexcept
         }
         bool saturated = false;
         entry->values[count++] = number_text::low_bits(number_text::convert(p, &p, &saturated));
+        if (*p == ',') { // the piece ends with its number
+            ++p;
+            continue;
+        }
         while (*p != ',' && *p != '\0')
             ++p;
     }

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstring>
 
+#include "reader/byte_search.h"
 #include "reader/code_block.h"
 #include "reader/parser_state.h"
 #include "reader/text_helpers.h"
@@ -95,15 +96,23 @@ void read_section_header(State &state, char *start) noexcept
     state.report(nullptr, nullptr);
 }
 
+// The first byte at or after p that may end a value: the end of its text, or
+// a ";" or "/", which may open a comment. The bytes read past the line's end
+// are the next line's or the buffer's: its newline or terminator comes first.
+inline char *find_value_stop(char *p, const char *readable_end) noexcept
+{
+    if (char *stop = wide_search<';', '/', '\n', '\0'>(p, readable_end, &p))
+        return stop;
+    return p + std::strcspn(p, ";/\n");
+}
+
 // Terminates `value` where an inline comment starts (a ";" or "//" after
-// white space) and drops the white space before it; returns `value`. The scan
-// is done by strcspn: values run up to 190 bytes, and its wide compares also
-// take fewer branches than a loop over the bytes of a short one.
-inline char *cut_comment(char *value) noexcept
+// white space) and drops the white space before it; returns `value`.
+inline char *cut_comment(char *value, const char *readable_end) noexcept
 {
     char *p = value;
     for (;;) {
-        p += std::strcspn(p, ";/\n");
+        p = find_value_stop(p, readable_end);
         if (ends_text(*p) || (p != value && is_white(p[-1]) && (p[0] == ';' || p[1] == '/')))
             break;
         ++p;
@@ -163,7 +172,7 @@ void read_name_value(State &state, char *start) noexcept
         --name_end;
     *name_end = '\0';
     const char *name = start;
-    char *value = trim_left(cut_comment(separator + 1));
+    char *value = trim_left(cut_comment(separator + 1, state.readable_end));
     keep_name(state, name, static_cast<std::size_t>(name_end - start));
     if (state.sink != nullptr)
         tell_pair(state, line_kind::name_value, name, name_end, value);

@@ -19,6 +19,7 @@ struct parser_state {
 
     char *line = nullptr;     // the current line: in `buffer` or in the reader's own memory
     char *text_end = nullptr; // where its text ends (see end_of_text), or null if not known yet
+    const char *readable_end = nullptr; // bytes before it may be read, or null if not known
     char buffer[line_buffer_size] = {};
     char section[name_buffer_size] = {};
     char previous_name[name_buffer_size] = {};
@@ -36,6 +37,8 @@ struct parser_state {
             text_end = source.text_end();
         else
             text_end = nullptr;
+        if constexpr (requires { source.readable_end(); })
+            readable_end = source.readable_end();
         ++line_number;
         return true;
     }

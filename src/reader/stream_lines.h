@@ -3,10 +3,12 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
+#include "reader/byte_search.h"
 #include "reader/line_loop.h"
 #include "support/heap.h"
 
@@ -32,9 +34,10 @@ struct stream_lines {
     std::size_t block_size; // bytes read at a time: the block holds one more
     char *position = nullptr;
     char *end = nullptr;
-    char *covered = nullptr;  // where the terminator of the line handed out lies
-    char covered_byte = 0;    // the byte that terminator stands on
-    char *line_end = nullptr; // the end of the text of the line handed out, or null
+    char *covered = nullptr;        // where the terminator of the line handed out lies
+    char covered_byte = 0;          // the byte that terminator stands on
+    char *line_end = nullptr;       // the end of the text of the line handed out, or null
+    const char *readable = nullptr; // see readable_end
     bool block_has_nul = false;
     std::size_t lines_read = 0;
     bool at_end = false;
@@ -118,6 +121,7 @@ struct stream_lines {
             *position = '\0';
         }
         line_end = block_has_nul ? nullptr : position - (ends_with_newline ? 1 : 0);
+        readable = end;
         ++lines_read;
         return line;
     }
@@ -126,17 +130,34 @@ struct stream_lines {
     // Where the text of the line handed out ends, when known without a look
     // at it (see parser_state::end_of_text); null otherwise.
     char *text_end() const noexcept { return line_end; }
+    // How far from the line handed out bytes may be read: to the end of
+    // what the block holds, or of the copy in the caller's buffer.
+    const char *readable_end() const noexcept { return readable; }
 };
 
 // A line that ends inside the block, by a newline or by the size limit.
+// The first newline among the `n` bytes at p, or null. Where 32 bytes are
+// there, they are compared at once (see byte_search.h).
+inline const char *find_newline(const char *p, std::size_t n) noexcept
+{
+#if PEXILON_WIDE_SEARCH
+    if (n >= 32) {
+        if (const unsigned found = bytes_among<'\n'>(p); found != 0)
+            return p + std::countr_zero(found);
+        p += 32;
+        n -= 32;
+    }
+#endif
+    return static_cast<const char *>(std::memchr(p, '\n', n));
+}
+
 inline char *whole_line_in_block(stream_lines &lines, std::size_t limit) noexcept
 {
     const auto available = static_cast<std::size_t>(lines.end - lines.position);
-    const void *newline = std::memchr(lines.position, '\n', std::min(available, limit));
+    const char *newline = find_newline(lines.position, std::min(available, limit));
     if (newline != nullptr)
-        return lines.hand_out_in_place(
-            static_cast<std::size_t>(static_cast<const char *>(newline) - lines.position) + 1,
-            true);
+        return lines.hand_out_in_place(static_cast<std::size_t>(newline - lines.position) + 1,
+                                       true);
     if (available >= limit)
         return lines.hand_out_in_place(limit, false);
     return nullptr;
@@ -174,6 +195,7 @@ inline char *next_stream_line(stream_lines &lines, char *buffer, int size) noexc
         return nullptr;
     buffer[copied] = '\0';
     lines.line_end = nullptr; // pieces of two blocks: looked for when needed
+    lines.readable = buffer + copied;
     ++lines.lines_read;
     return buffer;
 }

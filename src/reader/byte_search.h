@@ -1,0 +1,54 @@
+// Searches of a line's bytes for the first of a few, 32 bytes at a time.
+// Lines and their parts are mostly short: a call to the C library, or a loop
+// over single bytes whose exit moves from line to line, cost more than one
+// wide compare done inline. Where the platform has no such compare, or fewer
+// than 32 bytes may be read, the callers search as before.
+#pragma once
+
+#include <bit>
+#include <cstddef>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#define PEXILON_WIDE_SEARCH 1
+#else
+#define PEXILON_WIDE_SEARCH 0
+#endif
+
+namespace pexilon {
+
+#if PEXILON_WIDE_SEARCH
+// Bit i set where p[i] is one of Set, for the 32 bytes at p.
+template <char... Set>
+inline unsigned bytes_among(const char *p) noexcept
+{
+    const auto half = [](const char *q) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(q));
+        __m128i found = _mm_setzero_si128();
+        ((found = _mm_or_si128(found, _mm_cmpeq_epi8(bytes, _mm_set1_epi8(Set)))), ...);
+        return static_cast<unsigned>(_mm_movemask_epi8(found));
+    };
+    return half(p) | half(p + 16) << 16;
+}
+#endif
+
+// The first of Set at or after p, looked for while 32 bytes before
+// `readable_end` remain (null: none may be read); null when none is there.
+// The caller goes on from where the search stopped: *from.
+template <char... Set>
+inline char *wide_search(char *p, const char *readable_end, char **from) noexcept
+{
+#if PEXILON_WIDE_SEARCH
+    while (readable_end != nullptr && readable_end - p >= 32) {
+        if (const unsigned found = bytes_among<Set...>(p); found != 0)
+            return p + std::countr_zero(found);
+        p += 32;
+    }
+#else
+    (void)readable_end;
+#endif
+    *from = p;
+    return nullptr;
+}
+
+} // namespace pexilon

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "config/parse_config.h"
+#include "reader/stream_lines.h"
 #include "support/test_support.h"
 
 namespace {
@@ -114,7 +115,7 @@ TEST(FileMemoryAgreement, NulBytesEndTheTextOfTrimmedLines)
     }
 }
 
-// The file reader hands lines out in place inside its 16 KB read block and
+// The file reader hands lines out in place inside its 64 KB read block and
 // copies only those that straddle the end of a block. Each text puts one kind
 // of line across, up to and just after a block edge; read from memory, where
 // no blocks exist, it must give the same.
@@ -132,7 +133,7 @@ TEST(FileMemoryAgreement, LinesAtTheEdgesOfReadBlocks)
         "\n",
         std::string("RE\0G = 6\n", 9),
     };
-    for (const std::size_t edge : {std::size_t{16384}, std::size_t{32768}}) {
+    for (const std::size_t edge : {pexilon::heap_block_size, 2 * pexilon::heap_block_size}) {
         for (const std::string &line : lines) {
             for (const std::size_t before : {0, 1, 2, 3, 100, 198, 199, 200, 201, 240}) {
                 // Comment lines of 50 bytes fill the file up to `before` bytes

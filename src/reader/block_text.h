@@ -52,7 +52,9 @@ public:
     }
 
 private:
-    static constexpr std::size_t initial_capacity = 100;
+    // Room for a control's usual few lines of code without growing: the text
+    // is trimmed to its size when it is kept, so the room costs nothing after.
+    static constexpr std::size_t initial_capacity = 256;
     static constexpr std::size_t slack = 100;
 
     bool grow() noexcept

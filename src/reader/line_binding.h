@@ -5,7 +5,11 @@
 //
 // A source has
 //     char *next(char *buffer, int size) noexcept;
-// with the contract of line_reader. A receiver has
+// with the contract of line_reader, and may tell more of the line it handed
+// out, which the parser then need not look for:
+//     char *text_end() const noexcept;        // where its text ends, or null
+//     const char *readable_end() const noexcept; // bytes before it may be read
+// A receiver has
 //     int handle(const char *section, const char *name, const char *value) noexcept;
 //     bool takes_blocks() const noexcept;
 //     int take_block(const char *section, char *text, std::size_t size, bool *taken) noexcept;

@@ -4,7 +4,6 @@
 
 #include <cstddef>
 
-#include "reader/line_binding.h"
 #include "reader/line_parser.h"
 #include "reader/reader_sink.h"
 #include "reader/text_helpers.h"

@@ -137,7 +137,6 @@ struct stream_lines {
     const char *readable_end() const noexcept { return readable; }
 };
 
-// A line that ends inside the block, by a newline or by the size limit.
 // The first newline among the `n` bytes at p, or null. Where 32 bytes are
 // there, they are compared at once (see byte_search.h).
 inline const char *find_newline(const char *p, std::size_t n) noexcept
@@ -153,9 +152,12 @@ inline const char *find_newline(const char *p, std::size_t n) noexcept
     return static_cast<const char *>(std::memchr(p, '\n', n));
 }
 
+// A line that ends inside the block, by a newline or by the size limit.
 inline char *whole_line_in_block(stream_lines &lines, std::size_t limit) noexcept
 {
     const auto available = static_cast<std::size_t>(lines.end - lines.position);
+    if (available == 0)
+        return nullptr; // nothing read yet, or all handed out (no block at all when empty)
     const char *newline = find_newline(lines.position, std::min(available, limit));
     if (newline != nullptr)
         return lines.hand_out_in_place(static_cast<std::size_t>(newline - lines.position) + 1,

@@ -152,7 +152,13 @@ template <typename State>
 void keep_name(State &state, const char *name, std::size_t length) noexcept
 {
     length = std::min(length, sizeof state.previous_name - 1);
-    std::memcpy(state.previous_name, name, length);
+    // Names are short: where 16 bytes may be read, 16 are copied at once (a
+    // fixed size the compiler copies inline, where a call would cost more).
+    const char *readable_end = state.readable_end();
+    if (length < 16 && readable_end != nullptr && readable_end - name >= 16)
+        std::memcpy(state.previous_name, name, 16);
+    else
+        std::memcpy(state.previous_name, name, length);
     state.previous_name[length] = '\0';
 }
 
@@ -172,7 +178,7 @@ void read_name_value(State &state, char *start) noexcept
         --name_end;
     *name_end = '\0';
     const char *name = start;
-    char *value = trim_left(cut_comment(separator + 1, state.readable_end));
+    char *value = trim_left(cut_comment(separator + 1, state.readable_end()));
     keep_name(state, name, static_cast<std::size_t>(name_end - start));
     if (state.sink != nullptr)
         tell_pair(state, line_kind::name_value, name, name_end, value);

@@ -16,9 +16,7 @@ struct parser_state {
     Receiver &receiver;
     reader_sink *sink; // null for the library's own parses
 
-    char *line = nullptr;     // the current line: in `buffer` or in the reader's own memory
-    char *text_end = nullptr; // where its text ends (see end_of_text), or null if not known yet
-    const char *readable_end = nullptr; // bytes before it may be read, or null if not known
+    char *line = nullptr; // the current line: in `buffer` or in the reader's own memory
     char buffer[line_buffer_size] = {};
     char section[name_buffer_size] = {};
     char previous_name[name_buffer_size] = {};
@@ -32,24 +30,30 @@ struct parser_state {
         line = source.next(buffer, line_buffer_size);
         if (line == nullptr)
             return false;
-        if constexpr (requires { source.text_end(); })
-            text_end = source.text_end();
-        else
-            text_end = nullptr;
-        if constexpr (requires { source.readable_end(); })
-            readable_end = source.readable_end();
         ++line_number;
         return true;
     }
 
     // Where the current line's text ends: at its first terminator or newline.
-    // Only lines that are trimmed at their end ask; the source may know it
-    // already, and otherwise it is looked for once.
+    // Only lines that are trimmed at their end ask, once; the source may know
+    // it already, and otherwise it is looked for.
     char *end_of_text() noexcept
     {
-        if (text_end == nullptr)
-            text_end = line + text_length(line);
-        return text_end;
+        if constexpr (requires { source.text_end(); }) {
+            if (char *end = source.text_end())
+                return end;
+        }
+        return line + text_length(line);
+    }
+
+    // Bytes of the current line and after it before this may be read, or
+    // null when that is not known (then no more than the text is read).
+    const char *readable_end() const noexcept
+    {
+        if constexpr (requires { source.readable_end(); })
+            return source.readable_end();
+        else
+            return nullptr;
     }
 
     // Records a fault at the current line unless an earlier one stands.

@@ -51,4 +51,22 @@ inline char *wide_search(char *p, const char *readable_end, char **from) noexcep
     return nullptr;
 }
 
+// The first byte at or after p that is not a blank (" "), looked at 32 at a
+// time while 32 before `readable_end` remain; where fewer do, or a run of
+// blanks goes on past them, the caller's own scan goes on from the result.
+inline char *skip_blanks(char *p, const char *readable_end) noexcept
+{
+#if PEXILON_WIDE_SEARCH
+    while (readable_end != nullptr && readable_end - p >= 32) {
+        const unsigned others = ~bytes_among<' '>(p);
+        if (others != 0)
+            return p + std::countr_zero(others);
+        p += 32;
+    }
+#else
+    (void)readable_end;
+#endif
+    return p;
+}
+
 } // namespace pexilon

@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "reader/block_text.h"
+#include "reader/byte_search.h"
 #include "reader/parser_state.h"
 #include "reader/text_helpers.h"
 
@@ -44,8 +45,13 @@ void read_code_block(State &state) noexcept
     if (!text.held())
         state.record(fault::block_no_memory);
     while (state.next_line()) {
+        // Code is indented with blanks: they are passed over at once, before
+        // the end is trimmed (a wide read over the terminator just written
+        // would wait for it). All white space, the line's start lies past
+        // its trimmed end, on its newline or terminator, which is no "[" or
+        // "=".
+        char *start = trim_left(skip_blanks(state.line, state.readable_end()));
         const char *end = trim_back(state.line, state.end_of_text());
-        char *start = trim_left(state.line);
         if (is_closed_header(start)) {
             tell_block(state, line_kind::block_cut, start_line);
             state.record_over(fault::block_cut_off);

@@ -190,7 +190,7 @@ typedef struct parsed_config {
  *
  * Memory: when an allocation fails, the entry, control or code text that
  * needed it is left out and its line counts as faulty; the rest of the file
- * is still read, and the record stays consistent. When the 16 KB read block
+ * is still read, and the record stays consistent. When the 64 KB read block
  * cannot be had, the file is read through a small one instead: slower, with
  * the same result.
  *

@@ -111,11 +111,15 @@ int config_block_taker(void *user, const char *section, char *text, std::size_t 
     auto &session = *static_cast<config_session *>(user);
     if (session.config == nullptr)
         return verdict(session, reject_reason::no_record);
+    reject_reason reason = reject_reason::none;
     if (current_section_code(session, section) == section_control)
-        adopt_control_code(session, text, size, taken);
-    if (session.sink != nullptr)
+        reason = adopt_control_code(session, text, size, taken);
+    if (session.sink != nullptr) {
         tell_block(session);
-    return 1;
+        if (reason != reject_reason::none)
+            session.sink->rejected(reason);
+    }
+    return verdict(session, reason);
 }
 
 } // namespace pexilon

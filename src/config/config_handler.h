@@ -58,8 +58,8 @@ reject_reason start_control(config_session &session) noexcept;
 reject_reason apply_control_key(config_session &session, const char *name,
                                 const char *value) noexcept;
 reject_reason attach_control_code(config_session &session, const char *text) noexcept;
-void adopt_control_code(config_session &session, char *text, std::size_t size,
-                        bool *taken) noexcept;
+reject_reason adopt_control_code(config_session &session, char *text, std::size_t size,
+                                 bool *taken) noexcept;
 void trim_control_list(config_session &session) noexcept;
 void trim_param_list(config_session &session) noexcept;
 

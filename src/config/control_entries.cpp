@@ -14,6 +14,9 @@ namespace pexilon {
 
 namespace {
 
+// Code texts shorter than this are copied out of the reader's block.
+constexpr std::size_t copied_code_size = 4096;
+
 // The names are always terminated: the last byte of each field stays zero.
 constexpr std::size_t name_copy_limit = sizeof(control_entry::ctrl_name) - 1;
 static_assert(sizeof(control_entry::func_name) == sizeof(control_entry::ctrl_name));
@@ -113,18 +116,33 @@ reject_reason attach_control_code(config_session &session, const char *text) noe
     return reject_reason::none;
 }
 
-void adopt_control_code(config_session &session, char *text, std::size_t size, bool *taken) noexcept
+reject_reason adopt_control_code(config_session &session, char *text, std::size_t size,
+                                 bool *taken) noexcept
 {
     control_entry *control = newest_control(session);
     if (control == nullptr)
-        return;
-    // The block was grown with slack; give the slack back. Should that fail,
-    // the larger block serves as well.
+        return reject_reason::none;
+    // A short text is copied to a block of its size, and the reader uses its
+    // memory again for the next block: one allocation a control. When the
+    // copy cannot be had the text is left out, as any that needs memory it
+    // cannot get (the earlier text, if any, stays).
+    if (size < copied_code_size) {
+        auto *copy = static_cast<char *>(heap_malloc(size + 1));
+        if (copy == nullptr)
+            return reject_reason::no_memory;
+        std::memcpy(copy, text, size + 1);
+        heap_free(control->code);
+        control->code = copy;
+        return reject_reason::none;
+    }
+    // A long one is kept where it is, not copied, its slack given back:
+    // should that fail, the larger block serves as well.
     if (void *trimmed = heap_realloc(text, size + 1))
         text = static_cast<char *>(trimmed);
     heap_free(control->code);
     control->code = text;
     *taken = true;
+    return reject_reason::none;
 }
 
 void trim_control_list(config_session &session) noexcept

@@ -10,26 +10,40 @@
 namespace pexilon {
 
 // The gathered text on the heap. Once an allocation fails the text is
-// dropped, but the block is still read to its end.
+// dropped, but the block is still read to its end. One serves every block of
+// a parse: the memory of a text its receiver copied is used again.
 class block_text {
 public:
-    block_text() noexcept : data_(static_cast<char *>(heap_malloc(initial_capacity)))
-    {
-        if (data_ != nullptr) {
-            data_[0] = '\0';
-            capacity_ = initial_capacity;
-        }
-    }
+    block_text() noexcept = default;
     ~block_text() { heap_free(data_); }
     block_text(const block_text &) = delete;
     block_text &operator=(const block_text &) = delete;
+
+    // Starts an empty text, in the memory of the last one if it is still
+    // held; false when no memory could be had.
+    bool start() noexcept
+    {
+        if (data_ == nullptr) {
+            data_ = static_cast<char *>(heap_malloc(initial_capacity));
+            capacity_ = data_ != nullptr ? initial_capacity : 0;
+        }
+        size_ = 0;
+        estimate_ = 0;
+        if (data_ != nullptr)
+            data_[0] = '\0';
+        return data_ != nullptr;
+    }
 
     bool held() const noexcept { return data_ != nullptr; }
     char *data() noexcept { return data_; }
     std::size_t size() const noexcept { return size_; }
 
     // Gives the block up: its new owner releases it.
-    void release() noexcept { data_ = nullptr; }
+    void release() noexcept
+    {
+        data_ = nullptr;
+        capacity_ = 0;
+    }
 
     // Appends the `length` characters of `line` and a newline; false when
     // the text could not grow.
@@ -66,6 +80,7 @@ private:
         if (block == nullptr) {
             heap_free(data_);
             data_ = nullptr;
+            capacity_ = 0;
             return false;
         }
         data_ = static_cast<char *>(block);
@@ -73,7 +88,7 @@ private:
         return true;
     }
 
-    char *data_;
+    char *data_ = nullptr;
     std::size_t size_ = 0;
     std::size_t capacity_ = 0;
     std::size_t estimate_ = 0;

@@ -4,7 +4,6 @@
 
 #include <cstddef>
 
-#include "reader/block_text.h"
 #include "reader/byte_search.h"
 #include "reader/parser_state.h"
 #include "reader/text_helpers.h"
@@ -41,8 +40,8 @@ void read_code_block(State &state) noexcept
 {
     using namespace block_detail;
     const std::size_t start_line = state.line_number;
-    block_text text;
-    if (!text.held())
+    block_text &text = state.block;
+    if (!text.start())
         state.record(fault::block_no_memory);
     while (state.next_line()) {
         // Code is indented with blanks: they are passed over at once, before

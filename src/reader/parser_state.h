@@ -4,6 +4,7 @@
 
 #include <cstddef>
 
+#include "reader/block_text.h"
 #include "reader/line_parser.h"
 #include "reader/reader_sink.h"
 #include "reader/text_helpers.h"
@@ -20,6 +21,7 @@ struct parser_state {
     char buffer[line_buffer_size] = {};
     char section[name_buffer_size] = {};
     char previous_name[name_buffer_size] = {};
+    block_text block{};          // the text of code blocks, one after the other
     std::size_t line_number = 0; // every successful read counts, the first is 1
     std::size_t error_line = 0;  // 0 or the line of the first fault
     fault error_kind = fault::none;

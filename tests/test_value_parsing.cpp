@@ -329,6 +329,13 @@ void expect_same_as_before(const std::string &text)
         << testing::PrintToString(text);
     ASSERT_EQ(std::memcmp(&new_entry, &old_entry, sizeof old_entry), 0)
         << testing::PrintToString(text);
+    // The same list with its end known, as the parser of a file gives it.
+    std::memset(&new_entry, 0xA5, sizeof new_entry);
+    ASSERT_EQ(parse_value_list(&new_entry, s, s + text.size()),
+              ref::parse_value_list(&old_entry, s))
+        << testing::PrintToString(text);
+    ASSERT_EQ(std::memcmp(&new_entry, &old_entry, sizeof old_entry), 0)
+        << testing::PrintToString(text);
 }
 
 // clang-format off
@@ -351,6 +358,15 @@ const char *const same_as_before_rows[] = {
     "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16, ",
     ",,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,1",
     "0x000034A1, 0xB0749E1C, 0xE887552F, 0x3867CF02, 0x0D0F0FDB, 0x3C04DC87",
+    // Long lists of eight-digit hex numbers, and pieces that only nearly are.
+    "0x000034A1,0xB0749E1C, 0XE887552f,  0x3867CF02,0x0D0F0FDBa, 0x3C04DC8, 0x3C04DC87",
+    "0x000034A1, 0xB0749E1C, 0xE887552F, 0x3867CF02, 0x0D0F0FDB, 0x3C04DC87 junk, 0x1",
+    "0x000034A1, 0xB0749E1C, 0xE887552F, 0x3867CF02, 0x0D0F0FDB, 0x3C04DC87,0x0D0F0FDB",
+    "0x000034A1, 0xB0749E1C, 0xE887552F, 0x3867CF02, 0x0D0F0FDB, 0x3C04\xb5" "C87, 0xFFFFFFFF",
+    "0x000034A1, 0xB0749E1C, 0xE887552F, 0x3867CF02, 0x0D0F0FDB, 0x3C04:C87, 0x0D0F@FDB",
+    "0x000034A1, 0xB0749E1C, 0xE887552F, 0x3867CF02, 0x0D0F0FDB, 0x3C04`C87, 0x0D0FgFDB",
+    "0x000034A1, 0xB0749E1C, 0xE887552F, 0x3867CF02, 0x0D0F0FDB, 0x3C04/C87, 0x0D0FGFDB",
+    " 0x000034A1, -0xB0749E1C, +0xE887552F, 0y3867CF02, 0x0D0F0FDB,\t0x3C04DC87, 00x0D0F0FDB",
 };
 // clang-format on
 
@@ -360,7 +376,7 @@ std::string random_text(std::mt19937_64 &random)
 {
     static const std::string alphabet = "0123456789abcdefABCDEFxX+-,, \t\n\v\f\r;/g";
     std::string text;
-    const auto pieces = random() % 12;
+    const auto pieces = random() % 2 ? random() % 12 : random() % 48;
     for (std::uint64_t i = 0; i < pieces; ++i) {
         switch (random() % 8) {
         case 0: { // a long run of digits, maybe after zeros that count for nothing
@@ -381,6 +397,12 @@ std::string random_text(std::mt19937_64 &random)
         case 3:
             text += ", ";
             break;
+        case 4: { // a piece of "0x" and about eight hex digits, in a long list
+            text += random() % 2 ? ", 0x" : ",0X";
+            for (auto n = 7 + random() % 3; n > 0; --n)
+                text += "0123456789abcdefABCDEF"[random() % 22];
+            break;
+        }
         default:
             text += alphabet[random() % alphabet.size()];
         }

@@ -39,7 +39,8 @@ bool reserve_params(config_session &session, std::size_t count) noexcept
 
 } // namespace
 
-reject_reason add_param_entry(config_session &session, const char *name, const char *value) noexcept
+reject_reason add_param_entry(config_session &session, const char *name, const char *value,
+                              const char *value_end) noexcept
 {
     const std::uint32_t key = find_code<param_keys>(name);
     if (key == 0)
@@ -55,7 +56,7 @@ reject_reason add_param_entry(config_session &session, const char *name, const c
     param_entry &entry = config.params[count - 1];
     entry = param_entry{};
     entry.type = session.section_code | key;
-    const bool fits = parse_value_list(&entry, value);
+    const bool fits = parse_value_list(&entry, value, value_end);
     config.param_count = static_cast<std::uint32_t>(count);
     return fits ? reject_reason::none : reject_reason::too_many_values;
 }

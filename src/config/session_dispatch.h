@@ -37,7 +37,7 @@ inline std::uint32_t current_section_code(config_session &session, const char *s
 }
 
 inline reject_reason dispatch(config_session &session, const char *section, const char *name,
-                              const char *value) noexcept
+                              const char *value, const char *value_end) noexcept
 {
     if (session.config == nullptr)
         return reject_reason::no_record;
@@ -53,7 +53,7 @@ inline reject_reason dispatch(config_session &session, const char *section, cons
         return apply_camera_key(session.config->camera, name, value);
     if (code == section_control)
         return apply_control_key(session, name, value);
-    return add_param_entry(session, name, value);
+    return add_param_entry(session, name, value, value_end);
 }
 
 inline int verdict(config_session &session, reject_reason reason) noexcept
@@ -71,26 +71,28 @@ inline int verdict(config_session &session, reject_reason reason) noexcept
 void tell_sink(config_session &session, const char *section, const char *name, const char *value,
                reject_reason reason) noexcept;
 
-// session_handler's work: one event into the session's record.
+// session_handler's work: one event into the session's record. value_end,
+// where known, is where the value's terminator stands.
 inline int handle_session_event(config_session &session, const char *section, const char *name,
-                                const char *value) noexcept
+                                const char *value, const char *value_end = nullptr) noexcept
 {
     using namespace dispatch_detail;
     if (session.sink != nullptr) [[unlikely]] {
-        const reject_reason reason = dispatch(session, section, name, value);
+        const reject_reason reason = dispatch(session, section, name, value, value_end);
         tell_sink(session, section, name, value, reason);
         return verdict(session, reason);
     }
-    return verdict(session, dispatch(session, section, name, value));
+    return verdict(session, dispatch(session, section, name, value, value_end));
 }
 
 // The line parser's receiver for a parse into a record (reader/line_binding.h).
 struct session_receiver {
     config_session &session;
 
-    int handle(const char *section, const char *name, const char *value) noexcept
+    int handle(const char *section, const char *name, const char *value,
+               const char *value_end = nullptr) noexcept
     {
-        return handle_session_event(session, section, name, value);
+        return handle_session_event(session, section, name, value, value_end);
     }
     bool takes_blocks() const noexcept { return true; }
     int take_block(const char *section, char *text, std::size_t size, bool *taken) noexcept

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "config/wide_hex_numbers.h"
 #include "pexilon/config_parser.h"
 #include "reader/text_helpers.h"
 
@@ -132,11 +133,19 @@ inline std::uint32_t parse_int32(const char *text) noexcept
     return number_text::low_bits(parse_int64(text));
 }
 
+// Lists at least this long are taken for lists of eight-digit hex numbers:
+// their pieces are tried as such first (wide_hex_numbers.h). Shorter lists
+// hold shorter numbers, which the attempt would only slow down.
+inline constexpr std::ptrdiff_t wide_list_length = 64;
+
 // Splits `text` at commas, skipping empty pieces, and stores parse_int32 of
 // each piece into entry->values, setting entry->value_count. Returns false
-// when there were more than 16 pieces: the first 16 are kept.
-inline bool parse_value_list(param_entry *entry, const char *text) noexcept
+// when there were more than 16 pieces: the first 16 are kept. `text_end`,
+// where known, is where the terminator stands.
+inline bool parse_value_list(param_entry *entry, const char *text,
+                             const char *text_end = nullptr) noexcept
 {
+    const bool wide = text_end != nullptr && text_end - text >= wide_list_length;
     // One pass: each piece is converted where it stands, then the rest of it
     // (what the conversion did not take) is passed over up to its comma.
     int count = 0;
@@ -149,8 +158,12 @@ inline bool parse_value_list(param_entry *entry, const char *text) noexcept
             entry->value_count = static_cast<std::uint8_t>(count);
             return false;
         }
-        bool saturated = false;
-        entry->values[count++] = number_text::low_bits(number_text::convert(p, &p, &saturated));
+        std::int64_t value = 0;
+        if (!wide || !number_text::convert_hex8(p, text_end, &p, &value)) {
+            bool saturated = false;
+            value = number_text::convert(p, &p, &saturated);
+        }
+        entry->values[count++] = number_text::low_bits(value);
         if (*p == ',') { // the piece ends with its number
             ++p;
             continue;

@@ -107,7 +107,8 @@ inline char *find_value_stop(char *p, const char *readable_end) noexcept
 }
 
 // Terminates `value` where an inline comment starts (a ";" or "//" after
-// white space) and drops the white space before it; returns `value`.
+// white space) and drops the white space before it; returns where the
+// terminator stands.
 inline char *cut_comment(char *value, const char *readable_end) noexcept
 {
     char *p = value;
@@ -120,7 +121,7 @@ inline char *cut_comment(char *value, const char *readable_end) noexcept
     while (p > value && is_white(p[-1]))
         --p;
     *p = '\0';
-    return value;
+    return p;
 }
 
 // The bytes that can end the name of a name/value line: the end of the text,
@@ -178,11 +179,12 @@ void read_name_value(State &state, char *start) noexcept
         --name_end;
     *name_end = '\0';
     const char *name = start;
-    char *value = trim_left(cut_comment(separator + 1, state.readable_end()));
+    const char *value_end = cut_comment(separator + 1, state.readable_end());
+    char *value = trim_left(separator + 1);
     keep_name(state, name, static_cast<std::size_t>(name_end - start));
     if (state.sink != nullptr)
         tell_pair(state, line_kind::name_value, name, name_end, value);
-    state.report(name, value);
+    state.report_value(name, value, value_end);
 }
 
 // `start` is the line's first character that is not white space; the
@@ -205,10 +207,10 @@ template <typename State>
     // An indented line after a name/value line continues it, whatever it
     // looks like.
     if (state.previous_name[0] != '\0' && start != state.line) {
-        trim_back(start, state.end_of_text());
+        const char *end = trim_back(start, state.end_of_text());
         if (state.sink != nullptr)
             tell_pair(state, line_kind::continuation, nullptr, nullptr, start);
-        state.report(state.previous_name, start);
+        state.report_value(state.previous_name, start, end);
         return;
     }
     if (*start == '[') {

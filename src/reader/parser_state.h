@@ -86,6 +86,18 @@ struct parser_state {
             record(fault::rejected);
     }
 
+    // report for a value of the current line whose terminator the parser
+    // wrote at `value_end`: a receiver that can use it is told where.
+    void report_value(const char *name, const char *value, const char *value_end) noexcept
+    {
+        if constexpr (requires { receiver.handle(section, name, value, value_end); }) {
+            if (receiver.handle(section, name, value, value_end) == 0)
+                record(fault::rejected);
+        } else {
+            report(name, value);
+        }
+    }
+
     // Hands a code block's text to the taker, or to the handler. Returns
     // true when the taker kept the heap block.
     bool report_block(char *text, std::size_t size) noexcept

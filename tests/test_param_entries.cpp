@@ -90,6 +90,8 @@ TEST(ParamEntries, Table)
         // Other keys, other case and unlisted sections leave no entry.
         {"[board parameter]\nreg=1\nReg=1\nREGS=1\nWRITE=1\nSIZE=1,2\nDELAY =5\n",
          {{0x02000003, {5}}}},
+        {"[board parameter]\nRE=1\nR=1\n=1\nDELA=1\nDELAYS=1\nVRCMDX=1\nVRCM=1\nREG\t=2\n",
+         {{0x02000001, {2}}}},
         {"[register parameter][dev2]\nREG=1\n[board parameter][dev3]\nREG=1\n"
          "[board parameter ]\nREG=1\n[Board parameter]\nREG=1\n[board parameter] [dev2]\nREG=7\n",
          {{0x02000001, {7}}}},

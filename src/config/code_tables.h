@@ -5,6 +5,8 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
+#include <utility>
 
 #include "pexilon/config_parser.h"
 
@@ -120,39 +122,46 @@ inline std::uint32_t lookup_code(const code_row (&table)[N], const char *text) n
     return 0;
 }
 
-// The rows of a table that may hold a name, by the name's first byte: bit i
-// stands for row i. Built at compile time for the tables looked up on every
-// line, so that a name goes straight to the one or two rows it may be.
-template <std::size_t N>
-struct first_byte_index {
-    static_assert(N - 1 <= 16, "a row mask holds 16 rows");
-    std::array<std::uint16_t, 256> rows{};
+namespace code_detail {
 
-    constexpr explicit first_byte_index(const code_row (&table)[N])
-    {
-        for (std::size_t i = 0; i + 1 < N; ++i)
-            rows[static_cast<unsigned char>(table[i].name[0])] |=
-                static_cast<std::uint16_t>(1u << i);
-    }
-};
+template <const auto &Table, std::size_t Row>
+inline constexpr std::size_t row_length = [] {
+    std::size_t n = 0;
+    while (Table[Row].name[n] != '\0')
+        ++n;
+    return n;
+}();
 
-// lookup_code through the table's first-byte index: the same code for every
-// text.
+// True when `text` spells the row's name: its bytes compared one by one with
+// constants, left at the first that differs (so nothing past the text's
+// terminator is read).
+template <const auto &Table, std::size_t Row, std::size_t... I>
+inline bool spells_row(const char *text, std::index_sequence<I...> /*bytes*/) noexcept
+{
+    return ((text[I] == Table[Row].name[I]) && ...) && text[sizeof...(I)] == '\0';
+}
+
+template <const auto &Table, std::size_t... Row>
+inline std::uint32_t match_rows(const char *text, std::index_sequence<Row...> /*rows*/) noexcept
+{
+    std::uint32_t code = 0;
+    static_cast<void>(
+        ((spells_row<Table, Row>(text, std::make_index_sequence<row_length<Table, Row>>{}) &&
+          (code = Table[Row].code, true)) ||
+         ...));
+    return code;
+}
+
+} // namespace code_detail
+
+// lookup_code for the tables looked up on every line, whose rows are known
+// at compile time: each row is compared with its own name as constants,
+// unrolled, so that a name costs a compare or two per row it is not and one
+// per byte of the row it is, with no loop over the row's name.
 template <const auto &Table>
 inline std::uint32_t find_code(const char *text) noexcept
 {
-    static constexpr first_byte_index index(Table);
-    for (unsigned rows = index.rows[static_cast<unsigned char>(*text)]; rows != 0;
-         rows &= rows - 1) {
-        const code_row &row = Table[std::countr_zero(rows)];
-        const char *a = row.name + 1;
-        const char *b = text + 1;
-        while (*a != '\0' && *a == *b)
-            ++a, ++b;
-        if (*a == *b)
-            return row.code;
-    }
-    return 0;
+    return code_detail::match_rows<Table>(text, std::make_index_sequence<std::size(Table) - 1>{});
 }
 
 // Name of the first row whose code equals `code`, or null.

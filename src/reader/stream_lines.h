@@ -137,17 +137,14 @@ struct stream_lines {
     const char *readable_end() const noexcept { return readable; }
 };
 
-// The first newline among the `n` bytes at p, or null. Where 32 bytes are
+// The first newline among the `n` bytes at p, or null. While 32 bytes are
 // there, they are compared at once (see byte_search.h).
 inline const char *find_newline(const char *p, std::size_t n) noexcept
 {
 #if PEXILON_WIDE_SEARCH
-    if (n >= 32) {
+    for (; n >= 32; p += 32, n -= 32)
         if (const unsigned found = bytes_among<'\n'>(p); found != 0)
             return p + std::countr_zero(found);
-        p += 32;
-        n -= 32;
-    }
 #endif
     return static_cast<const char *>(std::memchr(p, '\n', n));
 }

@@ -111,6 +111,12 @@ TEST(ParamEntries, Table)
         {"[board parameter]\nREG=1\n======CODE_BLOCK_START======\nREG=2\n"
          "======CODE_BLOCK_END======\nREG=3\n",
          {{0x02000001, {1}}, {0x02000001, {3}}}},
+        // Long lists of eight-digit hex numbers, and pieces that only nearly are.
+        {"[board parameter]\nREG = 0x000034A1, 0xB0749E1C, 0xE887552F, 0x3867CF02, 0x0D0F0FDB, "
+         "0x3C04DC87 ; c\n  0x0D0F0FDBa, 0X3C04dc87,0x1234567, 0x123456789, 0xFFFFFFFF, "
+         "0x00000000, 0x0000000G\n",
+         {{0x02000001, {0x34A1, 0xB0749E1C, 0xE887552F, 0x3867CF02, 0x0D0F0FDB, 0x3C04DC87}},
+          {0x02000001, {0xD0F0FDBA, 0x3C04DC87, 0x1234567, 0x23456789, 0xFFFFFFFF, 0, 0}}}},
         // Inline comments are cut off the value; glued ones are not.
         {"[board parameter]\nREG=1,2 ; 3\nREG=1,2;3\nREG=4 // 5\n",
          {{0x02000001, {1, 2}}, {0x02000001, {1, 2}}, {0x02000001, {4}}}},

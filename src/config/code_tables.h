@@ -1,8 +1,6 @@
 // The vocabulary of the configuration: section names and keys with codes.
 #pragma once
 
-#include <array>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <iterator>

@@ -233,36 +233,86 @@ cold_result measure_cold(const std::string &path, const generated_file &g)
     return r;
 }
 
-struct row {
-    shape s;
-    std::size_t lines;
-    double floor_t, memchr_t, naive_t, lib_t; // medians of the warm runs
-    cold_result cold;                         // the median of the cold runs
-};
-
-// Odd counts, so that the median is one of the runs.
-int repetitions(std::size_t lines, bool smoke)
-{
-    if (smoke)
-        return 1;
-    return lines <= 1000 ? 51 : lines <= 10000 ? 21 : lines <= 100000 ? 9 : 5;
-}
-
 double median(std::vector<double> v)
 {
     std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
     return v[v.size() / 2];
 }
 
-// The cold run of median time out of `runs` fresh processes.
-cold_result median_cold(const std::string &path, const generated_file &g, int runs)
+// The warm runs of one file: the four loops in turn, run after run.
+struct warm_runs {
+    std::vector<double> floor_t, memchr_t, naive_t, lib_t;
+
+    void run_once(const std::string &path, const generated_file &g)
+    {
+        floor_t.push_back(time_once([&] { read_only(path.c_str()); }));
+        memchr_t.push_back(time_once([&] { read_memchr(path.c_str()); }));
+        naive_t.push_back(time_once([&] { naive_parse(path.c_str()); }));
+        lib_t.push_back(time_library(path, g, lib_t.empty()));
+    }
+
+    // The median of each round's runs of `t`, round by round.
+    static std::vector<double> per_round(const std::vector<double> &t, std::size_t per)
+    {
+        std::vector<double> medians;
+        for (std::size_t at = 0; at + per <= t.size(); at += per)
+            medians.push_back(median({t.begin() + static_cast<std::ptrdiff_t>(at),
+                                      t.begin() + static_cast<std::ptrdiff_t>(at + per)}));
+        return medians;
+    }
+
+    // The median over the runs of a / lib, each run's pair taken together:
+    // a pair is timed within moments, so that a spell of load on the
+    // machine hits both alike, where the medians of the two loops may come
+    // from different spells.
+    double ratio_to_lib(const std::vector<double> &a) const
+    {
+        std::vector<double> ratios;
+        for (std::size_t i = 0; i < a.size(); ++i)
+            ratios.push_back(a[i] / lib_t[i]);
+        return median(ratios);
+    }
+};
+
+struct row {
+    shape s;
+    std::size_t lines;
+    int runs;
+    double floor_t, memchr_t, naive_t, lib_t; // medians of the warm runs
+    double vs_floor, vs_memchr, vs_naive;     // medians of the runs' ratios to lib
+    cold_result cold;                         // the median of the cold runs
+    // Round by round: the median warm times and the cold times, for the
+    // scaling from one size to the next within each round.
+    std::vector<double> lib_rounds, floor_rounds, cold_rounds;
+};
+
+// The median over the rounds of b / a, each round's times taken together.
+double paired_scaling(const std::vector<double> &a, const std::vector<double> &b)
 {
-    std::vector<cold_result> all;
-    for (int i = 0; i < runs; ++i)
-        all.push_back(measure_cold(path, g));
-    std::nth_element(all.begin(), all.begin() + runs / 2, all.end(),
+    std::vector<double> ratios;
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
+        ratios.push_back(b[i] / a[i]);
+    return ratios.empty() ? 0 : median(ratios);
+}
+
+// Warm runs of a file in each round: the small files, which take moments,
+// run several times, so that their medians rest on more runs. Odd totals,
+// so that the median is one of the runs.
+inline constexpr int rounds = 9;
+int runs_per_round(std::size_t lines, bool smoke)
+{
+    if (smoke)
+        return 1;
+    return lines <= 1000 ? 5 : lines <= 10000 ? 3 : 1;
+}
+
+// The cold run of median time of those given.
+cold_result median_cold(std::vector<cold_result> all)
+{
+    const auto middle = all.begin() + static_cast<std::ptrdiff_t>(all.size() / 2);
+    std::nth_element(all.begin(), middle, all.end(),
                      [](const cold_result &a, const cold_result &b) { return a.t < b.t; });
-    return all[static_cast<std::size_t>(runs / 2)];
+    return *middle;
 }
 
 std::string file_for(const std::string &dir, shape s, std::size_t lines)
@@ -388,8 +438,9 @@ int main(int argc, char **argv)
     mallopt(M_MMAP_MAX, 0);
     mallopt(M_TRIM_THRESHOLD, INT_MAX);
 
-    std::printf("\nThroughput, median of N runs (warm heap); cold = median of 3 parses, each in a"
-                " fresh process\n");
+    std::printf("\nThroughput, median of N runs (warm heap), the sizes of a shape in turn; lib/x ="
+                " median of the runs' ratios;\ncold = median of 3 parses, each in a fresh"
+                " process\n");
     std::printf("%-10s %7s %3s %6s %6s %6s %6s %6s %5s %5s %5s %8s %8s %6s %5s\n", "shape", "lines",
                 "N", "MB", "floor", "read+", "naive", "lib", "lib/", "lib/", "lib/", "lib", "cold",
                 "cold", "rec");
@@ -398,43 +449,66 @@ int main(int argc, char **argv)
                 "share");
     std::vector<row> rows;
     for (shape s : all_shapes) {
-        for (std::size_t lines : sizes) {
-            const std::string path = file_for(dir, s, lines);
-            generated_file g;
-            if (!make_file(path, s, lines, g))
-                continue;
-            const int n = repetitions(lines, smoke);
-            std::vector<double> floor_t, memchr_t, naive_t, lib_t;
-            for (int i = 0; i < n; ++i) { // interleaved, so that load hits all of them alike
-                floor_t.push_back(time_once([&] { read_only(path.c_str()); }));
-                memchr_t.push_back(time_once([&] { read_memchr(path.c_str()); }));
-                naive_t.push_back(time_once([&] { naive_parse(path.c_str()); }));
-                lib_t.push_back(time_library(path, g, i == 0));
-            }
+        // Every size of a shape is timed in each round, the sizes in turn,
+        // so that the scaling from one size to the next compares times taken
+        // in the same minutes, not one size in a quiet spell of the machine
+        // and the next in a busy one.
+        std::vector<std::string> paths;
+        std::vector<generated_file> files(sizes.size());
+        bool made = true;
+        for (std::size_t i = 0; i < sizes.size(); ++i) {
+            paths.push_back(file_for(dir, s, sizes[i]));
+            made = made && make_file(paths[i], s, sizes[i], files[i]);
+        }
+        std::vector<warm_runs> warm(sizes.size());
+        std::vector<std::vector<cold_result>> cold(sizes.size());
+        for (int round = 0; made && round < (smoke ? 1 : rounds); ++round)
+            for (std::size_t i = 0; i < sizes.size(); ++i)
+                for (int k = 0; k < runs_per_round(sizes[i], smoke); ++k)
+                    warm[i].run_once(paths[i], files[i]);
+        for (int round = 0; made && round < (smoke ? 1 : 3); ++round)
+            for (std::size_t i = 0; i < sizes.size(); ++i)
+                cold[i].push_back(measure_cold(paths[i], files[i]));
+        for (std::size_t i = 0; made && i < sizes.size(); ++i) {
+            const warm_runs &w = warm[i];
+            const generated_file &g = files[i];
             row r{s,
-                  lines,
-                  median(floor_t),
-                  median(memchr_t),
-                  median(naive_t),
-                  median(lib_t),
-                  median_cold(path, g, smoke ? 1 : 3)};
+                  sizes[i],
+                  static_cast<int>(w.lib_t.size()),
+                  median(w.floor_t),
+                  median(w.memchr_t),
+                  median(w.naive_t),
+                  median(w.lib_t),
+                  w.ratio_to_lib(w.floor_t),
+                  w.ratio_to_lib(w.memchr_t),
+                  w.ratio_to_lib(w.naive_t),
+                  median_cold(cold[i]),
+                  {},
+                  {},
+                  {}};
+            const auto per = static_cast<std::size_t>(runs_per_round(sizes[i], smoke));
+            r.lib_rounds = warm_runs::per_round(w.lib_t, per);
+            r.floor_rounds = warm_runs::per_round(w.floor_t, per);
+            for (const cold_result &c : cold[i])
+                r.cold_rounds.push_back(c.t);
             // The record's own pages, against all the faults of the cold parse.
             const double record_pages = static_cast<double>(r.cold.record) / 4096;
             std::printf("%-10s %7zu %3d %6.2f %6.0f %6.0f %6.0f %6.0f %5.2f %5.2f %5.2f %8.3f %8.3f"
                         " %6ld %5.2f\n",
-                        shape_name(s), lines, n, g.bytes / 1e6, mb_per_s(g.bytes, r.floor_t),
+                        shape_name(s), r.lines, r.runs, g.bytes / 1e6, mb_per_s(g.bytes, r.floor_t),
                         mb_per_s(g.bytes, r.memchr_t), mb_per_s(g.bytes, r.naive_t),
-                        mb_per_s(g.bytes, r.lib_t), r.floor_t / r.lib_t, r.memchr_t / r.lib_t,
-                        r.naive_t / r.lib_t, 1e3 * r.lib_t, 1e3 * r.cold.t, r.cold.faults,
+                        mb_per_s(g.bytes, r.lib_t), r.vs_floor, r.vs_memchr, r.vs_naive,
+                        1e3 * r.lib_t, 1e3 * r.cold.t, r.cold.faults,
                         r.cold.faults > 0 ? std::min(1.0, record_pages / r.cold.faults) : 0.0);
-            std::fflush(stdout);
             rows.push_back(r);
-            std::remove(path.c_str());
         }
+        std::fflush(stdout);
+        for (const std::string &path : paths)
+            std::remove(path.c_str());
     }
 
-    std::printf("\nScaling: time(10x lines) / time(1x lines): lib warm, [cold], (floor);"
-                " ! above 11x\n");
+    std::printf("\nScaling: time(10x lines) / time(1x lines), the median over the rounds: lib"
+                " warm, [cold], (floor); ! above 11x\n");
     std::printf("%-10s", "shape");
     for (std::size_t i = 1; i < sizes.size(); ++i)
         std::printf(" %27s",
@@ -449,9 +523,11 @@ int main(int argc, char **argv)
             if (r.s != s)
                 continue;
             if (prev != nullptr) {
-                const double warm = r.lib_t / prev->lib_t, cold = r.cold.t / prev->cold.t;
+                const double warm = paired_scaling(prev->lib_rounds, r.lib_rounds);
+                const double cold = paired_scaling(prev->cold_rounds, r.cold_rounds);
                 std::printf(" %6.1fx%s[%5.1fx]%s(%5.1fx)", warm, warm > 11 ? "!" : " ", cold,
-                            cold > 11 ? "!" : " ", r.floor_t / prev->floor_t);
+                            cold > 11 ? "!" : " ",
+                            paired_scaling(prev->floor_rounds, r.floor_rounds));
                 char text[96];
                 if (warm > 11 || cold > 11) {
                     std::snprintf(text, sizeof text, "; %zu->%zu lines %.1fx warm %.1fx cold",
@@ -462,10 +538,10 @@ int main(int argc, char **argv)
             // The speed targets hold for the large files, where a parse
             // outweighs the opening of the file.
             const double target = s == shape::code_block ? 1.2 : 1.0;
-            if (r.lines >= 100000 && r.floor_t / r.lib_t < target) {
+            if (r.lines >= 100000 && r.vs_floor < target) {
                 char text[96];
-                std::snprintf(text, sizeof text, "; lib/floor %.2f < %.1f at %zu lines",
-                              r.floor_t / r.lib_t, target, r.lines);
+                std::snprintf(text, sizeof text, "; lib/floor %.2f < %.1f at %zu lines", r.vs_floor,
+                              target, r.lines);
                 why += text;
             }
             prev = &r;

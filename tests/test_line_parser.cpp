@@ -127,6 +127,12 @@ TEST(LineParser, SectionHeaders)
          fault::unclosed_header},
         {"section cut to 49 characters", "[" + name60 + "]\nx=1\n",
          {header(name49), line(name49, "x", "1")}},
+        {"section of 49 and of 50 characters", "[" + name49 + "]\nx=1\n[" + name49 + "M]\ny=2\n",
+         {header(name49), line(name49, "x", "1"), header(name49), line(name49, "y", "2")}},
+        {"joined groups cut to 49 characters", "[" + std::string(40, 'a') + "][" +
+         std::string(20, 'b') + "]\nx=1\n",
+         {header(std::string(40, 'a') + "||" + std::string(7, 'b')),
+          line(std::string(40, 'a') + "||" + std::string(7, 'b'), "x", "1")}},
         {"rejected header still switches section and clears the name", "a=1\n[s]\n  x\ny=2\n",
          {line("", "a", "1"), header("s"), line("s", "y", "2")}, 2, fault::rejected, {2}},
     };

@@ -28,6 +28,13 @@ TEST(TrimLeft, SkipsLeadingWhiteSpaceOnly)
         {"   ", 3},           // all white space: the terminator
         {"\xA0x", 0},         // bytes above 0x7F are not white space
         {"\x85 x", 0},
+        {" ", 1},             // one blank, then the end of the text
+        {" \n", 1},
+        {" \tx", 2},          // white space after the first blank
+        {" ~", 1},            // the edges of printable ASCII
+        {"!", 0},
+        {" \x7F", 1},         // DEL is neither printable nor white space
+        {" \xA0", 1},
     };
     // clang-format on
     for (const auto &c : cases) {
@@ -51,6 +58,11 @@ TEST(TrimRight, CutsTrailingWhiteSpaceInPlace)
         {"   ", ""},
         {" \t\r\n", ""},
         {"a\xA0", "a\xA0"},
+        {"~ ", "~"},
+        {"!\t", "!"},
+        {"\x7F ", "\x7F"},
+        {"a \x7F", "a \x7F"},
+        {" ", ""},
     };
     // clang-format on
     for (const auto &c : cases) {

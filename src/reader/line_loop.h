@@ -55,17 +55,6 @@ void tell_pair(State &state, line_kind kind, const char *name, const char *name_
     state.sink->line(state.line_number, event);
 }
 
-// Copies at most size - 1 characters of src into dst and terminates it.
-inline void copy_terminated(char *dst, std::size_t size, const char *src) noexcept
-{
-    std::size_t n = 0;
-    while (n + 1 < size && src[n] != '\0') {
-        dst[n] = src[n];
-        ++n;
-    }
-    dst[n] = '\0';
-}
-
 // "[name]", or several groups back to back ("[a][b]") joined as "a||b".
 template <typename State>
 void read_section_header(State &state, char *start) noexcept
@@ -84,7 +73,11 @@ void read_section_header(State &state, char *start) noexcept
             break; // an unclosed later group runs on to the end or a comment
     }
     *p = '\0';
-    copy_terminated(state.section, sizeof state.section, start + 1);
+    // The scans stopped at the first end of the text: none comes before p.
+    const auto length =
+        std::min(static_cast<std::size_t>(p - (start + 1)), sizeof state.section - 1);
+    std::memcpy(state.section, start + 1, length);
+    state.section[length] = '\0';
     state.previous_name[0] = '\0';
     if (state.sink != nullptr) {
         line_event event;
@@ -118,8 +111,7 @@ inline char *cut_comment(char *value, const char *readable_end) noexcept
             break;
         ++p;
     }
-    while (p > value && is_white(p[-1]))
-        --p;
+    p = before_white(value, p);
     *p = '\0';
     return p;
 }
@@ -163,9 +155,11 @@ void keep_name(State &state, const char *name, std::size_t length) noexcept
     state.previous_name[length] = '\0';
 }
 
-// "name = value" or "name: value", with an optional inline comment.
+// "name = value" or "name: value", with an optional inline comment. Inline
+// in the loop, with what it calls: the lines of a register table are mostly
+// these, and a call for each saved and restored more than the line needs.
 template <typename State>
-void read_name_value(State &state, char *start) noexcept
+[[gnu::always_inline]] inline void read_name_value(State &state, char *start) noexcept
 {
     char *separator = find_separator(start);
     if (*separator != '=' && *separator != ':') {
@@ -174,9 +168,7 @@ void read_name_value(State &state, char *start) noexcept
         return;
     }
     // The name ends at the separator: trim back from there.
-    char *name_end = separator;
-    while (name_end > start && is_white(name_end[-1]))
-        --name_end;
+    char *name_end = before_white(start, separator);
     *name_end = '\0';
     const char *name = start;
     const char *value_end = cut_comment(separator + 1, state.readable_end());

@@ -38,7 +38,7 @@ struct stream_lines {
     char *end = nullptr;
     char *covered = nullptr;        // where the terminator of the line handed out lies
     char covered_byte = 0;          // the byte that terminator stands on
-    char *line_end = nullptr;       // the end of the text of the line handed out, or null
+    char *line_end = nullptr;       // where the line handed out ends, its newline dropped, or null
     const char *readable = nullptr; // see readable_end
     bool block_has_nul = false;
     std::size_t lines_read = 0;
@@ -122,7 +122,7 @@ struct stream_lines {
             covered_byte = *position;
             *position = '\0';
         }
-        line_end = block_has_nul ? nullptr : position - (ends_with_newline ? 1 : 0);
+        line_end = position - (ends_with_newline ? 1 : 0);
         readable = end;
         ++lines_read;
         return line;
@@ -130,8 +130,10 @@ struct stream_lines {
 
     char *next(char *buffer, int size) noexcept;
     // Where the text of the line handed out ends, when known without a look
-    // at it (see parser_state::end_of_text); null otherwise.
-    char *text_end() const noexcept { return line_end; }
+    // at it (see parser_state::end_of_text); null otherwise. A NUL byte in
+    // the block may end a text before its line does. (Asked of few lines:
+    // the test is made here, not for every line handed out.)
+    char *text_end() const noexcept { return block_has_nul ? nullptr : line_end; }
     // How far from the line handed out bytes may be read: to the end of
     // what the block holds, or of the copy in the caller's buffer.
     const char *readable_end() const noexcept { return readable; }

@@ -30,21 +30,36 @@ inline bool ends_text(char c) noexcept { return c == '\0' || c == '\n'; }
 // The length of s's text (see ends_text).
 inline std::size_t text_length(const char *s) noexcept { return std::strcspn(s, "\n"); }
 
+// True for the printable ASCII characters other than the blank: never white
+// space, nor the end of a text. Most texts start and end with one, so this
+// one compare settles most tests of a text's edges.
+inline bool is_graphic(char c) noexcept { return static_cast<unsigned char>(c - '!') <= '~' - '!'; }
+
 // First character of s that is not white space (where the text ends if none
-// is).
+// is). Texts mostly start at once or after one blank.
 inline char *trim_left(char *s) noexcept
 {
-    while (!ends_text(*s) && is_white(*s))
+    if (*s == ' ')
+        ++s;
+    while (!is_graphic(*s) && !ends_text(*s) && is_white(*s))
         ++s;
     return s;
+}
+
+// Where the text from s to `end` ends once the white space at its end is
+// dropped (s when it is all white space).
+inline char *before_white(const char *s, char *end) noexcept
+{
+    while (end > s && !is_graphic(end[-1]) && is_white(end[-1]))
+        --end;
+    return end;
 }
 
 // Terminates s after its last character that is not white space before
 // `end`, where its text ends; returns the new end (the terminator).
 inline char *trim_back(char *s, char *end) noexcept
 {
-    while (end > s && is_white(end[-1]))
-        --end;
+    end = before_white(s, end);
     *end = '\0';
     return end;
 }

@@ -49,12 +49,10 @@ int config_block_taker(void *user, const char *section, char *text, std::size_t 
                        bool *taken) noexcept;
 
 // The parts of the record, called by the handlers. Each returns
-// reject_reason::none to accept the line.
+// reject_reason::none to accept the line (add_param_entry, the one that runs
+// for most lines, is inline in config/param_entries.h).
 reject_reason apply_camera_key(camera_settings &camera, const char *name,
                                const char *value) noexcept;
-// value_end, where known, is where the value's terminator stands.
-reject_reason add_param_entry(config_session &session, const char *name, const char *value,
-                              const char *value_end = nullptr) noexcept;
 reject_reason start_control(config_session &session) noexcept;
 reject_reason apply_control_key(config_session &session, const char *name,
                                 const char *value) noexcept;

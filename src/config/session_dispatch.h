@@ -8,6 +8,7 @@
 
 #include "config/code_tables.h"
 #include "config/config_handler.h"
+#include "config/param_entries.h"
 #include "reader/line_parser.h"
 
 namespace pexilon {
@@ -16,7 +17,7 @@ namespace dispatch_detail {
 
 inline reject_reason section_header(config_session &session, const char *section) noexcept
 {
-    session.section_code = lookup_code(section_codes, section);
+    session.section_code = find_code<section_codes>(section);
     session.section_text = section;
     session.control_dropped = false;
     if (session.section_code == section_control)

@@ -1,0 +1,43 @@
+// Board and register lines: one param_entry each, in file order. The
+// append is inline: it runs for most lines of a register table, and the
+// call, with the registers it saves and restores, cost more than its checks.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "config/code_tables.h"
+#include "config/config_handler.h"
+#include "config/value_list.h"
+
+namespace pexilon {
+
+// Makes room for `count` entries when the array holds fewer (param_entries.cpp).
+bool grow_params(config_session &session, std::size_t count) noexcept;
+
+// value_end, where known, is where the value's terminator stands.
+inline reject_reason add_param_entry(config_session &session, const char *name,
+                                     const char *value, const char *value_end = nullptr) noexcept
+{
+    const std::uint32_t key = find_code<param_keys>(name);
+    if (key == 0)
+        return reject_reason::none; // other keys are ignored
+    parsed_config &config = *session.config;
+    if (config.param_count == UINT32_MAX)
+        return reject_reason::no_memory;
+    if (config.params == nullptr && config.param_count != 0)
+        return reject_reason::inconsistent_record;
+    const std::size_t count = std::size_t{config.param_count} + 1;
+    // Capacities are whole hundreds, so one above the count is the promised
+    // room already: the common case costs one comparison.
+    if (count >= session.param_capacity && !grow_params(session, count))
+        return reject_reason::no_memory;
+    param_entry &entry = config.params[count - 1];
+    entry = param_entry{};
+    entry.type = session.section_code | key;
+    const bool fits = parse_value_list(&entry, value, value_end);
+    config.param_count = static_cast<std::uint32_t>(count);
+    return fits ? reject_reason::none : reject_reason::too_many_values;
+}
+
+} // namespace pexilon

@@ -16,8 +16,8 @@ namespace pexilon {
 bool grow_params(config_session &session, std::size_t count) noexcept;
 
 // value_end, where known, is where the value's terminator stands.
-inline reject_reason add_param_entry(config_session &session, const char *name,
-                                     const char *value, const char *value_end = nullptr) noexcept
+inline reject_reason add_param_entry(config_session &session, const char *name, const char *value,
+                                     const char *value_end = nullptr) noexcept
 {
     const std::uint32_t key = find_code<param_keys>(name);
     if (key == 0)

@@ -36,10 +36,10 @@ inline std::size_t text_length(const char *s) noexcept { return std::strcspn(s, 
 inline bool is_graphic(char c) noexcept { return static_cast<unsigned char>(c - '!') <= '~' - '!'; }
 
 // First character of s that is not white space (where the text ends if none
-// is). Texts mostly start at once or after one blank.
+// is). Texts mostly start at once or after blanks.
 inline char *trim_left(char *s) noexcept
 {
-    if (*s == ' ')
+    while (*s == ' ')
         ++s;
     while (!is_graphic(*s) && !ends_text(*s) && is_white(*s))
         ++s;
@@ -50,7 +50,7 @@ inline char *trim_left(char *s) noexcept
 // dropped (s when it is all white space).
 inline char *before_white(const char *s, char *end) noexcept
 {
-    while (end > s && !is_graphic(end[-1]) && is_white(end[-1]))
+    while (end > s && (end[-1] == ' ' || (!is_graphic(end[-1]) && is_white(end[-1]))))
         --end;
     return end;
 }

@@ -1,5 +1,7 @@
 #include "config/config_handler.h"
 
+#include <algorithm>
+
 #include "config/session_dispatch.h"
 
 #include "config/code_tables.h"
@@ -14,7 +16,10 @@ config_session begin_session(parsed_config *config) noexcept
     config_session session;
     session.config = config;
     if (config != nullptr) {
-        session.param_capacity = promised_param_room(config->param_count);
+        session.param_capacity =
+            config->params == nullptr
+                ? 0
+                : std::min(promised_param_room(config->param_count), max_param_capacity);
         session.control_capacity = config->control_count;
     }
     return session;

@@ -19,14 +19,21 @@ enum class reject_reason : unsigned char {
 
 class config_sink;
 
+// One entry past the largest count: room beyond it is never counted, so that
+// the append to a full count goes through the growth's checks.
+inline constexpr std::size_t max_param_capacity = std::size_t{UINT32_MAX} + 1;
+
 // State of one parse into one record; lives on the caller's stack.
 struct config_session {
     parsed_config *config = nullptr;
     std::uint32_t section_code = 0;     // code of the current section
     const char *section_text = nullptr; // the section buffer that code is of
-    std::size_t param_capacity = 0;     // entries params is known to hold
-    std::size_t control_capacity = 0;   // entries controls is known to hold
-    bool control_dropped = false;       // the current control has no entry
+    // Entries params is known to hold: none while params is null, so that a
+    // record whose count has no array behind it goes through the checks of
+    // the growth (as a full count does, see max_param_capacity).
+    std::size_t param_capacity = 0;
+    std::size_t control_capacity = 0; // entries controls is known to hold
+    bool control_dropped = false;     // the current control has no entry
     reject_reason first_reject = reject_reason::none;
     config_sink *sink = nullptr; // told what each event did, if set
 };

@@ -12,6 +12,8 @@ namespace pexilon {
 // + 1) entries when the call returns (trim_param_list), which is all a later
 // call may assume of it; within one call it grows by half again at least, so
 // that a long table is not copied over and over.
+namespace {
+
 bool grow_params(config_session &session, std::size_t count) noexcept
 {
     const std::size_t needed = promised_param_room(count);
@@ -25,8 +27,20 @@ bool grow_params(config_session &session, std::size_t count) noexcept
     if (block == nullptr)
         return false;
     config.params = static_cast<param_entry *>(block);
-    session.param_capacity = grown;
+    session.param_capacity = std::min(grown, max_param_capacity);
     return true;
+}
+
+} // namespace
+
+reject_reason make_param_room(config_session &session, std::size_t count) noexcept
+{
+    const parsed_config &config = *session.config;
+    if (config.param_count == UINT32_MAX)
+        return reject_reason::no_memory;
+    if (config.params == nullptr && config.param_count != 0)
+        return reject_reason::inconsistent_record;
+    return grow_params(session, count) ? reject_reason::none : reject_reason::no_memory;
 }
 
 void trim_param_list(config_session &session) noexcept

@@ -12,8 +12,9 @@
 
 namespace pexilon {
 
-// Makes room for `count` entries when the array holds fewer (param_entries.cpp).
-bool grow_params(config_session &session, std::size_t count) noexcept;
+// Makes room for `count` entries when the array holds fewer, or tells why
+// not (param_entries.cpp).
+reject_reason make_param_room(config_session &session, std::size_t count) noexcept;
 
 // value_end, where known, is where the value's terminator stands.
 inline reject_reason add_param_entry(config_session &session, const char *name, const char *value,
@@ -23,15 +24,16 @@ inline reject_reason add_param_entry(config_session &session, const char *name, 
     if (key == 0)
         return reject_reason::none; // other keys are ignored
     parsed_config &config = *session.config;
-    if (config.param_count == UINT32_MAX)
-        return reject_reason::no_memory;
-    if (config.params == nullptr && config.param_count != 0)
-        return reject_reason::inconsistent_record;
     const std::size_t count = std::size_t{config.param_count} + 1;
     // Capacities are whole hundreds, so one above the count is the promised
-    // room already: the common case costs one comparison.
-    if (count >= session.param_capacity && !grow_params(session, count))
-        return reject_reason::no_memory;
+    // room already: the common case costs one comparison. Below the capacity
+    // the array is the session's own and the count cannot be full; a record
+    // that disagrees with itself has no capacity (begin_session).
+    if (count >= session.param_capacity) {
+        if (const reject_reason refused = make_param_room(session, count);
+            refused != reject_reason::none)
+            return refused;
+    }
     param_entry &entry = config.params[count - 1];
     entry = param_entry{};
     entry.type = session.section_code | key;

@@ -34,6 +34,7 @@ struct config_session {
     std::size_t param_capacity = 0;
     std::size_t control_capacity = 0; // entries controls is known to hold
     bool control_dropped = false;     // the current control has no entry
+    bool entry_section = false;       // the current section's lines are board or register entries
     reject_reason first_reject = reject_reason::none;
     config_sink *sink = nullptr; // told what each event did, if set
 };

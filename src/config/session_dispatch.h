@@ -15,10 +15,18 @@ namespace pexilon {
 
 namespace dispatch_detail {
 
+// Keeps the code of the section `section` names, and whether its lines are
+// board or register entries.
+inline void enter_section(config_session &session, const char *section, std::uint32_t code) noexcept
+{
+    session.section_code = code;
+    session.section_text = section;
+    session.entry_section = code != 0 && code != section_camera && code != section_control;
+}
+
 inline reject_reason section_header(config_session &session, const char *section) noexcept
 {
-    session.section_code = find_code<section_codes>(section);
-    session.section_text = section;
+    enter_section(session, section, find_code<section_codes>(section));
     session.control_dropped = false;
     if (session.section_code == section_control)
         return start_control(session);
@@ -30,10 +38,8 @@ inline reject_reason section_header(config_session &session, const char *section
 // different section buffer is looked up afresh.
 inline std::uint32_t current_section_code(config_session &session, const char *section) noexcept
 {
-    if (section != session.section_text) {
-        session.section_code = lookup_code(section_codes, section);
-        session.section_text = section;
-    }
+    if (section != session.section_text)
+        enter_section(session, section, lookup_code(section_codes, section));
     return session.section_code;
 }
 
@@ -43,6 +49,10 @@ inline std::uint32_t current_section_code(config_session &session, const char *s
                                                      const char *name, const char *value,
                                                      const char *value_end) noexcept
 {
+    // The line of a board or register section, the commonest event, first:
+    // the flag is set only while there is a record.
+    if (name != nullptr && section == session.section_text && session.entry_section)
+        return add_param_entry(session, name, value, value_end);
     if (session.config == nullptr)
         return reject_reason::no_record;
     const handler_event event = event_of(name, value);

@@ -245,13 +245,18 @@ parse_outcome run_line_parser(Source &source, Receiver &receiver, reader_sink *s
 {
     using namespace line_detail;
     parser_state<Source, Receiver> state{source, receiver, sink};
-    while (state.next_line()) {
-        char *text = state.line;
-        if (state.line_number == 1 && begins_with_bom(text))
-            text += sizeof byte_order_mark;
+    if (!state.next_line())
+        return state.outcome();
+    // A byte order mark is passed over at the start of the first line only.
+    char *text = state.line;
+    if (begins_with_bom(text))
+        text += sizeof byte_order_mark;
+    for (;;) {
         read_line(state, trim_left(text));
+        if (!state.next_line())
+            return state.outcome();
+        text = state.line;
     }
-    return state.outcome();
 }
 
 } // namespace pexilon

@@ -153,14 +153,15 @@ inline char *find_separator(char *start) noexcept
 template <typename State>
 void keep_name(State &state, const char *name, std::size_t length) noexcept
 {
-    length = std::min(length, sizeof state.previous_name - 1);
     // Names are short: where 16 bytes may be read, 16 are copied at once (a
     // fixed size the compiler copies inline, where a call would cost more).
     const char *readable_end = state.readable_end();
-    if (length < 16 && readable_end != nullptr && readable_end - name >= 16)
+    if (length < 16 && readable_end != nullptr && readable_end - name >= 16) {
         std::memcpy(state.previous_name, name, 16);
-    else
+    } else {
+        length = std::min(length, sizeof state.previous_name - 1);
         std::memcpy(state.previous_name, name, length);
+    }
     state.previous_name[length] = '\0';
 }
 
@@ -212,7 +213,7 @@ template <typename State>
     }
     // An indented line after a name/value line continues it, whatever it
     // looks like.
-    if (state.previous_name[0] != '\0' && start != state.line) {
+    if (start != state.line && state.previous_name[0] != '\0') {
         const char *end = trim_back(start, state.end_of_text());
         if (state.sink != nullptr)
             tell_pair(state, line_kind::continuation, nullptr, nullptr, start);

@@ -130,12 +130,15 @@ TEST(FileMemoryAgreement, LinesAtTheEdgesOfReadBlocks)
         "REG = 5" + std::string(192, ' '),        // a lone 199-byte piece
         long_list,
         "  0x30, 0x40 ; continued\n",
+        "REG = 0x1234, 0x56, 0x78, 0x9AB\n",  // the newline is the 32nd byte: found at once
+        "REG = 0x1234, 0x56, 0x78, 0x9ABC\n", // the 33rd: looked for further
         "\n",
         std::string("RE\0G = 6\n", 9),
     };
     for (const std::size_t edge : {pexilon::heap_block_size, 2 * pexilon::heap_block_size}) {
         for (const std::string &line : lines) {
-            for (const std::size_t before : {0, 1, 2, 3, 100, 198, 199, 200, 201, 240}) {
+            for (const std::size_t before :
+                 {0, 1, 2, 3, 31, 32, 33, 100, 198, 199, 200, 201, 240}) {
                 // Comment lines of 50 bytes fill the file up to `before` bytes
                 // ahead of the edge; the last of them takes up the remainder.
                 std::string text = "[register parameter]\nREG = 1\n";

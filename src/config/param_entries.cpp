@@ -8,12 +8,12 @@
 
 namespace pexilon {
 
+namespace {
+
 // Makes room for `count` entries. The array has room for 100 x (count / 100
 // + 1) entries when the call returns (trim_param_list), which is all a later
 // call may assume of it; within one call it grows by half again at least, so
 // that a long table is not copied over and over.
-namespace {
-
 bool grow_params(config_session &session, std::size_t count) noexcept
 {
     const std::size_t needed = promised_param_room(count);

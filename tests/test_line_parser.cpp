@@ -66,6 +66,11 @@ TEST(LineParser, NameValueLines)
         {"empty name leaves no previous name", "a=1\n=v\n  cont\n",
          {line("", "a", "1"), line("", "", "v")}, 3, fault::no_separator},
         {"long name reported in full", name60 + "=1\n", {line("", name60, "1")}},
+        {"one blank, two and a tab before the separator", "a = 1\nb: 2\nc  = 3\nd \t: 4\n",
+         {line("", "a", "1"), line("", "b", "2"), line("", "c", "3"), line("", "d", "4")}},
+        {"blanks inside a name, before a glued slash and at its end",
+         "my key: v\na /b=1\nabc \n",
+         {line("", "my key", "v"), line("", "a /b", "1")}, 3, fault::no_separator},
         {"a stray end marker is a line with an empty name", "======CODE_BLOCK_END======\n",
          {line("", "", "=====CODE_BLOCK_END======")}},
     };

@@ -86,6 +86,11 @@ TEST(ParamEntries, Table)
         {"[register parameter]\nREG=1\n[board parameter]\nREG=2\n[register parameter]\nREG=3\n",
          {{0x03000001, {1}}, {0x02000001, {2}}, {0x03000001, {3}}}},
         {"[board parameter][dev2]\nVRCMD=0x20,0x1\n", {{0x02020002, {0x20, 1}}}},
+        // Camera, control and unlisted sections between them add no entry; the
+        // separator may have a blank on either side.
+        {"[register parameter]\nREG=1\n[camera parameter]\nREG=2\n[control parameter]\nREG=3\n"
+         "[other]\nREG=4\n[register parameter]\nREG = 5\nREG: 6\nREG :7\n",
+         {{0x03000001, {1}}, {0x03000001, {5}}, {0x03000001, {6}}, {0x03000001, {7}}}},
         {"[register parameter][dev3][inf3]\nDELAY=10\n", {{0x03030003, {10}}}},
         // Other keys, other case and unlisted sections leave no entry.
         {"[board parameter]\nreg=1\nReg=1\nREGS=1\nWRITE=1\nSIZE=1,2\nDELAY =5\n",

@@ -32,15 +32,17 @@ inline unsigned bytes_among(const char *p) noexcept
 }
 #endif
 
-// The first of Set at or after p, looked for while 32 bytes before
-// `readable_end` remain (null: none may be read); null when none is there.
-// The caller goes on from where the search stopped: *from.
-template <char... Set>
-inline char *wide_search(char *p, const char *readable_end, char **from) noexcept
+// The first byte at or after p that is one of Set (Among) or none of them
+// (!Among), looked at 32 at a time while 32 bytes before `readable_end`
+// remain (null: none may be read); null when none is found there. The
+// caller goes on from where the search stopped: *from.
+template <bool Among, char... Set>
+inline char *wide_scan(char *p, const char *readable_end, char **from) noexcept
 {
 #if PEXILON_WIDE_SEARCH
     while (readable_end != nullptr && readable_end - p >= 32) {
-        if (const unsigned found = bytes_among<Set...>(p); found != 0)
+        const unsigned among = bytes_among<Set...>(p);
+        if (const unsigned found = Among ? among : ~among; found != 0)
             return p + std::countr_zero(found);
         p += 32;
     }
@@ -51,22 +53,22 @@ inline char *wide_search(char *p, const char *readable_end, char **from) noexcep
     return nullptr;
 }
 
+// The first of Set at or after p (see wide_scan).
+template <char... Set>
+inline char *wide_search(char *p, const char *readable_end, char **from) noexcept
+{
+    return wide_scan<true, Set...>(p, readable_end, from);
+}
+
 // The first byte at or after p that is not a blank (" "), looked at 32 at a
 // time while 32 before `readable_end` remain; where fewer do, or a run of
 // blanks goes on past them, the caller's own scan goes on from the result.
 inline char *skip_blanks(char *p, const char *readable_end) noexcept
 {
-#if PEXILON_WIDE_SEARCH
-    while (readable_end != nullptr && readable_end - p >= 32) {
-        const unsigned others = ~bytes_among<' '>(p);
-        if (others != 0)
-            return p + std::countr_zero(others);
-        p += 32;
-    }
-#else
-    (void)readable_end;
-#endif
-    return p;
+    char *from = p;
+    if (char *other = wide_scan<false, ' '>(p, readable_end, &from))
+        return other;
+    return from;
 }
 
 } // namespace pexilon

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "check/checker.h"
-#include "check/line_accounts.h"
+#include "check/explained_lines.h"
 #include "config/parse_config.h"
 #include "fuzz_support.h"
 
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     FUZZ_CHECK((s.errors == 0) == (result == 0));
     FUZZ_CHECK(result == 0 || error_at_result);
 
-    const std::vector<pexilon::check::line_account> accounts = pexilon::check::explain_text(text);
+    const std::vector<pexilon::check::explained_line> accounts = pexilon::check::explain_text(text);
     FUZZ_CHECK(static_cast<long>(accounts.size()) == lines);
     for (std::size_t i = 0; i < accounts.size(); ++i) {
         FUZZ_CHECK(accounts[i].reader_line == i + 1);

@@ -1,5 +1,6 @@
-// The checker's listener: the reader tells it what each line was taken for,
-// the interpreter what it did with it; from both it draws the diagnostics.
+// The checker's listener: for each line, the account of what the reader took
+// it for and what the interpreter did with it; from it the rules draw the
+// diagnostics.
 #include "check/check_run.h"
 
 #include <array>
@@ -8,13 +9,12 @@
 #include <cstring>
 #include <new>
 
+#include "check/explain_words.h"
 #include "check/input_map.h"
 #include "check/suggestions.h"
-#include "check/value_checks.h"
+#include "check/value_rules.h"
 #include "config/code_tables.h"
-#include "config/config_handler.h"
-#include "config/config_sink.h"
-#include "reader/text_source.h"
+#include "config/line_accounts.h"
 #include "support/record_ops.h"
 
 namespace pexilon::check {
@@ -38,11 +38,12 @@ std::string as_header(std::string_view section)
     return out + "]";
 }
 
-std::vector<std::string> names_of(const code_row *table, bool headers)
+template <typename Row, std::size_t N>
+std::vector<std::string> names_of(const Row (&table)[N], bool headers)
 {
     std::vector<std::string> names;
-    for (const code_row *row = table; row->name != nullptr; ++row)
-        names.push_back(headers ? as_header(row->name) : row->name);
+    for (const Row &row : rows_of(table))
+        names.push_back(headers ? as_header(row.name) : row.name);
     return names;
 }
 
@@ -73,40 +74,14 @@ bool looks_like_structure(const char *text)
     return text[0] == '[' || std::strncmp(text, "======", 6) == 0;
 }
 
-const char *kind_words(line_kind kind)
-{
-    switch (kind) {
-    case line_kind::blank:
-        return "a blank line";
-    case line_kind::comment:
-        return "a comment";
-    case line_kind::header:
-        return "a section header";
-    case line_kind::name_value:
-        return "a name/value line";
-    case line_kind::continuation:
-        return "a continuation of the line above";
-    case line_kind::block_start:
-        return "the start of a code block";
-    case line_kind::block_line:
-        return "a line of the code block";
-    case line_kind::block_end:
-        return "the end of the code block";
-    case line_kind::block_cut:
-        return "a section header that cuts the code block off";
-    case line_kind::faulty:
-        return "a faulty line";
-    }
-    return "a line";
-}
+// Places kept by key code: more than any section's table has keys.
+constexpr std::size_t key_slots = 16;
 
-class check_run final : public reader_sink, public config_sink {
+class check_run final : public account_listener {
 public:
     check_run(std::string_view text, const input_map &map, bool with_accounts)
         : text_(text), map_(map), with_accounts_(with_accounts)
     {
-        session_ = begin_session(&record_);
-        session_.sink = this;
         if (with_accounts_)
             accounts_.resize(map_.reader_lines());
     }
@@ -119,10 +94,8 @@ public:
     run_result run()
     {
         run_result result;
-        result.outcome = parse_bytes_detailed(text_.data(), text_.size(), session_handler,
-                                              &session_, config_block_taker, this);
+        result.outcome = parse_accounted(text_.data(), text_.size(), &record_, *this);
         guard([&] { close_section(); });
-        end_session(session_);
         if (failed_)
             throw std::bad_alloc();
         result.diagnostics = std::move(diagnostics_);
@@ -139,44 +112,24 @@ public:
         return result;
     }
 
-    // --- reader_sink
-
-    void line(std::size_t reader_line, const line_event &event) noexcept override
+    void account(const line_account &line) noexcept override
     {
-        guard([&] { on_line(reader_line, event); });
+        guard([&] {
+            line_ = &line;
+            on_line(line);
+            on_fate(line);
+            if (line.problem != fault::none)
+                on_fault(line.problem);
+        });
     }
-
-    void fault_at(std::size_t reader_line, fault kind, bool) noexcept override
-    {
-        guard([&] { on_fault(reader_line, kind); });
-    }
-
-    // --- config_sink
-
-    void section(const char *section, std::uint32_t code) noexcept override
-    {
-        guard([&] { on_section(section, code); });
-    }
-
-    void applied(record_field field, const char *name, const char *value) noexcept override
-    {
-        guard([&] { on_applied(field, name, value); });
-    }
-
-    void ignored(ignore_cause cause, const char *name) noexcept override
-    {
-        guard([&] { on_ignored(cause, name); });
-    }
-
-    void rejected(reject_reason reason) noexcept override { pending_reject_ = reason; }
 
 private:
     struct control_state {
         bool active = false;
         std::size_t index = 0;
-        std::array<place, 18> keys{};  // by record_field: where it was last set
-        std::array<place, 18> first{}; // by record_field: where it was first given
-        std::size_t block_line = 0;    // start marker of its code block
+        std::array<place, key_slots> keys{};  // by key code: where it was last set
+        std::array<place, key_slots> first{}; // by key code: where it was first given
+        std::size_t block_line = 0;           // start marker of its code block
     };
 
     // No exception may cross the parse: a failure is remembered and thrown
@@ -194,10 +147,10 @@ private:
     }
 
     place whole(std::size_t reader_line) const { return {reader_line, true, {}}; }
-    place at(text_span span) const { return {line_, false, span}; }
+    place at(text_span span) const { return {line_->reader_line, false, span}; }
     place name_place() const
     {
-        return event_.kind == line_kind::name_value ? at(event_.name) : at(event_.value);
+        return line_->kind == line_kind::name_value ? at(line_->name) : at(line_->value);
     }
 
     raw_diagnostic &add(pexilon_check_severity severity, std::string_view name, place where,
@@ -210,30 +163,37 @@ private:
     // The account of the current line, when accounts are kept.
     void say(std::string text)
     {
-        if (with_accounts_ && line_ >= 1 && line_ <= accounts_.size())
-            accounts_[line_ - 1].text = std::move(text);
+        const std::size_t n = line_->reader_line;
+        if (with_accounts_ && n >= 1 && n <= accounts_.size())
+            accounts_[n - 1].text = std::move(text);
     }
     void say_more(const std::string &text)
     {
-        if (with_accounts_ && line_ >= 1 && line_ <= accounts_.size())
-            accounts_[line_ - 1].text += text;
+        const std::size_t n = line_->reader_line;
+        if (with_accounts_ && n >= 1 && n <= accounts_.size())
+            accounts_[n - 1].text += text;
     }
 
     std::string control_name() const { return "controls[" + std::to_string(control_.index) + "]"; }
 
-    std::string value_text(text_span span) const
+    // The line as the reader read it (a piece of at most 199 bytes).
+    std::string_view line_text() const
     {
-        const piece &p = map_.pieces()[line_ - 1];
-        return std::string(text_.substr(p.begin + span.begin, span.end - span.begin));
+        const std::size_t n = line_->reader_line;
+        const std::size_t begin = map_.pieces()[n - 1].begin;
+        const std::size_t end = n < map_.reader_lines() ? map_.pieces()[n].begin : text_.size();
+        return text_.substr(begin, end - begin);
+    }
+    std::string span_text(text_span span) const
+    {
+        return std::string(line_text().substr(span.begin, span.end - span.begin));
     }
 
     // ---------------------------------------------------------------- lines
 
-    void on_line(std::size_t reader_line, const line_event &event)
+    void on_line(const line_account &event)
     {
-        line_ = reader_line;
-        event_ = event;
-        pending_reject_ = reject_reason::none;
+        const std::size_t reader_line = event.reader_line;
         note_split(event.kind);
         switch (event.kind) {
         case line_kind::blank:
@@ -255,7 +215,7 @@ private:
             break;
         case line_kind::continuation:
             if (with_accounts_)
-                say("continues " + std::string(event.previous_name) + ": ignored");
+                say("continues " + std::string(event.continues) + ": ignored");
             break;
         case line_kind::block_start:
             block_start_ = reader_line;
@@ -292,7 +252,8 @@ private:
     // its own; unless it is blank, the line is not read as written.
     void note_split(line_kind kind)
     {
-        const piece &p = map_.pieces()[line_ - 1];
+        const std::size_t line = line_->reader_line;
+        const piece &p = map_.pieces()[line - 1];
         if (p.index < 2 || kind == line_kind::blank || p.editor_line == split_warned_)
             return;
         const std::string_view source = map_.line_text(p.editor_line);
@@ -300,21 +261,21 @@ private:
             return; // only its line end was left over
         split_warned_ = p.editor_line;
         raw_diagnostic &d =
-            add(PEXILON_CHECK_WARNING, "split-line", {line_, false, {0, source.size() - p.column}},
+            add(PEXILON_CHECK_WARNING, "split-line", {line, false, {0, source.size() - p.column}},
                 "this line has " + std::to_string(source.size()) +
                     " bytes; the reader takes 199 at a time, so the text from column " +
                     std::to_string(p.column + 1) + " on is read as " + kind_words(kind),
                 "break the line, or shorten it to 199 bytes");
         d.notes.push_back(
-            {whole(line_ - 1), "pexilon_parse_config counts this line as lines " +
-                                   std::to_string(line_ - p.index + 1) + " to " +
-                                   std::to_string(line_ - p.index + map_.pieces_of(p.editor_line)) +
-                                   ", so its later line numbers differ from an editor's"});
+            {whole(line - 1), "pexilon_parse_config counts this line as lines " +
+                                  std::to_string(line - p.index + 1) + " to " +
+                                  std::to_string(line - p.index + map_.pieces_of(p.editor_line)) +
+                                  ", so its later line numbers differ from an editor's"});
     }
 
-    void on_fault(std::size_t reader_line, fault kind)
+    void on_fault(fault kind)
     {
-        const place where = whole(reader_line);
+        const place where = whole(line_->reader_line);
         switch (kind) {
         case fault::none:
         case fault::cannot_open:
@@ -361,9 +322,9 @@ private:
 
     void on_rejected(place where)
     {
-        if (pending_reject_ == reject_reason::too_many_values) {
-            if (event_.kind == line_kind::name_value || event_.kind == line_kind::continuation)
-                where = at(event_.value);
+        if (line_->refused == reject_reason::too_many_values) {
+            if (line_->kind == line_kind::name_value || line_->kind == line_kind::continuation)
+                where = at(line_->value);
             add(PEXILON_CHECK_ERROR, "too-many-values", where,
                 "more than 16 numbers in one list: only the first 16 are kept",
                 "split the list over two lines");
@@ -373,12 +334,35 @@ private:
                 "this line could not be stored: out of memory");
             say_more("; faulty: out of memory");
         }
-        pending_reject_ = reject_reason::none;
+    }
+
+    // ------------------------------------------------ what the line became
+
+    void on_fate(const line_account &line)
+    {
+        switch (line.fate) {
+        case line_fate::none:
+            break;
+        case line_fate::section:
+            on_section(line.section, line.section_code);
+            break;
+        case line_fate::stored:
+            on_applied(line);
+            break;
+        case line_fate::code:
+            on_code();
+            break;
+        case line_fate::ignored:
+            on_ignored(line.cause, line.kind == line_kind::continuation
+                                       ? line.continues
+                                       : std::string_view(span_text(line.name)));
+            break;
+        }
     }
 
     // -------------------------------------------------------------- sections
 
-    void on_section(const char *section, std::uint32_t code)
+    void on_section(std::string_view section, std::uint32_t code)
     {
         section_ = section;
         section_code_ = code;
@@ -405,7 +389,7 @@ private:
             return;
         }
         say("section " + header + " (" + hex32(code) + ")");
-        if (code == section_control && pending_reject_ == reject_reason::none) {
+        if (code == section_control && line_->refused == reject_reason::none) {
             control_ = control_state{};
             control_.active = true;
             control_.index = record_.control_count - 1;
@@ -433,10 +417,10 @@ private:
     void check_control_range()
     {
         const control_entry &c = record_.controls[control_.index];
-        const place &min = control_.keys[static_cast<std::size_t>(record_field::min_value)];
-        const place &max = control_.keys[static_cast<std::size_t>(record_field::max_value)];
-        const place &def = control_.keys[static_cast<std::size_t>(record_field::def)];
-        const place &step = control_.keys[static_cast<std::size_t>(record_field::step)];
+        const place &min = control_.keys[key_min_value];
+        const place &max = control_.keys[key_max_value];
+        const place &def = control_.keys[key_def];
+        const place &step = control_.keys[key_step];
         const std::string name = control_name();
         if (min.reader_line != 0 && max.reader_line != 0 && c.min_value > c.max_value) {
             raw_diagnostic &d = add(PEXILON_CHECK_WARNING, "control-range", min,
@@ -458,70 +442,68 @@ private:
 
     // ------------------------------------------------------------------ keys
 
-    void on_applied(record_field field, const char *name, const char *value)
+    void on_applied(const line_account &line)
     {
-        if (field == record_field::code) {
-            on_code();
+        const key_row &key = *line.key.key;
+        const bool continuation = line.kind == line_kind::continuation;
+        if (continuation && misread_continuation(line))
             return;
-        }
-        const bool continuation = event_.kind == line_kind::continuation;
-        if (continuation && misread_continuation(field, name, value))
-            return;
-        const std::size_t value_begin = event_.value.begin;
-        for (const finding &f : check_value(field, name, value))
-            add(PEXILON_CHECK_WARNING, f.name, at({value_begin + f.begin, value_begin + f.end}),
-                f.message);
+        for (const finding &f : check_value(line, line_text()))
+            add(PEXILON_CHECK_WARNING, f.name, at({f.begin, f.end}), f.message);
         if (!continuation)
-            note_duplicate(field, name);
+            note_duplicate(key);
         if (in_control())
-            control_.keys[static_cast<std::size_t>(field)] = name_place();
+            control_.keys[key.code] = name_place();
         if (with_accounts_)
-            say((continuation ? "continues " + std::string(name) + ": " : std::string()) +
-                stored_text(field, name));
+            say((continuation ? "continues " + std::string(key.name) + ": " : std::string()) +
+                stored_words(line, record_));
     }
 
     // An indented line after a key continues it. That is the dialect's way
     // to go on with a list of numbers; anything else is probably a line of
     // its own that was indented by mistake.
-    bool misread_continuation(record_field field, const char *name, const char *value)
+    bool misread_continuation(const line_account &line)
     {
-        const bool own_line = looks_like_pair(value) || looks_like_structure(value);
-        if (!own_line && !holds_one_value(field))
+        const key_row &key = *line.key.key;
+        const std::string value = span_text(line.value);
+        const bool own_line = looks_like_pair(value.c_str()) || looks_like_structure(value.c_str());
+        if (!own_line && !holds_one_value(key))
             return false;
-        std::string got = stored_text(field, name);
+        const std::string got = stored_words(line, record_);
+        const std::string name = key.name;
         raw_diagnostic &d =
-            add(PEXILON_CHECK_WARNING, "continuation", at(event_.value),
-                "indented line is read as a continuation of " + std::string(name) + ", so " + got,
+            add(PEXILON_CHECK_WARNING, "continuation", at(line.value),
+                "indented line is read as a continuation of " + name + ", so " + got,
                 own_line ? "remove the indentation to read it as a line of its own"
-                         : "a continuation replaces the value of " + std::string(name) +
+                         : "a continuation replaces the value of " + name +
                                "; write the whole value on one line");
         d.notes.push_back({{pair_line_, false, pair_span_}, "the line it continues is here"});
-        say("continues " + std::string(name) + ": " + got);
+        say("continues " + name + ": " + got);
         if (in_control())
-            control_.keys[static_cast<std::size_t>(field)] = at(event_.value);
+            control_.keys[key.code] = at(line.value);
         return true;
     }
 
-    void note_duplicate(record_field field, const char *name)
+    void note_duplicate(const key_row &key)
     {
         place *first = nullptr;
         std::string owner;
-        if (section_code_ == section_camera) {
-            first = &camera_keys_[static_cast<std::size_t>(field)];
+        if (key.target == key_target::camera) {
+            first = &camera_keys_[key.code];
             owner = "camera";
-        } else if (in_control() && field != record_field::param_entry) {
-            first = &control_.first[static_cast<std::size_t>(field)];
+        } else if (key.target == key_target::control && in_control()) {
+            first = &control_.first[key.code];
             owner = control_name();
         }
         if (first == nullptr)
             return;
         if (first->reader_line != 0) {
-            raw_diagnostic &d =
-                add(PEXILON_CHECK_WARNING, "duplicate-key", at(event_.name),
-                    std::string(name) + " is given twice for " + owner + ": this later value wins");
+            raw_diagnostic &d = add(PEXILON_CHECK_WARNING, "duplicate-key", at(line_->name),
+                                    std::string(key.name) + " is given twice for " + owner +
+                                        ": this later value wins");
             d.notes.push_back({*first, "first given here"});
         } else {
-            *first = at(event_.name);
+            *first = at(line_->name);
         }
     }
 
@@ -540,35 +522,36 @@ private:
         control_.block_line = block_start_;
     }
 
-    void on_ignored(ignore_cause cause, const char *name)
+    void on_ignored(ignore_cause cause, std::string_view name_view)
     {
+        const std::string name(name_view);
+        const line_kind kind = line_->kind;
         switch (cause) {
         case ignore_cause::unknown_section:
             if (header_line_ == 0) {
-                if (event_.kind == line_kind::name_value) {
-                    add(PEXILON_CHECK_WARNING, "no-section", at(event_.name),
-                        std::string(name) + " stands before any section header and is ignored",
+                if (kind == line_kind::name_value) {
+                    add(PEXILON_CHECK_WARNING, "no-section", at(line_->name),
+                        name + " stands before any section header and is ignored",
                         "move it below the header of its section");
-                } else if (event_.kind == line_kind::block_end) {
+                } else if (kind == line_kind::block_end) {
                     add(PEXILON_CHECK_WARNING, "block-ignored", whole(block_start_),
                         "code block before any section header: it is ignored");
                 }
-                say(event_.kind == line_kind::continuation
-                        ? "continues " + std::string(name) + ": ignored, no section yet"
+                say(kind == line_kind::continuation
+                        ? "continues " + name + ": ignored, no section yet"
                         : std::string("ignored: no section yet"));
             } else {
-                say(event_.kind == line_kind::continuation
-                        ? "continues " + std::string(name) + ": ignored, unknown section"
-                    : event_.kind == line_kind::block_end
+                say(kind == line_kind::continuation
+                        ? "continues " + name + ": ignored, unknown section"
+                    : kind == line_kind::block_end
                         ? std::string("code block end: ignored, unknown section")
                         : std::string("ignored: unknown section"));
             }
             break;
         case ignore_cause::unknown_key:
-            say(event_.kind == line_kind::continuation
-                    ? "continues " + std::string(name) + ": ignored, unknown key"
-                    : std::string("ignored: unknown key"));
-            if (event_.kind == line_kind::name_value)
+            say(kind == line_kind::continuation ? "continues " + name + ": ignored, unknown key"
+                                                : std::string("ignored: unknown key"));
+            if (kind == line_kind::name_value)
                 warn_unknown_key(name);
             break;
         case ignore_cause::block_outside:
@@ -583,7 +566,7 @@ private:
         }
     }
 
-    void warn_unknown_key(const char *name)
+    void warn_unknown_key(const std::string &name)
     {
         static const std::vector<std::string> camera = names_of(camera_keys, false);
         static const std::vector<std::string> control = names_of(control_keys, false);
@@ -593,22 +576,20 @@ private:
                                                                                  : params;
         std::string hint;
         const std::string near = nearest_name(name, own);
-        if (lookup_code(camera_keys, name) != 0)
-            hint = std::string("'") + name + "' is a key of [camera parameter]";
-        else if (lookup_code(control_keys, name) != 0)
-            hint = std::string("'") + name + "' is a key of [control parameter] sections";
-        else if (lookup_code(param_keys, name) != 0)
-            hint = std::string("'") + name + "' is a key of the board and register sections";
+        if (lookup_row(camera_keys, name) != nullptr)
+            hint = "'" + name + "' is a key of [camera parameter]";
+        else if (lookup_row(control_keys, name) != nullptr)
+            hint = "'" + name + "' is a key of [control parameter] sections";
+        else if (lookup_row(param_keys, name) != nullptr)
+            hint = "'" + name + "' is a key of the board and register sections";
         else if (!near.empty())
             hint = "did you mean '" + near + "'?" +
                    (equals_ignoring_case_ascii(near, name) ? " (keys are case-sensitive)" : "");
         else if (section_code_ == section_camera &&
                  !nearest_name(name, {"WIDTH", "HEIGHT"}).empty())
             hint = "width and height are set together: SIZE = WIDTH, HEIGHT";
-        add(PEXILON_CHECK_WARNING, "unknown-key", at(event_.name),
-            "unknown key '" + std::string(name) + "' in " + as_header(section_) +
-                ": the line is ignored",
-            hint);
+        add(PEXILON_CHECK_WARNING, "unknown-key", at(line_->name),
+            "unknown key '" + name + "' in " + as_header(section_) + ": the line is ignored", hint);
     }
 
     static bool equals_ignoring_case_ascii(std::string_view a, std::string_view b)
@@ -622,82 +603,15 @@ private:
         return true;
     }
 
-    // What the record holds after `field` was set: "camera.bit_width = 44".
-    std::string stored_text(record_field field, const char *name) const
-    {
-        const camera_settings &cam = record_.camera;
-        const std::string ctl = control_.active ? control_name() + "." : std::string("?.");
-        char text[96];
-        switch (field) {
-        case record_field::cfg_mode:
-            return "camera.cfg_mode = " + std::to_string(cam.cfg_mode);
-        case record_field::type: {
-            std::size_t n = 0;
-            while (n < sizeof cam.type && cam.type[n] != '\0')
-                ++n;
-            return "camera.type = \"" + std::string(cam.type, n) + "\"";
-        }
-        case record_field::bit_width:
-            return "camera.bit_width = " + std::to_string(cam.bit_width);
-        case record_field::i2c_mode:
-            return "camera.i2c_mode = " + std::to_string(cam.i2c_mode);
-        case record_field::i2c_addr:
-            std::snprintf(text, sizeof text, "camera.i2c_addr = 0x%02X", cam.i2c_addr);
-            return text;
-        case record_field::trans_lvl:
-            return "camera.trans_lvl = " + std::to_string(cam.trans_lvl);
-        case record_field::size:
-            return "camera.width = " + std::to_string(cam.width) +
-                   ", camera.height = " + std::to_string(cam.height);
-        case record_field::format:
-            std::snprintf(text, sizeof text, "camera.format = 0x%04X", cam.format);
-            return text;
-        case record_field::param_entry: {
-            const std::uint32_t i = record_.param_count - 1;
-            const param_entry &e = record_.params[i];
-            std::string out = "params[" + std::to_string(i) + "] = " + name;
-            for (int v = 0; v < e.value_count; ++v) {
-                std::snprintf(text, sizeof text, "%s 0x%02" PRIX32, v == 0 ? "" : ",", e.values[v]);
-                out += text;
-            }
-            if (e.value_count == 0)
-                out += " (no numbers)";
-            return out;
-        }
-        case record_field::min_value:
-            return ctl +
-                   "min_value = " + std::to_string(record_.controls[control_.index].min_value);
-        case record_field::max_value:
-            return ctl +
-                   "max_value = " + std::to_string(record_.controls[control_.index].max_value);
-        case record_field::step:
-            return ctl + "step = " + std::to_string(record_.controls[control_.index].step);
-        case record_field::def:
-            return ctl + "def = " + std::to_string(record_.controls[control_.index].def);
-        case record_field::ctrl_name:
-            return ctl + "ctrl_name = \"" + record_.controls[control_.index].ctrl_name + "\"";
-        case record_field::func_name:
-            return ctl + "func_name = \"" + record_.controls[control_.index].func_name + "\"";
-        case record_field::none:
-        case record_field::control:
-        case record_field::code:
-            break;
-        }
-        return "ignored";
-    }
-
     std::string_view text_;
     const input_map &map_;
     bool with_accounts_;
     bool failed_ = false;
     parsed_config record_{};
-    config_session session_{};
     std::vector<raw_diagnostic> diagnostics_;
-    std::vector<line_account> accounts_;
+    std::vector<explained_line> accounts_;
 
-    std::size_t line_ = 0;
-    line_event event_{};
-    reject_reason pending_reject_ = reject_reason::none;
+    const line_account *line_ = nullptr; // the line being judged
 
     std::string section_;
     std::uint32_t section_code_ = 0;
@@ -711,7 +625,7 @@ private:
     std::size_t block_start_ = 0;
     std::size_t block_lines_ = 0;
     std::size_t split_warned_ = 0;
-    std::array<place, 18> camera_keys_{};
+    std::array<place, key_slots> camera_keys_{};
     control_state control_;
 };
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "check/line_accounts.h"
+#include "check/explained_lines.h"
 #include "pexilon/config_check.h"
 #include "reader/parse_outcome.h"
 #include "reader/reader_sink.h"
@@ -38,7 +38,7 @@ struct raw_diagnostic {
 struct run_result {
     parse_outcome outcome;
     std::vector<raw_diagnostic> diagnostics; // in the order they were found
-    std::vector<line_account> accounts;      // filled when asked for
+    std::vector<explained_line> accounts;    // filled when asked for
 };
 
 class input_map;

@@ -1,6 +1,8 @@
-// The keys of the section "camera parameter".
+// The keys of the section "camera parameter", stored as their rows in the
+// vocabulary say.
 #include "config/code_tables.h"
 #include "config/config_handler.h"
+#include "config/record_fields.h"
 #include "config/text_fields.h"
 #include "config/value_parsing.h"
 
@@ -8,62 +10,51 @@ namespace pexilon {
 
 namespace {
 
-// SIZE: exactly two numbers, width and height.
-reject_reason apply_size(camera_settings &camera, const char *value) noexcept
+// SIZE: exactly two numbers into two fields; FORMAT: one or two numbers,
+// the first in the high byte of one field.
+reject_reason apply_numbers(camera_settings &camera, const key_row &key, const char *value) noexcept
 {
     param_entry list{};
     if (!parse_value_list(&list, value))
         return reject_reason::too_many_values;
-    if (list.value_count == 2) {
-        camera.width = list.values[0];
-        camera.height = list.values[1];
+    const record_member *field = member_of(key);
+    if (key.form == value_form::pair) {
+        if (list.value_count == 2) {
+            store_number(&camera, field[0], list.values[0]);
+            store_number(&camera, field[1], list.values[1]);
+        }
+    } else if (list.value_count == 2) {
+        store_number(&camera, *field, std::int64_t{list.values[0]} << 8 | list.values[1]);
+    } else if (list.value_count == 1) {
+        store_number(&camera, *field, std::int64_t{list.values[0]} << 8);
     }
-    return reject_reason::none;
-}
-
-// FORMAT: one or two numbers, the first in the high byte.
-reject_reason apply_format(camera_settings &camera, const char *value) noexcept
-{
-    param_entry list{};
-    if (!parse_value_list(&list, value))
-        return reject_reason::too_many_values;
-    if (list.value_count == 2)
-        camera.format = static_cast<std::uint16_t>((list.values[0] << 8) | list.values[1]);
-    else if (list.value_count == 1)
-        camera.format = static_cast<std::uint16_t>(list.values[0] << 8);
     return reject_reason::none;
 }
 
 } // namespace
 
-reject_reason apply_camera_key(camera_settings &camera, const char *name,
+const key_row *camera_key(const char *name) noexcept
+{
+    const std::uint32_t code = find_code<camera_keys>(name);
+    return code == 0 ? nullptr : key_by_code(rows_of(camera_keys), code);
+}
+
+reject_reason apply_camera_key(camera_settings &camera, const key_row &key,
                                const char *value) noexcept
 {
-    switch (find_code<camera_keys>(name)) {
-    case key_cfg_mode:
-        camera.cfg_mode = parse_int32(value);
+    const record_member &field = *member_of(key);
+    switch (key.form) {
+    case value_form::number:
+        store_number(&camera, field, parse_int64(value));
         break;
-    case key_type:
-        copy_text_field(camera.type, value, sizeof camera.type);
+    case value_form::text:
+        copy_text_field(reinterpret_cast<char *>(&camera) + field.offset, value, key.text_room);
         break;
-    case key_bit_width:
-        camera.bit_width = static_cast<std::uint8_t>(parse_int32(value));
+    case value_form::pair:
+    case value_form::high_low:
+        return apply_numbers(camera, key, value);
+    case value_form::list:
         break;
-    case key_i2c_mode:
-        camera.i2c_mode = static_cast<std::uint8_t>(parse_int32(value));
-        break;
-    case key_i2c_addr:
-        camera.i2c_addr = static_cast<std::uint16_t>(parse_int32(value));
-        break;
-    case key_trans_lvl:
-        camera.trans_lvl = parse_int32(value);
-        break;
-    case key_size:
-        return apply_size(camera, value);
-    case key_format:
-        return apply_format(camera, value);
-    default:
-        break; // other names are ignored
     }
     return reject_reason::none;
 }

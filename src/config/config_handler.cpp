@@ -6,7 +6,7 @@
 
 #include "config/code_tables.h"
 #include "config/config_sink.h"
-#include "reader/line_parser.h"
+#include "config/value_accounts.h"
 #include "support/record_ops.h"
 
 namespace pexilon {
@@ -35,41 +35,57 @@ void end_session(config_session &session) noexcept
 
 namespace {
 
-constexpr record_field camera_fields[] = {
-    record_field::none,     record_field::cfg_mode,  record_field::type,
-    record_field::size,     record_field::bit_width, record_field::format,
-    record_field::i2c_mode, record_field::i2c_addr,  record_field::trans_lvl,
-};
+using namespace dispatch_detail;
 
-constexpr record_field control_fields[] = {
-    record_field::none, record_field::min_value, record_field::max_value, record_field::step,
-    record_field::def,  record_field::ctrl_name, record_field::func_name,
-};
-
-// Tells the sink what dispatch did with a name/value event under a listed
-// section. The keys are looked up again in the same tables; this runs only
-// when a sink listens.
-void tell_key(config_session &session, const char *name, const char *value) noexcept
+// A key line of a listed section, told with the numbers it holds.
+reject_reason apply_told(config_session &session, const char *name, const char *value,
+                         const char *value_end) noexcept
 {
     config_sink &sink = *session.sink;
-    record_field field = record_field::none;
+    parsed_config &config = *session.config;
+    const key_row *key = nullptr;
+    reject_reason reason = reject_reason::none;
+    std::size_t index = 0;
     if (session.section_code == section_camera) {
-        field = camera_fields[lookup_code(camera_keys, name)];
+        key = camera_key(name);
+        if (key != nullptr)
+            reason = apply_camera_key(config.camera, *key, value);
     } else if (session.section_code == section_control) {
         if (session.control_dropped) {
             sink.ignored(ignore_cause::no_entry, name);
-            return;
+            return reject_reason::none;
         }
-        field = control_fields[lookup_code(control_keys, name)];
-    } else if (lookup_code(param_keys, name) != 0) {
-        field = record_field::param_entry;
+        key = control_key(name);
+        if (key != nullptr)
+            reason = apply_control_key(session, *key, value);
+        index = config.control_count - 1;
+    } else {
+        const std::uint32_t code = find_code<param_keys>(name);
+        key = key_by_code(rows_of(param_keys), code);
+        if (key != nullptr)
+            reason = append_param_entry(session, code, value, value_end);
+        index = std::size_t{config.param_count} - 1;
     }
-    if (field == record_field::none)
+    if (key == nullptr) {
         sink.ignored(ignore_cause::unknown_key, name);
-    else
-        sink.applied(field, name, value);
+        return reject_reason::none;
+    }
+    // An entry refused for want of room was not added: there is nothing to
+    // account for but the refusal.
+    if (reason == reject_reason::none || reason == reject_reason::too_many_values) {
+        number_account numbers[max_accounted_numbers];
+        const std::size_t count = account_numbers(*key, value, numbers);
+        key_account account{key, index, {numbers, count}, true};
+        if (key->form == value_form::pair)
+            account.changed = count == 2;
+        else if (key->form == value_form::high_low)
+            account.changed = count == 1 || count == 2;
+        sink.applied(account, name, value);
+    }
+    return reason;
 }
 
+// A code block, told where it went.
 void tell_block(config_session &session) noexcept
 {
     config_sink &sink = *session.sink;
@@ -80,28 +96,35 @@ void tell_block(config_session &session) noexcept
     else if (session.control_dropped)
         sink.ignored(ignore_cause::no_entry, nullptr);
     else
-        sink.applied(record_field::code, nullptr, nullptr);
+        sink.code_attached(session.config->control_count - 1);
 }
 
 } // namespace
 
-void tell_sink(config_session &session, const char *section, const char *name, const char *value,
-               reject_reason reason) noexcept
+reject_reason dispatch_told(config_session &session, const char *section, const char *name,
+                            const char *value, const char *value_end) noexcept
 {
+    if (session.config == nullptr)
+        return reject_reason::no_record; // nothing was looked at
     config_sink &sink = *session.sink;
-    if (session.config == nullptr) {
-        // nothing was looked at
-    } else if (event_of(name, value) == handler_event::section_header) {
+    reject_reason reason = reject_reason::none;
+    const handler_event event = event_of(name, value);
+    if (event == handler_event::section_header) {
+        reason = section_header(session, section);
         sink.section(section, session.section_code);
-    } else if (session.section_code == 0) {
+    } else if (current_section_code(session, section) == 0) {
         sink.ignored(ignore_cause::unknown_section, name);
-    } else if (event_of(name, value) == handler_event::code_block) {
-        tell_block(session);
+    } else if (event == handler_event::code_block) {
+        if (session.section_code == section_control)
+            reason = attach_control_code(session, value);
+        if (reason == reject_reason::none)
+            tell_block(session);
     } else {
-        tell_key(session, name, value);
+        reason = apply_told(session, name, value, value_end);
     }
     if (reason != reject_reason::none)
         sink.rejected(reason);
+    return reason;
 }
 
 int session_handler(void *user, const char *section, const char *name, const char *value) noexcept
@@ -120,8 +143,9 @@ int config_block_taker(void *user, const char *section, char *text, std::size_t 
     if (current_section_code(session, section) == section_control)
         reason = adopt_control_code(session, text, size, taken);
     if (session.sink != nullptr) {
-        tell_block(session);
-        if (reason != reject_reason::none)
+        if (reason == reject_reason::none)
+            tell_block(session);
+        else
             session.sink->rejected(reason);
     }
     return verdict(session, reason);

@@ -18,6 +18,7 @@ enum class reject_reason : unsigned char {
 };
 
 class config_sink;
+struct key_row;
 
 // One entry past the largest count: room beyond it is never counted, so that
 // the append to a full count goes through the growth's checks.
@@ -59,10 +60,14 @@ int config_block_taker(void *user, const char *section, char *text, std::size_t 
 // The parts of the record, called by the handlers. Each returns
 // reject_reason::none to accept the line (add_param_entry, the one that runs
 // for most lines, is inline in config/param_entries.h).
-reject_reason apply_camera_key(camera_settings &camera, const char *name,
+// The row of a camera or control key, or null for a name the section does
+// not know (such lines are accepted and ignored).
+const key_row *camera_key(const char *name) noexcept;
+const key_row *control_key(const char *name) noexcept;
+reject_reason apply_camera_key(camera_settings &camera, const key_row &key,
                                const char *value) noexcept;
 reject_reason start_control(config_session &session) noexcept;
-reject_reason apply_control_key(config_session &session, const char *name,
+reject_reason apply_control_key(config_session &session, const key_row &key,
                                 const char *value) noexcept;
 reject_reason attach_control_code(config_session &session, const char *text) noexcept;
 reject_reason adopt_control_code(config_session &session, char *text, std::size_t size,

@@ -1,34 +1,16 @@
 // What the interpreter did with each event of the reader, for a listener
-// that judges it (the checker). Told only when a sink is attached.
+// (the line accounts, config/line_accounts.h). Told only when a sink is
+// attached: the parse of pexilon_parse_config computes none of it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "config/config_handler.h"
+#include "config/vocabulary.h"
 
 namespace pexilon {
-
-// The part of the record an event went into.
-enum class record_field : unsigned char {
-    none,
-    cfg_mode,
-    type,
-    bit_width,
-    i2c_mode,
-    i2c_addr,
-    trans_lvl,
-    size,
-    format,
-    param_entry, // a new entry of params
-    control,     // a new entry of controls (a control section's header)
-    min_value,
-    max_value,
-    step,
-    def,
-    ctrl_name,
-    func_name,
-    code, // the code text of the newest control
-};
 
 // Why an event left the record alone.
 enum class ignore_cause : unsigned char {
@@ -38,12 +20,39 @@ enum class ignore_cause : unsigned char {
     no_entry,        // the control this line belongs to could not be stored
 };
 
+// One number of a value, as written and as stored. Offsets are into the
+// value as the handler got it.
+struct number_account {
+    std::size_t begin = 0; // the item, white space trimmed off both ends
+    std::size_t end = 0;
+    std::size_t item_begin = 0; // the whole item between its commas
+    std::size_t item_end = 0;
+    std::size_t taken = 0;   // bytes from `begin` read as the number
+    std::int64_t read = 0;   // its value as read, held at the 64-bit limits
+    std::int64_t stored = 0; // what the field keeps of it
+    bool digits = false;     // a digit was read (otherwise the value is 0)
+    bool hex = false;        // "0x" or "0X" first
+    bool saturated = false;  // beyond the 64-bit range
+};
+
+// A key line the record took.
+struct key_account {
+    const key_row *key = nullptr;
+    std::size_t index = 0; // entries: the index in params; controls: in controls
+    // The numbers read (for a list every item, also those past the 16 kept).
+    std::span<const number_account> numbers;
+    bool changed = true; // false when the value left the record as it was (SIZE with 3 numbers)
+};
+
 class config_sink {
 public:
     // A section header and the code found for it (0 for none).
     virtual void section(const char *section, std::uint32_t code) noexcept = 0;
-    // The event was stored in `field`; the record already holds the result.
-    virtual void applied(record_field field, const char *name, const char *value) noexcept = 0;
+    // A key line was stored; the record already holds the result.
+    virtual void applied(const key_account &account, const char *name,
+                         const char *value) noexcept = 0;
+    // A code block became the code of controls[control].
+    virtual void code_attached(std::size_t control) noexcept = 0;
     virtual void ignored(ignore_cause cause, const char *name) noexcept = 0;
     // The handler refused the event; the reader records the fault next.
     virtual void rejected(reject_reason reason) noexcept = 0;

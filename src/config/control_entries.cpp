@@ -6,6 +6,7 @@
 
 #include "config/code_tables.h"
 #include "config/config_handler.h"
+#include "config/record_fields.h"
 #include "config/text_fields.h"
 #include "config/value_parsing.h"
 #include "support/heap.h"
@@ -16,10 +17,6 @@ namespace {
 
 // Code texts shorter than this are copied out of the reader's block.
 constexpr std::size_t copied_code_size = 4096;
-
-// The names are always terminated: the last byte of each field stays zero.
-constexpr std::size_t name_copy_limit = sizeof(control_entry::ctrl_name) - 1;
-static_assert(sizeof(control_entry::func_name) == sizeof(control_entry::ctrl_name));
 
 // Makes room for `count` controls. Within one call the array grows by
 // doubling; trim_control_list leaves it holding exactly control_count.
@@ -70,34 +67,23 @@ reject_reason start_control(config_session &session) noexcept
     return reject_reason::none;
 }
 
-reject_reason apply_control_key(config_session &session, const char *name,
+const key_row *control_key(const char *name) noexcept
+{
+    const std::uint32_t code = find_code<control_keys>(name);
+    return code == 0 ? nullptr : key_by_code(rows_of(control_keys), code);
+}
+
+reject_reason apply_control_key(config_session &session, const key_row &key,
                                 const char *value) noexcept
 {
     control_entry *control = newest_control(session);
     if (control == nullptr)
         return reject_reason::none; // its loss was reported at the header
-    switch (find_code<control_keys>(name)) {
-    case key_min_value:
-        control->min_value = parse_int64(value);
-        break;
-    case key_max_value:
-        control->max_value = parse_int64(value);
-        break;
-    case key_step:
-        control->step = static_cast<std::int32_t>(static_cast<std::uint64_t>(parse_int64(value)));
-        break;
-    case key_def:
-        control->def = parse_int64(value);
-        break;
-    case key_ctrl_name:
-        copy_text_field(control->ctrl_name, value, name_copy_limit);
-        break;
-    case key_func_name:
-        copy_text_field(control->func_name, value, name_copy_limit);
-        break;
-    default:
-        break; // other names are ignored
-    }
+    const record_member &field = *member_of(key);
+    if (key.form == value_form::text)
+        copy_text_field(reinterpret_cast<char *>(control) + field.offset, value, key.text_room);
+    else
+        store_number(control, field, parse_int64(value));
     return reject_reason::none;
 }
 

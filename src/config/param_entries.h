@@ -16,13 +16,11 @@ namespace pexilon {
 // not (param_entries.cpp).
 reject_reason make_param_room(config_session &session, std::size_t count) noexcept;
 
-// value_end, where known, is where the value's terminator stands.
-inline reject_reason add_param_entry(config_session &session, const char *name, const char *value,
-                                     const char *value_end = nullptr) noexcept
+// Appends an entry of key code `key` under the current section. value_end,
+// where known, is where the value's terminator stands.
+inline reject_reason append_param_entry(config_session &session, std::uint32_t key,
+                                        const char *value, const char *value_end = nullptr) noexcept
 {
-    const std::uint32_t key = find_code<param_keys>(name);
-    if (key == 0)
-        return reject_reason::none; // other keys are ignored
     parsed_config &config = *session.config;
     const std::size_t count = std::size_t{config.param_count} + 1;
     // Capacities are whole hundreds, so one above the count is the promised
@@ -40,6 +38,16 @@ inline reject_reason add_param_entry(config_session &session, const char *name, 
     const bool fits = parse_value_list(&entry, value, value_end);
     config.param_count = static_cast<std::uint32_t>(count);
     return fits ? reject_reason::none : reject_reason::too_many_values;
+}
+
+// A board or register line: an entry when the key is known, else nothing.
+inline reject_reason add_param_entry(config_session &session, const char *name, const char *value,
+                                     const char *value_end = nullptr) noexcept
+{
+    const std::uint32_t key = find_code<param_keys>(name);
+    if (key == 0)
+        return reject_reason::none; // other keys are ignored
+    return append_param_entry(session, key, value, value_end);
 }
 
 } // namespace pexilon

@@ -63,10 +63,15 @@ inline std::uint32_t current_section_code(config_session &session, const char *s
         return reject_reason::none; // unlisted sections are accepted and ignored
     if (event == handler_event::code_block)
         return code == section_control ? attach_control_code(session, value) : reject_reason::none;
-    if (code == section_camera)
-        return apply_camera_key(session.config->camera, name, value);
-    if (code == section_control)
-        return apply_control_key(session, name, value);
+    if (code == section_camera) {
+        const key_row *key = camera_key(name);
+        return key == nullptr ? reject_reason::none
+                              : apply_camera_key(session.config->camera, *key, value);
+    }
+    if (code == section_control) {
+        const key_row *key = control_key(name);
+        return key == nullptr ? reject_reason::none : apply_control_key(session, *key, value);
+    }
     return add_param_entry(session, name, value, value_end);
 }
 
@@ -81,9 +86,10 @@ inline int verdict(config_session &session, reject_reason reason) noexcept
 
 } // namespace dispatch_detail
 
-// Tells the session's sink what an event did (config_handler.cpp).
-void tell_sink(config_session &session, const char *section, const char *name, const char *value,
-               reject_reason reason) noexcept;
+// dispatch for a session with a sink: the same work, with the sink told
+// what each event did (config_handler.cpp). Out of line: only listeners pay.
+reject_reason dispatch_told(config_session &session, const char *section, const char *name,
+                            const char *value, const char *value_end) noexcept;
 
 // session_handler's work: one event into the session's record. value_end,
 // where known, is where the value's terminator stands.
@@ -91,11 +97,8 @@ inline int handle_session_event(config_session &session, const char *section, co
                                 const char *value, const char *value_end = nullptr) noexcept
 {
     using namespace dispatch_detail;
-    if (session.sink != nullptr) [[unlikely]] {
-        const reject_reason reason = dispatch(session, section, name, value, value_end);
-        tell_sink(session, section, name, value, reason);
-        return verdict(session, reason);
-    }
+    if (session.sink != nullptr) [[unlikely]]
+        return verdict(session, dispatch_told(session, section, name, value, value_end));
     return verdict(session, dispatch(session, section, name, value, value_end));
 }
 

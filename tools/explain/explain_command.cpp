@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "check/check_commands.h"
+#include "check/explained_lines.h"
 #include "check/input_reading.h"
-#include "check/line_accounts.h"
 #include "cli_options.h"
 #include "loaded_config.h"
 #include "shown_name.h"
@@ -113,7 +113,7 @@ int run_explain_command(const std::vector<std::string> &args)
     std::size_t position = 0;
     std::size_t line_number = 0;
     std::string_view source;
-    for (const pexilon::check::line_account &a : pexilon::check::explain_text(text)) {
+    for (const pexilon::check::explained_line &a : pexilon::check::explain_text(text)) {
         while (line_number < a.editor_line) {
             source = editor_line_text(text, position);
             ++line_number;

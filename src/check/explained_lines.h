@@ -11,7 +11,7 @@ namespace pexilon::check {
 
 // One line as the reader saw it. An editor line longer than 199 bytes is
 // read in pieces and has one account per piece.
-struct line_account {
+struct explained_line {
     std::size_t editor_line = 0; // 1-based, newline-terminated lines
     std::size_t reader_line = 0; // 1-based, as pexilon_parse_config counts
     std::size_t piece = 1;       // 1 for the line's first piece, 2 for the next...
@@ -29,6 +29,6 @@ struct line_account {
 //   "code block start for controls[1]", "code block line 3 of controls[1]",
 //   "code block end: controls[1].code (3 lines)",
 //   "faulty: no separator"
-std::vector<line_account> explain_text(std::string_view text);
+std::vector<explained_line> explain_text(std::string_view text);
 
 } // namespace pexilon::check

@@ -1,0 +1,208 @@
+#include "check/value_rules.h"
+
+#include <cinttypes>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "config/value_list.h"
+#include "reader/text_helpers.h"
+
+namespace pexilon::check {
+
+namespace {
+
+std::string shown(std::int64_t value, bool hex)
+{
+    char text[32];
+    if (hex)
+        std::snprintf(text, sizeof text, "0x%" PRIX64, static_cast<std::uint64_t>(value));
+    else
+        std::snprintf(text, sizeof text, "%" PRId64, value);
+    return text;
+}
+
+// How each number of the key is kept: bits and sign.
+struct number_field {
+    unsigned bits;
+    bool is_signed;
+};
+
+number_field field_of(const key_row &key)
+{
+    if (key.form == value_form::list)
+        return {32, false};
+    const record_member &member = *member_of(key);
+    const auto bits = static_cast<unsigned>(member.size * 8);
+    return {key.form == value_form::high_low ? bits / 2 : bits, member.is_signed};
+}
+
+// Where a number went: a field ("camera.bit_width"), or the n-th number of
+// a key's list.
+std::string destination(const key_row &key, std::size_t index)
+{
+    if (key.form == value_form::number)
+        return key_label(key);
+    return std::string(key.name) + "'s number " + std::to_string(index + 1);
+}
+
+void check_number(const number_account &n, std::string_view text, number_field type,
+                  const std::string &what, bool in_list, std::vector<finding> &out)
+{
+    if (n.begin == n.end) {
+        out.push_back({"number-syntax",
+                       in_list ? "an empty item between commas is read as 0: " + what + " got 0"
+                               : "no number is given: " + what + " got 0",
+                       n.item_begin, n.item_end});
+        return;
+    }
+    const std::string copy(text.substr(n.begin, n.end - n.begin));
+    const std::size_t taken = n.taken;
+    if (!n.digits) {
+        out.push_back({"number-syntax", "'" + copy + "' is not a number: " + what + " got 0",
+                       n.begin, n.end});
+        return;
+    }
+    const std::string stored_text = shown(n.stored, n.hex);
+    if (taken < copy.size()) {
+        std::size_t rest = taken;
+        while (rest < copy.size() && is_white(copy[rest]))
+            ++rest;
+        const std::string taken_text = copy.substr(0, taken);
+        const std::string rest_text = copy.substr(rest);
+        if (!in_list && copy[rest] == ',') {
+            out.push_back({"value-count",
+                           "one number is read from this list: " + what + " got " + stored_text +
+                               " and the rest is ignored",
+                           n.begin + rest, n.end});
+        } else if (rest > taken && (std::strchr("0123456789+-", copy[rest]) != nullptr)) {
+            out.push_back({"number-syntax",
+                           "two numbers without a comma between them: " + what + " got " +
+                               stored_text + " and '" + rest_text + "' is lost",
+                           n.begin, n.end});
+        } else {
+            out.push_back({"number-syntax",
+                           "'" + copy.substr(taken) + "' after the number " + taken_text +
+                               " is ignored: " + what + " got " + stored_text,
+                           n.begin + taken, n.end});
+        }
+    }
+    const std::string taken_text = copy.substr(0, taken);
+    if (n.saturated) {
+        out.push_back(
+            {"number-range",
+             "'" + taken_text + "' is beyond the 64-bit range: " + what + " got " + stored_text,
+             n.begin, n.begin + taken});
+    } else if (!type.is_signed && n.read < 0) {
+        out.push_back(
+            {"number-range",
+             "negative number in an unsigned field: " + what + " got " + shown(n.stored, false),
+             n.begin, n.begin + taken});
+    } else if (n.stored != n.read) {
+        out.push_back({"number-range",
+                       taken_text + " does not fit in " + std::to_string(type.bits) +
+                           " bits: " + what + " got " + stored_text,
+                       n.begin, n.begin + taken});
+    }
+}
+
+// A number alone that fits its field: the common case, which costs no text.
+bool plain(const number_account &n, number_field type)
+{
+    return n.digits && n.begin + n.taken == n.end && !n.saturated &&
+           (type.is_signed || n.read >= 0) && n.stored == n.read;
+}
+
+void check_numbers(const line_account &line, std::string_view text, std::vector<finding> &out)
+{
+    const key_row &key = *line.key.key;
+    const number_field type = field_of(key);
+    const bool in_list = key.form != value_form::number;
+    const std::size_t count = std::min<std::size_t>(line.key.numbers.size(), max_list_values);
+    for (std::size_t i = 0; i < count; ++i) {
+        const number_account &n = line.key.numbers[i];
+        if (!plain(n, type))
+            check_number(n, text, type, destination(key, i), in_list, out);
+    }
+}
+
+void check_text_length(const line_account &line, std::vector<finding> &out)
+{
+    const key_row &key = *line.key.key;
+    const std::size_t size = line.value.end - line.value.begin;
+    const std::size_t limit = key.text_room;
+    const std::string label = key_label(key);
+    if (size > limit) {
+        out.push_back({"text-truncated",
+                       std::string(key.name) + " has " + std::to_string(size) +
+                           " characters: " + label + " keeps the first " + std::to_string(limit),
+                       line.value.begin + limit, line.value.end});
+    } else if (size == limit && limit == member_of(key)->size) {
+        out.push_back({"text-truncated",
+                       std::string(key.name) + " has " + std::to_string(limit) +
+                           " characters: " + label + " is filled to its end and has no terminator",
+                       line.value.begin, line.value.end});
+    }
+}
+
+void check_pair_count(const line_account &line, std::vector<finding> &out)
+{
+    const key_row &key = *line.key.key;
+    const std::size_t count = line.key.numbers.size();
+    if (count == 2)
+        return;
+    const std::string label = key_label(key);
+    std::string message;
+    if (key.form == value_form::high_low && count == 1)
+        message = std::string(key.name) + " has one number: it goes to the high byte of " + label +
+                  ", whose low byte becomes 0";
+    else if (key.form == value_form::high_low)
+        message = std::string(key.name) + " needs two numbers; with " + std::to_string(count) +
+                  ", " + label + " keeps its value";
+    else
+        message = std::string(key.name) + " needs two numbers, " + member_of(key)[0].name +
+                  " and " + member_of(key)[1].name + "; with " + std::to_string(count) + ", " +
+                  label + " keep their values";
+    out.push_back({"value-count", message, line.value.begin, line.value.end});
+}
+
+} // namespace
+
+bool holds_one_value(const key_row &key)
+{
+    return key.form == value_form::number || key.form == value_form::text;
+}
+
+std::string key_label(const key_row &key)
+{
+    const record_member *member = member_of(key);
+    if (member == nullptr)
+        return "params[]";
+    const std::string prefix = label_prefix(key.target);
+    if (key.form == value_form::pair)
+        return prefix + member[0].name + " and " + prefix + member[1].name;
+    return prefix + member->name;
+}
+
+std::vector<finding> check_value(const line_account &line, std::string_view text)
+{
+    std::vector<finding> out;
+    const key_row &key = *line.key.key;
+    switch (key.form) {
+    case value_form::text:
+        check_text_length(line, out);
+        break;
+    case value_form::pair:
+    case value_form::high_low:
+        check_pair_count(line, out);
+        check_numbers(line, text, out);
+        break;
+    case value_form::number:
+    case value_form::list:
+        check_numbers(line, text, out);
+        break;
+    }
+    return out;
+}
+
+} // namespace pexilon::check

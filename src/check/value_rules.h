@@ -1,0 +1,33 @@
+// Judging a stored value by its account: text after a number, numbers cut
+// to their field, lists of the wrong length, texts cut short.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/line_accounts.h"
+
+namespace pexilon::check {
+
+struct finding {
+    std::string_view name; // a diagnostic name
+    std::string message;
+    std::size_t begin = 0; // byte range within the line
+    std::size_t end = 0;
+};
+
+// True for the keys that hold one value (a number or a text), which a
+// continuation line replaces.
+bool holds_one_value(const key_row &key);
+
+// What the record calls where the key's value goes: "camera.bit_width",
+// "step", "camera.width and camera.height".
+std::string key_label(const key_row &key);
+
+// Findings about the stored key line `line`, whose text is `text` (the
+// line as the reader read it).
+std::vector<finding> check_value(const line_account &line, std::string_view text);
+
+} // namespace pexilon::check

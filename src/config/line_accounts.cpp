@@ -1,0 +1,131 @@
+// The reader's and the interpreter's sinks joined into one account a line.
+#include "config/line_accounts.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "config/config_handler.h"
+#include "config/value_accounts.h"
+#include "reader/text_source.h"
+
+namespace pexilon {
+
+namespace {
+
+class account_builder final : public reader_sink, public config_sink {
+public:
+    explicit account_builder(account_listener &listener) noexcept : listener_(listener) {}
+
+    // Hands over the line still open, if any.
+    void finish() noexcept
+    {
+        if (open_)
+            listener_.account(line_);
+        open_ = false;
+    }
+
+    // --- reader_sink
+
+    void line(std::size_t reader_line, const line_event &event) noexcept override
+    {
+        finish();
+        open_ = true;
+        const std::uint32_t code = line_.section_code;
+        const bool in_section = line_.in_section;
+        line_ = line_account{};
+        line_.reader_line = reader_line;
+        line_.kind = event.kind;
+        line_.name = event.name;
+        line_.value = event.value;
+        line_.block_start = event.block_start;
+        line_.problem = event.problem;
+        line_.section_code = code;
+        line_.in_section = in_section;
+        if (event.kind == line_kind::header) {
+            copy(section_, sizeof section_, event.section);
+            line_.in_section = true;
+        }
+        line_.section = section_;
+        if (event.kind == line_kind::continuation) {
+            copy(continues_, sizeof continues_, event.previous_name);
+            line_.continues = continues_;
+        }
+    }
+
+    void fault_at(std::size_t reader_line, fault kind, bool replaces) noexcept override
+    {
+        if (!open_ || reader_line != line_.reader_line)
+            return;
+        if (line_.problem == fault::none || replaces)
+            line_.problem = kind;
+    }
+
+    // --- config_sink
+
+    void section(const char *, std::uint32_t code) noexcept override
+    {
+        line_.fate = line_fate::section;
+        line_.section_code = code;
+    }
+
+    void applied(const key_account &account, const char *, const char *) noexcept override
+    {
+        line_.fate = line_fate::stored;
+        line_.key = account;
+        // Offsets into the value become offsets into the line.
+        const std::size_t count = std::min(account.numbers.size(), std::size(numbers_));
+        for (std::size_t i = 0; i < count; ++i) {
+            number_account n = account.numbers[i];
+            for (std::size_t *at : {&n.begin, &n.end, &n.item_begin, &n.item_end})
+                *at += line_.value.begin;
+            numbers_[i] = n;
+        }
+        line_.key.numbers = {numbers_, count};
+    }
+
+    void code_attached(std::size_t control) noexcept override
+    {
+        line_.fate = line_fate::code;
+        line_.key.index = control;
+    }
+
+    void ignored(ignore_cause cause, const char *) noexcept override
+    {
+        line_.fate = line_fate::ignored;
+        line_.cause = cause;
+    }
+
+    void rejected(reject_reason reason) noexcept override { line_.refused = reason; }
+
+private:
+    static void copy(char *to, std::size_t room, const char *from) noexcept
+    {
+        const std::size_t n = strnlen(from, room - 1);
+        std::memcpy(to, from, n);
+        to[n] = '\0';
+    }
+
+    account_listener &listener_;
+    line_account line_;
+    bool open_ = false;
+    char section_[name_buffer_size] = {};
+    char continues_[name_buffer_size] = {};
+    number_account numbers_[max_accounted_numbers];
+};
+
+} // namespace
+
+parse_outcome parse_accounted(const char *data, std::size_t size, parsed_config *config,
+                              account_listener &listener) noexcept
+{
+    account_builder builder(listener);
+    config_session session = begin_session(config);
+    session.sink = &builder;
+    const parse_outcome outcome =
+        parse_bytes_detailed(data, size, session_handler, &session, config_block_taker, &builder);
+    builder.finish();
+    end_session(session);
+    return outcome;
+}
+
+} // namespace pexilon

@@ -1,0 +1,76 @@
+#include "config/value_accounts.h"
+
+#include "config/record_fields.h"
+#include "config/value_parsing.h"
+#include "reader/text_helpers.h"
+
+namespace pexilon {
+
+namespace {
+
+// How each number of the key is kept: a list's in 32 bits, a pair's in its
+// fields, FORMAT's in one byte of its field.
+record_member number_field(const key_row &key) noexcept
+{
+    if (key.form == value_form::list)
+        return {
+            "", "", 0, sizeof(param_entry::values[0]), field_form::number, false, shown_as::decimal,
+            0};
+    record_member field = *member_of(key);
+    if (key.form == value_form::high_low)
+        field.size /= 2;
+    return field;
+}
+
+number_account read_item(const char *value, std::size_t begin, std::size_t end,
+                         const record_member &field) noexcept
+{
+    number_account n;
+    n.item_begin = begin;
+    n.item_end = end;
+    while (begin < end && is_white(value[begin]))
+        ++begin;
+    while (end > begin && is_white(value[end - 1]))
+        --end;
+    n.begin = begin;
+    n.end = end;
+    const number_scan scan = scan_number(value + n.begin);
+    n.taken = static_cast<std::size_t>(scan.end - (value + n.begin));
+    n.read = scan.value;
+    n.stored = kept_value(field, scan.value);
+    n.digits = scan.digits;
+    n.hex = scan.hex;
+    n.saturated = scan.saturated;
+    return n;
+}
+
+} // namespace
+
+std::size_t account_numbers(const key_row &key, const char *value, number_account *out) noexcept
+{
+    if (key.form == value_form::text)
+        return 0;
+    const record_member field = number_field(key);
+    std::size_t size = 0;
+    while (value[size] != '\0')
+        ++size;
+    if (key.form == value_form::number) {
+        out[0] = read_item(value, 0, size, field);
+        return 1;
+    }
+    std::size_t count = 0;
+    for (std::size_t p = 0; p < size && count < max_accounted_numbers;) {
+        if (value[p] == ',') {
+            ++p;
+            continue;
+        }
+        std::size_t end = p;
+        while (end < size && value[end] != ',')
+            ++end;
+        out[count++] = read_item(value, p, end, field);
+        p = end;
+    }
+    return count;
+}
+
+} // namespace pexilon

@@ -1,0 +1,22 @@
+// The numbers of a value as written and as stored, for a listener: read
+// with the same conversion as the record's, item by item, with where each
+// stands. Runs only when a sink is attached.
+#pragma once
+
+#include <cstddef>
+
+#include "config/config_sink.h"
+
+namespace pexilon {
+
+// Numbers one value can hold: a line the reader hands on has at most 199
+// bytes, and every item but the last takes a comma besides its text.
+inline constexpr std::size_t max_accounted_numbers = 128;
+
+// The numbers of `value` given to `key`, into `out` (room for
+// max_accounted_numbers); returns how many. A list is split at commas as
+// the record's list reader splits it (empty items skipped); a one-number
+// key reads the whole value as one item.
+std::size_t account_numbers(const key_row &key, const char *value, number_account *out) noexcept;
+
+} // namespace pexilon

@@ -12,32 +12,30 @@
 
 namespace pexilon_tool {
 
-loaded_config::loaded_config(std::string name) : name_(std::move(name))
+namespace {
+
+pexilon::check::loaded_input read_input(const std::string &name)
 {
-    if (name_ == "-")
-        report_ = pexilon::parse_config_stream(stdin, &record_);
-    else
-        report_ = pexilon::parse_config_path(name_.c_str(), &record_);
+    return name == "-" ? pexilon::check::read_stream(stdin)
+                       : pexilon::check::read_path(name.c_str());
 }
 
-loaded_config::loaded_config(std::string name, line_trace &trace) : name_(std::move(name))
+} // namespace
+
+loaded_config::loaded_config(std::string name) : name_(std::move(name))
 {
-    if (name_ == "-") {
-        report_ = parse_traced(stdin, &record_, trace);
-        return;
-    }
-    std::FILE *stream = std::fopen(name_.c_str(), "rb");
-    if (stream == nullptr) {
-        report_.outcome = {PARSE_OPEN_FAILED, pexilon::fault::cannot_open, errno};
-        return;
-    }
-    try {
-        report_ = parse_traced(stream, &record_, trace);
-    } catch (...) {
-        std::fclose(stream);
-        throw;
-    }
-    std::fclose(stream);
+    const pexilon::check::loaded_input input = read_input(name_);
+    report_ = pexilon::check::parse_loaded(input, &record_);
+    if (report_.outcome.line > 0)
+        editor_line_ = pexilon::check::editor_line_of(
+            pexilon::check::readable_text(input.bytes, input.read_failed), report_.outcome.line);
+}
+
+loaded_config::loaded_config(std::string name, pexilon::check::record_trace &trace)
+    : name_(std::move(name))
+{
+    report_ = pexilon::check::parse_traced(read_input(name_), &record_, trace);
+    editor_line_ = trace.fault_line;
 }
 
 loaded_config::~loaded_config() { pexilon::release_record(record_); }
@@ -85,7 +83,7 @@ std::string loaded_config::fault_line() const
         return {};
     if (result() < 0)
         return shown_name(name_) + ": error: " + error_text();
-    return shown_name(name_) + ":" + std::to_string(result()) + ": error: " + error_text();
+    return shown_name(name_) + ":" + std::to_string(editor_line_) + ": error: " + error_text();
 }
 
 } // namespace pexilon_tool

@@ -3,8 +3,8 @@
 
 #include <string>
 
+#include "check/record_trace.h"
 #include "config/parse_config.h"
-#include "line_trace.h"
 
 namespace pexilon_tool {
 
@@ -13,10 +13,11 @@ enum status : int { status_ok = 0, status_faulty = 1, status_failed = 2 };
 
 class loaded_config {
 public:
-    // Parses the file `name` ("-" for standard input) into a zeroed record.
+    // Reads the file `name` ("-" for standard input) and parses it into a
+    // zeroed record as pexilon_parse_config parses the file.
     explicit loaded_config(std::string name);
     // The same, noting in `trace` the line each part of the record came from.
-    loaded_config(std::string name, line_trace &trace);
+    loaded_config(std::string name, pexilon::check::record_trace &trace);
     // Frees every code text and both lists that the library allocated.
     ~loaded_config();
     loaded_config(const loaded_config &) = delete;
@@ -33,7 +34,8 @@ public:
     bool out_of_memory() const;
     // What went wrong in plain words ("" when nothing did).
     std::string error_text() const;
-    // The fault as "FILE:LINE: error: REASON" or "FILE: error: REASON".
+    // The fault as "FILE:LINE: error: REASON" or "FILE: error: REASON", with
+    // the line as an editor numbers it.
     std::string fault_line() const;
 
 private:
@@ -42,6 +44,7 @@ private:
     std::string name_;
     parsed_config record_{};
     pexilon::config_report report_{};
+    std::size_t editor_line_ = 0; // of the fault
 };
 
 } // namespace pexilon_tool

@@ -10,11 +10,11 @@
 #include <new>
 
 #include "check/explain_words.h"
-#include "check/input_map.h"
 #include "check/suggestions.h"
 #include "check/value_rules.h"
 #include "config/code_tables.h"
 #include "config/line_accounts.h"
+#include "reader/line_map.h"
 #include "support/record_ops.h"
 
 namespace pexilon::check {
@@ -79,7 +79,7 @@ constexpr std::size_t key_slots = 16;
 
 class check_run final : public account_listener {
 public:
-    check_run(std::string_view text, const input_map &map, bool with_accounts)
+    check_run(std::string_view text, const line_map &map, bool with_accounts)
         : text_(text), map_(map), with_accounts_(with_accounts)
     {
         if (with_accounts_)
@@ -94,7 +94,8 @@ public:
     run_result run()
     {
         run_result result;
-        result.outcome = parse_accounted(text_.data(), text_.size(), &record_, *this);
+        result.outcome =
+            parse_config_accounted(text_.data(), text_.size(), &record_, *this).outcome;
         guard([&] { close_section(); });
         if (failed_)
             throw std::bad_alloc();
@@ -604,7 +605,7 @@ private:
     }
 
     std::string_view text_;
-    const input_map &map_;
+    const line_map &map_;
     bool with_accounts_;
     bool failed_ = false;
     parsed_config record_{};
@@ -631,7 +632,7 @@ private:
 
 } // namespace
 
-run_result run_check(std::string_view text, const input_map &map, bool with_accounts)
+run_result run_check(std::string_view text, const line_map &map, bool with_accounts)
 {
     check_run run(text, map, with_accounts);
     return run.run();

@@ -9,6 +9,7 @@
 
 #include "check/explained_lines.h"
 #include "pexilon/config_check.h"
+#include "reader/line_map.h"
 #include "reader/parse_outcome.h"
 #include "reader/reader_sink.h"
 
@@ -41,9 +42,7 @@ struct run_result {
     std::vector<explained_line> accounts;    // filled when asked for
 };
 
-class input_map;
-
-// `map` is the input_map of `text`.
-run_result run_check(std::string_view text, const input_map &map, bool with_accounts);
+// `map` is the line_map of `text`.
+run_result run_check(std::string_view text, const line_map &map, bool with_accounts);
 
 } // namespace pexilon::check

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "check/check_run.h"
-#include "check/input_map.h"
 #include "check/input_reading.h"
+#include "reader/line_map.h"
 
 namespace pexilon::check {
 
@@ -17,7 +17,7 @@ struct editor_place {
     std::size_t end_column = 0;
 };
 
-editor_place placed(const input_map &map, const place &where)
+editor_place placed(const line_map &map, const place &where)
 {
     editor_place out;
     out.line = map.editor_line(where.reader_line);
@@ -30,7 +30,7 @@ editor_place placed(const input_map &map, const place &where)
     return out;
 }
 
-diagnostic to_diagnostic(const input_map &map, raw_diagnostic &raw)
+diagnostic to_diagnostic(const line_map &map, raw_diagnostic &raw)
 {
     diagnostic d;
     d.severity = raw.severity;
@@ -50,35 +50,23 @@ diagnostic to_diagnostic(const input_map &map, raw_diagnostic &raw)
     return d;
 }
 
-// The bytes the library's stream reader hands out before a read error: a
-// piece cut short by the error is not read.
-std::size_t readable_bytes(std::string_view text)
-{
-    const input_map map(text);
-    if (map.reader_lines() == 0)
-        return 0;
-    const piece &last = map.pieces().back();
-    const std::size_t length = text.size() - last.begin;
-    return text.back() == '\n' || length == 199 ? text.size() : last.begin;
-}
-
 // Checks `all`, the bytes of an input; with `read_failed`, the input could
 // not be read past them.
 summary check_bytes(std::string_view all, bool read_failed, int os_error,
                     const diagnostic_callback &each)
 {
     summary result;
-    const std::string_view text = read_failed ? all.substr(0, readable_bytes(all)) : all;
-    const input_map map(text);
+    const std::string_view text = readable_text(all, read_failed);
+    const line_map map(text);
     run_result run = run_check(text, map, false);
-    result.parse_result = run.outcome.line;
+    const parse_outcome reported =
+        reported_outcome(true, read_failed, os_error, run.outcome, map.reader_lines());
+    result.parse_result = reported.line;
+    result.os_error = reported.os_error;
     if (read_failed) {
-        result.os_error = os_error;
-        if (run.outcome.kind == fault::none || run.outcome.kind == fault::block_unterminated) {
-            result.parse_result = static_cast<int>(map.reader_lines() + 1);
+        if (reported.kind == fault::read_error)
             std::erase_if(run.diagnostics,
                           [](const raw_diagnostic &d) { return d.name == "block-unterminated"; });
-        }
         run.diagnostics.push_back(
             {PEXILON_CHECK_ERROR,
              "read-error",

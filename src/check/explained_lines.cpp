@@ -1,13 +1,13 @@
 #include "check/explained_lines.h"
 
 #include "check/check_run.h"
-#include "check/input_map.h"
+#include "reader/line_map.h"
 
 namespace pexilon::check {
 
 std::vector<explained_line> explain_text(std::string_view text)
 {
-    const input_map map(text);
+    const line_map map(text);
     return run_check(text, map, true).accounts;
 }
 

@@ -3,6 +3,9 @@
 #include <cerrno>
 #include <vector>
 
+#include "reader/line_map.h"
+#include "reader/line_parser.h"
+
 namespace pexilon::check {
 
 loaded_input read_stream(std::FILE *stream)
@@ -70,6 +73,55 @@ loaded_input read_path(const char *path)
     }
     std::fclose(file);
     return input;
+}
+
+std::string_view readable_text(std::string_view all, bool read_failed)
+{
+    if (!read_failed)
+        return all;
+    const line_map map(all);
+    if (map.reader_lines() == 0)
+        return {};
+    const piece &last = map.pieces().back();
+    const std::size_t length = all.size() - last.begin;
+    const bool whole =
+        all.back() == '\n' || length == static_cast<std::size_t>(line_buffer_size - 1);
+    return all.substr(0, whole ? all.size() : last.begin);
+}
+
+parse_outcome reported_outcome(bool opened, bool read_failed, int os_error, parse_outcome parsed,
+                               std::size_t reader_lines)
+{
+    if (!opened)
+        return {cannot_open_line, fault::cannot_open, os_error};
+    if (!read_failed)
+        return parsed;
+    parsed.os_error = os_error;
+    if (parsed.kind == fault::none || parsed.kind == fault::block_unterminated) {
+        parsed.line = reported_line(reader_lines + 1);
+        parsed.kind = fault::read_error;
+    }
+    return parsed;
+}
+
+config_report parse_loaded(const loaded_input &input, parsed_config *config,
+                           account_listener *listener)
+{
+    config_report report;
+    if (!input.opened) {
+        report.outcome = reported_outcome(false, false, input.os_error, {}, 0);
+        return report;
+    }
+    const std::string_view text = readable_text(input.bytes, input.read_failed);
+    report = listener != nullptr
+                 ? parse_config_accounted(text.data(), text.size(), config, *listener)
+                 : parse_config_bytes(text.data(), text.size(), config);
+    std::size_t lines = 0;
+    if (input.read_failed)
+        lines = line_map(text).reader_lines();
+    report.outcome =
+        reported_outcome(true, input.read_failed, input.os_error, report.outcome, lines);
+    return report;
 }
 
 } // namespace pexilon::check

@@ -5,6 +5,9 @@
 #include <cstddef>
 #include <cstdio>
 #include <string>
+#include <string_view>
+
+#include "config/line_accounts.h"
 
 namespace pexilon::check {
 
@@ -17,5 +20,21 @@ struct loaded_input {
 
 loaded_input read_path(const char *path);
 loaded_input read_stream(std::FILE *stream);
+
+// The bytes of `input` that the library's stream reader hands out: before a
+// read error, a piece cut short by it is not read.
+std::string_view readable_text(std::string_view bytes, bool read_failed);
+
+// The outcome of parsing readable_text(input), as the library reports it
+// for the input itself: a read error is the fault of the line after the last
+// one read, over anything but an earlier faulty line; an input that could not
+// be opened gives -1.
+parse_outcome reported_outcome(bool opened, bool read_failed, int os_error, parse_outcome parsed,
+                               std::size_t reader_lines);
+
+// Parses the loaded input as pexilon_parse_config parses the file it came
+// from, telling `listener` of every line when there is one.
+config_report parse_loaded(const loaded_input &input, parsed_config *config,
+                           account_listener *listener = nullptr);
 
 } // namespace pexilon::check

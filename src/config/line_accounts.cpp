@@ -115,17 +115,20 @@ private:
 
 } // namespace
 
-parse_outcome parse_accounted(const char *data, std::size_t size, parsed_config *config,
-                              account_listener &listener) noexcept
+config_report parse_config_accounted(const char *data, std::size_t size, parsed_config *config,
+                                     account_listener &listener) noexcept
 {
     account_builder builder(listener);
     config_session session = begin_session(config);
     session.sink = &builder;
-    const parse_outcome outcome =
+    config_report report;
+    report.outcome =
         parse_bytes_detailed(data, size, session_handler, &session, config_block_taker, &builder);
     builder.finish();
     end_session(session);
-    return outcome;
+    if (report.outcome.kind == fault::rejected)
+        report.reason = session.first_reject;
+    return report;
 }
 
 } // namespace pexilon

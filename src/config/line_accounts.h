@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "config/config_sink.h"
+#include "config/parse_config.h"
 #include "reader/parse_outcome.h"
 #include "reader/reader_sink.h"
 
@@ -54,9 +55,9 @@ protected:
 };
 
 // Parses exactly `size` bytes at `data` into `config` (zeroed, or filled by
-// an earlier parse) as pexilon_parse_config would, telling `listener` of
-// every line. The record and the outcome are the same as without a listener.
-parse_outcome parse_accounted(const char *data, std::size_t size, parsed_config *config,
-                              account_listener &listener) noexcept;
+// an earlier parse) as parse_config_bytes does, telling `listener` of every
+// line. The record and the report are the same as without a listener.
+config_report parse_config_accounted(const char *data, std::size_t size, parsed_config *config,
+                                     account_listener &listener) noexcept;
 
 } // namespace pexilon

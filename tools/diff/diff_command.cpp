@@ -65,7 +65,7 @@ int run_diff(const std::vector<std::string> &args)
     if (!input_files(parsed.operands, files, error))
         return usage_failure("diff", error);
 
-    line_trace trace_a, trace_b;
+    pexilon::check::record_trace trace_a, trace_b;
     const loaded_config a(files[0], trace_a);
     const loaded_config b(files[1], trace_b);
     bool failed = false;

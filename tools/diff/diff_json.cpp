@@ -33,15 +33,15 @@ void value(json_writer &out, const field_value &v)
         out.string(v.shown);
 }
 
-void line(json_writer &out, std::uint32_t number)
+void line(json_writer &out, std::size_t number)
 {
     if (number != 0)
-        out.number(number);
+        out.number(static_cast<std::int64_t>(number));
     else
         out.null();
 }
 
-std::uint32_t line_of(const std::vector<std::uint32_t> &lines, std::size_t index)
+std::size_t line_of(const std::vector<std::size_t> &lines, std::size_t index)
 {
     return index < lines.size() ? lines[index] : 0;
 }

@@ -9,7 +9,7 @@ namespace pexilon_tool {
 // Both files with the line each part of their record came from.
 struct compared_file {
     const loaded_config &file;
-    const line_trace &trace;
+    const pexilon::check::record_trace &trace;
 };
 
 void write_diff_text(const record_diff &diff, const compared_file &a, const compared_file &b);

@@ -12,7 +12,7 @@ namespace {
 
 // "FILE:LINE", or "FILE" when the line is not known (a camera field the
 // file does not name).
-std::string place(const compared_file &side, std::uint32_t line)
+std::string place(const compared_file &side, std::size_t line)
 {
     std::string text = shown_name(side.file.name());
     return line != 0 ? text + ":" + std::to_string(line) : text;
@@ -50,7 +50,7 @@ void write_camera(const record_diff &diff, const compared_file &a, const compare
                     place(b, b.trace.camera_lines[change.field]).c_str());
 }
 
-std::uint32_t line_of(const std::vector<std::uint32_t> &lines, std::size_t index)
+std::size_t line_of(const std::vector<std::size_t> &lines, std::size_t index)
 {
     return index < lines.size() ? lines[index] : 0;
 }

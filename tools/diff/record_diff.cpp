@@ -11,6 +11,7 @@
 #include <unordered_set>
 
 #include "config/code_tables.h"
+#include "config/record_fields.h"
 #include "diff/sequence_diff.h"
 #include "support/record_ops.h"
 
@@ -25,40 +26,28 @@ std::string format_text(const char *format, long long value)
     return text;
 }
 
-// A 32-bit field shows signed in the dump, as a two's complement number.
-field_value signed32(std::uint32_t value)
+// A field's value as the dump shows it: 32-bit numbers as signed (two's
+// complement), narrower ones as they are, FORMAT in hexadecimal.
+field_value member_value(const void *record, const pexilon::record_member &member)
 {
-    const auto number = static_cast<std::int32_t>(value);
+    if (member.form == pexilon::field_form::text)
+        return {std::string(pexilon::text_of(record, member)), false, 0, true};
+    std::int64_t number = pexilon::number_of(record, member);
+    if (member.size == 4)
+        number = static_cast<std::int32_t>(static_cast<std::uint32_t>(number));
+    if (member.shown == pexilon::shown_as::hex_byte)
+        return {format_text("0x%02llX", number), true, number};
     return {format_text("%lld", number), true, number};
 }
 
-field_value number(std::int64_t value) { return {format_text("%lld", value), true, value}; }
-
-field_value text(const char *field, std::size_t size)
-{
-    return {std::string(field, strnlen(field, size)), false, 0, true};
-}
-
-// The camera fields of one record, shown as the dump shows them.
-std::vector<field_value> camera_values(const camera_settings &c)
-{
-    return {signed32(c.cfg_mode), text(c.type, sizeof c.type),
-            signed32(c.width),    signed32(c.height),
-            number(c.bit_width),  {format_text("0x%02llX", c.format), true, c.format},
-            number(c.i2c_mode),   number(c.i2c_addr),
-            signed32(c.trans_lvl)};
-}
-
-constexpr const char *camera_names[camera_field_count] = {"cfg_mode", "type",      "width",
-                                                          "height",   "bit_width", "format",
-                                                          "i2c_mode", "i2c_addr",  "trans_lvl"};
-
 void compare_camera(const camera_settings &a, const camera_settings &b, record_diff &diff)
 {
-    const std::vector<field_value> va = camera_values(a), vb = camera_values(b);
-    for (unsigned f = 0; f < camera_field_count; ++f)
-        if (va[f].shown != vb[f].shown)
-            diff.camera.push_back({static_cast<camera_field>(f), {camera_names[f], va[f], vb[f]}});
+    for (std::size_t f = 0; f < std::size(pexilon::camera_members); ++f) {
+        const pexilon::record_member &member = pexilon::camera_members[f];
+        const field_value va = member_value(&a, member), vb = member_value(&b, member);
+        if (va.shown != vb.shown)
+            diff.camera.push_back({f, {member.name, va, vb}});
+    }
 }
 
 // Appends the groups of `record` not yet in `order`, in order of first
@@ -117,23 +106,16 @@ void compare_entries(const parsed_config &a, const parsed_config &b, record_diff
 
 std::vector<field_change> control_fields(const control_entry &a, const control_entry &b)
 {
-    const std::pair<const char *, std::pair<field_value, field_value>> fields[] = {
-        {"min_value", {number(a.min_value), number(b.min_value)}},
-        {"max_value", {number(a.max_value), number(b.max_value)}},
-        {"step", {number(a.step), number(b.step)}},
-        {"def", {number(a.def), number(b.def)}},
-        {"reserved", {number(a.reserved), number(b.reserved)}},
-        {"ctrl_name",
-         {text(a.ctrl_name, sizeof a.ctrl_name), text(b.ctrl_name, sizeof b.ctrl_name)}},
-        {"func_name",
-         {text(a.func_name, sizeof a.func_name), text(b.func_name, sizeof b.func_name)}},
-        {"code block",
-         {{a.code != nullptr ? "present" : "none"}, {b.code != nullptr ? "present" : "none"}}},
-    };
     std::vector<field_change> changes;
-    for (const auto &[name, values] : fields)
-        if (values.first.shown != values.second.shown)
-            changes.push_back({name, values.first, values.second});
+    for (const pexilon::record_member &member : pexilon::control_members) {
+        const field_value va = member_value(&a, member), vb = member_value(&b, member);
+        if (va.shown != vb.shown)
+            changes.push_back({member.name, va, vb});
+    }
+    const field_value code_a{a.code != nullptr ? "present" : "none"};
+    const field_value code_b{b.code != nullptr ? "present" : "none"};
+    if (code_a.shown != code_b.shown)
+        changes.push_back({"code block", code_a, code_b});
     return changes;
 }
 

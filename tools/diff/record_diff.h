@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "line_trace.h"
 #include "pexilon/config_parser.h"
 
 namespace pexilon_tool {
@@ -30,7 +29,7 @@ struct field_change {
 };
 
 struct camera_change {
-    camera_field field;
+    std::size_t field; // index into camera_members
     field_change values;
 };
 

@@ -1,10 +1,10 @@
-#include "check/input_map.h"
+#include "reader/line_map.h"
 
 #include <algorithm>
 
 #include "reader/line_parser.h"
 
-namespace pexilon::check {
+namespace pexilon {
 
 namespace {
 
@@ -13,7 +13,7 @@ constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
 
 } // namespace
 
-input_map::input_map(std::string_view text) : text_(text)
+line_map::line_map(std::string_view text) : text_(text)
 {
     if (text.substr(0, byte_order_mark.size()) == byte_order_mark)
         bom_ = byte_order_mark.size();
@@ -40,7 +40,7 @@ input_map::input_map(std::string_view text) : text_(text)
     }
 }
 
-std::size_t input_map::editor_line(std::size_t reader_line) const
+std::size_t line_map::editor_line(std::size_t reader_line) const
 {
     if (reader_line >= 1 && reader_line <= pieces_.size())
         return pieces_[reader_line - 1].editor_line;
@@ -50,7 +50,7 @@ std::size_t input_map::editor_line(std::size_t reader_line) const
     return text_.back() == '\n' ? line_starts_.size() + 1 : line_starts_.size();
 }
 
-std::size_t input_map::column(std::size_t reader_line, std::size_t offset) const
+std::size_t line_map::column(std::size_t reader_line, std::size_t offset) const
 {
     if (reader_line < 1 || reader_line > pieces_.size())
         return 0;
@@ -61,7 +61,7 @@ std::size_t input_map::column(std::size_t reader_line, std::size_t offset) const
     return column + 1;
 }
 
-std::string_view input_map::line_text(std::size_t editor_line) const
+std::string_view line_map::line_text(std::size_t editor_line) const
 {
     if (editor_line < 1 || editor_line > line_starts_.size())
         return {};
@@ -78,7 +78,7 @@ std::string_view input_map::line_text(std::size_t editor_line) const
     return line;
 }
 
-std::size_t input_map::pieces_of(std::size_t editor_line) const
+std::size_t line_map::pieces_of(std::size_t editor_line) const
 {
     if (editor_line < 1 || editor_line > line_starts_.size())
         return 0;
@@ -88,4 +88,4 @@ std::size_t input_map::pieces_of(std::size_t editor_line) const
     return next - first;
 }
 
-} // namespace pexilon::check
+} // namespace pexilon

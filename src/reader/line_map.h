@@ -1,13 +1,14 @@
-// Where each line of the reader stands in the text as an editor shows it.
-// The reader takes a line in pieces of at most 199 bytes and counts every
-// piece as a line; editors count newline-terminated lines.
+// Where each line of the reader stands in the text as an editor shows it:
+// the one map from the reader's line numbers to editor lines that every
+// command uses. The reader takes a line in pieces of at most 199 bytes and
+// counts every piece as a line; editors count newline-terminated lines.
 #pragma once
 
 #include <cstddef>
 #include <string_view>
 #include <vector>
 
-namespace pexilon::check {
+namespace pexilon {
 
 struct piece {
     std::size_t begin = 0;       // byte offset of the piece in the text
@@ -16,9 +17,9 @@ struct piece {
     std::size_t index = 1;       // 1 for the first piece of an editor line
 };
 
-class input_map {
+class line_map {
 public:
-    explicit input_map(std::string_view text);
+    explicit line_map(std::string_view text);
 
     // Pieces as the reader numbers them: reader line n is pieces()[n - 1].
     const std::vector<piece> &pieces() const { return pieces_; }
@@ -45,4 +46,4 @@ private:
     std::size_t bom_ = 0;
 };
 
-} // namespace pexilon::check
+} // namespace pexilon

@@ -1,0 +1,74 @@
+#include "check/record_trace.h"
+
+#include <new>
+
+#include "reader/line_map.h"
+
+namespace pexilon::check {
+
+namespace {
+
+class trace_listener final : public account_listener {
+public:
+    trace_listener(const line_map &map, const parsed_config &record, record_trace &trace)
+        : map_(map), record_(record), trace_(trace)
+    {
+    }
+
+    bool failed() const { return failed_; }
+
+    void account(const line_account &line) noexcept override
+    {
+        if (failed_)
+            return;
+        try {
+            note(line, map_.editor_line(line.reader_line));
+        } catch (const std::bad_alloc &) {
+            failed_ = true; // the trace cannot follow; the record goes on
+        }
+    }
+
+private:
+    void note(const line_account &line, std::size_t editor_line)
+    {
+        if (line.fate == line_fate::section && line.section_code == section_control &&
+            record_.control_count > trace_.control_lines.size())
+            trace_.control_lines.resize(record_.control_count, editor_line);
+        if (line.fate != line_fate::stored)
+            return;
+        const key_row &key = *line.key.key;
+        if (key.target == key_target::entry) {
+            if (line.key.index >= trace_.param_lines.size())
+                trace_.param_lines.resize(line.key.index + 1, editor_line);
+            trace_.param_lines[line.key.index] = editor_line;
+        } else if (key.target == key_target::camera) {
+            const std::size_t fields = key.form == value_form::pair ? 2 : 1;
+            for (std::size_t f = 0; f < fields; ++f)
+                trace_.camera_lines[static_cast<std::size_t>(key.member) + f] = editor_line;
+        }
+    }
+
+    const line_map &map_;
+    const parsed_config &record_;
+    record_trace &trace_;
+    bool failed_ = false;
+};
+
+} // namespace
+
+config_report parse_traced(const loaded_input &input, parsed_config *config, record_trace &trace)
+{
+    const line_map map(readable_text(input.bytes, input.read_failed));
+    trace_listener listener(map, *config, trace);
+    const config_report report = parse_loaded(input, config, &listener);
+    if (report.outcome.line > 0)
+        trace.fault_line = map.editor_line(static_cast<std::size_t>(report.outcome.line));
+    return report;
+}
+
+std::size_t editor_line_of(std::string_view text, int line)
+{
+    return line > 0 ? line_map(text).editor_line(static_cast<std::size_t>(line)) : 0;
+}
+
+} // namespace pexilon::check

@@ -1,0 +1,33 @@
+// Where each part of a record came from, as an editor numbers lines: the
+// line of every entry, of every control's header, and the last line that
+// set each camera field. Read from the line accounts, through the one line
+// map, so that it agrees with the checker.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <iterator>
+#include <vector>
+
+#include "check/input_reading.h"
+#include "config/vocabulary.h"
+
+namespace pexilon::check {
+
+struct record_trace {
+    std::vector<std::size_t> param_lines;   // params[i] came from this line
+    std::vector<std::size_t> control_lines; // the header of controls[i]
+    // The last line that set each field of camera_members; 0 when none did.
+    std::array<std::size_t, std::size(camera_members)> camera_lines{};
+    std::size_t fault_line = 0; // the editor line of the reported fault, or 0
+};
+
+// parse_loaded, noting in `trace` the line each part of the record came
+// from, and the editor line of the fault the outcome reports.
+config_report parse_traced(const loaded_input &input, parsed_config *config, record_trace &trace);
+
+// The editor line of what a parse of `text` reports as reader line `line`
+// (a line past the end names the line after the last complete one).
+std::size_t editor_line_of(std::string_view text, int line);
+
+} // namespace pexilon::check

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "config/code_tables.h"
+#include "config/record_compare.h"
 #include "pexilon/config_parser.h"
 #include "support/record_ops.h"
 

@@ -4,19 +4,15 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <span>
 #include <string_view>
 
 #include "config/code_tables.h"
+#include "config/record_fields.h"
 
 namespace pexilon_tool {
 
 namespace {
-
-// A fixed-size text field up to its terminator or the end of the field.
-std::string_view field_text(const char *field, std::size_t size)
-{
-    return {field, strnlen(field, size)};
-}
 
 void field(json_writer &out, std::string_view name, std::int64_t value)
 {
@@ -50,18 +46,22 @@ void register_number(json_writer &out, std::uint32_t value, bool hex, const char
     out.string(text);
 }
 
+// The fields of a camera or control record, under their JSON names.
+void write_members(json_writer &out, const void *record,
+                   std::span<const pexilon::record_member> members)
+{
+    for (const pexilon::record_member &member : members) {
+        if (member.form == pexilon::field_form::text)
+            field(out, member.json_name, pexilon::text_of(record, member));
+        else
+            field(out, member.json_name, pexilon::number_of(record, member));
+    }
+}
+
 void write_camera(json_writer &out, const camera_settings &camera)
 {
     out.begin_object();
-    field(out, "cfg_mode", camera.cfg_mode);
-    field(out, "type", field_text(camera.type, sizeof camera.type));
-    field(out, "width", camera.width);
-    field(out, "height", camera.height);
-    field(out, "bit_width", camera.bit_width);
-    field(out, "format", camera.format);
-    field(out, "i2c_mode", camera.i2c_mode);
-    field(out, "i2c_addr", camera.i2c_addr);
-    field(out, "trans_lvl", camera.trans_lvl);
+    write_members(out, &camera, pexilon::camera_members);
     out.end_object();
 }
 
@@ -87,14 +87,7 @@ void write_entry(json_writer &out, const param_entry &entry, bool hex)
 void write_control(json_writer &out, const control_entry &control)
 {
     out.begin_object();
-    field(out, "min_value", control.min_value);
-    field(out, "max_value", control.max_value);
-    field(out, "step", control.step);
-    // DEF, spelt out: "def" is a keyword in Python, whose package uses this name too.
-    field(out, "default", control.def);
-    field(out, "reserved", control.reserved);
-    field(out, "ctrl_name", field_text(control.ctrl_name, sizeof control.ctrl_name));
-    field(out, "func_name", field_text(control.func_name, sizeof control.func_name));
+    write_members(out, &control, pexilon::control_members);
     out.key("code");
     name_or_null(out, control.code);
     out.end_object();

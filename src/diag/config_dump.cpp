@@ -7,20 +7,39 @@
 #include "diag/config_dump.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cinttypes>
 #include <cstdint>
 #include <iterator>
 
 #include "config/code_tables.h"
+#include "config/record_fields.h"
 
 namespace pexilon {
 
 namespace {
 
-// The field as a signed 32-bit number (two's complement reinterpretation).
-int signed32(std::uint32_t value) noexcept
+// A key's label in the dump: the field's name in capitals, "TRANS_LVL".
+void print_label(std::FILE *err, const record_member &member, int width, const char *after)
 {
-    return static_cast<int>(static_cast<std::int32_t>(value));
+    char label[32] = {};
+    for (std::size_t i = 0; member.name[i] != '\0' && i + 1 < sizeof label; ++i)
+        label[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(member.name[i])));
+    std::fprintf(err, "%-*s%s", width, label, after);
+}
+
+// A numeric field as the dump writes it: 32-bit fields as signed (two's
+// complement reinterpretation), narrower ones as they are, 64-bit ones with
+// PRId64, FORMAT in hexadecimal.
+void print_number(std::FILE *err, const void *record, const record_member &member)
+{
+    const std::int64_t value = number_of(record, member);
+    if (member.shown == shown_as::hex_byte)
+        std::fprintf(err, "0x%02X\n", static_cast<unsigned>(value));
+    else if (member.size == 8)
+        std::fprintf(err, "%" PRId64 "\n", value);
+    else
+        std::fprintf(err, "%d\n", static_cast<int>(static_cast<std::int32_t>(value)));
 }
 
 } // namespace
@@ -29,17 +48,16 @@ void dump_camera_settings(const parsed_config *config, std::FILE *err) noexcept
 {
     if (config == nullptr)
         return;
-    const camera_settings &camera = config->camera;
-    std::fprintf(err, "CFG_MODE : %d\n", signed32(camera.cfg_mode));
-    // type holds no terminator when it is full.
-    std::fprintf(err, "TYPE     : %.*s\n", static_cast<int>(sizeof camera.type), camera.type);
-    std::fprintf(err, "WIDTH    : %d\n", signed32(camera.width));
-    std::fprintf(err, "HEIGHT   : %d\n", signed32(camera.height));
-    std::fprintf(err, "BIT_WIDTH: %d\n", static_cast<int>(camera.bit_width));
-    std::fprintf(err, "FORMAT   : 0x%02X\n", static_cast<unsigned>(camera.format));
-    std::fprintf(err, "I2C_MODE : %d\n", static_cast<int>(camera.i2c_mode));
-    std::fprintf(err, "I2C_ADDR : %d\n", static_cast<int>(camera.i2c_addr));
-    std::fprintf(err, "TRANS_LVL: %d\n", signed32(camera.trans_lvl));
+    for (const record_member &member : camera_members) {
+        print_label(err, member, 9, ": ");
+        if (member.form == field_form::text) {
+            // type holds no terminator when it is full.
+            const std::string_view text = text_of(&config->camera, member);
+            std::fprintf(err, "%.*s\n", static_cast<int>(text.size()), text.data());
+        } else {
+            print_number(err, &config->camera, member);
+        }
+    }
 }
 
 void dump_controls(const parsed_config *config, std::FILE *err) noexcept
@@ -48,12 +66,16 @@ void dump_controls(const parsed_config *config, std::FILE *err) noexcept
         return;
     for (std::uint32_t i = 0; i < config->control_count; ++i) {
         const control_entry &control = config->controls[i];
-        std::fprintf(err, "MIN_VALUE  = %" PRId64 "\n", control.min_value);
-        std::fprintf(err, "MAX_VALUE  = %" PRId64 "\n", control.max_value);
-        std::fprintf(err, "STEP       = %d\n", static_cast<int>(control.step));
-        std::fprintf(err, "DEF        = %" PRId64 "\n", control.def);
-        std::fprintf(err, "CTRL_NAME\t= %s\n", control.ctrl_name);
-        std::fprintf(err, "FUNC_NAME\t= %s\n", control.func_name);
+        for (const key_row &key : rows_of(control_keys)) {
+            const record_member &member = *member_of(key);
+            if (member.form == field_form::text) {
+                print_label(err, member, 0, "\t= ");
+                std::fprintf(err, "%s\n", text_of(&control, member).data());
+            } else {
+                print_label(err, member, 11, "= ");
+                print_number(err, &control, member);
+            }
+        }
         // A control without a code block shows "(null)", as glibc's printf
         // does for a null %s argument; passing the null itself is undefined.
         std::fprintf(err, "%s\n", control.code != nullptr ? control.code : "(null)");

@@ -9,6 +9,7 @@
 
 #include <unistd.h>
 
+#include "config/record_compare.h"
 #include "pexilon/config_parser.h"
 #include "support/record_ops.h"
 

@@ -11,6 +11,7 @@
 #include <unordered_set>
 
 #include "config/code_tables.h"
+#include "config/record_compare.h"
 #include "config/record_fields.h"
 #include "diff/sequence_diff.h"
 #include "support/record_ops.h"

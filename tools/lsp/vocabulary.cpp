@@ -1,45 +1,50 @@
 // The section headers and keys of the dialect, with the fields they fill.
 #include "vocabulary.h"
 
+#include <iterator>
+#include <span>
+
 #include "config/code_tables.h"
 
 namespace pexilon_lsp {
 
 namespace {
 
-// The camera keys are matched by name in config/camera_settings.cpp.
-const std::vector<key_info> camera_keys = {
-    {"CFG_MODE", "camera.cfg_mode", "uint32_t", "a number, decimal or 0x hexadecimal"},
-    {"TYPE", "camera.type", "char[50]",
-     "the text, at most 50 bytes; 50 bytes leave it without a terminator"},
-    {"SIZE", "camera.width, camera.height", "uint32_t each",
-     "two numbers: width, height; any other count changes nothing"},
-    {"BIT_WIDTH", "camera.bit_width", "uint8_t", "a number; its low 8 bits are kept"},
-    {"FORMAT", "camera.format", "uint16_t",
-     "one or two numbers: the first is the high byte, the second the low byte"},
-    {"I2C_MODE", "camera.i2c_mode", "uint8_t", "a number; its low 8 bits are kept"},
-    {"I2C_ADDR", "camera.i2c_addr", "uint16_t", "a number; its low 16 bits are kept"},
-    {"TRANS_LVL", "camera.trans_lvl", "uint32_t", "a number"},
-};
+// The C type of a record field: "uint16_t", "int64_t", "char[128]".
+std::string c_type(const pexilon::record_member &member)
+{
+    if (member.form == pexilon::field_form::text)
+        return "char[" + std::to_string(member.size) + "]";
+    return std::string(member.is_signed ? "int" : "uint") + std::to_string(member.size * 8) + "_t";
+}
 
-const std::vector<key_info> param_keys = {
-    {"REG", "params[].values", "uint32_t[16]",
-     "up to 16 numbers separated by commas; one entry per line"},
-    {"DELAY", "params[].values", "uint32_t[16]",
-     "up to 16 numbers separated by commas; one entry per line"},
-    {"VRCMD", "params[].values", "uint32_t[16]",
-     "up to 16 numbers separated by commas; one entry per line"},
-};
+key_info info_of(const pexilon::key_row &key)
+{
+    key_info info{key.name, {}, {}, key.about};
+    const pexilon::record_member *member = pexilon::member_of(key);
+    if (member == nullptr) {
+        info.field = "params[].values";
+        info.width = "uint32_t[" + std::to_string(std::size(param_entry{}.values)) + "]";
+        return info;
+    }
+    const std::string prefix =
+        key.target == pexilon::key_target::camera ? "camera." : "controls[].";
+    info.field = prefix + member->name;
+    info.width = c_type(*member);
+    if (key.form == pexilon::value_form::pair) {
+        info.field += ", " + prefix + member[1].name;
+        info.width += " each";
+    }
+    return info;
+}
 
-const std::vector<key_info> control_keys = {
-    {"MIN_VALUE", "controls[].min_value", "int64_t", "a signed number"},
-    {"MAX_VALUE", "controls[].max_value", "int64_t", "a signed number"},
-    {"STEP", "controls[].step", "int32_t", "a number; its low 32 bits are kept"},
-    {"DEF", "controls[].def", "int64_t", "a signed number"},
-    {"CTRL_NAME", "controls[].ctrl_name", "char[128]",
-     "the text, at most 127 bytes; names the control"},
-    {"FUNC_NAME", "controls[].func_name", "char[128]", "the text, at most 127 bytes"},
-};
+std::vector<key_info> infos_of(std::span<const pexilon::key_row> keys)
+{
+    std::vector<key_info> infos;
+    for (const pexilon::key_row &key : keys)
+        infos.push_back(info_of(key));
+    return infos;
+}
 
 const std::vector<key_info> no_keys;
 
@@ -63,21 +68,24 @@ std::string header_text(std::string_view section)
 std::vector<std::string> known_headers()
 {
     std::vector<std::string> headers;
-    for (const pexilon::code_row *row = pexilon::section_codes; row->name != nullptr; ++row)
-        headers.push_back(header_text(row->name));
+    for (const pexilon::code_row &row : pexilon::rows_of(pexilon::section_codes))
+        headers.push_back(header_text(row.name));
     return headers;
 }
 
 const std::vector<key_info> &keys_of(std::uint32_t section_code)
 {
-    switch (section_code >> 24) {
-    case 0x01:
-        return camera_keys;
-    case 0x02:
-    case 0x03:
-        return param_keys;
-    case 0x04:
-        return control_keys;
+    static const std::vector<key_info> camera = infos_of(pexilon::rows_of(pexilon::camera_keys));
+    static const std::vector<key_info> entries = infos_of(pexilon::rows_of(pexilon::param_keys));
+    static const std::vector<key_info> control = infos_of(pexilon::rows_of(pexilon::control_keys));
+    switch (pexilon::kind_of(section_code)) {
+    case PEXILON_KIND_CAMERA:
+        return camera;
+    case PEXILON_KIND_BOARD:
+    case PEXILON_KIND_REGISTER:
+        return entries;
+    case PEXILON_KIND_CONTROL:
+        return control;
     default:
         return no_keys;
     }

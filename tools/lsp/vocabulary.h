@@ -9,12 +9,13 @@
 
 namespace pexilon_lsp {
 
-// A key a section reads, with the field of the record it fills.
+// A key a section reads, with the field of the record it fills; derived
+// from the library's vocabulary (config/vocabulary.h).
 struct key_info {
-    const char *name;
-    const char *field; // "camera.width", "params[].values", "controls[].step"
-    const char *width; // "uint32_t", "char[50], not terminated at 50 characters"
-    const char *note;  // how the value is read
+    std::string name;
+    std::string field; // "camera.width, camera.height", "params[].values", "controls[].step"
+    std::string width; // "uint32_t", "char[50]", "uint32_t each", "uint32_t[16]"
+    std::string note;  // how the value is read
 };
 
 // The header that makes the reader report `section` ("board parameter||dev2"

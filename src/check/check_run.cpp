@@ -105,6 +105,7 @@ public:
             accounts_[i].editor_line = p.editor_line;
             accounts_[i].reader_line = i + 1;
             accounts_[i].piece = p.index;
+            accounts_[i].source = map_.line_text(p.editor_line);
             if (p.index > 1)
                 accounts_[i].text =
                     "piece " + std::to_string(p.index) + " of a long line: " + accounts_[i].text;
@@ -178,13 +179,7 @@ private:
     std::string control_name() const { return "controls[" + std::to_string(control_.index) + "]"; }
 
     // The line as the reader read it (a piece of at most 199 bytes).
-    std::string_view line_text() const
-    {
-        const std::size_t n = line_->reader_line;
-        const std::size_t begin = map_.pieces()[n - 1].begin;
-        const std::size_t end = n < map_.reader_lines() ? map_.pieces()[n].begin : text_.size();
-        return text_.substr(begin, end - begin);
-    }
+    std::string_view line_text() const { return map_.piece_text(line_->reader_line); }
     std::string span_text(text_span span) const
     {
         return std::string(line_text().substr(span.begin, span.end - span.begin));

@@ -16,6 +16,7 @@ struct explained_line {
     std::size_t reader_line = 0; // 1-based, as pexilon_parse_config counts
     std::size_t piece = 1;       // 1 for the line's first piece, 2 for the next...
     std::string text;            // "comment", "params[12] = REG 0x3000, 0x01", ...
+    std::string_view source;     // the editor line (no line end, no byte-order mark)
 };
 
 // Accounts of every reader line of `text`, in order. Texts look like:

@@ -1,5 +1,6 @@
 #include "check/record_trace.h"
 
+#include <exception>
 #include <new>
 
 #include "reader/line_map.h"
@@ -54,7 +55,46 @@ private:
     bool failed_ = false;
 };
 
+// Hands each account on with its editor line; the first exception stops
+// what it is told and is thrown again once the parse is over.
+class editor_listener final : public account_listener {
+public:
+    editor_listener(const line_map &map, const editor_account &each) : map_(map), each_(each) {}
+
+    void account(const line_account &line) noexcept override
+    {
+        if (error_)
+            return;
+        try {
+            each_(line, {map_.editor_line(line.reader_line), map_.piece_text(line.reader_line)});
+        } catch (...) {
+            error_ = std::current_exception();
+        }
+    }
+
+    void rethrow() const
+    {
+        if (error_)
+            std::rethrow_exception(error_);
+    }
+
+private:
+    const line_map &map_;
+    const editor_account &each_;
+    std::exception_ptr error_;
+};
+
 } // namespace
+
+config_report read_accounts(std::string_view text, parsed_config *record,
+                            const editor_account &each)
+{
+    const line_map map(text);
+    editor_listener listener(map, each);
+    const config_report report = parse_config_accounted(text.data(), text.size(), record, listener);
+    listener.rethrow();
+    return report;
+}
 
 config_report parse_traced(const loaded_input &input, parsed_config *config, record_trace &trace)
 {

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <iterator>
 #include <vector>
 
@@ -29,5 +30,18 @@ config_report parse_traced(const loaded_input &input, parsed_config *config, rec
 // The editor line of what a parse of `text` reports as reader line `line`
 // (a line past the end names the line after the last complete one).
 std::size_t editor_line_of(std::string_view text, int line);
+
+// Where a line account stands: its editor line (1-based) and the line as the
+// reader read it, whose bytes the account's offsets count.
+struct account_place {
+    std::size_t editor_line = 0;
+    std::string_view piece;
+};
+
+// Parses `text` into `record` as parse_config_bytes does, handing each line's
+// account to `each` with its place.
+using editor_account = std::function<void(const line_account &, const account_place &)>;
+config_report read_accounts(std::string_view text, parsed_config *record,
+                            const editor_account &each);
 
 } // namespace pexilon::check

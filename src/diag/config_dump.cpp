@@ -19,7 +19,7 @@ namespace pexilon {
 
 namespace {
 
-// A key's label in the dump: the field's name in capitals, "TRANS_LVL".
+// A label in the dump: the field's name in capitals, "BIT_WIDTH".
 void print_label(std::FILE *err, const record_member &member, int width, const char *after)
 {
     char label[32] = {};

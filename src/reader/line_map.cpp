@@ -78,6 +78,16 @@ std::string_view line_map::line_text(std::size_t editor_line) const
     return line;
 }
 
+std::string_view line_map::piece_text(std::size_t reader_line) const
+{
+    if (reader_line < 1 || reader_line > pieces_.size())
+        return {};
+    const std::size_t begin = pieces_[reader_line - 1].begin;
+    const std::size_t end =
+        reader_line < pieces_.size() ? pieces_[reader_line].begin : text_.size();
+    return text_.substr(begin, end - begin);
+}
+
 std::size_t line_map::pieces_of(std::size_t editor_line) const
 {
     if (editor_line < 1 || editor_line > line_starts_.size())

@@ -35,6 +35,9 @@ public:
     // byte-order mark on line 1).
     std::string_view line_text(std::size_t editor_line) const;
     std::size_t editor_lines() const { return line_starts_.size(); }
+    // Reader line n as the reader read it: its piece of the text, the line
+    // end included.
+    std::string_view piece_text(std::size_t reader_line) const;
     // Pieces of editor line `editor_line`.
     std::size_t pieces_of(std::size_t editor_line) const;
 

@@ -71,17 +71,6 @@ std::string source_column(std::string_view line)
     return out;
 }
 
-std::string_view editor_line_text(std::string_view text, std::size_t &position)
-{
-    const std::size_t end = text.find('\n', position);
-    std::string_view line = text.substr(
-        position, end == std::string_view::npos ? std::string_view::npos : end - position);
-    position = end == std::string_view::npos ? text.size() : end + 1;
-    if (!line.empty() && line.back() == '\r')
-        line.remove_suffix(1);
-    return line;
-}
-
 } // namespace
 
 int run_explain_command(const std::vector<std::string> &args)
@@ -109,20 +98,11 @@ int run_explain_command(const std::vector<std::string> &args)
                      std::strerror(input.os_error != 0 ? input.os_error : EIO));
         return status_failed;
     }
-    const std::string_view text = input.bytes;
-    std::size_t position = 0;
-    std::size_t line_number = 0;
-    std::string_view source;
-    for (const pexilon::check::explained_line &a : pexilon::check::explain_text(text)) {
-        while (line_number < a.editor_line) {
-            source = editor_line_text(text, position);
-            ++line_number;
-        }
+    for (const pexilon::check::explained_line &a : pexilon::check::explain_text(input.bytes)) {
         if (a.editor_line < first || a.editor_line > last)
             continue;
-        std::string shown = a.piece == 1 ? source_column(source) : std::string(source_width, ' ');
-        if (a.editor_line == 1 && shown.compare(0, 3, "\xEF\xBB\xBF") == 0)
-            shown = source_column(source.substr(3));
+        const std::string shown =
+            a.piece == 1 ? source_column(a.source) : std::string(source_width, ' ');
         std::printf("%5zu  %s  %s", a.editor_line, shown.c_str(), a.text.c_str());
         if (a.reader_line != a.editor_line)
             std::printf(" (read as line %zu)", a.reader_line);

@@ -6,6 +6,7 @@ faulty line, 2 a file could not be read or the command line is wrong.
 
 from __future__ import annotations
 
+import ctypes
 import json
 import os
 import sys
@@ -16,6 +17,7 @@ from . import __version__
 from ._check import Checker
 from ._library import LibraryNotFoundError
 from ._model import Config, Severity
+from ._record import CCameraSettings, CControlEntry
 from ._parse import ParseError, load, loads
 
 OK, FAULTY, FAILED = 0, 1, 2
@@ -98,17 +100,21 @@ def _signed32(value: int) -> int:
     return value - (1 << 32) if value & 0x80000000 else value
 
 
+def _dump_value(value: object, c_type: object) -> str:
+    """A field as the dump writes it: unsigned 32-bit numbers as signed."""
+    if isinstance(value, int) and c_type is ctypes.c_uint32:
+        return str(_signed32(value))
+    return str(value)
+
+
 def _dump(config: Config, out: Output) -> None:
     cam = config.camera
-    out.text(out.err, f"CFG_MODE : {_signed32(cam.cfg_mode)}\n"
-                      f"TYPE     : {cam.type}\n"
-                      f"WIDTH    : {_signed32(cam.width)}\n"
-                      f"HEIGHT   : {_signed32(cam.height)}\n"
-                      f"BIT_WIDTH: {cam.bit_width}\n"
-                      f"FORMAT   : 0x{cam.format:02X}\n"
-                      f"I2C_MODE : {cam.i2c_mode}\n"
-                      f"I2C_ADDR : {cam.i2c_addr}\n"
-                      f"TRANS_LVL: {_signed32(cam.trans_lvl)}\n")
+    lines = []
+    for name, c_type in CCameraSettings._fields_:
+        value = getattr(cam, name)
+        shown = f"0x{value:02X}" if name == "format" else _dump_value(value, c_type)
+        lines.append(f"{name.upper():<9}: {shown}\n")
+    out.text(out.err, "".join(lines))
     group = 0
     for entry in config.params:
         if entry.type >> 16 != group:
@@ -116,10 +122,17 @@ def _dump(config: Config, out: Output) -> None:
             out.text(out.err, f"[0x{group:04X}]\n")
         out.text(out.out, "".join(f"0x{v:04X} " for v in entry.values) + "\n")
     for c in config.controls:
-        out.text(out.err, f"MIN_VALUE  = {c.min_value}\nMAX_VALUE  = {c.max_value}\n"
-                          f"STEP       = {c.step}\nDEF        = {c.default}\n"
-                          f"CTRL_NAME\t= {c.ctrl_name}\nFUNC_NAME\t= {c.func_name}\n"
-                          f"{'(null)' if c.code is None else c.code}\n")
+        lines = []
+        for name, c_type in CControlEntry._fields_:
+            if name in ("reserved", "code"):
+                continue
+            value = getattr(c, "default" if name == "def" else name)
+            if isinstance(value, str):
+                lines.append(f"{name.upper()}\t= {value}\n")
+            else:
+                lines.append(f"{name.upper():<11}= {_dump_value(value, c_type)}\n")
+        lines.append(f"{'(null)' if c.code is None else c.code}\n")
+        out.text(out.err, "".join(lines))
 
 
 def run_dump(files: List[str], split: bool) -> int:

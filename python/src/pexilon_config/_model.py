@@ -3,7 +3,7 @@
 from __future__ import annotations
 
 import enum
-from dataclasses import dataclass, field
+from dataclasses import dataclass, field, fields
 from typing import Any, Dict, Optional, Tuple
 
 
@@ -59,6 +59,14 @@ def _json_text(text: str) -> str:
     return text.encode("utf-8", "surrogateescape").decode("utf-8", "replace")
 
 
+def _fields_dict(record: Any) -> Dict[str, Any]:
+    """A record's fields under the program's JSON names, which are the
+    fields' own names (the test against the program's JSON holds them to
+    that)."""
+    return {f.name: _json_text(v) if isinstance(v, str) else v
+            for f in fields(record) for v in (getattr(record, f.name),)}
+
+
 @dataclass(frozen=True)
 class CameraSettings:
     """The fixed camera parameters, from the section "camera parameter"."""
@@ -80,12 +88,7 @@ class CameraSettings:
                 f"i2c_addr={self.i2c_addr}, trans_lvl={self.trans_lvl})")
 
     def to_dict(self) -> Dict[str, Any]:
-        return {
-            "cfg_mode": self.cfg_mode, "type": _json_text(self.type),
-            "width": self.width, "height": self.height, "bit_width": self.bit_width,
-            "format": self.format, "i2c_mode": self.i2c_mode, "i2c_addr": self.i2c_addr,
-            "trans_lvl": self.trans_lvl,
-        }
+        return _fields_dict(self)
 
 
 @dataclass(frozen=True)
@@ -144,12 +147,7 @@ class Control:
     code: Optional[str] = None
 
     def to_dict(self) -> Dict[str, Any]:
-        return {
-            "min_value": self.min_value, "max_value": self.max_value, "step": self.step,
-            "default": self.default, "reserved": self.reserved,
-            "ctrl_name": _json_text(self.ctrl_name), "func_name": _json_text(self.func_name),
-            "code": None if self.code is None else _json_text(self.code),
-        }
+        return _fields_dict(self)
 
 
 @dataclass(frozen=True)

@@ -14,7 +14,11 @@
 #include <vector>
 
 #include "check/checker.h"
+#include "config/line_accounts.h"
 #include "config/parse_config.h"
+#include "config/record_compare.h"
+#include "config/record_fields.h"
+#include "reader/line_map.h"
 #include "support/test_support.h"
 
 namespace {
@@ -150,6 +154,91 @@ TEST(CheckerAgrees, ParseResultOfEveryCorpusFile)
                 });
             EXPECT_EQ(first->reader_line, static_cast<std::size_t>(result)) << path;
         }
+    }
+}
+
+namespace {
+
+// Holds each line's account against the record as the line left it: what an
+// account says was stored is what the record holds.
+class account_audit final : public pexilon::account_listener {
+public:
+    explicit account_audit(const parsed_config &record) : record_(record) {}
+
+    std::vector<std::string> problems;
+    std::size_t lines = 0;
+
+    void account(const pexilon::line_account &line) noexcept override
+    {
+        ++lines;
+        if (line.reader_line != lines)
+            problems.push_back("account of line " + std::to_string(line.reader_line) +
+                               " where line " + std::to_string(lines) + " was due");
+        if (line.fate == pexilon::line_fate::stored)
+            audit_key(line);
+    }
+
+private:
+    void fail(const pexilon::line_account &line, const std::string &what)
+    {
+        problems.push_back("line " + std::to_string(line.reader_line) + " (" + line.key.key->name +
+                           "): " + what);
+    }
+
+    void audit_key(const pexilon::line_account &line)
+    {
+        const pexilon::key_row &key = *line.key.key;
+        const auto &numbers = line.key.numbers;
+        if (key.target == pexilon::key_target::entry) {
+            const param_entry &entry = record_.params[line.key.index];
+            if (pexilon::key_of(entry.type) != key.code)
+                fail(line, "the entry's key differs");
+            if (entry.value_count != std::min<std::size_t>(numbers.size(), 16))
+                fail(line, "value_count differs from the numbers accounted for");
+            for (std::size_t i = 0; i < entry.value_count && i < numbers.size(); ++i)
+                if (entry.values[i] != static_cast<std::uint32_t>(numbers[i].stored))
+                    fail(line, "number " + std::to_string(i + 1) + " differs");
+            return;
+        }
+        const void *base = key.target == pexilon::key_target::camera
+                               ? static_cast<const void *>(&record_.camera)
+                               : static_cast<const void *>(&record_.controls[line.key.index]);
+        const pexilon::record_member &member = *pexilon::member_of(key);
+        if (key.form == pexilon::value_form::number &&
+            pexilon::number_of(base, member) != numbers.front().stored)
+            fail(line, "the field differs from the number accounted for");
+        if (key.form == pexilon::value_form::pair && line.key.changed &&
+            (pexilon::number_of(base, member) != numbers[0].stored ||
+             pexilon::number_of(base, (&member)[1]) != numbers[1].stored))
+            fail(line, "the pair differs from the numbers accounted for");
+    }
+
+    const parsed_config &record_;
+};
+
+} // namespace
+
+// Every line has one account, in order, and every stored value in it is what
+// the record got; a parse with accounts fills the same record as one without.
+TEST(LineAccounts, AgreeWithTheRecordOnEveryCorpusFile)
+{
+    for (const fs::path &path : every_input()) {
+        SCOPED_TRACE(path.string());
+        const std::string text = read_file(path);
+        pexilon_test::record plain;
+        const pexilon::config_report want =
+            pexilon::parse_config_bytes(text.data(), text.size(), &plain);
+        pexilon_test::record accounted;
+        account_audit audit(accounted);
+        const pexilon::config_report got =
+            pexilon::parse_config_accounted(text.data(), text.size(), &accounted, audit);
+        EXPECT_EQ(got.outcome.line, want.outcome.line);
+        EXPECT_EQ(got.outcome.kind, want.outcome.kind);
+        EXPECT_EQ(got.reason, want.reason);
+        EXPECT_FALSE(pexilon::first_mismatch(plain, accounted));
+        EXPECT_EQ(audit.lines, pexilon::line_map(text).reader_lines());
+        for (const std::string &problem : audit.problems)
+            ADD_FAILURE() << problem;
     }
 }
 

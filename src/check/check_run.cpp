@@ -253,15 +253,15 @@ private:
         if (p.index < 2 || kind == line_kind::blank || p.editor_line == split_warned_)
             return;
         const std::string_view source = map_.line_text(p.editor_line);
-        if (source.size() <= 199 || p.column >= source.size())
+        if (source.size() <= piece_limit || p.column >= source.size())
             return; // only its line end was left over
         split_warned_ = p.editor_line;
         raw_diagnostic &d =
             add(PEXILON_CHECK_WARNING, "split-line", {line, false, {0, source.size() - p.column}},
-                "this line has " + std::to_string(source.size()) +
-                    " bytes; the reader takes 199 at a time, so the text from column " +
+                "this line has " + std::to_string(source.size()) + " bytes; the reader takes " +
+                    std::to_string(piece_limit) + " at a time, so the text from column " +
                     std::to_string(p.column + 1) + " on is read as " + kind_words(kind),
-                "break the line, or shorten it to 199 bytes");
+                "break the line, or shorten it to " + std::to_string(piece_limit) + " bytes");
         d.notes.push_back(
             {whole(line - 1), "pexilon_parse_config counts this line as lines " +
                                   std::to_string(line - p.index + 1) + " to " +

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "reader/line_map.h"
-#include "reader/line_parser.h"
 
 namespace pexilon::check {
 
@@ -84,8 +83,7 @@ std::string_view readable_text(std::string_view all, bool read_failed)
         return {};
     const piece &last = map.pieces().back();
     const std::size_t length = all.size() - last.begin;
-    const bool whole =
-        all.back() == '\n' || length == static_cast<std::size_t>(line_buffer_size - 1);
+    const bool whole = all.back() == '\n' || length == piece_limit;
     return all.substr(0, whole ? all.size() : last.begin);
 }
 

@@ -8,7 +8,6 @@ namespace pexilon {
 
 namespace {
 
-constexpr std::size_t piece_limit = line_buffer_size - 1;
 constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
 
 } // namespace

@@ -8,7 +8,12 @@
 #include <string_view>
 #include <vector>
 
+#include "reader/line_parser.h"
+
 namespace pexilon {
+
+// The longest piece the reader takes of a line.
+inline constexpr std::size_t piece_limit = line_buffer_size - 1;
 
 struct piece {
     std::size_t begin = 0;       // byte offset of the piece in the text

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "alloc/failable_heap.h"
+#include "check/checker.h"
 #include "config/parse_config.h"
 #include "reader/line_parser.h"
 #include "support/test_support.h"
@@ -288,3 +289,33 @@ TEST(AllocationFailure, EveryAllocationFailingInTurnIsReportedAndLeaksNothing)
 }
 
 } // namespace
+
+// The checker runs the same parse with its listener attached: whichever
+// allocation fails, it reports the line the library reports, names the loss,
+// and judges no control or entry that the record does not hold.
+TEST(AllocationFailure, TheCheckerFollowsEveryFailingAllocation)
+{
+    const std::string text = config_text();
+    for (const bool for_good : {false, true}) {
+        for (long n = 1;; ++n) {
+            SCOPED_TRACE("allocation " + std::to_string(n) + (for_good ? " on" : "") + " failing");
+            parsed_config record{};
+            for_good ? pexilon_alloc::fail_from(n) : pexilon_alloc::fail_nth(n);
+            const pexilon::config_report report =
+                pexilon::parse_config_bytes(text.data(), text.size(), &record);
+            pexilon::release_record(record);
+            if (!pexilon_alloc::failure_injected())
+                break;
+            std::size_t losses = 0;
+            for_good ? pexilon_alloc::fail_from(n) : pexilon_alloc::fail_nth(n);
+            const pexilon::check::summary found =
+                pexilon::check::check_text(text, [&](const pexilon::check::diagnostic &d) {
+                    losses += d.name == "no-memory" ? 1 : 0;
+                    return true;
+                });
+            pexilon_alloc::fail_nth(0);
+            EXPECT_EQ(found.parse_result, report.outcome.line);
+            EXPECT_EQ(losses > 0, no_memory(report));
+        }
+    }
+}

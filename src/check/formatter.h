@@ -1,0 +1,26 @@
+// The formatter: a configuration text in the canonical layout, and the proof
+// that the layout changed nothing the library reads. The new text is read
+// again and its record, parse result and faults compared with the old; a
+// text whose layout would change any of them is refused, not written.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "check/format_layout.h"
+
+namespace pexilon::check {
+
+struct format_result {
+    bool formatted = false; // false: refused, `text` is empty
+    std::string text;       // the formatted text
+    std::string reason;     // refused: the first difference, in one sentence
+    std::size_t line = 0;   // refused: the editor line concerned, or 0
+};
+
+// Formats `text` (NUL bytes allowed). Throws std::bad_alloc when memory runs
+// out.
+format_result format_text(std::string_view text, const format_options &options);
+
+} // namespace pexilon::check

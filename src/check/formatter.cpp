@@ -11,9 +11,9 @@ std::string result_words(int line, int kind)
     return std::to_string(line) + " (" + std::string(fault_words(kind)) + ")";
 }
 
-// The first way in which `after` reads otherwise than `before`, or a result
-// that is not refused.
-format_result compare(const text_reading &before, const text_reading &after)
+} // namespace
+
+format_result compare_readings(const text_reading &before, const text_reading &after)
 {
     format_result refused;
     if (before.parse_result != after.parse_result || before.result_kind != after.result_kind) {
@@ -42,14 +42,12 @@ format_result compare(const text_reading &before, const text_reading &after)
     return refused;
 }
 
-} // namespace
-
 format_result format_text(std::string_view text, const format_options &options)
 {
     const text_reading before = read_for_format(text);
     std::string laid = lay_out(text, before, options);
     const text_reading after = read_for_format(laid);
-    format_result result = compare(before, after);
+    format_result result = compare_readings(before, after);
     if (result.formatted)
         result.text = std::move(laid);
     return result;

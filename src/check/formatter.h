@@ -19,6 +19,11 @@ struct format_result {
     std::size_t line = 0;   // refused: the editor line concerned, or 0
 };
 
+// How `after` reads otherwise than `before`, first difference first: the
+// parse result, the record, then each fault and its line. `formatted` is
+// true when they read the same.
+format_result compare_readings(const text_reading &before, const text_reading &after);
+
 // Formats `text` (NUL bytes allowed). Throws std::bad_alloc when memory runs
 // out.
 format_result format_text(std::string_view text, const format_options &options);

@@ -84,8 +84,8 @@ struct heard_line {
 
 class listener final : public reader_sink {
 public:
-    listener(std::string_view text, const input_map &map)
-        : lines_(map.reader_lines()), text_(text), map_(map)
+    listener(std::string_view text, const input_map &map, bool with_lines)
+        : lines_(with_lines ? map.reader_lines() : 0), text_(text), map_(map)
     {
     }
 
@@ -144,10 +144,10 @@ void record_release::operator()(parsed_config *config) const noexcept
 
 bool is_white_byte(char c) noexcept { return is_white(c); }
 
-text_reading read_for_format(std::string_view text)
+text_reading read_for_format(std::string_view text, bool with_lines)
 {
     const input_map map(text);
-    listener heard(text, map);
+    listener heard(text, map, with_lines);
     text_reading reading;
     reading.record.reset(new parsed_config{});
     config_session session = begin_session(reading.record.get());
@@ -162,6 +162,8 @@ text_reading read_for_format(std::string_view text)
     for (fault_mark &mark : reading.faults)
         mark.editor_line = map.editor_line(mark.reader_line);
 
+    if (!with_lines)
+        return reading;
     static constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
     if (text.substr(0, byte_order_mark.size()) == byte_order_mark)
         reading.bom = byte_order_mark.size();

@@ -69,9 +69,10 @@ struct text_reading {
     owned_record record;
 };
 
-// Reads `text` with the library's reader and interpreter. Throws
-// std::bad_alloc when memory runs out.
-text_reading read_for_format(std::string_view text);
+// Reads `text` with the library's reader and interpreter; without
+// `with_lines`, only the faults, the result and the record (`lines` stays
+// empty). Throws std::bad_alloc when memory runs out.
+text_reading read_for_format(std::string_view text, bool with_lines = true);
 
 // White space as the reader sees it.
 bool is_white_byte(char c) noexcept;

@@ -1,6 +1,6 @@
 #include "check/format_values.h"
 
-#include <vector>
+#include <algorithm>
 
 namespace pexilon::check {
 
@@ -22,10 +22,10 @@ std::string_view trimmed(std::string_view text)
     return text;
 }
 
-// One number as the layout spells it, or "" when `item` is not one.
-std::string tidy_number(std::string_view item, hex_case digits)
+// Appends one number as the layout spells it to `out`; false when `item` is
+// not one.
+bool tidy_number(std::string_view item, hex_case digits, std::string &out)
 {
-    std::string out;
     if (!item.empty() && (item.front() == '+' || item.front() == '-')) {
         out += item.front();
         item.remove_prefix(1);
@@ -35,7 +35,7 @@ std::string tidy_number(std::string_view item, hex_case digits)
         out += "0x";
         for (const char c : item) {
             if (!is_hex_digit(c))
-                return {};
+                return false;
             if (digits == hex_case::upper && c >= 'a' && c <= 'f')
                 out += static_cast<char>(c - 'a' + 'A');
             else if (digits == hex_case::lower && c >= 'A' && c <= 'F')
@@ -43,14 +43,12 @@ std::string tidy_number(std::string_view item, hex_case digits)
             else
                 out += c;
         }
-        return out;
+        return true;
     }
-    if (item.empty())
-        return {};
-    for (const char c : item)
-        if (!is_digit(c))
-            return {};
-    return out.append(item);
+    if (item.empty() || !std::all_of(item.begin(), item.end(), is_digit))
+        return false;
+    out.append(item);
+    return true;
 }
 
 } // namespace
@@ -59,28 +57,26 @@ std::string tidy_value(std::string_view value, value_shape shape, hex_case digit
 {
     if (shape == value_shape::text || value.empty())
         return std::string(value);
-    std::vector<std::string> items;
+    std::string out;
+    out.reserve(value.size() + 8);
     std::size_t start = 0;
     for (;;) {
         const std::size_t comma = value.find(',', start);
-        const std::string_view item = trimmed(
-            value.substr(start, comma == std::string_view::npos ? value.npos : comma - start));
         const bool last = comma == std::string_view::npos;
-        if (item.empty() && last && !items.empty()) {
-            items.emplace_back(); // a comma at the end, as before a continued list
+        const std::string_view item =
+            trimmed(value.substr(start, last ? value.npos : comma - start));
+        if (item.empty() && last && start != 0) {
+            out += ','; // a comma at the end, as before a continued list
             break;
         }
-        std::string number = tidy_number(item, digits);
-        if (number.empty())
+        if (start != 0)
+            out += ", ";
+        if (!tidy_number(item, digits, out))
             return std::string(value);
-        items.push_back(std::move(number));
         if (last)
             break;
         start = comma + 1;
     }
-    std::string out = items.front();
-    for (std::size_t i = 1; i < items.size(); ++i)
-        out += items[i].empty() ? "," : ", " + items[i];
     return out;
 }
 

@@ -46,7 +46,7 @@ format_result format_text(std::string_view text, const format_options &options)
 {
     const text_reading before = read_for_format(text);
     std::string laid = lay_out(text, before, options);
-    const text_reading after = read_for_format(laid);
+    const text_reading after = read_for_format(laid, false);
     format_result result = compare_readings(before, after);
     if (result.formatted)
         result.text = std::move(laid);

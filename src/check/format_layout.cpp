@@ -11,16 +11,16 @@ namespace {
 // separator and value, and a continuation's value, are written anew.
 struct laid_line {
     line_role role = line_role::kept;
-    bool fixed = false;      // a fault's line or before it: stays a line of its own
-    bool laid = false;       // pair or continuation: name, rest and remark make the text
-    std::string_view plain;  // otherwise the text, as it stands or trimmed
-    std::string_view name;   // pair: the name
+    bool fixed = false;     // a fault's line or before it: stays a line of its own
+    bool laid = false;      // pair or continuation: name, rest and remark make the text
+    std::string_view plain; // otherwise the text, as it stands or trimmed
+    std::string_view name;  // pair: the name
     std::size_t name_pad = 0;
-    std::string rest;        // the separator and the value, or the indented continuation
+    std::string rest; // the separator and the value, or the indented continuation
     std::size_t remark_pad = 0;
     std::string_view remark; // pair: the inline comment, written one blank after the value
     std::string_view ending;
-    std::string_view blank_before; // the line end of a blank line put before this one
+    std::string_view blank_before;         // the line end of a blank line put before this one
     std::size_t room = longest_whole_line; // bytes the line and its end may take
     std::string_view fallback;             // the line's own text, trimmed at its end
 
@@ -122,8 +122,8 @@ laid_line lay_line(std::string_view text, const read_line &line, const format_op
     case line_role::continuation:
         out.laid = true;
         out.rest.assign(continuation_indent, ' ');
-        out.rest += tidy_value(span(text, line.value_begin, line.value_end), line.shape,
-                               options.digits);
+        out.rest +=
+            tidy_value(span(text, line.value_begin, line.value_end), line.shape, options.digits);
         break;
     case line_role::block:
     case line_role::faulty:
@@ -194,8 +194,8 @@ void align_pairs(std::vector<laid_line> &lines)
         std::size_t column = 0;
         for (std::size_t i = start; i < stop; ++i)
             if (is_pair(lines[i]) && !lines[i].remark.empty())
-                column = std::max(column, lines[i].name.size() + lines[i].name_pad +
-                                              lines[i].rest.size());
+                column = std::max(column,
+                                  lines[i].name.size() + lines[i].name_pad + lines[i].rest.size());
         for (std::size_t i = start; i < stop; ++i) {
             laid_line &line = lines[i];
             if (!is_pair(line) || line.remark.empty())

@@ -526,6 +526,8 @@ class ToolTest(unittest.TestCase):
         messy = self.write("messy.conf", self.MESSY)
         tidy = self.write("tidy.conf", self.TIDY)
         os.chmod(messy, 0o640)
+        if os.geteuid() == 0:
+            os.chown(messy, 4321, 4322)  # root gives the new file the old owner
         link = os.path.join(self.tmp.name, "link.conf")
         os.symlink("messy.conf", link)
         before = os.stat(tidy)
@@ -534,6 +536,8 @@ class ToolTest(unittest.TestCase):
             self.assertEqual(f.read(), self.TIDY)
         self.assertTrue(os.path.islink(link))
         self.assertEqual(os.stat(messy).st_mode & 0o777, 0o640)
+        if os.geteuid() == 0:
+            self.assertEqual((os.stat(messy).st_uid, os.stat(messy).st_gid), (4321, 4322))
         after = os.stat(tidy)  # a file that does not change is not rewritten
         self.assertEqual((after.st_ino, after.st_mtime_ns), (before.st_ino, before.st_mtime_ns))
         self.assertEqual(sorted(os.listdir(self.tmp.name)),

@@ -59,6 +59,12 @@ bool replace_file(const std::string &path, std::string_view contents, std::strin
     bool ok = write_all(fd, contents);
     if (!ok)
         error = reason("cannot write the temporary file");
+    // The owner too where that is allowed (to root); others keep their own.
+    if (ok && (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) &&
+        ::fchown(fd, old.st_uid, old.st_gid) != 0 && errno != EPERM) {
+        error = reason("cannot give the temporary file the file's owner");
+        ok = false;
+    }
     if (ok && ::fchmod(fd, old.st_mode & 07777) != 0) {
         error = reason("cannot give the temporary file the file's mode");
         ok = false;

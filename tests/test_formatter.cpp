@@ -97,6 +97,8 @@ const layout_case layout_cases[] = {
      "[register parameter]\nREG=" + line_of('1', 194) + "\n"},
     {"a line with a NUL byte is left as it is",
      std::string("[camera parameter]\nSIZE:1,2 \0 x\n", 31), std::string("[camera parameter]\nSIZE:1,2 \0 x\n", 31)},
+    {"blank lines before a line that begins with a byte-order mark's bytes stay",
+     "\n\n\xEF\xBB\xBFREG=1\n", "\n\n\xEF\xBB\xBFREG = 1\n"},
     {"faulty lines stay, and no line before the last moves",
      "\n\n[camera parameter]\n\n\nSIZE:1,2\noops  \n\n\n[register parameter]\n\n\nREG=1\n\n",
      "\n\n[camera parameter]\n\n\nSIZE = 1, 2\noops  \n\n[register parameter]\n\nREG = 1\n"},

@@ -222,6 +222,16 @@ std::string lay_out(std::string_view text, const text_reading &reading,
     for (const fault_mark &mark : reading.faults)
         fixed_until = std::max(fixed_until, mark.editor_line);
     fixed_until = std::min(fixed_until, lines.size());
+    // Blank lines before a line that begins with the bytes of a byte-order
+    // mark stay: as the first line it would lose them to the reader.
+    if (reading.bom == 0) {
+        std::size_t first = 0;
+        while (first < lines.size() && lines[first].role == line_role::blank)
+            ++first;
+        if (first < lines.size() &&
+            text.substr(reading.lines[first].begin).starts_with("\xEF\xBB\xBF"))
+            fixed_until = std::max(fixed_until, first);
+    }
     std::string_view blank_ending = "\n";
     for (const read_line &line : reading.lines) {
         if (line.end > line.content_end) {

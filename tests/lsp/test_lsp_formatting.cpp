@@ -58,8 +58,15 @@ TEST(LspFormatting, RangeChangesItsLinesOnly)
         {"range",
          {{"start", {{"line", 6}, {"character", 0}}}, {"end", {{"line", 7}, {"character", 3}}}}}};
     const std::string result = edited(messy, pexilon_lsp::format_edits(messy, params));
-    EXPECT_EQ(result, "\n; héllo\n[camera parameter]\nSIZE:640,480   \nI2C_ADDR=0x1a\n"
-                      "[register parameter]\nREG = 1, 2\nREG = 3\n    4,5\n\n\n");
+    const std::string want = "\n; héllo\n[camera parameter]\nSIZE:640,480   \nI2C_ADDR=0x1a\n"
+                             "[register parameter]\nREG = 1, 2\nREG = 3\n    4,5\n\n\n";
+    EXPECT_EQ(result, want);
+    // Whole lines selected: the range ends at the start of the next line,
+    // which is not part of it.
+    const nlohmann::json lines = {
+        {"range",
+         {{"start", {{"line", 6}, {"character", 0}}}, {"end", {{"line", 8}, {"character", 0}}}}}};
+    EXPECT_EQ(edited(messy, pexilon_lsp::format_edits(messy, lines)), want);
 }
 
 } // namespace

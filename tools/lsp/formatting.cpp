@@ -110,7 +110,10 @@ nlohmann::json format_edits(std::string_view text, const nlohmann::json &params)
     const auto range = params.find("range");
     if (range != params.end()) {
         const std::size_t first = range->at("start").at("line").get<std::size_t>();
-        const std::size_t last = range->at("end").at("line").get<std::size_t>();
+        std::size_t last = range->at("end").at("line").get<std::size_t>();
+        // A selection of whole lines ends at the start of the line after them.
+        if (last > first && range->at("end").at("character").get<std::size_t>() == 0)
+            --last;
         std::erase_if(edits, [&](const line_edit &edit) {
             // An insertion touches the line it stands before.
             const std::size_t end = edit.last == edit.first ? edit.first + 1 : edit.last;

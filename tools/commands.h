@@ -19,6 +19,9 @@ int run_json(const std::vector<std::string> &args);
 extern const std::string_view diff_help;
 int run_diff(const std::vector<std::string> &args);
 
+extern const std::string_view fmt_help;
+int run_fmt(const std::vector<std::string> &args);
+
 extern const std::string_view lsp_help;
 int run_lsp(const std::vector<std::string> &args);
 

@@ -22,6 +22,8 @@ const std::array table{
     subcommand{"json", "[OPTIONS] [FILE...]", "print the record as JSON", json_help, run_json},
     subcommand{"diff", "[OPTIONS] FILE1 FILE2", "compare the records two files yield", diff_help,
                run_diff},
+    subcommand{"fmt", "[OPTIONS] [FILE...]",
+               "lay files out in one layout, never changing the record", fmt_help, run_fmt, false},
     subcommand{"lsp", "[--stdio]", "serve the Language Server Protocol to an editor", lsp_help,
                run_lsp, false},
 };

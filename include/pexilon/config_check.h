@@ -134,6 +134,55 @@ PEXILON_CHECK_API int pexilon_check_text(const char *text, size_t size,
                                          pexilon_check_callback callback, void *user,
                                          pexilon_check_summary *summary) PEXILON_CHECK_NOEXCEPT;
 
+/*==============================================================================
+ * Formatting
+ *
+ * pexilon_check_format lays a configuration text out in the canonical layout
+ * of `pexilon-config fmt`: headers flush left with one blank line before
+ * each section, "NAME = value" with ", " between numbers, continuation lines
+ * indented by four blanks, no white space at the ends of lines. Code blocks,
+ * faulty lines and lines over 199 bytes are left as they are; line ends and
+ * a byte-order mark are kept. The new text is read again before it is
+ * handed out: when its record, its parse result or any fault's line would
+ * differ from the old text's, the text is refused instead.
+ *
+ * Ownership: result->text and result->reason are allocated with malloc and
+ * belong to the caller, who releases them with free.
+ *
+ * Threads: as the checking functions; nothing is written to any stream.
+ *============================================================================*/
+
+/** Case of the digits of hexadecimal numbers ("0x" is always lower case). */
+typedef enum pexilon_check_hex_case {
+    PEXILON_CHECK_HEX_UPPER = 0, /* 0x1A (the default) */
+    PEXILON_CHECK_HEX_LOWER = 1, /* 0x1a */
+    PEXILON_CHECK_HEX_KEEP = 2   /* as written */
+} pexilon_check_hex_case;
+
+/** Choices of the layout; a zeroed structure gives the default layout. */
+typedef struct pexilon_check_format_options {
+    int align;                       /* nonzero: line up the "=" of a section's lines */
+    pexilon_check_hex_case hex_case; /* case of hexadecimal digits */
+} pexilon_check_format_options;
+
+/** What pexilon_check_format made of a text. */
+typedef struct pexilon_check_formatted {
+    char *text;   /* the formatted text, NUL-terminated, or NULL when refused */
+    size_t size;  /* bytes in text, without the terminator */
+    char *reason; /* refused: the first difference, one sentence; else NULL */
+    size_t line;  /* refused: the editor line concerned, or 0 */
+} pexilon_check_formatted;
+
+/**
+ * Formats `size` bytes of `text` (NUL bytes allowed) with `options` (NULL for
+ * the defaults) into `*result`. Returns 0 when formatted, 1 when refused
+ * (result->reason says why), -1 when `result` is NULL or memory ran out
+ * (result, if any, is then zeroed).
+ */
+PEXILON_CHECK_API int pexilon_check_format(const char *text, size_t size,
+                                           const pexilon_check_format_options *options,
+                                           pexilon_check_formatted *result) PEXILON_CHECK_NOEXCEPT;
+
 /** The release version of this library, "1.0.0". */
 PEXILON_CHECK_API const char *pexilon_check_version(void) PEXILON_CHECK_NOEXCEPT;
 

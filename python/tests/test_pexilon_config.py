@@ -340,6 +340,27 @@ class CheckTest(Files):
             pc.check(os.path.join(os.path.dirname(SAMPLE), "missing.conf"))
 
 
+class FormatTest(unittest.TestCase):
+    MESSY = "\n[camera parameter]\nSIZE:640,0x1e0   ; size\nTYPE :  a,b\n[register parameter]\nREG=1\n"
+
+    def test_layout_and_options(self):
+        self.assertEqual(pc.format(self.MESSY),
+                         "[camera parameter]\nSIZE = 640, 0x1E0 ; size\nTYPE = a,b\n\n"
+                         "[register parameter]\nREG = 1\n")
+        self.assertIn("0x1e0", pc.format(self.MESSY, hex_case="keep"))
+        self.assertIn("SIZE = 640", pc.format(self.MESSY, align=True))
+        self.assertIn("TYPE = a,b", pc.format(self.MESSY, align=True))
+        with self.assertRaises(ValueError):
+            pc.format(self.MESSY, hex_case="title")
+
+    def test_bytes_in_bytes_out_and_agrees_with_the_program(self):
+        data = self.MESSY.encode() + b"; \xff\r\n"
+        formatted = pc.format(data)
+        self.assertIsInstance(formatted, bytes)
+        self.assertEqual(formatted, program("fmt", "-", stdin=data)[1])
+        self.assertEqual(pc.format(formatted), formatted)
+
+
 class CommandTest(Files):
     def test_json_and_dump_agree_with_the_program(self):
         faulty = self.write(FAULTY[3][1])

@@ -2,11 +2,14 @@
 // boundary. No exception crosses it; memory for a diagnostic lives only for
 // its callback.
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <string>
 #include <vector>
 
 #include "check/checker.h"
+#include "check/formatter.h"
 #include "pexilon/config_check.h"
 
 namespace {
@@ -61,6 +64,36 @@ int checked(pexilon_check_summary *summary, Check check) noexcept
     return status;
 }
 
+// A malloc'd, terminated copy of `text`, or null.
+char *c_copy(std::string_view text) noexcept
+{
+    auto *copy = static_cast<char *>(std::malloc(text.size() + 1));
+    if (copy != nullptr) {
+        std::memcpy(copy, text.data(), text.size());
+        copy[text.size()] = '\0';
+    }
+    return copy;
+}
+
+pexilon::check::format_options cxx_options(const pexilon_check_format_options *options) noexcept
+{
+    pexilon::check::format_options out;
+    if (options == nullptr)
+        return out;
+    out.align = options->align != 0;
+    switch (options->hex_case) {
+    case PEXILON_CHECK_HEX_LOWER:
+        out.digits = pexilon::check::hex_case::lower;
+        break;
+    case PEXILON_CHECK_HEX_KEEP:
+        out.digits = pexilon::check::hex_case::keep;
+        break;
+    case PEXILON_CHECK_HEX_UPPER:
+        break;
+    }
+    return out;
+}
+
 } // namespace
 
 extern "C" {
@@ -89,6 +122,38 @@ int pexilon_check_text(const char *text, std::size_t size, pexilon_check_callbac
             std::string_view(text != nullptr ? text : "", text != nullptr ? size : 0),
             c_callback{callback, user});
     });
+}
+
+int pexilon_check_format(const char *text, std::size_t size,
+                         const pexilon_check_format_options *options,
+                         pexilon_check_formatted *result) noexcept
+{
+    if (result == nullptr)
+        return -1;
+    *result = {};
+    try {
+        const pexilon::check::format_result formatted = pexilon::check::format_text(
+            std::string_view(text != nullptr ? text : "", text != nullptr ? size : 0),
+            cxx_options(options));
+        if (formatted.formatted) {
+            result->text = c_copy(formatted.text);
+            result->size = formatted.text.size();
+            if (result->text == nullptr) {
+                *result = {};
+                return -1;
+            }
+            return 0;
+        }
+        result->reason = c_copy(formatted.reason);
+        result->line = formatted.line;
+        if (result->reason == nullptr) {
+            *result = {};
+            return -1;
+        }
+        return 1;
+    } catch (...) {
+        return -1;
+    }
 }
 
 const char *pexilon_check_version(void) noexcept { return PEXILON_CONFIG_CHECK_VERSION_STRING; }

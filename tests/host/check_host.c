@@ -1,6 +1,7 @@
 /* A C99 host of libpexilon_config_check that knows only its header. */
 #include <errno.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "pexilon/config_check.h"
@@ -69,6 +70,24 @@ int main(void)
     EXPECT(summary.os_error == ENOENT);
     EXPECT(pexilon_check_stream(NULL, NULL, NULL, &summary) == -1);
     EXPECT(strcmp(pexilon_check_version(), PEXILON_CONFIG_CHECK_VERSION_STRING) == 0);
+
+    /* Formatting: the text comes back in malloc'd memory, or the reason. */
+    {
+        static const char messy[] = "[camera parameter]\nSIZE:640,0x1e0  \n";
+        static const char tidy[] = "[camera parameter]\nSIZE = 640, 0x1E0\n";
+        pexilon_check_format_options options;
+        pexilon_check_formatted out;
+        memset(&options, 0, sizeof options);
+        EXPECT(pexilon_check_format(messy, sizeof messy - 1, NULL, &out) == 0);
+        EXPECT(out.text != NULL && out.size == sizeof tidy - 1 && strcmp(out.text, tidy) == 0);
+        EXPECT(out.reason == NULL && out.line == 0);
+        free(out.text);
+        options.hex_case = PEXILON_CHECK_HEX_KEEP;
+        EXPECT(pexilon_check_format(messy, sizeof messy - 1, &options, &out) == 0);
+        EXPECT(out.text != NULL && strstr(out.text, "0x1e0") != NULL);
+        free(out.text);
+        EXPECT(pexilon_check_format(messy, sizeof messy - 1, NULL, NULL) == -1);
+    }
 
     if (failures == 0)
         printf("check library: all expectations met\n");

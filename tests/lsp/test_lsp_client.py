@@ -379,6 +379,28 @@ class HostileInput(unittest.TestCase):
                     server.kill()
 
 
+class Formatting(unittest.TestCase):
+    """The server offers formatting and answers it over the wire."""
+
+    def test_formatting_request(self):
+        server = Server()
+        self.addCleanup(server.kill)
+        reply = server.request("initialize", {"processId": None, "capabilities": {}})
+        caps = reply["result"]["capabilities"]
+        self.assertTrue(caps["documentFormattingProvider"])
+        self.assertTrue(caps["documentRangeFormattingProvider"])
+        server.notify("initialized")
+        server.notify("textDocument/didOpen", {"textDocument": {
+            "uri": URI, "languageId": "pexilon", "version": 1,
+            "text": "[camera parameter]\nSIZE:1,2\n"}})
+        edits = server.request("textDocument/formatting", {
+            "textDocument": {"uri": URI}, "options": {"tabSize": 4, "insertSpaces": True}})
+        self.assertEqual(edits["result"], [{
+            "range": {"start": {"line": 1, "character": 0}, "end": {"line": 2, "character": 0}},
+            "newText": "SIZE = 1, 2\n"}])
+        self.assertEqual(server.finish(), 0)
+
+
 def main():
     global PROGRAM, DATA
     parser = argparse.ArgumentParser()

@@ -33,9 +33,9 @@ FAULTY = [
 ]
 
 # Every subcommand the program has, as its --help lists them.
-SUBCOMMANDS = ["check", "explain", "dump", "json", "diff", "lsp"]
+SUBCOMMANDS = ["check", "explain", "dump", "json", "diff", "fmt", "lsp"]
 # Those that take any number of files, standard input when none is named.
-FILE_READERS = ["check", "dump", "json"]
+FILE_READERS = ["check", "dump", "json", "fmt"]
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 MAN_PAGE = os.path.join(ROOT, "doc", "pexilon-config.1")
@@ -492,6 +492,80 @@ class ToolTest(unittest.TestCase):
 
     # manual page and completion
 
+    # fmt
+
+    MESSY = b"\n[camera parameter]\nSIZE:640,0x1e0   \n\n\n[register parameter]\nREG=1\n"
+    TIDY = b"[camera parameter]\nSIZE = 640, 0x1E0\n\n[register parameter]\nREG = 1\n"
+
+    def test_fmt_prints_the_layout(self):
+        messy = self.write("messy.conf", self.MESSY)
+        self.assertEqual(run("fmt", messy), (0, self.TIDY.decode(), ""))
+        self.assertEqual(run("fmt", stdin=self.TIDY), (0, self.TIDY.decode(), ""))
+        self.assertEqual(run("fmt", "--hex-case=lower", "-", stdin=self.MESSY)[1],
+                         self.TIDY.decode().replace("0x1E0", "0x1e0"))
+        # a missing file is reported; the others are still formatted
+        status, out, err = run("fmt", self.missing, messy)
+        self.assertEqual((status, out), (2, self.TIDY.decode()))
+        self.assertIn("missing.conf: cannot open", err)
+
+    def test_fmt_check_and_diff(self):
+        messy = self.write("messy.conf", self.MESSY)
+        tidy = self.write("tidy.conf", self.TIDY)
+        self.assertEqual(run("fmt", "--check", tidy), (0, "", ""))
+        self.assertEqual(run("fmt", "--check", tidy, messy), (1, f"would reformat {messy}\n", ""))
+        status, out, err = run("fmt", "--diff", messy)
+        self.assertEqual((status, err), (0, ""))
+        self.assertTrue(out.startswith(f"--- {messy}\n+++ {messy} (formatted)\n@@ "), out)
+        self.assertIn("\n-SIZE:640,0x1e0   \n", out)
+        self.assertIn("\n+SIZE = 640, 0x1E0\n", out)
+        self.assertEqual(run("fmt", "--check", "--diff", messy)[0], 1)
+        with open(messy, "rb") as f:
+            self.assertEqual(f.read(), self.MESSY)  # neither writes
+
+    def test_fmt_in_place(self):
+        messy = self.write("messy.conf", self.MESSY)
+        tidy = self.write("tidy.conf", self.TIDY)
+        os.chmod(messy, 0o640)
+        if os.geteuid() == 0:
+            os.chown(messy, 4321, 4322)  # root gives the new file the old owner
+        link = os.path.join(self.tmp.name, "link.conf")
+        os.symlink("messy.conf", link)
+        before = os.stat(tidy)
+        self.assertEqual(run("fmt", "-i", link, tidy), (0, "", ""))
+        with open(messy, "rb") as f:
+            self.assertEqual(f.read(), self.TIDY)
+        self.assertTrue(os.path.islink(link))
+        self.assertEqual(os.stat(messy).st_mode & 0o777, 0o640)
+        if os.geteuid() == 0:
+            self.assertEqual((os.stat(messy).st_uid, os.stat(messy).st_gid), (4321, 4322))
+        after = os.stat(tidy)  # a file that does not change is not rewritten
+        self.assertEqual((after.st_ino, after.st_mtime_ns), (before.st_ino, before.st_mtime_ns))
+        self.assertEqual(sorted(os.listdir(self.tmp.name)),
+                         ["good.conf", "link.conf", "messy.conf", "tidy.conf"])
+
+    def test_fmt_in_place_failure_leaves_the_file(self):
+        if os.geteuid() == 0:
+            self.skipTest("root writes into any folder")
+        folder = os.path.join(self.tmp.name, "locked")
+        os.mkdir(folder)
+        messy = os.path.join(folder, "messy.conf")
+        with open(messy, "wb") as f:
+            f.write(self.MESSY)
+        os.chmod(folder, 0o500)
+        self.addCleanup(os.chmod, folder, 0o700)
+        status, out, err = run("fmt", "--in-place", messy)
+        self.assertEqual((status, out), (2, ""))
+        self.assertIn("not rewritten: cannot create a temporary file", err)
+        with open(messy, "rb") as f:
+            self.assertEqual(f.read(), self.MESSY)
+
+    def test_fmt_usage_errors(self):
+        for args in (["fmt", "-i", "-"], ["fmt", "-i", "--check", self.good],
+                     ["fmt", "--in-place", "--diff", self.good],
+                     ["fmt", "--hex-case=title", self.good], ["fmt", "--hex-case"]):
+            with self.subTest(args):
+                self.expect_usage_error(*args)
+
     def long_options(self, name):
         """The long options the help of a subcommand lists."""
         text = run(name, "--help")[1].split("\nOptions:\n", 1)[1].split("\n\n", 1)[0]
@@ -537,6 +611,7 @@ class ToolTest(unittest.TestCase):
                 self.assertLessEqual(self.long_options(name) | {"--help"}, offered)
         self.assertEqual(self.complete("diff", "--format="), {"text", "json"})
         self.assertEqual(self.complete("diff", "--format", "=", "j"), {"json"})
+        self.assertEqual(self.complete("fmt", "--hex-case="), {"upper", "lower", "keep"})
         self.assertEqual(self.complete("json", os.path.join(EXAMPLES, "samp")),
                          {self.sample})
 

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "editor_requests.h"
+#include "formatting.h"
 #include "message_stream.h"
 #include "pexilon/config_parser.h"
 #include "text_lines.h"
@@ -22,6 +23,7 @@ constexpr int method_not_found = -32601;
 constexpr int invalid_params = -32602;
 constexpr int internal_error = -32603;
 constexpr int server_not_initialized = -32002;
+constexpr int request_failed = -32803;
 
 nlohmann::json capabilities()
 {
@@ -30,6 +32,8 @@ nlohmann::json capabilities()
         {"hoverProvider", true},
         {"completionProvider", {{"triggerCharacters", {"["}}}},
         {"documentSymbolProvider", true},
+        {"documentFormattingProvider", true},
+        {"documentRangeFormattingProvider", true},
     };
 }
 
@@ -153,6 +157,8 @@ void server::handle_request(const nlohmann::json &id, const std::string &method,
             send_error(id, method_not_found, "unknown method: " + method);
         else
             send_result(id, result);
+    } catch (const format_refused &e) {
+        send_error(id, request_failed, e.what());
     } catch (const nlohmann::json::exception &e) {
         send_error(id, invalid_params, std::string("invalid params: ") + e.what());
     } catch (const std::bad_alloc &) {
@@ -179,6 +185,8 @@ nlohmann::json server::answer(const std::string &method, const nlohmann::json &p
         return completion(document_text(params), position_of(params));
     if (method == "textDocument/documentSymbol")
         return document_symbols(document_text(params));
+    if (method == "textDocument/formatting" || method == "textDocument/rangeFormatting")
+        return format_edits(document_text(params), params);
     known = false;
     return nullptr;
 }

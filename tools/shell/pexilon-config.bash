@@ -12,7 +12,7 @@ _pexilon_config_warnings()
 _pexilon_config()
 {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}
-    local commands="check dump json diff explain lsp"
+    local commands="check dump json diff explain fmt lsp"
 
     if ((COMP_CWORD == 1)); then
         if [[ $cur == -* ]]; then
@@ -30,6 +30,7 @@ _pexilon_config()
         json)    options="--compact --hex --help" ;;
         diff)    options="--format= --help" ;;
         explain) options="--lines --help" ;;
+        fmt)     options="--in-place --check --diff --align --hex-case= --help" ;;
         lsp)     options="--stdio --help"; COMPREPLY=() ;;
         *)       return ;;
     esac
@@ -51,6 +52,7 @@ _pexilon_config()
         check:--format) values="text gcc json sarif" ;;
         check:--color)  values="auto always never" ;;
         diff:--format)  values="text json" ;;
+        fmt:--hex-case) values="upper lower keep" ;;
         explain:--lines) COMPREPLY=(); return ;;
     esac
     if [[ -n $values ]]; then

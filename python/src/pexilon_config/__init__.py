@@ -9,16 +9,18 @@
 
 load() and loads() raise ParseError for a faulty line and OSError for a file
 that cannot be read; check() lists every diagnostic of a file through
-libpexilon_config_check. Pure Python over ctypes: the libraries are found as
+libpexilon_config_check, and format() lays a text out as `pexilon-config fmt`
+does (raising FormatError where that would change what the library reads). Pure Python over ctypes: the libraries are found as
 described in the package's README (arguments, PEXILON_CONFIG_LIBRARY and
 PEXILON_CHECK_LIBRARY, a copy in the package, the system loader).
 """
 
 from __future__ import annotations
 
-from typing import List, Optional
+from typing import List, Optional, Union
 
 from ._check import Checker
+from ._format import FormatError, format_text
 from ._library import LibraryNotFoundError, PathArg
 from ._model import (CameraSettings, Config, Control, Diagnostic, Key, Kind, Note, ParamEntry,
                      Severity)
@@ -27,13 +29,14 @@ from ._parse import ParseError, load, loads
 __version__ = "1.0.0"
 
 __all__ = [
-    "CameraSettings", "Config", "Control", "Diagnostic", "Key", "Kind", "LibraryNotFoundError",
-    "Note", "ParamEntry", "ParseError", "Severity", "check", "load", "loads", "__version__",
+    "CameraSettings", "Config", "Control", "Diagnostic", "FormatError", "Key", "Kind",
+    "LibraryNotFoundError", "Note", "ParamEntry", "ParseError", "Severity", "check", "format",
+    "load", "loads", "__version__",
 ]
 
 # Errors and records print as the package's own, wherever they are defined.
-for _public in (CameraSettings, Config, Control, Diagnostic, Key, Kind, LibraryNotFoundError,
-                Note, ParamEntry, ParseError, Severity):
+for _public in (CameraSettings, Config, Control, Diagnostic, FormatError, Key, Kind,
+                LibraryNotFoundError, Note, ParamEntry, ParseError, Severity):
     _public.__module__ = __name__
 
 
@@ -42,3 +45,13 @@ def check(path: PathArg | bytes, *, library: Optional[PathArg] = None) -> List[D
     the faulty lines as errors, and the lines read otherwise than they look
     as warnings. Raises OSError when the file cannot be read."""
     return Checker(library).check_path(path)
+
+
+def format(text: Union[str, bytes], *, align: bool = False, hex_case: str = "upper",  # noqa: A001
+           library: Optional[PathArg] = None) -> Union[str, bytes]:
+    """``text`` in the layout of ``pexilon-config fmt``: str in, str out
+    (bytes in, bytes out). ``align`` lines up the "=" of a section's lines;
+    ``hex_case`` is "upper", "lower" or "keep". The result is read again by
+    the library: where its record, parse result or a fault's line would
+    differ, FormatError is raised instead."""
+    return format_text(text, align=align, hex_case=hex_case, library=library)

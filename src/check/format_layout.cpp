@@ -1,0 +1,260 @@
+#include "check/format_layout.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace pexilon::check {
+
+namespace {
+
+// One line of the result. Most lines are views of the text: only a pair's
+// separator and value, and a continuation's value, are written anew.
+struct laid_line {
+    line_role role = line_role::kept;
+    bool fixed = false;     // a fault's line or before it: stays a line of its own
+    bool laid = false;      // pair or continuation: name, rest and remark make the text
+    std::string_view plain; // otherwise the text, as it stands or trimmed
+    std::string_view name;  // pair: the name
+    std::size_t name_pad = 0;
+    std::string rest; // the separator and the value, or the indented continuation
+    std::size_t remark_pad = 0;
+    std::string_view remark; // pair: the inline comment, written one blank after the value
+    std::string_view ending;
+    std::string_view blank_before;         // the line end of a blank line put before this one
+    std::size_t room = longest_whole_line; // bytes the line and its end may take
+    std::string_view fallback;             // the line's own text, trimmed at its end
+
+    std::size_t text_size() const
+    {
+        if (!laid)
+            return plain.size();
+        return name.size() + name_pad + rest.size() +
+               (remark.empty() ? 0 : remark_pad + 1 + remark.size());
+    }
+    std::size_t size() const { return text_size() + ending.size(); }
+
+    // Back to the line's own text, trimmed at its end.
+    void fall_back()
+    {
+        laid = false;
+        plain = fallback;
+        name = {};
+        remark = {};
+    }
+
+    void write(std::string &out) const
+    {
+        if (!blank_before.empty())
+            out.append(blank_before);
+        if (!laid) {
+            out.append(plain);
+        } else {
+            out.append(name).append(name_pad, ' ').append(rest);
+            if (!remark.empty())
+                out.append(remark_pad + 1, ' ').append(remark);
+        }
+        out.append(ending);
+    }
+};
+
+std::string_view trim_end(std::string_view text)
+{
+    while (!text.empty() && is_white_byte(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+std::string_view trim_both(std::string_view text)
+{
+    text = trim_end(text);
+    while (!text.empty() && is_white_byte(text.front()))
+        text.remove_prefix(1);
+    return text;
+}
+
+// A value that begins like a comment is glued to its separator: a blank
+// before it would make it one.
+bool reads_as_comment(std::string_view value)
+{
+    return value.starts_with(';') || value.starts_with("//");
+}
+
+std::string_view span(std::string_view text, std::size_t begin, std::size_t end)
+{
+    return text.substr(begin, end - begin);
+}
+
+void lay_pair(std::string_view text, const read_line &line, hex_case digits, laid_line &out)
+{
+    out.laid = true;
+    out.name = span(text, line.name_begin, line.name_end);
+    const std::string value =
+        tidy_value(span(text, line.value_begin, line.value_end), line.shape, digits);
+    out.rest = out.name.empty() ? "=" : " =";
+    if (!value.empty()) {
+        if (!reads_as_comment(value))
+            out.rest += ' ';
+        out.rest += value;
+    }
+    std::size_t comment = line.value_end;
+    while (comment < line.content_end && is_white_byte(text[comment]))
+        ++comment;
+    out.remark = trim_end(span(text, comment, line.content_end));
+}
+
+laid_line lay_line(std::string_view text, const read_line &line, const format_options &options)
+{
+    laid_line out;
+    out.role = line.role;
+    const std::string_view content = span(text, line.begin, line.content_end);
+    out.ending = span(text, line.content_end, line.end);
+    out.fallback = trim_end(content);
+    switch (line.role) {
+    case line_role::blank:
+        break;
+    case line_role::comment:
+    case line_role::header:
+        out.plain = trim_both(content);
+        break;
+    case line_role::pair:
+        lay_pair(text, line, options.digits, out);
+        break;
+    case line_role::continuation:
+        out.laid = true;
+        out.rest.assign(continuation_indent, ' ');
+        out.rest +=
+            tidy_value(span(text, line.value_begin, line.value_end), line.shape, options.digits);
+        break;
+    case line_role::block:
+    case line_role::faulty:
+    case line_role::kept:
+        // As it is, to the last byte.
+        out.plain = content;
+        out.fallback = content;
+        break;
+    }
+    return out;
+}
+
+// Blank lines: none at the start or the end, one for a run, and one before
+// each header and the comments right above it. Lines before `fixed_until`
+// (0-based) stay as they are.
+void space_out(std::vector<laid_line> &lines, std::size_t fixed_until,
+               std::string_view blank_ending)
+{
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        laid_line &line = lines[i];
+        line.fixed = i < fixed_until;
+        if (line.role == line_role::blank && !line.fixed &&
+            (kept == 0 || lines[kept - 1].role == line_role::blank))
+            continue;
+        if (line.role == line_role::header && !line.fixed) {
+            std::size_t first = kept;
+            while (first > 0 && lines[first - 1].role == line_role::comment &&
+                   !lines[first - 1].fixed)
+                --first;
+            laid_line &above = first == kept ? line : lines[first];
+            if (first > 0 && lines[first - 1].role != line_role::blank)
+                above.blank_before = line.ending.empty() ? blank_ending : line.ending;
+        }
+        if (kept != i)
+            lines[kept] = std::move(line);
+        ++kept;
+    }
+    while (kept > 0 && lines[kept - 1].role == line_role::blank && !lines[kept - 1].fixed)
+        --kept;
+    lines.resize(kept);
+}
+
+// Pads the names of each section's pairs to the longest of them, then the
+// values before inline comments so that the comments line up.
+void align_pairs(std::vector<laid_line> &lines)
+{
+    const auto is_pair = [](const laid_line &line) {
+        return line.role == line_role::pair && line.laid;
+    };
+    std::size_t start = 0;
+    while (start < lines.size()) {
+        std::size_t stop = start + 1;
+        while (stop < lines.size() && lines[stop].role != line_role::header)
+            ++stop;
+        std::size_t width = 0;
+        for (std::size_t i = start; i < stop; ++i)
+            if (is_pair(lines[i]) && !lines[i].name.empty())
+                width = std::max(width, lines[i].name.size());
+        for (std::size_t i = start; i < stop; ++i) {
+            laid_line &line = lines[i];
+            if (!is_pair(line) || line.name.empty())
+                continue;
+            const std::size_t pad = width - line.name.size();
+            if (line.size() + pad <= line.room)
+                line.name_pad = pad;
+        }
+        std::size_t column = 0;
+        for (std::size_t i = start; i < stop; ++i)
+            if (is_pair(lines[i]) && !lines[i].remark.empty())
+                column = std::max(column,
+                                  lines[i].name.size() + lines[i].name_pad + lines[i].rest.size());
+        for (std::size_t i = start; i < stop; ++i) {
+            laid_line &line = lines[i];
+            if (!is_pair(line) || line.remark.empty())
+                continue;
+            const std::size_t pad = column - line.name.size() - line.name_pad - line.rest.size();
+            if (line.size() + pad <= line.room)
+                line.remark_pad = pad;
+        }
+        start = stop;
+    }
+}
+
+} // namespace
+
+std::string lay_out(std::string_view text, const text_reading &reading,
+                    const format_options &options)
+{
+    std::vector<laid_line> lines;
+    lines.reserve(reading.lines.size());
+    for (const read_line &line : reading.lines)
+        lines.push_back(lay_line(text, line, options));
+
+    std::size_t fixed_until = 0;
+    for (const fault_mark &mark : reading.faults)
+        fixed_until = std::max(fixed_until, mark.editor_line);
+    fixed_until = std::min(fixed_until, lines.size());
+    // Blank lines before a line that begins with the bytes of a byte-order
+    // mark stay: as the first line it would lose them to the reader.
+    if (reading.bom == 0) {
+        std::size_t first = 0;
+        while (first < lines.size() && lines[first].role == line_role::blank)
+            ++first;
+        if (first < lines.size() &&
+            text.substr(reading.lines[first].begin).starts_with("\xEF\xBB\xBF"))
+            fixed_until = std::max(fixed_until, first);
+    }
+    std::string_view blank_ending = "\n";
+    for (const read_line &line : reading.lines) {
+        if (line.end > line.content_end) {
+            blank_ending = span(text, line.content_end, line.end);
+            break;
+        }
+    }
+    space_out(lines, fixed_until, blank_ending);
+    if (!lines.empty())
+        lines.front().room -= reading.bom;
+
+    // A line the layout would make too long for the reader keeps its text.
+    for (laid_line &line : lines)
+        if (line.size() > line.room)
+            line.fall_back();
+    if (options.align)
+        align_pairs(lines);
+
+    std::string out(text.substr(0, reading.bom));
+    out.reserve(text.size() + text.size() / 8);
+    for (const laid_line &line : lines)
+        line.write(out);
+    return out;
+}
+
+} // namespace pexilon::check

@@ -1,0 +1,43 @@
+// The canonical layout of a configuration text, line by line, from what the
+// reader made of each line. It decides; the formatter checks the result.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "check/format_reading.h"
+#include "check/format_values.h"
+
+namespace pexilon::check {
+
+struct format_options {
+    bool align = false; // pad names so that the "=" of a section's pairs line up
+    hex_case digits = hex_case::upper;
+};
+
+// Blanks before a continued line's text.
+inline constexpr std::size_t continuation_indent = 4;
+
+// The longest line the reader takes whole, its line end included: a longer
+// one is read in pieces, each a line of its own.
+inline constexpr std::size_t longest_whole_line = 199;
+
+// `text` laid out by these rules (`reading` is what the reader made of it):
+//  - a section header flush left, one blank line before it (before the
+//    comments right above it, which belong to it), none at the start;
+//  - "NAME = value", the value's numbers joined by ", " in the chosen case;
+//    with `align`, the names of a section padded to the longest;
+//  - an inline comment one blank after the value;
+//  - a continuation line indented by continuation_indent blanks;
+//  - comments flush left; runs of blank lines made one, none at the end;
+//  - no white space at the end of a line; line ends and a byte-order mark
+//    as the text has them.
+// Left exactly as they are: code blocks with their markers, faulty lines,
+// lines read in pieces or holding a NUL byte. A line the layout would make
+// longer than longest_whole_line keeps its own spelling. No line up to the
+// last fault's is added or removed, so that every fault keeps its line.
+std::string lay_out(std::string_view text, const text_reading &reading,
+                    const format_options &options);
+
+} // namespace pexilon::check

@@ -1,0 +1,56 @@
+#include "check/formatter.h"
+
+namespace pexilon::check {
+
+namespace {
+
+std::string result_words(int line, int kind)
+{
+    if (line == 0)
+        return "0 (no fault)";
+    return std::to_string(line) + " (" + std::string(fault_words(kind)) + ")";
+}
+
+} // namespace
+
+format_result compare_readings(const text_reading &before, const text_reading &after)
+{
+    format_result refused;
+    if (before.parse_result != after.parse_result || before.result_kind != after.result_kind) {
+        refused.reason = "the parse result would change from " +
+                         result_words(before.parse_result, before.result_kind) + " to " +
+                         result_words(after.parse_result, after.result_kind);
+        refused.line = static_cast<std::size_t>(before.parse_result);
+        return refused;
+    }
+    const std::string difference = record_difference(*before.record, *after.record);
+    if (!difference.empty()) {
+        refused.reason = "the record would change: " + difference + " differs";
+        return refused;
+    }
+    for (std::size_t i = 0; i < before.faults.size() || i < after.faults.size(); ++i) {
+        if (i >= after.faults.size() || i >= before.faults.size() ||
+            !(before.faults[i] == after.faults[i])) {
+            const fault_mark &at = i < before.faults.size() ? before.faults[i] : after.faults[i];
+            refused.reason = "the fault of line " + std::to_string(at.editor_line) + " (" +
+                             std::string(fault_words(at.kind)) + ") would not stay where it is";
+            refused.line = at.editor_line;
+            return refused;
+        }
+    }
+    refused.formatted = true;
+    return refused;
+}
+
+format_result format_text(std::string_view text, const format_options &options)
+{
+    const text_reading before = read_for_format(text);
+    std::string laid = lay_out(text, before, options);
+    const text_reading after = read_for_format(laid, false);
+    format_result result = compare_readings(before, after);
+    if (result.formatted)
+        result.text = std::move(laid);
+    return result;
+}
+
+} // namespace pexilon::check

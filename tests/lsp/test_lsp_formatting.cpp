@@ -1,0 +1,72 @@
+// The language server's formatting: the edits it sends, made by an editor,
+// give the text `pexilon-config fmt` prints; a range changes its lines only.
+#include <gtest/gtest.h>
+
+#include "check/formatter.h"
+#include "formatting.h"
+#include "text_lines.h"
+
+namespace {
+
+// The edits made as an editor makes them: last first, positions in UTF-16.
+std::string edited(std::string text, const nlohmann::json &edits)
+{
+    for (auto it = edits.rbegin(); it != edits.rend(); ++it) {
+        const pexilon_lsp::text_lines lines(text);
+        const auto offset = [&](const nlohmann::json &at) {
+            return lines.offset(at.at("line").get<std::size_t>(),
+                                at.at("character").get<std::size_t>());
+        };
+        const std::size_t start = offset(it->at("range").at("start"));
+        const std::size_t end = offset(it->at("range").at("end"));
+        text.replace(start, end - start, it->at("newText").get<std::string>());
+    }
+    return text;
+}
+
+const std::string messy = "\n; héllo\n[camera parameter]\nSIZE:640,480   \n"
+                          "I2C_ADDR=0x1a\n[register parameter]\n  REG=1,2\nREG = 3\n"
+                          "    4,5\n\n\n";
+
+TEST(LspFormatting, EditsGiveTheFormattedText)
+{
+    const nlohmann::json params = {{"textDocument", {{"uri", "file:///a.conf"}}},
+                                   {"options", {{"tabSize", 4}, {"insertSpaces", true}}}};
+    const nlohmann::json edits = pexilon_lsp::format_edits(messy, params);
+    ASSERT_TRUE(edits.is_array());
+    EXPECT_GT(edits.size(), 1u); // only the lines that change, not the whole text
+    EXPECT_EQ(edited(messy, edits), pexilon::check::format_text(messy, {}).text);
+    // A formatted text needs no edit.
+    EXPECT_EQ(pexilon_lsp::format_edits(edited(messy, edits), params).size(), 0u);
+}
+
+TEST(LspFormatting, OptionsReachTheLayout)
+{
+    const nlohmann::json params = {
+        {"options", {{"pexilon.align", true}, {"pexilon.hexCase", "lower"}}}};
+    const std::string result = edited(messy, pexilon_lsp::format_edits(messy, params));
+    EXPECT_EQ(result,
+              pexilon::check::format_text(messy, {true, pexilon::check::hex_case::lower}).text);
+    EXPECT_NE(result.find("I2C_ADDR = 0x1a"), std::string::npos);
+}
+
+TEST(LspFormatting, RangeChangesItsLinesOnly)
+{
+    // Lines 6-7 (0-based): the register section's first pairs; the blank line
+    // before its header and the continuation after them are not asked for.
+    const nlohmann::json params = {
+        {"range",
+         {{"start", {{"line", 6}, {"character", 0}}}, {"end", {{"line", 7}, {"character", 3}}}}}};
+    const std::string result = edited(messy, pexilon_lsp::format_edits(messy, params));
+    const std::string want = "\n; héllo\n[camera parameter]\nSIZE:640,480   \nI2C_ADDR=0x1a\n"
+                             "[register parameter]\nREG = 1, 2\nREG = 3\n    4,5\n\n\n";
+    EXPECT_EQ(result, want);
+    // Whole lines selected: the range ends at the start of the next line,
+    // which is not part of it.
+    const nlohmann::json lines = {
+        {"range",
+         {{"start", {{"line", 6}, {"character", 0}}}, {"end", {{"line", 8}, {"character", 0}}}}}};
+    EXPECT_EQ(edited(messy, pexilon_lsp::format_edits(messy, lines)), want);
+}
+
+} // namespace

@@ -35,6 +35,8 @@
 #include <system_error>
 #include <utility>
 
+#include <sys/stat.h>
+
 /* 1 where the throwing forms (load(path), config::append(path), parse_error)
  * are declared: wherever the compiler has exceptions turned on. */
 #ifndef PEXILON_CXX_EXCEPTIONS
@@ -369,8 +371,9 @@ inline std::size_t editor_line_in_text(std::string_view text, std::size_t reader
 
 /**
  * The same for the file at `path`, read again through a 4 KB buffer on the
- * stack. Returns 0 when the file cannot be opened or read. The file is read as
- * it is now: if it changed since the parse, so may the answer.
+ * stack. Returns 0 when the file cannot be opened or read, or is no regular
+ * file (a pipe or a terminal gives its text once). The file is read as it is
+ * now: if it changed since the parse, so may the answer.
  */
 inline std::size_t editor_line_in_file(const char *path, std::size_t reader_line) noexcept
 {
@@ -379,6 +382,11 @@ inline std::size_t editor_line_in_file(const char *path, std::size_t reader_line
     std::FILE *file = std::fopen(path, "rb");
     if (file == nullptr)
         return 0;
+    struct stat info {};
+    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
+        std::fclose(file);
+        return 0;
+    }
     detail::piece_counter counter(reader_line);
     char buffer[4096];
     bool found = false;

@@ -15,11 +15,12 @@
 
 namespace {
 
-constexpr const char *usage = "usage: %s [--check] FILE...\n"
-                              "Reads each FILE ('-' for standard input) into one configuration\n"
-                              "and prints it. --check lists every diagnostic of each file first\n"
-                              "(it reads each file twice, so not '-').\n"
-                              "Exit status: 0 clean, 1 a faulty line, 2 a file that cannot be read.\n";
+constexpr const char *usage =
+    "usage: %s [--check] FILE...\n"
+    "Reads each FILE ('-' for standard input) into one configuration\n"
+    "and prints it. --check lists every diagnostic of each file first\n"
+    "(it reads each file twice, so not '-').\n"
+    "Exit status: 0 clean, 1 a faulty line, 2 a file that cannot be read.\n";
 
 const char *kind_name(pexilon::kind k)
 {
@@ -98,8 +99,8 @@ bool print_check(const char *path)
     const pexilon::check_report report = pexilon::check(path, std::nothrow);
     for (const pexilon::diagnostic &d : report.diagnostics) {
         std::printf("%s:%zu:%zu: %s: %s [%s]\n", path, d.line, d.column,
-                    d.severity == pexilon::severity::error ? "error" : "warning",
-                    d.message.c_str(), d.name.c_str());
+                    d.severity == pexilon::severity::error ? "error" : "warning", d.message.c_str(),
+                    d.name.c_str());
         for (const pexilon::note &n : d.notes)
             std::printf("%s:%zu:%zu: note: %s\n", path, n.line, n.column, n.message.c_str());
     }

@@ -64,9 +64,9 @@ struct note {
 /** One diagnostic. */
 struct diagnostic {
     pexilon::severity severity = pexilon::severity::error;
-    std::string name;    /* stable name: "unknown-key", "no-separator", ... */
-    std::string message; /* one sentence saying what the record got */
-    std::string hint;    /* a suggested fix, or empty */
+    std::string name;            /* stable name: "unknown-key", "no-separator", ... */
+    std::string message;         /* one sentence saying what the record got */
+    std::string hint;            /* a suggested fix, or empty */
     std::size_t line = 0;        /* editor line, 0 for the input as a whole */
     std::size_t column = 0;      /* first column, 0 for the whole line */
     std::size_t end_column = 0;  /* column just past the text, 0 with column 0 */
@@ -78,10 +78,10 @@ struct diagnostic {
 /** What one check found. */
 struct check_report {
     std::vector<pexilon::diagnostic> diagnostics; /* in the order of their lines */
-    int parse_result = 0;      /* what pexilon_parse_config() returns for the file */
-    std::size_t errors = 0;    /* diagnostics of severity error */
-    std::size_t warnings = 0;  /* diagnostics of severity warning */
-    std::error_code error;     /* check(path, std::nothrow): why it stopped, or empty */
+    int parse_result = 0;     /* what pexilon_parse_config() returns for the file */
+    std::size_t errors = 0;   /* diagnostics of severity error */
+    std::size_t warnings = 0; /* diagnostics of severity warning */
+    std::error_code error;    /* check(path, std::nothrow): why it stopped, or empty */
 };
 
 namespace detail {
@@ -181,8 +181,8 @@ inline check_report check(path_arg path, std::nothrow_t /*tag*/) noexcept
     report.errors = summary.errors;
     report.warnings = summary.warnings;
     if (found < 0)
-        report.error =
-            std::error_code(summary.os_error != 0 ? summary.os_error : EIO, std::generic_category());
+        report.error = std::error_code(summary.os_error != 0 ? summary.os_error : EIO,
+                                       std::generic_category());
     else if (c.out_of_memory)
         report.error = std::make_error_code(std::errc::not_enough_memory);
     return report;

@@ -285,9 +285,10 @@ using control_range = detail::view_range<control, control_entry>;
  * the call it is given to. */
 class path_arg {
 public:
-    path_arg(const char *path) noexcept : p_(path) {}                   // NOLINT: implicit
-    path_arg(const std::string &path) noexcept : p_(path.c_str()) {}    // NOLINT: implicit
-    path_arg(const std::filesystem::path &path) noexcept : p_(path.c_str()) {} // NOLINT
+    /* Implicit on purpose: a host passes the name as it holds it. */
+    path_arg(const char *path) noexcept : p_(path) {}
+    path_arg(const std::string &path) noexcept : p_(path.c_str()) {}
+    path_arg(const std::filesystem::path &path) noexcept : p_(path.c_str()) {}
     const char *c_str() const noexcept { return p_; }
 
 private:

@@ -12,7 +12,8 @@
  *
  * This header compiles as C++17 and as C++20, with or without exceptions.
  * Built without them (-fno-exceptions), the throwing forms are left out and
- * the std::nothrow forms remain.
+ * the std::nothrow forms remain; the choice is made once per program, as
+ * config has one member more with exceptions (PEXILON_CXX_EXCEPTIONS).
  *============================================================================*/
 
 #ifndef PEXILON_CONFIG_HPP

@@ -166,7 +166,8 @@ inline int find_reason(void *user, const pexilon_check_diagnostic *d) noexcept
  * Checks the file at `path` and returns every diagnostic. Never throws:
  * report.error holds the errno (std::generic_category()) when the file
  * cannot be opened or read at all, or std::errc::not_enough_memory when the
- * diagnostics could not all be copied (those before are kept). Built without
+ * diagnostics could not all be copied (those before are kept) or the checker
+ * itself ran out of memory (the C function's ENOMEM). Built without
  * exceptions, running out of memory ends the program as any allocation does.
  *
  * Threads: checks of different files may run at the same time.

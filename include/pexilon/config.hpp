@@ -465,10 +465,6 @@ inline status judge(const char *path, int result, int error, fault_describer des
 
 } // namespace detail
 
-#if PEXILON_CXX_EXCEPTIONS
-class parse_error;
-#endif
-
 /*==============================================================================
  * The config
  *============================================================================*/

@@ -170,7 +170,8 @@ inline int find_reason(void *user, const pexilon_check_diagnostic *d) noexcept
  * itself ran out of memory (the C function's ENOMEM). Built without
  * exceptions, running out of memory ends the program as any allocation does.
  *
- * Threads: checks of different files may run at the same time.
+ * Ownership: the report owns its copies. NULL: a null `path` gives EINVAL.
+ * Threads: checks may run at the same time.
  */
 inline check_report check(path_arg path, std::nothrow_t /*tag*/) noexcept
 {
@@ -211,6 +212,8 @@ inline check_report check(path_arg path)
  * reader's line, as in pexilon::load("camera.conf", pexilon::checker_reason).
  * The file is checked again for it, so a file changed since the parse may be
  * described otherwise, or not at all (the plain description is used then).
+ *
+ * NULL: a null `path` finds nothing (false). Threads: any thread may call.
  */
 inline bool checker_reason(const char *path, std::size_t reader_line, line_fault &out) noexcept
 {

@@ -376,6 +376,8 @@ inline std::size_t editor_line_in_text(std::string_view text, std::size_t reader
  * stack. Returns 0 when the file cannot be opened or read, or is no regular
  * file (a pipe or a terminal gives its text once). The file is read as it is
  * now: if it changed since the parse, so may the answer.
+ *
+ * NULL: a null `path` gives 0. Threads: keeps no state; any thread may call.
  */
 inline std::size_t editor_line_in_file(const char *path, std::size_t reader_line) noexcept
 {
@@ -547,6 +549,12 @@ public:
      * or read at all, nothing changes. `describe` (may be null) words the
      * fault. Never throws; memory runs out only in `describe`, whose own rule
      * applies (the plain description needs none).
+     *
+     * Ownership: what the file adds belongs to this config; views taken
+     * before may dangle afterwards (the lists may move).
+     * NULL: a null `path` gives open_failed() with EINVAL.
+     * Threads: as pexilon_parse_config(): appends to different configs may
+     * run at the same time; errno is read on the calling thread.
      */
     status append(path_arg path, std::nothrow_t /*tag*/,
                   fault_describer describe = nullptr) noexcept
@@ -563,6 +571,7 @@ public:
      * errno) when the file cannot be opened or read, and pexilon::parse_error
      * on a faulty line: the lines of the file before and after it are
      * applied to this config all the same, so the error carries no config.
+     * A null `path` throws std::system_error with EINVAL.
      */
     inline void append(path_arg path, fault_describer describe = nullptr);
 #endif
@@ -584,6 +593,9 @@ struct load_result {
  * throws: status.open_failed() with the errno when the file cannot be opened
  * or read (config then empty), status.faulty() with the first faulty line
  * (config then holds everything else the file gave).
+ *
+ * Ownership: the result owns the config. NULL: a null `path` gives
+ * open_failed() with EINVAL. Threads: loads may run at the same time.
  */
 inline load_result load(path_arg path, std::nothrow_t tag,
                         fault_describer describe = nullptr) noexcept
@@ -659,7 +671,7 @@ inline void config::append(path_arg path, fault_describer describe)
  * errno in std::generic_category()) when the file cannot be opened or read,
  * pexilon::parse_error on a faulty line (carrying the config as filled), and
  * std::bad_alloc when the error itself cannot be built; nothing leaks on any
- * of these.
+ * of these. NULL and threads as load(path, std::nothrow).
  */
 inline config load(path_arg path, fault_describer describe = nullptr)
 {

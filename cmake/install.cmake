@@ -23,7 +23,11 @@ install(TARGETS pexilon_config_parser
     COMPONENT runtime
     NAMELINK_COMPONENT development)
 
-install(FILES ${PROJECT_SOURCE_DIR}/include/pexilon/config_parser.h
+# The C header and the header-only C++ interface over it, which needs
+# nothing more: the same target, the same pkg-config flags.
+install(FILES
+  ${PROJECT_SOURCE_DIR}/include/pexilon/config_parser.h
+  ${PROJECT_SOURCE_DIR}/include/pexilon/config.hpp
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/pexilon
   COMPONENT development)
 
@@ -141,7 +145,10 @@ if(TARGET pexilon_config_check)
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
       COMPONENT runtime
       NAMELINK_COMPONENT development)
-  install(FILES ${PROJECT_SOURCE_DIR}/include/pexilon/config_check.h
+  # check.hpp includes config.hpp, installed with the parser library above.
+  install(FILES
+    ${PROJECT_SOURCE_DIR}/include/pexilon/config_check.h
+    ${PROJECT_SOURCE_DIR}/include/pexilon/check.hpp
     DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/pexilon
     COMPONENT development)
   install(EXPORT pexilon_config_check_targets

@@ -13,6 +13,8 @@ lib=$prefix/$LIBDIR/libpexilon_config_check.so
     fail "$lib is not a link to the SONAME"
 cmp -s "$prefix/include/pexilon/config_check.h" "$SOURCE_DIR/include/pexilon/config_check.h" ||
     fail "installed check header differs"
+cmp -s "$prefix/include/pexilon/check.hpp" "$SOURCE_DIR/include/pexilon/check.hpp" ||
+    fail "installed C++ check header differs"
 ! grep -rl "$BUILD_DIR" "$prefix/$LIBDIR/cmake/pexilon_config_check" ||
     fail "installed package files name the build tree"
 
@@ -45,6 +47,22 @@ find_package(pexilon_config_check 1 REQUIRED)
 add_executable(check_consumer main.c)
 target_link_libraries(check_consumer PRIVATE pexilon::config_check)
 CMAKE
+# The same through pexilon/check.hpp, as C++17.
+cat >"$work/src/main.cpp" <<'CXX'
+#include <cstdio>
+#include <pexilon/check.hpp>
+
+int main(int argc, char **argv)
+{
+    (void)argc;
+    const pexilon::check_report r = pexilon::check(argv[1]);
+    for (const pexilon::diagnostic &d : r.diagnostics)
+        std::printf("%zu:%zu: %s [%s]\n", d.line, d.column,
+                    d.severity == pexilon::severity::error ? "error" : "warning", d.name.c_str());
+    std::printf("result %d, %zu errors, %zu warnings\n", r.parse_result, r.errors, r.warnings);
+    return 0;
+}
+CXX
 printf '[camera parameter]\nSIZE = 640\nCFG_MODE 1\n' >"$work/two.conf"
 printf '2:8: warning [value-count]\n3:0: error [no-separator]\nresult 3, 1 errors, 1 warnings\n' \
     >"$work/two.expected"
@@ -55,6 +73,13 @@ PKG_CONFIG_LIBDIR=$prefix/$LIBDIR/pkgconfig PKG_CONFIG_PATH= \
       pkg-config --cflags --libs pexilon_config_check) || fail "building with pkg-config"
 LD_LIBRARY_PATH=$prefix/$LIBDIR "$work/by_pkgconfig" "$work/two.conf" >"$work/pc.out"
 diff -u "$work/two.expected" "$work/pc.out" || fail "pkg-config consumer output"
+
+PKG_CONFIG_LIBDIR=$prefix/$LIBDIR/pkgconfig PKG_CONFIG_PATH= \
+    c++ -std=c++17 -Wall -Wextra -Wpedantic -Wconversion -Werror -o "$work/by_pkgconfig_cxx" \
+    "$work/src/main.cpp" $(PKG_CONFIG_LIBDIR=$prefix/$LIBDIR/pkgconfig PKG_CONFIG_PATH= \
+      pkg-config --cflags --libs pexilon_config_check) || fail "building the C++ check consumer"
+LD_LIBRARY_PATH=$prefix/$LIBDIR "$work/by_pkgconfig_cxx" "$work/two.conf" >"$work/pc_cxx.out"
+diff -u "$work/two.expected" "$work/pc_cxx.out" || fail "C++ check consumer output"
 
 "$CMAKE" -S "$work/src" -B "$work/build" -DCMAKE_PREFIX_PATH="$prefix" >"$work/cmake.log" 2>&1 ||
     { cat "$work/cmake.log"; fail "configuring the CMake consumer"; }

@@ -24,6 +24,8 @@ install_tree() {
     [ "$soname" = "libpexilon_config_parser.so.$SOVERSION" ] || fail "SONAME '$soname'"
     cmp -s "$prefix/include/pexilon/config_parser.h" \
         "$SOURCE_DIR/include/pexilon/config_parser.h" || fail "installed header differs"
+    cmp -s "$prefix/include/pexilon/config.hpp" "$SOURCE_DIR/include/pexilon/config.hpp" ||
+        fail "installed C++ header differs"
     [ -f "$prefix/$LIBDIR/pkgconfig/pexilon_config_parser.pc" ] || fail "no .pc file"
     cmp -s "$prefix/share/doc/pexilon_config_parser/LICENSE" "$SOURCE_DIR/LICENSE" ||
         fail "the licence is not installed"

@@ -27,3 +27,12 @@ LD_LIBRARY_PATH=$prefix/$LIBDIR
 export LD_LIBRARY_PATH
 run_consumer "$work/consumer_c/consumer_c"
 echo "consumer_c: pkg-config $modversion, SONAME $soname, output as expected"
+
+# The C++ interface comes with the same flags: the CMake consumer's program,
+# built as C++17 by hand, prints what the C program prints.
+c++ -std=c++17 -Wall -Wextra -Wpedantic -Wconversion -Werror -o "$work/consumer_cxx" \
+    "$SOURCE_DIR/examples/consumer_cmake/main.cpp" \
+    $(pkg-config --cflags --libs pexilon_config_parser) >"$work/cxx.log" 2>&1 ||
+    { cat "$work/cxx.log"; fail "building the C++ consumer with pkg-config flags"; }
+run_consumer "$work/consumer_cxx"
+echo "consumer_cxx: pexilon/config.hpp as C++17 with the pkg-config flags, output as expected"

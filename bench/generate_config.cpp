@@ -221,6 +221,61 @@ void long_lines(writer &w, random_source &rng)
     }
 }
 
+// Sections as people write them by hand: short register tables (`=` with
+// and without blanks around it, short numbers), comments and blank lines
+// between groups, and now and then a control with its keys and a small
+// code block. Most lines have fewer than 20 bytes.
+void short_register_lines(writer &w, random_source &rng)
+{
+    w.line(board_register_headers[rng.below(7)]);
+    for (unsigned n = 8 + rng.below(24); n > 0 && w.left() > 0; --n) {
+        const unsigned pick = rng.below(16);
+        if (pick == 0)
+            w.line(format("; step %u", rng.below(100)));
+        else if (pick == 1)
+            w.line("");
+        else if (pick == 2 && w.line(format("DELAY=%u", 1 + rng.below(20))))
+            ++w.stats.params;
+        else if (pick == 3 && w.line(format("VRCMD = %u", rng.below(4))))
+            ++w.stats.params;
+        else if (pick <= 9 &&
+                 w.line(format("REG=0x%X,0x%X", 0x30 + rng.below(0x40), rng.below(0x100))))
+            ++w.stats.params;
+        else if (pick > 9 &&
+                 w.line(format("REG = 0x%X, 0x%X", 0x30 + rng.below(0x40), rng.below(0x100))))
+            ++w.stats.params;
+    }
+    w.line("");
+}
+
+void short_control(writer &w, random_source &rng, unsigned id)
+{
+    if (w.left() < 12)
+        return;
+    w.line("[control parameter]");
+    w.line("MIN_VALUE=0");
+    w.line(format("MAX_VALUE = %u", 15 + rng.below(240)));
+    w.line("STEP=1");
+    w.line(format("DEF = %u", rng.below(16)));
+    w.line(format("CTRL_NAME=Ctl%u", id));
+    w.line(format("FUNC_NAME = f%u", id));
+    w.line("======CODE_BLOCK_START======");
+    code_lines(w, rng, 2);
+    w.line("======CODE_BLOCK_END======");
+    w.line("");
+    ++w.stats.controls;
+}
+
+void short_lines(writer &w, random_source &rng)
+{
+    for (unsigned id = 0; w.left() > 0;) {
+        if (rng.below(8) == 0 && w.left() >= 12)
+            short_control(w, rng, id++);
+        else
+            short_register_lines(w, rng);
+    }
+}
+
 } // namespace
 
 const char *shape_name(shape s) noexcept
@@ -234,6 +289,8 @@ const char *shape_name(shape s) noexcept
         return "code_block";
     case shape::long_lines:
         return "long_lines";
+    case shape::short_lines:
+        return "short_lines";
     }
     return "?";
 }
@@ -258,6 +315,9 @@ bool generate_config(const std::string &path, shape s, std::size_t lines, genera
         break;
     case shape::long_lines:
         long_lines(w, rng);
+        break;
+    case shape::short_lines:
+        short_lines(w, rng);
         break;
     }
     const bool ok = w.flush();

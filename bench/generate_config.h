@@ -12,10 +12,11 @@ enum class shape {
     controls,       // many ~10-line control sections with a small code block
     code_block,     // one control whose code block fills the file
     long_lines,     // every line exactly 199 characters
+    short_lines,    // as people write files: mixed sections, most lines under 20 bytes
 };
 
 inline constexpr shape all_shapes[] = {shape::register_table, shape::controls, shape::code_block,
-                                       shape::long_lines};
+                                       shape::long_lines, shape::short_lines};
 
 const char *shape_name(shape s) noexcept;
 

@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "check/check_commands.h"
+#include "check_command/check_commands.h"
 #include "commands.h"
 
 namespace pexilon_tool {

@@ -1,8 +1,8 @@
 #include "config/parse_config.h"
 
 #include "config/session_dispatch.h"
+#include "reader/memory_lines.h"
 #include "reader/stream_lines.h"
-#include "reader/text_lines.h"
 
 namespace pexilon {
 

@@ -9,6 +9,7 @@
 #include "config/code_tables.h"
 #include "config/config_handler.h"
 #include "config/param_entries.h"
+#include "reader/line_binding.h"
 #include "reader/line_parser.h"
 
 namespace pexilon {
@@ -117,5 +118,7 @@ struct session_receiver {
         return config_block_taker(&session, section, text, size, taken);
     }
 };
+
+static_assert(takes_value_end<session_receiver>, "the record builder reads lists to their end");
 
 } // namespace pexilon

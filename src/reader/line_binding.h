@@ -17,11 +17,37 @@
 // only when takes_blocks() is true, and the text otherwise goes to handle.
 #pragma once
 
+#include <concepts>
 #include <cstddef>
 
 #include "reader/line_parser.h"
 
 namespace pexilon {
+
+// The optional capabilities, named so that a binding made for speed can
+// assert them: a misspelt member fails to compile instead of falling back
+// to the slow path.
+template <typename S>
+concept knows_text_end = requires(const S &source)
+{
+    {
+        source.text_end()
+        } -> std::same_as<char *>;
+};
+template <typename S>
+concept knows_readable_end = requires(const S &source)
+{
+    {
+        source.readable_end()
+        } -> std::same_as<const char *>;
+};
+template <typename R>
+concept takes_value_end = requires(R &receiver, const char *text)
+{
+    {
+        receiver.handle(text, text, text, text)
+        } -> std::same_as<int>;
+};
 
 // A line_reader and its stream.
 struct callback_source {

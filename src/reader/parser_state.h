@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "reader/block_text.h"
+#include "reader/line_binding.h"
 #include "reader/line_parser.h"
 #include "reader/reader_sink.h"
 #include "reader/text_helpers.h"
@@ -41,7 +42,7 @@ struct parser_state {
     // it already, and otherwise it is looked for.
     char *end_of_text() noexcept
     {
-        if constexpr (requires { source.text_end(); }) {
+        if constexpr (knows_text_end<Source>) {
             if (char *end = source.text_end())
                 return end;
         }
@@ -52,7 +53,7 @@ struct parser_state {
     // null when that is not known (then no more than the text is read).
     const char *readable_end() const noexcept
     {
-        if constexpr (requires { source.readable_end(); })
+        if constexpr (knows_readable_end<Source>)
             return source.readable_end();
         else
             return nullptr;
@@ -90,7 +91,7 @@ struct parser_state {
     // wrote at `value_end`: a receiver that can use it is told where.
     void report_value(const char *name, const char *value, const char *value_end) noexcept
     {
-        if constexpr (requires { receiver.handle(section, name, value, value_end); }) {
+        if constexpr (takes_value_end<Receiver>) {
             if (receiver.handle(section, name, value, value_end) == 0)
                 record(fault::rejected);
         } else {

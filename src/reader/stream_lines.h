@@ -234,6 +234,8 @@ parse_outcome parse_stream_with(std::FILE *stream, Receiver &receiver,
 {
     if (stream == nullptr)
         return {cannot_open_line, fault::cannot_open, EINVAL};
+    static_assert(knows_text_end<stream_lines> && knows_readable_end<stream_lines>,
+                  "the stream's lines tell where their text ends");
     stream_lines lines(stream);
     // A stream that cannot be read at all (a directory, say) is reported
     // like one that cannot be opened, before anything reaches the receiver.

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "reader/line_binding.h"
-#include "reader/text_lines.h"
+#include "reader/memory_lines.h"
 
 namespace pexilon {
 

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "check/check_commands.h"
 #include "check/explained_lines.h"
 #include "check/input_reading.h"
+#include "check_command/check_commands.h"
 #include "cli_options.h"
 #include "loaded_config.h"
 #include "shown_name.h"

@@ -8,7 +8,7 @@
 
 namespace pexilon {
 
-struct text_lines {
+struct memory_lines {
     text_cursor cursor;
 
     char *next(char *buffer, int size) noexcept { return read_text_line(buffer, size, &cursor); }
@@ -19,7 +19,7 @@ template <typename Receiver>
 parse_outcome parse_text_with(const char *data, std::size_t size, Receiver &receiver,
                               reader_sink *sink = nullptr) noexcept
 {
-    text_lines lines{{data, data != nullptr ? size : 0}};
+    memory_lines lines{{data, data != nullptr ? size : 0}};
     return run_line_parser(lines, receiver, sink);
 }
 

@@ -408,6 +408,8 @@ class ToolTest(unittest.TestCase):
         # (arguments, the stream that is full): each writes to that stream
         rows = [
             (["check", faulty], "stdout"),
+            (["check", "--format=json", faulty], "stdout"),
+            (["check", "--format=sarif", faulty], "stdout"),
             (["explain", self.good], "stdout"),
             (["dump", self.good], "stdout"),
             (["dump", "--split-streams", self.good], "stderr"),
@@ -443,6 +445,54 @@ class ToolTest(unittest.TestCase):
         self.assertIn(f"--- {shown}\n", run("diff", evil, self.good)[1])
         # JSON escapes the name instead, and keeps it whole
         self.assertEqual(json.loads(run("json", evil)[1])["file"], evil)
+
+    def test_control_characters_from_the_file(self):
+        # ESC, BEL and the C1 CSI in names, values and code: no text output
+        # lets one through to the terminal; JSON escapes them as it did.
+        evil = b"a\x1b[2Jb\x07c\xc2\x9bd"
+        control = (b"[control parameter]\nCTRL_NAME = " + evil + b"\nFUNC_NAME = f\n"
+                   b"======CODE_BLOCK_START======\nwrite(" + evil + b")\n"
+                   b"======CODE_BLOCK_END======\n")
+        path = self.write("evil.conf", b"[camera parameter]\nWID" + evil + b" = 1\n"
+                          b"[" + evil + b"]\n" + control)
+        other = self.write("other.conf", control.replace(b"write(", b"read("))
+        rows = [["check", path], ["check", "--format=gcc", path], ["explain", path],
+                ["diff", path, other]]
+        for args in rows:
+            with self.subTest(args):
+                done = subprocess.run([PROGRAM, *args], capture_output=True, timeout=30)
+                self.assertIn(b"a?[2Jb?c??d", done.stdout)
+                for raw in (b"\x1b", b"\x07", b"\xc2\x9b"):
+                    self.assertNotIn(raw, done.stdout + done.stderr)
+        found = json.loads(run("check", "--format=json", path)[1])
+        self.assertIn("a\x1b[2Jb\x07c\x9bd", found[0]["message"])
+
+    def test_long_lines_show_a_window(self):
+        # A fault every few bytes of one long line: each diagnostic shows a
+        # window of the line around its caret, "..." where it is cut, so the
+        # output grows with the line, not with its square.
+        sizes = {}
+        for size in (20_000, 80_000):
+            line = "REG = " + "0x1G, " * (size // 6)
+            status, out, _ = run("check", self.write("long.conf",
+                                                     f"[register parameter]\n{line}\n".encode()))
+            self.assertEqual(status, 1)
+            sizes[size] = len(out)
+            shown = out.splitlines()
+            cut = 0
+            for i, report in enumerate(shown):
+                found = re.match(r".*:2:(\d+): warning: ", report)
+                if not found or not shown[i + 1].startswith("    2 | "):
+                    continue
+                source, caret = shown[i + 1][8:], shown[i + 2][8:]
+                self.assertLessEqual(len(source), 206)
+                cut += source.startswith("...") and source.endswith("...")
+                # The caret stays under the text the column names.
+                column = int(found.group(1))
+                at = caret.index("^")
+                self.assertEqual(source[at:at + 6], line[column - 1:column + 5], report)
+            self.assertGreater(cut, 0)
+        self.assertLess(sizes[80_000] / sizes[20_000], 6)
 
     def test_json_invalid_utf8_as_the_help_says(self):
         help_text = " ".join(run("json", "--help")[1].split())

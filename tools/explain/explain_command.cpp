@@ -68,7 +68,7 @@ std::string source_column(std::string_view line)
         out += c == '\t' ? ' ' : (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) ? '?' : c;
     }
     out.resize(source_width, ' ');
-    return out;
+    return shown_text(out); // the C1 controls, which are two bytes
 }
 
 std::string_view editor_line_text(std::string_view text, std::size_t &position)
@@ -123,7 +123,8 @@ int run_explain_command(const std::vector<std::string> &args)
         std::string shown = a.piece == 1 ? source_column(source) : std::string(source_width, ' ');
         if (a.editor_line == 1 && shown.compare(0, 3, "\xEF\xBB\xBF") == 0)
             shown = source_column(source.substr(3));
-        std::printf("%5zu  %s  %s", a.editor_line, shown.c_str(), a.text.c_str());
+        // The account quotes the file (a name, a value): shown as the source is.
+        std::printf("%5zu  %s  %s", a.editor_line, shown.c_str(), shown_text(a.text).c_str());
         if (a.reader_line != a.editor_line)
             std::printf(" (read as line %zu)", a.reader_line);
         std::printf("\n");

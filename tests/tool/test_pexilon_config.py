@@ -4,6 +4,7 @@
 Run by CTest as: test_pexilon_config.py --program PATH --examples DIR
 """
 import argparse
+import errno
 import json
 import os
 import pty
@@ -405,11 +406,12 @@ class ToolTest(unittest.TestCase):
 
     def test_write_errors(self):
         faulty = self.write("faulty.conf", FAULTY[0][1])
+        many = self.write("many.conf", b"[camera parameter]\n" + b"WIDHT = 1\n" * 2000)
         # (arguments, the stream that is full): each writes to that stream
         rows = [
             (["check", faulty], "stdout"),
-            (["check", "--format=json", faulty], "stdout"),
-            (["check", "--format=sarif", faulty], "stdout"),
+            (["check", "--format=json", many], "stdout"),
+            (["check", "--format=sarif", many], "stdout"),
             (["explain", self.good], "stdout"),
             (["dump", self.good], "stdout"),
             (["dump", "--split-streams", self.good], "stderr"),
@@ -431,6 +433,17 @@ class ToolTest(unittest.TestCase):
                     self.assertRegex(done.stderr.decode(),
                                      r"\Apexilon-config: write error on standard output: "
                                      + re.escape(os.strerror(28)) + "\n")
+
+    def test_closed_standard_output(self):
+        many = self.write("many.conf", b"[camera parameter]\n" + b"WIDHT = 1\n" * 2000)
+        for form in ("text", "gcc", "json", "sarif"):
+            with self.subTest(form):
+                done = subprocess.run(["sh", "-c", 'exec >&-; exec "$0" "$@"', PROGRAM, "check",
+                                       f"--format={form}", many], capture_output=False,
+                                      stderr=subprocess.PIPE, timeout=30)
+                self.assertEqual(done.returncode, 2)
+                self.assertEqual(done.stderr.decode(), "pexilon-config: write error on standard "
+                                 f"output: {os.strerror(errno.EBADF)}\n")
 
     def test_names_with_control_characters(self):
         evil = self.write("x.conf:1: error: forged\nbad\t.conf", FAULTY[0][1])

@@ -461,16 +461,16 @@ def edits(lines, order):
              "text": "2"} for i in order(range(lines))]
 
 
-# (name, text of a document of size n, the contentChanges sent to it or
+# (name, n, text of a document of size n, the contentChanges sent to it or
 # None): each row's cost must grow with n, not with its square. Sizes n and
 # 4n are timed in one run; a cost that grows with the square takes 16 times
 # as long, one that grows with n 4 times.
 SCALING = [
-    ("a long line with a fault every few bytes",
+    ("a long line with a fault every few bytes", 100_000,
      lambda n: "[register parameter]\nREG = " + "0x1G, " * (n // 6) + "\n", None),
-    ("edits down the document",
+    ("edits down the document", 40_000,
      lambda n: "[register parameter]\n" + "REG = 1\n" * (n // 8), lambda n: edits(n // 8, list)),
-    ("edits up the document",
+    ("edits up the document", 40_000,
      lambda n: "[register parameter]\n" + "REG = 1\n" * (n // 8), lambda n: edits(n // 8, reversed)),
 ]
 
@@ -500,8 +500,7 @@ class Scaling(unittest.TestCase):
         return best
 
     def test_rows(self):
-        n = 200_000
-        for name, document, changes in SCALING:
+        for name, n, document, changes in SCALING:
             with self.subTest(name):
                 small = self.cost(document(n), changes and changes(n))
                 large = self.cost(document(4 * n), changes and changes(4 * n))

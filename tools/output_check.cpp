@@ -17,6 +17,12 @@ void flush_output(std::FILE *stream)
         first_stdout_error = errno;
 }
 
+void note_output_error(std::FILE *stream)
+{
+    if (stream == stdout && first_stdout_error == 0 && std::ferror(stream))
+        first_stdout_error = errno;
+}
+
 bool outputs_written(int &out_error)
 {
     flush_output(stdout);

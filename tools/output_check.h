@@ -10,6 +10,10 @@ namespace pexilon_tool {
 // report at the end: later calls may have changed errno by then.
 void flush_output(std::FILE *stream);
 
+// Keeps errno when `stream` is standard output and has just failed: called
+// right after a write, while errno still names the cause.
+void note_output_error(std::FILE *stream);
+
 // Flushes standard output and tells whether it and standard error were
 // written without fault; `out_error` gets the errno of the first failure of
 // standard output (EIO when it is not known).

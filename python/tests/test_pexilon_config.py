@@ -20,6 +20,7 @@ import re
 import subprocess
 import sys
 import tempfile
+import threading
 import unittest
 
 import pexilon_config as pc
@@ -226,8 +227,39 @@ class LoadTest(Files):
             with self.subTest(kind.__name__), self.assertRaises(kind) as caught:
                 pc.load(path)
             self.assertEqual((caught.exception.errno, caught.exception.filename), (code, path))
-        with self.assertRaises(ValueError):  # and not the file x.conf
-            pc.load(os.path.join(folder, "x.conf\0.missing"))
+        for read in (pc.load, pc.check):  # and not the file x.conf
+            with self.subTest(read.__name__), self.assertRaises(ValueError):
+                read(os.path.join(folder, "x.conf\0.missing"))
+
+    def test_faulty_fifo_is_read_once(self):
+        # The reason of a faulty line comes from the bytes already read: a
+        # FIFO opened a second time would wait for a writer that never comes.
+        folder = os.path.dirname(self.write(""))
+        fifo = os.path.join(folder, "faulty.fifo")
+        os.mkfifo(fifo)
+        name, text, lineno, _ = FAULTY[0]
+        outcome = []
+
+        def load():
+            try:
+                pc.load(fifo)
+            except pc.ParseError as err:
+                outcome.append((err.lineno, err.reason))
+
+        reader = threading.Thread(target=load, daemon=True)
+        reader.start()
+        with open(fifo, "wb") as f:
+            f.write(text.encode())
+        reader.join(20)
+        if reader.is_alive():  # let it go: a writer that ends at once
+            with open(fifo, "wb"):
+                pass
+            reader.join(20)
+            self.fail("load() of a FIFO waited for a second writer")
+        self.assertEqual(len(outcome), 1, name)
+        self.assertEqual(outcome[0][0], lineno)
+        if CHECK:
+            self.assertNotEqual(outcome[0][1], "faulty line")
 
     def test_unreadable_file_raises_permission_error(self):
         path = self.write("[camera parameter]\n")

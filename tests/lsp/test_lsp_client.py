@@ -4,11 +4,13 @@
 Usage: test_lsp_client.py --program PATH --data DIR [unittest options]
 """
 import argparse
+import errno
 import json
 import os
 import selectors
 import subprocess
 import sys
+import time
 import unittest
 
 PROGRAM = None
@@ -293,6 +295,73 @@ class ScriptedExchange(unittest.TestCase):
         self.assertEqual(self.server.proc.wait(TIMEOUT), 1)
 
 
+    def test_lone_cr_ends_a_line(self):
+        # The reader reads this as one line; the editor shows four. Every
+        # range is in the editor's lines, and each of them has a hover.
+        text = "[camera parameter]\rWIDTH = 5\r\n[register parameter]\rREG = 1\n"
+        lines = text.replace("\r\n", "\n").replace("\r", "\n").split("\n")
+        self.open(text)
+        outline = self.server.request("textDocument/documentSymbol",
+                                      {"textDocument": {"uri": URI}})["result"]
+        for symbol in outline:
+            for key in ("range", "selectionRange"):
+                for end in ("start", "end"):
+                    place = symbol[key][end]
+                    self.assertLessEqual(place["character"], utf16_length(lines[place["line"]]),
+                                         symbol)
+        self.assertEqual([(o["range"]["start"]["line"], o["range"]["end"]["line"])
+                          for o in outline], [(0, 1), (2, 4)])
+        for line in range(4):
+            hover = self.server.request("textDocument/hover", at(line))["result"]
+            self.assertIsNotNone(hover, line)
+            self.assertLessEqual(hover["range"]["start"]["line"], line)
+            self.assertGreaterEqual(hover["range"]["end"]["line"], line)
+        self.assertEqual(self.server.finish(), 0)
+
+    def test_diagnostics_of_a_document_are_capped(self):
+        published = self.open("[camera parameter]\n" + "no separator\n" * 2500)
+        found = published["diagnostics"]
+        self.assertEqual(len(found), 1001)
+        self.assertEqual(found[-1]["code"], "too-many-diagnostics")
+        self.assertTrue(found[-1]["message"].startswith("1500 more diagnostics"), found[-1])
+        self.assertEqual(found[-1]["severity"], 1)  # the rest hold errors
+        self.assertEqual(found[-1]["range"]["start"]["line"], found[-2]["range"]["start"]["line"] + 1)
+        self.assertEqual(self.server.finish(), 0)
+
+    def test_range_inserts_are_held_to_the_limit(self):
+        self.open("[camera parameter]\n")
+        chunk = "; " + "x" * (6 << 20) + "\n"
+        for version in (2, 3, 4):  # 18 MiB after the third
+            self.server.notify("textDocument/didChange", {
+                "textDocument": {"uri": URI, "version": version}, "contentChanges": [{
+                    "range": {"start": at(0)["position"], "end": at(0)["position"]},
+                    "text": chunk}]})
+        messages = []
+        for _ in range(2):  # diagnostics of the second version, and the refusal
+            messages.append(self.server.receive())
+        shown = [m for m in messages if m.get("method") == "window/showMessage"]
+        self.assertEqual(len(shown), 1, [m.get("method") for m in messages])
+        self.assertEqual(shown[0]["params"]["type"], 1)
+        self.assertIn("16777216", shown[0]["params"]["message"])
+        # The document stays as the last change it could take left it.
+        hover = self.server.request("textDocument/hover", at(2))["result"]
+        self.assertIsNotNone(hover)
+        self.assertIsNone(self.server.request("textDocument/hover", at(3))["result"])
+        self.assertEqual(self.server.finish(), 0)
+
+    def test_client_that_stops_reading(self):
+        self.open("")
+        self.server.proc.stdout.close()
+        self.server.selector.close()
+        # Its reply goes to a pipe nobody reads: EPIPE, and the server ends.
+        self.server.write(encode({"jsonrpc": "2.0", "id": 99, "method": "shutdown"}))
+        self.server.proc.stdin.close()
+        self.assertEqual(self.server.proc.wait(TIMEOUT), 1)
+        err = self.server.proc.stderr.read().decode()
+        self.assertEqual(err, "pexilon-config: lsp: cannot write to the client: %s\n"
+                         % os.strerror(errno.EPIPE))
+
+
 class CommandLine(unittest.TestCase):
     # (arguments, exit status, text expected on stdout, on stderr)
     ROWS = [
@@ -350,6 +419,13 @@ HOSTILE = [
             "text": "REG = 1\n"}]}}), []),
     ("position past every line", encode({"jsonrpc": "2.0", "id": 10, "method": "textDocument/completion",
                                          "params": at(1 << 40, 1 << 40)}), []),
+    ("Content-Length of 2^64-1", b"Content-Length: 18446744073709551615\r\n\r\n", [(-32700, None)]),
+    ("position as a float", encode({"jsonrpc": "2.0", "id": 11, "method": "textDocument/hover",
+                                    "params": at(1e300)}), [(-32602, 11)]),
+    ("negative position", encode({"jsonrpc": "2.0", "id": 12, "method": "textDocument/completion",
+                                  "params": at(0, -1)}), [(-32602, 12)]),
+    ("position as a string", encode({"jsonrpc": "2.0", "id": 13, "method": "textDocument/hover",
+                                     "params": at("1")}), [(-32602, 13)]),
 ]
 
 
@@ -399,6 +475,58 @@ class Formatting(unittest.TestCase):
             "range": {"start": {"line": 1, "character": 0}, "end": {"line": 2, "character": 0}},
             "newText": "SIZE = 1, 2\n"}])
         self.assertEqual(server.finish(), 0)
+
+
+def edits(lines, order):
+    """One didChange with an edit on each of `lines` lines, in `order`."""
+    return [{"range": {"start": {"line": i, "character": 6}, "end": {"line": i, "character": 7}},
+             "text": "2"} for i in order(range(lines))]
+
+
+# (name, n, text of a document of size n, the contentChanges sent to it or
+# None): each row's cost must grow with n, not with its square. Sizes n and
+# 4n are timed in one run; a cost that grows with the square takes 16 times
+# as long, one that grows with n 4 times.
+SCALING = [
+    ("a long line with a fault every few bytes", 100_000,
+     lambda n: "[register parameter]\nREG = " + "0x1G, " * (n // 6) + "\n", None),
+    ("edits down the document", 40_000,
+     lambda n: "[register parameter]\n" + "REG = 1\n" * (n // 8), lambda n: edits(n // 8, list)),
+    ("edits up the document", 40_000,
+     lambda n: "[register parameter]\n" + "REG = 1\n" * (n // 8), lambda n: edits(n // 8, reversed)),
+]
+
+
+class Scaling(unittest.TestCase):
+    def cost(self, text, changes):
+        """Seconds from the message to the diagnostics it brings, best of two."""
+        best = None
+        for _ in range(2):
+            server = Server()
+            try:
+                server.request("initialize", {"capabilities": {}})
+                started = time.monotonic()
+                server.notify("textDocument/didOpen", {"textDocument": {
+                    "uri": URI, "languageId": "pexilon", "version": 1, "text": text}})
+                if changes is not None:
+                    server.diagnostics()
+                    started = time.monotonic()
+                    server.notify("textDocument/didChange", {
+                        "textDocument": {"uri": URI, "version": 2}, "contentChanges": changes})
+                server.diagnostics()
+                spent = time.monotonic() - started
+                best = spent if best is None else min(best, spent)
+                server.finish()
+            finally:
+                server.kill()
+        return best
+
+    def test_rows(self):
+        for name, n, document, changes in SCALING:
+            with self.subTest(name):
+                small = self.cost(document(n), changes and changes(n))
+                large = self.cost(document(4 * n), changes and changes(4 * n))
+                self.assertLess(large / max(small, 1e-3), 8, (name, small, large))
 
 
 def main():

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "edited_text.h"
 #include "message_stream.h"
 #include "text_lines.h"
 
@@ -60,15 +63,96 @@ TEST(ColumnsTable, ColumnInsideCharacterMovesToItsStart)
     EXPECT_EQ(lines.utf16_column(0, 2), 0u); // inside the four bytes
 }
 
-TEST(ColumnsTable, LinesEndAtNewlineOnly)
+TEST(ColumnsTable, LinesEndAsTheProtocolSays)
 {
+    // "\n", "\r\n" and a lone "\r" end a protocol line; the reader's lines
+    // end at "\n" alone.
     const pexilon_lsp::text_lines lines("a\r\nb\rc\n\xC3\xA9\n");
-    ASSERT_EQ(lines.count(), 4u);
-    EXPECT_EQ(lines.line(0), "a\r");
-    EXPECT_EQ(lines.line(1), "b\rc"); // a lone CR is white space to the reader
-    EXPECT_EQ(lines.line(3), "");
-    EXPECT_EQ(lines.offset(2, 1), 9u);  // after the two-byte character
+    ASSERT_EQ(lines.count(), 5u);
+    EXPECT_EQ(lines.line(0), "a");
+    EXPECT_EQ(lines.line(1), "b");
+    EXPECT_EQ(lines.line(2), "c");
+    EXPECT_EQ(lines.line(4), "");
+    EXPECT_EQ(lines.offset(3, 1), 9u);  // after the two-byte character
     EXPECT_EQ(lines.offset(7, 0), 10u); // past the end: the end
+    EXPECT_EQ(lines.reader_line_start(1), 3u);
+    EXPECT_EQ(lines.reader_line_end(1), 6u);
+    EXPECT_EQ(lines.reader_line_at(5), 1u);
+    EXPECT_EQ(lines.position_of(5).line, 2u);
+    EXPECT_EQ(lines.position_of(1).character, 1u); // the "\r" of "\r\n" ends line 0
+}
+
+TEST(ColumnsTable, ManyPositionsAgreeWithOneByOne)
+{
+    const std::string text = "x\xC3\xA9y\xF0\x9F\x98\x80z\r\n\xE2\x82\xACw\rv\n";
+    std::vector<std::size_t> offsets;
+    for (std::size_t i = 0; i <= text.size() + 1; ++i)
+        offsets.push_back(i);
+    const pexilon_lsp::text_lines lines(text);
+    const std::vector<pexilon_lsp::position> many = lines.positions_of(offsets);
+    for (std::size_t i = 0; i < offsets.size(); ++i) {
+        EXPECT_EQ(many[i].line, lines.position_of(i).line) << i;
+        EXPECT_EQ(many[i].character, lines.position_of(i).character) << i;
+    }
+}
+
+// Edits applied in place against the same edits on a plain string: each
+// row is an initial text and edits (line, character, end line, end
+// character, replacement), then the text wanted.
+struct edit_case {
+    const char *what;
+    std::string text;
+    std::vector<std::tuple<std::size_t, std::size_t, std::size_t, std::size_t, std::string>> edits;
+    std::string wanted;
+};
+
+const std::vector<edit_case> edit_cases = {
+    {"down the lines",
+     "a1\nb1\nc1\n",
+     {{0, 1, 0, 2, "2"}, {1, 1, 1, 2, "2"}, {2, 1, 2, 2, "2"}},
+     "a2\nb2\nc2\n"},
+    {"up the lines",
+     "a1\nb1\nc1\n",
+     {{2, 0, 2, 1, "C"}, {1, 0, 1, 1, "B"}, {0, 0, 0, 1, "A"}},
+     "A1\nB1\nC1\n"},
+    {"along one line",
+     "abcdef",
+     {{0, 1, 0, 2, "X"}, {0, 3, 0, 4, "YY"}, {0, 6, 0, 7, "Z"}},
+     "aXcYYeZ"},
+    {"lines added and joined",
+     "a\nb\nc",
+     {{0, 1, 1, 0, "1\n2\n"}, {3, 1, 3, 1, "!"}},
+     "a1\n2\nb\nc!"},
+    {"a \\n after a lone \\r joins it",
+     "a\rb\nc",
+     {{1, 0, 1, 0, "\n"}, {1, 0, 1, 1, "B"}},
+     "a\r\nB\nc"},
+    {"UTF-16 columns",
+     "\xC3\xA9\xF0\x9F\x98\x80x",
+     {{0, 3, 0, 4, "y"}, {0, 1, 0, 1, "-"}},
+     "\xC3\xA9-\xF0\x9F\x98\x80y"},
+    {"past every line", "ab\n", {{9, 9, 9, 9, "c"}, {0, 9, 0, 9, "!"}}, "ab!\nc"},
+};
+
+TEST(EditTable, EditsInPlace)
+{
+    for (const edit_case &c : edit_cases) {
+        pexilon_lsp::edited_text text(c.text, 1 << 20);
+        for (const auto &[line, character, end_line, end_character, replacement] : c.edits)
+            EXPECT_TRUE(text.replace({line, character}, {end_line, end_character}, replacement))
+                << c.what;
+        EXPECT_EQ(text.take(), c.wanted) << c.what;
+    }
+}
+
+TEST(EditTable, HeldToTheLimit)
+{
+    pexilon_lsp::edited_text text("abc", 5);
+    EXPECT_TRUE(text.replace({0, 3}, {0, 3}, "de"));
+    EXPECT_FALSE(text.replace({0, 0}, {0, 0}, "f"));
+    EXPECT_TRUE(text.replace({0, 0}, {0, 2}, "g"));
+    EXPECT_THROW(text.replace({0, 2}, {0, 1}, ""), std::invalid_argument);
+    EXPECT_EQ(text.take(), "gcde");
 }
 
 // ---- framing ---------------------------------------------------------------
@@ -111,6 +195,10 @@ const std::vector<frame_case> frame_cases = {
      {}},
     {"over the limit is skipped",
      "Content-Length: 20\r\n\r\n01234567890123456789Content-Length: 1\r\n\r\n7",
+     {read_status::too_large, read_status::message},
+     {"7"}},
+    {"a length no client could send is refused, not waited for",
+     "Content-Length: 18446744073709551615\r\n\r\nContent-Length: 1\r\n\r\n7",
      {read_status::too_large, read_status::message},
      {"7"}},
     {"blank lines between messages",

@@ -4,6 +4,7 @@
 Run by CTest as: test_pexilon_config.py --program PATH --examples DIR
 """
 import argparse
+import errno
 import json
 import os
 import pty
@@ -405,9 +406,12 @@ class ToolTest(unittest.TestCase):
 
     def test_write_errors(self):
         faulty = self.write("faulty.conf", FAULTY[0][1])
+        many = self.write("many.conf", b"[camera parameter]\n" + b"WIDHT = 1\n" * 2000)
         # (arguments, the stream that is full): each writes to that stream
         rows = [
             (["check", faulty], "stdout"),
+            (["check", "--format=json", many], "stdout"),
+            (["check", "--format=sarif", many], "stdout"),
             (["explain", self.good], "stdout"),
             (["dump", self.good], "stdout"),
             (["dump", "--split-streams", self.good], "stderr"),
@@ -430,6 +434,17 @@ class ToolTest(unittest.TestCase):
                                      r"\Apexilon-config: write error on standard output: "
                                      + re.escape(os.strerror(28)) + "\n")
 
+    def test_closed_standard_output(self):
+        many = self.write("many.conf", b"[camera parameter]\n" + b"WIDHT = 1\n" * 2000)
+        for form in ("text", "gcc", "json", "sarif"):
+            with self.subTest(form):
+                done = subprocess.run(["sh", "-c", 'exec >&-; exec "$0" "$@"', PROGRAM, "check",
+                                       f"--format={form}", many], capture_output=False,
+                                      stderr=subprocess.PIPE, timeout=30)
+                self.assertEqual(done.returncode, 2)
+                self.assertEqual(done.stderr.decode(), "pexilon-config: write error on standard "
+                                 f"output: {os.strerror(errno.EBADF)}\n")
+
     def test_names_with_control_characters(self):
         evil = self.write("x.conf:1: error: forged\nbad\t.conf", FAULTY[0][1])
         shown = evil.replace("\n", "?").replace("\t", "?")
@@ -443,6 +458,54 @@ class ToolTest(unittest.TestCase):
         self.assertIn(f"--- {shown}\n", run("diff", evil, self.good)[1])
         # JSON escapes the name instead, and keeps it whole
         self.assertEqual(json.loads(run("json", evil)[1])["file"], evil)
+
+    def test_control_characters_from_the_file(self):
+        # ESC, BEL and the C1 CSI in names, values and code: no text output
+        # lets one through to the terminal; JSON escapes them as it did.
+        evil = b"a\x1b[2Jb\x07c\xc2\x9bd"
+        control = (b"[control parameter]\nCTRL_NAME = " + evil + b"\nFUNC_NAME = f\n"
+                   b"======CODE_BLOCK_START======\nwrite(" + evil + b")\n"
+                   b"======CODE_BLOCK_END======\n")
+        path = self.write("evil.conf", b"[camera parameter]\nWID" + evil + b" = 1\n"
+                          b"[" + evil + b"]\n" + control)
+        other = self.write("other.conf", control.replace(b"write(", b"read("))
+        rows = [["check", path], ["check", "--format=gcc", path], ["explain", path],
+                ["diff", path, other]]
+        for args in rows:
+            with self.subTest(args):
+                done = subprocess.run([PROGRAM, *args], capture_output=True, timeout=30)
+                self.assertIn(b"a?[2Jb?c??d", done.stdout)
+                for raw in (b"\x1b", b"\x07", b"\xc2\x9b"):
+                    self.assertNotIn(raw, done.stdout + done.stderr)
+        found = json.loads(run("check", "--format=json", path)[1])
+        self.assertIn("a\x1b[2Jb\x07c\x9bd", found[0]["message"])
+
+    def test_long_lines_show_a_window(self):
+        # A fault every few bytes of one long line: each diagnostic shows a
+        # window of the line around its caret, "..." where it is cut, so the
+        # output grows with the line, not with its square.
+        sizes = {}
+        for size in (20_000, 80_000):
+            line = "REG = " + "0x1G, " * (size // 6)
+            status, out, _ = run("check", self.write("long.conf",
+                                                     f"[register parameter]\n{line}\n".encode()))
+            self.assertEqual(status, 1)
+            sizes[size] = len(out)
+            shown = out.splitlines()
+            cut = 0
+            for i, report in enumerate(shown):
+                found = re.match(r".*:2:(\d+): warning: ", report)
+                if not found or not shown[i + 1].startswith("    2 | "):
+                    continue
+                source, caret = shown[i + 1][8:], shown[i + 2][8:]
+                self.assertLessEqual(len(source), 206)
+                cut += source.startswith("...") and source.endswith("...")
+                # The caret stays under the text the column names.
+                column = int(found.group(1))
+                at = caret.index("^")
+                self.assertEqual(source[at:at + 6], line[column - 1:column + 5], report)
+            self.assertGreater(cut, 0)
+        self.assertLess(sizes[80_000] / sizes[20_000], 6)
 
     def test_json_invalid_utf8_as_the_help_says(self):
         help_text = " ".join(run("json", "--help")[1].split())

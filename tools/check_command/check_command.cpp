@@ -22,8 +22,9 @@ looks (warnings), as a compiler does:
 
   FILE:LINE:COL: warning: MESSAGE [-WNAME]
 
-followed by the source line with the offending text underlined, hints and
-notes, and at the end a summary such as "2 errors, 3 warnings". A file with
+followed by the source line with the offending text underlined (200 bytes
+around it of a longer line, "..." where it is cut), hints and notes, and at
+the end a summary such as "2 errors, 3 warnings". A file with
 nothing to report prints nothing. Lines are numbered as editors number them.
 
 Options:

@@ -1,72 +1,104 @@
-// The JSON forms of the check's output: GCC's layout and SARIF 2.1.0.
-#include <nlohmann/json.hpp>
-
+// The JSON forms of the check's output: GCC's layout and SARIF 2.1.0. Both
+// are written as the diagnostics come, so that a file with a million
+// warnings needs no more memory than one of them.
 #include "diagnostic_output.h"
+#include "json_writer.h"
+#include "output_check.h"
 #include "pexilon/config_check.h"
 
 namespace pexilon_tool {
 
 namespace {
 
-using json = nlohmann::ordered_json;
 using pexilon::check::diagnostic;
 
-// The texts quote the file, which need not be UTF-8: each invalid byte
-// becomes U+FFFD, so that the output is valid JSON whatever the file held.
-void print(std::FILE *out, const json &value)
-{
-    const std::string text = value.dump(2, ' ', false, json::error_handler_t::replace);
-    std::fprintf(out, "%s\n", text.c_str());
-}
+std::int64_t number(std::size_t value) { return static_cast<std::int64_t>(value); }
 
 // A place as GCC writes it; a diagnostic of a whole line spans the line.
-json gcc_location(const std::string &file, std::size_t line, std::size_t column,
-                  std::size_t end_column, std::size_t line_length)
+void gcc_point(json_writer &out, const std::string &file, std::size_t line, std::size_t column)
 {
-    std::size_t first = column == 0 ? 1 : column;
+    out.begin_object();
+    out.key("file");
+    out.string(file);
+    out.key("line");
+    out.number(number(line));
+    out.key("column");
+    out.number(number(column));
+    out.end_object();
+}
+
+void gcc_locations(json_writer &out, const std::string &file, std::size_t line, std::size_t column,
+                   std::size_t end_column, std::size_t line_length)
+{
+    const std::size_t first = column == 0 ? 1 : column;
     std::size_t last = column == 0 ? line_length : end_column - 1;
     if (last < first)
         last = first;
-    json where = {{"caret", {{"file", file}, {"line", line}, {"column", first}}}};
-    if (last != first)
-        where["finish"] = {{"file", file}, {"line", line}, {"column", last}};
-    return where;
+    out.key("locations");
+    out.begin_array();
+    out.begin_object();
+    out.key("caret");
+    gcc_point(out, file, line, first);
+    if (last != first) {
+        out.key("finish");
+        gcc_point(out, file, line, last);
+    }
+    out.end_object();
+    out.end_array();
 }
 
+// The texts quote the file, which need not be UTF-8: the writer turns each
+// invalid byte into U+FFFD, so that the output is valid JSON whatever the
+// file held.
 class gcc_json : public diagnostic_output {
 public:
-    explicit gcc_json(std::FILE *out) : out_(out) {}
+    explicit gcc_json(std::FILE *out) : stream_(out), out_(out, false) { out_.begin_array(); }
 
     void add(const std::string &file, const diagnostic &d) override
     {
-        json children = json::array();
+        out_.begin_object();
+        out_.key("kind");
+        out_.string(d.severity == PEXILON_CHECK_ERROR ? "error" : "warning");
+        out_.key("message");
+        out_.string(d.message);
+        out_.key("option");
+        out_.string(option_of(d));
+        out_.key("children");
+        out_.begin_array();
         if (!d.hint.empty())
-            children.push_back(
-                child(file, d.line, d.column, d.end_column, d.source.size(), d.hint));
+            child(file, d.line, d.column, d.end_column, d.source.size(), d.hint);
         for (const pexilon::check::note &n : d.notes)
-            children.push_back(child(file, n.line, n.column, n.end_column, 0, n.message));
-        all_.push_back({{"kind", d.severity == PEXILON_CHECK_ERROR ? "error" : "warning"},
-                        {"message", d.message},
-                        {"option", option_of(d)},
-                        {"children", children},
-                        {"column-origin", 1},
-                        {"locations", json::array({gcc_location(file, d.line, d.column,
-                                                                d.end_column, d.source.size())})}});
+            child(file, n.line, n.column, n.end_column, 0, n.message);
+        out_.end_array();
+        out_.key("column-origin");
+        out_.number(1);
+        gcc_locations(out_, file, d.line, d.column, d.end_column, d.source.size());
+        out_.end_object();
+        note_output_error(stream_);
     }
 
-    void finish(std::size_t, std::size_t) override { print(out_, all_); }
+    void finish(std::size_t, std::size_t) override
+    {
+        out_.end_array();
+        out_.finish();
+        note_output_error(stream_);
+    }
 
 private:
-    static json child(const std::string &file, std::size_t line, std::size_t column,
-                      std::size_t end_column, std::size_t length, const std::string &message)
+    void child(const std::string &file, std::size_t line, std::size_t column,
+               std::size_t end_column, std::size_t length, const std::string &message)
     {
-        return {{"kind", "note"},
-                {"message", message},
-                {"locations", json::array({gcc_location(file, line, column, end_column, length)})}};
+        out_.begin_object();
+        out_.key("kind");
+        out_.string("note");
+        out_.key("message");
+        out_.string(message);
+        gcc_locations(out_, file, line, column, end_column, length);
+        out_.end_object();
     }
 
-    std::FILE *out_;
-    json all_ = json::array();
+    std::FILE *stream_;
+    json_writer out_;
 };
 
 // A file name as a relative URI reference: reserved bytes percent-encoded.
@@ -89,66 +121,143 @@ std::string as_uri(const std::string &file)
     return out;
 }
 
-json sarif_location(const std::string &file, std::size_t line, std::size_t column,
+// {"text": TEXT}
+void message(json_writer &out, std::string_view text)
+{
+    out.begin_object();
+    out.key("text");
+    out.string(text);
+    out.end_object();
+}
+
+// The members of a location; the caller opens and closes the object.
+void sarif_location(json_writer &out, const std::string &uri, std::size_t line, std::size_t column,
                     std::size_t end_column)
 {
-    json region = {{"startLine", line}};
+    out.key("physicalLocation");
+    out.begin_object();
+    out.key("artifactLocation");
+    out.begin_object();
+    out.key("uri");
+    out.string(uri);
+    out.end_object();
+    out.key("region");
+    out.begin_object();
+    out.key("startLine");
+    out.number(number(line));
     if (column != 0) {
-        region["startColumn"] = column;
-        region["endColumn"] = end_column;
+        out.key("startColumn");
+        out.number(number(column));
+        out.key("endColumn");
+        out.number(number(end_column));
     }
-    return {
-        {"physicalLocation", {{"artifactLocation", {{"uri", as_uri(file)}}}, {"region", region}}}};
+    out.end_object();
+    out.end_object();
 }
 
 class sarif : public diagnostic_output {
 public:
-    explicit sarif(std::FILE *out) : out_(out) {}
+    explicit sarif(std::FILE *out) : stream_(out), out_(out, false) { begin(); }
 
     void add(const std::string &file, const diagnostic &d) override
     {
-        json related = json::array();
-        for (const pexilon::check::note &n : d.notes) {
-            json place = sarif_location(file, n.line, n.column, n.end_column);
-            place["id"] = related.size();
-            place["message"] = {{"text", n.message}};
-            related.push_back(place);
+        if (file != file_) {
+            file_ = file;
+            uri_ = as_uri(file);
         }
-        json result = {
-            {"ruleId", d.name},
-            {"ruleIndex", rule_index(d.name)},
-            {"level", d.severity == PEXILON_CHECK_ERROR ? "error" : "warning"},
-            {"message", {{"text", d.message}}},
-            {"locations", json::array({sarif_location(file, d.line, d.column, d.end_column)})}};
-        if (!related.empty())
-            result["relatedLocations"] = related;
-        if (!d.hint.empty())
-            result["properties"] = {{"hint", d.hint}};
-        results_.push_back(result);
+        out_.begin_object();
+        out_.key("ruleId");
+        out_.string(d.name);
+        out_.key("ruleIndex");
+        out_.number(number(rule_index(d.name)));
+        out_.key("level");
+        out_.string(d.severity == PEXILON_CHECK_ERROR ? "error" : "warning");
+        out_.key("message");
+        message(out_, d.message);
+        out_.key("locations");
+        out_.begin_array();
+        out_.begin_object();
+        sarif_location(out_, uri_, d.line, d.column, d.end_column);
+        out_.end_object();
+        out_.end_array();
+        if (!d.notes.empty()) {
+            out_.key("relatedLocations");
+            out_.begin_array();
+            std::size_t id = 0;
+            for (const pexilon::check::note &n : d.notes) {
+                out_.begin_object();
+                sarif_location(out_, uri_, n.line, n.column, n.end_column);
+                out_.key("id");
+                out_.number(number(id++));
+                out_.key("message");
+                message(out_, n.message);
+                out_.end_object();
+            }
+            out_.end_array();
+        }
+        if (!d.hint.empty()) {
+            out_.key("properties");
+            out_.begin_object();
+            out_.key("hint");
+            out_.string(d.hint);
+            out_.end_object();
+        }
+        out_.end_object();
+        note_output_error(stream_);
     }
 
     void finish(std::size_t, std::size_t) override
     {
-        json rules = json::array();
-        for (const auto &kind : pexilon::check::diagnostic_kinds())
-            rules.push_back(
-                {{"id", kind.name},
-                 {"shortDescription", {{"text", kind.about}}},
-                 {"defaultConfiguration",
-                  {{"level", kind.severity == PEXILON_CHECK_ERROR ? "error" : "warning"}}}});
-        const json log = {
-            {"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
-            {"version", "2.1.0"},
-            {"runs", json::array({{{"tool",
-                                    {{"driver",
-                                      {{"name", "pexilon-config"},
-                                       {"version", PEXILON_CONFIG_CHECK_VERSION_STRING},
-                                       {"rules", rules}}}}},
-                                   {"results", results_}}})}};
-        print(out_, log);
+        out_.end_array();  // results
+        out_.end_object(); // the run
+        out_.end_array();  // runs
+        out_.end_object();
+        out_.finish();
+        note_output_error(stream_);
     }
 
 private:
+    // Everything before the first result: the tool and its rules.
+    void begin()
+    {
+        out_.begin_object();
+        out_.key("$schema");
+        out_.string("https://json.schemastore.org/sarif-2.1.0.json");
+        out_.key("version");
+        out_.string("2.1.0");
+        out_.key("runs");
+        out_.begin_array();
+        out_.begin_object();
+        out_.key("tool");
+        out_.begin_object();
+        out_.key("driver");
+        out_.begin_object();
+        out_.key("name");
+        out_.string("pexilon-config");
+        out_.key("version");
+        out_.string(PEXILON_CONFIG_CHECK_VERSION_STRING);
+        out_.key("rules");
+        out_.begin_array();
+        for (const auto &kind : pexilon::check::diagnostic_kinds()) {
+            out_.begin_object();
+            out_.key("id");
+            out_.string(kind.name);
+            out_.key("shortDescription");
+            message(out_, kind.about);
+            out_.key("defaultConfiguration");
+            out_.begin_object();
+            out_.key("level");
+            out_.string(kind.severity == PEXILON_CHECK_ERROR ? "error" : "warning");
+            out_.end_object();
+            out_.end_object();
+        }
+        out_.end_array();
+        out_.end_object(); // driver
+        out_.end_object(); // tool
+        out_.key("results");
+        out_.begin_array();
+    }
+
     static std::size_t rule_index(std::string_view name)
     {
         const auto &kinds = pexilon::check::diagnostic_kinds();
@@ -158,8 +267,10 @@ private:
         return 0;
     }
 
-    std::FILE *out_;
-    json results_ = json::array();
+    std::FILE *stream_;
+    json_writer out_;
+    std::string file_; // the last file, and its URI
+    std::string uri_;
 };
 
 } // namespace

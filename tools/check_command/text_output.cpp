@@ -1,7 +1,10 @@
 // The text and gcc forms of the check's output.
+#include <algorithm>
 #include <string_view>
 
 #include "diagnostic_output.h"
+#include "output_check.h"
+#include "shown_name.h"
 
 namespace pexilon_tool {
 
@@ -36,15 +39,38 @@ std::string locus(const std::string &file, std::size_t line, std::size_t column)
     return out;
 }
 
-// The source line as it can be shown: control characters (a NUL, an escape)
-// become '?', so that a file cannot drive the terminal.
-std::string shown_source(std::string_view source)
+// A source line longer than this is shown as a window of this many bytes
+// around the caret, cut where marked, so that what one diagnostic prints
+// does not grow with its line: a line of megabytes with a fault every few
+// bytes would otherwise print the whole line for each of them.
+constexpr std::size_t source_window = 200;
+// Bytes of the line kept before the caret when the line is cut.
+constexpr std::size_t window_lead = 40;
+constexpr std::string_view cut_mark = "...";
+
+bool is_continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// The part of a line that is shown: [first, last) in bytes, never cutting a
+// UTF-8 character in two.
+struct source_cut {
+    std::size_t first = 0;
+    std::size_t last = 0;
+};
+
+source_cut cut_around(std::string_view line, std::size_t caret)
 {
-    std::string out(source);
-    for (char &c : out)
-        if ((static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7F)
-            c = '?';
-    return out;
+    if (line.size() <= source_window)
+        return {0, line.size()};
+    source_cut cut;
+    cut.first = caret > window_lead ? caret - window_lead : 0;
+    if (cut.first > line.size() - source_window)
+        cut.first = line.size() - source_window;
+    cut.last = cut.first + source_window;
+    while (cut.first > 0 && cut.first < line.size() && is_continuation(line[cut.first]))
+        ++cut.first;
+    while (cut.last < line.size() && is_continuation(line[cut.last]))
+        --cut.last;
+    return cut;
 }
 
 class text_form : public diagnostic_output {
@@ -56,13 +82,17 @@ public:
 
     void add(const std::string &file, const diagnostic &d) override
     {
+        if (file != file_) {
+            file_ = file;
+            blanks_line_ = 0;
+        }
         const char *color = d.severity == PEXILON_CHECK_ERROR ? colors_.error : colors_.warning;
         std::string name = option_of(d);
         if (d.severity == PEXILON_CHECK_ERROR)
             name = std::string(d.name);
         std::fprintf(out_, "%s%s%s %s%s:%s %s [%s%s%s]\n", colors_.locus,
                      locus(file, d.line, d.column).c_str(), colors_.reset, color,
-                     severity_word(d.severity), colors_.reset, d.message.c_str(), color,
+                     severity_word(d.severity), colors_.reset, shown_text(d.message).c_str(), color,
                      name.c_str(), colors_.reset);
         if (with_source_ && d.line != 0)
             show_source(d.line, d.source, d.column, d.end_column);
@@ -71,6 +101,7 @@ public:
         for (const pexilon::check::note &n : d.notes) {
             note(file, n.line, n.column, n.message);
         }
+        note_output_error(out_);
     }
 
     void finish(std::size_t errors, std::size_t warnings) override
@@ -92,41 +123,70 @@ private:
     {
         std::fprintf(out_, "%s%s%s %snote:%s %s\n", colors_.locus,
                      locus(file, line, column).c_str(), colors_.reset, colors_.note, colors_.reset,
-                     message.c_str());
+                     shown_text(message).c_str());
     }
 
-    // "   12 | REG = 0x12G4, 0x01" and beneath it "      |       ^~~~~~".
+    // "   12 | REG = 0x12G4, 0x01" and beneath it "      |       ^~~~~~". A
+    // long line shows a window around the caret, "..." where it is cut.
     void show_source(std::size_t line, std::string_view source, std::size_t column,
                      std::size_t end_column)
     {
-        const std::string text = shown_source(source);
-        std::size_t first = column;
+        std::size_t first = column; // 1-based, as the columns
         std::size_t last = end_column;
         if (first == 0) { // the whole line, from its first visible character
-            first = text.find_first_not_of(" \t") + 1;
-            last = text.size() + 1;
-            if (first == 0 || first > text.size())
+            first = first_visible(line, source) + 1;
+            last = source.size() + 1;
+            if (first > source.size())
                 return;
         }
-        if (last > text.size() + 1)
-            last = text.size() + 1;
+        if (last > source.size() + 1)
+            last = source.size() + 1;
         if (last <= first)
             last = first + 1;
-        std::string marks;
-        for (std::size_t i = 1; i < first; ++i)
-            marks += i <= text.size() && text[i - 1] == '\t' ? '\t' : ' ';
+        const source_cut cut = cut_around(source, first - 1);
+        const std::string_view lead = cut.first > 0 ? cut_mark : std::string_view();
+        const std::string_view tail = cut.last < source.size() ? cut_mark : std::string_view();
+        const std::string_view shown = source.substr(cut.first, cut.last - cut.first);
+        std::string marks(lead.size(), ' ');
+        for (std::size_t i = cut.first + 1; i < first; ++i)
+            marks += i <= source.size() && source[i - 1] == '\t' ? '\t' : ' ';
         marks += '^';
-        marks.append(last - first - 1, '~');
+        // The underline stops where the window does.
+        const std::size_t stop = std::min(last, cut.last + 1);
+        if (stop > first + 1)
+            marks.append(stop - first - 1, '~');
         const std::string number = std::to_string(line);
         const std::size_t width = number.size() < 5 ? 5 : number.size();
-        std::fprintf(out_, "%*s | %s\n", static_cast<int>(width), number.c_str(), text.c_str());
+        std::fprintf(out_, "%*s | %.*s%s%.*s\n", static_cast<int>(width), number.c_str(),
+                     static_cast<int>(lead.size()), lead.data(), shown_text(shown, true).c_str(),
+                     static_cast<int>(tail.size()), tail.data());
         std::fprintf(out_, "%*s | %s%s%s\n", static_cast<int>(width), "", colors_.caret,
                      marks.c_str(), colors_.reset);
+    }
+
+    // The first byte that is neither a space nor a tab (the line's size when
+    // there is none). A line read in pieces has a diagnostic per piece: the
+    // last answer is kept, so that a long run of blanks is scanned once.
+    std::size_t first_visible(std::size_t line, std::string_view source)
+    {
+        if (line != blanks_line_ || source.data() != blanks_of_.data() ||
+            source.size() != blanks_of_.size()) {
+            blanks_line_ = line;
+            blanks_of_ = source;
+            const std::size_t at = source.find_first_not_of(" \t");
+            blanks_ = at == std::string_view::npos ? source.size() : at;
+        }
+        return blanks_;
     }
 
     std::FILE *out_;
     palette colors_;
     bool with_source_;
+    std::string file_;
+    // The line first_visible last looked at; forgotten at each new file.
+    std::size_t blanks_line_ = 0;
+    std::string_view blanks_of_;
+    std::size_t blanks_ = 0;
 };
 
 } // namespace

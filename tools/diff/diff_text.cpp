@@ -101,7 +101,7 @@ void write_control(const control_change &change, const compared_file &a, const c
         return;
     std::printf("    code:\n");
     for (const std::string &line : change.code_diff)
-        std::printf("      %s\n", line.c_str());
+        std::printf("      %s\n", shown_text(line).c_str());
 }
 
 } // namespace

@@ -68,7 +68,7 @@ std::string source_column(std::string_view line)
         out += c == '\t' ? ' ' : (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) ? '?' : c;
     }
     out.resize(source_width, ' ');
-    return out;
+    return shown_text(out); // the C1 controls, which are two bytes
 }
 
 } // namespace
@@ -103,7 +103,8 @@ int run_explain_command(const std::vector<std::string> &args)
             continue;
         const std::string shown =
             a.piece == 1 ? source_column(a.source) : std::string(source_width, ' ');
-        std::printf("%5zu  %s  %s", a.editor_line, shown.c_str(), a.text.c_str());
+        // The account quotes the file (a name, a value): shown as the source is.
+        std::printf("%5zu  %s  %s", a.editor_line, shown.c_str(), shown_text(a.text).c_str());
         if (a.reader_line != a.editor_line)
             std::printf(" (read as line %zu)", a.reader_line);
         std::printf("\n");

@@ -23,29 +23,50 @@ severity level_of(pexilon_check_severity in)
     return severity::note;
 }
 
-found_diagnostic copy_of(const pexilon::check::diagnostic &in)
+// `text`, or its first `size` bytes and "..." when it is longer, cut where a
+// UTF-8 character starts.
+std::string cut_to(const std::string &text, std::size_t size)
+{
+    if (text.size() <= size)
+        return text;
+    std::size_t end = size;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return text.substr(0, end) + "...";
+}
+
+found_diagnostic copy_of(const pexilon::check::diagnostic &in, std::size_t message_bytes)
 {
     found_diagnostic out;
     out.level = level_of(in.severity);
     out.name = in.name;
-    out.message = in.message;
-    out.hint = in.hint;
+    out.message = cut_to(in.message, message_bytes);
+    out.hint = cut_to(in.hint, message_bytes);
     out.place = {in.line, in.column, in.end_column};
     for (const pexilon::check::note &note : in.notes)
-        out.notes.push_back({{note.line, note.column, note.end_column}, note.message});
+        out.notes.push_back(
+            {{note.line, note.column, note.end_column}, cut_to(note.message, message_bytes)});
     return out;
 }
 
 } // namespace
 
-std::vector<found_diagnostic> check_document(std::string_view text)
+checked_document check_document(std::string_view text, std::size_t limit, std::size_t message_bytes)
 {
-    std::vector<found_diagnostic> found;
-    pexilon::check::check_text(text, [&found](const pexilon::check::diagnostic &d) {
-        found.push_back(copy_of(d));
+    checked_document checked;
+    pexilon::check::check_text(text, [&](const pexilon::check::diagnostic &d) {
+        if (checked.found.size() < limit) {
+            checked.found.push_back(copy_of(d, message_bytes));
+            return true;
+        }
+        if (checked.omitted++ == 0)
+            checked.first_omitted = {d.line, d.column, d.end_column};
+        const severity level = level_of(d.severity);
+        if (level < checked.worst_omitted)
+            checked.worst_omitted = level;
         return true;
     });
-    return found;
+    return checked;
 }
 
 } // namespace pexilon_lsp

@@ -32,7 +32,19 @@ struct found_diagnostic {
     std::vector<found_note> notes;
 };
 
-// Every diagnostic of `text`, in line order. Throws std::bad_alloc only.
-std::vector<found_diagnostic> check_document(std::string_view text);
+// The diagnostics of a document: the first ones in line order, and what is
+// known of the rest, which are counted, not kept.
+struct checked_document {
+    std::vector<found_diagnostic> found;
+    std::size_t omitted = 0;
+    severity worst_omitted = severity::note; // the gravest level among them
+    text_place first_omitted;
+};
+
+// The first `limit` diagnostics of `text`, each message, hint and note cut to
+// `message_bytes` (at a character's start, "..." added). Throws
+// std::bad_alloc only.
+checked_document check_document(std::string_view text, std::size_t limit,
+                                std::size_t message_bytes);
 
 } // namespace pexilon_lsp

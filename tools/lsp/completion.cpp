@@ -70,7 +70,7 @@ nlohmann::json completion(std::string_view text, position at)
         if (start < cursor && line[start] == '[' && line[cursor - 1] != ']')
             items = header_items(lines, at, start, cursor);
         else if (word == cursor)
-            items = key_items(read_document(text), at.line);
+            items = key_items(read_document(text), lines.reader_line_at(lines.offset(at.line, 0)));
     }
     return {{"isIncomplete", false}, {"items", std::move(items)}};
 }

@@ -1,4 +1,6 @@
 // The checker's diagnostics as the protocol's: 0-based lines, UTF-16 columns.
+#include <algorithm>
+
 #include "check_source.h"
 #include "editor_requests.h"
 
@@ -19,27 +21,81 @@ int protocol_severity(severity level)
     return 3; // information
 }
 
-// A place of the checker: line 0 is the text as a whole (shown on the first
-// line), column 0 the whole line.
-nlohmann::json place_range(const text_lines &lines, const text_place &place)
+// The byte offsets a place of the checker spans: line 0 is the text as a
+// whole (shown on the first line), column 0 the whole line.
+struct span {
+    std::size_t start = 0;
+    std::size_t end = 0;
+};
+
+span span_of(const text_lines &lines, const text_place &place)
 {
     const std::size_t line = place.line > 0 ? place.line - 1 : 0;
+    const std::size_t first = lines.reader_line_start(line);
+    const std::size_t last = lines.reader_line_end(line);
     if (place.line == 0 || place.column == 0)
-        return line_range(lines, line);
-    const std::size_t start = lines.utf16_column(line, place.column - 1);
-    std::size_t end =
-        place.end_column > place.column ? lines.utf16_column(line, place.end_column - 1) : start;
-    return range_json(line, start, line, end);
+        return {first, last};
+    const std::size_t start = std::min(first + place.column - 1, last);
+    const std::size_t end =
+        place.end_column > place.column ? std::min(first + place.end_column - 1, last) : start;
+    return {start, end};
 }
 
-nlohmann::json diagnostic_json(const std::string &uri, const text_lines &lines,
+// The protocol positions of every offset the diagnostics name, found in one
+// pass over each line however many diagnostics a line has.
+class position_table {
+public:
+    position_table(const text_lines &lines, const std::vector<found_diagnostic> &found,
+                   const text_place *extra)
+        : lines_(lines)
+    {
+        for (const found_diagnostic &d : found) {
+            add(d.place);
+            for (const found_note &note : d.notes)
+                add(note.place);
+        }
+        if (extra != nullptr)
+            add(*extra);
+        std::sort(offsets_.begin(), offsets_.end());
+        offsets_.erase(std::unique(offsets_.begin(), offsets_.end()), offsets_.end());
+        positions_ = lines.positions_of(offsets_);
+    }
+
+    nlohmann::json range(const text_place &place) const
+    {
+        const span s = span_of(lines_, place);
+        const position start = at(s.start);
+        const position end = at(s.end);
+        return range_json(start.line, start.character, end.line, end.character);
+    }
+
+private:
+    void add(const text_place &place)
+    {
+        const span s = span_of(lines_, place);
+        offsets_.push_back(s.start);
+        offsets_.push_back(s.end);
+    }
+
+    position at(std::size_t offset) const
+    {
+        const auto found = std::lower_bound(offsets_.begin(), offsets_.end(), offset);
+        return positions_[static_cast<std::size_t>(found - offsets_.begin())];
+    }
+
+    const text_lines &lines_;
+    std::vector<std::size_t> offsets_;
+    std::vector<position> positions_;
+};
+
+nlohmann::json diagnostic_json(const std::string &uri, const position_table &positions,
                                const found_diagnostic &found)
 {
     std::string message = found.message;
     if (!found.hint.empty())
         message += "\n" + found.hint;
     nlohmann::json diagnostic = {
-        {"range", place_range(lines, found.place)},
+        {"range", positions.range(found.place)},
         {"severity", protocol_severity(found.level)},
         {"code", found.name},
         {"source", "pexilon"},
@@ -48,9 +104,8 @@ nlohmann::json diagnostic_json(const std::string &uri, const text_lines &lines,
     if (!found.notes.empty()) {
         nlohmann::json related = nlohmann::json::array();
         for (const found_note &note : found.notes)
-            related.push_back(
-                {{"location", {{"uri", uri}, {"range", place_range(lines, note.place)}}},
-                 {"message", note.message}});
+            related.push_back({{"location", {{"uri", uri}, {"range", positions.range(note.place)}}},
+                               {"message", note.message}});
         diagnostic["relatedInformation"] = std::move(related);
     }
     return diagnostic;
@@ -61,9 +116,24 @@ nlohmann::json diagnostic_json(const std::string &uri, const text_lines &lines,
 nlohmann::json diagnostics(const std::string &uri, std::string_view text)
 {
     const text_lines lines(text);
+    const checked_document checked = check_document(text, max_published, max_message_bytes);
+    const position_table positions(lines, checked.found,
+                                   checked.omitted != 0 ? &checked.first_omitted : nullptr);
     nlohmann::json list = nlohmann::json::array();
-    for (const found_diagnostic &found : check_document(text))
-        list.push_back(diagnostic_json(uri, lines, found));
+    for (const found_diagnostic &found : checked.found)
+        list.push_back(diagnostic_json(uri, positions, found));
+    if (checked.omitted != 0) {
+        // One more in place of the rest, where the first of them is, as grave
+        // as the gravest of them.
+        found_diagnostic more;
+        more.level = checked.worst_omitted;
+        more.name = "too-many-diagnostics";
+        more.message = std::to_string(checked.omitted) +
+                       " more diagnostics from here on are not shown: only the first " +
+                       std::to_string(max_published) + " of a document are";
+        more.place = checked.first_omitted;
+        list.push_back(diagnostic_json(uri, positions, more));
+    }
     return {{"uri", uri}, {"diagnostics", std::move(list)}};
 }
 

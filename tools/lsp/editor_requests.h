@@ -12,19 +12,24 @@
 
 namespace pexilon_lsp {
 
-// A protocol position: 0-based line, UTF-16 column.
-struct position {
-    std::size_t line = 0;
-    std::size_t character = 0;
-};
-
 // {"line": .., "character": ..} and {"start": .., "end": ..}.
 nlohmann::json position_json(std::size_t line, std::size_t character);
 nlohmann::json range_json(std::size_t line, std::size_t start, std::size_t end_line,
                           std::size_t end);
 
-// The range of a whole line, without its "\r" if it has one.
+// The range of a whole line, without its line end.
 nlohmann::json line_range(const text_lines &lines, std::size_t line);
+
+// The range of a whole reader line (0-based), which a lone "\r" may have
+// cut into several protocol lines.
+nlohmann::json reader_line_range(const text_lines &lines, std::size_t reader_line);
+
+// The most diagnostics published for one document; past it one more says
+// how many are not shown. Each message and note is cut to max_message_bytes.
+// A document's diagnostics thus take a bounded few megabytes, however many
+// faults it holds.
+inline constexpr std::size_t max_published = 1000;
+inline constexpr std::size_t max_message_bytes = 1024;
 
 // The params of textDocument/publishDiagnostics for `text`.
 nlohmann::json diagnostics(const std::string &uri, std::string_view text);

@@ -28,15 +28,17 @@ nlohmann::json hover(std::string_view text, position at)
     const text_lines lines(text);
     if (at.line >= lines.count())
         return nullptr;
+    // The reader's line, which a lone "\r" does not end.
+    const std::size_t line = lines.reader_line_at(lines.offset(at.line, 0));
     const document_model model = read_document(text);
-    std::string value = line_account(text, model, at.line);
-    const std::string field = key_field_text(model, at.line);
+    std::string value = line_account(text, model, line);
+    const std::string field = key_field_text(model, line);
     if (!field.empty())
         value += (value.empty() ? "" : "\n") + field;
     if (value.empty())
         return nullptr;
     return {{"contents", {{"kind", "plaintext"}, {"value", value}}},
-            {"range", line_range(lines, at.line)}};
+            {"range", reader_line_range(lines, line)}};
 }
 
 } // namespace pexilon_lsp

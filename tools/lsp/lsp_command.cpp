@@ -1,4 +1,6 @@
 // `pexilon-config lsp`: the language server on standard input and output.
+#include <unistd.h>
+
 #include <cstdio>
 
 #include "cli_options.h"
@@ -23,7 +25,8 @@ Options:
 
 Exit status:
   0  the client sent shutdown, then exit
-  1  the client sent exit without shutdown, or the input ended first
+  1  the client sent exit without shutdown, or the input ended first, or
+     the client stopped reading (the cause is shown on standard error)
   2  the command line is wrong
 )";
 
@@ -32,7 +35,19 @@ int run_lsp(const std::vector<std::string> &args)
     for (const std::string &arg : args)
         if (arg != "--stdio")
             return usage_failure("lsp", "unknown argument '" + arg + "'");
-    return pexilon_lsp::run_server(stdin, stdout);
+    // The server writes to a stream of its own on the same descriptor: when
+    // the client goes away, the failed write is the server's to report (as
+    // exit status 1), not a write error of the program's standard output.
+    const int descriptor = dup(STDOUT_FILENO);
+    std::FILE *out = descriptor >= 0 ? fdopen(descriptor, "w") : nullptr;
+    if (out == nullptr) {
+        if (descriptor >= 0)
+            close(descriptor);
+        return pexilon_lsp::run_server(stdin, stdout);
+    }
+    const int status = pexilon_lsp::run_server(stdin, out);
+    std::fclose(out); // every message was flushed when sent
+    return status;
 }
 
 } // namespace pexilon_tool

@@ -123,7 +123,7 @@ read_result read_message(std::FILE *in, std::size_t limit)
         return result;
     }
     if (length > limit) {
-        if (!skip_bytes(in, length))
+        if (length <= max_skipped_body && !skip_bytes(in, length))
             return result;
         result.status = read_status::too_large;
         result.problem = "message of " + std::to_string(length) + " bytes is over the limit of " +

@@ -25,6 +25,11 @@ struct read_result {
     std::string problem;
 };
 
+// A body over the limit is read and dropped when it is at most this long;
+// a longer length no client could send is refused without waiting for it,
+// and the next header starts over.
+inline constexpr std::size_t max_skipped_body = std::size_t{1} << 32;
+
 // Reads the next message. A malformed header costs only that header: the
 // next line that names a Content-Length starts over, even when it follows
 // stray bytes on the same line (what a wrong length leaves behind).

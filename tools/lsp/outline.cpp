@@ -23,12 +23,14 @@ nlohmann::json section_symbol(const text_lines &lines, const section_span &span)
     } else if (span.code == 0) {
         detail = "ignored: unknown section";
     }
-    const nlohmann::json last = line_range(lines, span.last_line);
+    // The reader's lines, which a lone "\r" cuts into several of the protocol.
+    nlohmann::json header = reader_line_range(lines, span.first_line);
+    const nlohmann::json last = reader_line_range(lines, span.last_line);
     nlohmann::json symbol = {
         {"name", name},
         {"kind", control ? kind_object : kind_namespace},
-        {"range", {{"start", position_json(span.first_line, 0)}, {"end", last["end"]}}},
-        {"selectionRange", line_range(lines, span.first_line)},
+        {"range", {{"start", header["start"]}, {"end", last["end"]}}},
+        {"selectionRange", std::move(header)},
     };
     if (!detail.empty())
         symbol["detail"] = detail;

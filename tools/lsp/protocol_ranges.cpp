@@ -16,10 +16,14 @@ nlohmann::json range_json(std::size_t line, std::size_t start, std::size_t end_l
 
 nlohmann::json line_range(const text_lines &lines, std::size_t line)
 {
-    std::string_view text = lines.line(line);
-    if (!text.empty() && text.back() == '\r')
-        text.remove_suffix(1);
-    return range_json(line, 0, line, lines.utf16_column(line, text.size()));
+    return range_json(line, 0, line, lines.utf16_column(line, lines.line(line).size()));
+}
+
+nlohmann::json reader_line_range(const text_lines &lines, std::size_t reader_line)
+{
+    const position start = lines.position_of(lines.reader_line_start(reader_line));
+    const position end = lines.position_of(lines.reader_line_end(reader_line));
+    return range_json(start.line, start.character, end.line, end.character);
 }
 
 } // namespace pexilon_lsp

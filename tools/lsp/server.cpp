@@ -3,9 +3,14 @@
 
 #include <poll.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstdint>
+#include <cstring>
 #include <new>
+#include <stdexcept>
 
+#include "edited_text.h"
 #include "editor_requests.h"
 #include "formatting.h"
 #include "message_stream.h"
@@ -37,32 +42,34 @@ nlohmann::json capabilities()
     };
 }
 
-position position_of(const nlohmann::json &params)
+// A number the protocol sends as an integer: a float, a negative number or
+// another type is refused (-32602 for a request), never converted.
+std::size_t protocol_number(const nlohmann::json &value)
 {
-    const nlohmann::json &at = params.at("position");
-    return {at.at("line").get<std::size_t>(), at.at("character").get<std::size_t>()};
+    if (!value.is_number_unsigned())
+        throw nlohmann::json::type_error::create(
+            302, "a non-negative integer is wanted, not " + value.dump(), nullptr);
+    return value.get<std::size_t>();
 }
 
-// Applies one entry of didChange's contentChanges: the whole text, or a range
-// of it for clients that send edits anyway.
-void apply_change(std::string &text, const nlohmann::json &change)
+position position_in(const nlohmann::json &at)
 {
-    const std::string &replacement = change.at("text").get_ref<const std::string &>();
-    if (!change.contains("range")) {
-        text = replacement;
-        return;
-    }
-    const nlohmann::json &range = change.at("range");
-    const text_lines lines(text);
-    const auto offset = [&lines](const nlohmann::json &at) {
-        return lines.offset(at.at("line").get<std::size_t>(),
-                            at.at("character").get<std::size_t>());
-    };
-    const std::size_t start = offset(range.at("start"));
-    const std::size_t end = offset(range.at("end"));
-    if (end < start)
-        throw nlohmann::json::other_error::create(501, "range ends before it starts", nullptr);
-    text.replace(start, end - start, replacement);
+    return {protocol_number(at.at("line")), protocol_number(at.at("character"))};
+}
+
+position position_of(const nlohmann::json &params) { return position_in(params.at("position")); }
+
+// A document's version: an integer, or absent (or null) for `otherwise`.
+long long version_of(const nlohmann::json &item, long long otherwise)
+{
+    const auto found = item.find("version");
+    if (found == item.end() || found->is_null())
+        return otherwise;
+    if (!found->is_number_integer() ||
+        (found->is_number_unsigned() &&
+         found->get<std::uint64_t>() > static_cast<std::uint64_t>(INT64_MAX)))
+        throw nlohmann::json::type_error::create(302, "a version must be an integer", nullptr);
+    return found->get<long long>();
 }
 
 bool valid_id(const nlohmann::json &id) { return id.is_number_integer() || id.is_string(); }
@@ -76,8 +83,10 @@ void server::send(const nlohmann::json &message)
     // Texts from the document may hold bytes that are not UTF-8; they are
     // replaced rather than allowed to stop the reply.
     const std::string body = message.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-    if (!write_message(out_, body))
+    if (!write_message(out_, body)) {
+        write_error_ = errno != 0 ? errno : EIO;
         done_ = true; // nobody is listening any more
+    }
 }
 
 void server::send_result(const nlohmann::json &id, const nlohmann::json &result)
@@ -210,6 +219,7 @@ void server::handle_notification(const std::string &method, const nlohmann::json
         // Others ("initialized", "$/cancelRequest", ...) need nothing.
     } catch (const nlohmann::json::exception &) {
         // A notification has no reply to carry an error; the message is dropped.
+    } catch (const std::invalid_argument &) { // a range that ends before it starts
     } catch (const std::bad_alloc &) {
     }
 }
@@ -220,7 +230,7 @@ void server::open_document(const nlohmann::json &params)
     // message leaves the documents as they were.
     const nlohmann::json &item = params.at("textDocument");
     std::string uri = item.at("uri").get<std::string>();
-    document doc{item.at("text").get<std::string>(), item.value("version", 0LL)};
+    document doc{item.at("text").get<std::string>(), version_of(item, 0)};
     documents_[uri] = std::move(doc);
     pending_.insert(uri);
 }
@@ -232,13 +242,39 @@ void server::change_document(const nlohmann::json &params)
     const auto found = documents_.find(uri);
     if (found == documents_.end())
         return; // never opened
-    const long long version = item.value("version", found->second.version);
-    std::string text = found->second.text;
-    for (const nlohmann::json &change : params.at("contentChanges"))
-        apply_change(text, change);
-    found->second.text = std::move(text);
+    const long long version = version_of(item, found->second.version);
+    // The edits go to a copy, so that a change that fails part way leaves the
+    // document as it was.
+    edited_text text(found->second.text, max_body_size);
+    for (const nlohmann::json &change : params.at("contentChanges")) {
+        const std::string &replacement = change.at("text").get_ref<const std::string &>();
+        bool applied = true;
+        if (!change.contains("range")) {
+            text = edited_text(replacement, max_body_size);
+            applied = replacement.size() <= max_body_size;
+        } else {
+            const nlohmann::json &range = change.at("range");
+            applied = text.replace(position_in(range.at("start")), position_in(range.at("end")),
+                                   replacement);
+        }
+        if (!applied) {
+            // A notification has no reply: the editor is told in a message.
+            show_error("The change of " + uri + " is not applied: the document would be over " +
+                       std::to_string(max_body_size) +
+                       " bytes, the most the server holds. It is checked as it was before.");
+            return;
+        }
+    }
+    found->second.text = text.take();
     found->second.version = version;
     pending_.insert(uri);
+}
+
+void server::show_error(const std::string &message)
+{
+    send({{"jsonrpc", "2.0"},
+          {"method", "window/showMessage"},
+          {"params", {{"type", 1}, {"message", message}}}});
 }
 
 void server::close_document(const nlohmann::json &params)
@@ -299,6 +335,15 @@ bool input_waiting(std::FILE *in)
     return poll(&descriptor, 1, 0) > 0;
 }
 
+// The exit status, with the cause of a failed write on standard error.
+int finished(const server &session)
+{
+    if (session.write_error() != 0)
+        std::fprintf(stderr, "pexilon-config: lsp: cannot write to the client: %s\n",
+                     std::strerror(session.write_error()));
+    return session.exit_code();
+}
+
 } // namespace
 
 int run_server(std::FILE *in, std::FILE *out)
@@ -314,7 +359,7 @@ int run_server(std::FILE *in, std::FILE *out)
             const read_result message = read_message(in);
             switch (message.status) {
             case read_status::end_of_input:
-                return session.exit_code();
+                return finished(session);
             case read_status::message:
                 session.handle_body(message.body);
                 break;
@@ -328,7 +373,7 @@ int run_server(std::FILE *in, std::FILE *out)
             session.handle_framing_error("out of memory");
         }
     }
-    return session.exit_code();
+    return finished(session);
 }
 
 } // namespace pexilon_lsp

@@ -33,6 +33,9 @@ public:
     // or the output failed first.
     int exit_code() const noexcept { return shut_down_ && exited_ ? 0 : 1; }
 
+    // The errno of the write that failed, or 0.
+    int write_error() const noexcept { return write_error_; }
+
 private:
     enum class phase { waiting, running, shut_down };
 
@@ -47,6 +50,7 @@ private:
     void change_document(const nlohmann::json &params);
     void close_document(const nlohmann::json &params);
     void publish_diagnostics(const std::string &uri);
+    void show_error(const std::string &message); // window/showMessage
 
     // The text of the document a request names; throws for an unknown one.
     const std::string &document_text(const nlohmann::json &params) const;
@@ -65,12 +69,13 @@ private:
     bool shut_down_ = false;
     bool exited_ = false;
     bool done_ = false;
+    int write_error_ = 0;
     std::map<std::string, document> documents_;
     std::set<std::string> pending_; // documents changed, not yet checked
 };
 
-// Serves the protocol on `in` and `out` until `exit` or the end of `in`;
-// returns the exit status.
+// Serves the protocol on `in` and `out` until `exit`, the end of `in` or a
+// failed write (reported on standard error); returns the exit status.
 int run_server(std::FILE *in, std::FILE *out);
 
 } // namespace pexilon_lsp

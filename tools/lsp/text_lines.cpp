@@ -1,6 +1,7 @@
 // Editor lines and UTF-16 columns.
 #include "text_lines.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace pexilon_lsp {
@@ -46,18 +47,39 @@ char_size next_char(std::string_view text) noexcept
 text_lines::text_lines(std::string_view text) : text_(text)
 {
     starts_.push_back(0);
+    bool lone_cr = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        else if (text[i] == '\r')
+            lone_cr = true;
+        else if (text[i] != '\n')
+            continue;
+        starts_.push_back(static_cast<std::uint32_t>(i + 1));
+    }
+    if (!lone_cr)
+        return;
+    reader_starts_.push_back(0);
     for (std::size_t i = 0; i < text.size(); ++i)
         if (text[i] == '\n')
-            starts_.push_back(i + 1);
+            reader_starts_.push_back(static_cast<std::uint32_t>(i + 1));
+}
+
+std::size_t text_lines::content_end(std::size_t index) const noexcept
+{
+    if (index + 1 >= starts_.size())
+        return text_.size();
+    std::size_t end = starts_[index + 1] - 1; // the "\n" or the lone "\r"
+    if (text_[end] == '\n' && end > starts_[index] && text_[end - 1] == '\r')
+        --end;
+    return end;
 }
 
 std::string_view text_lines::line(std::size_t index) const noexcept
 {
     if (index >= starts_.size())
         return {};
-    const std::size_t start = starts_[index];
-    const std::size_t end = index + 1 < starts_.size() ? starts_[index + 1] - 1 : text_.size();
-    return text_.substr(start, end - start);
+    return text_.substr(starts_[index], content_end(index) - starts_[index]);
 }
 
 std::size_t text_lines::utf16_column(std::size_t index, std::size_t bytes) const noexcept
@@ -94,6 +116,74 @@ std::size_t text_lines::offset(std::size_t index, std::size_t units) const noexc
     if (index >= starts_.size())
         return text_.size();
     return starts_[index] + byte_column(index, units);
+}
+
+std::size_t text_lines::line_at(std::size_t offset) const noexcept
+{
+    const auto after = std::upper_bound(starts_.begin(), starts_.end(), offset);
+    return static_cast<std::size_t>(after - starts_.begin()) - 1;
+}
+
+position text_lines::position_of(std::size_t offset) const noexcept
+{
+    const std::size_t at = std::min(offset, text_.size());
+    const std::size_t index = line_at(at);
+    return {index, utf16_column(index, at - starts_[index])};
+}
+
+std::vector<position> text_lines::positions_of(const std::vector<std::size_t> &offsets) const
+{
+    std::vector<position> out;
+    out.reserve(offsets.size());
+    std::size_t index = starts_.size(); // the line walked so far, none yet
+    std::string_view text;
+    std::size_t at = 0; // bytes of it walked, and their units
+    std::size_t units = 0;
+    for (const std::size_t offset : offsets) {
+        const std::size_t clamped = std::min(offset, text_.size());
+        const std::size_t here = line_at(clamped);
+        const std::size_t bytes = std::min(clamped - starts_[here], line(here).size());
+        if (here != index || bytes < at) {
+            index = here;
+            text = line(here);
+            at = 0;
+            units = 0;
+        }
+        while (at < bytes) {
+            const char_size c = next_char(text.substr(at));
+            if (at + c.bytes > bytes)
+                break; // inside a character: counted from its start
+            at += c.bytes;
+            units += c.units;
+        }
+        out.push_back({here, units});
+    }
+    return out;
+}
+
+std::size_t text_lines::reader_line_start(std::size_t reader_line) const noexcept
+{
+    const std::vector<std::uint32_t> &starts = reader_starts_.empty() ? starts_ : reader_starts_;
+    return reader_line < starts.size() ? starts[reader_line] : text_.size();
+}
+
+std::size_t text_lines::reader_line_end(std::size_t reader_line) const noexcept
+{
+    const std::vector<std::uint32_t> &starts = reader_starts_.empty() ? starts_ : reader_starts_;
+    if (reader_line >= starts.size())
+        return text_.size();
+    const std::size_t start = starts[reader_line];
+    std::size_t end = reader_line + 1 < starts.size() ? starts[reader_line + 1] - 1 : text_.size();
+    if (end > start && text_[end - 1] == '\r')
+        --end;
+    return end;
+}
+
+std::size_t text_lines::reader_line_at(std::size_t offset) const noexcept
+{
+    const std::vector<std::uint32_t> &starts = reader_starts_.empty() ? starts_ : reader_starts_;
+    const auto after = std::upper_bound(starts.begin(), starts.end(), offset);
+    return static_cast<std::size_t>(after - starts.begin()) - 1;
 }
 
 } // namespace pexilon_lsp

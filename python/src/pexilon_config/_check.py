@@ -87,6 +87,8 @@ class Checker:
         """The diagnostics, and the errno of a read error that stopped the
         reading part way (0 when the whole input was read)."""
         raw = os.fsencode(path)
+        if b"\0" in raw:  # C would check a shorter name: refuse it as open() does
+            raise ValueError("embedded null byte")
         return self._run(lambda cb, s: self._path_fn(raw, cb, None, s), os.fsdecode(raw))
 
     def run_text(self, text: bytes) -> Tuple[List[Diagnostic], int]:

@@ -80,39 +80,27 @@ def editor_line(data: bytes, reader_line: int) -> int:
     return reader_line
 
 
-def _read_quietly(path: bytes) -> Optional[bytes]:
-    try:
-        with open(path, "rb") as f:
-            return f.read()
-    except OSError:
-        return None
-
-
-def _describe_fault(result: int, path: bytes, data: Optional[bytes],
+def _describe_fault(result: int, data: bytes,
                     check_library: Optional[PathArg]) -> Tuple[int, str]:
     """The editor line and the reason of the library's faulty line ``result``:
     the checker's error at that line when the check library is at hand, else
     the line counted from the text and a plain reason."""
     try:
-        checker = Checker(check_library)
-        found = first_error(checker.check_text(data) if data is not None
-                            else checker.check_path(path), result)
+        found = first_error(Checker(check_library).check_text(data), result)
         if found is not None:
             return found
     except (OSError, AttributeError):
-        pass  # no check library, or the file went away: say less
-    if data is None:
-        data = _read_quietly(path)
-    return (editor_line(data, result) if data is not None else result), "faulty line"
+        pass  # no check library: say less
+    return editor_line(data, result), "faulty line"
 
 
-def _load(parser: Parser, path: bytes, name: str, data: Optional[bytes],
+def _load(parser: Parser, path: bytes, name: str, data: bytes,
           check_library: Optional[PathArg]) -> Config:
     result, record = parser.parse(path)
     try:
         if result == 0:
             return to_config(record, name, 0, None)
-        lineno, reason = _describe_fault(result, path, data, check_library)
+        lineno, reason = _describe_fault(result, data, check_library)
         config = to_config(record, name, result, reason)
     finally:
         parser.release(record)
@@ -126,22 +114,33 @@ def load(path: PathArg | bytes, *, library: Optional[PathArg] = None,
     Raises ParseError when a line is faulty, and OSError (FileNotFoundError,
     IsADirectoryError, PermissionError, ...) when the file cannot be read.
     ``library`` and ``check_library`` name the shared libraries to use.
+    The file is read once: the library parses, and the checker explains a
+    faulty line from, the same bytes, so that a pipe or a FIFO works and a
+    file changed meanwhile cannot give a reason for another text.
     """
     raw = os.fsencode(path)
     if b"\0" in raw:  # C would read a shorter name: refuse it as open() does
         raise ValueError("embedded null byte")
-    return _load(Parser(library), raw, os.fsdecode(raw), None, check_library)
+    parser = Parser(library)
+    name = os.fsdecode(raw)
+    with open(name, "rb") as f:
+        data = f.read()
+    return _load_bytes(parser, data, name, check_library)
 
 
 def loads(text: Union[str, bytes], *, name: str = "<string>", library: Optional[PathArg] = None,
           check_library: Optional[PathArg] = None) -> Config:
     """Reads a configuration from ``text`` (str is encoded as UTF-8).
 
-    The text goes to the library through a memory file: nothing is written to
-    disk. ``name`` stands for the file in errors and in Config.path.
+    ``name`` stands for the file in errors and in Config.path.
     """
     data = text.encode("utf-8", "surrogateescape") if isinstance(text, str) else bytes(text)
-    parser = Parser(library)
+    return _load_bytes(Parser(library), data, name, check_library)
+
+
+def _load_bytes(parser: Parser, data: bytes, name: str,
+                check_library: Optional[PathArg]) -> Config:
+    """Parses ``data`` through a memory file: nothing is written to disk."""
     fd = os.memfd_create("pexilon-config", os.MFD_CLOEXEC)
     try:
         view = memoryview(data)

@@ -51,8 +51,10 @@ src=$work/src
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 
 step "Debian packages (dpkg-buildpackage -b, without the tests)"
-(cd "$src" && DEB_BUILD_OPTIONS="nocheck parallel=2" dpkg-buildpackage -b -us -uc \
-    >"$work/dpkg-buildpackage.log" 2>&1) ||
+# No debug symbol packages: they are not installed here, and lintian would
+# spend most of its time on them.
+(cd "$src" && DEB_BUILD_OPTIONS="nocheck noautodbgsym parallel=2" dpkg-buildpackage -b -us -uc \
+    -Pnocheck >"$work/dpkg-buildpackage.log" 2>&1) ||
     { tail -n 60 "$work/dpkg-buildpackage.log"; fail "dpkg-buildpackage failed"; }
 changes=$(echo "$work"/*.changes)
 debs=("$work"/*.deb)
@@ -65,15 +67,19 @@ for deb in "${debs[@]}"; do
 done
 
 step "lintian (no error, no warning)"
-lintian --info --fail-on error,warning "$changes" 2>&1 | grep -v 'root privileges' || true
-lintian --fail-on error,warning "$changes" >/dev/null 2>&1 || fail "lintian found errors or warnings"
+# Informational tags are shown too; the overrides in debian/ say why each
+# silenced one is right.
+lintian_status=0
+lintian --info --fail-on error,warning "$changes" >"$work/lintian.log" 2>&1 || lintian_status=$?
+grep -v 'root privileges' "$work/lintian.log" || echo "lintian: no tags"
+[ "$lintian_status" = 0 ] || fail "lintian found errors or warnings"
 
 # Whatever happens from here on, the machine is left without the packages.
 purge() { apt-get purge -y -qq "${packages[@]}" >/dev/null 2>&1 || true; }
 trap purge EXIT
 
 step "apt-get install ./*.deb"
-apt-get install -y -qq --no-install-recommends "${debs[@]}" >"$work/apt-install.log" 2>&1 ||
+(cd "$work" && apt-get install -y -qq --no-install-recommends ./*.deb) >"$work/apt-install.log" 2>&1 ||
     { cat "$work/apt-install.log"; fail "apt-get install of the packages"; }
 dpkg -L "${packages[@]}" | sort -u >"$work/installed-files"
 
@@ -130,7 +136,8 @@ python3 -m build --no-isolation --outdir "$work/dist" "$src/python" >"$work/pyth
     { tail -n 40 "$work/python-build.log"; fail "python3 -m build"; }
 wheel=$(echo "$work"/dist/pexilon_config-"$version"-py3-none-linux_*.whl)
 [ -f "$wheel" ] || fail "no platform wheel in $(ls "$work/dist")"
-python3 - "$wheel" "$work"/dist/pexilon_config-"$version".tar.gz <<'PY'
+sdist=$(echo "$work"/dist/pexilon[-_]config-"$version".tar.gz)
+python3 - "$wheel" "$sdist" <<'PY'
 import sys, tarfile, zipfile
 names = zipfile.ZipFile(sys.argv[1]).namelist()
 for lib in ("libpexilon_config_parser.so.1", "libpexilon_config_check.so.1"):

@@ -167,7 +167,7 @@ npm ping --fetch-retries=0 --fetch-timeout=30000 >/dev/null 2>&1 ||
 (cd "$ext" && npm install --no-audit --no-fund --no-package-lock --fetch-retries=1 \
     >"$work/npm.log" 2>&1) || { cat "$work/npm.log"; fail "npm install in editors/vscode"; }
 vsix=$work/pexilon-config-$version.vsix
-(cd "$ext" && npx --no-install vsce package --allow-missing-repository -o "$vsix" \
+(cd "$ext" && npm run package -- -o "$vsix" \
     >"$work/vsce.log" 2>&1) || { cat "$work/vsce.log"; fail "vsce package"; }
 mkdir "$work/vsix"
 python3 -m zipfile -e "$vsix" "$work/vsix"

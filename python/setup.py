@@ -24,7 +24,11 @@ from setuptools import setup
 from setuptools.command.build_py import build_py
 from setuptools.command.sdist import sdist
 from setuptools.dist import Distribution
-from wheel.bdist_wheel import bdist_wheel
+
+try:  # setuptools 70.1 took bdist_wheel over from wheel
+    from setuptools.command.bdist_wheel import bdist_wheel
+except ImportError:
+    from wheel.bdist_wheel import bdist_wheel
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SETTING = os.environ.get("PEXILON_BUNDLE_LIBRARIES", "")

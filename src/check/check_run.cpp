@@ -101,7 +101,7 @@ public:
             throw std::bad_alloc();
         result.diagnostics = std::move(diagnostics_);
         for (std::size_t i = 0; i < accounts_.size(); ++i) {
-            const piece &p = map_.pieces()[i];
+            const piece p = map_.piece_at(i + 1);
             accounts_[i].editor_line = p.editor_line;
             accounts_[i].reader_line = i + 1;
             accounts_[i].piece = p.index;
@@ -249,7 +249,7 @@ private:
     void note_split(line_kind kind)
     {
         const std::size_t line = line_->reader_line;
-        const piece &p = map_.pieces()[line - 1];
+        const piece p = map_.piece_at(line);
         if (p.index < 2 || kind == line_kind::blank || p.editor_line == split_warned_)
             return;
         const std::string_view source = map_.line_text(p.editor_line);

@@ -123,10 +123,9 @@ text_reading read_for_format(std::string_view text, bool with_lines)
     static constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
     if (text.substr(0, byte_order_mark.size()) == byte_order_mark)
         reading.bom = byte_order_mark.size();
-    const std::vector<piece> &pieces = map.pieces();
     reading.lines.resize(map.editor_lines());
-    for (std::size_t i = 0; i < pieces.size(); ++i) {
-        const piece &p = pieces[i];
+    for (std::size_t i = 0; i < map.reader_lines(); ++i) {
+        const piece p = map.piece_at(i + 1);
         read_line &line = reading.lines[p.editor_line - 1];
         if (p.index == 1) {
             line.begin = p.begin;
@@ -140,7 +139,7 @@ text_reading read_for_format(std::string_view text, bool with_lines)
         } else {
             line.role = line_role::kept;
         }
-        const std::size_t next = i + 1 < pieces.size() ? pieces[i + 1].begin : text.size();
+        const std::size_t next = p.begin + map.piece_text(i + 1).size();
         line.end = next;
     }
     for (std::size_t n = 0; n < reading.lines.size(); ++n) {

@@ -1,5 +1,7 @@
 #include "check/input_reading.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <vector>
 
@@ -14,6 +16,11 @@ loaded_input read_stream(std::FILE *stream)
         input.os_error = EINVAL;
         return input;
     }
+    // A regular file's size is known: its bytes are held in one block from
+    // the start, not copied over as the block grows.
+    struct stat status {};
+    if (fstat(fileno(stream), &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0)
+        input.bytes.reserve(static_cast<std::size_t>(status.st_size));
     // Read as the library reads: each read judged by itself, one cut short
     // by a signal made again, and a stream whose first read fails taken for
     // one that could not be read at all.
@@ -81,7 +88,7 @@ std::string_view readable_text(std::string_view all, bool read_failed)
     const line_map map(all);
     if (map.reader_lines() == 0)
         return {};
-    const piece &last = map.pieces().back();
+    const piece last = map.piece_at(map.reader_lines());
     const std::size_t length = all.size() - last.begin;
     const bool whole = all.back() == '\n' || length == piece_limit;
     return all.substr(0, whole ? all.size() : last.begin);

@@ -46,6 +46,8 @@ reject_reason apply_told(config_session &session, const char *name, const char *
     const key_row *key = nullptr;
     reject_reason reason = reject_reason::none;
     std::size_t index = 0;
+    number_account numbers[max_accounted_numbers];
+    std::size_t count = 0;
     if (session.section_code == section_camera) {
         key = camera_key(name);
         if (key != nullptr)
@@ -62,8 +64,12 @@ reject_reason apply_told(config_session &session, const char *name, const char *
     } else {
         const std::uint32_t code = find_code<param_keys>(name);
         key = key_by_code(rows_of(param_keys), code);
-        if (key != nullptr)
-            reason = append_param_entry(session, code, value, value_end);
+        if (key != nullptr) {
+            // The numbers are read once, into the account, and the entry
+            // takes them from there.
+            count = account_numbers(*key, value, value_end, numbers);
+            reason = append_param_numbers(session, code, {numbers, count});
+        }
         index = std::size_t{config.param_count} - 1;
     }
     if (key == nullptr) {
@@ -73,8 +79,8 @@ reject_reason apply_told(config_session &session, const char *name, const char *
     // An entry refused for want of room was not added: there is nothing to
     // account for but the refusal.
     if (reason == reject_reason::none || reason == reject_reason::too_many_values) {
-        number_account numbers[max_accounted_numbers];
-        const std::size_t count = account_numbers(*key, value, numbers);
+        if (key->target != key_target::entry)
+            count = account_numbers(*key, value, value_end, numbers);
         key_account account{key, index, {numbers, count}, true};
         if (key->form == value_form::pair)
             account.changed = count == 2;

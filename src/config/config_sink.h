@@ -21,18 +21,20 @@ enum class ignore_cause : unsigned char {
 };
 
 // One number of a value, as written and as stored. Offsets are into the
-// value as the handler got it.
+// value as the handler got it. No member has a default: arrays of these are
+// filled as far as they are used, and a value-initialised array of room for
+// a whole line's numbers would cost every line of a listened parse.
 struct number_account {
-    std::size_t begin = 0; // the item, white space trimmed off both ends
-    std::size_t end = 0;
-    std::size_t item_begin = 0; // the whole item between its commas
-    std::size_t item_end = 0;
-    std::size_t taken = 0;   // bytes from `begin` read as the number
-    std::int64_t read = 0;   // its value as read, held at the 64-bit limits
-    std::int64_t stored = 0; // what the field keeps of it
-    bool digits = false;     // a digit was read (otherwise the value is 0)
-    bool hex = false;        // "0x" or "0X" first
-    bool saturated = false;  // beyond the 64-bit range
+    std::size_t begin; // the item, white space trimmed off both ends
+    std::size_t end;
+    std::size_t item_begin; // the whole item between its commas
+    std::size_t item_end;
+    std::size_t taken;   // bytes from `begin` read as the number
+    std::int64_t read;   // its value as read, held at the 64-bit limits
+    std::int64_t stored; // what the field keeps of it
+    bool digits;         // a digit was read (otherwise the value is 0)
+    bool hex;            // "0x" or "0X" first
+    bool saturated;      // beyond the 64-bit range
 };
 
 // A key line the record took.

@@ -43,6 +43,27 @@ reject_reason make_param_room(config_session &session, std::size_t count) noexce
     return grow_params(session, count) ? reject_reason::none : reject_reason::no_memory;
 }
 
+reject_reason append_param_numbers(config_session &session, std::uint32_t key,
+                                   std::span<const number_account> numbers) noexcept
+{
+    parsed_config &config = *session.config;
+    const std::size_t count = std::size_t{config.param_count} + 1;
+    if (count >= session.param_capacity) {
+        if (const reject_reason refused = make_param_room(session, count);
+            refused != reject_reason::none)
+            return refused;
+    }
+    param_entry &entry = config.params[count - 1];
+    entry = param_entry{};
+    entry.type = session.section_code | key;
+    const std::size_t kept = std::min<std::size_t>(numbers.size(), max_list_values);
+    for (std::size_t i = 0; i < kept; ++i)
+        entry.values[i] = static_cast<std::uint32_t>(numbers[i].stored);
+    entry.value_count = static_cast<std::uint8_t>(kept);
+    config.param_count = static_cast<std::uint32_t>(count);
+    return numbers.size() > kept ? reject_reason::too_many_values : reject_reason::none;
+}
+
 void trim_param_list(config_session &session) noexcept
 {
     parsed_config &config = *session.config;

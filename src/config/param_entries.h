@@ -5,9 +5,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "config/code_tables.h"
 #include "config/config_handler.h"
+#include "config/config_sink.h"
 #include "config/value_list.h"
 
 namespace pexilon {
@@ -39,6 +41,12 @@ inline reject_reason append_param_entry(config_session &session, std::uint32_t k
     config.param_count = static_cast<std::uint32_t>(count);
     return fits ? reject_reason::none : reject_reason::too_many_values;
 }
+
+// append_param_entry for a listened parse, whose numbers are already read
+// (config/value_accounts.h): the entry keeps what the accounts say was
+// stored, so that the record and its account cannot differ.
+reject_reason append_param_numbers(config_session &session, std::uint32_t key,
+                                   std::span<const number_account> numbers) noexcept;
 
 // A board or register line: an entry when the key is known, else nothing.
 inline reject_reason add_param_entry(config_session &session, const char *name, const char *value,

@@ -1,5 +1,7 @@
 #include "config/value_accounts.h"
 
+#include <cstring>
+
 #include "config/record_fields.h"
 #include "config/value_parsing.h"
 #include "reader/text_helpers.h"
@@ -25,7 +27,7 @@ record_member number_field(const key_row &key) noexcept
 number_account read_item(const char *value, std::size_t begin, std::size_t end,
                          const record_member &field) noexcept
 {
-    number_account n;
+    number_account n{};
     n.item_begin = begin;
     n.item_end = end;
     while (begin < end && is_white(value[begin]))
@@ -46,14 +48,14 @@ number_account read_item(const char *value, std::size_t begin, std::size_t end,
 
 } // namespace
 
-std::size_t account_numbers(const key_row &key, const char *value, number_account *out) noexcept
+std::size_t account_numbers(const key_row &key, const char *value, const char *value_end,
+                            number_account *out) noexcept
 {
     if (key.form == value_form::text)
         return 0;
     const record_member field = number_field(key);
-    std::size_t size = 0;
-    while (value[size] != '\0')
-        ++size;
+    const std::size_t size =
+        value_end != nullptr ? static_cast<std::size_t>(value_end - value) : std::strlen(value);
     if (key.form == value_form::number) {
         out[0] = read_item(value, 0, size, field);
         return 1;
@@ -64,9 +66,10 @@ std::size_t account_numbers(const key_row &key, const char *value, number_accoun
             ++p;
             continue;
         }
-        std::size_t end = p;
-        while (end < size && value[end] != ',')
-            ++end;
+        const void *comma = std::memchr(value + p, ',', size - p);
+        const std::size_t end =
+            comma != nullptr ? static_cast<std::size_t>(static_cast<const char *>(comma) - value)
+                             : size;
         out[count++] = read_item(value, p, end, field);
         p = end;
     }

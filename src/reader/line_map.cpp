@@ -1,6 +1,7 @@
 #include "reader/line_map.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "reader/line_parser.h"
 
@@ -16,33 +17,53 @@ line_map::line_map(std::string_view text) : text_(text)
 {
     if (text.substr(0, byte_order_mark.size()) == byte_order_mark)
         bom_ = byte_order_mark.size();
-    std::size_t position = 0;
-    std::size_t column = 0;
-    std::size_t index = 1;
-    while (position < text.size()) {
-        if (column == 0) {
-            line_starts_.push_back(position);
-            line_first_piece_.push_back(pieces_.size());
-            index = 1;
-        }
-        const std::size_t limit = std::min(piece_limit, text.size() - position);
-        const std::size_t newline = text.substr(position, limit).find('\n');
-        const std::size_t length = newline == std::string_view::npos ? limit : newline + 1;
-        pieces_.push_back({position, line_starts_.size(), column, index});
-        position += length;
-        if (newline != std::string_view::npos) {
-            column = 0;
-        } else {
-            column += length;
-            ++index;
-        }
+    for (std::size_t position = 0; position < text.size();) {
+        const void *newline = std::memchr(text.data() + position, '\n', text.size() - position);
+        const std::size_t end =
+            newline != nullptr
+                ? static_cast<std::size_t>(static_cast<const char *>(newline) - text.data()) + 1
+                : text.size();
+        // The reader takes piece_limit bytes at a time until a piece holds
+        // the newline (or the text ends).
+        const std::size_t pieces = (end - position + piece_limit - 1) / piece_limit;
+        line_starts_.push_back(position);
+        if (pieces > 1)
+            long_lines_.push_back({line_starts_.size(), reader_lines_ + 1, pieces});
+        reader_lines_ += pieces;
+        position = end;
     }
+}
+
+const line_map::long_line *line_map::long_line_before(std::size_t reader_line) const
+{
+    const auto after =
+        std::upper_bound(long_lines_.begin(), long_lines_.end(), reader_line,
+                         [](std::size_t line, const long_line &l) { return line < l.first_piece; });
+    return after == long_lines_.begin() ? nullptr : &*(after - 1);
+}
+
+piece line_map::piece_at(std::size_t reader_line) const
+{
+    piece p;
+    const long_line *before = long_line_before(reader_line);
+    if (before == nullptr) {
+        p.editor_line = reader_line;
+    } else if (reader_line < before->first_piece + before->pieces) {
+        p.editor_line = before->editor_line;
+        p.index = reader_line - before->first_piece + 1;
+    } else {
+        p.editor_line =
+            before->editor_line + (reader_line - (before->first_piece + before->pieces - 1));
+    }
+    p.column = (p.index - 1) * piece_limit;
+    p.begin = line_starts_[p.editor_line - 1] + p.column;
+    return p;
 }
 
 std::size_t line_map::editor_line(std::size_t reader_line) const
 {
-    if (reader_line >= 1 && reader_line <= pieces_.size())
-        return pieces_[reader_line - 1].editor_line;
+    if (reader_line >= 1 && reader_line <= reader_lines_)
+        return piece_at(reader_line).editor_line;
     // Past the end: the line after the last complete one.
     if (text_.empty())
         return 1;
@@ -51,9 +72,9 @@ std::size_t line_map::editor_line(std::size_t reader_line) const
 
 std::size_t line_map::column(std::size_t reader_line, std::size_t offset) const
 {
-    if (reader_line < 1 || reader_line > pieces_.size())
+    if (reader_line < 1 || reader_line > reader_lines_)
         return 0;
-    const piece &p = pieces_[reader_line - 1];
+    const piece p = piece_at(reader_line);
     std::size_t column = p.column + offset;
     if (p.editor_line == 1)
         column -= std::min(column, bom_);
@@ -79,22 +100,23 @@ std::string_view line_map::line_text(std::size_t editor_line) const
 
 std::string_view line_map::piece_text(std::size_t reader_line) const
 {
-    if (reader_line < 1 || reader_line > pieces_.size())
+    if (reader_line < 1 || reader_line > reader_lines_)
         return {};
-    const std::size_t begin = pieces_[reader_line - 1].begin;
-    const std::size_t end =
-        reader_line < pieces_.size() ? pieces_[reader_line].begin : text_.size();
-    return text_.substr(begin, end - begin);
+    const piece p = piece_at(reader_line);
+    const std::size_t line_end =
+        p.editor_line < line_starts_.size() ? line_starts_[p.editor_line] : text_.size();
+    const std::size_t end = std::min(line_end, p.begin + piece_limit);
+    return text_.substr(p.begin, end - p.begin);
 }
 
 std::size_t line_map::pieces_of(std::size_t editor_line) const
 {
     if (editor_line < 1 || editor_line > line_starts_.size())
         return 0;
-    const std::size_t first = line_first_piece_[editor_line - 1];
-    const std::size_t next =
-        editor_line < line_starts_.size() ? line_first_piece_[editor_line] : pieces_.size();
-    return next - first;
+    const auto at =
+        std::lower_bound(long_lines_.begin(), long_lines_.end(), editor_line,
+                         [](const long_line &l, std::size_t line) { return l.editor_line < line; });
+    return at != long_lines_.end() && at->editor_line == editor_line ? at->pieces : 1;
 }
 
 } // namespace pexilon

@@ -22,13 +22,16 @@ struct piece {
     std::size_t index = 1;       // 1 for the first piece of an editor line
 };
 
+// Kept compact: an offset for each editor line, and a note for each line
+// read in more than one piece (few, in any file people write), so that a
+// large file costs a word a line.
 class line_map {
 public:
     explicit line_map(std::string_view text);
 
-    // Pieces as the reader numbers them: reader line n is pieces()[n - 1].
-    const std::vector<piece> &pieces() const { return pieces_; }
-    std::size_t reader_lines() const { return pieces_.size(); }
+    // Reader line n (1 to reader_lines()) as a piece of the text.
+    piece piece_at(std::size_t reader_line) const;
+    std::size_t reader_lines() const { return reader_lines_; }
 
     // The editor line of reader line n; lines past the end map to the line
     // after the text.
@@ -47,10 +50,19 @@ public:
     std::size_t pieces_of(std::size_t editor_line) const;
 
 private:
+    // An editor line read in more than one piece.
+    struct long_line {
+        std::size_t editor_line;
+        std::size_t first_piece; // its first reader line
+        std::size_t pieces;
+    };
+    // The long line that reader line n is in or follows, or null.
+    const long_line *long_line_before(std::size_t reader_line) const;
+
     std::string_view text_;
-    std::vector<piece> pieces_;
     std::vector<std::size_t> line_starts_;
-    std::vector<std::size_t> line_first_piece_; // index into pieces_
+    std::vector<long_line> long_lines_; // in order
+    std::size_t reader_lines_ = 0;
     std::size_t bom_ = 0;
 };
 

@@ -1,30 +1,25 @@
 #include "config/record_compare.h"
 
 #include <cstring>
+#include <span>
 
 #include "config/vocabulary.h"
 
 namespace pexilon {
 
+namespace {
+
 // Field by field: the padding between fields holds nothing of the record.
-bool same_camera(const camera_settings &a, const camera_settings &b) noexcept
+bool same_members(const void *a, const void *b, std::span<const record_member> members) noexcept
 {
-    for (const record_member &member : camera_members) {
-        const auto *pa = reinterpret_cast<const unsigned char *>(&a) + member.offset;
-        const auto *pb = reinterpret_cast<const unsigned char *>(&b) + member.offset;
+    for (const record_member &member : members) {
+        const auto *pa = static_cast<const unsigned char *>(a) + member.offset;
+        const auto *pb = static_cast<const unsigned char *>(b) + member.offset;
         if (std::memcmp(pa, pb, member.size) != 0)
             return false;
     }
     return true;
 }
-
-bool same_param(const param_entry &a, const param_entry &b) noexcept
-{
-    return a.type == b.type && a.value_count == b.value_count &&
-           std::memcmp(a.values, b.values, sizeof a.values) == 0;
-}
-
-namespace {
 
 bool same_code(const char *a, const char *b) noexcept
 {
@@ -35,13 +30,20 @@ bool same_code(const char *a, const char *b) noexcept
 
 } // namespace
 
+bool same_camera(const camera_settings &a, const camera_settings &b) noexcept
+{
+    return same_members(&a, &b, camera_members);
+}
+
+bool same_param(const param_entry &a, const param_entry &b) noexcept
+{
+    return a.type == b.type && a.value_count == b.value_count &&
+           std::memcmp(a.values, b.values, sizeof a.values) == 0;
+}
+
 bool same_control(const control_entry &a, const control_entry &b) noexcept
 {
-    return a.min_value == b.min_value && a.max_value == b.max_value && a.step == b.step &&
-           a.def == b.def && a.reserved == b.reserved &&
-           std::memcmp(a.ctrl_name, b.ctrl_name, sizeof a.ctrl_name) == 0 &&
-           std::memcmp(a.func_name, b.func_name, sizeof a.func_name) == 0 &&
-           same_code(a.code, b.code);
+    return same_members(&a, &b, control_members) && same_code(a.code, b.code);
 }
 
 record_mismatch first_mismatch(const parsed_config &a, const parsed_config &b) noexcept

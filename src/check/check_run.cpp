@@ -7,9 +7,13 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <new>
+#include <optional>
 
+#include "check/control_rules.h"
 #include "check/explain_words.h"
+#include "check/line_rules.h"
 #include "check/suggestions.h"
 #include "check/value_rules.h"
 #include "config/code_tables.h"
@@ -119,6 +123,7 @@ public:
         guard([&] {
             line_ = &line;
             on_line(line);
+            on_shape(line);
             on_fate(line);
             if (line.problem != fault::none)
                 on_fault(line.problem);
@@ -132,6 +137,7 @@ private:
         std::array<place, key_slots> keys{};  // by key code: where it was last set
         std::array<place, key_slots> first{}; // by key code: where it was first given
         std::size_t block_line = 0;           // start marker of its code block
+        place header;                         // its section header
     };
 
     // No exception may cross the parse: a failure is remembered and thrown
@@ -269,6 +275,57 @@ private:
                                   ", so its later line numbers differ from an editor's"});
     }
 
+    // The shape of the line as written (check/line_rules.h).
+    void on_shape(const line_account &line)
+    {
+        marker_said_ = false;
+        if (line.kind != line_kind::continuation && line.kind != line_kind::blank &&
+            line.kind != line_kind::comment)
+            empty_value_ = none;
+        std::optional<finding> f;
+        if (line.kind == line_kind::header)
+            f = check_header_rest(line, line_text());
+        else
+            f = check_block_marker(line, line_text());
+        if (!f)
+            return;
+        marker_said_ = f->name == "block-marker";
+        add(PEXILON_CHECK_WARNING, f->name, at({f->begin, f->end}), f->message, f->hint);
+    }
+
+    void written_form(const line_account &line)
+    {
+        std::vector<finding> found;
+        check_written_form(line, line_text(), found);
+        if (line.kind == line_kind::continuation && empty_value_ != none &&
+            line.key.key->form == value_form::list) {
+            diagnostics_[empty_value_].message +=
+                ", and the numbers on the indented line below make an entry of their own";
+            empty_value_ = none;
+        }
+        for (finding &f : found) {
+            if (f.name == "empty-value")
+                empty_value_ = diagnostics_.size();
+            add(PEXILON_CHECK_WARNING, f.name, at({f.begin, f.end}), std::move(f.message),
+                std::move(f.hint));
+        }
+    }
+
+    void close_control()
+    {
+        control_facts facts;
+        facts.label = control_name();
+        facts.header = control_.header;
+        for (const place &p : control_.first)
+            facts.any_key = facts.any_key || p.reader_line != 0;
+        facts.name = control_.first[key_ctrl_name];
+        facts.has_name = facts.name.reader_line != 0;
+        facts.has_step = control_.first[key_step].reader_line != 0;
+        facts.has_code = control_.block_line != 0;
+        facts.ctrl_name = record_.controls[control_.index].ctrl_name;
+        check_control_keys(facts, control_names_, diagnostics_);
+    }
+
     void on_fault(fault kind)
     {
         const place where = whole(line_->reader_line);
@@ -389,6 +446,7 @@ private:
             control_ = control_state{};
             control_.active = true;
             control_.index = record_.control_count - 1;
+            control_.header = at(header_span_);
             say_more(": " + control_name());
         }
     }
@@ -405,8 +463,10 @@ private:
                              : "its " + std::to_string(ignored_lines_) + " lines are ignored");
             unknown_index_ = none;
         }
-        if (control_.active)
+        if (control_.active) {
             check_control_range();
+            close_control();
+        }
         control_.active = false;
     }
 
@@ -446,6 +506,7 @@ private:
             return;
         for (const finding &f : check_value(line, line_text()))
             add(PEXILON_CHECK_WARNING, f.name, at({f.begin, f.end}), f.message);
+        written_form(line);
         if (!continuation)
             note_duplicate(key);
         if (in_control())
@@ -547,7 +608,7 @@ private:
         case ignore_cause::unknown_key:
             say(kind == line_kind::continuation ? "continues " + name + ": ignored, unknown key"
                                                 : std::string("ignored: unknown key"));
-            if (kind == line_kind::name_value)
+            if (kind == line_kind::name_value && !marker_said_)
                 warn_unknown_key(name);
             break;
         case ignore_cause::block_outside:
@@ -623,6 +684,9 @@ private:
     std::size_t split_warned_ = 0;
     std::array<place, key_slots> camera_keys_{};
     control_state control_;
+    std::map<std::string, place> control_names_;
+    bool marker_said_ = false;          // the line was taken for a code-block marker
+    std::size_t empty_value_ = none;    // an empty-value warning of the line before
 };
 
 } // namespace

@@ -50,6 +50,26 @@ const std::vector<diagnostic_kind> &diagnostic_kinds()
          "======CODE_BLOCK_START======   (the second in a control)"},
         {"block-ignored", PEXILON_CHECK_WARNING, "a code block outside a control section",
          "======CODE_BLOCK_START======   (under [camera parameter])"},
+        {"header-text", PEXILON_CHECK_WARNING,
+         "text after a header's closing \"]\" that is no comment, ignored",
+         "[register parameter] [dev3][inf2]"},
+        {"empty-value", PEXILON_CHECK_WARNING, "a REG, DELAY or other list key with no value: "
+         "an entry with no numbers", "DELAY ="},
+        {"empty-item", PEXILON_CHECK_WARNING,
+         "two commas with nothing between them: the item is skipped, not read as 0",
+         "REG = 0x05,, 0x00"},
+        {"quoted-text", PEXILON_CHECK_WARNING, "a text value in quotes: the quotes are kept",
+         "CTRL_NAME = \"Exposure\""},
+        {"leading-zero", PEXILON_CHECK_WARNING,
+         "a number with a leading zero, read as decimal where octal may be meant", "DEF = 010"},
+        {"block-marker", PEXILON_CHECK_WARNING,
+         "a code-block marker with text after it, misspelt, out of place or unmatched",
+         "=====CODE_BLOCK_START======"},
+        {"control-incomplete", PEXILON_CHECK_WARNING,
+         "a control section without CTRL_NAME or STEP, or with nothing at all",
+         "[control parameter]   (and no STEP)"},
+        {"duplicate-control", PEXILON_CHECK_WARNING,
+         "two controls with the same CTRL_NAME", "CTRL_NAME = Gain   (in two controls)"},
     };
     return kinds;
 }

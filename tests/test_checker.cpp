@@ -350,12 +350,17 @@ TEST(Checker, NoDiagnosticOnTheDialectsOwnStyle)
         "[camera parameter]\nSIZE : 640, 480 ; VGA\nTYPE = a;b\nCFG_MODE = 1 // one\n",
         // The full signed range of the control numbers, and a negative minimum.
         "[control parameter]\nMIN_VALUE = -9223372036854775808\n"
-        "MAX_VALUE = 0x7FFFFFFFFFFFFFFF\nSTEP = 1\nDEF = 0\n",
-        "[control parameter]\nMIN_VALUE = -64\nMAX_VALUE = 64\nSTEP = 2\nDEF = -64\n",
-        // Lower-case markers, a block with comment-like and blank lines.
-        "[control parameter]\n======code_block_start======\n; x\n\n======Code_Block_End======\n",
-        // Every board and register variant; an empty REG.
-        "[board parameter][dev3][inf2]\nREG = 5\n[register parameter][dev3][inf3]\nREG =\n",
+        "MAX_VALUE = 0x7FFFFFFFFFFFFFFF\nSTEP = 1\nDEF = 0\nCTRL_NAME = Full\n",
+        "[control parameter]\nMIN_VALUE = -64\nMAX_VALUE = 64\nSTEP = 2\nDEF = -64\n"
+        "CTRL_NAME = Offset\n",
+        // Lower-case markers, a block with comment-like and blank lines; a
+        // header with a comment after it.
+        "[control parameter] ; gain\nSTEP = 1\nCTRL_NAME = Gain\n======code_block_start======\n"
+        "; x\n\n======Code_Block_End======\n",
+        // Every board and register variant; numbers padded with zeros that
+        // read the same in any base.
+        "[board parameter][dev3][inf2]\nREG = 5\n[register parameter][dev3][inf3]\n"
+        "REG = 0x0100, 007, 09\n",
         // The largest values that fit their fields; a byte-order mark; CR LF.
         "\xEF\xBB\xBF[camera parameter]\r\nBIT_WIDTH = 255\r\nI2C_ADDR = 0xFFFF\r\n"
         "CFG_MODE = 0xFFFFFFFF\r\nFORMAT = 0xFF, 0xFF\r\n",

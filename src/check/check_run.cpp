@@ -18,6 +18,7 @@
 #include "check/value_rules.h"
 #include "config/code_tables.h"
 #include "config/line_accounts.h"
+#include "config/value_list.h"
 #include "reader/line_map.h"
 #include "support/record_ops.h"
 
@@ -98,6 +99,7 @@ public:
     run_result run()
     {
         run_result result;
+        check_line_ends();
         result.outcome =
             parse_config_accounted(text_.data(), text_.size(), &record_, *this).outcome;
         guard([&] { close_section(); });
@@ -191,6 +193,27 @@ private:
         return std::string(line_text().substr(span.begin, span.end - span.begin));
     }
 
+    // Line ends of CR alone: the reader ends a line at LF only, so the file
+    // is one long line.
+    void check_line_ends()
+    {
+        if (text_.find('\n') != std::string_view::npos)
+            return;
+        const std::size_t cr = text_.find('\r');
+        if (cr == std::string_view::npos || text_.find_first_not_of("\r \t", cr) == std::string_view::npos)
+            return;
+        cr_only_ = true;
+        add(PEXILON_CHECK_WARNING, "line-ends", whole(1),
+            "the lines of this file end in CR alone: the reader ends a line at LF only, so it "
+            "reads the file as one line of " +
+                std::to_string(text_.size()) + " bytes" +
+                (text_.size() > piece_limit
+                     ? ", in pieces of " + std::to_string(piece_limit)
+                     : std::string()) +
+                ", and its settings are not read as written",
+            "convert the line ends to LF (or CR LF)");
+    }
+
     // ---------------------------------------------------------------- lines
 
     void on_line(const line_account &event)
@@ -279,6 +302,8 @@ private:
     void on_shape(const line_account &line)
     {
         marker_said_ = false;
+        if (cr_only_)
+            return; // said once for the whole file
         if (line.kind != line_kind::continuation && line.kind != line_kind::blank &&
             line.kind != line_kind::comment)
             empty_value_ = none;
@@ -378,6 +403,10 @@ private:
         if (line_->refused == reject_reason::too_many_values) {
             if (line_->kind == line_kind::name_value || line_->kind == line_kind::continuation)
                 where = at(line_->value);
+            // From the first number that is not kept.
+            constexpr auto kept = static_cast<std::size_t>(max_list_values);
+            if (line_->key.numbers.size() > kept)
+                where = at({line_->key.numbers[kept].begin, line_->value.end});
             add(PEXILON_CHECK_ERROR, "too-many-values", where,
                 "more than 16 numbers in one list: only the first 16 are kept",
                 "split the list over two lines");
@@ -504,8 +533,12 @@ private:
         const bool continuation = line.kind == line_kind::continuation;
         if (continuation && misread_continuation(line))
             return;
-        for (const finding &f : check_value(line, line_text()))
-            add(PEXILON_CHECK_WARNING, f.name, at({f.begin, f.end}), f.message);
+        std::vector<finding> found = check_value(line, line_text());
+        if (continuation)
+            check_continuation_comment(line, line_text(), found);
+        for (finding &f : found)
+            add(PEXILON_CHECK_WARNING, f.name, at({f.begin, f.end}), std::move(f.message),
+                std::move(f.hint));
         written_form(line);
         if (!continuation)
             note_duplicate(key);
@@ -524,7 +557,8 @@ private:
         const key_row &key = *line.key.key;
         const std::string value = span_text(line.value);
         const bool own_line = looks_like_pair(value.c_str()) || looks_like_structure(value.c_str());
-        if (!own_line && !holds_one_value(key))
+        const bool camera = key.target == key_target::camera;
+        if (!own_line && !camera && !holds_one_value(key))
             return false;
         const std::string got = stored_words(line, record_);
         const std::string name = key.name;
@@ -532,9 +566,17 @@ private:
             add(PEXILON_CHECK_WARNING, "continuation", at(line.value),
                 "indented line is read as a continuation of " + name + ", so " + got,
                 own_line ? "remove the indentation to read it as a line of its own"
-                         : "a continuation replaces the value of " + name +
+                : camera   ? "camera keys take no continuation lines: a continuation replaces "
+                             "the value of " +
+                               name + "; write the whole value on one line"
+                           : "a continuation replaces the value of " + name +
                                "; write the whole value on one line");
         d.notes.push_back({{pair_line_, false, pair_span_}, "the line it continues is here"});
+        if (camera)
+            for (raw_diagnostic &count : diagnostics_)
+                if (count.name == "value-count" && count.where.reader_line == pair_line_)
+                    count.message += "; the numbers on the indented line below do not add to "
+                                     "it: camera keys take no continuation lines";
         say("continues " + name + ": " + got);
         if (in_control())
             control_.keys[key.code] = at(line.value);
@@ -685,6 +727,7 @@ private:
     std::array<place, key_slots> camera_keys_{};
     control_state control_;
     std::map<std::string, place> control_names_;
+    bool cr_only_ = false;              // the file's lines end in CR alone
     bool marker_said_ = false;          // the line was taken for a code-block marker
     std::size_t empty_value_ = none;    // an empty-value warning of the line before
 };

@@ -118,7 +118,43 @@ void check_leading_zero(const line_account &line, std::string_view text,
     }
 }
 
+// Where an inline comment would start in the value, had it not been
+// indented: a ";" or "//" after white space.
+std::size_t comment_start(const line_account &line, std::string_view text)
+{
+    for (std::size_t i = line.value.begin + 1; i < line.value.end; ++i)
+        if (is_white(text[i - 1]) && (text[i] == ';' || text.substr(i, 2) == "//"))
+            return i;
+    return line.value.end;
+}
+
 } // namespace
+
+void check_continuation_comment(const line_account &line, std::string_view text,
+                                std::vector<finding> &found)
+{
+    const std::size_t start = comment_start(line, text);
+    if (start == line.value.end)
+        return;
+    std::erase_if(found, [&](const finding &f) { return f.end > start; });
+    const key_row &key = *line.key.key;
+    const std::string comment(text.substr(start, line.value.end - start));
+    std::string effect = "it is ignored after the number before it";
+    for (std::size_t i = 0; i < line.key.numbers.size(); ++i) {
+        const number_account &n = line.key.numbers[i];
+        if (n.item_end > start && n.begin >= start)
+            effect = "it is read as a number: " +
+                     (key.form == value_form::list
+                          ? std::string(key.name) + "'s number " + std::to_string(i + 1)
+                          : key_label(key)) +
+                     " got 0";
+    }
+    found.push_back({"continuation",
+                     "comments are not recognised on an indented line that continues " +
+                         std::string(key.name) + ": '" + comment + "' is part of the value, and " +
+                         effect,
+                     start, line.value.end, "put the comment on a line of its own"});
+}
 
 void check_written_form(const line_account &line, std::string_view text,
                         std::vector<finding> &out)

@@ -21,6 +21,12 @@ std::optional<finding> check_header_rest(const line_account &line, std::string_v
 void check_written_form(const line_account &line, std::string_view text,
                         std::vector<finding> &out);
 
+// An indented line that continues a key with a comment after its numbers:
+// no comment is recognised there, so the comment is read as part of the
+// value. Findings of `found` about the comment's text are dropped.
+void check_continuation_comment(const line_account &line, std::string_view text,
+                                std::vector<finding> &found);
+
 // A line meant as a code-block marker but not read as one: a marker with a
 // comment after it, a misspelt one, a start marker inside an open block, an
 // end marker with no block open. `block_start` is the line of the open

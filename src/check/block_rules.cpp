@@ -78,18 +78,19 @@ std::optional<finding> check_block_marker(const line_account &line, std::string_
     if (!in_block && line.kind != line_kind::name_value && line.kind != line_kind::faulty)
         return std::nullopt;
     const words w = first_word(text);
-    if (w.begin == w.word_end || (text[w.begin] != '=' && !in_block &&
-                                  line.kind == line_kind::name_value && line.name.begin != line.name.end))
+    if (w.begin == w.word_end ||
+        (text[w.begin] != '=' && !in_block && line.kind == line_kind::name_value &&
+         line.name.begin != line.name.end))
         return std::nullopt;
     const std::string_view word = text.substr(w.begin, w.word_end - w.begin);
-    const std::string block = in_block ? "the code block from line " +
-                                             std::to_string(line.block_start)
-                                       : std::string();
+    const std::string block =
+        in_block ? "the code block from line " + std::to_string(line.block_start) : std::string();
     const std::string effect =
         in_block ? "it is kept as code and " + block + " goes on"
                  : "it is read as a setting, not a marker, and the lines below with it";
     if (same_marker(word, start_marker()) || same_marker(word, end_marker())) {
-        const std::string &marker = same_marker(word, start_marker()) ? start_marker() : end_marker();
+        const std::string &marker =
+            same_marker(word, start_marker()) ? start_marker() : end_marker();
         if (w.word_end < w.end)
             return finding{"block-marker",
                            "text after " + marker + ": a marker stands alone on its line, so " +
@@ -110,8 +111,8 @@ std::optional<finding> check_block_marker(const line_account &line, std::string_
     if (near.empty())
         return std::nullopt;
     return finding{"block-marker",
-                   "'" + std::string(word) + "' is not a code-block marker: " + effect,
-                   w.begin, w.word_end, "did you mean " + near + "?"};
+                   "'" + std::string(word) + "' is not a code-block marker: " + effect, w.begin,
+                   w.word_end, "did you mean " + near + "?"};
 }
 
 } // namespace pexilon::check

@@ -200,16 +200,16 @@ private:
         if (text_.find('\n') != std::string_view::npos)
             return;
         const std::size_t cr = text_.find('\r');
-        if (cr == std::string_view::npos || text_.find_first_not_of("\r \t", cr) == std::string_view::npos)
+        if (cr == std::string_view::npos ||
+            text_.find_first_not_of("\r \t", cr) == std::string_view::npos)
             return;
         cr_only_ = true;
         add(PEXILON_CHECK_WARNING, "line-ends", whole(1),
             "the lines of this file end in CR alone: the reader ends a line at LF only, so it "
             "reads the file as one line of " +
                 std::to_string(text_.size()) + " bytes" +
-                (text_.size() > piece_limit
-                     ? ", in pieces of " + std::to_string(piece_limit)
-                     : std::string()) +
+                (text_.size() > piece_limit ? ", in pieces of " + std::to_string(piece_limit)
+                                            : std::string()) +
                 ", and its settings are not read as written",
             "convert the line ends to LF (or CR LF)");
     }
@@ -566,10 +566,10 @@ private:
             add(PEXILON_CHECK_WARNING, "continuation", at(line.value),
                 "indented line is read as a continuation of " + name + ", so " + got,
                 own_line ? "remove the indentation to read it as a line of its own"
-                : camera   ? "camera keys take no continuation lines: a continuation replaces "
-                             "the value of " +
+                : camera ? "camera keys take no continuation lines: a continuation replaces "
+                           "the value of " +
                                name + "; write the whole value on one line"
-                           : "a continuation replaces the value of " + name +
+                         : "a continuation replaces the value of " + name +
                                "; write the whole value on one line");
         d.notes.push_back({{pair_line_, false, pair_span_}, "the line it continues is here"});
         if (camera)
@@ -727,9 +727,9 @@ private:
     std::array<place, key_slots> camera_keys_{};
     control_state control_;
     std::map<std::string, place> control_names_;
-    bool cr_only_ = false;              // the file's lines end in CR alone
-    bool marker_said_ = false;          // the line was taken for a code-block marker
-    std::size_t empty_value_ = none;    // an empty-value warning of the line before
+    bool cr_only_ = false;           // the file's lines end in CR alone
+    bool marker_said_ = false;       // the line was taken for a code-block marker
+    std::size_t empty_value_ = none; // an empty-value warning of the line before
 };
 
 } // namespace

@@ -56,8 +56,10 @@ const std::vector<diagnostic_kind> &diagnostic_kinds()
         {"header-text", PEXILON_CHECK_WARNING,
          "text after a header's closing \"]\" that is no comment, ignored",
          "[register parameter] [dev3][inf2]"},
-        {"empty-value", PEXILON_CHECK_WARNING, "a REG, DELAY or other list key with no value: "
-         "an entry with no numbers", "DELAY ="},
+        {"empty-value", PEXILON_CHECK_WARNING,
+         "a REG, DELAY or other list key with no value: "
+         "an entry with no numbers",
+         "DELAY ="},
         {"empty-item", PEXILON_CHECK_WARNING,
          "two commas with nothing between them: the item is skipped, not read as 0",
          "REG = 0x05,, 0x00"},
@@ -71,8 +73,8 @@ const std::vector<diagnostic_kind> &diagnostic_kinds()
         {"control-incomplete", PEXILON_CHECK_WARNING,
          "a control section without CTRL_NAME or STEP, or with nothing at all",
          "[control parameter]   (and no STEP)"},
-        {"duplicate-control", PEXILON_CHECK_WARNING,
-         "two controls with the same CTRL_NAME", "CTRL_NAME = Gain   (in two controls)"},
+        {"duplicate-control", PEXILON_CHECK_WARNING, "two controls with the same CTRL_NAME",
+         "CTRL_NAME = Gain   (in two controls)"},
     };
     return kinds;
 }

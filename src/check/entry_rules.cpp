@@ -82,8 +82,7 @@ void check_quotes(const line_account &line, std::string_view text, std::vector<f
 
 // "010": decimal 10 here, where C and some tools would read octal 8. Only
 // when the two readings differ.
-void check_leading_zero(const line_account &line, std::string_view text,
-                        std::vector<finding> &out)
+void check_leading_zero(const line_account &line, std::string_view text, std::vector<finding> &out)
 {
     for (const number_account &n : line.key.numbers) {
         if (!n.digits || n.hex)
@@ -109,12 +108,14 @@ void check_leading_zero(const line_account &line, std::string_view text,
                        "'" + written + "' is read as decimal " + std::to_string(n.read) +
                            ": a leading zero does not make a number octal",
                        n.begin, end,
-                       "write it without the zero, or as 0x" + [&] {
-                           char hex[24];
-                           std::snprintf(hex, sizeof hex, "%llX",
-                                         static_cast<unsigned long long>(octal));
-                           return std::string(hex);
-                       }() + " if octal " + written + " was meant"});
+                       "write it without the zero, or as 0x" +
+                           [&] {
+                               char hex[24];
+                               std::snprintf(hex, sizeof hex, "%llX",
+                                             static_cast<unsigned long long>(octal));
+                               return std::string(hex);
+                           }() +
+                           " if octal " + written + " was meant"});
     }
 }
 
@@ -156,8 +157,7 @@ void check_continuation_comment(const line_account &line, std::string_view text,
                      start, line.value.end, "put the comment on a line of its own"});
 }
 
-void check_written_form(const line_account &line, std::string_view text,
-                        std::vector<finding> &out)
+void check_written_form(const line_account &line, std::string_view text, std::vector<finding> &out)
 {
     check_empty(line, out);
     check_empty_items(line, text, out);

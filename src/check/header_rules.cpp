@@ -27,9 +27,8 @@ std::optional<finding> check_header_rest(const line_account &line, std::string_v
     const std::string_view rest = text.substr(begin, line.rest.end - begin);
     if (starts_comment(rest))
         return std::nullopt;
-    const std::string header = "[" + std::string(text.substr(line.name.begin, line.name.end -
-                                                                                 line.name.begin)) +
-                               "]";
+    const std::string header =
+        "[" + std::string(text.substr(line.name.begin, line.name.end - line.name.begin)) + "]";
     if (rest[0] == '[')
         return finding{"header-text",
                        "'" + std::string(rest) + "' after the closing ']' is ignored: groups " +

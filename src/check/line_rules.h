@@ -18,8 +18,7 @@ std::optional<finding> check_header_rest(const line_account &line, std::string_v
 
 // A stored key line: an empty value, an empty list item, a quoted text, a
 // number with a leading zero. `text` is the line as the reader read it.
-void check_written_form(const line_account &line, std::string_view text,
-                        std::vector<finding> &out);
+void check_written_form(const line_account &line, std::string_view text, std::vector<finding> &out);
 
 // An indented line that continues a key with a comment after its numbers:
 // no comment is recognised there, so the comment is read as part of the

@@ -84,8 +84,8 @@ void check_number(const number_account &n, std::string_view text, number_field t
                    (copy[2] == 'x' || copy[2] == 'X')) {
             out.push_back({"number-syntax",
                            "a sign makes a number decimal: '" + copy + "' is read as " +
-                               taken_text + " and '" + copy.substr(taken) +
-                               "' is ignored, so " + what + " got " + stored_text,
+                               taken_text + " and '" + copy.substr(taken) + "' is ignored, so " +
+                               what + " got " + stored_text,
                            n.begin, n.end,
                            "write the number in decimal, or in hexadecimal without a sign"});
         } else {

@@ -472,3 +472,67 @@ TEST(Checker, ChecksInParallelAgree)
     for (const std::vector<std::size_t> &each : seen)
         EXPECT_EQ(each, alone);
 }
+
+namespace {
+
+struct shape_case {
+    const char *text;
+    const char *name; // the one diagnostic it draws, or "" for none
+    std::size_t line;
+    std::size_t column; // 1-based, where the caret stands
+};
+
+// The rules over a line as written, on the mistake and on the near misses
+// that are fine: each row draws exactly one diagnostic, or none.
+const shape_case shape_cases[] = {
+    {"[board parameter]  // rails\nDELAY = 1\n", "", 0, 0},
+    {"[board parameter]\t# rails\nDELAY = 1\n", "", 0, 0},
+    {"[board parameter][dev2] x\nDELAY = 1\n", "header-text", 1, 25},
+    {"[board parameter]\nREG = 1,\n      2\n", "", 0, 0},
+    {"[board parameter]\nREG = 1,, 2\n", "empty-item", 2, 8},
+    {"[board parameter]\nREG = ,1\n", "empty-item", 2, 7},
+    {"[board parameter]\nREG = 1, 2,,\n", "empty-item", 2, 11},
+    {"[board parameter]\nDELAY = 00, 07, 08, 0x010\n", "", 0, 0},
+    {"[board parameter]\nDELAY = 1, 0017\n", "leading-zero", 2, 12},
+    {"[camera parameter]\nTYPE = the \"IMX\" one\n", "", 0, 0},
+    {"[camera parameter]\nTYPE = 'IMX'\n", "quoted-text", 2, 8},
+    {"[camera parameter]\nTYPE =\n", "", 0, 0},
+    {"[board parameter]\nVRCMD =\n", "empty-value", 2, 1},
+    {"[control parameter]\nSTEP = 1\nCTRL_NAME = A\n======CODE_BLOCK_START======  \nx\n"
+     "======code_block_end======\t\n",
+     "", 0, 0},
+    {"[control parameter]\nSTEP = 1\nCTRL_NAME = A\n======CODE_BLOCK_END======\n", "block-marker",
+     4, 1},
+    {"[control parameter]\nSTEP = 1\nCTRL_NAME = A\n======CODE_BLOCK_START=====\n",
+     "block-marker", 4, 1},
+    {"[control parameter]\nSTEP = 1\nCTRL_NAME = A\n======CODE_BLOCK_START======\n"
+     "  ======CODE_BLOCK_END=====\n======CODE_BLOCK_END======\n",
+     "block-marker", 5, 3},
+    {"[control parameter]\nSTEP = 1\nCTRL_NAME = A\n[control parameter]\nSTEP = 1\nCTRL_NAME = B\n",
+     "", 0, 0},
+    {"[control parameter]\nSTEP = 1\nCTRL_NAME = A\n[control parameter]\nSTEP = 1\nCTRL_NAME = A\n",
+     "duplicate-control", 6, 1},
+    {"[control parameter]\nCTRL_NAME = A\nSTEP = 0\n", "control-range", 3, 1},
+    {"[control parameter]\nCTRL_NAME = A\n", "control-incomplete", 1, 2},
+    {"[camera parameter]\r\nSIZE = 640, 480\r\n", "", 0, 0},
+    {"[camera parameter]\rSIZE = 640, 480\r", "line-ends", 1, 0},
+    {"[control parameter]\nSTEP = 1\nCTRL_NAME = A\nMIN_VALUE = -0x10\n", "number-syntax", 4, 13},
+    {"[board parameter]\nREG = 1,\n  2 ; two\n", "continuation", 3, 5},
+};
+
+} // namespace
+
+TEST(Checker, RulesOverTheWrittenForm)
+{
+    for (const shape_case &c : shape_cases) {
+        const checked got = check_text(c.text);
+        if (c.name[0] == '\0') {
+            EXPECT_TRUE(got.all.empty()) << c.text << "first: " << got.all.front().name;
+            continue;
+        }
+        ASSERT_EQ(got.all.size(), 1u) << c.text << "first: " << got.all.front().name;
+        EXPECT_EQ(got.all[0].name, c.name) << c.text;
+        EXPECT_EQ(got.all[0].line, c.line) << c.text;
+        EXPECT_EQ(got.all[0].column, c.column) << c.text;
+    }
+}

@@ -206,10 +206,10 @@ private:
         cr_only_ = true;
         add(PEXILON_CHECK_WARNING, "line-ends", whole(1),
             "the lines of this file end in CR alone: the reader ends a line at LF only, so it "
-            "reads the file as one line of " +
-                std::to_string(text_.size()) + " bytes" +
-                (text_.size() > piece_limit ? ", in pieces of " + std::to_string(piece_limit)
-                                            : std::string()) +
+            "reads the file as one line" +
+                (text_.size() > piece_limit
+                     ? ", in pieces of " + std::to_string(piece_limit) + " bytes"
+                     : std::string()) +
                 ", and its settings are not read as written",
             "convert the line ends to LF (or CR LF)");
     }

@@ -503,8 +503,8 @@ const shape_case shape_cases[] = {
      "", 0, 0},
     {"[control parameter]\nSTEP = 1\nCTRL_NAME = A\n======CODE_BLOCK_END======\n", "block-marker",
      4, 1},
-    {"[control parameter]\nSTEP = 1\nCTRL_NAME = A\n======CODE_BLOCK_START=====\n",
-     "block-marker", 4, 1},
+    {"[control parameter]\nSTEP = 1\nCTRL_NAME = A\n======CODE_BLOCK_START=====\n", "block-marker",
+     4, 1},
     {"[control parameter]\nSTEP = 1\nCTRL_NAME = A\n======CODE_BLOCK_START======\n"
      "  ======CODE_BLOCK_END=====\n======CODE_BLOCK_END======\n",
      "block-marker", 5, 3},

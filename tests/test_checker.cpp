@@ -536,3 +536,39 @@ TEST(Checker, RulesOverTheWrittenForm)
         EXPECT_EQ(got.all[0].column, c.column) << c.text;
     }
 }
+
+namespace {
+
+// Text as the manual page writes it: backslashes and hyphens escaped.
+std::string as_roff(std::string_view text)
+{
+    std::string out;
+    for (const char c : text)
+        out += c == '\\' ? std::string("\\e") : c == '-' ? std::string("\\-") : std::string(1, c);
+    return out;
+}
+
+} // namespace
+
+// The manual page's WARNINGS section names every diagnostic with the words
+// and the example of the one table, so neither falls behind the other.
+TEST(Checker, ManualPageListsEveryDiagnostic)
+{
+    const std::string page =
+        read_file(fs::path(PEXILON_TEST_DATA_DIR) / "../../doc/pexilon-config.1");
+    const std::size_t section = page.find("\n.SH WARNINGS\n");
+    ASSERT_NE(section, std::string::npos);
+    const std::string_view warnings =
+        std::string_view(page).substr(section, page.find("\n.SH ", section + 1) - section);
+    for (const pexilon::check::diagnostic_kind &kind : pexilon::check::diagnostic_kinds()) {
+        std::string about(kind.about);
+        about[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(about[0])));
+        const std::string entry = ".B " + as_roff(kind.name) + "\n" + as_roff(about) + ".";
+        EXPECT_NE(warnings.find(entry), std::string_view::npos) << kind.name;
+        if (!kind.example.empty()) {
+            EXPECT_NE(warnings.find(".EX\n" + as_roff(kind.example) + "\n.EE"),
+                      std::string_view::npos)
+                << kind.name;
+        }
+    }
+}

@@ -52,6 +52,9 @@ public:
                         {"column-origin", 1},
                         {"locations", json::array({gcc_location(file, d.line, d.column,
                                                                 d.end_column, d.source.size())})}});
+        // As GCC: only what a -Wno- option can silence names its option.
+        if (d.severity == PEXILON_CHECK_ERROR)
+            all_.back().erase("option");
     }
 
     void finish(std::size_t, std::size_t) override { print(out_, all_); }

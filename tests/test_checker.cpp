@@ -350,12 +350,17 @@ TEST(Checker, NoDiagnosticOnTheDialectsOwnStyle)
         "[camera parameter]\nSIZE : 640, 480 ; VGA\nTYPE = a;b\nCFG_MODE = 1 // one\n",
         // The full signed range of the control numbers, and a negative minimum.
         "[control parameter]\nMIN_VALUE = -9223372036854775808\n"
-        "MAX_VALUE = 0x7FFFFFFFFFFFFFFF\nSTEP = 1\nDEF = 0\n",
-        "[control parameter]\nMIN_VALUE = -64\nMAX_VALUE = 64\nSTEP = 2\nDEF = -64\n",
-        // Lower-case markers, a block with comment-like and blank lines.
-        "[control parameter]\n======code_block_start======\n; x\n\n======Code_Block_End======\n",
-        // Every board and register variant; an empty REG.
-        "[board parameter][dev3][inf2]\nREG = 5\n[register parameter][dev3][inf3]\nREG =\n",
+        "MAX_VALUE = 0x7FFFFFFFFFFFFFFF\nSTEP = 1\nDEF = 0\nCTRL_NAME = Full\n",
+        "[control parameter]\nMIN_VALUE = -64\nMAX_VALUE = 64\nSTEP = 2\nDEF = -64\n"
+        "CTRL_NAME = Offset\n",
+        // Lower-case markers, a block with comment-like and blank lines; a
+        // header with a comment after it.
+        "[control parameter] ; gain\nSTEP = 1\nCTRL_NAME = Gain\n======code_block_start======\n"
+        "; x\n\n======Code_Block_End======\n",
+        // Every board and register variant; numbers padded with zeros that
+        // read the same in any base.
+        "[board parameter][dev3][inf2]\nREG = 5\n[register parameter][dev3][inf3]\n"
+        "REG = 0x0100, 007, 09\n",
         // The largest values that fit their fields; a byte-order mark; CR LF.
         "\xEF\xBB\xBF[camera parameter]\r\nBIT_WIDTH = 255\r\nI2C_ADDR = 0xFFFF\r\n"
         "CFG_MODE = 0xFFFFFFFF\r\nFORMAT = 0xFF, 0xFF\r\n",
@@ -466,4 +471,104 @@ TEST(Checker, ChecksInParallelAgree)
         thread.join();
     for (const std::vector<std::size_t> &each : seen)
         EXPECT_EQ(each, alone);
+}
+
+namespace {
+
+struct shape_case {
+    const char *text;
+    const char *name; // the one diagnostic it draws, or "" for none
+    std::size_t line;
+    std::size_t column; // 1-based, where the caret stands
+};
+
+// The rules over a line as written, on the mistake and on the near misses
+// that are fine: each row draws exactly one diagnostic, or none.
+const shape_case shape_cases[] = {
+    {"[board parameter]  // rails\nDELAY = 1\n", "", 0, 0},
+    {"[board parameter]\t# rails\nDELAY = 1\n", "", 0, 0},
+    {"[board parameter][dev2] x\nDELAY = 1\n", "header-text", 1, 25},
+    {"[board parameter]\nREG = 1,\n      2\n", "", 0, 0},
+    {"[board parameter]\nREG = 1,, 2\n", "empty-item", 2, 8},
+    {"[board parameter]\nREG = ,1\n", "empty-item", 2, 7},
+    {"[board parameter]\nREG = 1, 2,,\n", "empty-item", 2, 11},
+    {"[board parameter]\nDELAY = 00, 07, 08, 0x010\n", "", 0, 0},
+    {"[board parameter]\nDELAY = 1, 0017\n", "leading-zero", 2, 12},
+    {"[camera parameter]\nTYPE = the \"IMX\" one\n", "", 0, 0},
+    {"[camera parameter]\nTYPE = 'IMX'\n", "quoted-text", 2, 8},
+    {"[camera parameter]\nTYPE =\n", "", 0, 0},
+    {"[board parameter]\nVRCMD =\n", "empty-value", 2, 1},
+    {"[control parameter]\nSTEP = 1\nCTRL_NAME = A\n======CODE_BLOCK_START======  \nx\n"
+     "======code_block_end======\t\n",
+     "", 0, 0},
+    {"[control parameter]\nSTEP = 1\nCTRL_NAME = A\n======CODE_BLOCK_END======\n", "block-marker",
+     4, 1},
+    {"[control parameter]\nSTEP = 1\nCTRL_NAME = A\n======CODE_BLOCK_START=====\n", "block-marker",
+     4, 1},
+    {"[control parameter]\nSTEP = 1\nCTRL_NAME = A\n======CODE_BLOCK_START======\n"
+     "  ======CODE_BLOCK_END=====\n======CODE_BLOCK_END======\n",
+     "block-marker", 5, 3},
+    {"[control parameter]\nSTEP = 1\nCTRL_NAME = A\n[control parameter]\nSTEP = 1\nCTRL_NAME = B\n",
+     "", 0, 0},
+    {"[control parameter]\nSTEP = 1\nCTRL_NAME = A\n[control parameter]\nSTEP = 1\nCTRL_NAME = A\n",
+     "duplicate-control", 6, 1},
+    {"[control parameter]\nCTRL_NAME = A\nSTEP = 0\n", "control-range", 3, 1},
+    {"[control parameter]\nCTRL_NAME = A\n", "control-incomplete", 1, 2},
+    {"[camera parameter]\r\nSIZE = 640, 480\r\n", "", 0, 0},
+    {"[camera parameter]\rSIZE = 640, 480\r", "line-ends", 1, 0},
+    {"[control parameter]\nSTEP = 1\nCTRL_NAME = A\nMIN_VALUE = -0x10\n", "number-syntax", 4, 13},
+    {"[board parameter]\nREG = 1,\n  2 ; two\n", "continuation", 3, 5},
+};
+
+} // namespace
+
+TEST(Checker, RulesOverTheWrittenForm)
+{
+    for (const shape_case &c : shape_cases) {
+        const checked got = check_text(c.text);
+        if (c.name[0] == '\0') {
+            EXPECT_TRUE(got.all.empty()) << c.text << "first: " << got.all.front().name;
+            continue;
+        }
+        ASSERT_EQ(got.all.size(), 1u) << c.text << "first: " << got.all.front().name;
+        EXPECT_EQ(got.all[0].name, c.name) << c.text;
+        EXPECT_EQ(got.all[0].line, c.line) << c.text;
+        EXPECT_EQ(got.all[0].column, c.column) << c.text;
+    }
+}
+
+namespace {
+
+// Text as the manual page writes it: backslashes and hyphens escaped.
+std::string as_roff(std::string_view text)
+{
+    std::string out;
+    for (const char c : text)
+        out += c == '\\' ? std::string("\\e") : c == '-' ? std::string("\\-") : std::string(1, c);
+    return out;
+}
+
+} // namespace
+
+// The manual page's WARNINGS section names every diagnostic with the words
+// and the example of the one table, so neither falls behind the other.
+TEST(Checker, ManualPageListsEveryDiagnostic)
+{
+    const std::string page =
+        read_file(fs::path(PEXILON_TEST_DATA_DIR) / "../../doc/pexilon-config.1");
+    const std::size_t section = page.find("\n.SH WARNINGS\n");
+    ASSERT_NE(section, std::string::npos);
+    const std::string_view warnings =
+        std::string_view(page).substr(section, page.find("\n.SH ", section + 1) - section);
+    for (const pexilon::check::diagnostic_kind &kind : pexilon::check::diagnostic_kinds()) {
+        std::string about(kind.about);
+        about[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(about[0])));
+        const std::string entry = ".B " + as_roff(kind.name) + "\n" + as_roff(about) + ".";
+        EXPECT_NE(warnings.find(entry), std::string_view::npos) << kind.name;
+        if (!kind.example.empty()) {
+            EXPECT_NE(warnings.find(".EX\n" + as_roff(kind.example) + "\n.EE"),
+                      std::string_view::npos)
+                << kind.name;
+        }
+    }
 }

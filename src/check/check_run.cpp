@@ -7,13 +7,18 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <new>
+#include <optional>
 
+#include "check/control_rules.h"
 #include "check/explain_words.h"
+#include "check/line_rules.h"
 #include "check/suggestions.h"
 #include "check/value_rules.h"
 #include "config/code_tables.h"
 #include "config/line_accounts.h"
+#include "config/value_list.h"
 #include "reader/line_map.h"
 #include "support/record_ops.h"
 
@@ -94,6 +99,7 @@ public:
     run_result run()
     {
         run_result result;
+        check_line_ends();
         result.outcome =
             parse_config_accounted(text_.data(), text_.size(), &record_, *this).outcome;
         guard([&] { close_section(); });
@@ -119,6 +125,7 @@ public:
         guard([&] {
             line_ = &line;
             on_line(line);
+            on_shape(line);
             on_fate(line);
             if (line.problem != fault::none)
                 on_fault(line.problem);
@@ -132,6 +139,7 @@ private:
         std::array<place, key_slots> keys{};  // by key code: where it was last set
         std::array<place, key_slots> first{}; // by key code: where it was first given
         std::size_t block_line = 0;           // start marker of its code block
+        place header;                         // its section header
     };
 
     // No exception may cross the parse: a failure is remembered and thrown
@@ -183,6 +191,27 @@ private:
     std::string span_text(text_span span) const
     {
         return std::string(line_text().substr(span.begin, span.end - span.begin));
+    }
+
+    // Line ends of CR alone: the reader ends a line at LF only, so the file
+    // is one long line.
+    void check_line_ends()
+    {
+        if (text_.find('\n') != std::string_view::npos)
+            return;
+        const std::size_t cr = text_.find('\r');
+        if (cr == std::string_view::npos ||
+            text_.find_first_not_of("\r \t", cr) == std::string_view::npos)
+            return;
+        cr_only_ = true;
+        add(PEXILON_CHECK_WARNING, "line-ends", whole(1),
+            "the lines of this file end in CR alone: the reader ends a line at LF only, so it "
+            "reads the file as one line" +
+                (text_.size() > piece_limit
+                     ? ", in pieces of " + std::to_string(piece_limit) + " bytes"
+                     : std::string()) +
+                ", and its settings are not read as written",
+            "convert the line ends to LF (or CR LF)");
     }
 
     // ---------------------------------------------------------------- lines
@@ -269,6 +298,59 @@ private:
                                   ", so its later line numbers differ from an editor's"});
     }
 
+    // The shape of the line as written (check/line_rules.h).
+    void on_shape(const line_account &line)
+    {
+        marker_said_ = false;
+        if (cr_only_)
+            return; // said once for the whole file
+        if (line.kind != line_kind::continuation && line.kind != line_kind::blank &&
+            line.kind != line_kind::comment)
+            empty_value_ = none;
+        std::optional<finding> f;
+        if (line.kind == line_kind::header)
+            f = check_header_rest(line, line_text());
+        else
+            f = check_block_marker(line, line_text());
+        if (!f)
+            return;
+        marker_said_ = f->name == "block-marker";
+        add(PEXILON_CHECK_WARNING, f->name, at({f->begin, f->end}), f->message, f->hint);
+    }
+
+    void written_form(const line_account &line)
+    {
+        std::vector<finding> found;
+        check_written_form(line, line_text(), found);
+        if (line.kind == line_kind::continuation && empty_value_ != none &&
+            line.key.key->form == value_form::list) {
+            diagnostics_[empty_value_].message +=
+                ", and the numbers on the indented line below make an entry of their own";
+            empty_value_ = none;
+        }
+        for (finding &f : found) {
+            if (f.name == "empty-value")
+                empty_value_ = diagnostics_.size();
+            add(PEXILON_CHECK_WARNING, f.name, at({f.begin, f.end}), std::move(f.message),
+                std::move(f.hint));
+        }
+    }
+
+    void close_control()
+    {
+        control_facts facts;
+        facts.label = control_name();
+        facts.header = control_.header;
+        for (const place &p : control_.first)
+            facts.any_key = facts.any_key || p.reader_line != 0;
+        facts.name = control_.first[key_ctrl_name];
+        facts.has_name = facts.name.reader_line != 0;
+        facts.has_step = control_.first[key_step].reader_line != 0;
+        facts.has_code = control_.block_line != 0;
+        facts.ctrl_name = record_.controls[control_.index].ctrl_name;
+        check_control_keys(facts, control_names_, diagnostics_);
+    }
+
     void on_fault(fault kind)
     {
         const place where = whole(line_->reader_line);
@@ -321,6 +403,10 @@ private:
         if (line_->refused == reject_reason::too_many_values) {
             if (line_->kind == line_kind::name_value || line_->kind == line_kind::continuation)
                 where = at(line_->value);
+            // From the first number that is not kept.
+            constexpr auto kept = static_cast<std::size_t>(max_list_values);
+            if (line_->key.numbers.size() > kept)
+                where = at({line_->key.numbers[kept].begin, line_->value.end});
             add(PEXILON_CHECK_ERROR, "too-many-values", where,
                 "more than 16 numbers in one list: only the first 16 are kept",
                 "split the list over two lines");
@@ -389,6 +475,7 @@ private:
             control_ = control_state{};
             control_.active = true;
             control_.index = record_.control_count - 1;
+            control_.header = at(header_span_);
             say_more(": " + control_name());
         }
     }
@@ -405,8 +492,10 @@ private:
                              : "its " + std::to_string(ignored_lines_) + " lines are ignored");
             unknown_index_ = none;
         }
-        if (control_.active)
+        if (control_.active) {
             check_control_range();
+            close_control();
+        }
         control_.active = false;
     }
 
@@ -444,8 +533,13 @@ private:
         const bool continuation = line.kind == line_kind::continuation;
         if (continuation && misread_continuation(line))
             return;
-        for (const finding &f : check_value(line, line_text()))
-            add(PEXILON_CHECK_WARNING, f.name, at({f.begin, f.end}), f.message);
+        std::vector<finding> found = check_value(line, line_text());
+        if (continuation)
+            check_continuation_comment(line, line_text(), found);
+        for (finding &f : found)
+            add(PEXILON_CHECK_WARNING, f.name, at({f.begin, f.end}), std::move(f.message),
+                std::move(f.hint));
+        written_form(line);
         if (!continuation)
             note_duplicate(key);
         if (in_control())
@@ -463,7 +557,8 @@ private:
         const key_row &key = *line.key.key;
         const std::string value = span_text(line.value);
         const bool own_line = looks_like_pair(value.c_str()) || looks_like_structure(value.c_str());
-        if (!own_line && !holds_one_value(key))
+        const bool camera = key.target == key_target::camera;
+        if (!own_line && !camera && !holds_one_value(key))
             return false;
         const std::string got = stored_words(line, record_);
         const std::string name = key.name;
@@ -471,9 +566,17 @@ private:
             add(PEXILON_CHECK_WARNING, "continuation", at(line.value),
                 "indented line is read as a continuation of " + name + ", so " + got,
                 own_line ? "remove the indentation to read it as a line of its own"
+                : camera ? "camera keys take no continuation lines: a continuation replaces "
+                           "the value of " +
+                               name + "; write the whole value on one line"
                          : "a continuation replaces the value of " + name +
                                "; write the whole value on one line");
         d.notes.push_back({{pair_line_, false, pair_span_}, "the line it continues is here"});
+        if (camera)
+            for (raw_diagnostic &count : diagnostics_)
+                if (count.name == "value-count" && count.where.reader_line == pair_line_)
+                    count.message += "; the numbers on the indented line below do not add to "
+                                     "it: camera keys take no continuation lines";
         say("continues " + name + ": " + got);
         if (in_control())
             control_.keys[key.code] = at(line.value);
@@ -547,7 +650,7 @@ private:
         case ignore_cause::unknown_key:
             say(kind == line_kind::continuation ? "continues " + name + ": ignored, unknown key"
                                                 : std::string("ignored: unknown key"));
-            if (kind == line_kind::name_value)
+            if (kind == line_kind::name_value && !marker_said_)
                 warn_unknown_key(name);
             break;
         case ignore_cause::block_outside:
@@ -623,6 +726,10 @@ private:
     std::size_t split_warned_ = 0;
     std::array<place, key_slots> camera_keys_{};
     control_state control_;
+    std::map<std::string, place> control_names_;
+    bool cr_only_ = false;           // the file's lines end in CR alone
+    bool marker_said_ = false;       // the line was taken for a code-block marker
+    std::size_t empty_value_ = none; // an empty-value warning of the line before
 };
 
 } // namespace

@@ -55,7 +55,8 @@ std::string stored_words(const line_account &line, const parsed_config &record)
     std::string out = prefix + member->name + " = " + member_words(base, *member);
     if (key.form == value_form::pair)
         out += ", " + prefix + member[1].name + " = " + member_words(base, member[1]);
-    return out;
+    // SIZE with one number, FORMAT with three: the line sets nothing.
+    return line.key.changed ? out : "unchanged: " + out;
 }
 
 const char *kind_words(line_kind kind)

@@ -61,7 +61,10 @@ struct heard_line {
 
 class listener final : public account_listener {
 public:
-    listener(const line_map &map, bool with_lines) : lines_(with_lines ? map.reader_lines() : 0) {}
+    listener(const line_map &map, bool with_lines)
+        : map_(map), lines_(with_lines ? map.reader_lines() : 0)
+    {
+    }
 
     void account(const line_account &account) noexcept override
     {
@@ -79,12 +82,19 @@ public:
         heard_line &heard = lines_[n - 1];
         heard.heard = true;
         heard.role = role_of(account.kind);
+        // "=====CODE_BLOCK_START======", a pair with no name, is most likely
+        // a misspelt block marker: the checker says so while it stays as written.
+        if (account.kind == line_kind::name_value && account.name.begin == account.name.end &&
+            account.value.begin != account.value.end &&
+            map_.piece_text(n)[account.value.begin] == '=')
+            heard.role = line_role::kept;
         heard.name = account.name;
         heard.value = account.value;
         if (account.kind == line_kind::name_value || account.kind == line_kind::continuation)
             heard.shape = shape_of(account);
     }
 
+    const line_map &map_;
     std::vector<heard_line> lines_;
     std::vector<fault_mark> faults_;
     bool failed_ = false;

@@ -23,7 +23,8 @@ enum class line_role : unsigned char {
     continuation, // an indented line read as more of the name above
     block,        // a code block's markers and lines, and a header that cut one off
     faulty,       // a line the reader refused
-    kept,         // read in pieces (over 199 bytes), or holding a NUL byte
+    kept,         // read in pieces (over 199 bytes), holding a NUL byte, or "==..."
+                  // (a pair without a name)
 };
 
 // How the interpreter reads a pair's value.

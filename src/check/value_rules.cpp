@@ -80,6 +80,14 @@ void check_number(const number_account &n, std::string_view text, number_field t
                            "two numbers without a comma between them: " + what + " got " +
                                stored_text + " and '" + rest_text + "' is lost",
                            n.begin, n.end});
+        } else if (taken == 2 && (copy[0] == '-' || copy[0] == '+') && copy[1] == '0' &&
+                   (copy[2] == 'x' || copy[2] == 'X')) {
+            out.push_back({"number-syntax",
+                           "a sign makes a number decimal: '" + copy + "' is read as " +
+                               taken_text + " and '" + copy.substr(taken) + "' is ignored, so " +
+                               what + " got " + stored_text,
+                           n.begin, n.end,
+                           "write the number in decimal, or in hexadecimal without a sign"});
         } else {
             out.push_back({"number-syntax",
                            "'" + copy.substr(taken) + "' after the number " + taken_text +

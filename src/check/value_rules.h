@@ -16,6 +16,7 @@ struct finding {
     std::string message;
     std::size_t begin = 0; // byte range within the line
     std::size_t end = 0;
+    std::string hint = {};
 };
 
 // True for the keys that hold one value (a number or a text), which a

@@ -37,6 +37,7 @@ public:
         line_.kind = event.kind;
         line_.name = event.name;
         line_.value = event.value;
+        line_.rest = event.rest;
         line_.block_start = event.block_start;
         line_.problem = event.problem;
         line_.section_code = code;

@@ -32,6 +32,7 @@ struct line_account {
     line_kind kind = line_kind::blank;
     text_span name;  // header: the section text; name/value: the name
     text_span value; // name/value and continuation: the value as handed on
+    text_span rest;  // header: what follows its closing "]", ignored by the reader
     // The current section after this line, and its code (0 for an unknown
     // section and before the first header).
     std::string_view section;

@@ -72,6 +72,7 @@ void read_section_header(State &state, char *start) noexcept
         if (*p != ']')
             break; // an unclosed later group runs on to the end or a comment
     }
+    const bool closed = *p == ']'; // the text after it is ignored
     *p = '\0';
     // The scans stopped at the first end of the text: none comes before p.
     const auto length =
@@ -83,6 +84,8 @@ void read_section_header(State &state, char *start) noexcept
         line_event event;
         event.kind = line_kind::header;
         event.name = {state.offset(start + 1), state.offset(p)};
+        if (closed) // the line was trimmed: its text ends at a terminator
+            event.rest = {state.offset(p + 1), state.offset(p + 1 + std::strlen(p + 1))};
         event.section = state.section;
         state.sink->line(state.line_number, event);
     }

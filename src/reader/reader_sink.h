@@ -33,6 +33,7 @@ struct line_event {
     line_kind kind = line_kind::blank;
     text_span name;                 // header: the section text; name/value: the name
     text_span value;                // name/value and continuation: the value as handed on
+    text_span rest;                 // header: what follows its closing "]", ignored
     const char *section = "";       // the current section after this line
     const char *previous_name = ""; // continuation: the name it continues
     std::size_t block_start = 0;    // block lines: the line of the start marker

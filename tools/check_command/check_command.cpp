@@ -40,7 +40,9 @@ Options:
 
 Warnings: unknown-section unknown-key no-section continuation split-line
 number-syntax number-range text-truncated value-count duplicate-key
-control-range block-replaced block-ignored.
+control-range block-replaced block-ignored line-ends header-text
+empty-value empty-item quoted-text leading-zero block-marker
+control-incomplete duplicate-control.
 Errors: no-separator unclosed-header too-many-values block-cut-off
 block-unterminated read-error no-memory.
 

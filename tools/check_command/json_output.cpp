@@ -61,8 +61,11 @@ public:
         out_.string(d.severity == PEXILON_CHECK_ERROR ? "error" : "warning");
         out_.key("message");
         out_.string(d.message);
-        out_.key("option");
-        out_.string(option_of(d));
+        // As GCC: only what a -Wno- option can silence names its option.
+        if (d.severity != PEXILON_CHECK_ERROR) {
+            out_.key("option");
+            out_.string(option_of(d));
+        }
         out_.key("children");
         out_.begin_array();
         if (!d.hint.empty())

@@ -1,0 +1,118 @@
+// Code-block markers the reader does not take for markers: it compares the
+// whole trimmed line, so a comment after a marker, a typo, or a start marker
+// where an end was due turns code into settings or settings into code.
+#include "check/line_rules.h"
+
+#include <string>
+
+#include "check/suggestions.h"
+#include "reader/line_loop.h"
+#include "reader/text_helpers.h"
+
+namespace pexilon::check {
+
+namespace {
+
+const std::string &start_marker()
+{
+    static const std::string text = line_detail::code_block_start.text;
+    return text;
+}
+
+const std::string &end_marker()
+{
+    static const std::string text = block_detail::code_block_end.text;
+    return text;
+}
+
+// The line's first word, and where it and the line's text end.
+struct words {
+    std::size_t begin = 0;
+    std::size_t word_end = 0;
+    std::size_t end = 0;
+};
+
+words first_word(std::string_view text)
+{
+    words w;
+    while (w.begin < text.size() && is_white(text[w.begin]))
+        ++w.begin;
+    w.end = text.size();
+    while (w.end > w.begin && (is_white(text[w.end - 1]) || text[w.end - 1] == '\n'))
+        --w.end;
+    w.word_end = w.begin;
+    while (w.word_end < w.end && !is_white(text[w.word_end]))
+        ++w.word_end;
+    return w;
+}
+
+bool same_marker(std::string_view word, const std::string &marker)
+{
+    return nearest_name(word, {marker}) == marker && word.size() == marker.size() &&
+           std::equal(word.begin(), word.end(), marker.begin(), [](char a, char b) {
+               return std::toupper(static_cast<unsigned char>(a)) == b;
+           });
+}
+
+// The marker `word` is near, if any: a typo, or one "=" too many or few.
+std::string near_marker(std::string_view word)
+{
+    std::string near = nearest_name(word, {start_marker(), end_marker()});
+    if (near.empty() && word.find('=') != std::string_view::npos) {
+        std::string upper;
+        for (const char c : word)
+            upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (upper.find("CODE_BLOCK_S") != std::string::npos)
+            near = start_marker();
+        else if (upper.find("CODE_BLOCK_E") != std::string::npos)
+            near = end_marker();
+    }
+    return near;
+}
+
+} // namespace
+
+std::optional<finding> check_block_marker(const line_account &line, std::string_view text)
+{
+    const bool in_block = line.kind == line_kind::block_line;
+    if (!in_block && line.kind != line_kind::name_value && line.kind != line_kind::faulty)
+        return std::nullopt;
+    const words w = first_word(text);
+    if (w.begin == w.word_end ||
+        (text[w.begin] != '=' && !in_block && line.kind == line_kind::name_value &&
+         line.name.begin != line.name.end))
+        return std::nullopt;
+    const std::string_view word = text.substr(w.begin, w.word_end - w.begin);
+    const std::string block =
+        in_block ? "the code block from line " + std::to_string(line.block_start) : std::string();
+    const std::string effect =
+        in_block ? "it is kept as code and " + block + " goes on"
+                 : "it is read as a setting, not a marker, and the lines below with it";
+    if (same_marker(word, start_marker()) || same_marker(word, end_marker())) {
+        const std::string &marker =
+            same_marker(word, start_marker()) ? start_marker() : end_marker();
+        if (w.word_end < w.end)
+            return finding{"block-marker",
+                           "text after " + marker + ": a marker stands alone on its line, so " +
+                               effect,
+                           w.word_end, w.end, "put the comment on a line of its own"};
+        if (in_block && marker == start_marker())
+            return finding{"block-marker",
+                           "a start marker inside " + block +
+                               ": it is kept as code, so that block has no end before here",
+                           w.begin, w.end,
+                           "end the block above with " + end_marker() + " before this one"};
+        if (!in_block && marker == end_marker())
+            return finding{"block-marker", "an end marker with no code block open: it is ignored",
+                           w.begin, w.end, "remove it, or start the block with " + start_marker()};
+        return std::nullopt;
+    }
+    const std::string near = near_marker(word);
+    if (near.empty())
+        return std::nullopt;
+    return finding{"block-marker",
+                   "'" + std::string(word) + "' is not a code-block marker: " + effect, w.begin,
+                   w.word_end, "did you mean " + near + "?"};
+}
+
+} // namespace pexilon::check

@@ -1,0 +1,43 @@
+// Text after a header's closing "]": the reader ignores it, so a variant
+// group set apart by a blank, or a description, is lost without a word.
+#include "check/line_rules.h"
+
+#include <string>
+
+#include "reader/text_helpers.h"
+
+namespace pexilon::check {
+
+namespace {
+
+bool starts_comment(std::string_view rest)
+{
+    return rest[0] == ';' || rest[0] == '#' || rest.substr(0, 2) == "//";
+}
+
+} // namespace
+
+std::optional<finding> check_header_rest(const line_account &line, std::string_view text)
+{
+    std::size_t begin = line.rest.begin;
+    while (begin < line.rest.end && is_white(text[begin]))
+        ++begin;
+    if (begin >= line.rest.end)
+        return std::nullopt;
+    const std::string_view rest = text.substr(begin, line.rest.end - begin);
+    if (starts_comment(rest))
+        return std::nullopt;
+    const std::string header =
+        "[" + std::string(text.substr(line.name.begin, line.name.end - line.name.begin)) + "]";
+    if (rest[0] == '[')
+        return finding{"header-text",
+                       "'" + std::string(rest) + "' after the closing ']' is ignored: groups " +
+                           "set apart by white space are not joined, so the section is " + header,
+                       begin, line.rest.end};
+    return finding{"header-text",
+                   "'" + std::string(rest) + "' after the closing ']' is ignored: the section is " +
+                       header,
+                   begin, line.rest.end};
+}
+
+} // namespace pexilon::check

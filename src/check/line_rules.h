@@ -1,0 +1,35 @@
+// Rules over the shape of a line as written, drawn from its account: text
+// after a header, values left empty or quoted, numbers written as another
+// base would read them, and code-block markers that are not read as such.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "check/value_rules.h"
+#include "config/line_accounts.h"
+
+namespace pexilon::check {
+
+// A header with text after its closing "]" that is not a comment.
+std::optional<finding> check_header_rest(const line_account &line, std::string_view text);
+
+// A stored key line: an empty value, an empty list item, a quoted text, a
+// number with a leading zero. `text` is the line as the reader read it.
+void check_written_form(const line_account &line, std::string_view text, std::vector<finding> &out);
+
+// An indented line that continues a key with a comment after its numbers:
+// no comment is recognised there, so the comment is read as part of the
+// value. Findings of `found` about the comment's text are dropped.
+void check_continuation_comment(const line_account &line, std::string_view text,
+                                std::vector<finding> &found);
+
+// A line meant as a code-block marker but not read as one: a marker with a
+// comment after it, a misspelt one, a start marker inside an open block, an
+// end marker with no block open. `block_start` is the line of the open
+// block's start marker for block lines.
+std::optional<finding> check_block_marker(const line_account &line, std::string_view text);
+
+} // namespace pexilon::check

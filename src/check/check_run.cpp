@@ -10,6 +10,7 @@
 #include <new>
 
 #include "check/explain_words.h"
+#include "check/fixits.h"
 #include "check/suggestions.h"
 #include "check/value_rules.h"
 #include "config/code_tables.h"
@@ -374,13 +375,17 @@ private:
                     name.compare(0, header.size() - 1, header, 0, header.size() - 1) == 0 &&
                     name[header.size() - 1] == ']')
                     hint += (hint.empty() ? "did you mean " : " or ") + name;
-            if (!hint.empty())
+            const bool short_of = !hint.empty();
+            if (short_of)
                 hint += "?";
             else if (const std::string near = nearest_name(header, known); !near.empty())
                 hint = "did you mean " + near + "?";
             unknown_index_ = diagnostics_.size();
-            add(PEXILON_CHECK_WARNING, "unknown-section", at(header_span_),
-                "unknown section " + header + ": its lines are ignored", hint);
+            raw_diagnostic &d = add(PEXILON_CHECK_WARNING, "unknown-section", at(header_span_),
+                                    "unknown section " + header + ": its lines are ignored", hint);
+            static const std::vector<std::string> plain = names_of(section_codes, false);
+            if (!short_of && header_span_.end - header_span_.begin == section_.size())
+                d.fixes = section_fix(at(header_span_), section_, plain);
             say("section " + header + ": unknown, its lines are ignored");
             return;
         }
@@ -444,8 +449,11 @@ private:
         const bool continuation = line.kind == line_kind::continuation;
         if (continuation && misread_continuation(line))
             return;
-        for (const finding &f : check_value(line, line_text()))
-            add(PEXILON_CHECK_WARNING, f.name, at({f.begin, f.end}), f.message);
+        for (finding &f : check_value(line, line_text())) {
+            raw_diagnostic &d = add(PEXILON_CHECK_WARNING, f.name, at({f.begin, f.end}), f.message);
+            if (f.fixable)
+                d.fixes.push_back({at({f.fix_begin, f.fix_end}), f.replacement, f.change});
+        }
         if (!continuation)
             note_duplicate(key);
         if (in_control())
@@ -474,6 +482,8 @@ private:
                          : "a continuation replaces the value of " + name +
                                "; write the whole value on one line");
         d.notes.push_back({{pair_line_, false, pair_span_}, "the line it continues is here"});
+        if (own_line && map_.pieces()[line.reader_line - 1].index == 1)
+            d.fixes.push_back(unindent_fix(line.reader_line, line.value.begin, name));
         say("continues " + name + ": " + got);
         if (in_control())
             control_.keys[key.code] = at(line.value);
@@ -584,8 +594,22 @@ private:
         else if (section_code_ == section_camera &&
                  !nearest_name(name, {"WIDTH", "HEIGHT"}).empty())
             hint = "width and height are set together: SIZE = WIDTH, HEIGHT";
-        add(PEXILON_CHECK_WARNING, "unknown-key", at(line_->name),
-            "unknown key '" + name + "' in " + as_header(section_) + ": the line is ignored", hint);
+        raw_diagnostic &d =
+            add(PEXILON_CHECK_WARNING, "unknown-key", at(line_->name),
+                "unknown key '" + name + "' in " + as_header(section_) + ": the line is ignored",
+                hint);
+        if (hint.find("did you mean") == 0)
+            d.fixes = rename_fix(at(line_->name), name, own, "the line is read as the key ");
+        if (!d.fixes.empty())
+            if (const key_row *row = own_row(d.fixes[0].replacement); row != nullptr)
+                d.fixes[0].change += ", which sets " + key_label(*row);
+    }
+
+    const key_row *own_row(std::string_view name) const
+    {
+        return section_code_ == section_camera    ? lookup_row(camera_keys, name)
+               : section_code_ == section_control ? lookup_row(control_keys, name)
+                                                  : lookup_row(param_keys, name);
     }
 
     static bool equals_ignoring_case_ascii(std::string_view a, std::string_view b)

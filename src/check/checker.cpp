@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 #include "check/check_run.h"
+#include "check/fixits.h"
 #include "check/input_reading.h"
 #include "reader/line_map.h"
 
@@ -30,6 +32,17 @@ editor_place placed(const line_map &map, const place &where)
     return out;
 }
 
+fix_it placed_fix(const line_map &map, const raw_fix &f)
+{
+    fix_it out;
+    out.line = map.editor_line(f.where.reader_line);
+    out.column = map.column(f.where.reader_line, f.where.span.begin);
+    out.end_column = map.column(f.where.reader_line, f.where.span.end);
+    out.replacement = f.replacement;
+    out.change = f.change;
+    return out;
+}
+
 diagnostic to_diagnostic(const line_map &map, raw_diagnostic &raw)
 {
     diagnostic d;
@@ -47,7 +60,48 @@ diagnostic to_diagnostic(const line_map &map, raw_diagnostic &raw)
         const editor_place at = placed(map, n.where);
         d.notes.push_back({at.line, at.column, at.end_column, std::move(n.message)});
     }
+    for (raw_fix &f : raw.fixes)
+        d.fixes.push_back(placed_fix(map, f));
     return d;
+}
+
+// What a check found, counted by name.
+std::map<std::string_view, std::size_t> counted(const std::vector<raw_diagnostic> &found)
+{
+    std::map<std::string_view, std::size_t> out;
+    for (const raw_diagnostic &d : found)
+        ++out[d.name];
+    return out;
+}
+
+// Keeps the fixes that keep their word: made alone, a diagnostic's fixes
+// remove one of its kind, and draw no error and no kind of warning that was
+// not there before. A fix that fails this is not certain after all.
+void keep_sound_fixes(std::string_view text, const line_map &map,
+                      std::vector<raw_diagnostic> &found)
+{
+    const std::map<std::string_view, std::size_t> before = counted(found);
+    for (raw_diagnostic &d : found) {
+        if (d.fixes.empty())
+            continue;
+        std::vector<fix_it> edits;
+        for (const raw_fix &f : d.fixes)
+            edits.push_back(placed_fix(map, f));
+        const std::string fixed = apply_fixes(text, edits);
+        const line_map fixed_map(fixed);
+        const std::map<std::string_view, std::size_t> after =
+            counted(run_check(fixed, fixed_map, false).diagnostics);
+        bool sound = after.count(d.name) == 0 || after.at(d.name) < before.at(d.name);
+        for (const auto &[name, count] : after) {
+            const auto was = before.find(name);
+            const diagnostic_kind *kind = find_kind(name);
+            const bool error = kind == nullptr || kind->severity == PEXILON_CHECK_ERROR;
+            if (was == before.end() || (error && count > was->second))
+                sound = false;
+        }
+        if (!sound)
+            d.fixes.clear();
+    }
 }
 
 // Checks `all`, the bytes of an input; with `read_failed`, the input could
@@ -59,6 +113,7 @@ summary check_bytes(std::string_view all, bool read_failed, int os_error,
     const std::string_view text = readable_text(all, read_failed);
     const line_map map(text);
     run_result run = run_check(text, map, false);
+    keep_sound_fixes(text, map, run.diagnostics);
     const parse_outcome reported =
         reported_outcome(true, read_failed, os_error, run.outcome, map.reader_lines());
     result.parse_result = reported.line;

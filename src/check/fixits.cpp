@@ -104,8 +104,9 @@ raw_fix unindent_fix(std::size_t line, std::size_t indent, std::string_view cont
                 " keeps the value of the line above"};
 }
 
-std::string apply_fixes(std::string_view text, std::vector<fix_it> fixes)
+std::string apply_fixes(std::string_view text, std::vector<fix_it> fixes, std::size_t *made)
 {
+    std::size_t count = 0;
     std::vector<std::size_t> starts{0};
     for (std::size_t i = 0; i < text.size(); ++i)
         if (text[i] == '\n')
@@ -125,8 +126,11 @@ std::string apply_fixes(std::string_view text, std::vector<fix_it> fixes)
         out.append(text.substr(done, begin - done));
         out += f.replacement;
         done = end;
+        ++count;
     }
     out.append(text.substr(done));
+    if (made != nullptr)
+        *made = count;
     return out;
 }
 

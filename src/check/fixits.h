@@ -40,6 +40,8 @@ raw_fix unindent_fix(std::size_t line, std::size_t indent, std::string_view cont
 
 // `text` with every fix of `fixes` made; fixes overlapping one made before
 // them (in line and column order) are left out. Lines are editor lines.
-std::string apply_fixes(std::string_view text, std::vector<fix_it> fixes);
+// `made`, when given, gets how many were made.
+std::string apply_fixes(std::string_view text, std::vector<fix_it> fixes,
+                        std::size_t *made = nullptr);
 
 } // namespace pexilon::check

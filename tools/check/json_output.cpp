@@ -45,13 +45,24 @@ public:
                 child(file, d.line, d.column, d.end_column, d.source.size(), d.hint));
         for (const pexilon::check::note &n : d.notes)
             children.push_back(child(file, n.line, n.column, n.end_column, 0, n.message));
-        all_.push_back({{"kind", d.severity == PEXILON_CHECK_ERROR ? "error" : "warning"},
-                        {"message", d.message},
-                        {"option", option_of(d)},
-                        {"children", children},
-                        {"column-origin", 1},
-                        {"locations", json::array({gcc_location(file, d.line, d.column,
-                                                                d.end_column, d.source.size())})}});
+        json entry = {{"kind", d.severity == PEXILON_CHECK_ERROR ? "error" : "warning"},
+                      {"message", d.message},
+                      {"option", option_of(d)},
+                      {"children", children},
+                      {"column-origin", 1},
+                      {"locations", json::array({gcc_location(file, d.line, d.column,
+                                                              d.end_column, d.source.size())})}};
+        // GCC's fix-its: "next" is the column just past the replaced text.
+        if (!d.fixes.empty()) {
+            json fixits = json::array();
+            for (const pexilon::check::fix_it &f : d.fixes)
+                fixits.push_back(
+                    {{"start", {{"file", file}, {"line", f.line}, {"column", f.column}}},
+                     {"next", {{"file", file}, {"line", f.line}, {"column", f.end_column}}},
+                     {"string", f.replacement}});
+            entry["fixits"] = fixits;
+        }
+        all_.push_back(entry);
     }
 
     void finish(std::size_t, std::size_t) override { print(out_, all_); }
@@ -124,6 +135,19 @@ public:
             result["relatedLocations"] = related;
         if (!d.hint.empty())
             result["properties"] = {{"hint", d.hint}};
+        if (!d.fixes.empty()) {
+            json replacements = json::array();
+            for (const pexilon::check::fix_it &f : d.fixes)
+                replacements.push_back({{"deletedRegion",
+                                         {{"startLine", f.line},
+                                          {"startColumn", f.column},
+                                          {"endColumn", f.end_column}}},
+                                        {"insertedContent", {{"text", f.replacement}}}});
+            result["fixes"] = json::array(
+                {{{"description", {{"text", d.fixes.front().change}}},
+                  {"artifactChanges", json::array({{{"artifactLocation", {{"uri", as_uri(file)}}},
+                                                    {"replacements", replacements}}})}}});
+        }
         results_.push_back(result);
     }
 

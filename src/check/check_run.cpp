@@ -602,7 +602,9 @@ private:
             d.fixes = rename_fix(at(line_->name), name, own, "the line is read as the key ");
         if (!d.fixes.empty())
             if (const key_row *row = own_row(d.fixes[0].replacement); row != nullptr)
-                d.fixes[0].change += ", which sets " + key_label(*row);
+                d.fixes[0].change += key_label(*row) == "params[]"
+                                         ? ", which adds an entry to params[]"
+                                         : ", which sets " + key_label(*row);
     }
 
     const key_row *own_row(std::string_view name) const

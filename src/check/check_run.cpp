@@ -594,10 +594,9 @@ private:
         else if (section_code_ == section_camera &&
                  !nearest_name(name, {"WIDTH", "HEIGHT"}).empty())
             hint = "width and height are set together: SIZE = WIDTH, HEIGHT";
-        raw_diagnostic &d =
-            add(PEXILON_CHECK_WARNING, "unknown-key", at(line_->name),
-                "unknown key '" + name + "' in " + as_header(section_) + ": the line is ignored",
-                hint);
+        raw_diagnostic &d = add(
+            PEXILON_CHECK_WARNING, "unknown-key", at(line_->name),
+            "unknown key '" + name + "' in " + as_header(section_) + ": the line is ignored", hint);
         if (hint.find("did you mean") == 0)
             d.fixes = rename_fix(at(line_->name), name, own, "the line is read as the key ");
         if (!d.fixes.empty())

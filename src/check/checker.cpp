@@ -74,6 +74,23 @@ std::map<std::string_view, std::size_t> counted(const std::vector<raw_diagnostic
     return out;
 }
 
+// True when `fixes`, made together, draw no error and no kind of warning
+// that `before` does not have.
+bool sound_together(std::string_view text, const std::map<std::string_view, std::size_t> &before,
+                    const std::vector<fix_it> &fixes)
+{
+    const std::string fixed = apply_fixes(text, fixes);
+    const line_map fixed_map(fixed);
+    for (const auto &[name, count] : counted(run_check(fixed, fixed_map, false).diagnostics)) {
+        const auto was = before.find(name);
+        const diagnostic_kind *kind = find_kind(name);
+        if (was == before.end() ||
+            ((kind == nullptr || kind->severity == PEXILON_CHECK_ERROR) && count > was->second))
+            return false;
+    }
+    return true;
+}
+
 // Keeps the fixes that keep their word: made alone, a diagnostic's fixes
 // remove one of its kind, and draw no error and no kind of warning that was
 // not there before. A fix that fails this is not certain after all.
@@ -100,6 +117,20 @@ void keep_sound_fixes(std::string_view text, const line_map &map,
                 sound = false;
         }
         if (!sound)
+            d.fixes.clear();
+    }
+    // Fixes sound alone may clash (two headers renamed to one section): the
+    // later of two that clash is left out, so that all can be made at once.
+    std::vector<fix_it> kept;
+    for (raw_diagnostic &d : found) {
+        if (d.fixes.empty())
+            continue;
+        std::vector<fix_it> trial = kept;
+        for (const raw_fix &f : d.fixes)
+            trial.push_back(placed_fix(map, f));
+        if (kept.empty() || sound_together(text, before, trial))
+            kept = std::move(trial);
+        else
             d.fixes.clear();
     }
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <map>
 
 #include "check/suggestions.h"
 
@@ -25,6 +26,47 @@ bool whole_number(std::string_view text)
 
 bool is_space(char c) { return c == ' ' || c == '\t'; }
 
+std::vector<std::string_view> groups_of(std::string_view section)
+{
+    std::vector<std::string_view> out;
+    for (std::size_t at = section.find("||"); at != std::string_view::npos;
+         at = section.find("||")) {
+        out.push_back(section.substr(0, at));
+        section.remove_prefix(at + 2);
+    }
+    out.push_back(section);
+    return out;
+}
+
+// Diagnostics by name: how many, and whether the name is an error's.
+using tally = std::map<std::string, std::size_t, std::less<>>;
+
+tally tally_of(std::string_view text, std::vector<diagnostic> *found)
+{
+    tally out;
+    check_text(text, [&](const diagnostic &d) {
+        ++out[std::string(d.name)];
+        if (found != nullptr)
+            found->push_back(d);
+        return true;
+    });
+    return out;
+}
+
+// True when `after` has no kind that `before` has not, and no more errors.
+bool no_worse(const tally &before, const tally &after)
+{
+    for (const auto &[name, count] : after) {
+        const auto was = before.find(name);
+        if (was == before.end())
+            return false;
+        const diagnostic_kind *kind = find_kind(name);
+        if ((kind == nullptr || kind->severity == PEXILON_CHECK_ERROR) && count > was->second)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 std::vector<raw_fix> rename_fix(place where, std::string_view written,
@@ -43,6 +85,15 @@ std::vector<raw_fix> section_fix(place where, std::string_view section,
     std::vector<raw_fix> fixes = rename_fix(where, section, known, "");
     if (fixes.empty())
         return fixes;
+    // Certain only when one group of the header is misspelt: "[board
+    // paramter][dev3]" is not surely "[board parameter][dev2]".
+    const std::vector<std::string_view> mine = groups_of(section);
+    const std::vector<std::string_view> theirs = groups_of(fixes[0].replacement);
+    std::size_t differ = 0;
+    for (std::size_t i = 0; i < mine.size() && i < theirs.size(); ++i)
+        differ += mine[i] != theirs[i] ? 1 : 0;
+    if (mine.size() != theirs.size() || differ != 1)
+        return {};
     std::string written;
     for (std::size_t i = 0; i < fixes[0].replacement.size(); ++i) {
         const bool joint = fixes[0].replacement.compare(i, 2, "||") == 0;
@@ -58,19 +109,17 @@ bool is_unit_suffix(std::string_view copy, std::size_t taken)
 {
     if (taken == 0 || taken >= copy.size())
         return false;
+    // "5ms", and not "1 two": a word after a space may be meant otherwise.
     const std::string_view number = copy.substr(0, taken);
-    std::size_t rest = taken;
-    while (rest < copy.size() && is_space(copy[rest]))
-        ++rest;
-    const std::string_view unit = copy.substr(rest);
+    const std::string_view unit = copy.substr(taken);
     // After 0x1F, "ms" might be meant as more digits; after 12, "G4" might
     // be a mistyped hexadecimal number: only plain decimal and letters.
     const bool decimal = std::all_of(number.begin() + (number[0] == '-' || number[0] == '+'),
                                      number.end(), is_digit);
-    const bool letters = !unit.empty() && unit.size() <= 4 &&
-                         std::all_of(unit.begin(), unit.end(), [](char c) {
-                             return std::isalpha(static_cast<unsigned char>(c)) != 0;
-                         });
+    const bool letters =
+        !unit.empty() && unit.size() <= 4 && std::all_of(unit.begin(), unit.end(), [](char c) {
+            return std::isalpha(static_cast<unsigned char>(c)) != 0;
+        });
     return decimal && letters && number.size() > (number[0] == '-' || number[0] == '+');
 }
 
@@ -132,6 +181,44 @@ std::string apply_fixes(std::string_view text, std::vector<fix_it> fixes, std::s
     if (made != nullptr)
         *made = count;
     return out;
+}
+
+std::string fix_all(std::string_view text, const std::function<bool(std::string_view)> &wanted,
+                    std::size_t &made)
+{
+    constexpr int rounds = 4;
+    made = 0;
+    std::string now(text);
+    const tally first = tally_of(now, nullptr);
+    for (int round = 0; round < rounds; ++round) {
+        std::vector<diagnostic> found;
+        tally_of(now, &found);
+        std::vector<fix_it> fixes;
+        for (const diagnostic &d : found)
+            if (d.severity == PEXILON_CHECK_WARNING && !d.fixes.empty() && wanted(d.name))
+                fixes.insert(fixes.end(), d.fixes.begin(), d.fixes.end());
+        if (fixes.empty())
+            break;
+        std::size_t count = 0;
+        std::string next = apply_fixes(now, fixes, &count);
+        if (!no_worse(first, tally_of(next, nullptr))) {
+            // One at a time, from the last, so that earlier places stay put.
+            count = 0;
+            next = now;
+            for (auto f = fixes.rbegin(); f != fixes.rend(); ++f) {
+                std::string trial = apply_fixes(next, {*f});
+                if (no_worse(first, tally_of(trial, nullptr))) {
+                    next = std::move(trial);
+                    ++count;
+                }
+            }
+        }
+        if (count == 0 || next == now)
+            break;
+        made += count;
+        now = std::move(next);
+    }
+    return now;
 }
 
 } // namespace pexilon::check

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,5 +44,13 @@ raw_fix unindent_fix(std::size_t line, std::size_t indent, std::string_view cont
 // `made`, when given, gets how many were made.
 std::string apply_fixes(std::string_view text, std::vector<fix_it> fixes,
                         std::size_t *made = nullptr);
+
+// `text` with the fix-its of the warnings that `wanted` accepts made, and
+// made again on the result until none is left (a few rounds at most). Fix-its
+// that together would draw an error or a kind of warning the text did not
+// have are made one at a time, each kept only when it draws none. `made`
+// counts the fix-its made.
+std::string fix_all(std::string_view text, const std::function<bool(std::string_view)> &wanted,
+                    std::size_t &made);
 
 } // namespace pexilon::check

@@ -79,8 +79,8 @@ void check_number(const number_account &n, std::string_view text, number_field t
                            n.begin + rest, n.end});
         } else if (rest > taken && (std::strchr("0123456789+-", copy[rest]) != nullptr)) {
             finding f{"number-syntax",
-                      "two numbers without a comma between them: " + what + " got " +
-                          stored_text + " and '" + rest_text + "' is lost",
+                      "two numbers without a comma between them: " + what + " got " + stored_text +
+                          " and '" + rest_text + "' is lost",
                       n.begin, n.end};
             std::size_t count = 0;
             const std::string joined = with_commas(copy, count);
@@ -89,8 +89,8 @@ void check_number(const number_account &n, std::string_view text, number_field t
                 f.fix_begin = n.begin;
                 f.fix_end = n.end;
                 f.replacement = joined;
-                f.change = "'" + copy + "' is read as " + std::to_string(count) + " numbers, " +
-                           joined;
+                f.change =
+                    "'" + copy + "' is read as " + std::to_string(count) + " numbers, " + joined;
             }
             out.push_back(std::move(f));
         } else {

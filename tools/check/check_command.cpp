@@ -84,32 +84,16 @@ std::unique_ptr<diagnostic_output> output_for(const check_options &options, std:
 
 namespace {
 
-// Fix-its are made again on the fixed text, a few rounds at most, until none
-// is left to make: one fix may uncover another, and two fixes on one line are
-// made one round after the other.
-constexpr int fix_rounds = 4;
-
 // `text` with the fix-its the options ask for made; `made` counts them.
-std::string fixed_text(const check_options &options, std::string text, std::size_t &made)
+std::string fixed_text(const check_options &options, const std::string &text, std::size_t &made)
 {
-    made = 0;
-    for (int round = 0; round < fix_rounds; ++round) {
-        std::vector<pexilon::check::fix_it> fixes;
-        pexilon::check::check_text(text, [&](const pexilon::check::diagnostic &d) {
-            const bool wanted = options.fix_only.empty() ? options.silenced.count(d.name) == 0
-                                                         : options.fix_only.count(d.name) != 0;
-            if (d.severity == PEXILON_CHECK_WARNING && wanted)
-                fixes.insert(fixes.end(), d.fixes.begin(), d.fixes.end());
-            return true;
-        });
-        std::size_t count = 0;
-        std::string next = pexilon::check::apply_fixes(text, fixes, &count);
-        if (count == 0 || next == text)
-            break;
-        made += count;
-        text = std::move(next);
-    }
-    return text;
+    return pexilon::check::fix_all(
+        text,
+        [&](std::string_view name) {
+            return options.fix_only.empty() ? options.silenced.count(name) == 0
+                                            : options.fix_only.count(name) != 0;
+        },
+        made);
 }
 
 void print_diff(const std::string &shown, const std::string &before, const std::string &after)
@@ -156,9 +140,9 @@ int run_check_command(const std::vector<std::string> &args)
             return true;
         };
         if (options.fix != fix_mode::none) {
-            const pexilon::check::loaded_input input = file == "-"
-                                                           ? pexilon::check::read_stream(stdin)
-                                                           : pexilon::check::read_path(file.c_str());
+            const pexilon::check::loaded_input input =
+                file == "-" ? pexilon::check::read_stream(stdin)
+                            : pexilon::check::read_path(file.c_str());
             if (input.opened && !input.read_failed) {
                 std::size_t made = 0;
                 const std::string fixed = fixed_text(options, input.bytes, made);
@@ -183,7 +167,8 @@ int run_check_command(const std::vector<std::string> &args)
             }
             if (input.opened && input.read_failed) {
                 flush_output(stdout);
-                std::fprintf(stderr, "pexilon-config: '%s' could not be read to its end: not fixed\n",
+                std::fprintf(stderr,
+                             "pexilon-config: '%s' could not be read to its end: not fixed\n",
                              shown_name(shown).c_str());
             }
             // Not opened, or not read whole: reported as a plain check does.

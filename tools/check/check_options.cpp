@@ -115,8 +115,8 @@ bool take_fix_options(std::vector<std::string> &args, check_options &result, std
                 names.remove_prefix(std::min(names.size(), name.size() + 1));
                 const pexilon::check::diagnostic_kind *kind = pexilon::check::find_kind(name);
                 if (kind == nullptr || kind->severity != PEXILON_CHECK_WARNING) {
-                    error = "unknown warning '" + std::string(name) + "' in '" + std::string(arg) +
-                            "'";
+                    error =
+                        "unknown warning '" + std::string(name) + "' in '" + std::string(arg) + "'";
                     return false;
                 }
                 result.fix_only.emplace(name);

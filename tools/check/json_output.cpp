@@ -50,8 +50,8 @@ public:
                       {"option", option_of(d)},
                       {"children", children},
                       {"column-origin", 1},
-                      {"locations", json::array({gcc_location(file, d.line, d.column,
-                                                              d.end_column, d.source.size())})}};
+                      {"locations", json::array({gcc_location(file, d.line, d.column, d.end_column,
+                                                              d.source.size())})}};
         // GCC's fix-its: "next" is the column just past the replaced text.
         if (!d.fixes.empty()) {
             json fixits = json::array();

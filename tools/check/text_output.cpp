@@ -21,8 +21,8 @@ struct palette {
 };
 
 // The colours of GCC's default GCC_COLORS.
-constexpr palette coloured{"\033[01m",    "\033[01;31m", "\033[01;35m",
-                           "\033[01;36m", "\033[01;32m", "\033[m\033[K", "\033[32m"};
+constexpr palette coloured{"\033[01m",    "\033[01;31m",  "\033[01;35m", "\033[01;36m",
+                           "\033[01;32m", "\033[m\033[K", "\033[32m"};
 constexpr palette plain{};
 
 const char *severity_word(pexilon_check_severity s)

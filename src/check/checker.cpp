@@ -7,6 +7,7 @@
 #include "check/check_run.h"
 #include "check/fixits.h"
 #include "check/input_reading.h"
+#include "check/suppressions.h"
 #include "reader/line_map.h"
 
 namespace pexilon::check {
@@ -138,13 +139,15 @@ void keep_sound_fixes(std::string_view text, const line_map &map,
 // Checks `all`, the bytes of an input; with `read_failed`, the input could
 // not be read past them.
 summary check_bytes(std::string_view all, bool read_failed, int os_error,
-                    const diagnostic_callback &each)
+                    const diagnostic_callback &each, bool inline_config)
 {
     summary result;
     const std::string_view text = readable_text(all, read_failed);
     const line_map map(text);
     run_result run = run_check(text, map, false);
     keep_sound_fixes(text, map, run.diagnostics);
+    if (inline_config)
+        apply_directives(map, directives_of(text, map), run.diagnostics);
     const parse_outcome reported =
         reported_outcome(true, read_failed, os_error, run.outcome, map.reader_lines());
     result.parse_result = reported.line;
@@ -178,7 +181,7 @@ summary check_bytes(std::string_view all, bool read_failed, int os_error,
     return result;
 }
 
-summary check_loaded(const loaded_input &input, const diagnostic_callback &each)
+summary check_loaded(const loaded_input &input, const diagnostic_callback &each, bool inline_config)
 {
     if (!input.opened) {
         summary result;
@@ -186,24 +189,24 @@ summary check_loaded(const loaded_input &input, const diagnostic_callback &each)
         result.os_error = input.os_error;
         return result;
     }
-    return check_bytes(input.bytes, input.read_failed, input.os_error, each);
+    return check_bytes(input.bytes, input.read_failed, input.os_error, each, inline_config);
 }
 
 } // namespace
 
-summary check_text(std::string_view text, const diagnostic_callback &each)
+summary check_text(std::string_view text, const diagnostic_callback &each, bool inline_config)
 {
-    return check_bytes(text, false, 0, each);
+    return check_bytes(text, false, 0, each, inline_config);
 }
 
-summary check_path(const char *path, const diagnostic_callback &each)
+summary check_path(const char *path, const diagnostic_callback &each, bool inline_config)
 {
-    return check_loaded(read_path(path), each);
+    return check_loaded(read_path(path), each, inline_config);
 }
 
-summary check_stream(std::FILE *stream, const diagnostic_callback &each)
+summary check_stream(std::FILE *stream, const diagnostic_callback &each, bool inline_config)
 {
-    return check_loaded(read_stream(stream), each);
+    return check_loaded(read_stream(stream), each, inline_config);
 }
 
 } // namespace pexilon::check

@@ -59,14 +59,16 @@ struct summary {
 // `source` and every other view live only for the duration of the call.
 using diagnostic_callback = std::function<bool(const diagnostic &)>;
 
-// Checks `text` (NUL bytes allowed).
-summary check_text(std::string_view text, const diagnostic_callback &each);
+// Checks `text` (NUL bytes allowed). With `inline_config` false, the
+// directives in its comments (suppressions.h) are ignored.
+summary check_text(std::string_view text, const diagnostic_callback &each,
+                   bool inline_config = true);
 
 // Checks a file, or an open stream such as standard input, read to its end.
 // parse_result is -1 when the input cannot be opened or read at all; then
 // nothing reaches `each`.
-summary check_path(const char *path, const diagnostic_callback &each);
-summary check_stream(std::FILE *stream, const diagnostic_callback &each);
+summary check_path(const char *path, const diagnostic_callback &each, bool inline_config = true);
+summary check_stream(std::FILE *stream, const diagnostic_callback &each, bool inline_config = true);
 
 // Every name a diagnostic can carry, with its severity and what it is about.
 struct diagnostic_kind {

@@ -50,6 +50,9 @@ const std::vector<diagnostic_kind> &diagnostic_kinds()
          "======CODE_BLOCK_START======   (the second in a control)"},
         {"block-ignored", PEXILON_CHECK_WARNING, "a code block outside a control section",
          "======CODE_BLOCK_START======   (under [camera parameter])"},
+        {"suppression", PEXILON_CHECK_WARNING,
+         "a pexilon-config: directive that names no warning, or turns nothing off",
+         "; pexilon-config: disable-next-line=unknown-sektion"},
     };
     return kinds;
 }

@@ -46,11 +46,13 @@ Options:
                    and the report to standard error
   --fix=NAME,...   make only the fix-its of the warnings NAME,...
   --fix-dry-run    print the fix-its as a unified diff; write nothing
+  --no-inline-config
+                   ignore the directives in comments (see below)
   -h, --help       show this help and exit
 
 Warnings: unknown-section unknown-key no-section continuation split-line
 number-syntax number-range text-truncated value-count duplicate-key
-control-range block-replaced block-ignored.
+control-range block-replaced block-ignored suppression.
 Errors: no-separator unclosed-header too-many-values block-cut-off
 block-unterminated read-error no-memory.
 
@@ -58,6 +60,14 @@ A fix-it is offered only where the repair is certain (a single "did you
 mean", a unit after a number, a missing comma, an indented line); a file is
 replaced whole (written beside it, then renamed), or left as it was. After
 --fix the exit status is that of what remains.
+
+A comment turns warnings off where the reader reads it as a comment (a
+line of its own, or after a value or a header):
+  ; pexilon-config: disable-next-line=unknown-section,unknown-key
+  ; pexilon-config: disable-line=NAME,...   (after a value on its line)
+  ; pexilon-config: disable=all   ... ; pexilon-config: enable=all
+"=all" or no "=" means every warning; errors cannot be turned off. A
+directive that names no warning or turns nothing off draws -Wsuppression.
 
 A warning is not a fault: the exit status is 1 only for errors, or for
 warnings under --werror.
@@ -162,7 +172,8 @@ int run_check_command(const std::vector<std::string> &args)
                     unreadable = true;
                 }
                 // What remains, in the file as it now is.
-                pexilon::check::check_text(written ? fixed : input.bytes, each);
+                pexilon::check::check_text(written ? fixed : input.bytes, each,
+                                           options.inline_config);
                 continue;
             }
             if (input.opened && input.read_failed) {
@@ -173,9 +184,9 @@ int run_check_command(const std::vector<std::string> &args)
             }
             // Not opened, or not read whole: reported as a plain check does.
         }
-        const pexilon::check::summary s = file == "-"
-                                              ? pexilon::check::check_stream(stdin, each)
-                                              : pexilon::check::check_path(file.c_str(), each);
+        const pexilon::check::summary s =
+            file == "-" ? pexilon::check::check_stream(stdin, each, options.inline_config)
+                        : pexilon::check::check_path(file.c_str(), each, options.inline_config);
         if (s.parse_result == -1) {
             flush_output(stdout);
             std::fprintf(stderr, "pexilon-config: cannot open '%s': %s\n",

@@ -12,12 +12,11 @@ namespace pexilon_tool {
 
 namespace {
 
-enum check_option { opt_format, opt_color, opt_werror, opt_warning };
+enum check_option { opt_format, opt_color, opt_werror, opt_warning, opt_no_inline };
 
 const std::vector<option_def> check_options_defs = {
-    {"format", 0, true, opt_format},
-    {"color", 0, true, opt_color},
-    {"werror", 0, false, opt_werror},
+    {"format", 0, true, opt_format},  {"color", 0, true, opt_color},
+    {"werror", 0, false, opt_werror}, {"no-inline-config", 0, false, opt_no_inline},
     {"", 'W', true, opt_warning}, // -WNAME, -Wno-NAME, -Werror
 };
 
@@ -154,6 +153,9 @@ bool parse_check_options(const std::vector<std::string> &args, check_options &re
             break;
         case opt_werror:
             result.werror = true;
+            break;
+        case opt_no_inline:
+            result.inline_config = false;
             break;
         case opt_warning:
             if (!read_warning_switch(option.value, result, error))

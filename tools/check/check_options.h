@@ -17,6 +17,7 @@ struct check_options {
     bool color = false; // decided from --color, NO_COLOR and the terminal
     bool werror = false;
     std::set<std::string, std::less<>> silenced; // warnings turned off with -Wno-NAME
+    bool inline_config = true; // --no-inline-config ignores directives in comments
     fix_mode fix = fix_mode::none;
     std::set<std::string, std::less<>> fix_only; // --fix=NAME,...: empty for every warning
     std::vector<std::string> files;              // "-" is standard input

@@ -5,6 +5,7 @@
 #include "check_source.h"
 
 #include "check/checker.h"
+#include "check/fixits.h"
 
 namespace pexilon_lsp {
 
@@ -33,6 +34,8 @@ found_diagnostic copy_of(const pexilon::check::diagnostic &in)
     out.place = {in.line, in.column, in.end_column};
     for (const pexilon::check::note &note : in.notes)
         out.notes.push_back({{note.line, note.column, note.end_column}, note.message});
+    for (const pexilon::check::fix_it &fix : in.fixes)
+        out.fixes.push_back({{fix.line, fix.column, fix.end_column}, fix.replacement, fix.change});
     return out;
 }
 
@@ -46,6 +49,12 @@ std::vector<found_diagnostic> check_document(std::string_view text)
         return true;
     });
     return found;
+}
+
+std::string fixed_document(std::string_view text, std::size_t &made)
+{
+    return pexilon::check::fix_all(
+        text, [](std::string_view) { return true; }, made);
 }
 
 } // namespace pexilon_lsp

@@ -56,7 +56,76 @@ nlohmann::json diagnostic_json(const std::string &uri, const text_lines &lines,
     return diagnostic;
 }
 
+bool wanted(const nlohmann::json &params, std::string_view kind)
+{
+    const nlohmann::json *only = nullptr;
+    if (params.contains("context") && params.at("context").contains("only"))
+        only = &params.at("context").at("only");
+    if (only == nullptr)
+        return true;
+    for (const nlohmann::json &asked : *only) {
+        const std::string &prefix = asked.get_ref<const std::string &>();
+        if (kind.substr(0, prefix.size()) == prefix &&
+            (kind.size() == prefix.size() || kind[prefix.size()] == '.'))
+            return true;
+    }
+    return false;
+}
+
+nlohmann::json fix_edit(const text_lines &lines, const found_fix &fix)
+{
+    return {{"range", place_range(lines, fix.place)}, {"newText", fix.replacement}};
+}
+
 } // namespace
+
+nlohmann::json code_actions(const std::string &uri, std::string_view text,
+                            const nlohmann::json &params)
+{
+    const text_lines lines(text);
+    const nlohmann::json &range = params.at("range");
+    const std::size_t first = range.at("start").at("line").get<std::size_t>() + 1;
+    const std::size_t last = range.at("end").at("line").get<std::size_t>() + 1;
+    nlohmann::json actions = nlohmann::json::array();
+    std::size_t fixable = 0;
+    for (const found_diagnostic &found : check_document(text)) {
+        if (found.fixes.empty())
+            continue;
+        ++fixable;
+        if (found.place.line < first || found.place.line > last || !wanted(params, "quickfix"))
+            continue;
+        nlohmann::json edits = nlohmann::json::array();
+        for (const found_fix &fix : found.fixes)
+            edits.push_back(fix_edit(lines, fix));
+        const found_fix &fix = found.fixes.front();
+        const std::string title = fix.replacement.empty()
+                                      ? "Remove '" + std::string(lines.line(fix.place.line - 1).substr(
+                                                         fix.place.column - 1,
+                                                         fix.place.end_column - fix.place.column)) +
+                                            "'"
+                                      : "Change to '" + fix.replacement + "'";
+        actions.push_back(
+            {{"title", title + " (" + fix.change + ")"},
+             {"kind", "quickfix"},
+             {"diagnostics", nlohmann::json::array({diagnostic_json(uri, lines, found)})},
+             {"isPreferred", found.name == "unknown-key" || found.name == "unknown-section"},
+             {"edit", {{"changes", {{uri, edits}}}}}});
+    }
+    if (fixable != 0 && wanted(params, "source.fixAll.pexilon")) {
+        std::size_t made = 0;
+        const std::string fixed = fixed_document(text, made);
+        if (made != 0) {
+            const std::size_t end = lines.count() - 1;
+            const nlohmann::json whole =
+                range_json(0, 0, end, lines.utf16_column(end, lines.line(end).size()));
+            actions.push_back(
+                {{"title", "Make every fix-it (" + std::to_string(made) + ")"},
+                 {"kind", "source.fixAll.pexilon"},
+                 {"edit", {{"changes", {{uri, {{{"range", whole}, {"newText", fixed}}}}}}}}});
+        }
+    }
+    return actions;
+}
 
 nlohmann::json diagnostics(const std::string &uri, std::string_view text)
 {

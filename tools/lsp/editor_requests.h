@@ -29,6 +29,12 @@ nlohmann::json line_range(const text_lines &lines, std::size_t line);
 // The params of textDocument/publishDiagnostics for `text`.
 nlohmann::json diagnostics(const std::string &uri, std::string_view text);
 
+// textDocument/codeAction: a "quickfix" for each fix-it of the diagnostics
+// on the lines of the request's range (a single "did you mean" preferred),
+// and "source.fixAll.pexilon", every fix-it of the document at once.
+nlohmann::json code_actions(const std::string &uri, std::string_view text,
+                            const nlohmann::json &params);
+
 // textDocument/hover: what the line became, and the field a key fills.
 nlohmann::json hover(std::string_view text, position at);
 

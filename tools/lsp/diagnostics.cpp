@@ -98,12 +98,14 @@ nlohmann::json code_actions(const std::string &uri, std::string_view text,
         for (const found_fix &fix : found.fixes)
             edits.push_back(fix_edit(lines, fix));
         const found_fix &fix = found.fixes.front();
-        const std::string title = fix.replacement.empty()
-                                      ? "Remove '" + std::string(lines.line(fix.place.line - 1).substr(
-                                                         fix.place.column - 1,
-                                                         fix.place.end_column - fix.place.column)) +
-                                            "'"
-                                      : "Change to '" + fix.replacement + "'";
+        const std::string title =
+            fix.replacement.empty()
+                ? "Remove '" +
+                      std::string(lines.line(fix.place.line - 1)
+                                      .substr(fix.place.column - 1,
+                                              fix.place.end_column - fix.place.column)) +
+                      "'"
+                : "Change to '" + fix.replacement + "'";
         actions.push_back(
             {{"title", title + " (" + fix.change + ")"},
              {"kind", "quickfix"},

@@ -25,7 +25,7 @@ _pexilon_config()
 
     local command=${COMP_WORDS[1]} options=""
     case $command in
-        check)   options="--format= --color= --werror --fix --fix= --fix-dry-run -Wno- -W --help" ;;
+        check)   options="--format= --color= --werror --fix --fix= --fix-dry-run --no-inline-config -Wno- -W --help" ;;
         dump)    options="--split-streams --help" ;;
         json)    options="--compact --hex --help" ;;
         diff)    options="--format= --help" ;;

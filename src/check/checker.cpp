@@ -92,6 +92,11 @@ bool sound_together(std::string_view text, const std::map<std::string_view, std:
     return true;
 }
 
+// Bytes the checker may read again to try fixes, per text: a file of a few
+// kilobytes tries thousands, one of megabytes a handful. A fix not tried is
+// not offered.
+constexpr std::size_t trial_budget = std::size_t{8} << 20;
+
 // Keeps the fixes that keep their word: made alone, a diagnostic's fixes
 // remove one of its kind, and draw no error and no kind of warning that was
 // not there before. A fix that fails this is not certain after all.
@@ -99,9 +104,44 @@ void keep_sound_fixes(std::string_view text, const line_map &map,
                       std::vector<raw_diagnostic> &found)
 {
     const std::map<std::string_view, std::size_t> before = counted(found);
+    // Most often every fix is sound: made all at once, they remove one
+    // diagnostic each and draw nothing new. One more reading tells.
+    {
+        std::vector<fix_it> all;
+        std::map<std::string_view, std::size_t> fixed_by_kind;
+        for (const raw_diagnostic &d : found) {
+            for (const raw_fix &f : d.fixes)
+                all.push_back(placed_fix(map, f));
+            fixed_by_kind[d.name] += d.fixes.empty() ? 0 : 1;
+        }
+        if (all.empty())
+            return;
+        const std::string fixed = apply_fixes(text, all);
+        const line_map fixed_map(fixed);
+        const std::map<std::string_view, std::size_t> after =
+            counted(run_check(fixed, fixed_map, false).diagnostics);
+        bool sound = true;
+        for (const auto &[name, count] : after) {
+            const auto was = before.find(name);
+            const diagnostic_kind *kind = find_kind(name);
+            const bool error = kind == nullptr || kind->severity == PEXILON_CHECK_ERROR;
+            const std::size_t fixed_here = fixed_by_kind.count(name) ? fixed_by_kind.at(name) : 0;
+            if (was == before.end() || (error && count > was->second) ||
+                count + fixed_here > was->second)
+                sound = false;
+        }
+        if (sound)
+            return;
+    }
+    std::size_t spent = 0;
     for (raw_diagnostic &d : found) {
         if (d.fixes.empty())
             continue;
+        spent += text.size() + 1;
+        if (spent > trial_budget) {
+            d.fixes.clear();
+            continue;
+        }
         std::vector<fix_it> edits;
         for (const raw_fix &f : d.fixes)
             edits.push_back(placed_fix(map, f));
@@ -122,6 +162,12 @@ void keep_sound_fixes(std::string_view text, const line_map &map,
     }
     // Fixes sound alone may clash (two headers renamed to one section): the
     // later of two that clash is left out, so that all can be made at once.
+    std::vector<fix_it> all;
+    for (const raw_diagnostic &d : found)
+        for (const raw_fix &f : d.fixes)
+            all.push_back(placed_fix(map, f));
+    if (all.empty() || sound_together(text, before, all))
+        return;
     std::vector<fix_it> kept;
     for (raw_diagnostic &d : found) {
         if (d.fixes.empty())
@@ -129,7 +175,8 @@ void keep_sound_fixes(std::string_view text, const line_map &map,
         std::vector<fix_it> trial = kept;
         for (const raw_fix &f : d.fixes)
             trial.push_back(placed_fix(map, f));
-        if (kept.empty() || sound_together(text, before, trial))
+        spent += text.size() + 1;
+        if (spent <= trial_budget && (kept.empty() || sound_together(text, before, trial)))
             kept = std::move(trial);
         else
             d.fixes.clear();

@@ -201,6 +201,11 @@ std::string fix_all(std::string_view text, const std::function<bool(std::string_
             break;
         std::size_t count = 0;
         std::string next = apply_fixes(now, fixes, &count);
+        // Trying each alone reads the text once per fix: only for the few.
+        constexpr std::size_t budget = std::size_t{32} << 20;
+        if (!no_worse(first, tally_of(next, nullptr)) && fixes.size() > budget / (now.size() + 1)) {
+            break;
+        }
         if (!no_worse(first, tally_of(next, nullptr))) {
             // One at a time, from the last, so that earlier places stay put.
             count = 0;

@@ -26,9 +26,9 @@
  *============================================================================*/
 
 #define PEXILON_CONFIG_CHECK_VERSION_MAJOR 1
-#define PEXILON_CONFIG_CHECK_VERSION_MINOR 0
+#define PEXILON_CONFIG_CHECK_VERSION_MINOR 1
 #define PEXILON_CONFIG_CHECK_VERSION_PATCH 0
-#define PEXILON_CONFIG_CHECK_VERSION_STRING "1.0.0"
+#define PEXILON_CONFIG_CHECK_VERSION_STRING "1.1.0"
 
 /*==============================================================================
  * Export
@@ -71,6 +71,20 @@ typedef struct pexilon_check_note {
     const char *message; /* one sentence, terminated */
 } pexilon_check_note;
 
+/**
+ * A repair that is certain (since 1.1): on editor line `line`, the bytes from
+ * `column` up to `end_column` (equal to insert) become `replacement`. The
+ * fixes of one diagnostic are made together; `change` says, in diff's words,
+ * what they do to the record.
+ */
+typedef struct pexilon_check_fix {
+    size_t line;
+    size_t column;           /* 1-based */
+    size_t end_column;       /* 1-based, just past the replaced bytes */
+    const char *replacement; /* terminated; "" to delete */
+    const char *change;      /* one sentence, terminated */
+} pexilon_check_fix;
+
 /** One diagnostic. Every pointer lives only for the duration of the callback. */
 typedef struct pexilon_check_diagnostic {
     pexilon_check_severity severity;
@@ -85,6 +99,10 @@ typedef struct pexilon_check_diagnostic {
     size_t source_length; /* bytes in source (it may hold NUL bytes) */
     const pexilon_check_note *notes;
     size_t note_count;
+    /* Since 1.1, and only at the end, so that a host built for 1.0 reads the
+     * fields it knows where they were. */
+    const pexilon_check_fix *fixes; /* NULL when fix_count is 0 */
+    size_t fix_count;
 } pexilon_check_diagnostic;
 
 /**
@@ -183,7 +201,7 @@ PEXILON_CHECK_API int pexilon_check_format(const char *text, size_t size,
                                            const pexilon_check_format_options *options,
                                            pexilon_check_formatted *result) PEXILON_CHECK_NOEXCEPT;
 
-/** The release version of this library, "1.0.0". */
+/** The release version of this library, "1.1.0". */
 PEXILON_CHECK_API const char *pexilon_check_version(void) PEXILON_CHECK_NOEXCEPT;
 
 #ifdef __cplusplus

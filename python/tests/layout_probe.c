@@ -69,6 +69,13 @@ int main(void)
     FIELD(pexilon_check_note, message);
     STRUCT(pexilon_check_note);
 
+    FIELD(pexilon_check_fix, line);
+    FIELD(pexilon_check_fix, column);
+    FIELD(pexilon_check_fix, end_column);
+    FIELD(pexilon_check_fix, replacement);
+    FIELD(pexilon_check_fix, change);
+    STRUCT(pexilon_check_fix);
+
     FIELD(pexilon_check_diagnostic, severity);
     FIELD(pexilon_check_diagnostic, name);
     FIELD(pexilon_check_diagnostic, message);
@@ -81,6 +88,8 @@ int main(void)
     FIELD(pexilon_check_diagnostic, source_length);
     FIELD(pexilon_check_diagnostic, notes);
     FIELD(pexilon_check_diagnostic, note_count);
+    FIELD(pexilon_check_diagnostic, fixes);
+    FIELD(pexilon_check_diagnostic, fix_count);
     STRUCT(pexilon_check_diagnostic);
 
     FIELD(pexilon_check_summary, parse_result);

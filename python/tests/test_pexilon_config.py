@@ -124,7 +124,7 @@ class LayoutTest(unittest.TestCase):
 
     STRUCTS = {"camera_settings": _record.CCameraSettings, "param_entry": _record.CParamEntry,
                "control_entry": _record.CControlEntry, "parsed_config": _record.CParsedConfig,
-               "pexilon_check_note": _check._CNote,
+               "pexilon_check_note": _check._CNote, "pexilon_check_fix": _check._CFix,
                "pexilon_check_diagnostic": _check._CDiagnostic,
                "pexilon_check_summary": _check._CSummary}
 
@@ -450,6 +450,20 @@ class CommandTest(Files):
                      ["check", "--format=gcc", "-Wno-unknown-key", "--werror", path]):
             with self.subTest(args):
                 self.assertEqual(module(*args), program(*args))
+
+    @unittest.skipUnless(CHECK, "built without libpexilon_config_check")
+    def test_fixes_agree_with_the_program(self):
+        path = self.write("[camera parameter]\nBIT_WIDHT = 10\nTYPE = x\n  SIZE = 640, 480\n"
+                          "[register parameter]\nREG = 1 2\nDELAY = 5ms\n"
+                          "[register paramter]\nREG = 1, 2\n")
+        got = [(f.lineno, f.column, f.end_column, f.replacement)
+               for d in pc.check(path) for f in d.fixes]
+        out = program("check", "--format=json", path)[1]
+        want = [(f["start"]["line"], f["start"]["column"], f["next"]["column"], f["string"])
+                for d in json.loads(out) for f in d.get("fixits", [])]
+        self.assertEqual(got, want)
+        self.assertEqual(len(got), 5)
+        self.assertTrue(all(f.change for d in pc.check(path) for f in d.fixes))
 
     def test_usage_errors(self):
         for args in ([], ["frobnicate"], ["--bogus"], ["check"], ["json", "--bogus", SAMPLE],

@@ -13,6 +13,7 @@
 
 #include "check/control_rules.h"
 #include "check/explain_words.h"
+#include "check/fixits.h"
 #include "check/line_rules.h"
 #include "check/suggestions.h"
 #include "check/value_rules.h"
@@ -460,13 +461,17 @@ private:
                     name.compare(0, header.size() - 1, header, 0, header.size() - 1) == 0 &&
                     name[header.size() - 1] == ']')
                     hint += (hint.empty() ? "did you mean " : " or ") + name;
-            if (!hint.empty())
+            const bool short_of = !hint.empty();
+            if (short_of)
                 hint += "?";
             else if (const std::string near = nearest_name(header, known); !near.empty())
                 hint = "did you mean " + near + "?";
             unknown_index_ = diagnostics_.size();
-            add(PEXILON_CHECK_WARNING, "unknown-section", at(header_span_),
-                "unknown section " + header + ": its lines are ignored", hint);
+            raw_diagnostic &d = add(PEXILON_CHECK_WARNING, "unknown-section", at(header_span_),
+                                    "unknown section " + header + ": its lines are ignored", hint);
+            static const std::vector<std::string> plain = names_of(section_codes, false);
+            if (!short_of && header_span_.end - header_span_.begin == section_.size())
+                d.fixes = section_fix(at(header_span_), section_, plain);
             say("section " + header + ": unknown, its lines are ignored");
             return;
         }
@@ -536,9 +541,12 @@ private:
         std::vector<finding> found = check_value(line, line_text());
         if (continuation)
             check_continuation_comment(line, line_text(), found);
-        for (finding &f : found)
-            add(PEXILON_CHECK_WARNING, f.name, at({f.begin, f.end}), std::move(f.message),
-                std::move(f.hint));
+        for (finding &f : found) {
+            raw_diagnostic &d = add(PEXILON_CHECK_WARNING, f.name, at({f.begin, f.end}),
+                                    std::move(f.message), std::move(f.hint));
+            if (f.fixable)
+                d.fixes.push_back({at({f.fix_begin, f.fix_end}), f.replacement, f.change});
+        }
         written_form(line);
         if (!continuation)
             note_duplicate(key);
@@ -572,6 +580,8 @@ private:
                          : "a continuation replaces the value of " + name +
                                "; write the whole value on one line");
         d.notes.push_back({{pair_line_, false, pair_span_}, "the line it continues is here"});
+        if (own_line && map_.piece_at(line.reader_line).index == 1)
+            d.fixes.push_back(unindent_fix(line.reader_line, line.value.begin, name));
         if (camera)
             for (raw_diagnostic &count : diagnostics_)
                 if (count.name == "value-count" && count.where.reader_line == pair_line_)
@@ -687,8 +697,23 @@ private:
         else if (section_code_ == section_camera &&
                  !nearest_name(name, {"WIDTH", "HEIGHT"}).empty())
             hint = "width and height are set together: SIZE = WIDTH, HEIGHT";
-        add(PEXILON_CHECK_WARNING, "unknown-key", at(line_->name),
+        raw_diagnostic &d = add(
+            PEXILON_CHECK_WARNING, "unknown-key", at(line_->name),
             "unknown key '" + name + "' in " + as_header(section_) + ": the line is ignored", hint);
+        if (hint.find("did you mean") == 0)
+            d.fixes = rename_fix(at(line_->name), name, own, "the line is read as the key ");
+        if (!d.fixes.empty())
+            if (const key_row *row = own_row(d.fixes[0].replacement); row != nullptr)
+                d.fixes[0].change += key_label(*row) == "params[]"
+                                         ? ", which adds an entry to params[]"
+                                         : ", which sets " + key_label(*row);
+    }
+
+    const key_row *own_row(std::string_view name) const
+    {
+        return section_code_ == section_camera    ? lookup_row(camera_keys, name)
+               : section_code_ == section_control ? lookup_row(control_keys, name)
+                                                  : lookup_row(param_keys, name);
     }
 
     static bool equals_ignoring_case_ascii(std::string_view a, std::string_view b)

@@ -27,6 +27,15 @@ struct raw_note {
     std::string message;
 };
 
+// A repair the checker is sure of: `where` (a byte range of one reader
+// line, empty to insert) becomes `replacement`; `change` says what that does
+// to the record.
+struct raw_fix {
+    place where;
+    std::string replacement;
+    std::string change;
+};
+
 struct raw_diagnostic {
     pexilon_check_severity severity = PEXILON_CHECK_WARNING;
     std::string_view name;
@@ -34,6 +43,7 @@ struct raw_diagnostic {
     std::string hint;
     place where;
     std::vector<raw_note> notes;
+    std::vector<raw_fix> fixes{};
 };
 
 struct run_result {

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 #include "check/check_run.h"
+#include "check/fixits.h"
 #include "check/input_reading.h"
+#include "check/suppressions.h"
 #include "reader/line_map.h"
 
 namespace pexilon::check {
@@ -30,6 +33,17 @@ editor_place placed(const line_map &map, const place &where)
     return out;
 }
 
+fix_it placed_fix(const line_map &map, const raw_fix &f)
+{
+    fix_it out;
+    out.line = map.editor_line(f.where.reader_line);
+    out.column = map.column(f.where.reader_line, f.where.span.begin);
+    out.end_column = map.column(f.where.reader_line, f.where.span.end);
+    out.replacement = f.replacement;
+    out.change = f.change;
+    return out;
+}
+
 diagnostic to_diagnostic(const line_map &map, raw_diagnostic &raw)
 {
     diagnostic d;
@@ -47,18 +61,140 @@ diagnostic to_diagnostic(const line_map &map, raw_diagnostic &raw)
         const editor_place at = placed(map, n.where);
         d.notes.push_back({at.line, at.column, at.end_column, std::move(n.message)});
     }
+    for (raw_fix &f : raw.fixes)
+        d.fixes.push_back(placed_fix(map, f));
     return d;
+}
+
+// What a check found, counted by name.
+std::map<std::string_view, std::size_t> counted(const std::vector<raw_diagnostic> &found)
+{
+    std::map<std::string_view, std::size_t> out;
+    for (const raw_diagnostic &d : found)
+        ++out[d.name];
+    return out;
+}
+
+// True when `fixes`, made together, draw no error and no kind of warning
+// that `before` does not have.
+bool sound_together(std::string_view text, const std::map<std::string_view, std::size_t> &before,
+                    const std::vector<fix_it> &fixes)
+{
+    const std::string fixed = apply_fixes(text, fixes);
+    const line_map fixed_map(fixed);
+    for (const auto &[name, count] : counted(run_check(fixed, fixed_map, false).diagnostics)) {
+        const auto was = before.find(name);
+        const diagnostic_kind *kind = find_kind(name);
+        if (was == before.end() ||
+            ((kind == nullptr || kind->severity == PEXILON_CHECK_ERROR) && count > was->second))
+            return false;
+    }
+    return true;
+}
+
+// Bytes the checker may read again to try fixes, per text: a file of a few
+// kilobytes tries thousands, one of megabytes a handful. A fix not tried is
+// not offered.
+constexpr std::size_t trial_budget = std::size_t{8} << 20;
+
+// Keeps the fixes that keep their word: made alone, a diagnostic's fixes
+// remove one of its kind, and draw no error and no kind of warning that was
+// not there before. A fix that fails this is not certain after all.
+void keep_sound_fixes(std::string_view text, const line_map &map,
+                      std::vector<raw_diagnostic> &found)
+{
+    const std::map<std::string_view, std::size_t> before = counted(found);
+    // Most often every fix is sound: made all at once, they remove one
+    // diagnostic each and draw nothing new. One more reading tells.
+    {
+        std::vector<fix_it> all;
+        std::map<std::string_view, std::size_t> fixed_by_kind;
+        for (const raw_diagnostic &d : found) {
+            for (const raw_fix &f : d.fixes)
+                all.push_back(placed_fix(map, f));
+            fixed_by_kind[d.name] += d.fixes.empty() ? 0 : 1;
+        }
+        if (all.empty())
+            return;
+        const std::string fixed = apply_fixes(text, all);
+        const line_map fixed_map(fixed);
+        const std::map<std::string_view, std::size_t> after =
+            counted(run_check(fixed, fixed_map, false).diagnostics);
+        bool sound = true;
+        for (const auto &[name, count] : after) {
+            const auto was = before.find(name);
+            const diagnostic_kind *kind = find_kind(name);
+            const bool error = kind == nullptr || kind->severity == PEXILON_CHECK_ERROR;
+            const std::size_t fixed_here = fixed_by_kind.count(name) ? fixed_by_kind.at(name) : 0;
+            if (was == before.end() || (error && count > was->second) ||
+                count + fixed_here > was->second)
+                sound = false;
+        }
+        if (sound)
+            return;
+    }
+    std::size_t spent = 0;
+    for (raw_diagnostic &d : found) {
+        if (d.fixes.empty())
+            continue;
+        spent += text.size() + 1;
+        if (spent > trial_budget) {
+            d.fixes.clear();
+            continue;
+        }
+        std::vector<fix_it> edits;
+        for (const raw_fix &f : d.fixes)
+            edits.push_back(placed_fix(map, f));
+        const std::string fixed = apply_fixes(text, edits);
+        const line_map fixed_map(fixed);
+        const std::map<std::string_view, std::size_t> after =
+            counted(run_check(fixed, fixed_map, false).diagnostics);
+        bool sound = after.count(d.name) == 0 || after.at(d.name) < before.at(d.name);
+        for (const auto &[name, count] : after) {
+            const auto was = before.find(name);
+            const diagnostic_kind *kind = find_kind(name);
+            const bool error = kind == nullptr || kind->severity == PEXILON_CHECK_ERROR;
+            if (was == before.end() || (error && count > was->second))
+                sound = false;
+        }
+        if (!sound)
+            d.fixes.clear();
+    }
+    // Fixes sound alone may clash (two headers renamed to one section): the
+    // later of two that clash is left out, so that all can be made at once.
+    std::vector<fix_it> all;
+    for (const raw_diagnostic &d : found)
+        for (const raw_fix &f : d.fixes)
+            all.push_back(placed_fix(map, f));
+    if (all.empty() || sound_together(text, before, all))
+        return;
+    std::vector<fix_it> kept;
+    for (raw_diagnostic &d : found) {
+        if (d.fixes.empty())
+            continue;
+        std::vector<fix_it> trial = kept;
+        for (const raw_fix &f : d.fixes)
+            trial.push_back(placed_fix(map, f));
+        spent += text.size() + 1;
+        if (spent <= trial_budget && (kept.empty() || sound_together(text, before, trial)))
+            kept = std::move(trial);
+        else
+            d.fixes.clear();
+    }
 }
 
 // Checks `all`, the bytes of an input; with `read_failed`, the input could
 // not be read past them.
 summary check_bytes(std::string_view all, bool read_failed, int os_error,
-                    const diagnostic_callback &each)
+                    const diagnostic_callback &each, bool inline_config)
 {
     summary result;
     const std::string_view text = readable_text(all, read_failed);
     const line_map map(text);
     run_result run = run_check(text, map, false);
+    keep_sound_fixes(text, map, run.diagnostics);
+    if (inline_config)
+        apply_directives(map, directives_of(text, map), run.diagnostics);
     const parse_outcome reported =
         reported_outcome(true, read_failed, os_error, run.outcome, map.reader_lines());
     result.parse_result = reported.line;
@@ -92,7 +228,7 @@ summary check_bytes(std::string_view all, bool read_failed, int os_error,
     return result;
 }
 
-summary check_loaded(const loaded_input &input, const diagnostic_callback &each)
+summary check_loaded(const loaded_input &input, const diagnostic_callback &each, bool inline_config)
 {
     if (!input.opened) {
         summary result;
@@ -100,24 +236,24 @@ summary check_loaded(const loaded_input &input, const diagnostic_callback &each)
         result.os_error = input.os_error;
         return result;
     }
-    return check_bytes(input.bytes, input.read_failed, input.os_error, each);
+    return check_bytes(input.bytes, input.read_failed, input.os_error, each, inline_config);
 }
 
 } // namespace
 
-summary check_text(std::string_view text, const diagnostic_callback &each)
+summary check_text(std::string_view text, const diagnostic_callback &each, bool inline_config)
 {
-    return check_bytes(text, false, 0, each);
+    return check_bytes(text, false, 0, each, inline_config);
 }
 
-summary check_path(const char *path, const diagnostic_callback &each)
+summary check_path(const char *path, const diagnostic_callback &each, bool inline_config)
 {
-    return check_loaded(read_path(path), each);
+    return check_loaded(read_path(path), each, inline_config);
 }
 
-summary check_stream(std::FILE *stream, const diagnostic_callback &each)
+summary check_stream(std::FILE *stream, const diagnostic_callback &each, bool inline_config)
 {
-    return check_loaded(read_stream(stream), each);
+    return check_loaded(read_stream(stream), each, inline_config);
 }
 
 } // namespace pexilon::check

@@ -23,6 +23,16 @@ struct note {
     std::string message;
 };
 
+// An edit that repairs a diagnostic: on one editor line, the bytes from
+// `column` up to `end_column` (equal to insert) become `replacement`.
+struct fix_it {
+    std::size_t line = 0;
+    std::size_t column = 0;     // 1-based
+    std::size_t end_column = 0; // 1-based, just past the replaced text
+    std::string replacement;
+    std::string change; // what the edit does to the record
+};
+
 struct diagnostic {
     pexilon_check_severity severity = PEXILON_CHECK_WARNING;
     std::string_view name;       // stable name, e.g. "unknown-key"
@@ -34,6 +44,7 @@ struct diagnostic {
     std::size_t reader_line = 0; // the line as pexilon_parse_config counts it
     std::string_view source;     // the editor line without its line end
     std::vector<note> notes;
+    std::vector<fix_it> fixes{}; // only repairs that are certain; applied together
 };
 
 // What one check found.
@@ -48,14 +59,16 @@ struct summary {
 // `source` and every other view live only for the duration of the call.
 using diagnostic_callback = std::function<bool(const diagnostic &)>;
 
-// Checks `text` (NUL bytes allowed).
-summary check_text(std::string_view text, const diagnostic_callback &each);
+// Checks `text` (NUL bytes allowed). With `inline_config` false, the
+// directives in its comments (suppressions.h) are ignored.
+summary check_text(std::string_view text, const diagnostic_callback &each,
+                   bool inline_config = true);
 
 // Checks a file, or an open stream such as standard input, read to its end.
 // parse_result is -1 when the input cannot be opened or read at all; then
 // nothing reaches `each`.
-summary check_path(const char *path, const diagnostic_callback &each);
-summary check_stream(std::FILE *stream, const diagnostic_callback &each);
+summary check_path(const char *path, const diagnostic_callback &each, bool inline_config = true);
+summary check_stream(std::FILE *stream, const diagnostic_callback &each, bool inline_config = true);
 
 // Every name a diagnostic can carry, with its severity and what it is about.
 struct diagnostic_kind {

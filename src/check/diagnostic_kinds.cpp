@@ -75,6 +75,9 @@ const std::vector<diagnostic_kind> &diagnostic_kinds()
          "[control parameter]   (and no STEP)"},
         {"duplicate-control", PEXILON_CHECK_WARNING, "two controls with the same CTRL_NAME",
          "CTRL_NAME = Gain   (in two controls)"},
+        {"suppression", PEXILON_CHECK_WARNING,
+         "a pexilon-config: directive that names no warning, or turns nothing off",
+         "; pexilon-config: disable-next-line=unknown-sektion"},
     };
     return kinds;
 }

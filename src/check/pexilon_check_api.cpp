@@ -26,6 +26,11 @@ struct c_callback {
         notes.reserve(d.notes.size());
         for (const pexilon::check::note &n : d.notes)
             notes.push_back({n.line, n.column, n.end_column, n.message.c_str()});
+        std::vector<pexilon_check_fix> fixes;
+        fixes.reserve(d.fixes.size());
+        for (const pexilon::check::fix_it &f : d.fixes)
+            fixes.push_back(
+                {f.line, f.column, f.end_column, f.replacement.c_str(), f.change.c_str()});
         const std::string name(d.name);
         pexilon_check_diagnostic out{};
         out.severity = d.severity;
@@ -40,6 +45,8 @@ struct c_callback {
         out.source_length = d.source.size();
         out.notes = notes.empty() ? nullptr : notes.data();
         out.note_count = notes.size();
+        out.fixes = fixes.empty() ? nullptr : fixes.data();
+        out.fix_count = fixes.size();
         return callback(user, &out) == 0;
     }
 };

@@ -51,22 +51,31 @@ std::size_t distance(std::string_view a, std::string_view b)
 
 } // namespace
 
-std::string nearest_name(std::string_view written, const std::vector<std::string> &candidates)
+std::vector<std::string> nearest_names(std::string_view written,
+                                       const std::vector<std::string> &candidates)
 {
+    std::vector<std::string> best;
     if (written.size() > 200)
-        return {};
+        return best;
     const std::string mine = folded(written);
-    std::string best;
     std::size_t best_distance = mine.size() > 4 ? 3 : 2;
     for (const std::string &candidate : candidates) {
         const std::string theirs = folded(candidate);
         const std::size_t d = mine == theirs ? 0 : distance(mine, theirs);
         if (d < best_distance) {
             best_distance = d;
-            best = candidate;
+            best.clear();
         }
+        if (d == best_distance)
+            best.push_back(candidate);
     }
     return best;
+}
+
+std::string nearest_name(std::string_view written, const std::vector<std::string> &candidates)
+{
+    std::vector<std::string> best = nearest_names(written, candidates);
+    return best.empty() ? std::string() : std::move(best.front());
 }
 
 } // namespace pexilon::check

@@ -12,4 +12,9 @@ namespace pexilon::check {
 // characters). Empty when none is that near.
 std::string nearest_name(std::string_view written, const std::vector<std::string> &candidates);
 
+// Every candidate as near as the nearest: one name when the suggestion is
+// certain, more when two are equally near, none when none is near.
+std::vector<std::string> nearest_names(std::string_view written,
+                                       const std::vector<std::string> &candidates);
+
 } // namespace pexilon::check

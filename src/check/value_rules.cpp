@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "check/fixits.h"
 #include "config/value_list.h"
 #include "reader/text_helpers.h"
 
@@ -47,7 +48,8 @@ std::string destination(const key_row &key, std::size_t index)
 }
 
 void check_number(const number_account &n, std::string_view text, number_field type,
-                  const std::string &what, bool in_list, std::vector<finding> &out)
+                  const std::string &what, bool in_list, std::size_t room,
+                  std::vector<finding> &out)
 {
     if (n.begin == n.end) {
         out.push_back({"number-syntax",
@@ -76,10 +78,21 @@ void check_number(const number_account &n, std::string_view text, number_field t
                                " and the rest is ignored",
                            n.begin + rest, n.end});
         } else if (rest > taken && (std::strchr("0123456789+-", copy[rest]) != nullptr)) {
-            out.push_back({"number-syntax",
-                           "two numbers without a comma between them: " + what + " got " +
-                               stored_text + " and '" + rest_text + "' is lost",
-                           n.begin, n.end});
+            finding f{"number-syntax",
+                      "two numbers without a comma between them: " + what + " got " + stored_text +
+                          " and '" + rest_text + "' is lost",
+                      n.begin, n.end};
+            std::size_t count = 0;
+            const std::string joined = with_commas(copy, count);
+            if (!joined.empty() && count <= room) {
+                f.fixable = true;
+                f.fix_begin = n.begin;
+                f.fix_end = n.end;
+                f.replacement = joined;
+                f.change =
+                    "'" + copy + "' is read as " + std::to_string(count) + " numbers, " + joined;
+            }
+            out.push_back(std::move(f));
         } else if (taken == 2 && (copy[0] == '-' || copy[0] == '+') && copy[1] == '0' &&
                    (copy[2] == 'x' || copy[2] == 'X')) {
             out.push_back({"number-syntax",
@@ -89,10 +102,17 @@ void check_number(const number_account &n, std::string_view text, number_field t
                            n.begin, n.end,
                            "write the number in decimal, or in hexadecimal without a sign"});
         } else {
-            out.push_back({"number-syntax",
-                           "'" + copy.substr(taken) + "' after the number " + taken_text +
-                               " is ignored: " + what + " got " + stored_text,
-                           n.begin + taken, n.end});
+            finding f{"number-syntax",
+                      "'" + copy.substr(taken) + "' after the number " + taken_text +
+                          " is ignored: " + what + " got " + stored_text,
+                      n.begin + taken, n.end};
+            if (is_unit_suffix(copy, taken)) {
+                f.fixable = true;
+                f.fix_begin = n.begin + taken;
+                f.fix_end = n.end;
+                f.change = "none: " + what + " keeps " + stored_text;
+            }
+            out.push_back(std::move(f));
         }
     }
     const std::string taken_text = copy.substr(0, taken);
@@ -125,12 +145,16 @@ void check_numbers(const line_account &line, std::string_view text, std::vector<
 {
     const key_row &key = *line.key.key;
     const number_field type = field_of(key);
-    const bool in_list = key.form != value_form::number;
     const std::size_t count = std::min<std::size_t>(line.key.numbers.size(), max_list_values);
+    // How many numbers one item may grow to and the key still take them all.
+    const std::size_t given = line.key.numbers.size();
+    const std::size_t limit = key.form == value_form::list ? max_list_values : 2;
+    const bool in_list = key.form != value_form::number;
+    const std::size_t room = in_list && given <= limit ? limit + 1 - given : 1;
     for (std::size_t i = 0; i < count; ++i) {
         const number_account &n = line.key.numbers[i];
         if (!plain(n, type))
-            check_number(n, text, type, destination(key, i), in_list, out);
+            check_number(n, text, type, destination(key, i), in_list, room, out);
     }
 }
 

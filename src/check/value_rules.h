@@ -17,6 +17,12 @@ struct finding {
     std::size_t begin = 0; // byte range within the line
     std::size_t end = 0;
     std::string hint = {};
+    // A certain repair: bytes fix_begin to fix_end become `replacement`.
+    bool fixable = false;
+    std::size_t fix_begin = 0;
+    std::size_t fix_end = 0;
+    std::string replacement{};
+    std::string change{}; // what the repair does to the record
 };
 
 // True for the keys that hold one value (a number or a text), which a

@@ -8,6 +8,12 @@ if(TARGET pexilon_config)
     add_test(NAME check_outputs
       COMMAND Python3::Interpreter ${CMAKE_CURRENT_LIST_DIR}/run_cases.py
         --program $<TARGET_FILE:pexilon_config>)
+    add_test(NAME check_fixes
+      COMMAND Python3::Interpreter ${CMAKE_CURRENT_LIST_DIR}/fix_cases.py
+        --program $<TARGET_FILE:pexilon_config> --corpus ${PROJECT_SOURCE_DIR}/fuzz/corpus)
+    add_test(NAME check_directives
+      COMMAND Python3::Interpreter ${CMAKE_CURRENT_LIST_DIR}/directive_cases.py
+        --program $<TARGET_FILE:pexilon_config>)
   endif()
 endif()
 

@@ -285,6 +285,33 @@ class ScriptedExchange(unittest.TestCase):
                           for r in related], [(URI, 1)])
         self.assertEqual(self.server.finish(), 0)
 
+    def test_code_actions_make_the_fix_its(self):
+        text = ("[camera parameter]\nBIT_WIDHT = 10\nSIZE = 640 480\n; \u00e9\u00e9 caf\u00e9\n"
+                "[register parameter]\nDELAY = 5ms\n")
+        self.open(text)
+        ask = {"textDocument": {"uri": URI}, "context": {"diagnostics": []},
+               "range": {"start": {"line": 1, "character": 0}, "end": {"line": 2, "character": 0}}}
+        actions = self.server.request("textDocument/codeAction", ask)["result"]
+        quick = [a for a in actions if a["kind"] == "quickfix"]
+        # Lines 1 and 2 only: the unit on line 5 is not in range.
+        self.assertEqual([(a["diagnostics"][0]["code"], a["isPreferred"]) for a in quick],
+                         [("unknown-key", True), ("number-syntax", False)])
+        edits = [a["edit"]["changes"][URI][0] for a in quick]
+        self.assertEqual([(e["range"]["start"]["line"], e["range"]["start"]["character"],
+                           e["range"]["end"]["character"], e["newText"]) for e in edits],
+                         [(1, 0, 9, "BIT_WIDTH"), (2, 7, 14, "640, 480")])
+        fix_all = [a for a in actions if a["kind"] == "source.fixAll.pexilon"]
+        self.assertEqual(len(fix_all), 1)
+        whole = fix_all[0]["edit"]["changes"][URI][0]
+        self.assertEqual(whole["newText"], text.replace("WIDHT", "WIDTH")
+                         .replace("640 480", "640, 480").replace("5ms", "5"))
+        self.assertEqual(whole["range"]["end"], {"line": 6, "character": 0})
+        # "only" asks for one kind.
+        ask["context"]["only"] = ["source"]
+        only = self.server.request("textDocument/codeAction", ask)["result"]
+        self.assertEqual([a["kind"] for a in only], ["source.fixAll.pexilon"])
+        self.assertEqual(self.server.finish(), 0)
+
     def test_exit_without_shutdown_fails(self):
         self.open("")
         self.assertEqual(self.server.finish(shutdown=False), 1)

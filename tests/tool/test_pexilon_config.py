@@ -677,6 +677,8 @@ class ToolTest(unittest.TestCase):
         self.assertEqual(self.complete("diff", "--format="), {"text", "json"})
         self.assertEqual(self.complete("diff", "--format", "=", "j"), {"json"})
         self.assertEqual(self.complete("fmt", "--hex-case="), {"upper", "lower", "keep"})
+        self.assertEqual(self.complete("check", "--fix=number-syntax,unknown-s"),
+                         {"number-syntax,unknown-section"})
         self.assertEqual(self.complete("json", os.path.join(EXAMPLES, "samp")),
                          {self.sample})
 

@@ -3,10 +3,16 @@
 #include <cstdio>
 #include <cstring>
 
+#include <algorithm>
+
+#include "check/fixits.h"
+#include "check/input_reading.h"
 #include "check_commands.h"
 #include "check_options.h"
 #include "cli_options.h"
 #include "diagnostic_output.h"
+#include "diff/record_diff.h"
+#include "fmt/replace_file.h"
 #include "loaded_config.h"
 #include "output_check.h"
 #include "shown_name.h"
@@ -36,15 +42,35 @@ Options:
   -Wno-NAME        do not report the warning NAME; -WNAME reports it again
   --werror         treat warnings as errors for the exit status (also
                    -Werror)
+  --fix            make every fix-it in place, then report what remains;
+                   with FILE "-", write the fixed text to standard output
+                   and the report to standard error
+  --fix=NAME,...   make only the fix-its of the warnings NAME,...
+  --fix-dry-run    print the fix-its as a unified diff; write nothing
+  --no-inline-config
+                   ignore the directives in comments (see below)
   -h, --help       show this help and exit
 
 Warnings: unknown-section unknown-key no-section continuation split-line
 number-syntax number-range text-truncated value-count duplicate-key
 control-range block-replaced block-ignored line-ends header-text
 empty-value empty-item quoted-text leading-zero block-marker
-control-incomplete duplicate-control.
+control-incomplete duplicate-control suppression.
 Errors: no-separator unclosed-header too-many-values block-cut-off
 block-unterminated read-error no-memory.
+
+A fix-it is offered only where the repair is certain (a single "did you
+mean", a unit after a number, a missing comma, an indented line); a file is
+replaced whole (written beside it, then renamed), or left as it was. After
+--fix the exit status is that of what remains.
+
+A comment turns warnings off where the reader reads it as a comment (a
+line of its own, or after a value or a header):
+  ; pexilon-config: disable-next-line=unknown-section,unknown-key
+  ; pexilon-config: disable-line=NAME,...   (after a value on its line)
+  ; pexilon-config: disable=all   ... ; pexilon-config: enable=all
+"=all" or no "=" means every warning; errors cannot be turned off. A
+directive that names no warning or turns nothing off draws -Wsuppression.
 
 A warning is not a fault: the exit status is 1 only for errors, or for
 warnings under --werror.
@@ -52,19 +78,45 @@ warnings under --werror.
 
 namespace {
 
-std::unique_ptr<diagnostic_output> output_for(const check_options &options)
+std::unique_ptr<diagnostic_output> output_for(const check_options &options, std::FILE *out)
 {
     switch (options.format) {
     case check_format::gcc:
-        return gcc_output(stdout);
+        return gcc_output(out);
     case check_format::json:
-        return json_output(stdout);
+        return json_output(out);
     case check_format::sarif:
-        return sarif_output(stdout);
+        return sarif_output(out);
     case check_format::text:
         break;
     }
-    return text_output(stdout, options.color);
+    return text_output(out, options.color);
+}
+
+} // namespace
+
+namespace {
+
+// `text` with the fix-its the options ask for made; `made` counts them.
+std::string fixed_text(const check_options &options, const std::string &text, std::size_t &made)
+{
+    return pexilon::check::fix_all(
+        text,
+        [&](std::string_view name) {
+            return options.fix_only.empty() ? options.silenced.count(name) == 0
+                                            : options.fix_only.count(name) != 0;
+        },
+        made);
+}
+
+void print_diff(const std::string &shown, const std::string &before, const std::string &after)
+{
+    const std::vector<std::string> lines = unified_diff(before.c_str(), after.c_str());
+    if (lines.empty())
+        return;
+    std::printf("--- %s\n+++ %s\n", shown.c_str(), shown.c_str());
+    for (const std::string &line : lines)
+        std::printf("%s\n", line.c_str());
 }
 
 } // namespace
@@ -75,7 +127,14 @@ int run_check_command(const std::vector<std::string> &args)
     std::string error;
     if (!parse_check_options(args, options, error))
         return usage_failure("check", error);
-    const std::unique_ptr<diagnostic_output> output = output_for(options);
+    // Fixing standard input writes the fixed text to standard output, and
+    // the report of what remains to standard error. A dry run's diff takes
+    // standard output; its report is left out.
+    const bool fixes_stdin =
+        options.fix == fix_mode::apply &&
+        std::find(options.files.begin(), options.files.end(), "-") != options.files.end();
+    const std::unique_ptr<diagnostic_output> output =
+        output_for(options, fixes_stdin ? stderr : stdout);
     std::size_t errors = 0;
     std::size_t warnings = 0;
     bool unreadable = false;
@@ -89,12 +148,48 @@ int run_check_command(const std::vector<std::string> &args)
             if (d.severity == PEXILON_CHECK_WARNING && options.silenced.count(d.name) != 0)
                 return true;
             (d.severity == PEXILON_CHECK_ERROR ? errors : warnings) += 1;
-            output->add(shown, d);
+            if (options.fix != fix_mode::dry_run)
+                output->add(shown, d);
             return true;
         };
-        const pexilon::check::summary s = file == "-"
-                                              ? pexilon::check::check_stream(stdin, each)
-                                              : pexilon::check::check_path(file.c_str(), each);
+        if (options.fix != fix_mode::none) {
+            const pexilon::check::loaded_input input =
+                file == "-" ? pexilon::check::read_stream(stdin)
+                            : pexilon::check::read_path(file.c_str());
+            if (input.opened && !input.read_failed) {
+                std::size_t made = 0;
+                const std::string fixed = fixed_text(options, input.bytes, made);
+                bool written = true;
+                if (options.fix == fix_mode::dry_run) {
+                    print_diff(shown, input.bytes, fixed);
+                } else if (file == "-") {
+                    written = std::fwrite(fixed.data(), 1, fixed.size(), stdout) == fixed.size();
+                } else if (made != 0 && !replace_file(file, fixed, error)) {
+                    written = false;
+                }
+                if (!written) {
+                    flush_output(stdout);
+                    std::fprintf(stderr, "pexilon-config: cannot write '%s': %s\n",
+                                 shown_name(shown).c_str(),
+                                 file == "-" ? std::strerror(errno) : error.c_str());
+                    unreadable = true;
+                }
+                // What remains, in the file as it now is.
+                pexilon::check::check_text(written ? fixed : input.bytes, each,
+                                           options.inline_config);
+                continue;
+            }
+            if (input.opened && input.read_failed) {
+                flush_output(stdout);
+                std::fprintf(stderr,
+                             "pexilon-config: '%s' could not be read to its end: not fixed\n",
+                             shown_name(shown).c_str());
+            }
+            // Not opened, or not read whole: reported as a plain check does.
+        }
+        const pexilon::check::summary s =
+            file == "-" ? pexilon::check::check_stream(stdin, each, options.inline_config)
+                        : pexilon::check::check_path(file.c_str(), each, options.inline_config);
         if (s.parse_result == -1) {
             flush_output(stdout);
             std::fprintf(stderr, "pexilon-config: cannot open '%s': %s\n",
@@ -105,7 +200,8 @@ int run_check_command(const std::vector<std::string> &args)
             unreadable = true; // a read error: reported as an error, and exit 2
         }
     }
-    output->finish(errors, warnings);
+    if (options.fix != fix_mode::dry_run)
+        output->finish(errors, warnings);
     if (unreadable)
         return status_failed;
     return errors != 0 || (options.werror && warnings != 0) ? status_faulty : status_ok;

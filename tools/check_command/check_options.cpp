@@ -1,5 +1,6 @@
 #include "check_options.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string_view>
 #include <unistd.h>
@@ -11,12 +12,11 @@ namespace pexilon_tool {
 
 namespace {
 
-enum check_option { opt_format, opt_color, opt_werror, opt_warning };
+enum check_option { opt_format, opt_color, opt_werror, opt_warning, opt_no_inline };
 
 const std::vector<option_def> check_options_defs = {
-    {"format", 0, true, opt_format},
-    {"color", 0, true, opt_color},
-    {"werror", 0, false, opt_werror},
+    {"format", 0, true, opt_format},  {"color", 0, true, opt_color},
+    {"werror", 0, false, opt_werror}, {"no-inline-config", 0, false, opt_no_inline},
     {"", 'W', true, opt_warning}, // -WNAME, -Wno-NAME, -Werror
 };
 
@@ -93,14 +93,53 @@ bool use_color(color_choice choice)
     return isatty(STDOUT_FILENO) == 1;
 }
 
+// Takes --fix, --fix=NAME,... and --fix-dry-run out of `args` (before a
+// "--"): --fix has a value only when it is joined with "=".
+bool take_fix_options(std::vector<std::string> &args, check_options &result, std::string &error)
+{
+    for (auto it = args.begin(); it != args.end() && *it != "--";) {
+        const std::string_view arg = *it;
+        if (arg == "--fix-dry-run") {
+            result.fix = fix_mode::dry_run;
+        } else if (arg == "--fix" || arg.substr(0, 6) == "--fix=") {
+            if (result.fix == fix_mode::none)
+                result.fix = fix_mode::apply;
+            std::string_view names = arg.size() > 5 ? arg.substr(6) : std::string_view();
+            if (arg.size() > 5 && names.empty()) {
+                error = "'--fix=' needs the names of warnings";
+                return false;
+            }
+            while (!names.empty()) {
+                const std::string_view name = names.substr(0, names.find(','));
+                names.remove_prefix(std::min(names.size(), name.size() + 1));
+                const pexilon::check::diagnostic_kind *kind = pexilon::check::find_kind(name);
+                if (kind == nullptr || kind->severity != PEXILON_CHECK_WARNING) {
+                    error =
+                        "unknown warning '" + std::string(name) + "' in '" + std::string(arg) + "'";
+                    return false;
+                }
+                result.fix_only.emplace(name);
+            }
+        } else {
+            ++it;
+            continue;
+        }
+        it = args.erase(it);
+    }
+    return true;
+}
+
 } // namespace
 
 bool parse_check_options(const std::vector<std::string> &args, check_options &result,
                          std::string &error)
 {
     result = check_options{};
+    std::vector<std::string> rest = args;
+    if (!take_fix_options(rest, result, error))
+        return false;
     parsed_arguments parsed;
-    if (!parse_arguments(args, check_options_defs, parsed, error))
+    if (!parse_arguments(rest, check_options_defs, parsed, error))
         return false;
     color_choice color = color_choice::automatic;
     for (const given_option &option : parsed.options) {
@@ -114,6 +153,9 @@ bool parse_check_options(const std::vector<std::string> &args, check_options &re
             break;
         case opt_werror:
             result.werror = true;
+            break;
+        case opt_no_inline:
+            result.inline_config = false;
             break;
         case opt_warning:
             if (!read_warning_switch(option.value, result, error))

@@ -76,6 +76,8 @@ public:
         out_.key("column-origin");
         out_.number(1);
         gcc_locations(out_, file, d.line, d.column, d.end_column, d.source.size());
+        if (!d.fixes.empty())
+            fixits(file, d);
         out_.end_object();
         note_output_error(stream_);
     }
@@ -88,6 +90,24 @@ public:
     }
 
 private:
+    // GCC's fix-its: "next" is the column just past the replaced text.
+    void fixits(const std::string &file, const diagnostic &d)
+    {
+        out_.key("fixits");
+        out_.begin_array();
+        for (const pexilon::check::fix_it &f : d.fixes) {
+            out_.begin_object();
+            out_.key("start");
+            gcc_point(out_, file, f.line, f.column);
+            out_.key("next");
+            gcc_point(out_, file, f.line, f.end_column);
+            out_.key("string");
+            out_.string(f.replacement);
+            out_.end_object();
+        }
+        out_.end_array();
+    }
+
     void child(const std::string &file, std::size_t line, std::size_t column,
                std::size_t end_column, std::size_t length, const std::string &message)
     {
@@ -205,6 +225,8 @@ public:
             out_.string(d.hint);
             out_.end_object();
         }
+        if (!d.fixes.empty())
+            fixes(d);
         out_.end_object();
         note_output_error(stream_);
     }
@@ -220,6 +242,46 @@ public:
     }
 
 private:
+    // One fix of all the diagnostic's edits, described by what it changes.
+    void fixes(const diagnostic &d)
+    {
+        out_.key("fixes");
+        out_.begin_array();
+        out_.begin_object();
+        out_.key("description");
+        message(out_, d.fixes.front().change);
+        out_.key("artifactChanges");
+        out_.begin_array();
+        out_.begin_object();
+        out_.key("artifactLocation");
+        out_.begin_object();
+        out_.key("uri");
+        out_.string(uri_);
+        out_.end_object();
+        out_.key("replacements");
+        out_.begin_array();
+        for (const pexilon::check::fix_it &f : d.fixes) {
+            out_.begin_object();
+            out_.key("deletedRegion");
+            out_.begin_object();
+            out_.key("startLine");
+            out_.number(number(f.line));
+            out_.key("startColumn");
+            out_.number(number(f.column));
+            out_.key("endColumn");
+            out_.number(number(f.end_column));
+            out_.end_object();
+            out_.key("insertedContent");
+            message(out_, f.replacement);
+            out_.end_object();
+        }
+        out_.end_array();
+        out_.end_object();
+        out_.end_array();
+        out_.end_object();
+        out_.end_array();
+    }
+
     // Everything before the first result: the tool and its rules.
     void begin()
     {

@@ -19,11 +19,12 @@ struct palette {
     const char *note = "";
     const char *caret = "";
     const char *reset = "";
+    const char *fix = "";
 };
 
 // The colours of GCC's default GCC_COLORS.
-constexpr palette coloured{"\033[01m",    "\033[01;31m", "\033[01;35m",
-                           "\033[01;36m", "\033[01;32m", "\033[m\033[K"};
+constexpr palette coloured{"\033[01m",    "\033[01;31m",  "\033[01;35m", "\033[01;36m",
+                           "\033[01;32m", "\033[m\033[K", "\033[32m"};
 constexpr palette plain{};
 
 const char *severity_word(pexilon_check_severity s)
@@ -94,8 +95,10 @@ public:
                      locus(file, d.line, d.column).c_str(), colors_.reset, color,
                      severity_word(d.severity), colors_.reset, shown_text(d.message).c_str(), color,
                      name.c_str(), colors_.reset);
-        if (with_source_ && d.line != 0)
+        if (with_source_ && d.line != 0) {
             show_source(d.line, d.source, d.column, d.end_column);
+            show_fixes(d);
+        }
         if (!d.hint.empty())
             note(file, d.line, d.column, d.hint);
         for (const pexilon::check::note &n : d.notes) {
@@ -177,6 +180,32 @@ private:
             blanks_ = at == std::string_view::npos ? source.size() : at;
         }
         return blanks_;
+    }
+
+    // The replacement text beneath the caret, as compilers show a fix-it,
+    // and what it changes in the record.
+    // A line shown as a window gets the change in words alone.
+    void show_fixes(const diagnostic &d)
+    {
+        if (d.fixes.empty())
+            return;
+        const std::size_t width = std::max<std::size_t>(5, std::to_string(d.line).size());
+        const std::string text =
+            d.source.size() <= source_window ? shown_text(d.source, true) : std::string();
+        for (const pexilon::check::fix_it &f : d.fixes) {
+            if (f.line != d.line || d.source.size() > source_window)
+                continue;
+            std::string under;
+            for (std::size_t i = 1; i < f.column; ++i)
+                under += i <= text.size() && text[i - 1] == '\t' ? '\t' : ' ';
+            const std::string shown =
+                f.replacement.empty() ? std::string("(remove)") : shown_text(f.replacement, true);
+            std::fprintf(out_, "%*s | %s%s%s%s\n", static_cast<int>(width), "", under.c_str(),
+                         colors_.fix, shown.c_str(), colors_.reset);
+        }
+        if (!d.fixes.empty() && !d.fixes.front().change.empty())
+            std::fprintf(out_, "%*s = fix-it: %s\n", static_cast<int>(width), "",
+                         d.fixes.front().change.c_str());
     }
 
     std::FILE *out_;

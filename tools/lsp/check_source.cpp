@@ -5,6 +5,7 @@
 #include "check_source.h"
 
 #include "check/checker.h"
+#include "check/fixits.h"
 
 namespace pexilon_lsp {
 
@@ -46,6 +47,8 @@ found_diagnostic copy_of(const pexilon::check::diagnostic &in, std::size_t messa
     for (const pexilon::check::note &note : in.notes)
         out.notes.push_back(
             {{note.line, note.column, note.end_column}, cut_to(note.message, message_bytes)});
+    for (const pexilon::check::fix_it &fix : in.fixes)
+        out.fixes.push_back({{fix.line, fix.column, fix.end_column}, fix.replacement, fix.change});
     return out;
 }
 
@@ -67,6 +70,12 @@ checked_document check_document(std::string_view text, std::size_t limit, std::s
         return true;
     });
     return checked;
+}
+
+std::string fixed_document(std::string_view text, std::size_t &made)
+{
+    return pexilon::check::fix_all(
+        text, [](std::string_view) { return true; }, made);
 }
 
 } // namespace pexilon_lsp

@@ -23,6 +23,13 @@ struct found_note {
     std::string message;
 };
 
+// A certain repair: the bytes of `place` become `replacement`.
+struct found_fix {
+    text_place place;
+    std::string replacement;
+    std::string change; // what it does to the record
+};
+
 struct found_diagnostic {
     severity level = severity::error;
     std::string name;
@@ -30,6 +37,7 @@ struct found_diagnostic {
     std::string hint; // empty when there is none
     text_place place;
     std::vector<found_note> notes;
+    std::vector<found_fix> fixes; // made together
 };
 
 // The diagnostics of a document: the first ones in line order, and what is
@@ -46,5 +54,9 @@ struct checked_document {
 // std::bad_alloc only.
 checked_document check_document(std::string_view text, std::size_t limit,
                                 std::size_t message_bytes);
+
+// `text` with every fix-it made, as `pexilon-config check --fix` makes them;
+// `made` counts them. Throws std::bad_alloc only.
+std::string fixed_document(std::string_view text, std::size_t &made);
 
 } // namespace pexilon_lsp

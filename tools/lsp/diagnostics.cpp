@@ -53,6 +53,8 @@ public:
             add(d.place);
             for (const found_note &note : d.notes)
                 add(note.place);
+            for (const found_fix &fix : d.fixes)
+                add(fix.place);
         }
         if (extra != nullptr)
             add(*extra);
@@ -67,6 +69,12 @@ public:
         const position start = at(s.start);
         const position end = at(s.end);
         return range_json(start.line, start.character, end.line, end.character);
+    }
+
+    // The protocol line a place starts on.
+    std::size_t first_line(const text_place &place) const
+    {
+        return at(span_of(lines_, place).start).line;
     }
 
 private:
@@ -111,7 +119,76 @@ nlohmann::json diagnostic_json(const std::string &uri, const position_table &pos
     return diagnostic;
 }
 
+bool wanted(const nlohmann::json &params, std::string_view kind)
+{
+    const nlohmann::json *only = nullptr;
+    if (params.contains("context") && params.at("context").contains("only"))
+        only = &params.at("context").at("only");
+    if (only == nullptr)
+        return true;
+    for (const nlohmann::json &asked : *only) {
+        const std::string &prefix = asked.get_ref<const std::string &>();
+        if (kind.substr(0, prefix.size()) == prefix &&
+            (kind.size() == prefix.size() || kind[prefix.size()] == '.'))
+            return true;
+    }
+    return false;
+}
+
+nlohmann::json fix_edit(const position_table &positions, const found_fix &fix)
+{
+    return {{"range", positions.range(fix.place)}, {"newText", fix.replacement}};
+}
+
 } // namespace
+
+nlohmann::json code_actions(const std::string &uri, std::string_view text, std::size_t first,
+                            std::size_t last, const nlohmann::json &params)
+{
+    const text_lines lines(text);
+    const checked_document checked = check_document(text, max_published, max_message_bytes);
+    const position_table positions(lines, checked.found, nullptr);
+    nlohmann::json actions = nlohmann::json::array();
+    std::size_t fixable = 0;
+    for (const found_diagnostic &found : checked.found) {
+        if (found.fixes.empty())
+            continue;
+        ++fixable;
+        const std::size_t line = positions.first_line(found.place);
+        if (line < first || line > last || !wanted(params, "quickfix"))
+            continue;
+        nlohmann::json edits = nlohmann::json::array();
+        for (const found_fix &fix : found.fixes)
+            edits.push_back(fix_edit(positions, fix));
+        const found_fix &fix = found.fixes.front();
+        const span replaced = span_of(lines, fix.place);
+        const std::string title =
+            fix.replacement.empty()
+                ? "Remove '" +
+                      std::string(text.substr(replaced.start, replaced.end - replaced.start)) + "'"
+                : "Change to '" + fix.replacement + "'";
+        actions.push_back(
+            {{"title", title + " (" + fix.change + ")"},
+             {"kind", "quickfix"},
+             {"diagnostics", nlohmann::json::array({diagnostic_json(uri, positions, found)})},
+             {"isPreferred", found.name == "unknown-key" || found.name == "unknown-section"},
+             {"edit", {{"changes", {{uri, edits}}}}}});
+    }
+    if (fixable != 0 && wanted(params, "source.fixAll.pexilon")) {
+        std::size_t made = 0;
+        const std::string fixed = fixed_document(text, made);
+        if (made != 0) {
+            const std::size_t end = lines.count() - 1;
+            const nlohmann::json whole =
+                range_json(0, 0, end, lines.utf16_column(end, lines.line(end).size()));
+            actions.push_back(
+                {{"title", "Make every fix-it (" + std::to_string(made) + ")"},
+                 {"kind", "source.fixAll.pexilon"},
+                 {"edit", {{"changes", {{uri, {{{"range", whole}, {"newText", fixed}}}}}}}}});
+        }
+    }
+    return actions;
+}
 
 nlohmann::json diagnostics(const std::string &uri, std::string_view text)
 {

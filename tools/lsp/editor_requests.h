@@ -34,6 +34,12 @@ inline constexpr std::size_t max_message_bytes = 1024;
 // The params of textDocument/publishDiagnostics for `text`.
 nlohmann::json diagnostics(const std::string &uri, std::string_view text);
 
+// textDocument/codeAction: a "quickfix" for each fix-it of the diagnostics
+// on the lines of the request's range (a single "did you mean" preferred),
+// and "source.fixAll.pexilon", every fix-it of the document at once.
+nlohmann::json code_actions(const std::string &uri, std::string_view text, std::size_t first,
+                            std::size_t last, const nlohmann::json &params);
+
 // textDocument/hover: what the line became, and the field a key fills.
 nlohmann::json hover(std::string_view text, position at);
 

@@ -39,6 +39,7 @@ nlohmann::json capabilities()
         {"documentSymbolProvider", true},
         {"documentFormattingProvider", true},
         {"documentRangeFormattingProvider", true},
+        {"codeActionProvider", {{"codeActionKinds", {"quickfix", "source.fixAll.pexilon"}}}},
     };
 }
 
@@ -192,6 +193,10 @@ nlohmann::json server::answer(const std::string &method, const nlohmann::json &p
         return hover(document_text(params), position_of(params));
     if (method == "textDocument/completion")
         return completion(document_text(params), position_of(params));
+    if (method == "textDocument/codeAction")
+        return code_actions(params.at("textDocument").at("uri").get<std::string>(),
+                            document_text(params), position_in(params.at("range").at("start")).line,
+                            position_in(params.at("range").at("end")).line, params);
     if (method == "textDocument/documentSymbol")
         return document_symbols(document_text(params));
     if (method == "textDocument/formatting" || method == "textDocument/rangeFormatting")

@@ -25,7 +25,7 @@ _pexilon_config()
 
     local command=${COMP_WORDS[1]} options=""
     case $command in
-        check)   options="--format= --color= --werror -Wno- -W --help" ;;
+        check)   options="--format= --color= --werror --fix --fix= --fix-dry-run --no-inline-config -Wno- -W --help" ;;
         dump)    options="--split-streams --help" ;;
         json)    options="--compact --hex --help" ;;
         diff)    options="--format= --help" ;;
@@ -51,6 +51,12 @@ _pexilon_config()
     case $command:$option in
         check:--format) values="text gcc json sarif" ;;
         check:--color)  values="auto always never" ;;
+        check:--fix) # a comma-separated list of warnings: complete its last name
+            local done=""
+            [[ $value == *,* ]] && done=${value%,*},
+            mapfile -t COMPREPLY < <(compgen -P "$done" \
+                -W "$(_pexilon_config_warnings "${COMP_WORDS[0]}")" -- "${value##*,}")
+            return ;;
         diff:--format)  values="text json" ;;
         fmt:--hex-case) values="upper lower keep" ;;
         explain:--lines) COMPREPLY=(); return ;;

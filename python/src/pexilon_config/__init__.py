@@ -22,20 +22,20 @@ from typing import List, Optional, Union
 from ._check import Checker
 from ._format import FormatError, format_text
 from ._library import LibraryNotFoundError, PathArg
-from ._model import (CameraSettings, Config, Control, Diagnostic, Key, Kind, Note, ParamEntry,
-                     Severity)
+from ._model import (CameraSettings, Config, Control, Diagnostic, Fix, Key, Kind, Note,
+                     ParamEntry, Severity)
 from ._parse import ParseError, load, loads
 
 __version__ = "1.0.0"
 
 __all__ = [
-    "CameraSettings", "Config", "Control", "Diagnostic", "FormatError", "Key", "Kind",
+    "CameraSettings", "Config", "Control", "Diagnostic", "Fix", "FormatError", "Key", "Kind",
     "LibraryNotFoundError", "Note", "ParamEntry", "ParseError", "Severity", "check", "format",
     "load", "loads", "__version__",
 ]
 
 # Errors and records print as the package's own, wherever they are defined.
-for _public in (CameraSettings, Config, Control, Diagnostic, FormatError, Key, Kind,
+for _public in (CameraSettings, Config, Control, Diagnostic, Fix, FormatError, Key, Kind,
                 LibraryNotFoundError, Note, ParamEntry, ParseError, Severity):
     _public.__module__ = __name__
 

@@ -7,7 +7,7 @@ import os
 from typing import Any, List, Optional, Tuple
 
 from ._library import CHECK_ENV, CHECK_SONAME, PathArg, cached_library
-from ._model import Diagnostic, Note, Severity
+from ._model import Diagnostic, Fix, Note, Severity
 
 
 class _CNote(ctypes.Structure):
@@ -16,6 +16,16 @@ class _CNote(ctypes.Structure):
         ("column", ctypes.c_size_t),
         ("end_column", ctypes.c_size_t),
         ("message", ctypes.c_char_p),
+    ]
+
+
+class _CFix(ctypes.Structure):
+    _fields_ = [
+        ("line", ctypes.c_size_t),
+        ("column", ctypes.c_size_t),
+        ("end_column", ctypes.c_size_t),
+        ("replacement", ctypes.c_char_p),
+        ("change", ctypes.c_char_p),
     ]
 
 
@@ -33,6 +43,8 @@ class _CDiagnostic(ctypes.Structure):
         ("source_length", ctypes.c_size_t),
         ("notes", ctypes.POINTER(_CNote)),
         ("note_count", ctypes.c_size_t),
+        ("fixes", ctypes.POINTER(_CFix)),
+        ("fix_count", ctypes.c_size_t),
     ]
 
 
@@ -56,11 +68,13 @@ def _text(raw: Optional[bytes]) -> str:
 def _convert(d: Any) -> Diagnostic:
     notes = tuple(Note(n.line, n.column, n.end_column, _text(n.message))
                   for n in (d.notes[i] for i in range(d.note_count)))
+    fixes = tuple(Fix(f.line, f.column, f.end_column, _text(f.replacement), _text(f.change))
+                  for f in (d.fixes[i] for i in range(d.fix_count)))
     return Diagnostic(
         lineno=d.line, column=d.column, end_column=d.end_column,
         severity=_SEVERITIES.get(d.severity, Severity.ERROR), name=_text(d.name),
         message=_text(d.message), notes=notes,
-        hint=None if d.hint is None else _text(d.hint), reader_line=d.reader_line)
+        hint=None if d.hint is None else _text(d.hint), reader_line=d.reader_line, fixes=fixes)
 
 
 class Checker:

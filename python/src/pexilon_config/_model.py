@@ -198,6 +198,19 @@ class Note:
 
 
 @dataclass(frozen=True)
+class Fix:
+    """A certain repair of a diagnostic: on line ``lineno``, the bytes from
+    ``column`` up to ``end_column`` (1-based) become ``replacement``;
+    ``change`` says what that does to the record."""
+
+    lineno: int
+    column: int
+    end_column: int
+    replacement: str
+    change: str
+
+
+@dataclass(frozen=True)
 class Diagnostic:
     """One finding of the checker.
 
@@ -214,6 +227,7 @@ class Diagnostic:
     notes: Tuple[Note, ...] = ()
     hint: Optional[str] = None
     reader_line: int = 0
+    fixes: Tuple[Fix, ...] = ()
 
     def format(self, path: str) -> str:
         """The diagnostic in the one-line form of compilers, its notes on

@@ -1,0 +1,229 @@
+#include "check/fixits.h"
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+
+#include "check/suggestions.h"
+
+namespace pexilon::check {
+
+namespace {
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// A number as the reader reads it whole: a sign, then decimal digits or
+// 0x and hexadecimal digits.
+bool whole_number(std::string_view text)
+{
+    if (!text.empty() && (text.front() == '+' || text.front() == '-'))
+        text.remove_prefix(1);
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+        return std::all_of(text.begin() + 2, text.end(),
+                           [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
+    return !text.empty() && std::all_of(text.begin(), text.end(), is_digit);
+}
+
+bool is_space(char c) { return c == ' ' || c == '\t'; }
+
+std::vector<std::string_view> groups_of(std::string_view section)
+{
+    std::vector<std::string_view> out;
+    for (std::size_t at = section.find("||"); at != std::string_view::npos;
+         at = section.find("||")) {
+        out.push_back(section.substr(0, at));
+        section.remove_prefix(at + 2);
+    }
+    out.push_back(section);
+    return out;
+}
+
+// Diagnostics by name: how many, and whether the name is an error's.
+using tally = std::map<std::string, std::size_t, std::less<>>;
+
+tally tally_of(std::string_view text, std::vector<diagnostic> *found)
+{
+    tally out;
+    check_text(text, [&](const diagnostic &d) {
+        ++out[std::string(d.name)];
+        if (found != nullptr)
+            found->push_back(d);
+        return true;
+    });
+    return out;
+}
+
+// True when `after` has no kind that `before` has not, and no more errors.
+bool no_worse(const tally &before, const tally &after)
+{
+    for (const auto &[name, count] : after) {
+        const auto was = before.find(name);
+        if (was == before.end())
+            return false;
+        const diagnostic_kind *kind = find_kind(name);
+        if ((kind == nullptr || kind->severity == PEXILON_CHECK_ERROR) && count > was->second)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::vector<raw_fix> rename_fix(place where, std::string_view written,
+                                const std::vector<std::string> &candidates,
+                                const std::string &change_prefix)
+{
+    const std::vector<std::string> near = nearest_names(written, candidates);
+    if (near.size() != 1 || near.front() == written)
+        return {};
+    return {{where, near.front(), change_prefix + near.front()}};
+}
+
+std::vector<raw_fix> section_fix(place where, std::string_view section,
+                                 const std::vector<std::string> &known)
+{
+    std::vector<raw_fix> fixes = rename_fix(where, section, known, "");
+    if (fixes.empty())
+        return fixes;
+    // Certain only when one group of the header is misspelt: "[board
+    // paramter][dev3]" is not surely "[board parameter][dev2]".
+    const std::vector<std::string_view> mine = groups_of(section);
+    const std::vector<std::string_view> theirs = groups_of(fixes[0].replacement);
+    std::size_t differ = 0;
+    for (std::size_t i = 0; i < mine.size() && i < theirs.size(); ++i)
+        differ += mine[i] != theirs[i] ? 1 : 0;
+    if (mine.size() != theirs.size() || differ != 1)
+        return {};
+    std::string written;
+    for (std::size_t i = 0; i < fixes[0].replacement.size(); ++i) {
+        const bool joint = fixes[0].replacement.compare(i, 2, "||") == 0;
+        written += joint ? "][" : fixes[0].replacement.substr(i, 1);
+        i += joint ? 1 : 0;
+    }
+    fixes[0].replacement = written;
+    fixes[0].change = "its lines are read into [" + written + "]";
+    return fixes;
+}
+
+bool is_unit_suffix(std::string_view copy, std::size_t taken)
+{
+    if (taken == 0 || taken >= copy.size())
+        return false;
+    // "5ms", and not "1 two": a word after a space may be meant otherwise.
+    const std::string_view number = copy.substr(0, taken);
+    const std::string_view unit = copy.substr(taken);
+    // After 0x1F, "ms" might be meant as more digits; after 12, "G4" might
+    // be a mistyped hexadecimal number: only plain decimal and letters.
+    const bool decimal = std::all_of(number.begin() + (number[0] == '-' || number[0] == '+'),
+                                     number.end(), is_digit);
+    const bool letters =
+        !unit.empty() && unit.size() <= 4 && std::all_of(unit.begin(), unit.end(), [](char c) {
+            return std::isalpha(static_cast<unsigned char>(c)) != 0;
+        });
+    return decimal && letters && number.size() > (number[0] == '-' || number[0] == '+');
+}
+
+std::string with_commas(std::string_view item, std::size_t &count)
+{
+    count = 0;
+    std::string out;
+    std::size_t i = 0;
+    while (i < item.size()) {
+        while (i < item.size() && is_space(item[i]))
+            ++i;
+        const std::size_t start = i;
+        while (i < item.size() && !is_space(item[i]))
+            ++i;
+        if (start == i)
+            break;
+        const std::string_view word = item.substr(start, i - start);
+        if (!whole_number(word))
+            return {};
+        out += (count++ == 0 ? "" : ", ");
+        out += word;
+    }
+    return count >= 2 ? out : std::string();
+}
+
+raw_fix unindent_fix(std::size_t line, std::size_t indent, std::string_view continued)
+{
+    return {{line, false, {0, indent}},
+            "",
+            "the line is read as one of its own; " + std::string(continued) +
+                " keeps the value of the line above"};
+}
+
+std::string apply_fixes(std::string_view text, std::vector<fix_it> fixes, std::size_t *made)
+{
+    std::size_t count = 0;
+    std::vector<std::size_t> starts{0};
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '\n')
+            starts.push_back(i + 1);
+    std::stable_sort(fixes.begin(), fixes.end(), [](const fix_it &a, const fix_it &b) {
+        return a.line != b.line ? a.line < b.line : a.column < b.column;
+    });
+    std::string out;
+    std::size_t done = 0; // bytes of `text` copied or replaced so far
+    for (const fix_it &f : fixes) {
+        if (f.line == 0 || f.line > starts.size() || f.column == 0 || f.end_column < f.column)
+            continue;
+        const std::size_t begin = starts[f.line - 1] + f.column - 1;
+        const std::size_t end = starts[f.line - 1] + f.end_column - 1;
+        if (begin < done || end > text.size())
+            continue; // overlaps an edit already made
+        out.append(text.substr(done, begin - done));
+        out += f.replacement;
+        done = end;
+        ++count;
+    }
+    out.append(text.substr(done));
+    if (made != nullptr)
+        *made = count;
+    return out;
+}
+
+std::string fix_all(std::string_view text, const std::function<bool(std::string_view)> &wanted,
+                    std::size_t &made)
+{
+    constexpr int rounds = 4;
+    made = 0;
+    std::string now(text);
+    const tally first = tally_of(now, nullptr);
+    for (int round = 0; round < rounds; ++round) {
+        std::vector<diagnostic> found;
+        tally_of(now, &found);
+        std::vector<fix_it> fixes;
+        for (const diagnostic &d : found)
+            if (d.severity == PEXILON_CHECK_WARNING && !d.fixes.empty() && wanted(d.name))
+                fixes.insert(fixes.end(), d.fixes.begin(), d.fixes.end());
+        if (fixes.empty())
+            break;
+        std::size_t count = 0;
+        std::string next = apply_fixes(now, fixes, &count);
+        // Trying each alone reads the text once per fix: only for the few.
+        constexpr std::size_t budget = std::size_t{32} << 20;
+        if (!no_worse(first, tally_of(next, nullptr)) && fixes.size() > budget / (now.size() + 1)) {
+            break;
+        }
+        if (!no_worse(first, tally_of(next, nullptr))) {
+            // One at a time, from the last, so that earlier places stay put.
+            count = 0;
+            next = now;
+            for (auto f = fixes.rbegin(); f != fixes.rend(); ++f) {
+                std::string trial = apply_fixes(next, {*f});
+                if (no_worse(first, tally_of(trial, nullptr))) {
+                    next = std::move(trial);
+                    ++count;
+                }
+            }
+        }
+        if (count == 0 || next == now)
+            break;
+        made += count;
+        now = std::move(next);
+    }
+    return now;
+}
+
+} // namespace pexilon::check

@@ -1,0 +1,56 @@
+// The repairs the checker offers with a diagnostic, and only where the
+// repair is certain: where two repairs are plausible it offers none and
+// the hint stays.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "check/check_run.h"
+#include "check/checker.h"
+
+namespace pexilon::check {
+
+// A misspelt name at `where` with exactly one near candidate: the name
+// becomes that candidate. None when no candidate or several are as near.
+std::vector<raw_fix> rename_fix(place where, std::string_view written,
+                                const std::vector<std::string> &candidates,
+                                const std::string &change_prefix);
+
+// An unknown section `section` (groups joined by "||") at `where`, the
+// text between the header's brackets, with exactly one near known section.
+std::vector<raw_fix> section_fix(place where, std::string_view section,
+                                 const std::vector<std::string> &known);
+
+// The text after a number, "ms" in "5ms": letters only after a decimal
+// number, a unit the reader drops. `copy` is the item, `taken` the bytes
+// read as the number.
+bool is_unit_suffix(std::string_view copy, std::size_t taken);
+
+// "640 480" read as one number: the numbers joined with ", " when the item
+// holds nothing but whole numbers separated by white space; else empty.
+// `count` gets how many numbers it holds.
+std::string with_commas(std::string_view item, std::size_t &count);
+
+// The indentation, the first `indent` bytes of reader line `line`, taken
+// away so that the line reads as one of its own.
+raw_fix unindent_fix(std::size_t line, std::size_t indent, std::string_view continued);
+
+// `text` with every fix of `fixes` made; fixes overlapping one made before
+// them (in line and column order) are left out. Lines are editor lines.
+// `made`, when given, gets how many were made.
+std::string apply_fixes(std::string_view text, std::vector<fix_it> fixes,
+                        std::size_t *made = nullptr);
+
+// `text` with the fix-its of the warnings that `wanted` accepts made, and
+// made again on the result until none is left (a few rounds at most). Fix-its
+// that together would draw an error or a kind of warning the text did not
+// have are made one at a time, each kept only when it draws none. `made`
+// counts the fix-its made.
+std::string fix_all(std::string_view text, const std::function<bool(std::string_view)> &wanted,
+                    std::size_t &made);
+
+} // namespace pexilon::check

@@ -1,0 +1,253 @@
+#!/usr/bin/env python3
+"""check --fix, --fix=NAME,... and --fix-dry-run.
+
+    fix_cases.py --program PATH --corpus DIR...
+
+A table of lines and what --fix makes of them (None: no fix-it is certain,
+so the file stays as it was); then, over every .conf of this directory and
+every file of the corpus folders: made together, the fix-its add no error
+and no new kind of warning, remove the diagnostics that carried them, and a
+second --fix changes nothing; made one at a time, each changes the record as
+its words say. Last, a write that is refused or cut short leaves the file
+byte for byte.
+"""
+import argparse
+import json
+import os
+import pathlib
+import resource
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import unittest
+
+HERE = pathlib.Path(__file__).resolve().parent
+PROGRAM = None
+CORPUS = []
+
+CAM = b"[camera parameter]\n"
+REGS = b"[register parameter]\n"
+
+# (what it is about, the file, the file after --fix or None for unchanged)
+FIXES = [
+    ("misspelt key", CAM + b"BIT_WIDHT = 10\n", CAM + b"BIT_WIDTH = 10\n"),
+    ("key in the wrong case", CAM + b"bit_width = 10\n", CAM + b"BIT_WIDTH = 10\n"),
+    ("misspelt section", b"[register paramter]\nREG = 1, 2\n", REGS + b"REG = 1, 2\n"),
+    ("section, two groups", b"[board paramter][dev2]\nREG = 1, 2\n",
+     b"[board parameter][dev2]\nREG = 1, 2\n"),
+    ("unit after a number", CAM + b"BIT_WIDTH = 10bit\n", CAM + b"BIT_WIDTH = 10\n"),
+    ("unit in a list", REGS + b"DELAY = 5ms\n", REGS + b"DELAY = 5\n"),
+    ("unit after white space", REGS + b"DELAY = 5 ms\n", None),
+    ("missing comma", REGS + b"REG = 0x3000 0x01\n", REGS + b"REG = 0x3000, 0x01\n"),
+    ("missing commas, tabs", REGS + b"REG = 1\t2  3\n", REGS + b"REG = 1, 2, 3\n"),
+    ("missing comma in SIZE", CAM + b"SIZE = 640 480\n", CAM + b"SIZE = 640, 480\n"),
+    ("two fixes on one line", REGS + b"REG = 1 2, 3 4\n", REGS + b"REG = 1, 2, 3, 4\n"),
+    ("fixes that clash", b"[camera paramter]\nBIT_WIDTH = 8\n[camera paramter]\nBIT_WIDTH = 9\n",
+     b"[camera parameter]\nBIT_WIDTH = 8\n[camera paramter]\nBIT_WIDTH = 9\n"),
+    # REG would draw number-syntax, which the file does not have.
+    ("rename that draws a warning", REGS + b"REGG = 1 2\n", None),
+    ("indented own line", CAM + b"BIT_WIDTH = 10\n  TYPE = ov5640\n",
+     CAM + b"BIT_WIDTH = 10\nTYPE = ov5640\n"),
+    # Where the repair is not certain, nothing is made.
+    ("letters after hex", REGS + b"REG = 0x12G4, 1\n", None),
+    ("digits after a unit", REGS + b"REG = 12G4, 1\n", None),
+    ("exponent", REGS + b"DELAY = 1e3\n", None),
+    ("two near keys", b"[control parameter]\nM_VALUE = 1\n", None),
+    ("two near sections", b"[board parameter][dev3][inf4]\nREG = 1, 2\n", None),
+    ("two groups misspelt", b"[board paramter][dev3]\nREG = 1, 2\n", None),
+    ("no near key", CAM + b"FROBNICATE = 1\n", None),
+    ("key of another section", CAM + b"CTRL_NAME = Gain\n", None),
+    ("comma in a one-number key", CAM + b"BIT_WIDTH = 8 10\n", None),
+    ("SIZE would get three", CAM + b"SIZE = 640 480 10\n", None),
+    ("list would pass 16", REGS + b"REG = 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15 16 17\n",
+     None),
+    ("word in the list", REGS + b"REG = 1 two\n", None),
+    ("section prefix", b"[board parameter]\nREG = 1, 2\n", None),
+    ("fix would duplicate a key", CAM + b"BIT_WIDTH = 8\nBIT_WIDHT = 10\n", None),
+    ("unindented line unknown", CAM + b"BIT_WIDTH = 10\n  FROB = 1\n", None),
+    ("list continued", REGS + b"REG = 1, 2,\n  3, 4\n", None),
+    ("a fault is left", CAM + b"CFG_MODE 1\n", None),
+]
+
+
+def run(*args, data=None, **kw):
+    done = subprocess.run([PROGRAM, *args], input=data, capture_output=True, **kw)
+    return done.returncode, done.stdout, done.stderr
+
+
+def sarif(path):
+    out = run("check", "--format=sarif", str(path))[1]
+    return json.loads(out)["runs"][0]["results"]
+
+
+def kinds(results):
+    out = {}
+    for r in results:
+        out.setdefault(r["ruleId"], [r["level"], 0])[1] += 1
+    return out
+
+
+def apply(data, replacements):
+    """`data` with SARIF replacements made (one line each, no overlaps)."""
+    lines = data.split(b"\n")
+    for rep in sorted(replacements, key=lambda r: (r["deletedRegion"]["startLine"],
+                                                    -r["deletedRegion"]["startColumn"])):
+        region = rep["deletedRegion"]
+        n = region["startLine"] - 1
+        line = lines[n]
+        lines[n] = (line[:region["startColumn"] - 1] +
+                    rep["insertedContent"]["text"].encode() + line[region["endColumn"] - 1:])
+    return b"\n".join(lines)
+
+
+class FixTests(unittest.TestCase):
+    def setUp(self):
+        self.tmp = tempfile.TemporaryDirectory()
+        self.addCleanup(self.tmp.cleanup)
+
+    def write(self, name, data):
+        path = pathlib.Path(self.tmp.name) / name
+        path.write_bytes(data)
+        return path
+
+    def test_table(self):
+        for about, data, fixed in FIXES:
+            with self.subTest(about):
+                path = self.write("t.conf", data)
+                status, out, err = run("check", "--fix", str(path))
+                self.assertEqual(path.read_bytes(), data if fixed is None else fixed)
+                again = run("check", str(path))
+                self.assertEqual((status, out), (again[0], again[1]))  # what remains
+                # Standard input gives the same text on standard output.
+                status, out, err = run("check", "--fix", "-", data=data)
+                self.assertEqual(out, data if fixed is None else fixed)
+
+    def test_every_broken_file(self):
+        files = sorted(HERE.glob("*.conf")) + [f for d in CORPUS for f in sorted(d.iterdir())]
+        self.assertGreater(len(files), 40)
+        fixed_files = 0
+        for source in files:
+            with self.subTest(source.name):
+                data = source.read_bytes()
+                path = self.write("f.conf", data)
+                before = sarif(path)
+                run("check", "--fix", str(path))
+                after = sarif(path)
+                once = path.read_bytes()
+                was, now = kinds(before), kinds(after)
+                for name, (level, count) in now.items():
+                    self.assertIn(name, was, "a new kind of diagnostic")
+                    if level == "error":
+                        self.assertLessEqual(count, was[name][1], "a new error")
+                remaining = {(r["ruleId"], r["locations"][0]["physicalLocation"]["region"]
+                              ["startLine"], r["message"]["text"]) for r in after}
+                for r in before:
+                    if "fixes" in r:
+                        where = (r["ruleId"], r["locations"][0]["physicalLocation"]["region"]
+                                 ["startLine"], r["message"]["text"])
+                        self.assertNotIn(where, remaining, "a fixed diagnostic stayed")
+                        self.check_change_words(data, r)
+                run("check", "--fix", str(path))
+                self.assertEqual(path.read_bytes(), once, "a second --fix changed the file")
+                fixed_files += once != data
+        self.assertGreater(fixed_files, 5)
+
+    def check_change_words(self, data, result):
+        """Made alone, a fix-it changes the record as its words say."""
+        fix = result["fixes"][0]
+        words = fix["description"]["text"]
+        changes = fix["artifactChanges"][0]["replacements"]
+        a = self.write("a.conf", data)
+        b = self.write("b.conf", apply(data, changes))
+        status, out, _ = run("diff", str(a), str(b))
+        out = out.decode("utf-8", "replace")
+        if words.startswith("none"):
+            self.assertEqual(out, "", words)
+        else:
+            self.assertNotEqual(out, "", words)
+        if ", which sets camera." in words:
+            self.assertIn(words.rsplit("camera.", 1)[1].split(" ")[0], out, words)
+        if "adds an entry" in words:
+            self.assertIn("added", out, words)
+
+    def test_fix_only_named_warnings(self):
+        data = REGS + b"REGG = 1, 2\nDELAY = 5ms\n"
+        path = self.write("n.conf", data)
+        run("check", "--fix=number-syntax", str(path))
+        self.assertEqual(path.read_bytes(), REGS + b"REGG = 1, 2\nDELAY = 5\n")
+        # -Wno-NAME keeps --fix from making that warning's fix-its.
+        path.write_bytes(data)
+        run("check", "--fix", "-Wno-unknown-key", str(path))
+        self.assertEqual(path.read_bytes(), REGS + b"REGG = 1, 2\nDELAY = 5\n")
+        for bad in ("--fix=", "--fix=frob", "--fix=no-separator"):
+            status, _, err = run("check", bad, str(path))
+            self.assertEqual(status, 2, bad)
+
+    def test_dry_run(self):
+        data = REGS + b"DELAY = 5ms\nREG = 1, 2\n"
+        path = self.write("d.conf", data)
+        status, out, err = run("check", "--fix-dry-run", str(path))
+        self.assertEqual(out.decode(), f"--- {path}\n+++ {path}\n@@ -1,3 +1,3 @@\n"
+                         " [register parameter]\n-DELAY = 5ms\n+DELAY = 5\n REG = 1, 2\n")
+        self.assertEqual((status, err, path.read_bytes()), (0, b"", data))
+        # A fault remains: the status is that of what remains.
+        path.write_bytes(data + b"CFG_MODE 1\n")
+        self.assertEqual(run("check", "--fix-dry-run", str(path))[0], 1)
+        self.assertEqual(run("check", "--fix", str(path))[0], 1)
+
+    def test_mode_and_clean_file_kept(self):
+        path = self.write("m.conf", CAM + b"BIT_WIDTH = 10bit\n")
+        os.chmod(path, 0o604)
+        self.assertEqual(run("check", "--fix", str(path))[0], 0)
+        self.assertEqual(os.stat(path).st_mode & 0o777, 0o604)
+        before = os.stat(path)
+        run("check", "--fix", str(path))  # nothing to make: not rewritten
+        self.assertEqual(os.stat(path).st_ino, before.st_ino)
+        self.assertEqual(sorted(os.listdir(self.tmp.name)), ["m.conf"])
+
+    def test_refused_write_leaves_the_file(self):
+        data = CAM + b"BIT_WIDTH = 10bit\n" + b"; padding\n" * 20
+
+        def small_files():
+            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+            resource.setrlimit(resource.RLIMIT_FSIZE, (64, 64))
+
+        path = self.write("r.conf", data)
+        status, out, err = run("check", "--fix", str(path), preexec_fn=small_files)
+        self.assertEqual(status, 2)
+        self.assertIn(b"cannot write", err)
+        self.assertEqual(path.read_bytes(), data)
+        self.assertEqual(sorted(os.listdir(self.tmp.name)), ["r.conf"])
+
+    def test_interrupted_rename_leaves_the_file(self):
+        strace = shutil.which("strace")
+        if strace is None:
+            self.skipTest("strace is not installed")
+        data = CAM + b"BIT_WIDTH = 10bit\n"
+        path = self.write("i.conf", data)
+        for call in ("fsync", "rename", "write"):
+            with self.subTest(call):
+                done = subprocess.run([strace, "-f", "-o", "/dev/null", "-e",
+                                       f"inject={call}:error=EIO:when=1+", PROGRAM, "check",
+                                       "--fix", str(path)], capture_output=True)
+                if b"inject" in done.stderr and done.returncode not in (1, 2):
+                    self.skipTest("strace cannot inject faults here")
+                self.assertEqual(path.read_bytes(), data)
+                self.assertEqual(sorted(os.listdir(self.tmp.name)), ["i.conf"])
+
+
+def main():
+    global PROGRAM, CORPUS
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--corpus", action="append", default=[])
+    args, rest = parser.parse_known_args()
+    PROGRAM = str(pathlib.Path(args.program).resolve())
+    CORPUS = [pathlib.Path(c) for c in args.corpus]
+    unittest.main(argv=[sys.argv[0], *rest])
+
+
+if __name__ == "__main__":
+    main()

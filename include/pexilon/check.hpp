@@ -40,10 +40,9 @@ namespace pexilon {
  * The C structures of pexilon/config_check.h, copied: every text is a
  * std::string (empty where C has NULL), so a diagnostic lives as long as the
  * caller keeps it. Lines are editor lines, columns 1-based bytes (0 for the
- * whole line), as in the C header. When the C diagnostic gains members (the
- * fix-its the checker is to offer), they are added at the end of these
- * structures and filled in detail::to_diagnostic, so code that names the
- * members keeps compiling.
+ * whole line), as in the C header. Members the C diagnostic gains are added
+ * at the end of these structures and filled in detail::to_diagnostic, so
+ * code that names the members keeps compiling.
  *============================================================================*/
 
 /** How serious a diagnostic is. */
@@ -61,6 +60,17 @@ struct note {
     std::string message;
 };
 
+/** A certain repair: the bytes from column to end_column of the line become
+ * `replacement` ("" deletes them); `change` says what that does to the
+ * record. */
+struct fix {
+    std::size_t line = 0;       /* editor line */
+    std::size_t column = 0;     /* first column replaced */
+    std::size_t end_column = 0; /* column just past the replaced bytes */
+    std::string replacement;
+    std::string change;
+};
+
 /** One diagnostic. */
 struct diagnostic {
     pexilon::severity severity = pexilon::severity::error;
@@ -73,6 +83,7 @@ struct diagnostic {
     std::size_t reader_line = 0; /* the line as pexilon_parse_config counts it */
     std::string source;          /* the editor line's text (may hold NUL bytes) */
     std::vector<pexilon::note> notes;
+    std::vector<pexilon::fix> fixes; /* made together; empty where no repair is certain */
 };
 
 /** What one check found. */
@@ -105,6 +116,10 @@ inline diagnostic to_diagnostic(const pexilon_check_diagnostic &d)
     for (std::size_t i = 0; i < d.note_count; ++i)
         out.notes.push_back({d.notes[i].line, d.notes[i].column, d.notes[i].end_column,
                              text_of(d.notes[i].message)});
+    out.fixes.reserve(d.fix_count);
+    for (std::size_t i = 0; i < d.fix_count; ++i)
+        out.fixes.push_back({d.fixes[i].line, d.fixes[i].column, d.fixes[i].end_column,
+                             text_of(d.fixes[i].replacement), text_of(d.fixes[i].change)});
     return out;
 }
 

@@ -458,6 +458,9 @@ int remember(void *user, const pexilon_check_diagnostic *d)
     for (std::size_t i = 0; i < d->note_count; ++i)
         out.notes.push_back(
             {d->notes[i].line, d->notes[i].column, d->notes[i].end_column, d->notes[i].message});
+    for (std::size_t i = 0; i < d->fix_count; ++i)
+        out.fixes.push_back({d->fixes[i].line, d->fixes[i].column, d->fixes[i].end_column,
+                             d->fixes[i].replacement, d->fixes[i].change});
     c.seen.push_back(std::move(out));
     return 0;
 }
@@ -466,6 +469,7 @@ TEST(CxxCheck, DiagnosticsAgreeWithTheCCallbacks)
 {
     std::size_t with_notes = 0;
     std::size_t with_hints = 0;
+    std::size_t with_fixes = 0;
     for (const fs::path &path : conf_files()) {
         SCOPED_TRACE(path.string());
         c_diagnostics expected;
@@ -496,12 +500,22 @@ TEST(CxxCheck, DiagnosticsAgreeWithTheCCallbacks)
                 EXPECT_EQ(a.notes[k].end_column, b.notes[k].end_column);
                 EXPECT_EQ(a.notes[k].message, b.notes[k].message);
             }
+            ASSERT_EQ(a.fixes.size(), b.fixes.size());
+            for (std::size_t k = 0; k < a.fixes.size(); ++k) {
+                EXPECT_EQ(a.fixes[k].line, b.fixes[k].line);
+                EXPECT_EQ(a.fixes[k].column, b.fixes[k].column);
+                EXPECT_EQ(a.fixes[k].end_column, b.fixes[k].end_column);
+                EXPECT_EQ(a.fixes[k].replacement, b.fixes[k].replacement);
+                EXPECT_EQ(a.fixes[k].change, b.fixes[k].change);
+            }
             with_notes += a.notes.empty() ? 0U : 1U;
             with_hints += a.hint.empty() ? 0U : 1U;
+            with_fixes += a.fixes.empty() ? 0U : 1U;
         }
     }
     EXPECT_GT(with_notes, 0U);
     EXPECT_GT(with_hints, 0U);
+    EXPECT_GT(with_fixes, 0U);
 }
 
 TEST(CxxCheck, SourceLinesKeepTheirNulBytes)

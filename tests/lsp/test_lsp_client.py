@@ -477,6 +477,10 @@ class HostileInput(unittest.TestCase):
                     self.assertIsNone(server.reply_to(ident, before)["result"])
                     got = [(m["error"]["code"], m["id"]) for m in before if "error" in m]
                     self.assertEqual(got, wanted)
+                    # The reasons speak of the request, not of the JSON library.
+                    for m in before:
+                        if "error" in m:
+                            self.assertNotIn("json.exception", m["error"]["message"])
                     self.assertEqual(server.finish(shutdown=False), 0)
                 finally:
                     server.kill()

@@ -75,6 +75,15 @@ long long version_of(const nlohmann::json &item, long long otherwise)
 
 bool valid_id(const nlohmann::json &id) { return id.is_number_integer() || id.is_string(); }
 
+// What was wrong with a request, without the JSON library's own tag
+// ("[json.exception.type_error.302] "), which means nothing to an editor.
+std::string request_fault(const nlohmann::json::exception &e)
+{
+    const std::string_view what = e.what();
+    const std::size_t tag_end = what.rfind("] ", what.find(' '));
+    return std::string(tag_end == std::string_view::npos ? what : what.substr(tag_end + 2));
+}
+
 } // namespace
 
 void server::send(const nlohmann::json &message)
@@ -170,7 +179,7 @@ void server::handle_request(const nlohmann::json &id, const std::string &method,
     } catch (const format_refused &e) {
         send_error(id, request_failed, e.what());
     } catch (const nlohmann::json::exception &e) {
-        send_error(id, invalid_params, std::string("invalid params: ") + e.what());
+        send_error(id, invalid_params, "invalid params: " + request_fault(e));
     } catch (const std::bad_alloc &) {
         send_error(id, internal_error, "out of memory");
     }

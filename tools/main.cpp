@@ -17,12 +17,15 @@ namespace {
 
 using namespace pexilon_tool;
 
-constexpr std::string_view common_help =
+constexpr std::string_view files_help =
     R"(A FILE of "-" is standard input, which may be named once; with no FILE,
 a subcommand reads standard input unless it is a terminal. "--" ends the
 options. In text output, control characters in file names (a newline, a
 tab, ...) are shown as '?', so that no name can start a line of its own.
+)";
 
+// The exit status of the commands that do not give their own.
+constexpr std::string_view status_help = R"(
 Exit status:
   0  every file read without fault (diff: the files are the same)
   1  a file has a faulty line (diff: the files differ)
@@ -42,18 +45,26 @@ void print_program_help()
                     static_cast<int>(each.summary.size()), each.summary.data());
     std::printf("\nOptions:\n"
                 "  -h, --help     show this help, or a command's, and exit\n"
-                "  -V, --version  show the version and exit\n\n%.*s",
-                static_cast<int>(common_help.size()), common_help.data());
+                "  -V, --version  show the version and exit\n\n%.*s%.*s",
+                static_cast<int>(files_help.size()), files_help.data(),
+                static_cast<int>(status_help.size()), status_help.data());
 }
 
+// A command that says what its exit status means is not told the common one
+// besides.
 void print_subcommand_help(const subcommand &which)
 {
-    const std::string_view common = which.reads_files ? common_help : std::string_view();
-    std::printf("Usage: pexilon-config %.*s %.*s\n\n%.*s%s%.*s",
+    const std::string_view files = which.reads_files ? files_help : std::string_view();
+    const std::string_view status =
+        which.reads_files && which.help.find("Exit status") == std::string_view::npos
+            ? status_help
+            : std::string_view();
+    std::printf("Usage: pexilon-config %.*s %.*s\n\n%.*s%s%.*s%.*s",
                 static_cast<int>(which.name.size()), which.name.data(),
                 static_cast<int>(which.synopsis.size()), which.synopsis.data(),
-                static_cast<int>(which.help.size()), which.help.data(), common.empty() ? "" : "\n",
-                static_cast<int>(common.size()), common.data());
+                static_cast<int>(which.help.size()), which.help.data(), files.empty() ? "" : "\n",
+                static_cast<int>(files.size()), files.data(), static_cast<int>(status.size()),
+                status.data());
 }
 
 bool asks_for_help(const std::vector<std::string> &args)

@@ -636,6 +636,11 @@ class ToolTest(unittest.TestCase):
         text = run(name, "--help")[1].split("\nOptions:\n", 1)[1].split("\n\n", 1)[0]
         return set(re.findall(r"(?<![\w-])(--[a-z][a-z-]*)", text))
 
+    def test_one_exit_status_block_in_each_help(self):
+        for name in SUBCOMMANDS:
+            with self.subTest(name):
+                self.assertEqual(run(name, "--help")[1].count("Exit status"), 1)
+
     def test_man_page(self):
         if shutil.which("groff") is None:
             self.skipTest("groff is not installed")

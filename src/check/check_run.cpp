@@ -60,6 +60,20 @@ std::string hex32(std::uint32_t value)
     return text;
 }
 
+// Whether the bracket groups of a line cut off a block name a known section
+// ("[board parameter][dev2]"), or are more likely code ("[0x10] = 1").
+bool names_a_section(std::string_view line)
+{
+    const std::size_t open = line.find('[');
+    const std::size_t close = line.rfind(']');
+    if (open == std::string_view::npos || close == std::string_view::npos || close < open)
+        return false;
+    std::string name(line.substr(open + 1, close - open - 1));
+    for (std::size_t at = 0; (at = name.find("][", at)) != std::string::npos; at += 2)
+        name.replace(at, 2, "||");
+    return lookup_row(section_codes, name) != nullptr;
+}
+
 // "NAME = value" or "NAME: value": a line that reads as one of its own.
 bool looks_like_pair(const char *text)
 {
@@ -380,7 +394,10 @@ private:
                     "section header inside a code block: the block's text is lost, and this "
                     "header opens no section, so the lines below stay in " +
                         as_header(section_),
-                    "end the block with ======CODE_BLOCK_END====== before the header");
+                    names_a_section(line_text())
+                        ? "end the block with ======CODE_BLOCK_END====== before the header"
+                        : "a code line may not begin with '[' and hold a ']': the reader takes "
+                          "it for a header wherever it stands; write it another way");
             d.notes.push_back({whole(block_start_), "the code block starts here"});
             break;
         }

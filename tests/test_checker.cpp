@@ -393,8 +393,9 @@ const std::string long_type = "TYPE = " + std::string(192, 'a') + "tail\n";
 const placed_case placed_cases[] = {
     // A comment of over 199 bytes is two reader lines: later lines differ by one.
     {long_comment + "[camera parameter]\nCFG_MODE 1\n", "no-separator", 3, 0, 0, 4},
-    // The error of an over-long line's rest is on the editor's line.
-    {"[camera parameter]\n" + long_type, "no-separator", 2, 0, 0, 3},
+    // The error of an over-long line's rest is on the editor's line, at the
+    // column where the rest starts.
+    {"[camera parameter]\n" + long_type, "no-separator", 2, 200, 204, 3},
     // After a byte-order mark, columns count from the first visible byte.
     {"\xEF\xBB\xBF[camera parameter]\nsize = 1, 2\n", "unknown-key", 2, 1, 5, 2},
     {"\xEF\xBB\xBFSIZE = 1, 2\n", "no-section", 1, 1, 5, 1},

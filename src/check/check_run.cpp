@@ -368,7 +368,15 @@ private:
 
     void on_fault(fault kind)
     {
-        const place where = whole(line_->reader_line);
+        // A later piece of a long line is no line of its own in an editor:
+        // its fault points at the column where the piece starts.
+        place where = whole(line_->reader_line);
+        if (map_.piece_at(line_->reader_line).index > 1) {
+            std::string_view piece = line_text();
+            while (!piece.empty() && (piece.back() == '\n' || piece.back() == '\r'))
+                piece.remove_suffix(1);
+            where = at({0, piece.size()});
+        }
         switch (kind) {
         case fault::none:
         case fault::cannot_open:

@@ -4,6 +4,7 @@
 #include "check/check_run.h"
 
 #include <array>
+#include <cctype>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -290,6 +291,50 @@ private:
 
     // A piece after the first of a line over 199 bytes is read as a line of
     // its own; unless it is blank, the line is not read as written.
+    // A piece that ends inside a number: the number as far as the piece
+    // goes is what the record got. Kept for the split-line warning of the
+    // piece after it.
+    void note_cut_number(const line_account &line)
+    {
+        const std::string_view piece = line_text();
+        const auto &numbers = line.key.numbers;
+        if (numbers.empty() || piece.empty() || piece.back() == '\n' ||
+            numbers.size() > max_list_values)
+            return;
+        const number_account &last = numbers.back();
+        if (last.end != piece.size() || last.begin + last.taken != last.end || !last.digits)
+            return;
+        const key_row &key = *line.key.key;
+        char stored[32];
+        if (last.hex)
+            std::snprintf(stored, sizeof stored, "0x%" PRIX64,
+                          static_cast<std::uint64_t>(last.stored));
+        else
+            std::snprintf(stored, sizeof stored, "%" PRId64, last.stored);
+        cut_line_ = line.reader_line;
+        cut_words_ = (key.form == value_form::number
+                          ? key_label(key)
+                          : std::string(key.name) + "'s number " + std::to_string(numbers.size())) +
+                     " got " + stored;
+    }
+
+    // The number a piece's cut falls in, as the line writes it, and what the
+    // record got of it; empty when the cut falls between words.
+    std::string cut_number_words(std::size_t line, std::string_view source, std::size_t column)
+    {
+        if (line != cut_line_ + 1 || column >= source.size() ||
+            !std::isalnum(static_cast<unsigned char>(source[column])))
+            return {};
+        std::size_t begin = column;
+        while (begin > 0 && std::isalnum(static_cast<unsigned char>(source[begin - 1])))
+            --begin;
+        std::size_t end = column;
+        while (end < source.size() && std::isalnum(static_cast<unsigned char>(source[end])))
+            ++end;
+        return "; the cut falls inside '" + std::string(source.substr(begin, end - begin)) +
+               "': " + cut_words_;
+    }
+
     void note_split(line_kind kind)
     {
         const std::size_t line = line_->reader_line;
@@ -304,7 +349,8 @@ private:
             add(PEXILON_CHECK_WARNING, "split-line", {line, false, {0, source.size() - p.column}},
                 "this line has " + std::to_string(source.size()) + " bytes; the reader takes " +
                     std::to_string(piece_limit) + " at a time, so the text from column " +
-                    std::to_string(p.column + 1) + " on is read as " + kind_words(kind),
+                    std::to_string(p.column + 1) + " on is read as " + kind_words(kind) +
+                    cut_number_words(line, source, p.column),
                 "break the line, or shorten it to " + std::to_string(piece_limit) + " bytes");
         d.notes.push_back(
             {whole(line - 1), "pexilon_parse_config counts this line as lines " +
@@ -560,6 +606,7 @@ private:
     void on_applied(const line_account &line)
     {
         const key_row &key = *line.key.key;
+        note_cut_number(line);
         const bool continuation = line.kind == line_kind::continuation;
         if (continuation && misread_continuation(line))
             return;
@@ -774,6 +821,8 @@ private:
     std::size_t block_start_ = 0;
     std::size_t block_lines_ = 0;
     std::size_t split_warned_ = 0;
+    std::size_t cut_line_ = 0; // the last piece that ended inside a number
+    std::string cut_words_;    // what the record got of that number
     std::array<place, key_slots> camera_keys_{};
     control_state control_;
     std::map<std::string, place> control_names_;

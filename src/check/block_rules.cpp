@@ -110,9 +110,15 @@ std::optional<finding> check_block_marker(const line_account &line, std::string_
     const std::string near = near_marker(word);
     if (near.empty())
         return std::nullopt;
-    return finding{"block-marker",
-                   "'" + std::string(word) + "' is not a code-block marker: " + effect, w.begin,
-                   w.word_end, "did you mean " + near + "?"};
+    finding f{"block-marker", "'" + std::string(word) + "' is not a code-block marker: " + effect,
+              w.begin, w.word_end, "did you mean " + near + "?"};
+    // One marker is near: the line becomes it.
+    f.fixable = true;
+    f.fix_begin = w.begin;
+    f.fix_end = w.word_end;
+    f.replacement = near;
+    f.change = near == start_marker() ? "a code block starts here" : "the code block ends here";
+    return f;
 }
 
 } // namespace pexilon::check

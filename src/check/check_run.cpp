@@ -376,7 +376,10 @@ private:
         if (!f)
             return;
         marker_said_ = f->name == "block-marker";
-        add(PEXILON_CHECK_WARNING, f->name, at({f->begin, f->end}), f->message, f->hint);
+        raw_diagnostic &d =
+            add(PEXILON_CHECK_WARNING, f->name, at({f->begin, f->end}), f->message, f->hint);
+        if (f->fixable)
+            d.fixes.push_back({at({f->fix_begin, f->fix_end}), f->replacement, f->change});
     }
 
     void written_form(const line_account &line)

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "config/code_tables.h"
 #include "reader/text_helpers.h"
 
 namespace pexilon::check {
@@ -29,11 +30,29 @@ std::optional<finding> check_header_rest(const line_account &line, std::string_v
         return std::nullopt;
     const std::string header =
         "[" + std::string(text.substr(line.name.begin, line.name.end - line.name.begin)) + "]";
-    if (rest[0] == '[')
-        return finding{"header-text",
-                       "'" + std::string(rest) + "' after the closing ']' is ignored: groups " +
-                           "set apart by white space are not joined, so the section is " + header,
-                       begin, line.rest.end};
+    if (rest[0] == '[') {
+        finding f{"header-text",
+                  "'" + std::string(rest) + "' after the closing ']' is ignored: groups " +
+                      "set apart by white space are not joined, so the section is " + header,
+                  begin, line.rest.end};
+        // Joined, do the groups name a known section? Then the white space
+        // between them is certainly what went wrong.
+        std::string joined = header + std::string(rest);
+        while (!joined.empty() && is_white(joined.back()))
+            joined.pop_back();
+        if (joined.back() == ']') {
+            std::string name = joined.substr(1, joined.size() - 2);
+            for (std::size_t at = 0; (at = name.find("][", at)) != std::string::npos; at += 2)
+                name.replace(at, 2, "||");
+            if (lookup_row(section_codes, name) != nullptr) {
+                f.fixable = true;
+                f.fix_begin = line.rest.begin;
+                f.fix_end = begin;
+                f.change = "its lines are read into " + joined;
+            }
+        }
+        return f;
+    }
     return finding{"header-text",
                    "'" + std::string(rest) + "' after the closing ']' is ignored: the section is " +
                        header,

@@ -83,6 +83,11 @@ std::optional<finding> check_block_marker(const line_account &line, std::string_
          line.name.begin != line.name.end))
         return std::nullopt;
     const std::string_view word = text.substr(w.begin, w.word_end - w.begin);
+    // A word twice a marker's length is no marker, misspelt or not; it is
+    // not compared (a long line's pieces, a code line, would cost a
+    // comparison of every byte with every byte of both markers).
+    if (word.size() > 2 * start_marker().size())
+        return std::nullopt;
     const std::string block =
         in_block ? "the code block from line " + std::to_string(line.block_start) : std::string();
     const std::string effect =

@@ -72,6 +72,15 @@ std::string near_marker(std::string_view word)
 
 } // namespace
 
+bool looks_like_marker(std::string_view text)
+{
+    const words w = first_word(text);
+    const std::string_view word = text.substr(w.begin, w.word_end - w.begin);
+    return !word.empty() && word.size() <= 2 * start_marker().size() &&
+           (same_marker(word, start_marker()) || same_marker(word, end_marker()) ||
+            !near_marker(word).empty());
+}
+
 std::optional<finding> check_block_marker(const line_account &line, std::string_view text)
 {
     const bool in_block = line.kind == line_kind::block_line;

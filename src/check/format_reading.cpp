@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 
+#include "check/line_rules.h"
 #include "config/line_accounts.h"
 #include "config/parse_config.h"
 #include "config/record_compare.h"
@@ -82,11 +83,12 @@ public:
         heard_line &heard = lines_[n - 1];
         heard.heard = true;
         heard.role = role_of(account.kind);
-        // "=====CODE_BLOCK_START======", a pair with no name, is most likely
-        // a misspelt block marker: the checker says so while it stays as written.
+        // A pair with no name whose first word is near a block marker
+        // ("=====CODE_BLOCK_START======", "=I=====CODE_BLOCK_START======") is
+        // most likely a misspelt marker: the checker says so of its first
+        // word, so it stays as written.
         if (account.kind == line_kind::name_value && account.name.begin == account.name.end &&
-            account.value.begin != account.value.end &&
-            map_.piece_text(n)[account.value.begin] == '=')
+            looks_like_marker(map_.piece_text(n)))
             heard.role = line_role::kept;
         heard.name = account.name;
         heard.value = account.value;

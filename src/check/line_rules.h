@@ -32,4 +32,8 @@ void check_continuation_comment(const line_account &line, std::string_view text,
 // block's start marker for block lines.
 std::optional<finding> check_block_marker(const line_account &line, std::string_view text);
 
+// Whether the first word of `text` is a code-block marker or near one, as
+// check_block_marker reads it.
+bool looks_like_marker(std::string_view text);
+
 } // namespace pexilon::check

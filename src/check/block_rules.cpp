@@ -4,6 +4,7 @@
 #include "check/line_rules.h"
 
 #include <string>
+#include <vector>
 
 #include "check/suggestions.h"
 #include "reader/line_loop.h"
@@ -48,7 +49,7 @@ words first_word(std::string_view text)
 
 bool same_marker(std::string_view word, const std::string &marker)
 {
-    return nearest_name(word, {marker}) == marker && word.size() == marker.size() &&
+    return word.size() == marker.size() &&
            std::equal(word.begin(), word.end(), marker.begin(), [](char a, char b) {
                return std::toupper(static_cast<unsigned char>(a)) == b;
            });
@@ -57,7 +58,16 @@ bool same_marker(std::string_view word, const std::string &marker)
 // The marker `word` is near, if any: a typo, or one "=" too many or few.
 std::string near_marker(std::string_view word)
 {
-    std::string near = nearest_name(word, {start_marker(), end_marker()});
+    // A near name is at most two edits from a marker, and the other way
+    // needs an "=" and "CODE_BLOCK_S" or "_E": most code lines' first words
+    // can be neither and are not compared at all.
+    const bool near_in_length = word.size() + 2 >= end_marker().size();
+    const bool may_spell_one = word.size() >= std::string_view("CODE_BLOCK_S").size() &&
+                               word.find('=') != std::string_view::npos;
+    if (!near_in_length && !may_spell_one)
+        return {};
+    static const std::vector<std::string> markers{start_marker(), end_marker()};
+    std::string near = nearest_name(word, markers);
     if (near.empty() && word.find('=') != std::string_view::npos) {
         std::string upper;
         for (const char c : word)

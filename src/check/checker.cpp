@@ -4,6 +4,7 @@
 #include <cstring>
 #include <map>
 
+#include "check/character_columns.h"
 #include "check/check_run.h"
 #include "check/fixits.h"
 #include "check/input_reading.h"
@@ -44,7 +45,32 @@ fix_it placed_fix(const line_map &map, const raw_fix &f)
     return out;
 }
 
-diagnostic to_diagnostic(const line_map &map, raw_diagnostic &raw)
+// The character columns of the diagnostic's places, its notes' and its
+// fixes', each on its own line. `columns` goes on along the diagnostics'
+// lines, in order; places on other lines are counted apart, so that they
+// do not make it start a long line again.
+void count_characters(const line_map &map, character_columns &columns, diagnostic &d)
+{
+    d.display_column = columns(d.source, d.column);
+    d.display_end_column = columns(d.source, d.end_column);
+    const auto count = [&](std::size_t line, std::size_t column) {
+        if (column == 0 || line == 0)
+            return column;
+        if (line == d.line)
+            return columns(d.source, column);
+        return character_columns()(map.line_text(line), column);
+    };
+    for (note &n : d.notes) {
+        n.display_column = count(n.line, n.column);
+        n.display_end_column = count(n.line, n.end_column);
+    }
+    for (fix_it &f : d.fixes) {
+        f.display_column = count(f.line, f.column);
+        f.display_end_column = count(f.line, f.end_column);
+    }
+}
+
+diagnostic to_diagnostic(const line_map &map, character_columns &columns, raw_diagnostic &raw)
 {
     diagnostic d;
     d.severity = raw.severity;
@@ -63,6 +89,7 @@ diagnostic to_diagnostic(const line_map &map, raw_diagnostic &raw)
     }
     for (raw_fix &f : raw.fixes)
         d.fixes.push_back(placed_fix(map, f));
+    count_characters(map, columns, d);
     return d;
 }
 
@@ -216,8 +243,9 @@ summary check_bytes(std::string_view all, bool read_failed, int os_error,
                          return map.editor_line(a.where.reader_line) <
                                 map.editor_line(b.where.reader_line);
                      });
+    character_columns columns;
     for (raw_diagnostic &raw : run.diagnostics) {
-        const diagnostic d = to_diagnostic(map, raw);
+        const diagnostic d = to_diagnostic(map, columns, raw);
         if (d.severity == PEXILON_CHECK_ERROR)
             ++result.errors;
         else

@@ -21,6 +21,9 @@ struct note {
     std::size_t column = 0;     // 1-based first byte, 0 for the whole line
     std::size_t end_column = 0; // 1-based column just past the text
     std::string message;
+    // The same columns counted in characters (character_columns.h).
+    std::size_t display_column = 0;
+    std::size_t display_end_column = 0;
 };
 
 // An edit that repairs a diagnostic: on one editor line, the bytes from
@@ -30,7 +33,9 @@ struct fix_it {
     std::size_t column = 0;     // 1-based
     std::size_t end_column = 0; // 1-based, just past the replaced text
     std::string replacement;
-    std::string change; // what the edit does to the record
+    std::string change;             // what the edit does to the record
+    std::size_t display_column = 0; // the columns counted in characters
+    std::size_t display_end_column = 0;
 };
 
 struct diagnostic {
@@ -45,6 +50,9 @@ struct diagnostic {
     std::string_view source;     // the editor line without its line end
     std::vector<note> notes;
     std::vector<fix_it> fixes{}; // only repairs that are certain; applied together
+    // The columns counted in characters, as a caret is placed under them.
+    std::size_t display_column = 0;
+    std::size_t display_end_column = 0;
 };
 
 // What one check found.

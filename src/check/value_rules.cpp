@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "check/character_columns.h"
 #include "check/fixits.h"
 #include "config/value_list.h"
 #include "reader/text_helpers.h"
@@ -158,21 +159,56 @@ void check_numbers(const line_account &line, std::string_view text, std::vector<
     }
 }
 
-void check_text_length(const line_account &line, std::vector<finding> &out)
+// "59 characters", or "57 characters in 59 bytes" where they differ.
+std::string length_in_words(std::size_t characters, std::size_t bytes)
+{
+    std::string words = std::to_string(characters) + " characters";
+    if (characters != bytes)
+        words += " in " + std::to_string(bytes) + " bytes";
+    return words;
+}
+
+// What the field keeps of `value`, cut after `limit` bytes: the bytes, and
+// where they hold more than plain ASCII, the whole characters and the bytes
+// of one more that is cut in two.
+std::string kept_in_words(std::string_view value, std::size_t limit)
+{
+    std::size_t at = 0;
+    std::size_t whole = 0;
+    while (at < value.size()) {
+        const std::size_t size = character_size(value, at);
+        if (at + size > limit)
+            break;
+        at += size;
+        ++whole;
+    }
+    std::string words = "the first " + std::to_string(limit);
+    if (whole == limit)
+        return words;
+    words += " bytes, " + std::to_string(whole) + " characters";
+    if (at < limit)
+        words += " and " + std::to_string(limit - at) + " byte" + (limit - at == 1 ? "" : "s") +
+                 " of the next, cut in two";
+    return words;
+}
+
+void check_text_length(const line_account &line, std::string_view text, std::vector<finding> &out)
 {
     const key_row &key = *line.key.key;
     const std::size_t size = line.value.end - line.value.begin;
     const std::size_t limit = key.text_room;
     const std::string label = key_label(key);
+    const std::string_view value = text.substr(line.value.begin, size);
+    const std::string length = length_in_words(characters_in(value), size);
     if (size > limit) {
         out.push_back({"text-truncated",
-                       std::string(key.name) + " has " + std::to_string(size) +
-                           " characters: " + label + " keeps the first " + std::to_string(limit),
+                       std::string(key.name) + " has " + length + ": " + label + " keeps " +
+                           kept_in_words(value, limit),
                        line.value.begin + limit, line.value.end});
     } else if (size == limit && limit == member_of(key)->size) {
         out.push_back({"text-truncated",
-                       std::string(key.name) + " has " + std::to_string(limit) +
-                           " characters: " + label + " is filled to its end and has no terminator",
+                       std::string(key.name) + " has " + length + ": " + label +
+                           " is filled to its end and has no terminator",
                        line.value.begin, line.value.end});
     }
 }
@@ -222,7 +258,7 @@ std::vector<finding> check_value(const line_account &line, std::string_view text
     const key_row &key = *line.key.key;
     switch (key.form) {
     case value_form::text:
-        check_text_length(line, out);
+        check_text_length(line, text, out);
         break;
     case value_form::pair:
     case value_form::high_low:

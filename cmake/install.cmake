@@ -78,13 +78,15 @@ if(TARGET pexilon_config_check)
 endif()
 # Staged per prefix, so that installs into different prefixes at the same
 # time (parallel tests) do not overwrite each other's file.
+set(pexilon_config_parser_pc_version ${PROJECT_VERSION})
+set(pexilon_config_check_pc_version ${PEXILON_CHECK_VERSION})
 foreach(pc_name IN LISTS pexilon_pc_names)
   install(CODE "
     string(MD5 pexilon_pc_key \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
     set(PEXILON_PC_PREFIX \"\${CMAKE_INSTALL_PREFIX}\")
     set(PEXILON_PC_LIBDIR \"${pexilon_pc_LIBDIR}\")
     set(PEXILON_PC_INCLUDEDIR \"${pexilon_pc_INCLUDEDIR}\")
-    set(PEXILON_PC_VERSION \"${PROJECT_VERSION}\")
+    set(PEXILON_PC_VERSION \"${${pc_name}_pc_version}\")
     configure_file(\"${CMAKE_CURRENT_LIST_DIR}/${pc_name}.pc.in\"
       \"${pexilon_pc_staged}/\${pexilon_pc_key}/${pc_name}.pc\" @ONLY)
     file(INSTALL DESTINATION \"${pexilon_dest_LIBDIR}/pkgconfig\"
@@ -162,7 +164,7 @@ if(TARGET pexilon_config_check)
     INSTALL_DESTINATION ${PEXILON_CHECK_PACKAGE_DIR})
   write_basic_package_version_file(
     ${CMAKE_CURRENT_BINARY_DIR}/pexilon_config_check-config-version.cmake
-    VERSION ${PROJECT_VERSION}
+    VERSION ${PEXILON_CHECK_VERSION}
     COMPATIBILITY SameMajorVersion)
   install(FILES
     ${CMAKE_CURRENT_BINARY_DIR}/pexilon_config_check-config.cmake

@@ -58,6 +58,8 @@ struct note {
     std::size_t column = 0;     /* first column, 0 for the whole line */
     std::size_t end_column = 0; /* column just past the text, 0 with column 0 */
     std::string message;
+    std::size_t display_column = 0; /* the columns counted in characters */
+    std::size_t display_end_column = 0;
 };
 
 /** A certain repair: the bytes from column to end_column of the line become
@@ -84,6 +86,10 @@ struct diagnostic {
     std::string source;          /* the editor line's text (may hold NUL bytes) */
     std::vector<pexilon::note> notes;
     std::vector<pexilon::fix> fixes; /* made together; empty where no repair is certain */
+    /* column and end_column counted in characters, as a caret is placed
+     * (a well-formed UTF-8 sequence is one, and so is any other byte) */
+    std::size_t display_column = 0;
+    std::size_t display_end_column = 0;
 };
 
 /** What one check found. */
@@ -113,9 +119,12 @@ inline diagnostic to_diagnostic(const pexilon_check_diagnostic &d)
     if (d.source != nullptr)
         out.source.assign(d.source, d.source_length);
     out.notes.reserve(d.note_count);
+    out.display_column = d.display.column;
+    out.display_end_column = d.display.end_column;
     for (std::size_t i = 0; i < d.note_count; ++i)
         out.notes.push_back({d.notes[i].line, d.notes[i].column, d.notes[i].end_column,
-                             text_of(d.notes[i].message)});
+                             text_of(d.notes[i].message), d.note_display[i].column,
+                             d.note_display[i].end_column});
     out.fixes.reserve(d.fix_count);
     for (std::size_t i = 0; i < d.fix_count; ++i)
         out.fixes.push_back({d.fixes[i].line, d.fixes[i].column, d.fixes[i].end_column,

@@ -26,9 +26,9 @@
  *============================================================================*/
 
 #define PEXILON_CONFIG_CHECK_VERSION_MAJOR 1
-#define PEXILON_CONFIG_CHECK_VERSION_MINOR 1
+#define PEXILON_CONFIG_CHECK_VERSION_MINOR 2
 #define PEXILON_CONFIG_CHECK_VERSION_PATCH 0
-#define PEXILON_CONFIG_CHECK_VERSION_STRING "1.1.0"
+#define PEXILON_CONFIG_CHECK_VERSION_STRING "1.2.0"
 
 /*==============================================================================
  * Export
@@ -85,6 +85,17 @@ typedef struct pexilon_check_fix {
     const char *change;      /* one sentence, terminated */
 } pexilon_check_fix;
 
+/**
+ * Columns counted in characters (since 1.2), as people see a line and as a
+ * caret is placed under it: a well-formed UTF-8 sequence is one character,
+ * and so is every other byte. A byte inside a character names that
+ * character. 0 means no column, as above.
+ */
+typedef struct pexilon_check_span {
+    size_t column;
+    size_t end_column;
+} pexilon_check_span;
+
 /** One diagnostic. Every pointer lives only for the duration of the callback. */
 typedef struct pexilon_check_diagnostic {
     pexilon_check_severity severity;
@@ -103,6 +114,10 @@ typedef struct pexilon_check_diagnostic {
      * fields it knows where they were. */
     const pexilon_check_fix *fixes; /* NULL when fix_count is 0 */
     size_t fix_count;
+    /* Since 1.2: column and end_column counted in characters, and those of
+     * each note (note_display[i] for notes[i]; NULL when note_count is 0). */
+    pexilon_check_span display;
+    const pexilon_check_span *note_display;
 } pexilon_check_diagnostic;
 
 /**
@@ -201,7 +216,7 @@ PEXILON_CHECK_API int pexilon_check_format(const char *text, size_t size,
                                            const pexilon_check_format_options *options,
                                            pexilon_check_formatted *result) PEXILON_CHECK_NOEXCEPT;
 
-/** The release version of this library, "1.1.0". */
+/** The release version of this library, "1.2.0". */
 PEXILON_CHECK_API const char *pexilon_check_version(void) PEXILON_CHECK_NOEXCEPT;
 
 #ifdef __cplusplus

@@ -69,6 +69,10 @@ int main(void)
     FIELD(pexilon_check_note, message);
     STRUCT(pexilon_check_note);
 
+    FIELD(pexilon_check_span, column);
+    FIELD(pexilon_check_span, end_column);
+    STRUCT(pexilon_check_span);
+
     FIELD(pexilon_check_fix, line);
     FIELD(pexilon_check_fix, column);
     FIELD(pexilon_check_fix, end_column);
@@ -90,6 +94,8 @@ int main(void)
     FIELD(pexilon_check_diagnostic, note_count);
     FIELD(pexilon_check_diagnostic, fixes);
     FIELD(pexilon_check_diagnostic, fix_count);
+    FIELD(pexilon_check_diagnostic, display);
+    FIELD(pexilon_check_diagnostic, note_display);
     STRUCT(pexilon_check_diagnostic);
 
     FIELD(pexilon_check_summary, parse_result);

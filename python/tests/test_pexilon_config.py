@@ -125,6 +125,7 @@ class LayoutTest(unittest.TestCase):
     STRUCTS = {"camera_settings": _record.CCameraSettings, "param_entry": _record.CParamEntry,
                "control_entry": _record.CControlEntry, "parsed_config": _record.CParsedConfig,
                "pexilon_check_note": _check._CNote, "pexilon_check_fix": _check._CFix,
+               "pexilon_check_span": _check._CSpan,
                "pexilon_check_diagnostic": _check._CDiagnostic,
                "pexilon_check_summary": _check._CSummary}
 
@@ -444,7 +445,9 @@ class CommandTest(Files):
 
     @unittest.skipUnless(CHECK, "built without libpexilon_config_check")
     def test_check_agrees_with_the_program(self):
+        # the TYPE is cut after UTF-8 text: the columns shown count characters
         path = self.write("[camera parameter]\nWIDHT = 1\nSIZE = 1\n  BIT_WIDTH = 8\n"
+                          "TYPE = " + "caméra " * 8 + "\n"
                           "[register paramter]\nREG = 0x12G4\nno separator\n")
         for args in (["check", "--format=gcc", path, SAMPLE],
                      ["check", "--format=gcc", "-Wno-unknown-key", "--werror", path]):
@@ -459,7 +462,8 @@ class CommandTest(Files):
         got = [(f.lineno, f.column, f.end_column, f.replacement)
                for d in pc.check(path) for f in d.fixes]
         out = program("check", "--format=json", path)[1]
-        want = [(f["start"]["line"], f["start"]["column"], f["next"]["column"], f["string"])
+        want = [(f["start"]["line"], f["start"]["byte-column"], f["next"]["byte-column"],
+                 f["string"])
                 for d in json.loads(out) for f in d.get("fixits", [])]
         self.assertEqual(got, want)
         self.assertEqual(len(got), 5)

@@ -23,9 +23,13 @@ struct c_callback {
         if (callback == nullptr)
             return true;
         std::vector<pexilon_check_note> notes;
+        std::vector<pexilon_check_span> note_display;
         notes.reserve(d.notes.size());
-        for (const pexilon::check::note &n : d.notes)
+        note_display.reserve(d.notes.size());
+        for (const pexilon::check::note &n : d.notes) {
             notes.push_back({n.line, n.column, n.end_column, n.message.c_str()});
+            note_display.push_back({n.display_column, n.display_end_column});
+        }
         std::vector<pexilon_check_fix> fixes;
         fixes.reserve(d.fixes.size());
         for (const pexilon::check::fix_it &f : d.fixes)
@@ -47,6 +51,8 @@ struct c_callback {
         out.note_count = notes.size();
         out.fixes = fixes.empty() ? nullptr : fixes.data();
         out.fix_count = fixes.size();
+        out.display = {d.display_column, d.display_end_column};
+        out.note_display = note_display.empty() ? nullptr : note_display.data();
         return callback(user, &out) == 0;
     }
 };

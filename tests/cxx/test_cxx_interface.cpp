@@ -453,11 +453,14 @@ int remember(void *user, const pexilon_check_diagnostic *d)
     out.column = d->column;
     out.end_column = d->end_column;
     out.reader_line = d->reader_line;
+    out.display_column = d->display.column;
+    out.display_end_column = d->display.end_column;
     if (d->source != nullptr)
         out.source.assign(d->source, d->source_length);
     for (std::size_t i = 0; i < d->note_count; ++i)
-        out.notes.push_back(
-            {d->notes[i].line, d->notes[i].column, d->notes[i].end_column, d->notes[i].message});
+        out.notes.push_back({d->notes[i].line, d->notes[i].column, d->notes[i].end_column,
+                             d->notes[i].message, d->note_display[i].column,
+                             d->note_display[i].end_column});
     for (std::size_t i = 0; i < d->fix_count; ++i)
         out.fixes.push_back({d->fixes[i].line, d->fixes[i].column, d->fixes[i].end_column,
                              d->fixes[i].replacement, d->fixes[i].change});
@@ -491,6 +494,8 @@ TEST(CxxCheck, DiagnosticsAgreeWithTheCCallbacks)
             EXPECT_EQ(a.line, b.line);
             EXPECT_EQ(a.column, b.column);
             EXPECT_EQ(a.end_column, b.end_column);
+            EXPECT_EQ(a.display_column, b.display_column);
+            EXPECT_EQ(a.display_end_column, b.display_end_column);
             EXPECT_EQ(a.reader_line, b.reader_line);
             EXPECT_EQ(a.source, b.source);
             ASSERT_EQ(a.notes.size(), b.notes.size());
@@ -498,6 +503,7 @@ TEST(CxxCheck, DiagnosticsAgreeWithTheCCallbacks)
                 EXPECT_EQ(a.notes[k].line, b.notes[k].line);
                 EXPECT_EQ(a.notes[k].column, b.notes[k].column);
                 EXPECT_EQ(a.notes[k].end_column, b.notes[k].end_column);
+                EXPECT_EQ(a.notes[k].display_column, b.notes[k].display_column);
                 EXPECT_EQ(a.notes[k].message, b.notes[k].message);
             }
             ASSERT_EQ(a.fixes.size(), b.fixes.size());

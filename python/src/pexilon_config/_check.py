@@ -29,6 +29,13 @@ class _CFix(ctypes.Structure):
     ]
 
 
+class _CSpan(ctypes.Structure):
+    _fields_ = [
+        ("column", ctypes.c_size_t),
+        ("end_column", ctypes.c_size_t),
+    ]
+
+
 class _CDiagnostic(ctypes.Structure):
     _fields_ = [
         ("severity", ctypes.c_int),
@@ -45,6 +52,8 @@ class _CDiagnostic(ctypes.Structure):
         ("note_count", ctypes.c_size_t),
         ("fixes", ctypes.POINTER(_CFix)),
         ("fix_count", ctypes.c_size_t),
+        ("display", _CSpan),
+        ("note_display", ctypes.POINTER(_CSpan)),
     ]
 
 
@@ -66,15 +75,17 @@ def _text(raw: Optional[bytes]) -> str:
 
 
 def _convert(d: Any) -> Diagnostic:
-    notes = tuple(Note(n.line, n.column, n.end_column, _text(n.message))
-                  for n in (d.notes[i] for i in range(d.note_count)))
+    notes = tuple(Note(n.line, n.column, n.end_column, _text(n.message),
+                       d.note_display[i].column, d.note_display[i].end_column)
+                  for i, n in ((i, d.notes[i]) for i in range(d.note_count)))
     fixes = tuple(Fix(f.line, f.column, f.end_column, _text(f.replacement), _text(f.change))
                   for f in (d.fixes[i] for i in range(d.fix_count)))
     return Diagnostic(
         lineno=d.line, column=d.column, end_column=d.end_column,
         severity=_SEVERITIES.get(d.severity, Severity.ERROR), name=_text(d.name),
         message=_text(d.message), notes=notes,
-        hint=None if d.hint is None else _text(d.hint), reader_line=d.reader_line, fixes=fixes)
+        hint=None if d.hint is None else _text(d.hint), reader_line=d.reader_line, fixes=fixes,
+        display_column=d.display.column, display_end_column=d.display.end_column)
 
 
 class Checker:

@@ -195,6 +195,8 @@ class Note:
     column: int
     end_column: int
     message: str
+    display_column: int = 0
+    display_end_column: int = 0
 
 
 @dataclass(frozen=True)
@@ -215,7 +217,9 @@ class Diagnostic:
     """One finding of the checker.
 
     Lines are counted as editors count them; columns are 1-based bytes of
-    that line, 0 when the diagnostic concerns the whole line.
+    that line, 0 when the diagnostic concerns the whole line. The
+    ``display_`` columns count characters instead (a well-formed UTF-8
+    sequence is one, and so is any other byte), as they are shown.
     """
 
     lineno: int
@@ -228,17 +232,21 @@ class Diagnostic:
     hint: Optional[str] = None
     reader_line: int = 0
     fixes: Tuple[Fix, ...] = ()
+    display_column: int = 0
+    display_end_column: int = 0
 
     def format(self, path: str) -> str:
         """The diagnostic in the one-line form of compilers, its notes on
         lines of their own after it."""
         # Warnings name the option that silences them; errors cannot be.
         option = self.name if self.severity is Severity.ERROR else f"-W{self.name}"
-        lines = [f"{_place(path, self.lineno, self.column)}: {self.severity.value}: "
+        column = self.display_column or self.column
+        lines = [f"{_place(path, self.lineno, column)}: {self.severity.value}: "
                  f"{self.message} [{option}]"]
         if self.hint:
-            lines.append(f"{_place(path, self.lineno, self.column)}: note: {self.hint}")
-        lines += [f"{_place(path, n.lineno, n.column)}: note: {n.message}" for n in self.notes]
+            lines.append(f"{_place(path, self.lineno, column)}: note: {self.hint}")
+        lines += [f"{_place(path, n.lineno, n.display_column or n.column)}: note: {n.message}"
+                  for n in self.notes]
         return "\n".join(lines)
 
 

@@ -30,6 +30,7 @@ struct found {
     std::string name;
     pexilon_check_severity severity;
     std::size_t line, column, end_column, reader_line;
+    std::size_t display_column = 0, display_end_column = 0;
 };
 
 struct checked {
@@ -49,8 +50,8 @@ struct checked {
 pexilon::check::diagnostic_callback collect(std::vector<found> &into)
 {
     return [&into](const diagnostic &d) {
-        into.push_back(
-            {std::string(d.name), d.severity, d.line, d.column, d.end_column, d.reader_line});
+        into.push_back({std::string(d.name), d.severity, d.line, d.column, d.end_column,
+                        d.reader_line, d.display_column, d.display_end_column});
         return true;
     };
 }
@@ -437,6 +438,63 @@ TEST(Checker, PlacesDiagnosticsWhereEditorsShowThem)
         EXPECT_EQ(f.column, c.column) << c.text;
         EXPECT_EQ(f.end_column, c.end_column) << c.text;
         EXPECT_EQ(f.reader_line, c.reader_line) << c.text;
+    }
+}
+
+namespace {
+
+std::string repeated(std::string_view text, std::size_t times)
+{
+    std::string out;
+    for (std::size_t i = 0; i < times; ++i)
+        out += text;
+    return out;
+}
+
+struct character_case {
+    std::string text;
+    const char *name;
+    std::size_t column, end_column;                 // bytes
+    std::size_t display_column, display_end_column; // characters
+};
+
+const character_case character_cases[] = {
+    // Two-byte characters before the cut: the caret moves left by one each.
+    {"[camera parameter]\nTYPE = " + std::string(20, 'a') + repeated("\xC3\xA9", 20) + "\n",
+     "text-truncated", 58, 68, 43, 48},
+    {"[camera parameter]\nTYPE = \xC3\xA9\xC3\xA9" + std::string(50, 'x') + "\n", "text-truncated",
+     58, 62, 56, 60},
+    // The cut falls inside a three-byte character: the caret names it.
+    {"[camera parameter]\nTYPE = " + std::string(49, 'x') + "\xE2\x80\x94yz\n", "text-truncated",
+     58, 62, 57, 60},
+    // A four-byte character, then a well-formed sequence cut short and a
+    // lone continuation byte: one character each.
+    {"[camera parameter]\nTYPE = \xF0\x9F\x93\xB7\xE2\x80x\x80" + std::string(47, 'x') + "\n",
+     "text-truncated", 58, 63, 55, 60},
+    // Overlong forms and surrogates are bytes, one character each.
+    {"[camera parameter]\nTYPE = \xC0\xAF\xED\xA0\x80" + std::string(50, 'x') + "\n",
+     "text-truncated", 58, 63, 58, 63},
+    // The whole faulty line: no column either way.
+    {"[camera parameter]\nGr\xC3\xB6\xC3\x9F"
+     "e 1\n",
+     "no-separator", 0, 0, 0, 0},
+    // After a byte-order mark, both count from the first visible byte.
+    {"\xEF\xBB\xBF[camera parameter] \xC2\xAB x \xC2\xBB\n", "header-text", 20, 27, 20, 25},
+};
+
+} // namespace
+
+TEST(Checker, CountsColumnsInCharactersWhereBytesDiffer)
+{
+    for (const character_case &c : character_cases) {
+        const checked got = check_text(c.text);
+        const auto named = std::find_if(got.all.begin(), got.all.end(),
+                                        [&](const found &f) { return f.name == c.name; });
+        ASSERT_NE(named, got.all.end()) << c.text;
+        EXPECT_EQ(named->column, c.column) << c.text;
+        EXPECT_EQ(named->end_column, c.end_column) << c.text;
+        EXPECT_EQ(named->display_column, c.display_column) << c.text;
+        EXPECT_EQ(named->display_end_column, c.display_end_column) << c.text;
     }
 }
 

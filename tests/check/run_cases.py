@@ -31,6 +31,8 @@ def sarif_results(text, problems, where):
     run_ = log["runs"][0]
     if log.get("version") != "2.1.0" or len(log["runs"]) != 1:
         problems.append(f"{where}: not one SARIF 2.1.0 run")
+    if run_.get("columnKind") != "unicodeCodePoints":
+        problems.append(f"{where}: the run does not say its columns count code points")
     rules = [rule["id"] for rule in run_["tool"]["driver"]["rules"]]
     for result in run_["results"]:
         if rules[result["ruleIndex"]] != result["ruleId"]:

@@ -325,6 +325,20 @@ class ScriptedExchange(unittest.TestCase):
         self.assertEqual(self.server.proc.wait(TIMEOUT), 1)
 
 
+    def test_ranges_after_a_byte_order_mark(self):
+        # A client may keep the mark as U+FEFF, one UTF-16 unit: the text
+        # after it starts at character 1, and UTF-8 before a place counts
+        # one unit a character.
+        text = "\ufeff[camera parameter] \u00ab x \u00bb\nSIZ = 1, 2\n"
+        published = self.open(text)
+        ranges = {d["code"]: (d["range"]["start"], d["range"]["end"])
+                  for d in published["diagnostics"]}
+        self.assertEqual(ranges["header-text"], (
+            {"line": 0, "character": 20}, {"line": 0, "character": 25}))
+        self.assertEqual(ranges["unknown-key"], (
+            {"line": 1, "character": 0}, {"line": 1, "character": 3}))
+        self.assertEqual(self.server.finish(), 0)
+
     def test_lone_cr_ends_a_line(self):
         # The reader reads this as one line; the editor shows four. Every
         # range is in the editor's lines, and each of them has a hover.

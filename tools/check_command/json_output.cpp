@@ -1,6 +1,7 @@
 // The JSON forms of the check's output: GCC's layout and SARIF 2.1.0. Both
 // are written as the diagnostics come, so that a file with a million
 // warnings needs no more memory than one of them.
+#include "check/character_columns.h"
 #include "diagnostic_output.h"
 #include "json_writer.h"
 #include "output_check.h"
@@ -14,37 +15,94 @@ using pexilon::check::diagnostic;
 
 std::int64_t number(std::size_t value) { return static_cast<std::int64_t>(value); }
 
-// A place as GCC writes it; a diagnostic of a whole line spans the line.
-void gcc_point(json_writer &out, const std::string &file, std::size_t line, std::size_t column)
+// A column counted both ways: GCC's "display-column" (characters) and
+// "byte-column"; its "column" is the display column, as GCC's default
+// -fdiagnostics-column-unit=display has it.
+struct both_columns {
+    std::size_t display = 0;
+    std::size_t byte = 0;
+};
+
+void gcc_point(json_writer &out, const std::string &file, std::size_t line, both_columns column)
 {
     out.begin_object();
     out.key("file");
     out.string(file);
     out.key("line");
     out.number(number(line));
+    out.key("display-column");
+    out.number(number(column.display));
+    out.key("byte-column");
+    out.number(number(column.byte));
     out.key("column");
-    out.number(number(column));
+    out.number(number(column.display));
     out.end_object();
 }
 
-void gcc_locations(json_writer &out, const std::string &file, std::size_t line, std::size_t column,
-                   std::size_t end_column, std::size_t line_length)
+// Where a diagnostic or a note is: a line, its columns in bytes and in
+// characters, and the line's length in both for a place of the whole line.
+struct gcc_place {
+    std::size_t line = 0;
+    both_columns first;
+    both_columns finish; // the last character, at its first byte
+};
+
+// A place as GCC writes it: the caret and, when it spans more than one
+// character, the last one; a diagnostic of a whole line spans the line.
+void gcc_locations(json_writer &out, const std::string &file, const gcc_place &place)
 {
-    const std::size_t first = column == 0 ? 1 : column;
-    std::size_t last = column == 0 ? line_length : end_column - 1;
-    if (last < first)
+    const both_columns first = place.first;
+    both_columns last = place.finish;
+    if (last.byte < first.byte || last.display < first.display)
         last = first;
     out.key("locations");
     out.begin_array();
     out.begin_object();
     out.key("caret");
-    gcc_point(out, file, line, first);
-    if (last != first) {
+    gcc_point(out, file, place.line, first);
+    if (last.display != first.display) {
         out.key("finish");
-        gcc_point(out, file, line, last);
+        gcc_point(out, file, place.line, last);
     }
     out.end_object();
     out.end_array();
+}
+
+// The 1-based byte column where the character holding byte column `byte`
+// of `line` starts.
+std::size_t character_start(std::string_view line, std::size_t byte)
+{
+    std::size_t start = byte;
+    for (std::size_t back = 1; back < 4 && back < byte; ++back)
+        if (byte - back - 1 < line.size() &&
+            pexilon::check::character_size(line, byte - back - 1) > back) {
+            start = byte - back;
+            break;
+        }
+    return start;
+}
+
+// `line` is the place's line when known: the finish then starts at the
+// first byte of the last character, as GCC's does.
+gcc_place place_on(std::size_t line_number, std::string_view line, both_columns first,
+                   both_columns end)
+{
+    if (first.byte == 0) // the whole line
+        return {line_number,
+                {1, 1},
+                {pexilon::check::characters_in(line), character_start(line, line.size())}};
+    return {line_number, first, {end.display - 1, character_start(line, end.byte - 1)}};
+}
+
+gcc_place place_of(const diagnostic &d)
+{
+    return place_on(d.line, d.source, {d.display_column, d.column},
+                    {d.display_end_column, d.end_column});
+}
+
+gcc_place place_of(const pexilon::check::note &n)
+{
+    return place_on(n.line, {}, {n.display_column, n.column}, {n.display_end_column, n.end_column});
 }
 
 // The texts quote the file, which need not be UTF-8: the writer turns each
@@ -69,13 +127,13 @@ public:
         out_.key("children");
         out_.begin_array();
         if (!d.hint.empty())
-            child(file, d.line, d.column, d.end_column, d.source.size(), d.hint);
+            child(file, place_of(d), d.hint);
         for (const pexilon::check::note &n : d.notes)
-            child(file, n.line, n.column, n.end_column, 0, n.message);
+            child(file, place_of(n), n.message);
         out_.end_array();
         out_.key("column-origin");
         out_.number(1);
-        gcc_locations(out_, file, d.line, d.column, d.end_column, d.source.size());
+        gcc_locations(out_, file, place_of(d));
         if (!d.fixes.empty())
             fixits(file, d);
         out_.end_object();
@@ -98,9 +156,9 @@ private:
         for (const pexilon::check::fix_it &f : d.fixes) {
             out_.begin_object();
             out_.key("start");
-            gcc_point(out_, file, f.line, f.column);
+            gcc_point(out_, file, f.line, {f.display_column, f.column});
             out_.key("next");
-            gcc_point(out_, file, f.line, f.end_column);
+            gcc_point(out_, file, f.line, {f.display_end_column, f.end_column});
             out_.key("string");
             out_.string(f.replacement);
             out_.end_object();
@@ -108,15 +166,14 @@ private:
         out_.end_array();
     }
 
-    void child(const std::string &file, std::size_t line, std::size_t column,
-               std::size_t end_column, std::size_t length, const std::string &message)
+    void child(const std::string &file, const gcc_place &place, const std::string &message)
     {
         out_.begin_object();
         out_.key("kind");
         out_.string("note");
         out_.key("message");
         out_.string(message);
-        gcc_locations(out_, file, line, column, end_column, length);
+        gcc_locations(out_, file, place);
         out_.end_object();
     }
 
@@ -200,7 +257,7 @@ public:
         out_.key("locations");
         out_.begin_array();
         out_.begin_object();
-        sarif_location(out_, uri_, d.line, d.column, d.end_column);
+        sarif_location(out_, uri_, d.line, d.display_column, d.display_end_column);
         out_.end_object();
         out_.end_array();
         if (!d.notes.empty()) {
@@ -209,7 +266,7 @@ public:
             std::size_t id = 0;
             for (const pexilon::check::note &n : d.notes) {
                 out_.begin_object();
-                sarif_location(out_, uri_, n.line, n.column, n.end_column);
+                sarif_location(out_, uri_, n.line, n.display_column, n.display_end_column);
                 out_.key("id");
                 out_.number(number(id++));
                 out_.key("message");
@@ -267,9 +324,9 @@ private:
             out_.key("startLine");
             out_.number(number(f.line));
             out_.key("startColumn");
-            out_.number(number(f.column));
+            out_.number(number(f.display_column));
             out_.key("endColumn");
-            out_.number(number(f.end_column));
+            out_.number(number(f.display_end_column));
             out_.end_object();
             out_.key("insertedContent");
             message(out_, f.replacement);
@@ -319,6 +376,10 @@ private:
         out_.end_array();
         out_.end_object(); // driver
         out_.end_object(); // tool
+        // Columns count characters; a byte that is no UTF-8 is one, as the
+        // replacement character the texts show it as.
+        out_.key("columnKind");
+        out_.string("unicodeCodePoints");
         out_.key("results");
         out_.begin_array();
     }

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "check/character_columns.h"
 #include "diagnostic_output.h"
 #include "output_check.h"
 #include "shown_name.h"
@@ -92,7 +93,7 @@ public:
         if (d.severity == PEXILON_CHECK_ERROR)
             name = std::string(d.name);
         std::fprintf(out_, "%s%s%s %s%s:%s %s [%s%s%s]\n", colors_.locus,
-                     locus(file, d.line, d.column).c_str(), colors_.reset, color,
+                     locus(file, d.line, d.display_column).c_str(), colors_.reset, color,
                      severity_word(d.severity), colors_.reset, shown_text(d.message).c_str(), color,
                      name.c_str(), colors_.reset);
         if (with_source_ && d.line != 0) {
@@ -100,9 +101,9 @@ public:
             show_fixes(d);
         }
         if (!d.hint.empty())
-            note(file, d.line, d.column, d.hint);
+            note(file, d.line, d.display_column, d.hint);
         for (const pexilon::check::note &n : d.notes) {
-            note(file, n.line, n.column, n.message);
+            note(file, n.line, n.display_column, n.message);
         }
         note_output_error(out_);
     }
@@ -151,13 +152,19 @@ private:
         const std::string_view tail = cut.last < source.size() ? cut_mark : std::string_view();
         const std::string_view shown = source.substr(cut.first, cut.last - cut.first);
         std::string marks(lead.size(), ' ');
-        for (std::size_t i = cut.first + 1; i < first; ++i)
-            marks += i <= source.size() && source[i - 1] == '\t' ? '\t' : ' ';
+        marks += blanks_under(source, cut.first, first - 1);
         marks += '^';
-        // The underline stops where the window does.
+        // The underline stops where the window does, one mark a character.
         const std::size_t stop = std::min(last, cut.last + 1);
-        if (stop > first + 1)
-            marks.append(stop - first - 1, '~');
+        if (stop > first + 1) {
+            const std::size_t from = std::min(first - 1, source.size());
+            const std::size_t to = std::min(stop - 1, source.size());
+            const std::size_t marked =
+                pexilon::check::characters_in(source.substr(from, to - from));
+            const std::size_t past_end = stop - 1 > source.size() ? stop - 1 - source.size() : 0;
+            if (marked + past_end > 1)
+                marks.append(marked + past_end - 1, '~');
+        }
         const std::string number = std::to_string(line);
         const std::size_t width = number.size() < 5 ? 5 : number.size();
         std::fprintf(out_, "%*s | %.*s%s%.*s\n", static_cast<int>(width), number.c_str(),
@@ -165,6 +172,25 @@ private:
                      static_cast<int>(tail.size()), tail.data());
         std::fprintf(out_, "%*s | %s%s%s\n", static_cast<int>(width), "", colors_.caret,
                      marks.c_str(), colors_.reset);
+    }
+
+    // What goes under source[from, to) so that the next mark sits under
+    // byte `to`: a tab for a tab, a blank for any other character, a blank
+    // a byte past the line's end.
+    static std::string blanks_under(std::string_view source, std::size_t from, std::size_t to)
+    {
+        std::string out;
+        std::size_t at = from;
+        while (at < to && at < source.size()) {
+            const std::size_t size = pexilon::check::character_size(source, at);
+            if (at + size > to)
+                break; // `to` lies inside this character: the mark goes under it
+            out += source[at] == '\t' ? '\t' : ' ';
+            at += size;
+        }
+        if (to > source.size())
+            out.append(to - std::max(at, source.size()), ' ');
+        return out;
     }
 
     // The first byte that is neither a space nor a tab (the line's size when
@@ -190,14 +216,10 @@ private:
         if (d.fixes.empty())
             return;
         const std::size_t width = std::max<std::size_t>(5, std::to_string(d.line).size());
-        const std::string text =
-            d.source.size() <= source_window ? shown_text(d.source, true) : std::string();
         for (const pexilon::check::fix_it &f : d.fixes) {
             if (f.line != d.line || d.source.size() > source_window)
                 continue;
-            std::string under;
-            for (std::size_t i = 1; i < f.column; ++i)
-                under += i <= text.size() && text[i - 1] == '\t' ? '\t' : ' ';
+            const std::string under = blanks_under(d.source, 0, f.column - 1);
             const std::string shown =
                 f.replacement.empty() ? std::string("(remove)") : shown_text(f.replacement, true);
             std::fprintf(out_, "%*s | %s%s%s%s\n", static_cast<int>(width), "", under.c_str(),

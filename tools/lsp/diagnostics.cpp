@@ -8,6 +8,8 @@ namespace pexilon_lsp {
 
 namespace {
 
+constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
+
 int protocol_severity(severity level)
 {
     switch (level) {
@@ -31,10 +33,14 @@ struct span {
 span span_of(const text_lines &lines, const text_place &place)
 {
     const std::size_t line = place.line > 0 ? place.line - 1 : 0;
-    const std::size_t first = lines.reader_line_start(line);
+    std::size_t first = lines.reader_line_start(line);
     const std::size_t last = lines.reader_line_end(line);
     if (place.line == 0 || place.column == 0)
         return {first, last};
+    // The checker counts the first line's columns after a byte-order mark,
+    // which the client may have kept as U+FEFF.
+    if (line == 0 && lines.line(0).substr(0, byte_order_mark.size()) == byte_order_mark)
+        first = std::min(first + byte_order_mark.size(), last);
     const std::size_t start = std::min(first + place.column - 1, last);
     const std::size_t end =
         place.end_column > place.column ? std::min(first + place.end_column - 1, last) : start;

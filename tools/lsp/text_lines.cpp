@@ -1,47 +1,19 @@
 // Editor lines and UTF-16 columns.
 #include "text_lines.h"
 
+#include "check/character_columns.h"
+
 #include <algorithm>
 #include <cstdint>
 
 namespace pexilon_lsp {
 
-namespace {
-
-bool is_continuation(unsigned char byte) noexcept { return (byte & 0xC0) == 0x80; }
-
-} // namespace
-
 char_size next_char(std::string_view text) noexcept
 {
-    const auto lead = static_cast<unsigned char>(text[0]);
-    std::size_t length = 1;
-    std::uint32_t code = lead;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        code = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        code = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        code = lead & 0x07;
-    } else {
-        return {1, 1}; // ASCII, or a byte that starts no sequence
-    }
-    if (text.size() < length)
-        return {1, 1};
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        if (!is_continuation(byte))
-            return {1, 1};
-        code = (code << 6) | (byte & 0x3F);
-    }
-    // Overlong forms, surrogates and values past U+10FFFF are not characters.
-    const bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
-    if (overlong || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF)
-        return {1, 1};
-    return {length, length == 4 ? std::size_t{2} : std::size_t{1}};
+    // A character beyond the Basic Multilingual Plane, four bytes of UTF-8,
+    // is two UTF-16 units; any other character, or lone byte, is one.
+    const std::size_t bytes = pexilon::check::character_size(text, 0);
+    return {bytes, bytes == 4 ? std::size_t{2} : std::size_t{1}};
 }
 
 text_lines::text_lines(std::string_view text) : text_(text)

@@ -204,12 +204,11 @@ TEST(ControlEntries, HandlerWithoutBlockTakerCopiesCodeTexts)
         "======CODE_BLOCK_START======\n  second\n======CODE_BLOCK_END======\n"
         "[camera parameter]\n======CODE_BLOCK_START======\nignored\n======CODE_BLOCK_END======\n";
     record config;
-    pexilon::config_session session = pexilon::begin_session(&config);
+    pexilon::interpreter_state state = pexilon::begin_interpreting(&config);
     EXPECT_EQ(
-        pexilon::parse_bytes_detailed(text.data(), text.size(), pexilon::session_handler, &session)
-            .line,
+        pexilon::parse_bytes(text.data(), text.size(), pexilon::interpreter_handler, &state).line,
         0);
-    pexilon::end_session(session);
+    pexilon::end_interpreting(state);
     ASSERT_EQ(config.control_count, 1u);
     EXPECT_STREQ(config.controls[0].code, "  second\n");
     EXPECT_EQ(malloc_usable_size(config.controls) / sizeof(control_entry), 1u);

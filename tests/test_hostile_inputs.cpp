@@ -16,7 +16,7 @@
 #include <thread>
 #include <unistd.h>
 
-#include "config/config_handler.h"
+#include "config/interpreter.h"
 #include "reader/stream_source.h"
 #include "support/test_support.h"
 
@@ -191,7 +191,7 @@ namespace {
 
 // A handler that changes the file being read when it sees line `at`.
 struct file_changer {
-    pexilon::config_session session;
+    pexilon::interpreter_state state;
     std::string path;
     int seen = 0;
     int at = 0;
@@ -210,7 +210,7 @@ struct file_changer {
                 ::close(fd);
             }
         }
-        return pexilon::session_handler(&self->session, section, name, value);
+        return pexilon::interpreter_handler(&self->state, section, name, value);
     }
 };
 
@@ -224,10 +224,9 @@ TEST(HostileInputs, FileTruncatedOrGrownWhileRead)
     for (const bool truncate : {true, false}) {
         temp_file file(body);
         record config;
-        file_changer changer{pexilon::begin_session(&config), file.path(), 0, 10, truncate};
-        const int result =
-            pexilon::parse_path_detailed(file.path(), file_changer::handle, &changer).line;
-        pexilon::end_session(changer.session);
+        file_changer changer{pexilon::begin_interpreting(&config), file.path(), 0, 10, truncate};
+        const int result = pexilon::parse_path(file.path(), file_changer::handle, &changer).line;
+        pexilon::end_interpreting(changer.state);
         EXPECT_EQ(result, 0);
         if (truncate) {
             EXPECT_GE(config.param_count, 9u);

@@ -102,7 +102,7 @@ TEST(StreamErrors, ErrorsAreReportedAtTheUnreadLineAndInterruptionsRetried)
         ASSERT_NE(stream, nullptr);
         recorder events;
         const pexilon::parse_outcome outcome =
-            pexilon::parse_stream_detailed(stream, recorder::handle, &events);
+            pexilon::parse_stream(stream, recorder::handle, &events);
         std::fclose(stream);
         EXPECT_EQ(outcome.line, c.line) << c.text;
         EXPECT_EQ(outcome.kind, c.kind) << c.text;
@@ -113,7 +113,7 @@ TEST(StreamErrors, ErrorsAreReportedAtTheUnreadLineAndInterruptionsRetried)
 
 TEST(StreamErrors, NullStreamCannotBeRead)
 {
-    EXPECT_EQ(pexilon::parse_stream_detailed(nullptr, recorder::handle, nullptr).line,
+    EXPECT_EQ(pexilon::parse_stream(nullptr, recorder::handle, nullptr).line,
               pexilon::cannot_open_line);
 }
 

@@ -1,4 +1,4 @@
-// The in-memory source: read_text_line on its own, parse_bytes_detailed, and
+// The in-memory source: read_text_line on its own, parse_bytes, and
 // memory against file giving the same events and status.
 #include <cstring>
 #include <ostream>
@@ -98,8 +98,7 @@ struct run_result {
 run_result from_text(const std::string &text)
 {
     recorder rec;
-    const int line =
-        pexilon::parse_bytes_detailed(text.data(), text.size(), &recorder::handle, &rec).line;
+    const int line = pexilon::parse_bytes(text.data(), text.size(), &recorder::handle, &rec).line;
     return {rec.events, line};
 }
 
@@ -107,7 +106,7 @@ run_result from_file(const std::string &text)
 {
     temp_file file(text);
     recorder rec;
-    const int line = pexilon::parse_path_detailed(file.path(), &recorder::handle, &rec).line;
+    const int line = pexilon::parse_path(file.path(), &recorder::handle, &rec).line;
     return {rec.events, line};
 }
 
@@ -168,9 +167,9 @@ TEST(ParseBytes, FileAndMemoryAgree)
 
         recorder a, b;
         temp_file f(text);
-        const auto in_file = pexilon::parse_path_detailed(f.path(), &recorder::handle, &a);
+        const auto in_file = pexilon::parse_path(f.path(), &recorder::handle, &a);
         const auto in_memory =
-            pexilon::parse_bytes_detailed(text.data(), text.size(), &recorder::handle, &b);
+            pexilon::parse_bytes(text.data(), text.size(), &recorder::handle, &b);
         EXPECT_EQ(a.events, b.events);
         EXPECT_EQ(in_file.line, in_memory.line);
         EXPECT_EQ(static_cast<int>(in_file.kind), static_cast<int>(in_memory.kind));
@@ -180,9 +179,8 @@ TEST(ParseBytes, FileAndMemoryAgree)
 TEST(ParsePath, MissingFileGivesMinusOneWithoutCalls)
 {
     recorder rec;
-    EXPECT_EQ(
-        pexilon::parse_path_detailed("/nonexistent/pexilon/none.cfg", &recorder::handle, &rec).line,
-        -1);
+    EXPECT_EQ(pexilon::parse_path("/nonexistent/pexilon/none.cfg", &recorder::handle, &rec).line,
+              -1);
     EXPECT_TRUE(rec.events.empty());
 }
 

@@ -1,7 +1,7 @@
 // The keys of the section "camera parameter", stored as their rows in the
 // vocabulary say.
 #include "config/code_tables.h"
-#include "config/config_handler.h"
+#include "config/interpreter.h"
 #include "config/record_fields.h"
 #include "config/text_fields.h"
 #include "config/value_parsing.h"

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <span>
 
-#include "config/config_handler.h"
+#include "config/interpreter.h"
 #include "config/vocabulary.h"
 
 namespace pexilon {
@@ -21,7 +21,7 @@ enum class ignore_cause : unsigned char {
 };
 
 // One number of a value, as written and as stored. Offsets are into the
-// value as the handler got it. No member has a default: arrays of these are
+// value as the interpreter got it. No member has a default: arrays of these are
 // filled as far as they are used, and a value-initialised array of room for
 // a whole line's numbers would cost every line of a listened parse.
 struct number_account {
@@ -56,7 +56,7 @@ public:
     // A code block became the code of controls[control].
     virtual void code_attached(std::size_t control) noexcept = 0;
     virtual void ignored(ignore_cause cause, const char *name) noexcept = 0;
-    // The handler refused the event; the reader records the fault next.
+    // The interpreter refused the event; the reader records the fault next.
     virtual void rejected(reject_reason reason) noexcept = 0;
 
 protected:

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "config/code_tables.h"
-#include "config/config_handler.h"
+#include "config/interpreter.h"
 #include "config/record_fields.h"
 #include "config/text_fields.h"
 #include "config/value_parsing.h"
@@ -20,12 +20,12 @@ constexpr std::size_t copied_code_size = 4096;
 
 // Makes room for `count` controls. Within one call the array grows by
 // doubling; trim_control_list leaves it holding exactly control_count.
-bool reserve_controls(config_session &session, std::size_t count) noexcept
+bool reserve_controls(interpreter_state &state, std::size_t count) noexcept
 {
-    if (session.control_capacity >= count)
+    if (state.control_capacity >= count)
         return true;
-    parsed_config &config = *session.config;
-    const std::size_t grown = std::max(count, session.control_capacity * 2);
+    parsed_config &config = *state.config;
+    const std::size_t grown = std::max(count, state.control_capacity * 2);
     // The first control starts a fresh array, whatever the pointer held: with
     // a count of 0 the record owns no array, so a pointer left there is the
     // caller's, neither freed nor grown (as params does).
@@ -34,32 +34,32 @@ bool reserve_controls(config_session &session, std::size_t count) noexcept
     if (block == nullptr)
         return false;
     config.controls = static_cast<control_entry *>(block);
-    session.control_capacity = grown;
+    state.control_capacity = grown;
     return true;
 }
 
 // The entry that the lines of the current section fill, or null when there is
 // none (its header could not be stored).
-control_entry *newest_control(config_session &session) noexcept
+control_entry *newest_control(interpreter_state &state) noexcept
 {
-    parsed_config &config = *session.config;
-    if (session.control_dropped || config.control_count == 0 || config.controls == nullptr)
+    parsed_config &config = *state.config;
+    if (state.control_dropped || config.control_count == 0 || config.controls == nullptr)
         return nullptr;
     return &config.controls[config.control_count - 1];
 }
 
 } // namespace
 
-reject_reason start_control(config_session &session) noexcept
+reject_reason start_control(interpreter_state &state) noexcept
 {
-    parsed_config &config = *session.config;
+    parsed_config &config = *state.config;
     if (config.controls == nullptr && config.control_count != 0) {
-        session.control_dropped = true;
+        state.control_dropped = true;
         return reject_reason::inconsistent_record;
     }
     const std::size_t count = std::size_t{config.control_count} + 1;
-    if (config.control_count == UINT32_MAX || !reserve_controls(session, count)) {
-        session.control_dropped = true;
+    if (config.control_count == UINT32_MAX || !reserve_controls(state, count)) {
+        state.control_dropped = true;
         return reject_reason::no_memory;
     }
     config.controls[count - 1] = control_entry{};
@@ -73,10 +73,10 @@ const key_row *control_key(const char *name) noexcept
     return code == 0 ? nullptr : key_by_code(rows_of(control_keys), code);
 }
 
-reject_reason apply_control_key(config_session &session, const key_row &key,
+reject_reason apply_control_key(interpreter_state &state, const key_row &key,
                                 const char *value) noexcept
 {
-    control_entry *control = newest_control(session);
+    control_entry *control = newest_control(state);
     if (control == nullptr)
         return reject_reason::none; // its loss was reported at the header
     const record_member &field = *member_of(key);
@@ -87,9 +87,9 @@ reject_reason apply_control_key(config_session &session, const key_row &key,
     return reject_reason::none;
 }
 
-reject_reason attach_control_code(config_session &session, const char *text) noexcept
+reject_reason attach_control_code(interpreter_state &state, const char *text) noexcept
 {
-    control_entry *control = newest_control(session);
+    control_entry *control = newest_control(state);
     if (control == nullptr)
         return reject_reason::none;
     const std::size_t size = std::strlen(text) + 1;
@@ -102,10 +102,10 @@ reject_reason attach_control_code(config_session &session, const char *text) noe
     return reject_reason::none;
 }
 
-reject_reason adopt_control_code(config_session &session, char *text, std::size_t size,
+reject_reason adopt_control_code(interpreter_state &state, char *text, std::size_t size,
                                  bool *taken) noexcept
 {
-    control_entry *control = newest_control(session);
+    control_entry *control = newest_control(state);
     if (control == nullptr)
         return reject_reason::none;
     // A short text is copied to a block of its size, and the reader uses its
@@ -131,16 +131,16 @@ reject_reason adopt_control_code(config_session &session, char *text, std::size_
     return reject_reason::none;
 }
 
-void trim_control_list(config_session &session) noexcept
+void trim_control_list(interpreter_state &state) noexcept
 {
-    parsed_config &config = *session.config;
+    parsed_config &config = *state.config;
     if (config.controls == nullptr || config.control_count == 0 ||
-        session.control_capacity <= config.control_count)
+        state.control_capacity <= config.control_count)
         return;
     if (void *block =
             heap_realloc_array(config.controls, config.control_count, sizeof(control_entry))) {
         config.controls = static_cast<control_entry *>(block);
-        session.control_capacity = config.control_count;
+        state.control_capacity = config.control_count;
     }
 }
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "config/config_handler.h"
+#include "config/interpreter.h"
 #include "config/value_accounts.h"
 #include "reader/text_source.h"
 
@@ -120,15 +120,15 @@ config_report parse_config_accounted(const char *data, std::size_t size, parsed_
                                      account_listener &listener) noexcept
 {
     account_builder builder(listener);
-    config_session session = begin_session(config);
-    session.sink = &builder;
+    interpreter_state state = begin_interpreting(config);
+    state.sink = &builder;
     config_report report;
     report.outcome =
-        parse_bytes_detailed(data, size, session_handler, &session, config_block_taker, &builder);
+        parse_bytes(data, size, interpreter_handler, &state, interpreter_block_taker, &builder);
     builder.finish();
-    end_session(session);
+    end_interpreting(state);
     if (report.outcome.kind == fault::rejected)
-        report.reason = session.first_reject;
+        report.reason = state.first_reject;
     return report;
 }
 

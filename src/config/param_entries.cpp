@@ -14,11 +14,11 @@ namespace {
 // + 1) entries when the call returns (trim_param_list), which is all a later
 // call may assume of it; within one call it grows by half again at least, so
 // that a long table is not copied over and over.
-bool grow_params(config_session &session, std::size_t count) noexcept
+bool grow_params(interpreter_state &state, std::size_t count) noexcept
 {
     const std::size_t needed = promised_param_room(count);
-    parsed_config &config = *session.config;
-    std::size_t grown = std::max(needed, (session.param_capacity * 3 / 2 + 99) / 100 * 100);
+    parsed_config &config = *state.config;
+    std::size_t grown = std::max(needed, (state.param_capacity * 3 / 2 + 99) / 100 * 100);
     // The first entry starts a fresh array, whatever the pointer held: with a
     // count of 0 the record owns no array, so a pointer left there is the
     // caller's, neither freed nor grown (as controls does).
@@ -27,35 +27,35 @@ bool grow_params(config_session &session, std::size_t count) noexcept
     if (block == nullptr)
         return false;
     config.params = static_cast<param_entry *>(block);
-    session.param_capacity = std::min(grown, max_param_capacity);
+    state.param_capacity = std::min(grown, max_param_capacity);
     return true;
 }
 
 } // namespace
 
-reject_reason make_param_room(config_session &session, std::size_t count) noexcept
+reject_reason make_param_room(interpreter_state &state, std::size_t count) noexcept
 {
-    const parsed_config &config = *session.config;
+    const parsed_config &config = *state.config;
     if (config.param_count == UINT32_MAX)
         return reject_reason::no_memory;
     if (config.params == nullptr && config.param_count != 0)
         return reject_reason::inconsistent_record;
-    return grow_params(session, count) ? reject_reason::none : reject_reason::no_memory;
+    return grow_params(state, count) ? reject_reason::none : reject_reason::no_memory;
 }
 
-reject_reason append_param_numbers(config_session &session, std::uint32_t key,
+reject_reason append_param_numbers(interpreter_state &state, std::uint32_t key,
                                    std::span<const number_account> numbers) noexcept
 {
-    parsed_config &config = *session.config;
+    parsed_config &config = *state.config;
     const std::size_t count = std::size_t{config.param_count} + 1;
-    if (count >= session.param_capacity) {
-        if (const reject_reason refused = make_param_room(session, count);
+    if (count >= state.param_capacity) {
+        if (const reject_reason refused = make_param_room(state, count);
             refused != reject_reason::none)
             return refused;
     }
     param_entry &entry = config.params[count - 1];
     entry = param_entry{};
-    entry.type = session.section_code | key;
+    entry.type = state.section_code | key;
     const std::size_t kept = std::min<std::size_t>(numbers.size(), max_list_values);
     for (std::size_t i = 0; i < kept; ++i)
         entry.values[i] = static_cast<std::uint32_t>(numbers[i].stored);
@@ -64,16 +64,16 @@ reject_reason append_param_numbers(config_session &session, std::uint32_t key,
     return numbers.size() > kept ? reject_reason::too_many_values : reject_reason::none;
 }
 
-void trim_param_list(config_session &session) noexcept
+void trim_param_list(interpreter_state &state) noexcept
 {
-    parsed_config &config = *session.config;
+    parsed_config &config = *state.config;
     const std::size_t room = promised_param_room(config.param_count);
-    if (config.params == nullptr || room == 0 || session.param_capacity <= room)
+    if (config.params == nullptr || room == 0 || state.param_capacity <= room)
         return;
     // Shrinking cannot lose entries; should it fail, the larger block stays.
     if (void *block = heap_realloc_array(config.params, room, sizeof(param_entry))) {
         config.params = static_cast<param_entry *>(block);
-        session.param_capacity = room;
+        state.param_capacity = room;
     }
 }
 

@@ -8,35 +8,35 @@
 #include <span>
 
 #include "config/code_tables.h"
-#include "config/config_handler.h"
 #include "config/config_sink.h"
+#include "config/interpreter.h"
 #include "config/value_list.h"
 
 namespace pexilon {
 
 // Makes room for `count` entries when the array holds fewer, or tells why
 // not (param_entries.cpp).
-reject_reason make_param_room(config_session &session, std::size_t count) noexcept;
+reject_reason make_param_room(interpreter_state &state, std::size_t count) noexcept;
 
 // Appends an entry of key code `key` under the current section. value_end,
 // where known, is where the value's terminator stands.
-inline reject_reason append_param_entry(config_session &session, std::uint32_t key,
+inline reject_reason append_param_entry(interpreter_state &state, std::uint32_t key,
                                         const char *value, const char *value_end = nullptr) noexcept
 {
-    parsed_config &config = *session.config;
+    parsed_config &config = *state.config;
     const std::size_t count = std::size_t{config.param_count} + 1;
     // Capacities are whole hundreds, so one above the count is the promised
     // room already: the common case costs one comparison. Below the capacity
-    // the array is the session's own and the count cannot be full; a record
-    // that disagrees with itself has no capacity (begin_session).
-    if (count >= session.param_capacity) {
-        if (const reject_reason refused = make_param_room(session, count);
+    // the array is the state's own and the count cannot be full; a record
+    // that disagrees with itself has no capacity (begin_interpreting).
+    if (count >= state.param_capacity) {
+        if (const reject_reason refused = make_param_room(state, count);
             refused != reject_reason::none)
             return refused;
     }
     param_entry &entry = config.params[count - 1];
     entry = param_entry{};
-    entry.type = session.section_code | key;
+    entry.type = state.section_code | key;
     const bool fits = parse_value_list(&entry, value, value_end);
     config.param_count = static_cast<std::uint32_t>(count);
     return fits ? reject_reason::none : reject_reason::too_many_values;
@@ -45,17 +45,17 @@ inline reject_reason append_param_entry(config_session &session, std::uint32_t k
 // append_param_entry for a listened parse, whose numbers are already read
 // (config/value_accounts.h): the entry keeps what the accounts say was
 // stored, so that the record and its account cannot differ.
-reject_reason append_param_numbers(config_session &session, std::uint32_t key,
+reject_reason append_param_numbers(interpreter_state &state, std::uint32_t key,
                                    std::span<const number_account> numbers) noexcept;
 
 // A board or register line: an entry when the key is known, else nothing.
-inline reject_reason add_param_entry(config_session &session, const char *name, const char *value,
+inline reject_reason add_param_entry(interpreter_state &state, const char *name, const char *value,
                                      const char *value_end = nullptr) noexcept
 {
     const std::uint32_t key = find_code<param_keys>(name);
     if (key == 0)
         return reject_reason::none; // other keys are ignored
-    return append_param_entry(session, key, value, value_end);
+    return append_param_entry(state, key, value, value_end);
 }
 
 } // namespace pexilon

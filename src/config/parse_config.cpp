@@ -1,6 +1,6 @@
 #include "config/parse_config.h"
 
-#include "config/session_dispatch.h"
+#include "config/interpreter_events.h"
 #include "reader/memory_lines.h"
 #include "reader/stream_lines.h"
 
@@ -11,17 +11,17 @@ namespace {
 template <typename Parse>
 config_report parse_into(parsed_config *config, Parse parse) noexcept
 {
-    config_session session = begin_session(config);
-    session_receiver receiver{session};
+    interpreter_state state = begin_interpreting(config);
+    interpreter_receiver receiver{state};
     config_report report;
     report.outcome = parse(receiver);
-    end_session(session);
+    end_interpreting(state);
     // The reader's mark for an input it could not open is the library's
     // result for it.
     if (report.outcome.kind == fault::cannot_open)
         report.outcome.line = PARSE_OPEN_FAILED;
     if (report.outcome.kind == fault::rejected)
-        report.reason = session.first_reject;
+        report.reason = state.first_reject;
     return report;
 }
 
@@ -30,20 +30,20 @@ config_report parse_into(parsed_config *config, Parse parse) noexcept
 config_report parse_config_path(const char *path, parsed_config *config) noexcept
 {
     return parse_into(
-        config, [path](session_receiver &receiver) { return parse_path_with(path, receiver); });
+        config, [path](interpreter_receiver &receiver) { return parse_path(path, receiver); });
 }
 
 config_report parse_config_stream(std::FILE *stream, parsed_config *config) noexcept
 {
-    return parse_into(config, [stream](session_receiver &receiver) {
-        return parse_stream_with(stream, receiver);
+    return parse_into(config, [stream](interpreter_receiver &receiver) {
+        return parse_stream(stream, receiver);
     });
 }
 
 config_report parse_config_bytes(const char *data, std::size_t size, parsed_config *config) noexcept
 {
-    return parse_into(config, [data, size](session_receiver &receiver) {
-        return parse_text_with(data, size, receiver);
+    return parse_into(config, [data, size](interpreter_receiver &receiver) {
+        return parse_bytes(data, size, receiver);
     });
 }
 

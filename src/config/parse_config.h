@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "config/config_handler.h"
+#include "config/interpreter.h"
 #include "reader/parse_outcome.h"
 
 namespace pexilon {

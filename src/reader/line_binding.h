@@ -1,6 +1,6 @@
 // What the line parser is bound to: where its lines come from (a source) and
 // where its events go (a receiver). The parser is a template over both, so
-// that the library's own parse calls its reader and its record builder
+// that the library's own parse calls its reader and its interpreter
 // directly; the function-pointer interface of line_parser.h is one binding.
 //
 // A source has

@@ -243,7 +243,7 @@ template <typename State>
 
 // Runs the parser over every line `source` gives, handing the events to
 // `receiver` and telling `sink`, when there is one, of every line and fault.
-// The outcome is that of parse_lines_detailed.
+// The outcome is that of parse_lines.
 template <typename Source, typename Receiver>
 parse_outcome run_line_parser(Source &source, Receiver &receiver, reader_sink *sink) noexcept
 {

@@ -5,8 +5,8 @@
 
 namespace pexilon {
 
-parse_outcome parse_lines_detailed(line_reader reader, void *stream, line_handler handler,
-                                   void *user, block_taker taker, reader_sink *sink) noexcept
+parse_outcome parse_lines(line_reader reader, void *stream, line_handler handler, void *user,
+                          block_taker taker, reader_sink *sink) noexcept
 {
     callback_source source{reader, stream};
     callback_receiver receiver{handler, user, taker};

@@ -54,8 +54,7 @@ inline constexpr int name_buffer_size = 50;  // 49 characters and terminator
 // number of the first faulty or rejected line (a cut-off code block overrides
 // an earlier one), with the kind of its fault; code blocks go to `taker` when
 // there is one, and every line and fault is told to `sink` when there is one.
-parse_outcome parse_lines_detailed(line_reader reader, void *stream, line_handler handler,
-                                   void *user, block_taker taker = nullptr,
-                                   reader_sink *sink = nullptr) noexcept;
+parse_outcome parse_lines(line_reader reader, void *stream, line_handler handler, void *user,
+                          block_taker taker = nullptr, reader_sink *sink = nullptr) noexcept;
 
 } // namespace pexilon

@@ -14,10 +14,10 @@ struct memory_lines {
     char *next(char *buffer, int size) noexcept { return read_text_line(buffer, size, &cursor); }
 };
 
-// Parses exactly `size` bytes at `data` (see parse_bytes_detailed).
+// Parses exactly `size` bytes at `data` (as the parse_bytes that takes a line_handler).
 template <typename Receiver>
-parse_outcome parse_text_with(const char *data, std::size_t size, Receiver &receiver,
-                              reader_sink *sink = nullptr) noexcept
+parse_outcome parse_bytes(const char *data, std::size_t size, Receiver &receiver,
+                          reader_sink *sink = nullptr) noexcept
 {
     memory_lines lines{{data, data != nullptr ? size : 0}};
     return run_line_parser(lines, receiver, sink);

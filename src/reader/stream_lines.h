@@ -227,10 +227,10 @@ inline char *stream_lines::next(char *buffer, int size) noexcept
     return next_stream_line(*this, buffer, size);
 }
 
-// Parses an open stdio stream to its end (see parse_stream_detailed).
+// Parses an open stdio stream to its end (as the parse_stream that takes a line_handler).
 template <typename Receiver>
-parse_outcome parse_stream_with(std::FILE *stream, Receiver &receiver,
-                                reader_sink *sink = nullptr) noexcept
+parse_outcome parse_stream(std::FILE *stream, Receiver &receiver,
+                           reader_sink *sink = nullptr) noexcept
 {
     if (stream == nullptr)
         return {cannot_open_line, fault::cannot_open, EINVAL};
@@ -254,10 +254,9 @@ parse_outcome parse_stream_with(std::FILE *stream, Receiver &receiver,
     return outcome;
 }
 
-// Opens `path` for reading and parses it (see parse_path_detailed).
+// Opens `path` for reading and parses it (as the parse_path that takes a line_handler).
 template <typename Receiver>
-parse_outcome parse_path_with(const char *path, Receiver &receiver,
-                              reader_sink *sink = nullptr) noexcept
+parse_outcome parse_path(const char *path, Receiver &receiver, reader_sink *sink = nullptr) noexcept
 {
     if (path == nullptr)
         return {cannot_open_line, fault::cannot_open, EINVAL};
@@ -269,7 +268,7 @@ parse_outcome parse_path_with(const char *path, Receiver &receiver,
     while (file == nullptr && errno == EINTR);
     if (file == nullptr)
         return {cannot_open_line, fault::cannot_open, errno};
-    const parse_outcome outcome = parse_stream_with(file, receiver, sink);
+    const parse_outcome outcome = parse_stream(file, receiver, sink);
     std::fclose(file);
     return outcome;
 }

@@ -5,18 +5,18 @@
 
 namespace pexilon {
 
-parse_outcome parse_stream_detailed(std::FILE *stream, line_handler handler, void *user,
-                                    block_taker taker) noexcept
+parse_outcome parse_stream(std::FILE *stream, line_handler handler, void *user,
+                           block_taker taker) noexcept
 {
     callback_receiver receiver{handler, user, taker};
-    return parse_stream_with(stream, receiver);
+    return parse_stream(stream, receiver);
 }
 
-parse_outcome parse_path_detailed(const char *path, line_handler handler, void *user,
-                                  block_taker taker) noexcept
+parse_outcome parse_path(const char *path, line_handler handler, void *user,
+                         block_taker taker) noexcept
 {
     callback_receiver receiver{handler, user, taker};
-    return parse_path_with(path, receiver);
+    return parse_path(path, receiver);
 }
 
 } // namespace pexilon

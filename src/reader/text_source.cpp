@@ -28,11 +28,11 @@ char *read_text_line(char *buffer, int size, void *stream) noexcept
     return buffer;
 }
 
-parse_outcome parse_bytes_detailed(const char *data, std::size_t size, line_handler handler,
-                                   void *user, block_taker taker, reader_sink *sink) noexcept
+parse_outcome parse_bytes(const char *data, std::size_t size, line_handler handler, void *user,
+                          block_taker taker, reader_sink *sink) noexcept
 {
     callback_receiver receiver{handler, user, taker};
-    return parse_text_with(data, size, receiver, sink);
+    return parse_bytes(data, size, receiver, sink);
 }
 
 } // namespace pexilon

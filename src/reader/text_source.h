@@ -18,8 +18,7 @@ struct text_cursor {
 char *read_text_line(char *buffer, int size, void *cursor) noexcept;
 
 // Parses exactly `size` bytes at `data`.
-parse_outcome parse_bytes_detailed(const char *data, std::size_t size, line_handler handler,
-                                   void *user, block_taker taker = nullptr,
-                                   reader_sink *sink = nullptr) noexcept;
+parse_outcome parse_bytes(const char *data, std::size_t size, line_handler handler, void *user,
+                          block_taker taker = nullptr, reader_sink *sink = nullptr) noexcept;
 
 } // namespace pexilon

@@ -81,10 +81,10 @@ int line_of_allocation(const std::string &text, long n)
     std::memset(&config, 0, sizeof config);
     line_feed feed{&text};
     pexilon_alloc::fail_nth(n);
-    pexilon::config_session session = pexilon::begin_session(&config);
-    pexilon::parse_lines_detailed(feed_line, &feed, pexilon::session_handler, &session,
-                                  pexilon::config_block_taker);
-    pexilon::end_session(session);
+    pexilon::interpreter_state state = pexilon::begin_interpreting(&config);
+    pexilon::parse_lines(feed_line, &feed, pexilon::interpreter_handler, &state,
+                         pexilon::interpreter_block_taker);
+    pexilon::end_interpreting(state);
     const int line = pexilon_alloc::failure_injected() ? pexilon_alloc::failure_tag() : 0;
     pexilon::release_record(config);
     return line;

@@ -44,8 +44,7 @@ inline void check_events(const parse_case &c)
     SCOPED_TRACE(c.label);
     recorder rec;
     rec.reject_calls = c.reject;
-    const auto out =
-        pexilon::parse_bytes_detailed(c.text.data(), c.text.size(), &recorder::handle, &rec);
+    const auto out = pexilon::parse_bytes(c.text.data(), c.text.size(), &recorder::handle, &rec);
     EXPECT_EQ(rec.events, c.events);
     EXPECT_EQ(out.line, c.line);
     EXPECT_EQ(static_cast<int>(out.kind), static_cast<int>(c.kind));

@@ -1,4 +1,4 @@
-// The line handler that turns the reader's events into a parsed_config.
+// The interpreter: it turns the reader's events into a parsed_config.
 #pragma once
 
 #include <cstddef>
@@ -8,7 +8,7 @@
 
 namespace pexilon {
 
-// Why the handler refused a line.
+// Why the interpreter refused a line.
 enum class reject_reason : unsigned char {
     none,
     no_record,           // the record pointer is null
@@ -25,7 +25,7 @@ struct key_row;
 inline constexpr std::size_t max_param_capacity = std::size_t{UINT32_MAX} + 1;
 
 // State of one parse into one record; lives on the caller's stack.
-struct config_session {
+struct interpreter_state {
     parsed_config *config = nullptr;
     std::uint32_t section_code = 0;     // code of the current section
     const char *section_text = nullptr; // the section buffer that code is of
@@ -41,23 +41,23 @@ struct config_session {
 };
 
 // Starts a parse into `config` (which may be null).
-config_session begin_session(parsed_config *config) noexcept;
+interpreter_state begin_interpreting(parsed_config *config) noexcept;
 
 // Ends a parse: trims the lists to the sizes a later call may assume.
-void end_session(config_session &session) noexcept;
+void end_interpreting(interpreter_state &state) noexcept;
 
-// line_handler with a config_session as `user`: what the library's own
-// parses use, since the session carries state across the lines of one parse.
-// With config_block_taker beside it a control adopts its code block's text;
+// line_handler with an interpreter_state as `user`: what the library's own
+// parses use, since the state carries what one line leaves to the next.
+// With interpreter_block_taker beside it a control adopts its code block's text;
 // without one the text reaches this handler and a copy of it is kept.
-int session_handler(void *user, const char *section, const char *name, const char *value) noexcept;
+int interpreter_handler(void *user, const char *section, const char *name, const char *value) noexcept;
 
-// block_taker with a config_session as `user`: a control keeps the gathered
+// block_taker with an interpreter_state as `user`: a control keeps the gathered
 // text itself as its code instead of a copy of it.
-int config_block_taker(void *user, const char *section, char *text, std::size_t size,
+int interpreter_block_taker(void *user, const char *section, char *text, std::size_t size,
                        bool *taken) noexcept;
 
-// The parts of the record, called by the handlers. Each returns
+// The parts of the record, called by the interpreter. Each returns
 // reject_reason::none to accept the line (add_param_entry, the one that runs
 // for most lines, is inline in config/param_entries.h).
 // The row of a camera or control key, or null for a name the section does
@@ -66,13 +66,13 @@ const key_row *camera_key(const char *name) noexcept;
 const key_row *control_key(const char *name) noexcept;
 reject_reason apply_camera_key(camera_settings &camera, const key_row &key,
                                const char *value) noexcept;
-reject_reason start_control(config_session &session) noexcept;
-reject_reason apply_control_key(config_session &session, const key_row &key,
+reject_reason start_control(interpreter_state &state) noexcept;
+reject_reason apply_control_key(interpreter_state &state, const key_row &key,
                                 const char *value) noexcept;
-reject_reason attach_control_code(config_session &session, const char *text) noexcept;
-reject_reason adopt_control_code(config_session &session, char *text, std::size_t size,
+reject_reason attach_control_code(interpreter_state &state, const char *text) noexcept;
+reject_reason adopt_control_code(interpreter_state &state, char *text, std::size_t size,
                                  bool *taken) noexcept;
-void trim_control_list(config_session &session) noexcept;
-void trim_param_list(config_session &session) noexcept;
+void trim_control_list(interpreter_state &state) noexcept;
+void trim_param_list(interpreter_state &state) noexcept;
 
 } // namespace pexilon

@@ -1,8 +1,8 @@
-#include "config/config_handler.h"
+#include "config/interpreter.h"
 
 #include <algorithm>
 
-#include "config/session_dispatch.h"
+#include "config/interpreter_events.h"
 
 #include "config/code_tables.h"
 #include "config/config_sink.h"
@@ -11,55 +11,55 @@
 
 namespace pexilon {
 
-config_session begin_session(parsed_config *config) noexcept
+interpreter_state begin_interpreting(parsed_config *config) noexcept
 {
-    config_session session;
-    session.config = config;
+    interpreter_state state;
+    state.config = config;
     if (config != nullptr) {
-        session.param_capacity =
+        state.param_capacity =
             config->params == nullptr
                 ? 0
                 : std::min(promised_param_room(config->param_count), max_param_capacity);
-        session.control_capacity = config->control_count;
+        state.control_capacity = config->control_count;
     }
-    return session;
+    return state;
 }
 
-void end_session(config_session &session) noexcept
+void end_interpreting(interpreter_state &state) noexcept
 {
-    if (session.config == nullptr)
+    if (state.config == nullptr)
         return;
-    trim_param_list(session);
-    trim_control_list(session);
+    trim_param_list(state);
+    trim_control_list(state);
 }
 
 namespace {
 
-using namespace dispatch_detail;
+using namespace interpreter_detail;
 
 // A key line of a listed section, told with the numbers it holds.
-reject_reason apply_told(config_session &session, const char *name, const char *value,
+reject_reason apply_told(interpreter_state &state, const char *name, const char *value,
                          const char *value_end) noexcept
 {
-    config_sink &sink = *session.sink;
-    parsed_config &config = *session.config;
+    config_sink &sink = *state.sink;
+    parsed_config &config = *state.config;
     const key_row *key = nullptr;
     reject_reason reason = reject_reason::none;
     std::size_t index = 0;
     number_account numbers[max_accounted_numbers];
     std::size_t count = 0;
-    if (session.section_code == section_camera) {
+    if (state.section_code == section_camera) {
         key = camera_key(name);
         if (key != nullptr)
             reason = apply_camera_key(config.camera, *key, value);
-    } else if (session.section_code == section_control) {
-        if (session.control_dropped) {
+    } else if (state.section_code == section_control) {
+        if (state.control_dropped) {
             sink.ignored(ignore_cause::no_entry, name);
             return reject_reason::none;
         }
         key = control_key(name);
         if (key != nullptr)
-            reason = apply_control_key(session, *key, value);
+            reason = apply_control_key(state, *key, value);
         index = config.control_count - 1;
     } else {
         const std::uint32_t code = find_code<param_keys>(name);
@@ -68,7 +68,7 @@ reject_reason apply_told(config_session &session, const char *name, const char *
             // The numbers are read once, into the account, and the entry
             // takes them from there.
             count = account_numbers(*key, value, value_end, numbers);
-            reason = append_param_numbers(session, code, {numbers, count});
+            reason = append_param_numbers(state, code, {numbers, count});
         }
         index = std::size_t{config.param_count} - 1;
     }
@@ -92,69 +92,69 @@ reject_reason apply_told(config_session &session, const char *name, const char *
 }
 
 // A code block, told where it went.
-void tell_block(config_session &session) noexcept
+void tell_block(interpreter_state &state) noexcept
 {
-    config_sink &sink = *session.sink;
-    if (session.section_code == 0)
+    config_sink &sink = *state.sink;
+    if (state.section_code == 0)
         sink.ignored(ignore_cause::unknown_section, nullptr);
-    else if (session.section_code != section_control)
+    else if (state.section_code != section_control)
         sink.ignored(ignore_cause::block_outside, nullptr);
-    else if (session.control_dropped)
+    else if (state.control_dropped)
         sink.ignored(ignore_cause::no_entry, nullptr);
     else
-        sink.code_attached(session.config->control_count - 1);
+        sink.code_attached(state.config->control_count - 1);
 }
 
 } // namespace
 
-reject_reason dispatch_told(config_session &session, const char *section, const char *name,
+reject_reason interpret_told(interpreter_state &state, const char *section, const char *name,
                             const char *value, const char *value_end) noexcept
 {
-    if (session.config == nullptr)
+    if (state.config == nullptr)
         return reject_reason::no_record; // nothing was looked at
-    config_sink &sink = *session.sink;
+    config_sink &sink = *state.sink;
     reject_reason reason = reject_reason::none;
     const handler_event event = event_of(name, value);
     if (event == handler_event::section_header) {
-        reason = section_header(session, section);
-        sink.section(section, session.section_code);
-    } else if (current_section_code(session, section) == 0) {
+        reason = section_header(state, section);
+        sink.section(section, state.section_code);
+    } else if (current_section_code(state, section) == 0) {
         sink.ignored(ignore_cause::unknown_section, name);
     } else if (event == handler_event::code_block) {
-        if (session.section_code == section_control)
-            reason = attach_control_code(session, value);
+        if (state.section_code == section_control)
+            reason = attach_control_code(state, value);
         if (reason == reject_reason::none)
-            tell_block(session);
+            tell_block(state);
     } else {
-        reason = apply_told(session, name, value, value_end);
+        reason = apply_told(state, name, value, value_end);
     }
     if (reason != reject_reason::none)
         sink.rejected(reason);
     return reason;
 }
 
-int session_handler(void *user, const char *section, const char *name, const char *value) noexcept
+int interpreter_handler(void *user, const char *section, const char *name, const char *value) noexcept
 {
-    return handle_session_event(*static_cast<config_session *>(user), section, name, value);
+    return interpret_event(*static_cast<interpreter_state *>(user), section, name, value);
 }
 
-int config_block_taker(void *user, const char *section, char *text, std::size_t size,
+int interpreter_block_taker(void *user, const char *section, char *text, std::size_t size,
                        bool *taken) noexcept
 {
-    using namespace dispatch_detail;
-    auto &session = *static_cast<config_session *>(user);
-    if (session.config == nullptr)
-        return verdict(session, reject_reason::no_record);
+    using namespace interpreter_detail;
+    auto &state = *static_cast<interpreter_state *>(user);
+    if (state.config == nullptr)
+        return verdict(state, reject_reason::no_record);
     reject_reason reason = reject_reason::none;
-    if (current_section_code(session, section) == section_control)
-        reason = adopt_control_code(session, text, size, taken);
-    if (session.sink != nullptr) {
+    if (current_section_code(state, section) == section_control)
+        reason = adopt_control_code(state, text, size, taken);
+    if (state.sink != nullptr) {
         if (reason == reject_reason::none)
-            tell_block(session);
+            tell_block(state);
         else
-            session.sink->rejected(reason);
+            state.sink->rejected(reason);
     }
-    return verdict(session, reason);
+    return verdict(state, reason);
 }
 
 } // namespace pexilon

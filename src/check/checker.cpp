@@ -75,12 +75,24 @@ std::map<std::string_view, std::size_t> counted(const std::vector<raw_diagnostic
     return out;
 }
 
-// True when `fixes`, made together, draw no error and no kind of warning
-// that `before` does not have.
-bool sound_together(std::string_view text, const std::map<std::string_view, std::size_t> &before,
-                    const std::vector<fix_it> &fixes)
+// The edits of `d`'s fixes, placed in the editor's lines.
+fix_group placed_fixes(const line_map &map, const raw_diagnostic &d)
 {
-    const std::string fixed = apply_fixes(text, fixes);
+    fix_group out;
+    for (const raw_fix &f : d.fixes)
+        out.push_back(placed_fix(map, f));
+    return out;
+}
+
+// True when `fixes` can all be made together (none overlaps another), and
+// then draw no error and no kind of warning that `before` does not have.
+bool sound_together(std::string_view text, const std::map<std::string_view, std::size_t> &before,
+                    const std::vector<fix_group> &fixes)
+{
+    std::size_t made = 0;
+    const std::string fixed = apply_fixes(text, fixes, &made);
+    if (made != fixes.size())
+        return false;
     const line_map fixed_map(fixed);
     for (const auto &[name, count] : counted(run_check(fixed, fixed_map, false).diagnostics)) {
         const auto was = before.find(name);
@@ -107,20 +119,21 @@ void keep_sound_fixes(std::string_view text, const line_map &map,
     // Most often every fix is sound: made all at once, they remove one
     // diagnostic each and draw nothing new. One more reading tells.
     {
-        std::vector<fix_it> all;
+        std::vector<fix_group> all;
         std::map<std::string_view, std::size_t> fixed_by_kind;
         for (const raw_diagnostic &d : found) {
-            for (const raw_fix &f : d.fixes)
-                all.push_back(placed_fix(map, f));
+            if (!d.fixes.empty())
+                all.push_back(placed_fixes(map, d));
             fixed_by_kind[d.name] += d.fixes.empty() ? 0 : 1;
         }
         if (all.empty())
             return;
-        const std::string fixed = apply_fixes(text, all);
+        std::size_t made = 0;
+        const std::string fixed = apply_fixes(text, all, &made);
         const line_map fixed_map(fixed);
         const std::map<std::string_view, std::size_t> after =
             counted(run_check(fixed, fixed_map, false).diagnostics);
-        bool sound = true;
+        bool sound = made == all.size(); // else two of them overlap
         for (const auto &[name, count] : after) {
             const auto was = before.find(name);
             const diagnostic_kind *kind = find_kind(name);
@@ -142,10 +155,7 @@ void keep_sound_fixes(std::string_view text, const line_map &map,
             d.fixes.clear();
             continue;
         }
-        std::vector<fix_it> edits;
-        for (const raw_fix &f : d.fixes)
-            edits.push_back(placed_fix(map, f));
-        const std::string fixed = apply_fixes(text, edits);
+        const std::string fixed = apply_fixes(text, {placed_fixes(map, d)});
         const line_map fixed_map(fixed);
         const std::map<std::string_view, std::size_t> after =
             counted(run_check(fixed, fixed_map, false).diagnostics);
@@ -162,19 +172,18 @@ void keep_sound_fixes(std::string_view text, const line_map &map,
     }
     // Fixes sound alone may clash (two headers renamed to one section): the
     // later of two that clash is left out, so that all can be made at once.
-    std::vector<fix_it> all;
+    std::vector<fix_group> all;
     for (const raw_diagnostic &d : found)
-        for (const raw_fix &f : d.fixes)
-            all.push_back(placed_fix(map, f));
+        if (!d.fixes.empty())
+            all.push_back(placed_fixes(map, d));
     if (all.empty() || sound_together(text, before, all))
         return;
-    std::vector<fix_it> kept;
+    std::vector<fix_group> kept;
     for (raw_diagnostic &d : found) {
         if (d.fixes.empty())
             continue;
-        std::vector<fix_it> trial = kept;
-        for (const raw_fix &f : d.fixes)
-            trial.push_back(placed_fix(map, f));
+        std::vector<fix_group> trial = kept;
+        trial.push_back(placed_fixes(map, d));
         spent += text.size() + 1;
         if (spent <= trial_budget && (kept.empty() || sound_together(text, before, trial)))
             kept = std::move(trial);

@@ -171,14 +171,13 @@ std::string apply_fixes(std::string_view text, const std::vector<fix_group> &gro
     for (const fix_group &group : groups) {
         std::vector<edit> edits;
         for (const fix_it &f : group) {
-            if (f.line == 0 || f.line > starts.size() || f.column == 0 ||
-                f.end_column < f.column ||
+            if (f.line == 0 || f.line > starts.size() || f.column == 0 || f.end_column < f.column ||
                 starts[f.line - 1] + f.end_column - 1 > text.size()) {
                 edits.clear();
                 break;
             }
-            edits.push_back({starts[f.line - 1] + f.column - 1, starts[f.line - 1] + f.end_column - 1,
-                             &f});
+            edits.push_back(
+                {starts[f.line - 1] + f.column - 1, starts[f.line - 1] + f.end_column - 1, &f});
         }
         std::sort(edits.begin(), edits.end(), [](const edit &a, const edit &b) {
             return a.begin != b.begin ? a.begin < b.begin : a.end < b.end;

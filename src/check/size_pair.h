@@ -22,10 +22,10 @@ const std::vector<std::string> &size_halves();
 struct size_half {
     std::size_t diagnostic = 0; // its unknown-key warning
     std::size_t reader_line = 0;
-    text_span pair;          // "WIDTH = 1920": from the name to the value's end
+    text_span pair;           // "WIDTH = 1920": from the name to the value's end
     std::size_t text_end = 0; // the line's bytes without its line end
-    std::string value;       // as written
-    bool bare = false;       // nothing but white space after the value
+    std::string value;        // as written
+    bool bare = false;        // nothing but white space after the value
     bool single_piece = false;
     bool width = false;  // its name is near the first half
     bool height = false; // near the second (a name near both is both)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <map>
 
 #include "check/check_run.h"
@@ -192,6 +193,34 @@ void keep_sound_fixes(std::string_view text, const line_map &map,
     }
 }
 
+// A fix that edits another line than its diagnostic's, a line whose warning
+// a directive turned off, is not offered: made, it would leave the directive
+// turning nothing off. `warned` holds the reader line of each diagnostic
+// before the directives were applied.
+void keep_fixes_off_silenced_lines(std::vector<std::size_t> warned,
+                                   std::vector<raw_diagnostic> &found)
+{
+    std::vector<std::size_t> kept;
+    kept.reserve(found.size());
+    for (const raw_diagnostic &d : found)
+        kept.push_back(d.where.reader_line);
+    std::sort(warned.begin(), warned.end());
+    std::sort(kept.begin(), kept.end());
+    std::vector<std::size_t> silenced;
+    std::set_difference(warned.begin(), warned.end(), kept.begin(), kept.end(),
+                        std::back_inserter(silenced));
+    if (silenced.empty())
+        return;
+    for (raw_diagnostic &d : found) {
+        const bool across = std::any_of(d.fixes.begin(), d.fixes.end(), [&](const raw_fix &f) {
+            return f.where.reader_line != d.where.reader_line &&
+                   std::binary_search(silenced.begin(), silenced.end(), f.where.reader_line);
+        });
+        if (across)
+            d.fixes.clear();
+    }
+}
+
 // Checks `all`, the bytes of an input; with `read_failed`, the input could
 // not be read past them.
 summary check_bytes(std::string_view all, bool read_failed, int os_error,
@@ -202,8 +231,14 @@ summary check_bytes(std::string_view all, bool read_failed, int os_error,
     const line_map map(text);
     run_result run = run_check(text, map, false);
     keep_sound_fixes(text, map, run.diagnostics);
-    if (inline_config)
+    if (inline_config) {
+        std::vector<std::size_t> warned; // reader lines, once per warning
+        warned.reserve(run.diagnostics.size());
+        for (const raw_diagnostic &d : run.diagnostics)
+            warned.push_back(d.where.reader_line);
         apply_directives(map, directives_of(text, map), run.diagnostics);
+        keep_fixes_off_silenced_lines(std::move(warned), run.diagnostics);
+    }
     const parse_outcome reported =
         reported_outcome(true, read_failed, os_error, run.outcome, map.reader_lines());
     result.parse_result = reported.line;

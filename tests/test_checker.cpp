@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "check/checker.h"
+#include "check/fixits.h"
 #include "config/line_accounts.h"
 #include "config/parse_config.h"
 #include "config/record_compare.h"
@@ -629,5 +630,56 @@ TEST(Checker, ManualPageListsEveryDiagnostic)
                       std::string_view::npos)
                 << kind.name;
         }
+    }
+}
+
+// A diagnostic's edits are made together or not at all, and no edit twice:
+// what `check --fix` and the language server's fix-all rely on when two
+// fix-its reach the same bytes.
+TEST(Checker, MakesEachFixWholeOrNotAtAll)
+{
+    using pexilon::check::fix_group;
+    using pexilon::check::fix_it;
+    const std::string text = "WIDTH = 1920\nHEIGHT = 1080\nREG = 1 2\n";
+    const fix_it size{1, 1, 13, "SIZE = 1920, 1080", ""};
+    const fix_it emptied{2, 1, 14, "", ""};
+    const fix_it renamed{2, 1, 7, "HIGHT", ""};
+    const fix_it comma{3, 8, 8, ",", ""};
+    const fix_it outside{9, 1, 1, "x", ""};
+    const struct {
+        const char *about;
+        std::vector<fix_group> groups;
+        const char *expected;
+        std::size_t made;
+    } rows[] = {
+        {"two lines at once", {{size, emptied}}, "SIZE = 1920, 1080\n\nREG = 1 2\n", 1},
+        {"edits out of order", {{emptied, size}}, "SIZE = 1920, 1080\n\nREG = 1 2\n", 1},
+        {"a later group on a taken line",
+         {{size, emptied}, {renamed}},
+         "SIZE = 1920, 1080\n\nREG = 1 2\n",
+         1},
+        {"taken by their first edits, not as listed",
+         {{renamed}, {size, emptied}},
+         "SIZE = 1920, 1080\n\nREG = 1 2\n",
+         1},
+        {"a group with a taken line: none of it",
+         {{renamed}, {comma, emptied}},
+         "WIDTH = 1920\nHIGHT = 1080\nREG = 1 2\n",
+         1},
+        {"the same insertion twice",
+         {{comma}, {comma}},
+         "WIDTH = 1920\nHEIGHT = 1080\nREG = 1, 2\n",
+         1},
+        {"an edit past the text: none of its group",
+         {{size, outside}, {comma}},
+         "WIDTH = 1920\nHEIGHT = 1080\nREG = 1, 2\n",
+         1},
+        {"a group that clashes with itself", {{emptied, renamed}}, text.c_str(), 0},
+        {"nothing", {}, text.c_str(), 0},
+    };
+    for (const auto &row : rows) {
+        std::size_t made = 99;
+        EXPECT_EQ(pexilon::check::apply_fixes(text, row.groups, &made), row.expected) << row.about;
+        EXPECT_EQ(made, row.made) << row.about;
     }
 }

@@ -3,6 +3,7 @@
 // diagnostics.
 #include "check/check_run.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cinttypes>
@@ -16,6 +17,7 @@
 #include "check/explain_words.h"
 #include "check/fixits.h"
 #include "check/line_rules.h"
+#include "check/size_pair.h"
 #include "check/suggestions.h"
 #include "check/value_rules.h"
 #include "config/code_tables.h"
@@ -252,6 +254,10 @@ private:
         case line_kind::name_value:
             pair_line_ = reader_line;
             pair_span_ = event.name;
+            if (section_code_ == section_camera)
+                if (const key_row *key = lookup_row(camera_keys, span_text(event.name));
+                    key != nullptr && key->form == value_form::pair)
+                    camera_halves_.size_line = true;
             say("ignored");
             break;
         case line_kind::continuation:
@@ -562,6 +568,12 @@ private:
     // Ends the current section: what can be judged only when it is over.
     void close_section()
     {
+        if (section_code_ == section_camera) {
+            size_join join = join_size_halves(camera_halves_, record_.camera, map_);
+            if (!join.fixes.empty())
+                diagnostics_[join.diagnostic].fixes = std::move(join.fixes);
+        }
+        camera_halves_ = {};
         if (unknown_index_ != none) {
             raw_diagnostic &d = diagnostics_[unknown_index_];
             d.message = "unknown section " + as_header(section_) + ": " +
@@ -760,6 +772,9 @@ private:
                                                                                  : params;
         std::string hint;
         const std::string near = nearest_name(name, own);
+        const std::vector<std::string> halves = section_code_ == section_camera
+                                                    ? nearest_names(name, size_halves())
+                                                    : std::vector<std::string>();
         if (lookup_row(camera_keys, name) != nullptr)
             hint = "'" + name + "' is a key of [camera parameter]";
         else if (lookup_row(control_keys, name) != nullptr)
@@ -769,12 +784,15 @@ private:
         else if (!near.empty())
             hint = "did you mean '" + near + "'?" +
                    (equals_ignoring_case_ascii(near, name) ? " (keys are case-sensitive)" : "");
-        else if (section_code_ == section_camera &&
-                 !nearest_name(name, {"WIDTH", "HEIGHT"}).empty())
+        // The halves of SIZE: only when no key is near.
+        const bool half = hint.empty() && !halves.empty();
+        if (half)
             hint = "width and height are set together: SIZE = WIDTH, HEIGHT";
         raw_diagnostic &d = add(
             PEXILON_CHECK_WARNING, "unknown-key", at(line_->name),
             "unknown key '" + name + "' in " + as_header(section_) + ": the line is ignored", hint);
+        if (half)
+            note_size_half(halves);
         if (hint.find("did you mean") == 0)
             d.fixes = rename_fix(at(line_->name), name, own, "the line is read as the key ");
         if (!d.fixes.empty())
@@ -782,6 +800,29 @@ private:
                 d.fixes[0].change += key_label(*row) == "params[]"
                                          ? ", which adds an entry to params[]"
                                          : ", which sets " + key_label(*row);
+    }
+
+    // The line just warned of as unknown, whose name is near `near` of
+    // size_halves(): kept until its camera section ends.
+    void note_size_half(const std::vector<std::string> &near)
+    {
+        std::string_view text = line_text();
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+            text.remove_suffix(1);
+        size_half half;
+        half.diagnostic = diagnostics_.size() - 1;
+        half.reader_line = line_->reader_line;
+        half.pair = {line_->name.begin, line_->value.end};
+        half.text_end = text.size();
+        half.value = span_text(line_->value);
+        half.bare = text.find_first_not_of(" \t", line_->value.end) == std::string_view::npos;
+        half.single_piece = map_.pieces_of(map_.editor_line(line_->reader_line)) == 1;
+        const auto names = [&](const std::string &wanted) {
+            return std::find(near.begin(), near.end(), wanted) != near.end();
+        };
+        half.width = names(size_halves()[0]);
+        half.height = names(size_halves()[1]);
+        camera_halves_.halves.push_back(std::move(half));
     }
 
     const key_row *own_row(std::string_view name) const
@@ -827,6 +868,7 @@ private:
     std::size_t cut_line_ = 0; // the last piece that ended inside a number
     std::string cut_words_;    // what the record got of that number
     std::array<place, key_slots> camera_keys_{};
+    size_section camera_halves_; // of the camera section being read
     control_state control_;
     std::map<std::string, place> control_names_;
     bool cr_only_ = false;           // the file's lines end in CR alone

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <map>
 
 #include "check/character_columns.h"
@@ -102,12 +103,24 @@ std::map<std::string_view, std::size_t> counted(const std::vector<raw_diagnostic
     return out;
 }
 
-// True when `fixes`, made together, draw no error and no kind of warning
-// that `before` does not have.
-bool sound_together(std::string_view text, const std::map<std::string_view, std::size_t> &before,
-                    const std::vector<fix_it> &fixes)
+// The edits of `d`'s fixes, placed in the editor's lines.
+fix_group placed_fixes(const line_map &map, const raw_diagnostic &d)
 {
-    const std::string fixed = apply_fixes(text, fixes);
+    fix_group out;
+    for (const raw_fix &f : d.fixes)
+        out.push_back(placed_fix(map, f));
+    return out;
+}
+
+// True when `fixes` can all be made together (none overlaps another), and
+// then draw no error and no kind of warning that `before` does not have.
+bool sound_together(std::string_view text, const std::map<std::string_view, std::size_t> &before,
+                    const std::vector<fix_group> &fixes)
+{
+    std::size_t made = 0;
+    const std::string fixed = apply_fixes(text, fixes, &made);
+    if (made != fixes.size())
+        return false;
     const line_map fixed_map(fixed);
     for (const auto &[name, count] : counted(run_check(fixed, fixed_map, false).diagnostics)) {
         const auto was = before.find(name);
@@ -134,20 +147,21 @@ void keep_sound_fixes(std::string_view text, const line_map &map,
     // Most often every fix is sound: made all at once, they remove one
     // diagnostic each and draw nothing new. One more reading tells.
     {
-        std::vector<fix_it> all;
+        std::vector<fix_group> all;
         std::map<std::string_view, std::size_t> fixed_by_kind;
         for (const raw_diagnostic &d : found) {
-            for (const raw_fix &f : d.fixes)
-                all.push_back(placed_fix(map, f));
+            if (!d.fixes.empty())
+                all.push_back(placed_fixes(map, d));
             fixed_by_kind[d.name] += d.fixes.empty() ? 0 : 1;
         }
         if (all.empty())
             return;
-        const std::string fixed = apply_fixes(text, all);
+        std::size_t made = 0;
+        const std::string fixed = apply_fixes(text, all, &made);
         const line_map fixed_map(fixed);
         const std::map<std::string_view, std::size_t> after =
             counted(run_check(fixed, fixed_map, false).diagnostics);
-        bool sound = true;
+        bool sound = made == all.size(); // else two of them overlap
         for (const auto &[name, count] : after) {
             const auto was = before.find(name);
             const diagnostic_kind *kind = find_kind(name);
@@ -169,10 +183,7 @@ void keep_sound_fixes(std::string_view text, const line_map &map,
             d.fixes.clear();
             continue;
         }
-        std::vector<fix_it> edits;
-        for (const raw_fix &f : d.fixes)
-            edits.push_back(placed_fix(map, f));
-        const std::string fixed = apply_fixes(text, edits);
+        const std::string fixed = apply_fixes(text, {placed_fixes(map, d)});
         const line_map fixed_map(fixed);
         const std::map<std::string_view, std::size_t> after =
             counted(run_check(fixed, fixed_map, false).diagnostics);
@@ -189,23 +200,50 @@ void keep_sound_fixes(std::string_view text, const line_map &map,
     }
     // Fixes sound alone may clash (two headers renamed to one section): the
     // later of two that clash is left out, so that all can be made at once.
-    std::vector<fix_it> all;
+    std::vector<fix_group> all;
     for (const raw_diagnostic &d : found)
-        for (const raw_fix &f : d.fixes)
-            all.push_back(placed_fix(map, f));
+        if (!d.fixes.empty())
+            all.push_back(placed_fixes(map, d));
     if (all.empty() || sound_together(text, before, all))
         return;
-    std::vector<fix_it> kept;
+    std::vector<fix_group> kept;
     for (raw_diagnostic &d : found) {
         if (d.fixes.empty())
             continue;
-        std::vector<fix_it> trial = kept;
-        for (const raw_fix &f : d.fixes)
-            trial.push_back(placed_fix(map, f));
+        std::vector<fix_group> trial = kept;
+        trial.push_back(placed_fixes(map, d));
         spent += text.size() + 1;
         if (spent <= trial_budget && (kept.empty() || sound_together(text, before, trial)))
             kept = std::move(trial);
         else
+            d.fixes.clear();
+    }
+}
+
+// A fix that edits another line than its diagnostic's, a line whose warning
+// a directive turned off, is not offered: made, it would leave the directive
+// turning nothing off. `warned` holds the reader line of each diagnostic
+// before the directives were applied.
+void keep_fixes_off_silenced_lines(std::vector<std::size_t> warned,
+                                   std::vector<raw_diagnostic> &found)
+{
+    std::vector<std::size_t> kept;
+    kept.reserve(found.size());
+    for (const raw_diagnostic &d : found)
+        kept.push_back(d.where.reader_line);
+    std::sort(warned.begin(), warned.end());
+    std::sort(kept.begin(), kept.end());
+    std::vector<std::size_t> silenced;
+    std::set_difference(warned.begin(), warned.end(), kept.begin(), kept.end(),
+                        std::back_inserter(silenced));
+    if (silenced.empty())
+        return;
+    for (raw_diagnostic &d : found) {
+        const bool across = std::any_of(d.fixes.begin(), d.fixes.end(), [&](const raw_fix &f) {
+            return f.where.reader_line != d.where.reader_line &&
+                   std::binary_search(silenced.begin(), silenced.end(), f.where.reader_line);
+        });
+        if (across)
             d.fixes.clear();
     }
 }
@@ -220,8 +258,14 @@ summary check_bytes(std::string_view all, bool read_failed, int os_error,
     const line_map map(text);
     run_result run = run_check(text, map, false);
     keep_sound_fixes(text, map, run.diagnostics);
-    if (inline_config)
+    if (inline_config) {
+        std::vector<std::size_t> warned; // reader lines, once per warning
+        warned.reserve(run.diagnostics.size());
+        for (const raw_diagnostic &d : run.diagnostics)
+            warned.push_back(d.where.reader_line);
         apply_directives(map, directives_of(text, map), run.diagnostics);
+        keep_fixes_off_silenced_lines(std::move(warned), run.diagnostics);
+    }
     const parse_outcome reported =
         reported_outcome(true, read_failed, os_error, run.outcome, map.reader_lines());
     result.parse_result = reported.line;

@@ -153,29 +153,76 @@ raw_fix unindent_fix(std::size_t line, std::size_t indent, std::string_view cont
                 " keeps the value of the line above"};
 }
 
-std::string apply_fixes(std::string_view text, std::vector<fix_it> fixes, std::size_t *made)
+std::string apply_fixes(std::string_view text, const std::vector<fix_group> &groups,
+                        std::size_t *made)
 {
-    std::size_t count = 0;
     std::vector<std::size_t> starts{0};
     for (std::size_t i = 0; i < text.size(); ++i)
         if (text[i] == '\n')
             starts.push_back(i + 1);
-    std::stable_sort(fixes.begin(), fixes.end(), [](const fix_it &a, const fix_it &b) {
-        return a.line != b.line ? a.line < b.line : a.column < b.column;
+    // Each group's edits as byte ranges of `text`; a group with an edit that
+    // is not in the text is left out.
+    struct edit {
+        std::size_t begin;
+        std::size_t end;
+        const fix_it *fix;
+    };
+    std::vector<std::vector<edit>> placed;
+    for (const fix_group &group : groups) {
+        std::vector<edit> edits;
+        for (const fix_it &f : group) {
+            if (f.line == 0 || f.line > starts.size() || f.column == 0 || f.end_column < f.column ||
+                starts[f.line - 1] + f.end_column - 1 > text.size()) {
+                edits.clear();
+                break;
+            }
+            edits.push_back(
+                {starts[f.line - 1] + f.column - 1, starts[f.line - 1] + f.end_column - 1, &f});
+        }
+        std::sort(edits.begin(), edits.end(), [](const edit &a, const edit &b) {
+            return a.begin != b.begin ? a.begin < b.begin : a.end < b.end;
+        });
+        placed.push_back(std::move(edits));
+    }
+    std::vector<std::size_t> order(placed.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        if (placed[a].empty() || placed[b].empty())
+            return !placed[a].empty() && placed[b].empty();
+        return placed[a].front().begin < placed[b].front().begin;
     });
+    // The edits taken, by where they begin; no two of them clash.
+    std::map<std::size_t, edit> taken;
+    const auto clashes = [](const edit &a, const edit &b) {
+        return a.begin == b.begin || (a.begin < b.end && b.begin < a.end);
+    };
+    const auto clashes_with_taken = [&](const edit &e) {
+        const auto next = taken.lower_bound(e.begin);
+        if (next != taken.end() && clashes(e, next->second))
+            return true;
+        return next != taken.begin() && clashes(e, std::prev(next)->second);
+    };
+    std::size_t count = 0;
+    for (const std::size_t g : order) {
+        const std::vector<edit> &edits = placed[g];
+        if (edits.empty())
+            continue;
+        bool clear = true;
+        for (std::size_t i = 0; i < edits.size() && clear; ++i)
+            clear = !clashes_with_taken(edits[i]) && (i == 0 || !clashes(edits[i - 1], edits[i]));
+        if (!clear)
+            continue;
+        for (const edit &e : edits)
+            taken.emplace(e.begin, e);
+        ++count;
+    }
     std::string out;
     std::size_t done = 0; // bytes of `text` copied or replaced so far
-    for (const fix_it &f : fixes) {
-        if (f.line == 0 || f.line > starts.size() || f.column == 0 || f.end_column < f.column)
-            continue;
-        const std::size_t begin = starts[f.line - 1] + f.column - 1;
-        const std::size_t end = starts[f.line - 1] + f.end_column - 1;
-        if (begin < done || end > text.size())
-            continue; // overlaps an edit already made
+    for (const auto &[begin, e] : taken) {
         out.append(text.substr(done, begin - done));
-        out += f.replacement;
-        done = end;
-        ++count;
+        out += e.fix->replacement;
+        done = e.end;
     }
     out.append(text.substr(done));
     if (made != nullptr)
@@ -193,10 +240,10 @@ std::string fix_all(std::string_view text, const std::function<bool(std::string_
     for (int round = 0; round < rounds; ++round) {
         std::vector<diagnostic> found;
         tally_of(now, &found);
-        std::vector<fix_it> fixes;
+        std::vector<fix_group> fixes;
         for (const diagnostic &d : found)
             if (d.severity == PEXILON_CHECK_WARNING && !d.fixes.empty() && wanted(d.name))
-                fixes.insert(fixes.end(), d.fixes.begin(), d.fixes.end());
+                fixes.push_back(d.fixes);
         if (fixes.empty())
             break;
         std::size_t count = 0;
@@ -207,7 +254,8 @@ std::string fix_all(std::string_view text, const std::function<bool(std::string_
             break;
         }
         if (!no_worse(first, tally_of(next, nullptr))) {
-            // One at a time, from the last, so that earlier places stay put.
+            // One diagnostic's edits at a time, from the last, so that
+            // earlier places stay put.
             count = 0;
             next = now;
             for (auto f = fixes.rbegin(); f != fixes.rend(); ++f) {

@@ -39,17 +39,22 @@ std::string with_commas(std::string_view item, std::size_t &count);
 // away so that the line reads as one of its own.
 raw_fix unindent_fix(std::size_t line, std::size_t indent, std::string_view continued);
 
-// `text` with every fix of `fixes` made; fixes overlapping one made before
-// them (in line and column order) are left out. Lines are editor lines.
-// `made`, when given, gets how many were made.
-std::string apply_fixes(std::string_view text, std::vector<fix_it> fixes,
+// The edits of one diagnostic: made together, or not at all.
+using fix_group = std::vector<fix_it>;
+
+// `text` with every group of `groups` made. Groups are taken in the order of
+// their first edits; a group with an edit that overlaps an edit taken before
+// it, or starts where one starts (so that no edit is made twice), is left
+// out whole. Lines are editor lines. `made`, when given, gets how many
+// groups were made.
+std::string apply_fixes(std::string_view text, const std::vector<fix_group> &groups,
                         std::size_t *made = nullptr);
 
 // `text` with the fix-its of the warnings that `wanted` accepts made, and
 // made again on the result until none is left (a few rounds at most). Fix-its
 // that together would draw an error or a kind of warning the text did not
 // have are made one at a time, each kept only when it draws none. `made`
-// counts the fix-its made.
+// counts the fix-its made, a diagnostic's edits counting as one.
 std::string fix_all(std::string_view text, const std::function<bool(std::string_view)> &wanted,
                     std::size_t &made);
 

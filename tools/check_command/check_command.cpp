@@ -60,9 +60,10 @@ Errors: no-separator unclosed-header too-many-values block-cut-off
 block-unterminated read-error no-memory.
 
 A fix-it is offered only where the repair is certain (a single "did you
-mean", a unit after a number, a missing comma, an indented line); a file is
-replaced whole (written beside it, then renamed), or left as it was. After
---fix the exit status is that of what remains.
+mean", a unit after a number, a missing comma, an indented line, WIDTH and
+HEIGHT lines meant as one SIZE line); a file is replaced whole (written
+beside it, then renamed), or left as it was. After --fix the exit status is
+that of what remains.
 
 A comment turns warnings off where the reader reads it as a comment (a
 line of its own, or after a value or a header):

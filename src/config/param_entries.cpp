@@ -46,21 +46,14 @@ reject_reason make_param_room(interpreter_state &state, std::size_t count) noexc
 reject_reason append_param_numbers(interpreter_state &state, std::uint32_t key,
                                    std::span<const number_account> numbers) noexcept
 {
-    parsed_config &config = *state.config;
-    const std::size_t count = std::size_t{config.param_count} + 1;
-    if (count >= state.param_capacity) {
-        if (const reject_reason refused = make_param_room(state, count);
-            refused != reject_reason::none)
-            return refused;
-    }
-    param_entry &entry = config.params[count - 1];
-    entry = param_entry{};
-    entry.type = state.section_code | key;
+    reject_reason refused = reject_reason::none;
+    param_entry *entry = new_param_entry(state, key, refused);
+    if (entry == nullptr)
+        return refused;
     const std::size_t kept = std::min<std::size_t>(numbers.size(), max_list_values);
     for (std::size_t i = 0; i < kept; ++i)
-        entry.values[i] = static_cast<std::uint32_t>(numbers[i].stored);
-    entry.value_count = static_cast<std::uint8_t>(kept);
-    config.param_count = static_cast<std::uint32_t>(count);
+        entry->values[i] = static_cast<std::uint32_t>(numbers[i].stored);
+    entry->value_count = static_cast<std::uint8_t>(kept);
     return numbers.size() > kept ? reject_reason::too_many_values : reject_reason::none;
 }
 

@@ -20,8 +20,11 @@ reject_reason make_param_room(interpreter_state &state, std::size_t count) noexc
 
 // Appends an entry of key code `key` under the current section. value_end,
 // where known, is where the value's terminator stands.
-inline reject_reason append_param_entry(interpreter_state &state, std::uint32_t key,
-                                        const char *value, const char *value_end = nullptr) noexcept
+// A new entry of `key` in the current section at the end of params, zeroed
+// but for its type, and counted; null when no room could be made, with
+// `refused` saying why.
+inline param_entry *new_param_entry(interpreter_state &state, std::uint32_t key,
+                                    reject_reason &refused) noexcept
 {
     parsed_config &config = *state.config;
     const std::size_t count = std::size_t{config.param_count} + 1;
@@ -30,16 +33,26 @@ inline reject_reason append_param_entry(interpreter_state &state, std::uint32_t 
     // the array is the state's own and the count cannot be full; a record
     // that disagrees with itself has no capacity (begin_interpreting).
     if (count >= state.param_capacity) {
-        if (const reject_reason refused = make_param_room(state, count);
-            refused != reject_reason::none)
-            return refused;
+        refused = make_param_room(state, count);
+        if (refused != reject_reason::none)
+            return nullptr;
     }
     param_entry &entry = config.params[count - 1];
     entry = param_entry{};
     entry.type = state.section_code | key;
-    const bool fits = parse_value_list(&entry, value, value_end);
     config.param_count = static_cast<std::uint32_t>(count);
-    return fits ? reject_reason::none : reject_reason::too_many_values;
+    return &entry;
+}
+
+inline reject_reason append_param_entry(interpreter_state &state, std::uint32_t key,
+                                        const char *value, const char *value_end = nullptr) noexcept
+{
+    reject_reason refused = reject_reason::none;
+    param_entry *entry = new_param_entry(state, key, refused);
+    if (entry == nullptr)
+        return refused;
+    return parse_value_list(entry, value, value_end) ? reject_reason::none
+                                                     : reject_reason::too_many_values;
 }
 
 // append_param_entry for a listened parse, whose numbers are already read

@@ -67,25 +67,31 @@ def _fields_dict(record: Any) -> Dict[str, Any]:
             for f in fields(record) for v in (getattr(record, f.name),)}
 
 
+def _c_field(c_type: str, default: Any = 0, shown_hex: bool = False) -> Any:
+    """A field of the C record's camera_settings, with its C type: the ctypes
+    layout (_record) is made from these, and the layout test holds it to the
+    header."""
+    return field(default=default, metadata={"c_type": c_type, "shown_hex": shown_hex})
+
+
 @dataclass(frozen=True)
 class CameraSettings:
     """The fixed camera parameters, from the section "camera parameter"."""
 
-    cfg_mode: int = 0
-    type: str = ""
-    width: int = 0
-    height: int = 0
-    bit_width: int = 0
-    format: int = 0
-    i2c_mode: int = 0
-    i2c_addr: int = 0
-    trans_lvl: int = 0
+    cfg_mode: int = _c_field("uint32")
+    type: str = _c_field("char[50]", "")
+    width: int = _c_field("uint32")
+    height: int = _c_field("uint32")
+    bit_width: int = _c_field("uint8")
+    format: int = _c_field("uint16", shown_hex=True)
+    i2c_mode: int = _c_field("uint8")
+    i2c_addr: int = _c_field("uint16")
+    trans_lvl: int = _c_field("uint32")
 
     def __repr__(self) -> str:
-        return (f"CameraSettings(cfg_mode={self.cfg_mode}, type={self.type!r}, "
-                f"width={self.width}, height={self.height}, bit_width={self.bit_width}, "
-                f"format=0x{self.format:02X}, i2c_mode={self.i2c_mode}, "
-                f"i2c_addr={self.i2c_addr}, trans_lvl={self.trans_lvl})")
+        shown = ", ".join(f"{f.name}=0x{v:02X}" if f.metadata["shown_hex"] else f"{f.name}={v!r}"
+                          for f in fields(self) for v in (getattr(self, f.name),))
+        return f"CameraSettings({shown})"
 
     def to_dict(self) -> Dict[str, Any]:
         return _fields_dict(self)

@@ -5,22 +5,28 @@ makes of include/pexilon/config_parser.h.
 """
 
 import ctypes
+from dataclasses import fields
+from typing import Any
 
 from ._model import CameraSettings, Config, Control, ParamEntry
 
+_C_NUMBERS = {"uint8": ctypes.c_uint8, "uint16": ctypes.c_uint16, "uint32": ctypes.c_uint32}
+
+
+def _c_type(spelled: str) -> Any:
+    """The ctypes type of a C type as _model spells it: "uint32", "char[50]"."""
+    if spelled.startswith("char["):
+        return ctypes.c_char * int(spelled[5:-1])
+    return _C_NUMBERS[spelled]
+
+
+def _is_text(spelled: str) -> bool:
+    return spelled.startswith("char[")
+
 
 class CCameraSettings(ctypes.Structure):
-    _fields_ = [
-        ("cfg_mode", ctypes.c_uint32),
-        ("type", ctypes.c_char * 50),
-        ("width", ctypes.c_uint32),
-        ("height", ctypes.c_uint32),
-        ("bit_width", ctypes.c_uint8),
-        ("format", ctypes.c_uint16),
-        ("i2c_mode", ctypes.c_uint8),
-        ("i2c_addr", ctypes.c_uint16),
-        ("trans_lvl", ctypes.c_uint32),
-    ]
+    # The fields and their order are CameraSettings'.
+    _fields_ = [(f.name, _c_type(f.metadata["c_type"])) for f in fields(CameraSettings)]
 
 
 class CParamEntry(ctypes.Structure):
@@ -64,10 +70,9 @@ def field_text(raw: bytes) -> str:
 def to_config(record: CParsedConfig, path: str, result: int, error: "str | None") -> Config:
     """Copies the record into Python values; the record is left as it is."""
     cam = record.camera
-    camera = CameraSettings(
-        cfg_mode=cam.cfg_mode, type=field_text(bytes(cam.type)), width=cam.width,
-        height=cam.height, bit_width=cam.bit_width, format=cam.format,
-        i2c_mode=cam.i2c_mode, i2c_addr=cam.i2c_addr, trans_lvl=cam.trans_lvl)
+    camera = CameraSettings(**{
+        f.name: field_text(bytes(value)) if _is_text(f.metadata["c_type"]) else value
+        for f in fields(CameraSettings) for value in (getattr(cam, f.name),)})
     params = []
     for i in range(record.param_count if record.params else 0):
         p = record.params[i]

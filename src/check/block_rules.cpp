@@ -96,10 +96,12 @@ std::optional<finding> check_block_marker(const line_account &line, std::string_
     const bool in_block = line.kind == line_kind::block_line;
     if (!in_block && line.kind != line_kind::name_value && line.kind != line_kind::faulty)
         return std::nullopt;
+    // A name/value line with a name: its first word is the name, which is
+    // no "=" (the reader ends a name there), so it is no marker either.
+    if (line.kind == line_kind::name_value && line.name.begin != line.name.end)
+        return std::nullopt;
     const words w = first_word(text);
-    if (w.begin == w.word_end ||
-        (text[w.begin] != '=' && !in_block && line.kind == line_kind::name_value &&
-         line.name.begin != line.name.end))
+    if (w.begin == w.word_end)
         return std::nullopt;
     const std::string_view word = text.substr(w.begin, w.word_end - w.begin);
     // A word twice a marker's length is no marker, misspelt or not; it is
@@ -107,26 +109,30 @@ std::optional<finding> check_block_marker(const line_account &line, std::string_
     // comparison of every byte with every byte of both markers).
     if (word.size() > 2 * start_marker().size())
         return std::nullopt;
-    const std::string block =
-        in_block ? "the code block from line " + std::to_string(line.block_start) : std::string();
-    const std::string effect =
-        in_block ? "it is kept as code and " + block + " goes on"
-                 : "it is read as a setting, not a marker, and the lines below with it";
-    if (same_marker(word, start_marker()) || same_marker(word, end_marker())) {
-        const std::string &marker =
-            same_marker(word, start_marker()) ? start_marker() : end_marker();
+    // The words of a finding are made only for a line that has one.
+    const auto block = [&] {
+        return "the code block from line " + std::to_string(line.block_start);
+    };
+    const auto effect = [&] {
+        return in_block ? "it is kept as code and " + block() + " goes on"
+                        : std::string(
+                              "it is read as a setting, not a marker, and the lines below with it");
+    };
+    const bool start = same_marker(word, start_marker());
+    if (start || same_marker(word, end_marker())) {
+        const std::string &marker = start ? start_marker() : end_marker();
         if (w.word_end < w.end)
             return finding{"block-marker",
                            "text after " + marker + ": a marker stands alone on its line, so " +
-                               effect,
+                               effect(),
                            w.word_end, w.end, "put the comment on a line of its own"};
-        if (in_block && marker == start_marker())
+        if (in_block && start)
             return finding{"block-marker",
-                           "a start marker inside " + block +
+                           "a start marker inside " + block() +
                                ": it is kept as code, so that block has no end before here",
                            w.begin, w.end,
                            "end the block above with " + end_marker() + " before this one"};
-        if (!in_block && marker == end_marker())
+        if (!in_block && !start)
             return finding{"block-marker", "an end marker with no code block open: it is ignored",
                            w.begin, w.end, "remove it, or start the block with " + start_marker()};
         return std::nullopt;
@@ -134,7 +140,7 @@ std::optional<finding> check_block_marker(const line_account &line, std::string_
     const std::string near = near_marker(word);
     if (near.empty())
         return std::nullopt;
-    finding f{"block-marker", "'" + std::string(word) + "' is not a code-block marker: " + effect,
+    finding f{"block-marker", "'" + std::string(word) + "' is not a code-block marker: " + effect(),
               w.begin, w.word_end, "did you mean " + near + "?"};
     // One marker is near: the line becomes it.
     f.fixable = true;

@@ -45,6 +45,13 @@ const line_map::long_line *line_map::long_line_before(std::size_t reader_line) c
 piece line_map::piece_at(std::size_t reader_line) const
 {
     piece p;
+    // Before the first long line (in most texts there is none) reader and
+    // editor lines are one.
+    if (long_lines_.empty() || reader_line < long_lines_.front().first_piece) {
+        p.editor_line = reader_line;
+        p.begin = line_starts_[reader_line - 1];
+        return p;
+    }
     const long_line *before = long_line_before(reader_line);
     if (before == nullptr) {
         p.editor_line = reader_line;
@@ -102,7 +109,11 @@ std::string_view line_map::piece_text(std::size_t reader_line) const
 {
     if (reader_line < 1 || reader_line > reader_lines_)
         return {};
-    const piece p = piece_at(reader_line);
+    return piece_text(piece_at(reader_line));
+}
+
+std::string_view line_map::piece_text(const piece &p) const
+{
     const std::size_t line_end =
         p.editor_line < line_starts_.size() ? line_starts_[p.editor_line] : text_.size();
     const std::size_t end = std::min(line_end, p.begin + piece_limit);

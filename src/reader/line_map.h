@@ -46,6 +46,8 @@ public:
     // Reader line n as the reader read it: its piece of the text, the line
     // end included.
     std::string_view piece_text(std::size_t reader_line) const;
+    // The text of `p`, a piece piece_at gave.
+    std::string_view piece_text(const piece &p) const;
     // Pieces of editor line `editor_line`.
     std::size_t pieces_of(std::size_t editor_line) const;
 

@@ -3,6 +3,7 @@
 // where an end was due turns code into settings or settings into code.
 #include "check/line_rules.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -55,16 +56,24 @@ bool same_marker(std::string_view word, const std::string &marker)
            });
 }
 
+// Whether `word` may be a marker or near one. A near name is at most two
+// edits from a marker, and the other way needs an "=" and "CODE_BLOCK_S" or
+// "_E": most code lines' first words can be neither and are not compared at
+// all.
+bool may_be_marker(std::string_view word)
+{
+    constexpr std::size_t shorter = std::min(line_detail::code_block_start.length,
+                                             block_detail::code_block_end.length);
+    const bool near_in_length = word.size() + 2 >= shorter;
+    const bool may_spell_one = word.size() >= std::string_view("CODE_BLOCK_S").size() &&
+                               word.find('=') != std::string_view::npos;
+    return near_in_length || may_spell_one;
+}
+
 // The marker `word` is near, if any: a typo, or one "=" too many or few.
 std::string near_marker(std::string_view word)
 {
-    // A near name is at most two edits from a marker, and the other way
-    // needs an "=" and "CODE_BLOCK_S" or "_E": most code lines' first words
-    // can be neither and are not compared at all.
-    const bool near_in_length = word.size() + 2 >= end_marker().size();
-    const bool may_spell_one = word.size() >= std::string_view("CODE_BLOCK_S").size() &&
-                               word.find('=') != std::string_view::npos;
-    if (!near_in_length && !may_spell_one)
+    if (!may_be_marker(word))
         return {};
     static const std::vector<std::string> markers{start_marker(), end_marker()};
     std::string near = nearest_name(word, markers);
@@ -107,7 +116,7 @@ std::optional<finding> check_block_marker(const line_account &line, std::string_
     // A word twice a marker's length is no marker, misspelt or not; it is
     // not compared (a long line's pieces, a code line, would cost a
     // comparison of every byte with every byte of both markers).
-    if (word.size() > 2 * start_marker().size())
+    if (word.size() > 2 * line_detail::code_block_start.length || !may_be_marker(word))
         return std::nullopt;
     // The words of a finding are made only for a line that has one.
     const auto block = [&] {

@@ -46,6 +46,35 @@ number_account read_item(const char *value, std::size_t begin, std::size_t end,
     return n;
 }
 
+// The item of a list that starts at `begin`: up to the next comma or `size`,
+// which is where it stores `next`. read_item's work, with each byte looked at
+// once: a number holds no comma, so the comma is looked for after it.
+number_account read_list_item(const char *value, std::size_t begin, std::size_t size,
+                              const record_member &field, std::size_t &next) noexcept
+{
+    number_account n{};
+    n.item_begin = begin;
+    while (begin < size && value[begin] != ',' && is_white(value[begin]))
+        ++begin;
+    n.begin = begin;
+    const number_scan scan = scan_number(value + begin);
+    n.taken = static_cast<std::size_t>(scan.end - (value + begin));
+    std::size_t end = begin + n.taken;
+    while (end < size && value[end] != ',')
+        ++end;
+    n.item_end = end;
+    next = end;
+    while (end > begin && is_white(value[end - 1]))
+        --end;
+    n.end = end;
+    n.read = scan.value;
+    n.stored = kept_value(field, scan.value);
+    n.digits = scan.digits;
+    n.hex = scan.hex;
+    n.saturated = scan.saturated;
+    return n;
+}
+
 } // namespace
 
 std::size_t account_numbers(const key_row &key, const char *value, const char *value_end,
@@ -66,12 +95,7 @@ std::size_t account_numbers(const key_row &key, const char *value, const char *v
             ++p;
             continue;
         }
-        const void *comma = std::memchr(value + p, ',', size - p);
-        const std::size_t end =
-            comma != nullptr ? static_cast<std::size_t>(static_cast<const char *>(comma) - value)
-                             : size;
-        out[count++] = read_item(value, p, end, field);
-        p = end;
+        out[count++] = read_list_item(value, p, size, field, p);
     }
     return count;
 }

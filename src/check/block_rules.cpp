@@ -62,8 +62,8 @@ bool same_marker(std::string_view word, const std::string &marker)
 // all.
 bool may_be_marker(std::string_view word)
 {
-    constexpr std::size_t shorter = std::min(line_detail::code_block_start.length,
-                                             block_detail::code_block_end.length);
+    constexpr std::size_t shorter =
+        std::min(line_detail::code_block_start.length, block_detail::code_block_end.length);
     const bool near_in_length = word.size() + 2 >= shorter;
     const bool may_spell_one = word.size() >= std::string_view("CODE_BLOCK_S").size() &&
                                word.find('=') != std::string_view::npos;

@@ -8,9 +8,9 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <new>
 #include <optional>
+#include <unordered_map>
 
 #include "check/control_rules.h"
 #include "check/explain_words.h"
@@ -376,11 +376,9 @@ private:
         if (line.kind != line_kind::continuation && line.kind != line_kind::blank &&
             line.kind != line_kind::comment)
             empty_value_ = none;
-        std::optional<finding> f;
-        if (line.kind == line_kind::header)
-            f = check_header_rest(line, line_text());
-        else
-            f = check_block_marker(line, line_text());
+        const std::optional<finding> f = line.kind == line_kind::header
+                                             ? check_header_rest(line, line_text())
+                                             : check_block_marker(line, line_text());
         if (!f)
             return;
         marker_said_ = f->name == "block-marker";
@@ -518,8 +516,8 @@ private:
             on_code();
             break;
         case line_fate::ignored:
-            on_ignored(line.cause,
-                       line.kind == line_kind::continuation ? line.continues : span_text(line.name));
+            on_ignored(line.cause, line.kind == line_kind::continuation ? line.continues
+                                                                        : span_text(line.name));
             break;
         }
     }
@@ -608,7 +606,8 @@ private:
         }
         if (step.reader_line != 0 && c.step <= 0) {
             add(PEXILON_CHECK_WARNING, "control-range", step,
-                control_name() + ".step is " + std::to_string(c.step) + ": a step must be 1 or more");
+                control_name() + ".step is " + std::to_string(c.step) +
+                    ": a step must be 1 or more");
         }
     }
 
@@ -841,7 +840,7 @@ private:
     std::string cut_words_;    // what the record got of that number
     std::array<place, key_slots> camera_keys_{};
     control_state control_;
-    std::map<std::string, place> control_names_;
+    std::unordered_map<std::string, place> control_names_;
     bool cr_only_ = false;           // the file's lines end in CR alone
     bool marker_said_ = false;       // the line was taken for a code-block marker
     std::size_t empty_value_ = none; // an empty-value warning of the line before

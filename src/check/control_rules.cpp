@@ -2,7 +2,7 @@
 
 namespace pexilon::check {
 
-void check_control_keys(const control_facts &control, std::map<std::string, place> &names,
+void check_control_keys(const control_facts &control, std::unordered_map<std::string, place> &names,
                         std::vector<raw_diagnostic> &out)
 {
     const std::string &label = control.label;

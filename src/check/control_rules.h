@@ -2,8 +2,8 @@
 // empty control, two controls of one name.
 #pragma once
 
-#include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "check/check_run.h"
@@ -24,7 +24,7 @@ struct control_facts {
 
 // Adds to `out` what the control lacks; `names` holds the names of the
 // controls before it, and gets this one's.
-void check_control_keys(const control_facts &control, std::map<std::string, place> &names,
+void check_control_keys(const control_facts &control, std::unordered_map<std::string, place> &names,
                         std::vector<raw_diagnostic> &out);
 
 } // namespace pexilon::check

@@ -163,13 +163,14 @@ void check_text_length(const line_account &line, std::vector<finding> &out)
     const key_row &key = *line.key.key;
     const std::size_t size = line.value.end - line.value.begin;
     const std::size_t limit = key.text_room;
-    const std::string label = key_label(key);
     if (size > limit) {
+        const std::string label = key_label(key);
         out.push_back({"text-truncated",
                        std::string(key.name) + " has " + std::to_string(size) +
                            " characters: " + label + " keeps the first " + std::to_string(limit),
                        line.value.begin + limit, line.value.end});
     } else if (size == limit && limit == member_of(key)->size) {
+        const std::string label = key_label(key);
         out.push_back({"text-truncated",
                        std::string(key.name) + " has " + std::to_string(limit) +
                            " characters: " + label + " is filled to its end and has no terminator",

@@ -68,8 +68,8 @@ private:
     {
         std::size_t high = 0;
         if (!wraps_.empty()) [[unlikely]]
-            high = static_cast<std::size_t>(
-                std::upper_bound(wraps_.begin(), wraps_.end(), index) - wraps_.begin());
+            high = static_cast<std::size_t>(std::upper_bound(wraps_.begin(), wraps_.end(), index) -
+                                            wraps_.begin());
         return (high << 32) | line_starts_[index];
     }
 

@@ -10,7 +10,6 @@
 #include <cstring>
 #include <new>
 #include <optional>
-#include <unordered_map>
 
 #include "check/control_rules.h"
 #include "check/explain_words.h"
@@ -840,7 +839,7 @@ private:
     std::string cut_words_;    // what the record got of that number
     std::array<place, key_slots> camera_keys_{};
     control_state control_;
-    std::unordered_map<std::string, place> control_names_;
+    control_names control_names_;
     bool cr_only_ = false;           // the file's lines end in CR alone
     bool marker_said_ = false;       // the line was taken for a code-block marker
     std::size_t empty_value_ = none; // an empty-value warning of the line before

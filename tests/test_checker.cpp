@@ -597,6 +597,38 @@ TEST(Checker, RulesOverTheWrittenForm)
     }
 }
 
+// Among hundreds of controls (the table of their names grows several times
+// over), each repeated name is found, and points at the first control of
+// that name; names that only begin alike ("C7", "C70") are told apart.
+TEST(Checker, DuplicateControlsAmongMany)
+{
+    std::string text;
+    std::vector<std::size_t> name_line; // the CTRL_NAME line of each control
+    const auto add_control = [&](const std::string &name) {
+        text += "[control parameter]\nSTEP = 1\nCTRL_NAME = " + name + "\n";
+        name_line.push_back(name_line.size() * 3 + 3);
+    };
+    for (int i = 0; i < 300; ++i)
+        add_control("C" + std::to_string(i));
+    add_control("C7");                                    // 300
+    add_control("C29");                                   // 301
+    add_control("C2999");                                 // 302: new
+    add_control("C7");                                    // 303
+    std::vector<std::pair<std::size_t, std::size_t>> got; // line, the note's line
+    const pexilon::check::summary s = pexilon::check::check_text(text, [&](const diagnostic &d) {
+        EXPECT_EQ(d.name, "duplicate-control") << d.line;
+        got.emplace_back(d.line, d.notes.empty() ? 0 : d.notes[0].line);
+        return true;
+    });
+    EXPECT_EQ(s.warnings, 3u);
+    const std::vector<std::pair<std::size_t, std::size_t>> want{
+        {name_line[300], name_line[7]},
+        {name_line[301], name_line[29]},
+        {name_line[303], name_line[7]},
+    };
+    EXPECT_EQ(got, want);
+}
+
 namespace {
 
 // Text as the manual page writes it: backslashes and hyphens escaped.

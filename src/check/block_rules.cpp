@@ -3,6 +3,7 @@
 // where an end was due turns code into settings or settings into code.
 #include "check/line_rules.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -55,16 +56,24 @@ bool same_marker(std::string_view word, const std::string &marker)
            });
 }
 
+// Whether `word` may be a marker or near one. A near name is at most two
+// edits from a marker, and the other way needs an "=" and "CODE_BLOCK_S" or
+// "_E": most code lines' first words can be neither and are not compared at
+// all.
+bool may_be_marker(std::string_view word)
+{
+    constexpr std::size_t shorter =
+        std::min(line_detail::code_block_start.length, block_detail::code_block_end.length);
+    const bool near_in_length = word.size() + 2 >= shorter;
+    const bool may_spell_one = word.size() >= std::string_view("CODE_BLOCK_S").size() &&
+                               word.find('=') != std::string_view::npos;
+    return near_in_length || may_spell_one;
+}
+
 // The marker `word` is near, if any: a typo, or one "=" too many or few.
 std::string near_marker(std::string_view word)
 {
-    // A near name is at most two edits from a marker, and the other way
-    // needs an "=" and "CODE_BLOCK_S" or "_E": most code lines' first words
-    // can be neither and are not compared at all.
-    const bool near_in_length = word.size() + 2 >= end_marker().size();
-    const bool may_spell_one = word.size() >= std::string_view("CODE_BLOCK_S").size() &&
-                               word.find('=') != std::string_view::npos;
-    if (!near_in_length && !may_spell_one)
+    if (!may_be_marker(word))
         return {};
     static const std::vector<std::string> markers{start_marker(), end_marker()};
     std::string near = nearest_name(word, markers);
@@ -96,37 +105,43 @@ std::optional<finding> check_block_marker(const line_account &line, std::string_
     const bool in_block = line.kind == line_kind::block_line;
     if (!in_block && line.kind != line_kind::name_value && line.kind != line_kind::faulty)
         return std::nullopt;
+    // A name/value line with a name: its first word is the name, which is
+    // no "=" (the reader ends a name there), so it is no marker either.
+    if (line.kind == line_kind::name_value && line.name.begin != line.name.end)
+        return std::nullopt;
     const words w = first_word(text);
-    if (w.begin == w.word_end ||
-        (text[w.begin] != '=' && !in_block && line.kind == line_kind::name_value &&
-         line.name.begin != line.name.end))
+    if (w.begin == w.word_end)
         return std::nullopt;
     const std::string_view word = text.substr(w.begin, w.word_end - w.begin);
     // A word twice a marker's length is no marker, misspelt or not; it is
     // not compared (a long line's pieces, a code line, would cost a
     // comparison of every byte with every byte of both markers).
-    if (word.size() > 2 * start_marker().size())
+    if (word.size() > 2 * line_detail::code_block_start.length || !may_be_marker(word))
         return std::nullopt;
-    const std::string block =
-        in_block ? "the code block from line " + std::to_string(line.block_start) : std::string();
-    const std::string effect =
-        in_block ? "it is kept as code and " + block + " goes on"
-                 : "it is read as a setting, not a marker, and the lines below with it";
-    if (same_marker(word, start_marker()) || same_marker(word, end_marker())) {
-        const std::string &marker =
-            same_marker(word, start_marker()) ? start_marker() : end_marker();
+    // The words of a finding are made only for a line that has one.
+    const auto block = [&] {
+        return "the code block from line " + std::to_string(line.block_start);
+    };
+    const auto effect = [&] {
+        return in_block ? "it is kept as code and " + block() + " goes on"
+                        : std::string(
+                              "it is read as a setting, not a marker, and the lines below with it");
+    };
+    const bool start = same_marker(word, start_marker());
+    if (start || same_marker(word, end_marker())) {
+        const std::string &marker = start ? start_marker() : end_marker();
         if (w.word_end < w.end)
             return finding{"block-marker",
                            "text after " + marker + ": a marker stands alone on its line, so " +
-                               effect,
+                               effect(),
                            w.word_end, w.end, "put the comment on a line of its own"};
-        if (in_block && marker == start_marker())
+        if (in_block && start)
             return finding{"block-marker",
-                           "a start marker inside " + block +
+                           "a start marker inside " + block() +
                                ": it is kept as code, so that block has no end before here",
                            w.begin, w.end,
                            "end the block above with " + end_marker() + " before this one"};
-        if (!in_block && marker == end_marker())
+        if (!in_block && !start)
             return finding{"block-marker", "an end marker with no code block open: it is ignored",
                            w.begin, w.end, "remove it, or start the block with " + start_marker()};
         return std::nullopt;
@@ -134,7 +149,7 @@ std::optional<finding> check_block_marker(const line_account &line, std::string_
     const std::string near = near_marker(word);
     if (near.empty())
         return std::nullopt;
-    finding f{"block-marker", "'" + std::string(word) + "' is not a code-block marker: " + effect,
+    finding f{"block-marker", "'" + std::string(word) + "' is not a code-block marker: " + effect(),
               w.begin, w.word_end, "did you mean " + near + "?"};
     // One marker is near: the line becomes it.
     f.fixable = true;

@@ -9,7 +9,6 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <new>
 #include <optional>
 
@@ -78,23 +77,26 @@ bool names_a_section(std::string_view line)
 }
 
 // "NAME = value" or "NAME: value": a line that reads as one of its own.
-bool looks_like_pair(const char *text)
+// A NUL byte ends the text as its end does.
+bool looks_like_pair(std::string_view text)
 {
-    const char *p = text;
-    while (*p == '_' || (*p >= 'A' && *p <= 'Z') || (*p >= 'a' && *p <= 'z') ||
-           (p != text && *p >= '0' && *p <= '9'))
+    const auto at = [&](std::size_t i) { return i < text.size() ? text[i] : '\0'; };
+    std::size_t p = 0;
+    for (char c = at(p); c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                         (p != 0 && c >= '0' && c <= '9');
+         c = at(p))
         ++p;
-    if (p == text)
+    if (p == 0)
         return false;
-    while (*p == ' ' || *p == '\t')
+    while (at(p) == ' ' || at(p) == '\t')
         ++p;
-    return *p == '=' || *p == ':';
+    return at(p) == '=' || at(p) == ':';
 }
 
 // "[...]" or the start marker: a line that reads as one of its own too.
-bool looks_like_structure(const char *text)
+bool looks_like_structure(std::string_view text)
 {
-    return text[0] == '[' || std::strncmp(text, "======", 6) == 0;
+    return text.starts_with('[') || text.starts_with("======");
 }
 
 // Places kept by key code: more than any section's table has keys.
@@ -142,6 +144,10 @@ public:
     {
         guard([&] {
             line_ = &line;
+            // Where the line stands, found once for all the rules.
+            piece_ = map_.piece_at(line.reader_line);
+            text_now_ = line.reader_line <= map_.reader_lines() ? map_.piece_text(piece_)
+                                                                : std::string_view();
             on_line(line);
             on_shape(line);
             on_fate(line);
@@ -188,14 +194,15 @@ private:
         return diagnostics_.back();
     }
 
-    // The account of the current line, when accounts are kept.
-    void say(std::string text)
+    // The account of the current line, when accounts are kept. Words built
+    // for it are built only then (with_accounts_).
+    void say(std::string_view text)
     {
         const std::size_t n = line_->reader_line;
         if (with_accounts_ && n >= 1 && n <= accounts_.size())
-            accounts_[n - 1].text = std::move(text);
+            accounts_[n - 1].text = text;
     }
-    void say_more(const std::string &text)
+    void say_more(std::string_view text)
     {
         const std::size_t n = line_->reader_line;
         if (with_accounts_ && n >= 1 && n <= accounts_.size())
@@ -205,10 +212,10 @@ private:
     std::string control_name() const { return "controls[" + std::to_string(control_.index) + "]"; }
 
     // The line as the reader read it (a piece of at most 199 bytes).
-    std::string_view line_text() const { return map_.piece_text(line_->reader_line); }
-    std::string span_text(text_span span) const
+    std::string_view line_text() const { return text_now_; }
+    std::string_view span_text(text_span span) const
     {
-        return std::string(line_text().substr(span.begin, span.end - span.begin));
+        return line_text().substr(span.begin, span.end - span.begin);
     }
 
     // Line ends of CR alone: the reader ends a line at LF only, so the file
@@ -344,7 +351,7 @@ private:
     void note_split(line_kind kind)
     {
         const std::size_t line = line_->reader_line;
-        const piece p = map_.piece_at(line);
+        const piece &p = piece_;
         if (p.index < 2 || kind == line_kind::blank || p.editor_line == split_warned_)
             return;
         const std::string_view source = map_.line_text(p.editor_line);
@@ -374,11 +381,9 @@ private:
         if (line.kind != line_kind::continuation && line.kind != line_kind::blank &&
             line.kind != line_kind::comment)
             empty_value_ = none;
-        std::optional<finding> f;
-        if (line.kind == line_kind::header)
-            f = check_header_rest(line, line_text());
-        else
-            f = check_block_marker(line, line_text());
+        const std::optional<finding> f = line.kind == line_kind::header
+                                             ? check_header_rest(line, line_text())
+                                             : check_block_marker(line, line_text());
         if (!f)
             return;
         marker_said_ = f->name == "block-marker";
@@ -426,7 +431,7 @@ private:
         // A later piece of a long line is no line of its own in an editor:
         // its fault points at the column where the piece starts.
         place where = whole(line_->reader_line);
-        if (map_.piece_at(line_->reader_line).index > 1) {
+        if (piece_.index > 1) {
             std::string_view piece = line_text();
             while (!piece.empty() && (piece.back() == '\n' || piece.back() == '\r'))
                 piece.remove_suffix(1);
@@ -516,9 +521,8 @@ private:
             on_code();
             break;
         case line_fate::ignored:
-            on_ignored(line.cause, line.kind == line_kind::continuation
-                                       ? line.continues
-                                       : std::string_view(span_text(line.name)));
+            on_ignored(line.cause, line.kind == line_kind::continuation ? line.continues
+                                                                        : span_text(line.name));
             break;
         }
     }
@@ -531,8 +535,8 @@ private:
         section_code_ = code;
         ignored_lines_ = 0;
         unknown_index_ = none;
-        const std::string header = as_header(section_);
         if (code == 0) {
+            const std::string header = as_header(section_);
             static const std::vector<std::string> known = names_of(section_codes, true);
             // "[board parameter][dev3]": name the sections it may be short of.
             std::string hint;
@@ -555,13 +559,15 @@ private:
             say("section " + header + ": unknown, its lines are ignored");
             return;
         }
-        say("section " + header + " (" + hex32(code) + ")");
+        if (with_accounts_)
+            say("section " + as_header(section_) + " (" + hex32(code) + ")");
         if (code == section_control && line_->refused == reject_reason::none) {
             control_ = control_state{};
             control_.active = true;
             control_.index = record_.control_count - 1;
             control_.header = at(header_span_);
-            say_more(": " + control_name());
+            if (with_accounts_)
+                say_more(": " + control_name());
         }
     }
 
@@ -597,22 +603,22 @@ private:
         const place &max = control_.keys[key_max_value];
         const place &def = control_.keys[key_def];
         const place &step = control_.keys[key_step];
-        const std::string name = control_name();
         if (min.reader_line != 0 && max.reader_line != 0 && c.min_value > c.max_value) {
             raw_diagnostic &d = add(PEXILON_CHECK_WARNING, "control-range", min,
-                                    name + ".min_value " + std::to_string(c.min_value) +
+                                    control_name() + ".min_value " + std::to_string(c.min_value) +
                                         " is above max_value " + std::to_string(c.max_value));
             d.notes.push_back({max, "max_value is set here"});
         }
         if (def.reader_line != 0 && ((min.reader_line != 0 && c.def < c.min_value) ||
                                      (max.reader_line != 0 && c.def > c.max_value))) {
             add(PEXILON_CHECK_WARNING, "control-range", def,
-                name + ".def " + std::to_string(c.def) + " lies outside min_value " +
+                control_name() + ".def " + std::to_string(c.def) + " lies outside min_value " +
                     std::to_string(c.min_value) + " to max_value " + std::to_string(c.max_value));
         }
         if (step.reader_line != 0 && c.step <= 0) {
             add(PEXILON_CHECK_WARNING, "control-range", step,
-                name + ".step is " + std::to_string(c.step) + ": a step must be 1 or more");
+                control_name() + ".step is " + std::to_string(c.step) +
+                    ": a step must be 1 or more");
         }
     }
 
@@ -650,8 +656,8 @@ private:
     bool misread_continuation(const line_account &line)
     {
         const key_row &key = *line.key.key;
-        const std::string value = span_text(line.value);
-        const bool own_line = looks_like_pair(value.c_str()) || looks_like_structure(value.c_str());
+        const std::string_view value = span_text(line.value);
+        const bool own_line = looks_like_pair(value) || looks_like_structure(value);
         const bool camera = key.target == key_target::camera;
         if (!own_line && !camera && !holds_one_value(key))
             return false;
@@ -667,7 +673,7 @@ private:
                          : "a continuation replaces the value of " + name +
                                "; write the whole value on one line");
         d.notes.push_back({{pair_line_, false, pair_span_}, "the line it continues is here"});
-        if (own_line && map_.piece_at(line.reader_line).index == 1)
+        if (own_line && piece_.index == 1)
             d.fixes.push_back(unindent_fix(line.reader_line, line.value.begin, name));
         if (camera)
             for (raw_diagnostic &count : diagnostics_)
@@ -683,17 +689,15 @@ private:
     void note_duplicate(const key_row &key)
     {
         place *first = nullptr;
-        std::string owner;
-        if (key.target == key_target::camera) {
+        if (key.target == key_target::camera)
             first = &camera_keys_[key.code];
-            owner = "camera";
-        } else if (key.target == key_target::control && in_control()) {
+        else if (key.target == key_target::control && in_control())
             first = &control_.first[key.code];
-            owner = control_name();
-        }
         if (first == nullptr)
             return;
         if (first->reader_line != 0) {
+            const std::string owner =
+                key.target == key_target::camera ? std::string("camera") : control_name();
             raw_diagnostic &d = add(PEXILON_CHECK_WARNING, "duplicate-key", at(line_->name),
                                     std::string(key.name) + " is given twice for " + owner +
                                         ": this later value wins");
@@ -705,8 +709,9 @@ private:
 
     void on_code()
     {
-        say("code block end: " + control_name() + ".code (" + std::to_string(block_lines_) +
-            (block_lines_ == 1 ? " line)" : " lines)"));
+        if (with_accounts_)
+            say("code block end: " + control_name() + ".code (" + std::to_string(block_lines_) +
+                (block_lines_ == 1 ? " line)" : " lines)"));
         if (!in_control())
             return;
         if (control_.block_line != 0) {
@@ -720,35 +725,39 @@ private:
 
     void on_ignored(ignore_cause cause, std::string_view name_view)
     {
-        const std::string name(name_view);
+        const std::string_view name = name_view;
         const line_kind kind = line_->kind;
+        const bool continuation = kind == line_kind::continuation;
         switch (cause) {
         case ignore_cause::unknown_section:
             if (header_line_ == 0) {
                 if (kind == line_kind::name_value) {
                     add(PEXILON_CHECK_WARNING, "no-section", at(line_->name),
-                        name + " stands before any section header and is ignored",
+                        std::string(name) + " stands before any section header and is ignored",
                         "move it below the header of its section");
                 } else if (kind == line_kind::block_end) {
                     add(PEXILON_CHECK_WARNING, "block-ignored", whole(block_start_),
                         "code block before any section header: it is ignored");
                 }
-                say(kind == line_kind::continuation
-                        ? "continues " + name + ": ignored, no section yet"
-                        : std::string("ignored: no section yet"));
+                if (!continuation)
+                    say("ignored: no section yet");
+                else if (with_accounts_)
+                    say("continues " + std::string(name) + ": ignored, no section yet");
             } else {
-                say(kind == line_kind::continuation
-                        ? "continues " + name + ": ignored, unknown section"
-                    : kind == line_kind::block_end
-                        ? std::string("code block end: ignored, unknown section")
-                        : std::string("ignored: unknown section"));
+                if (!continuation)
+                    say(kind == line_kind::block_end ? "code block end: ignored, unknown section"
+                                                     : "ignored: unknown section");
+                else if (with_accounts_)
+                    say("continues " + std::string(name) + ": ignored, unknown section");
             }
             break;
         case ignore_cause::unknown_key:
-            say(kind == line_kind::continuation ? "continues " + name + ": ignored, unknown key"
-                                                : std::string("ignored: unknown key"));
+            if (!continuation)
+                say("ignored: unknown key");
+            else if (with_accounts_)
+                say("continues " + std::string(name) + ": ignored, unknown key");
             if (kind == line_kind::name_value && !marker_said_)
-                warn_unknown_key(name);
+                warn_unknown_key(std::string(name));
             break;
         case ignore_cause::block_outside:
             add(PEXILON_CHECK_WARNING, "block-ignored", whole(block_start_),
@@ -852,6 +861,8 @@ private:
     std::vector<explained_line> accounts_;
 
     const line_account *line_ = nullptr; // the line being judged
+    piece piece_;                        // where it stands in the text
+    std::string_view text_now_;          // its text, as the reader read it
 
     std::string section_;
     std::uint32_t section_code_ = 0;
@@ -870,7 +881,7 @@ private:
     std::array<place, key_slots> camera_keys_{};
     size_section camera_halves_; // of the camera section being read
     control_state control_;
-    std::map<std::string, place> control_names_;
+    control_names control_names_;
     bool cr_only_ = false;           // the file's lines end in CR alone
     bool marker_said_ = false;       // the line was taken for a code-block marker
     std::size_t empty_value_ = none; // an empty-value warning of the line before

@@ -1,8 +1,45 @@
 #include "check/control_rules.h"
 
+#include <functional>
+
 namespace pexilon::check {
 
-void check_control_keys(const control_facts &control, std::map<std::string, place> &names,
+const place *control_names::first(std::string_view name, const place &where)
+{
+    if ((entries_.size() + 1) * 2 > slots_.size())
+        grow();
+    const std::size_t hash = std::hash<std::string_view>{}(name);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        slot &s = slots_[i];
+        if (s.entry == 0) {
+            entries_.push_back({text_.size(), name.size(), where});
+            text_.append(name);
+            s = {hash, entries_.size()};
+            return nullptr;
+        }
+        const entry &e = entries_[s.entry - 1];
+        if (s.hash == hash && std::string_view(text_).substr(e.begin, e.size) == name)
+            return &e.where;
+    }
+}
+
+void control_names::grow()
+{
+    std::vector<slot> old = std::move(slots_);
+    slots_.assign(old.empty() ? 64 : old.size() * 2, slot{});
+    const std::size_t mask = slots_.size() - 1;
+    for (const slot &s : old) {
+        if (s.entry == 0)
+            continue;
+        std::size_t i = s.hash & mask;
+        while (slots_[i].entry != 0)
+            i = (i + 1) & mask;
+        slots_[i] = s;
+    }
+}
+
+void check_control_keys(const control_facts &control, control_names &names,
                         std::vector<raw_diagnostic> &out)
 {
     const std::string &label = control.label;
@@ -33,17 +70,17 @@ void check_control_keys(const control_facts &control, std::map<std::string, plac
                        {}});
     if (!control.has_name)
         return;
-    const auto [first, added] = names.emplace(control.ctrl_name, control.name);
-    if (added)
+    const place *first = names.first(control.ctrl_name, control.name);
+    if (first == nullptr)
         return;
     raw_diagnostic d{PEXILON_CHECK_WARNING,
                      "duplicate-control",
-                     "a second control named '" + control.ctrl_name + "' (" + label +
+                     "a second control named '" + std::string(control.ctrl_name) + "' (" + label +
                          "): hosts and diff find controls by name, and find the first",
                      "give each control a name of its own",
                      control.name,
                      {}};
-    d.notes.push_back({first->second, "the first control of that name"});
+    d.notes.push_back({*first, "the first control of that name"});
     out.push_back(std::move(d));
 }
 

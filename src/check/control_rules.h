@@ -2,8 +2,9 @@
 // empty control, two controls of one name.
 #pragma once
 
-#include <map>
+#include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "check/check_run.h"
@@ -19,12 +20,38 @@ struct control_facts {
     place name; // where CTRL_NAME was given
     bool has_step = false;
     bool has_code = false;
-    std::string ctrl_name; // as the record holds it
+    std::string_view ctrl_name; // as the record holds it
+};
+
+// The names of the controls so far, each with where it was given first. One
+// flat table probed in place, the names in one block of text: a file of
+// many controls costs no allocation, and no scattered node, a name.
+class control_names {
+public:
+    // Where `name` was given first, or null when it is new (then it is
+    // remembered as given at `where`). Valid until the next call.
+    const place *first(std::string_view name, const place &where);
+
+private:
+    struct slot {
+        std::size_t hash = 0;
+        std::size_t entry = 0; // 1-based index in entries_, 0 when free
+    };
+    struct entry {
+        std::size_t begin; // in text_
+        std::size_t size;
+        place where;
+    };
+    void grow();
+
+    std::vector<slot> slots_; // a power of two, at most half of them used
+    std::vector<entry> entries_;
+    std::string text_;
 };
 
 // Adds to `out` what the control lacks; `names` holds the names of the
 // controls before it, and gets this one's.
-void check_control_keys(const control_facts &control, std::map<std::string, place> &names,
+void check_control_keys(const control_facts &control, control_names &names,
                         std::vector<raw_diagnostic> &out);
 
 } // namespace pexilon::check

@@ -37,6 +37,11 @@ void check_empty_items(const line_account &line, std::string_view text, std::vec
     std::size_t from = line.value.begin;
     std::size_t index = 0;
     auto gap = [&](std::size_t to, bool last) {
+        // Between two numbers stands one comma, before the first none, after
+        // the last one at most (a list that goes on on the next line).
+        const std::size_t allowed = index == 0 ? 0 : 1;
+        if (to <= from + allowed)
+            return; // no room for more commas than that
         std::size_t commas = 0;
         std::size_t first = to;
         for (std::size_t i = from; i < to; ++i)
@@ -44,9 +49,6 @@ void check_empty_items(const line_account &line, std::string_view text, std::vec
                 first = commas == 0 ? i : first;
                 ++commas;
             }
-        // Between two numbers stands one comma, before the first none, after
-        // the last one at most (a list that goes on on the next line).
-        const std::size_t allowed = index == 0 ? 0 : 1;
         if (commas <= allowed || (last && index == 0))
             return;
         out.push_back({"empty-item",
@@ -124,7 +126,8 @@ void check_leading_zero(const line_account &line, std::string_view text, std::ve
 std::size_t comment_start(const line_account &line, std::string_view text)
 {
     for (std::size_t i = line.value.begin + 1; i < line.value.end; ++i)
-        if (is_white(text[i - 1]) && (text[i] == ';' || text.substr(i, 2) == "//"))
+        if ((text[i] == ';' || (text[i] == '/' && i + 1 < text.size() && text[i + 1] == '/')) &&
+            is_white(text[i - 1]))
             return i;
     return line.value.end;
 }

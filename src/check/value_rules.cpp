@@ -197,17 +197,19 @@ void check_text_length(const line_account &line, std::string_view text, std::vec
     const key_row &key = *line.key.key;
     const std::size_t size = line.value.end - line.value.begin;
     const std::size_t limit = key.text_room;
-    const std::string label = key_label(key);
     const std::string_view value = text.substr(line.value.begin, size);
-    const std::string length = length_in_words(characters_in(value), size);
     if (size > limit) {
+        const std::string label = key_label(key);
         out.push_back({"text-truncated",
-                       std::string(key.name) + " has " + length + ": " + label + " keeps " +
+                       std::string(key.name) + " has " +
+                           length_in_words(characters_in(value), size) + ": " + label + " keeps " +
                            kept_in_words(value, limit),
                        line.value.begin + limit, line.value.end});
     } else if (size == limit && limit == member_of(key)->size) {
+        const std::string label = key_label(key);
         out.push_back({"text-truncated",
-                       std::string(key.name) + " has " + length + ": " + label +
+                       std::string(key.name) + " has " +
+                           length_in_words(characters_in(value), size) + ": " + label +
                            " is filled to its end and has no terminator",
                        line.value.begin, line.value.end});
     }

@@ -5,8 +5,9 @@
 #include <cstring>
 
 #include "config/interpreter.h"
+#include "config/interpreter_events.h"
 #include "config/value_accounts.h"
-#include "reader/text_source.h"
+#include "reader/memory_lines.h"
 
 namespace pexilon {
 
@@ -30,23 +31,26 @@ public:
     {
         finish();
         open_ = true;
-        const std::uint32_t code = line_.section_code;
-        const bool in_section = line_.in_section;
-        line_ = line_account{};
+        // Member by member: the section and its code carry over, and a
+        // fresh account assigned whole is cleared with a string store that
+        // cost more than the line's other work here.
         line_.reader_line = reader_line;
         line_.kind = event.kind;
         line_.name = event.name;
         line_.value = event.value;
         line_.rest = event.rest;
+        line_.continues = {};
         line_.block_start = event.block_start;
+        line_.fate = line_fate::none;
+        line_.cause = ignore_cause::unknown_key;
+        line_.key = key_account{};
+        line_.refused = reject_reason::none;
         line_.problem = event.problem;
-        line_.section_code = code;
-        line_.in_section = in_section;
         if (event.kind == line_kind::header) {
             copy(section_, sizeof section_, event.section);
+            line_.section = section_;
             line_.in_section = true;
         }
-        line_.section = section_;
         if (event.kind == line_kind::continuation) {
             copy(continues_, sizeof continues_, event.previous_name);
             line_.continues = continues_;
@@ -122,9 +126,11 @@ config_report parse_config_accounted(const char *data, std::size_t size, parsed_
     account_builder builder(listener);
     interpreter_state state = begin_interpreting(config);
     state.sink = &builder;
+    // The interpreter's own binding: its events carry where each value
+    // ends, so the numbers' account need not look for it again.
+    interpreter_receiver receiver{state};
     config_report report;
-    report.outcome =
-        parse_bytes(data, size, interpreter_handler, &state, interpreter_block_taker, &builder);
+    report.outcome = parse_bytes(data, size, receiver, &builder);
     builder.finish();
     end_interpreting(state);
     if (report.outcome.kind == fault::rejected)

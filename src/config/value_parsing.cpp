@@ -28,18 +28,4 @@ long_run convert_long_run(const char *first, const char *last, unsigned base,
 
 } // namespace number_text
 
-number_scan scan_number(const char *text) noexcept
-{
-    number_scan scan;
-    scan.start = number_text::skip_white(text);
-    scan.hex = scan.start[0] == '0' && (scan.start[1] == 'x' || scan.start[1] == 'X');
-    scan.negative = scan.start[0] == '-';
-    scan.value = number_text::convert(scan.start, &scan.end, &scan.saturated);
-    // A conversion that took no digit stops after the sign at most, or after
-    // the "0" of a "0x" with no hex digit behind it.
-    for (const char *p = scan.start; p < scan.end && !scan.digits; ++p)
-        scan.digits = number_text::digit_value(*p) < 10;
-    return scan;
-}
-
 } // namespace pexilon

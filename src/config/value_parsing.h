@@ -18,6 +18,19 @@ struct number_scan {
     bool negative = false;       // a "-" first
     bool saturated = false;      // beyond the 64-bit range, held at its limit
 };
-number_scan scan_number(const char *text) noexcept;
+// Inline: the numbers' account runs it for every number of a listened parse.
+inline number_scan scan_number(const char *text) noexcept
+{
+    number_scan scan;
+    scan.start = number_text::skip_white(text);
+    scan.hex = scan.start[0] == '0' && (scan.start[1] == 'x' || scan.start[1] == 'X');
+    scan.negative = scan.start[0] == '-';
+    scan.value = number_text::convert(scan.start, &scan.end, &scan.saturated);
+    // A conversion that took no digit stops after the sign at most, or after
+    // the "0" of a "0x" with no hex digit behind it.
+    for (const char *p = scan.start; p < scan.end && !scan.digits; ++p)
+        scan.digits = number_text::digit_value(*p) < 10;
+    return scan;
+}
 
 } // namespace pexilon

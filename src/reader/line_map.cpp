@@ -26,7 +26,9 @@ line_map::line_map(std::string_view text) : text_(text)
         // The reader takes piece_limit bytes at a time until a piece holds
         // the newline (or the text ends).
         const std::size_t pieces = (end - position + piece_limit - 1) / piece_limit;
-        line_starts_.push_back(position);
+        while ((position >> 32) > wraps_.size())
+            wraps_.push_back(line_starts_.size());
+        line_starts_.push_back(static_cast<std::uint32_t>(position));
         if (pieces > 1)
             long_lines_.push_back({line_starts_.size(), reader_lines_ + 1, pieces});
         reader_lines_ += pieces;
@@ -45,6 +47,13 @@ const line_map::long_line *line_map::long_line_before(std::size_t reader_line) c
 piece line_map::piece_at(std::size_t reader_line) const
 {
     piece p;
+    // Before the first long line (in most texts there is none) reader and
+    // editor lines are one.
+    if (long_lines_.empty() || reader_line < long_lines_.front().first_piece) {
+        p.editor_line = reader_line;
+        p.begin = line_start(reader_line - 1);
+        return p;
+    }
     const long_line *before = long_line_before(reader_line);
     if (before == nullptr) {
         p.editor_line = reader_line;
@@ -56,7 +65,7 @@ piece line_map::piece_at(std::size_t reader_line) const
             before->editor_line + (reader_line - (before->first_piece + before->pieces - 1));
     }
     p.column = (p.index - 1) * piece_limit;
-    p.begin = line_starts_[p.editor_line - 1] + p.column;
+    p.begin = line_start(p.editor_line - 1) + p.column;
     return p;
 }
 
@@ -85,9 +94,9 @@ std::string_view line_map::line_text(std::size_t editor_line) const
 {
     if (editor_line < 1 || editor_line > line_starts_.size())
         return {};
-    std::size_t begin = line_starts_[editor_line - 1];
+    std::size_t begin = line_start(editor_line - 1);
     const std::size_t end =
-        editor_line < line_starts_.size() ? line_starts_[editor_line] : text_.size();
+        editor_line < line_starts_.size() ? line_start(editor_line) : text_.size();
     if (editor_line == 1)
         begin += bom_;
     std::string_view line = text_.substr(begin, end - begin);
@@ -102,9 +111,13 @@ std::string_view line_map::piece_text(std::size_t reader_line) const
 {
     if (reader_line < 1 || reader_line > reader_lines_)
         return {};
-    const piece p = piece_at(reader_line);
+    return piece_text(piece_at(reader_line));
+}
+
+std::string_view line_map::piece_text(const piece &p) const
+{
     const std::size_t line_end =
-        p.editor_line < line_starts_.size() ? line_starts_[p.editor_line] : text_.size();
+        p.editor_line < line_starts_.size() ? line_start(p.editor_line) : text_.size();
     const std::size_t end = std::min(line_end, p.begin + piece_limit);
     return text_.substr(p.begin, end - p.begin);
 }

@@ -4,7 +4,9 @@
 // counts every piece as a line; editors count newline-terminated lines.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -22,9 +24,10 @@ struct piece {
     std::size_t index = 1;       // 1 for the first piece of an editor line
 };
 
-// Kept compact: an offset for each editor line, and a note for each line
+// Kept compact: the low 32 bits of the offset of each editor line (with the
+// lines where each further 4 GiB of text begins), and a note for each line
 // read in more than one piece (few, in any file people write), so that a
-// large file costs a word a line.
+// large file costs four bytes a line.
 class line_map {
 public:
     explicit line_map(std::string_view text);
@@ -46,6 +49,8 @@ public:
     // Reader line n as the reader read it: its piece of the text, the line
     // end included.
     std::string_view piece_text(std::size_t reader_line) const;
+    // The text of `p`, a piece piece_at gave.
+    std::string_view piece_text(const piece &p) const;
     // Pieces of editor line `editor_line`.
     std::size_t pieces_of(std::size_t editor_line) const;
 
@@ -58,9 +63,20 @@ private:
     };
     // The long line that reader line n is in or follows, or null.
     const long_line *long_line_before(std::size_t reader_line) const;
+    // The offset of editor line index + 1.
+    std::size_t line_start(std::size_t index) const
+    {
+        std::size_t high = 0;
+        if (!wraps_.empty()) [[unlikely]]
+            high = static_cast<std::size_t>(std::upper_bound(wraps_.begin(), wraps_.end(), index) -
+                                            wraps_.begin());
+        return (high << 32) | line_starts_[index];
+    }
 
     std::string_view text_;
-    std::vector<std::size_t> line_starts_;
+    std::vector<std::uint32_t> line_starts_;
+    // The index of the first line past each 4 GiB of text, once per 4 GiB.
+    std::vector<std::size_t> wraps_;
     std::vector<long_line> long_lines_; // in order
     std::size_t reader_lines_ = 0;
     std::size_t bom_ = 0;

@@ -108,7 +108,7 @@ void tell_block(interpreter_state &state) noexcept
 } // namespace
 
 reject_reason interpret_told(interpreter_state &state, const char *section, const char *name,
-                            const char *value, const char *value_end) noexcept
+                             const char *value, const char *value_end) noexcept
 {
     if (state.config == nullptr)
         return reject_reason::no_record; // nothing was looked at
@@ -133,13 +133,14 @@ reject_reason interpret_told(interpreter_state &state, const char *section, cons
     return reason;
 }
 
-int interpreter_handler(void *user, const char *section, const char *name, const char *value) noexcept
+int interpreter_handler(void *user, const char *section, const char *name,
+                        const char *value) noexcept
 {
     return interpret_event(*static_cast<interpreter_state *>(user), section, name, value);
 }
 
 int interpreter_block_taker(void *user, const char *section, char *text, std::size_t size,
-                       bool *taken) noexcept
+                            bool *taken) noexcept
 {
     using namespace interpreter_detail;
     auto &state = *static_cast<interpreter_state *>(user);

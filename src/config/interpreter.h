@@ -50,12 +50,13 @@ void end_interpreting(interpreter_state &state) noexcept;
 // parses use, since the state carries what one line leaves to the next.
 // With interpreter_block_taker beside it a control adopts its code block's text;
 // without one the text reaches this handler and a copy of it is kept.
-int interpreter_handler(void *user, const char *section, const char *name, const char *value) noexcept;
+int interpreter_handler(void *user, const char *section, const char *name,
+                        const char *value) noexcept;
 
 // block_taker with an interpreter_state as `user`: a control keeps the gathered
 // text itself as its code instead of a copy of it.
 int interpreter_block_taker(void *user, const char *section, char *text, std::size_t size,
-                       bool *taken) noexcept;
+                            bool *taken) noexcept;
 
 // The parts of the record, called by the interpreter. Each returns
 // reject_reason::none to accept the line (add_param_entry, the one that runs

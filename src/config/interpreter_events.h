@@ -18,7 +18,8 @@ namespace interpreter_detail {
 
 // Keeps the code of the section `section` names, and whether its lines are
 // board or register entries.
-inline void enter_section(interpreter_state &state, const char *section, std::uint32_t code) noexcept
+inline void enter_section(interpreter_state &state, const char *section,
+                          std::uint32_t code) noexcept
 {
     state.section_code = code;
     state.section_text = section;
@@ -90,12 +91,12 @@ inline int verdict(interpreter_state &state, reject_reason reason) noexcept
 // dispatch for a state with a sink: the same work, with the sink told
 // what each event did (interpreter.cpp). Out of line: only listeners pay.
 reject_reason interpret_told(interpreter_state &state, const char *section, const char *name,
-                            const char *value, const char *value_end) noexcept;
+                             const char *value, const char *value_end) noexcept;
 
 // interpreter_handler's work: one event into the state's record. value_end,
 // where known, is where the value's terminator stands.
 inline int interpret_event(interpreter_state &state, const char *section, const char *name,
-                                const char *value, const char *value_end = nullptr) noexcept
+                           const char *value, const char *value_end = nullptr) noexcept
 {
     using namespace interpreter_detail;
     if (state.sink != nullptr) [[unlikely]]

@@ -84,9 +84,12 @@ step "apt-get install ./*.deb"
 dpkg -L "${packages[@]}" | sort -u >"$work/installed-files"
 
 step "consumers against /usr"
+# The check library carries its own release, the one its header gives.
+check_version=$(sed -n 's/^#define PEXILON_CONFIG_CHECK_VERSION_STRING "\(.*\)"$/\1/p' \
+    "$src/include/pexilon/config_check.h")
 for consumer in pkgconfig_consumer cmake_consumer check_consumer; do
     PEXILON_INSTALLED_PREFIX=/usr sh "$src/tests/consumers/$consumer.sh" \
-        "$src/obj-$multiarch" "$src" "lib/$multiarch" "$version" 1 cmake
+        "$src/obj-$multiarch" "$src" "lib/$multiarch" "$version" 1 cmake "$check_version"
 done
 
 step "the program, its files, and Python against /usr"

@@ -87,6 +87,8 @@ const layout_case layout_cases[] = {
     {"line ends as the file has them",
      "; c\r\n[camera parameter]\r\nSIZE:1,2  \r\n[register parameter]\r\nREG=1",
      "; c\r\n[camera parameter]\r\nSIZE = 1, 2\r\n\r\n[register parameter]\r\nREG = 1"},
+    {"a last line holding a CR keeps a line end when the blank lines above it go",
+     "\n\n[camera parameter]\r\v x:1", "[camera parameter]\r\v x:1\n"},
     {"a byte-order mark stays", "\xEF\xBB\xBF  [camera parameter]\nSIZE:1,2\n",
      "\xEF\xBB\xBF[camera parameter]\nSIZE = 1, 2\n"},
     {"a line read in pieces is left as it is",

@@ -254,6 +254,12 @@ std::string lay_out(std::string_view text, const text_reading &reading,
     out.reserve(text.size() + text.size() / 8);
     for (const laid_line &line : lines)
         line.write(out);
+    // With the blank lines gone, a file whose one remaining line holds a CR
+    // would have no LF left, and the checker would rightly take it for a file
+    // of CR line ends: its last line keeps a line end.
+    if (text.find('\n') != std::string_view::npos && out.find('\n') == std::string::npos &&
+        out.find('\r') != std::string::npos)
+        out.append(blank_ending);
     return out;
 }
 

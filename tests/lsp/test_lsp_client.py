@@ -570,10 +570,16 @@ class Scaling(unittest.TestCase):
         return best
 
     def test_rows(self):
+        # A busy machine (tests run side by side) can stall one small run
+        # enough to pass the bound; a cost that grows with the square passes
+        # it every time, so a row is measured again before it fails.
         for name, n, document, changes in SCALING:
             with self.subTest(name):
-                small = self.cost(document(n), changes and changes(n))
-                large = self.cost(document(4 * n), changes and changes(4 * n))
+                for attempt in range(3):
+                    small = self.cost(document(n), changes and changes(n))
+                    large = self.cost(document(4 * n), changes and changes(4 * n))
+                    if large / max(small, 1e-3) < 8:
+                        break
                 self.assertLess(large / max(small, 1e-3), 8, (name, small, large))
 
 

@@ -393,10 +393,11 @@ private:
             d.fixes.push_back({at({f->fix_begin, f->fix_end}), f->replacement, f->change});
     }
 
-    void written_form(const line_account &line)
+    void written_form(const line_account &line, bool tidy)
     {
         std::vector<finding> found;
-        check_written_form(line, line_text(), found);
+        if (!tidy)
+            check_written_form(line, line_text(), found);
         if (line.kind == line_kind::continuation && empty_value_ != none &&
             line.key.key->form == value_form::list) {
             diagnostics_[empty_value_].message +=
@@ -631,8 +632,11 @@ private:
         const bool continuation = line.kind == line_kind::continuation;
         if (continuation && misread_continuation(line))
             return;
-        std::vector<finding> found = check_value(line, line_text());
-        if (continuation)
+        const bool tidy = tidy_list(line, line_text());
+        std::vector<finding> found;
+        if (!tidy)
+            found = check_value(line, line_text());
+        if (continuation && !tidy)
             check_continuation_comment(line, line_text(), found);
         for (finding &f : found) {
             raw_diagnostic &d = add(PEXILON_CHECK_WARNING, f.name, at({f.begin, f.end}),
@@ -640,7 +644,7 @@ private:
             if (f.fixable)
                 d.fixes.push_back({at({f.fix_begin, f.fix_end}), f.replacement, f.change});
         }
-        written_form(line);
+        written_form(line, tidy);
         if (!continuation)
             note_duplicate(key);
         if (in_control())

@@ -254,6 +254,27 @@ std::string key_label(const key_row &key)
     return prefix + member->name;
 }
 
+bool tidy_list(const line_account &line, std::string_view text)
+{
+    const key_row &key = *line.key.key;
+    const auto &numbers = line.key.numbers;
+    if (key.form != value_form::list || numbers.empty() || numbers.size() > max_list_values ||
+        numbers.front().item_begin != line.value.begin ||
+        line.value.end > numbers.back().item_end + 1)
+        return false;
+    const number_field type = field_of(key);
+    std::size_t gap_from = line.value.begin;
+    for (const number_account &n : numbers) {
+        if (n.item_begin > gap_from + 1 || !plain(n, type))
+            return false;
+        const char first = text[n.begin];
+        if (first < '0' || first > '9' || (first == '0' && !n.hex && n.taken != 1))
+            return false;
+        gap_from = n.item_end;
+    }
+    return true;
+}
+
 std::vector<finding> check_value(const line_account &line, std::string_view text)
 {
     std::vector<finding> out;

@@ -47,6 +47,21 @@ void read_item(const char *value, std::size_t begin, std::size_t end, const reco
     n.saturated = scan.saturated;
 }
 
+// The number at `text`, before `text_end`. Long register lists are mostly
+// eight-digit hex numbers: those are taken eight digits at a time, as the
+// record's own list reader takes them.
+number_scan scan_list_number(const char *text, const char *text_end) noexcept
+{
+    number_scan scan;
+    if (*text == '0' && number_text::convert_hex8(text, text_end, &scan.end, &scan.value)) {
+        scan.start = text;
+        scan.digits = true;
+        scan.hex = true;
+        return scan;
+    }
+    return scan_number(text);
+}
+
 // The item of a list that starts at `begin`, up to the next comma or `size`;
 // returns where it ends. read_item's work, with each byte looked at once: a
 // number holds no comma, so the comma is looked for after it.
@@ -57,7 +72,7 @@ std::size_t read_list_item(const char *value, std::size_t begin, std::size_t siz
     while (begin < size && value[begin] != ',' && is_white(value[begin]))
         ++begin;
     n.begin = begin;
-    const number_scan scan = scan_number(value + begin);
+    const number_scan scan = scan_list_number(value + begin, value + size);
     const auto taken = static_cast<std::size_t>(scan.end - (value + begin));
     n.taken = taken;
     std::size_t end = begin + taken;

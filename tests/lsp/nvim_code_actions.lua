@@ -4,37 +4,12 @@
 -- Neovim's own workspace-edit code, and at the end makes "every fix-it"
 -- (source.fixAll.pexilon). It writes what it was offered, the buffer after
 -- each edit and the diagnostics then, for the caller to compare.
--- Environment: PEXILON_PROGRAM, PEXILON_INPUT, PEXILON_OUTPUT.
-local program = os.getenv('PEXILON_PROGRAM')
-local input = os.getenv('PEXILON_INPUT')
-local output = os.getenv('PEXILON_OUTPUT')
-local wait_ms = 10000
-
-local function fail(message)
-  io.stderr:write('nvim_code_actions: ' .. message .. '\n')
-  vim.cmd('cquit 1')
-end
-
-vim.cmd('edit ' .. vim.fn.fnameescape(input))
-local buffer = vim.api.nvim_get_current_buf()
-local published = nil -- the last publishDiagnostics params
-local exited_with = nil
-
-local client_id = vim.lsp.start_client({
-  name = 'pexilon',
-  cmd = { program, 'lsp' },
-  root_dir = vim.fn.fnamemodify(input, ':h'),
-  handlers = {
-    ['textDocument/publishDiagnostics'] = function(err, result, ctx, config)
-      vim.lsp.diagnostic.on_publish_diagnostics(err, result, ctx, config)
-      published = result
-    end,
-  },
-  on_exit = function(code) exited_with = code end,
-})
-if not client_id then fail('the server did not start') end
-vim.lsp.buf_attach_client(buffer, client_id)
-local client = vim.lsp.get_client_by_id(client_id)
+-- Environment: as nvim_session.lua says.
+local here = debug.getinfo(1, 'S').source:sub(2):match('(.*/)') or './'
+local nvim_session = dofile(here .. 'nvim_session.lua')
+local session = nvim_session.start('nvim_code_actions')
+local buffer, client, client_id, fail = session.buffer, session.client, session.client_id, session.fail
+local wait_ms = nvim_session.wait_ms
 
 local lines = { 'filetype ' .. vim.bo[buffer].filetype }
 
@@ -42,14 +17,14 @@ local lines = { 'filetype ' .. vim.bo[buffer].filetype }
 local function current_diagnostics()
   local ok = vim.wait(wait_ms, function()
     local version = vim.lsp.util.buf_versions[buffer]
-    return published ~= nil and published.version == version
+    return session.published ~= nil and session.published.version == version
   end, 20)
   if not ok then
     fail(string.format('no diagnostics for version %s within %d ms (the last were for %s)',
       tostring(vim.lsp.util.buf_versions[buffer]), wait_ms,
-      published and tostring(published.version) or 'none'))
+      session.published and tostring(session.published.version) or 'none'))
   end
-  return published.diagnostics
+  return session.published.diagnostics
 end
 
 local function show_diagnostics()
@@ -148,13 +123,4 @@ show_diagnostics()
 actions = code_actions(whole, current_diagnostics(), { 'source.fixAll.pexilon' })
 table.insert(lines, 'fixAll then: ' .. titles(actions))
 
-vim.lsp.stop_client(client_id)
-if not vim.wait(wait_ms, function() return exited_with ~= nil end, 20) then
-  fail('the server did not exit after shutdown')
-end
-table.insert(lines, 'server exit status ' .. exited_with)
-
-local file = io.open(output, 'w')
-file:write(table.concat(lines, '\n') .. '\n')
-file:close()
-vim.cmd('qall!')
+session.finish(lines)

@@ -2,37 +2,13 @@
 -- with Neovim's own LSP client, waits for the diagnostics and writes them,
 -- one per line, as "LINE:COL-END_LINE:END_COL SEVERITY CODE" with
 -- Neovim's 0-based lines and byte columns, after the file type it detected.
--- Environment: PEXILON_PROGRAM, PEXILON_INPUT, PEXILON_OUTPUT.
-local program = os.getenv('PEXILON_PROGRAM')
-local input = os.getenv('PEXILON_INPUT')
-local output = os.getenv('PEXILON_OUTPUT')
+-- Environment: as nvim_session.lua says.
+local here = debug.getinfo(1, 'S').source:sub(2):match('(.*/)') or './'
+local nvim_session = dofile(here .. 'nvim_session.lua')
+local session = nvim_session.start('nvim_diagnostics')
+local buffer, fail = session.buffer, session.fail
 
-local function fail(message)
-  io.stderr:write('nvim_diagnostics: ' .. message .. '\n')
-  vim.cmd('cquit 1')
-end
-
-vim.cmd('edit ' .. vim.fn.fnameescape(input))
-local buffer = vim.api.nvim_get_current_buf()
-local published = false
-local exited_with = nil
-
-local client = vim.lsp.start_client({
-  name = 'pexilon',
-  cmd = { program, 'lsp' },
-  root_dir = vim.fn.fnamemodify(input, ':h'),
-  handlers = {
-    ['textDocument/publishDiagnostics'] = function(err, result, ctx, config)
-      vim.lsp.diagnostic.on_publish_diagnostics(err, result, ctx, config)
-      published = true
-    end,
-  },
-  on_exit = function(code) exited_with = code end,
-})
-if not client then fail('the server did not start') end
-vim.lsp.buf_attach_client(buffer, client)
-
-if not vim.wait(10000, function() return published end, 20) then
+if not vim.wait(nvim_session.wait_ms, function() return session.published ~= nil end, 20) then
   fail('no diagnostics within 10 s')
 end
 
@@ -46,13 +22,4 @@ end
 table.sort(found)
 vim.list_extend(lines, found)
 
-vim.lsp.stop_client(client)
-if not vim.wait(10000, function() return exited_with ~= nil end, 20) then
-  fail('the server did not exit after shutdown')
-end
-table.insert(lines, 'server exit status ' .. exited_with)
-
-local file = io.open(output, 'w')
-file:write(table.concat(lines, '\n') .. '\n')
-file:close()
-vim.cmd('qall!')
+session.finish(lines)

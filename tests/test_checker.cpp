@@ -187,10 +187,26 @@ private:
                            "): " + what);
     }
 
+    // Each number's item lies in the value, in order, its text inside it.
+    void audit_places(const pexilon::line_account &line)
+    {
+        std::size_t from = line.value.begin;
+        for (const pexilon::number_account &n : line.key.numbers) {
+            if (!(from <= n.item_begin && n.item_begin <= n.begin && n.begin <= n.end &&
+                  n.end <= n.item_end && n.item_end <= line.value.end &&
+                  n.begin + n.taken <= n.item_end))
+                fail(line, "number at " + std::to_string(n.begin) + " lies outside its item " +
+                               "or the value " + std::to_string(line.value.begin) + "-" +
+                               std::to_string(line.value.end));
+            from = n.item_end;
+        }
+    }
+
     void audit_key(const pexilon::line_account &line)
     {
         const pexilon::key_row &key = *line.key.key;
         const auto &numbers = line.key.numbers;
+        audit_places(line);
         if (key.target == pexilon::key_target::entry) {
             const param_entry &entry = record_.params[line.key.index];
             if (pexilon::key_of(entry.type) != key.code)

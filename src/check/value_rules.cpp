@@ -260,7 +260,7 @@ bool tidy_list(const line_account &line, std::string_view text)
     const auto &numbers = line.key.numbers;
     if (key.form != value_form::list || numbers.empty() || numbers.size() > max_list_values ||
         numbers.front().item_begin != line.value.begin ||
-        line.value.end > numbers.back().item_end + 1)
+        line.value.end > std::size_t{numbers.back().item_end} + 1)
         return false;
     const number_field type = field_of(key);
     std::size_t gap_from = line.value.begin;

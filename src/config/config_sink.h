@@ -20,21 +20,23 @@ enum class ignore_cause : unsigned char {
     no_entry,        // the control this line belongs to could not be stored
 };
 
-// One number of a value, as written and as stored. Offsets are into the
-// value as the interpreter got it. No member has a default: arrays of these are
-// filled as far as they are used, and a value-initialised array of room for
-// a whole line's numbers would cost every line of a listened parse.
+// One number of a value, as written and as stored. No member has a
+// default: arrays of these are filled as far as they are used, and a
+// value-initialised array of room for a whole line's numbers would cost
+// every line of a listened parse.
 struct number_account {
-    std::size_t begin; // the item, white space trimmed off both ends
-    std::size_t end;
-    std::size_t item_begin; // the whole item between its commas
-    std::size_t item_end;
-    std::size_t taken;   // bytes from `begin` read as the number
-    std::int64_t read;   // its value as read, held at the 64-bit limits
-    std::int64_t stored; // what the field keeps of it
+    // Offsets into the line as the reader handed it on, which is shorter
+    // than 256 bytes: one byte each keeps a number's account in 24 bytes.
+    std::uint8_t begin; // the item, white space trimmed off both ends
+    std::uint8_t end;
+    std::uint8_t item_begin; // the whole item between its commas
+    std::uint8_t item_end;
+    std::uint8_t taken;  // bytes from `begin` read as the number
     bool digits;         // a digit was read (otherwise the value is 0)
     bool hex;            // "0x" or "0X" first
     bool saturated;      // beyond the 64-bit range
+    std::int64_t read;   // its value as read, held at the 64-bit limits
+    std::int64_t stored; // what the field keeps of it
 };
 
 // A key line the record took.

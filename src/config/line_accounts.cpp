@@ -13,9 +13,16 @@ namespace pexilon {
 
 namespace {
 
+// A number's offsets are kept in one byte each (number_account).
+static_assert(line_buffer_size - 1 + sizeof line_detail::byte_order_mark <= UINT8_MAX);
+
 class account_builder final : public reader_sink, public config_sink {
 public:
-    explicit account_builder(account_listener &listener) noexcept : listener_(listener) {}
+    account_builder(account_listener &listener, interpreter_state &state) noexcept
+        : listener_(listener), state_(state)
+    {
+        state_.number_room = numbers_;
+    }
 
     // Hands over the line still open, if any.
     void finish() noexcept
@@ -38,6 +45,7 @@ public:
         line_.kind = event.kind;
         line_.name = event.name;
         line_.value = event.value;
+        state_.value_offset = event.value.begin;
         line_.rest = event.rest;
         line_.continues = {};
         line_.block_start = event.block_start;
@@ -77,14 +85,11 @@ public:
     {
         line_.fate = line_fate::stored;
         line_.key = account;
-        // Offsets into the value become offsets into the line.
+        // The interpreter accounts for the numbers in numbers_, with
+        // offsets into the line (see parse_config_accounted).
         const std::size_t count = std::min(account.numbers.size(), std::size(numbers_));
-        for (std::size_t i = 0; i < count; ++i) {
-            number_account n = account.numbers[i];
-            for (std::size_t *at : {&n.begin, &n.end, &n.item_begin, &n.item_end})
-                *at += line_.value.begin;
-            numbers_[i] = n;
-        }
+        if (account.numbers.data() != numbers_)
+            std::copy_n(account.numbers.data(), count, numbers_);
         line_.key.numbers = {numbers_, count};
     }
 
@@ -111,6 +116,7 @@ private:
     }
 
     account_listener &listener_;
+    interpreter_state &state_;
     line_account line_;
     bool open_ = false;
     char section_[name_buffer_size] = {};
@@ -123,8 +129,8 @@ private:
 config_report parse_config_accounted(const char *data, std::size_t size, parsed_config *config,
                                      account_listener &listener) noexcept
 {
-    account_builder builder(listener);
     interpreter_state state = begin_interpreting(config);
+    account_builder builder(listener, state);
     state.sink = &builder;
     // The interpreter's own binding: its events carry where each value
     // ends, so the numbers' account need not look for it again.

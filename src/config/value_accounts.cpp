@@ -30,16 +30,16 @@ record_member number_field(const key_row &key) noexcept
 void read_item(const char *value, std::size_t begin, std::size_t end, const record_member &field,
                number_account &n) noexcept
 {
-    n.item_begin = begin;
-    n.item_end = end;
+    n.item_begin = static_cast<std::uint8_t>(begin);
+    n.item_end = static_cast<std::uint8_t>(end);
     while (begin < end && is_white(value[begin]))
         ++begin;
     while (end > begin && is_white(value[end - 1]))
         --end;
-    n.begin = begin;
-    n.end = end;
+    n.begin = static_cast<std::uint8_t>(begin);
+    n.end = static_cast<std::uint8_t>(end);
     const number_scan scan = scan_number(value + begin);
-    n.taken = static_cast<std::size_t>(scan.end - (value + begin));
+    n.taken = static_cast<std::uint8_t>(scan.end - (value + begin));
     n.read = scan.value;
     n.stored = kept_value(field, scan.value);
     n.digits = scan.digits;
@@ -64,25 +64,32 @@ number_scan scan_list_number(const char *text, const char *text_end) noexcept
 
 // The item of a list that starts at `begin`, up to the next comma or `size`;
 // returns where it ends. read_item's work, with each byte looked at once: a
-// number holds no comma, so the comma is looked for after it.
+// number holds no comma, so the comma is looked for after it, and an item
+// that is its number and blanks ends with the number.
 std::size_t read_list_item(const char *value, std::size_t begin, std::size_t size,
                            const record_member &field, number_account &n) noexcept
 {
-    n.item_begin = begin;
+    n.item_begin = static_cast<std::uint8_t>(begin);
     while (begin < size && value[begin] != ',' && is_white(value[begin]))
         ++begin;
-    n.begin = begin;
+    n.begin = static_cast<std::uint8_t>(begin);
     const number_scan scan = scan_list_number(value + begin, value + size);
     const auto taken = static_cast<std::size_t>(scan.end - (value + begin));
-    n.taken = taken;
+    n.taken = static_cast<std::uint8_t>(taken);
     std::size_t end = begin + taken;
-    while (end < size && value[end] != ',')
-        ++end;
-    n.item_end = end;
-    const std::size_t next = end;
-    while (end > begin && is_white(value[end - 1]))
-        --end;
-    n.end = end;
+    std::size_t next = end;
+    while (next < size && value[next] != ',' && is_white(value[next]))
+        ++next;
+    if (next < size && value[next] != ',') {
+        // Text after the number: the item runs on to its comma.
+        while (next < size && value[next] != ',')
+            ++next;
+        end = next;
+        while (end > begin && is_white(value[end - 1]))
+            --end;
+    }
+    n.item_end = static_cast<std::uint8_t>(next);
+    n.end = static_cast<std::uint8_t>(end);
     n.read = scan.value;
     n.stored = kept_value(field, scan.value);
     n.digits = scan.digits;
@@ -94,24 +101,27 @@ std::size_t read_list_item(const char *value, std::size_t begin, std::size_t siz
 } // namespace
 
 std::size_t account_numbers(const key_row &key, const char *value, const char *value_end,
-                            number_account *out) noexcept
+                            std::size_t base, number_account *out) noexcept
 {
     if (key.form == value_form::text)
         return 0;
     const record_member field = number_field(key);
     const std::size_t size =
         value_end != nullptr ? static_cast<std::size_t>(value_end - value) : std::strlen(value);
+    // Offsets are taken in the line: the listener reads them there.
+    const char *line = value - base;
+    const std::size_t end = base + size;
     if (key.form == value_form::number) {
-        read_item(value, 0, size, field, out[0]);
+        read_item(line, base, end, field, out[0]);
         return 1;
     }
     std::size_t count = 0;
-    for (std::size_t p = 0; p < size && count < max_accounted_numbers;) {
-        if (value[p] == ',') {
+    for (std::size_t p = base; p < end && count < max_accounted_numbers;) {
+        if (line[p] == ',') {
             ++p;
             continue;
         }
-        p = read_list_item(value, p, size, field, out[count++]);
+        p = read_list_item(line, p, end, field, out[count++]);
     }
     return count;
 }

@@ -17,8 +17,9 @@ inline constexpr std::size_t max_accounted_numbers = 128;
 // max_accounted_numbers); returns how many. A list is split at commas as
 // the record's list reader splits it (empty items skipped); a one-number
 // key reads the whole value as one item. `value_end`, where known, is where
-// the value's terminator stands.
+// the value's terminator stands. Offsets count from `base` bytes before
+// `value`, where its line starts.
 std::size_t account_numbers(const key_row &key, const char *value, const char *value_end,
-                            number_account *out) noexcept;
+                            std::size_t base, number_account *out) noexcept;
 
 } // namespace pexilon

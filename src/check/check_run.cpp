@@ -647,8 +647,11 @@ private:
         written_form(line, tidy);
         if (!continuation)
             note_duplicate(key);
-        if (in_control())
+        if (in_control()) {
             control_.keys[key.code] = name_place();
+            if (key.code == key_ctrl_name)
+                control_names_.expect(record_.controls[control_.index].ctrl_name);
+        }
         if (with_accounts_)
             say((continuation ? "continues " + std::string(key.name) + ": " : std::string()) +
                 stored_words(line, record_));

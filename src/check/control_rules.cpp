@@ -1,6 +1,7 @@
 #include "check/control_rules.h"
 
 #include <functional>
+#include <stdexcept>
 
 namespace pexilon::check {
 
@@ -8,34 +9,45 @@ const place *control_names::first(std::string_view name, const place &where)
 {
     if ((entries_.size() + 1) * 2 > slots_.size())
         grow();
-    const std::size_t hash = std::hash<std::string_view>{}(name);
+    const std::uint64_t hash = std::hash<std::string_view>{}(name);
+    const std::uint64_t tag = hash >> 32;
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-        slot &s = slots_[i];
-        if (s.entry == 0) {
+        const slot s = slots_[i];
+        const auto index = static_cast<std::uint32_t>(s);
+        if (index == 0) {
+            // More controls than 32 bits count would take terabytes of record.
+            if (entries_.size() >= UINT32_MAX)
+                throw std::length_error("too many control names");
             entries_.push_back({text_.size(), name.size(), where});
             text_.append(name);
-            s = {hash, entries_.size()};
+            slots_[i] = tag << 32 | entries_.size();
             return nullptr;
         }
-        const entry &e = entries_[s.entry - 1];
-        if (s.hash == hash && std::string_view(text_).substr(e.begin, e.size) == name)
-            return &e.where;
+        if (s >> 32 == tag && name_of(entries_[index - 1]) == name)
+            return &entries_[index - 1].where;
     }
 }
 
+void control_names::expect(std::string_view name) const noexcept
+{
+    if (slots_.empty())
+        return;
+    const std::uint64_t hash = std::hash<std::string_view>{}(name);
+    __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+}
+
+// Twice the slots, the names placed again from their hashes.
 void control_names::grow()
 {
-    std::vector<slot> old = std::move(slots_);
-    slots_.assign(old.empty() ? 64 : old.size() * 2, slot{});
+    slots_.assign(slots_.empty() ? 64 : slots_.size() * 2, slot{0});
     const std::size_t mask = slots_.size() - 1;
-    for (const slot &s : old) {
-        if (s.entry == 0)
-            continue;
-        std::size_t i = s.hash & mask;
-        while (slots_[i].entry != 0)
+    for (std::size_t n = 0; n < entries_.size(); ++n) {
+        const std::uint64_t hash = std::hash<std::string_view>{}(name_of(entries_[n]));
+        std::size_t i = hash & mask;
+        while (slots_[i] != 0)
             i = (i + 1) & mask;
-        slots_[i] = s;
+        slots_[i] = (hash >> 32) << 32 | (n + 1);
     }
 }
 

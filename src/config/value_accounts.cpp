@@ -70,8 +70,12 @@ std::size_t read_list_item(const char *value, std::size_t begin, std::size_t siz
                            const record_member &field, number_account &n) noexcept
 {
     n.item_begin = static_cast<std::uint8_t>(begin);
-    while (begin < size && value[begin] != ',' && is_white(value[begin]))
+    // Mostly one blank after the comma, and then a digit.
+    if (begin < size && value[begin] == ' ')
         ++begin;
+    if (begin < size && !is_graphic(value[begin]))
+        while (begin < size && value[begin] != ',' && is_white(value[begin]))
+            ++begin;
     n.begin = static_cast<std::uint8_t>(begin);
     const number_scan scan = scan_list_number(value + begin, value + size);
     const auto taken = static_cast<std::size_t>(scan.end - (value + begin));

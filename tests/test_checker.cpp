@@ -357,6 +357,28 @@ TEST(CheckerAgrees, OnStreamsThatFail)
     }
 }
 
+// A file of megabytes is read into memory another way than a small one
+// (its pages asked for ahead): what is found in it, to its last line, is
+// what is found in its text.
+TEST(CheckerAgrees, OnLargeFilesAsOnTheirText)
+{
+    std::string text = "[register parameter]\n";
+    for (int i = 0; text.size() < (std::size_t{3} << 20); ++i)
+        text += i % 1000 == 999 ? "REG = 0x1, 010\n" : "REG = 0x" + std::to_string(i) + ", 2\n";
+    text += "no separator\n";
+    const pexilon_test::temp_file file(text);
+    checked from_file;
+    from_file.summary = pexilon::check::check_path(file.path(), collect(from_file.all));
+    const checked from_text = check_text(text);
+    EXPECT_EQ(from_file.summary.parse_result, from_text.summary.parse_result);
+    EXPECT_GT(from_text.summary.parse_result, 0);
+    EXPECT_GT(from_text.summary.warnings, 100u); // the leading zeros
+    EXPECT_EQ(from_file.summary.warnings, from_text.summary.warnings);
+    ASSERT_EQ(from_file.all.size(), from_text.all.size());
+    EXPECT_EQ(from_file.all.back().line, from_text.all.back().line);
+    EXPECT_EQ(from_file.all.back().name, "no-separator");
+}
+
 // What the dialect's own examples do on purpose draws nothing.
 TEST(Checker, NoDiagnosticOnTheDialectsOwnStyle)
 {

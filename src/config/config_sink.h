@@ -50,6 +50,14 @@ struct key_account {
 
 class config_sink {
 public:
+    // Where the numbers of a key line are accounted for (room for
+    // max_accounted_numbers; the interpreter's own when null), and where
+    // the line's value starts in its line, which their offsets count from.
+    // Kept by the sink, not in the interpreter's state, which the parse of
+    // pexilon_parse_config carries and which is left as small as it was.
+    number_account *number_room = nullptr;
+    std::size_t value_offset = 0;
+
     // A section header and the code found for it (0 for none).
     virtual void section(const char *section, std::uint32_t code) noexcept = 0;
     // A key line was stored; the record already holds the result.

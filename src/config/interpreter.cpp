@@ -47,7 +47,7 @@ reject_reason apply_told(interpreter_state &state, const char *name, const char 
     reject_reason reason = reject_reason::none;
     std::size_t index = 0;
     number_account own_room[max_accounted_numbers];
-    number_account *numbers = state.number_room != nullptr ? state.number_room : own_room;
+    number_account *numbers = sink.number_room != nullptr ? sink.number_room : own_room;
     std::size_t count = 0;
     if (state.section_code == section_camera) {
         key = camera_key(name);
@@ -68,7 +68,7 @@ reject_reason apply_told(interpreter_state &state, const char *name, const char 
         if (key != nullptr) {
             // The numbers are read once, into the account, and the entry
             // takes them from there.
-            count = account_numbers(*key, value, value_end, state.value_offset, numbers);
+            count = account_numbers(*key, value, value_end, sink.value_offset, numbers);
             reason = append_param_numbers(state, code, {numbers, count});
         }
         index = std::size_t{config.param_count} - 1;
@@ -81,7 +81,7 @@ reject_reason apply_told(interpreter_state &state, const char *name, const char 
     // account for but the refusal.
     if (reason == reject_reason::none || reason == reject_reason::too_many_values) {
         if (key->target != key_target::entry)
-            count = account_numbers(*key, value, value_end, state.value_offset, numbers);
+            count = account_numbers(*key, value, value_end, sink.value_offset, numbers);
         key_account account{key, index, {numbers, count}, true};
         if (key->form == value_form::pair)
             account.changed = count == 2;

@@ -19,7 +19,6 @@ enum class reject_reason : unsigned char {
 
 class config_sink;
 struct key_row;
-struct number_account;
 
 // One entry past the largest count: room beyond it is never counted, so that
 // the append to a full count goes through the growth's checks.
@@ -39,11 +38,6 @@ struct interpreter_state {
     bool entry_section = false;       // the current section's lines are board or register entries
     reject_reason first_reject = reject_reason::none;
     config_sink *sink = nullptr; // told what each event did, if set
-    // For a sink: where the numbers of a key line are accounted for (room
-    // for max_accounted_numbers; the interpreter's own when null), and
-    // where the line's value starts in it, which their offsets count from.
-    number_account *number_room = nullptr;
-    std::size_t value_offset = 0;
 };
 
 // Starts a parse into `config` (which may be null).

@@ -18,10 +18,9 @@ static_assert(line_buffer_size - 1 + sizeof line_detail::byte_order_mark <= UINT
 
 class account_builder final : public reader_sink, public config_sink {
 public:
-    account_builder(account_listener &listener, interpreter_state &state) noexcept
-        : listener_(listener), state_(state)
+    explicit account_builder(account_listener &listener) noexcept : listener_(listener)
     {
-        state_.number_room = numbers_;
+        number_room = numbers_;
     }
 
     // Hands over the line still open, if any.
@@ -45,7 +44,7 @@ public:
         line_.kind = event.kind;
         line_.name = event.name;
         line_.value = event.value;
-        state_.value_offset = event.value.begin;
+        value_offset = event.value.begin;
         line_.rest = event.rest;
         line_.continues = {};
         line_.block_start = event.block_start;
@@ -116,7 +115,6 @@ private:
     }
 
     account_listener &listener_;
-    interpreter_state &state_;
     line_account line_;
     bool open_ = false;
     char section_[name_buffer_size] = {};
@@ -129,8 +127,8 @@ private:
 config_report parse_config_accounted(const char *data, std::size_t size, parsed_config *config,
                                      account_listener &listener) noexcept
 {
+    account_builder builder(listener);
     interpreter_state state = begin_interpreting(config);
-    account_builder builder(listener, state);
     state.sink = &builder;
     // The interpreter's own binding: its events carry where each value
     // ends, so the numbers' account need not look for it again.

@@ -25,12 +25,16 @@ void populate(std::string &block) noexcept
     const long page = sysconf(_SC_PAGESIZE);
     if (block.capacity() < worth_it || page <= 0)
         return;
-    const auto mask = ~(static_cast<std::uintptr_t>(page) - 1);
-    const auto first = (reinterpret_cast<std::uintptr_t>(block.data()) + page - 1) & mask;
-    const auto last = (reinterpret_cast<std::uintptr_t>(block.data()) + block.capacity()) & mask;
+    const auto size = static_cast<std::size_t>(page);
+    char *const data = block.data();
+    // The whole pages of the block: from the first page boundary in it.
+    const std::size_t lead = (size - reinterpret_cast<std::uintptr_t>(data) % size) % size;
+    if (block.capacity() <= lead)
+        return;
+    const std::size_t length = (block.capacity() - lead) / size * size;
     // A kernel without it says EINVAL: the pages then come one by one.
-    if (last > first)
-        (void)madvise(reinterpret_cast<void *>(first), last - first, MADV_POPULATE_WRITE);
+    if (length != 0)
+        (void)madvise(data + lead, length, MADV_POPULATE_WRITE);
 #else
     (void)block;
 #endif

@@ -606,6 +606,18 @@ const shape_case shape_cases[] = {
     {"[control parameter]\nSTEP = 1\nCTRL_NAME = A\n======CODE_BLOCK_START======\n"
      "  ======CODE_BLOCK_END=====\n======CODE_BLOCK_END======\n",
      "block-marker", 5, 3},
+    // A line's first word is found eight bytes at a time: a marker after
+    // more than eight blanks, a tab inside the eight bytes after a marker,
+    // a byte above ASCII inside a misspelt one.
+    {"[control parameter]\nSTEP = 1\nCTRL_NAME = A\n======CODE_BLOCK_START======\n"
+     "         ======CODE_BLOCK_END====== // done\n======CODE_BLOCK_END======\n",
+     "block-marker", 5, 36},
+    {"[control parameter]\nSTEP = 1\nCTRL_NAME = A\n======CODE_BLOCK_START======\n"
+     "======CODE_BLOCK_END======\t// done\n======CODE_BLOCK_END======\n",
+     "block-marker", 5, 27},
+    {"[control parameter]\nSTEP = 1\nCTRL_NAME = A\n======CODE_BLOCK_START======\n"
+     "\t        ======CODE_BLOCK_\xC3\x89ND======\n======CODE_BLOCK_END======\n",
+     "block-marker", 5, 10},
     {"[control parameter]\nSTEP = 1\nCTRL_NAME = A\n[control parameter]\nSTEP = 1\nCTRL_NAME = B\n",
      "", 0, 0},
     {"[control parameter]\nSTEP = 1\nCTRL_NAME = A\n[control parameter]\nSTEP = 1\nCTRL_NAME = A\n",

@@ -415,7 +415,7 @@ private:
     void close_control()
     {
         control_facts facts;
-        facts.label = control_name();
+        facts.index = control_.index;
         facts.header = control_.header;
         for (const place &p : control_.first)
             facts.any_key = facts.any_key || p.reader_line != 0;

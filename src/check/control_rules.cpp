@@ -54,11 +54,11 @@ void control_names::grow()
 void check_control_keys(const control_facts &control, control_names &names,
                         std::vector<raw_diagnostic> &out)
 {
-    const std::string &label = control.label;
+    const auto label = [&] { return "controls[" + std::to_string(control.index) + "]"; };
     if (!control.any_key && !control.has_code) {
         out.push_back({PEXILON_CHECK_WARNING,
                        "control-incomplete",
-                       "empty control section: " + label +
+                       "empty control section: " + label() +
                            " is a control with no name, all values 0 and no code",
                        "remove the header, or give the control its keys",
                        control.header,
@@ -68,7 +68,7 @@ void check_control_keys(const control_facts &control, control_names &names,
     if (!control.has_name)
         out.push_back({PEXILON_CHECK_WARNING,
                        "control-incomplete",
-                       "control without CTRL_NAME: " + label +
+                       "control without CTRL_NAME: " + label() +
                            ".ctrl_name is empty, and hosts find controls by name",
                        "add CTRL_NAME = NAME",
                        control.header,
@@ -76,7 +76,7 @@ void check_control_keys(const control_facts &control, control_names &names,
     if (!control.has_step)
         out.push_back({PEXILON_CHECK_WARNING,
                        "control-incomplete",
-                       "control without STEP: " + label + ".step is 0, as STEP = 0 would make it",
+                       "control without STEP: " + label() + ".step is 0, as STEP = 0 would make it",
                        "add STEP = 1, or the step the control moves by",
                        control.header,
                        {}});
@@ -87,7 +87,7 @@ void check_control_keys(const control_facts &control, control_names &names,
         return;
     raw_diagnostic d{PEXILON_CHECK_WARNING,
                      "duplicate-control",
-                     "a second control named '" + std::string(control.ctrl_name) + "' (" + label +
+                     "a second control named '" + std::string(control.ctrl_name) + "' (" + label() +
                          "): hosts and diff find controls by name, and find the first",
                      "give each control a name of its own",
                      control.name,

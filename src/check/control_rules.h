@@ -14,8 +14,8 @@ namespace pexilon::check {
 
 // What a control section gave, once it is over.
 struct control_facts {
-    std::string label; // "controls[2]"
-    place header;      // its "[control parameter]"
+    std::size_t index = 0; // in controls; its label is made only for a finding
+    place header;          // its "[control parameter]"
     bool any_key = false;
     bool has_name = false;
     place name; // where CTRL_NAME was given

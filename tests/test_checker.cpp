@@ -358,8 +358,9 @@ TEST(CheckerAgrees, OnStreamsThatFail)
 }
 
 // A file of megabytes is read into memory another way than a small one
-// (its pages asked for ahead): what is found in it, to its last line, is
-// what is found in its text.
+// (into a block made for its size, aligned for huge pages), and a stream
+// of unknown size into a block that grows: what is found in either, to its
+// last line, is what is found in its text.
 TEST(CheckerAgrees, OnLargeFilesAsOnTheirText)
 {
     std::string text = "[register parameter]\n";
@@ -377,6 +378,21 @@ TEST(CheckerAgrees, OnLargeFilesAsOnTheirText)
     ASSERT_EQ(from_file.all.size(), from_text.all.size());
     EXPECT_EQ(from_file.all.back().line, from_text.all.back().line);
     EXPECT_EQ(from_file.all.back().name, "no-separator");
+
+    failing_source source{text, text.size() + 1};
+    cookie_io_functions_t io{};
+    io.read = &failing_source::read;
+    std::FILE *stream = fopencookie(&source, "r", io);
+    ASSERT_NE(stream, nullptr);
+    checked from_stream;
+    from_stream.summary = pexilon::check::check_stream(stream, collect(from_stream.all));
+    std::fclose(stream);
+    EXPECT_EQ(source.position, text.size());
+    EXPECT_EQ(from_stream.summary.parse_result, from_text.summary.parse_result);
+    EXPECT_EQ(from_stream.summary.os_error, 0);
+    EXPECT_EQ(from_stream.summary.warnings, from_text.summary.warnings);
+    ASSERT_EQ(from_stream.all.size(), from_text.all.size());
+    EXPECT_EQ(from_stream.all.back().line, from_text.all.back().line);
 }
 
 // What the dialect's own examples do on purpose draws nothing.

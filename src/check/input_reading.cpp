@@ -1,46 +1,13 @@
 #include "check/input_reading.h"
 
-#include <sys/mman.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdint>
-#include <vector>
 
 #include "reader/line_map.h"
 
 namespace pexilon::check {
-
-namespace {
-
-// Fresh memory is given a page at a time, each on its first touch: for a
-// file of megabytes the faults cost more than the read. Asked for ahead,
-// the pages of the block the text goes to come in one call, as zeroed
-// pages (what the block holds beyond its size is not read).
-void populate(std::string &block) noexcept
-{
-#ifdef MADV_POPULATE_WRITE
-    constexpr std::size_t worth_it = std::size_t{1} << 20;
-    const long page = sysconf(_SC_PAGESIZE);
-    if (block.capacity() < worth_it || page <= 0)
-        return;
-    const auto size = static_cast<std::size_t>(page);
-    char *const data = block.data();
-    // The whole pages of the block: from the first page boundary in it.
-    const std::size_t lead = (size - reinterpret_cast<std::uintptr_t>(data) % size) % size;
-    if (block.capacity() <= lead)
-        return;
-    const std::size_t length = (block.capacity() - lead) / size * size;
-    // A kernel without it says EINVAL: the pages then come one by one.
-    if (length != 0)
-        (void)madvise(data + lead, length, MADV_POPULATE_WRITE);
-#else
-    (void)block;
-#endif
-}
-
-} // namespace
 
 loaded_input read_stream(std::FILE *stream)
 {
@@ -49,22 +16,23 @@ loaded_input read_stream(std::FILE *stream)
         input.os_error = EINVAL;
         return input;
     }
-    // A regular file's size is known: its bytes are held in one block from
-    // the start, not copied over as the block grows.
+    // A regular file's size is known: its bytes are read into one block
+    // made for them, with a byte to spare to see the end in.
     struct stat status {};
-    if (fstat(fileno(stream), &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0) {
-        input.bytes.reserve(static_cast<std::size_t>(status.st_size));
-        populate(input.bytes);
-    }
+    if (fstat(fileno(stream), &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0)
+        input.bytes.reserve(static_cast<std::size_t>(status.st_size) + 1);
     // Read as the library reads: each read judged by itself, one cut short
     // by a signal made again, and a stream whose first read fails taken for
-    // one that could not be read at all.
-    std::vector<char> block(16384);
+    // one that could not be read at all. Reads go straight into the block,
+    // up to a megabyte at a time.
+    constexpr std::size_t most_at_once = std::size_t{1} << 20;
     int pending_error = 0;
     while (pending_error == 0) {
+        char *const room = input.bytes.room(input.bytes.room_size() != 0 ? 1 : 16384);
+        const std::size_t wanted = std::min(input.bytes.room_size(), most_at_once);
         const bool flagged_before = std::ferror(stream) != 0;
         errno = 0;
-        const std::size_t n = std::fread(block.data(), 1, block.size(), stream);
+        const std::size_t n = std::fread(room, 1, wanted, stream);
         const int error = errno;
         const bool read_failed = std::ferror(stream) != 0 && (error != 0 || !flagged_before);
         if (read_failed && error == EINTR)
@@ -72,7 +40,7 @@ loaded_input read_stream(std::FILE *stream)
         else if (read_failed)
             pending_error = error != 0 ? error : EIO;
         if (n != 0) {
-            input.bytes.append(block.data(), n);
+            input.bytes.added(n);
             continue;
         }
         if (!read_failed)

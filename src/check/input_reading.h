@@ -7,12 +7,13 @@
 #include <string>
 #include <string_view>
 
+#include "check/text_block.h"
 #include "config/line_accounts.h"
 
 namespace pexilon::check {
 
 struct loaded_input {
-    std::string bytes;
+    text_block bytes;
     bool opened = false;      // false: nothing could be read at all
     bool read_failed = false; // a read error after the first block
     int os_error = 0;

@@ -99,7 +99,7 @@ std::unique_ptr<diagnostic_output> output_for(const check_options &options, std:
 namespace {
 
 // `text` with the fix-its the options ask for made; `made` counts them.
-std::string fixed_text(const check_options &options, const std::string &text, std::size_t &made)
+std::string fixed_text(const check_options &options, std::string_view text, std::size_t &made)
 {
     return pexilon::check::fix_all(
         text,
@@ -159,10 +159,10 @@ int run_check_command(const std::vector<std::string> &args)
                             : pexilon::check::read_path(file.c_str());
             if (input.opened && !input.read_failed) {
                 std::size_t made = 0;
-                const std::string fixed = fixed_text(options, input.bytes, made);
+                const std::string fixed = fixed_text(options, input.bytes.view(), made);
                 bool written = true;
                 if (options.fix == fix_mode::dry_run) {
-                    print_diff(shown, input.bytes, fixed);
+                    print_diff(shown, std::string(input.bytes.view()), fixed);
                 } else if (file == "-") {
                     written = std::fwrite(fixed.data(), 1, fixed.size(), stdout) == fixed.size();
                 } else if (made != 0 && !replace_file(file, fixed, error)) {
@@ -176,8 +176,8 @@ int run_check_command(const std::vector<std::string> &args)
                     unreadable = true;
                 }
                 // What remains, in the file as it now is.
-                pexilon::check::check_text(written ? fixed : input.bytes, each,
-                                           options.inline_config);
+                pexilon::check::check_text(written ? std::string_view(fixed) : input.bytes.view(),
+                                           each, options.inline_config);
                 continue;
             }
             if (input.opened && input.read_failed) {

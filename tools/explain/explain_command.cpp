@@ -98,7 +98,8 @@ int run_explain_command(const std::vector<std::string> &args)
                      std::strerror(input.os_error != 0 ? input.os_error : EIO));
         return status_failed;
     }
-    for (const pexilon::check::explained_line &a : pexilon::check::explain_text(input.bytes)) {
+    for (const pexilon::check::explained_line &a :
+         pexilon::check::explain_text(input.bytes.view())) {
         if (a.editor_line < first || a.editor_line > last)
             continue;
         const std::string shown =

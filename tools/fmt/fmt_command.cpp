@@ -155,7 +155,7 @@ int format_file(const std::string &file, const fmt_settings &settings)
         return status_failed;
     }
     const pexilon::check::format_result result =
-        pexilon::check::format_text(input.bytes, settings.layout);
+        pexilon::check::format_text(input.bytes.view(), settings.layout);
     if (!result.formatted) {
         const std::string at = result.line != 0 ? ":" + std::to_string(result.line) : "";
         flush_output(stdout);
@@ -163,10 +163,10 @@ int format_file(const std::string &file, const fmt_settings &settings)
                      result.reason.c_str());
         return status_failed;
     }
-    const bool changes = result.text != input.bytes;
+    const bool changes = result.text != input.bytes.view();
     if (settings.check || settings.diff) {
         if (changes && settings.diff)
-            print_diff(shown, input.bytes, result.text);
+            print_diff(shown, std::string(input.bytes.view()), result.text);
         if (changes && settings.check && !settings.diff)
             std::printf("would reformat %s\n", shown.c_str());
         return changes && settings.check ? status_faulty : status_ok;

@@ -31,8 +31,8 @@ char *allocate(std::size_t &capacity)
     char *p = static_cast<char *>(std::aligned_alloc(huge_page, capacity));
     if (p == nullptr)
         throw std::bad_alloc();
-    // Advice only: a kernel without either call says so, and the pages then
-    // come one by one as before.
+        // Advice only: a kernel without either call says so, and the pages then
+        // come one by one as before.
 #ifdef MADV_HUGEPAGE
     (void)madvise(p, capacity, MADV_HUGEPAGE);
 #endif
@@ -44,10 +44,7 @@ char *allocate(std::size_t &capacity)
 
 } // namespace
 
-void text_block::release::operator()(char *p) const noexcept
-{
-    std::free(p);
-}
+void text_block::release::operator()(char *p) const noexcept { std::free(p); }
 
 void text_block::reserve(std::size_t capacity)
 {

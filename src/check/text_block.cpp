@@ -19,6 +19,16 @@ namespace {
 constexpr std::size_t huge_page = std::size_t{2} << 20;
 constexpr std::size_t large_block = huge_page;
 
+void advise_large(char *p, std::size_t size) noexcept
+{
+#ifdef MADV_HUGEPAGE
+    (void)madvise(p, size, MADV_HUGEPAGE);
+#endif
+#ifdef MADV_POPULATE_WRITE
+    (void)madvise(p, size, MADV_POPULATE_WRITE);
+#endif
+}
+
 char *allocate(std::size_t &capacity)
 {
     if (capacity < large_block) {
@@ -27,18 +37,15 @@ char *allocate(std::size_t &capacity)
             throw std::bad_alloc();
         return p;
     }
+    if (capacity > SIZE_MAX - huge_page)
+        throw std::bad_alloc();
     capacity = (capacity + huge_page - 1) / huge_page * huge_page;
     char *p = static_cast<char *>(std::aligned_alloc(huge_page, capacity));
     if (p == nullptr)
         throw std::bad_alloc();
-        // Advice only: a kernel without either call says so, and the pages then
-        // come one by one as before.
-#ifdef MADV_HUGEPAGE
-    (void)madvise(p, capacity, MADV_HUGEPAGE);
-#endif
-#ifdef MADV_POPULATE_WRITE
-    (void)madvise(p, capacity, MADV_POPULATE_WRITE);
-#endif
+    // Advice only: a kernel without it says so, and the pages then come
+    // one by one as before.
+    advise_large(p, capacity);
     return p;
 }
 

@@ -652,6 +652,13 @@ const shape_case shape_cases[] = {
     {"[board parameter]\nREG = 0x0000302D, 0xE6B99E69G, 0x00000001\n", "number-syntax", 2, 29},
     {"[board parameter]\nREG = 0x0000302D, 0x1E6B99E69, 0x00000001\n", "number-range", 2, 19},
     {"[board parameter]\nREG = 1,\n    0x0000302D, 0xE6B99E69 ; two\n", "continuation", 3, 28},
+    // Shorter hex numbers, read digit by digit up to fifteen; a longer run,
+    // a letter after the digits or none at all are read the general way.
+    {"[board parameter]\nREG = 0X1F , 0xab,0x2\n", "", 0, 0},
+    {"[board parameter]\nREG = 0x1, 0x7FFFFFFFFFFFFFF, 2\n", "number-range", 2, 12},
+    {"[board parameter]\nREG = 0x1, 0x10000000000000000, 2\n", "number-range", 2, 12},
+    {"[board parameter]\nREG = 0x1, 0x1g, 2\n", "number-syntax", 2, 15},
+    {"[board parameter]\nREG = 0x1, 0x, 2\n", "number-syntax", 2, 13},
 };
 
 } // namespace

@@ -102,37 +102,47 @@ std::size_t read_list_item(const char *value, std::size_t begin, std::size_t siz
     return next;
 }
 
-// The item at `begin` when it is what long register lists are made of: at
-// most one blank, "0x" and eight hex digits, then its comma or the end of
-// the value. Its account is written and the offset after it returned; 0
-// when the item is another, left to read_list_item. The wide test reads 16
-// bytes, all before `size`.
-std::size_t read_hex8_item(const char *value, std::size_t begin, std::size_t size,
-                           const record_member &field, number_account &n) noexcept
+// The item at `begin` when it is what register lists are made of: at most
+// one blank, "0x" and up to 15 hex digits, then its comma or the end of the
+// value. Its account is written and the offset after its comma returned;
+// 0 when the item is another, left to read_list_item. Eight digits and a comma are
+// told by the wide test where 16 bytes lie before `size`.
+std::size_t read_hex_item(const char *value, std::size_t begin, std::size_t size,
+                          const record_member &field, number_account &n) noexcept
 {
-#if PEXILON_WIDE_SEARCH
     const std::size_t start = begin + (value[begin] == ' ' ? 1 : 0);
-    std::uint32_t digits = 0;
+    std::uint64_t magnitude = 0;
+    std::size_t end = start + 2;
+    std::uint32_t eight = 0;
+#if PEXILON_WIDE_SEARCH
     // The comma first: a shorter number fails there, at one byte's cost.
-    if (size - start < 16 || value[start + 10] != ',' ||
-        !number_text::hex_number_8(value + start, &digits))
-        return 0;
-    const std::size_t end = start + 10;
+    if (size - start >= 16 && value[start + 10] == ',' &&
+        number_text::hex_number_8(value + start, &eight)) {
+        magnitude = eight;
+        end = start + 10;
+    } else
+#endif
+    {
+        if (size - start < 3 || value[start] != '0' || (value[start + 1] | 0x20) != 'x')
+            return 0;
+        // Fifteen digits always fit: a longer run is left to the general way.
+        const std::size_t last = size - end < 15 ? size : end + 15;
+        for (unsigned d; end < last && (d = number_text::digit_value(value[end])) < 16; ++end)
+            magnitude = magnitude * 16 + d;
+        if (end == start + 2 || (end < size && value[end] != ','))
+            return 0;
+    }
     n.item_begin = static_cast<std::uint8_t>(begin);
     n.begin = static_cast<std::uint8_t>(start);
     n.end = static_cast<std::uint8_t>(end);
     n.item_end = static_cast<std::uint8_t>(end);
-    n.taken = 10;
+    n.taken = static_cast<std::uint8_t>(end - start);
     n.digits = true;
     n.hex = true;
     n.saturated = false;
-    n.read = digits;
-    n.stored = kept_value(field, digits);
-    return end;
-#else
-    (void)value, (void)begin, (void)size, (void)field, (void)n;
-    return 0;
-#endif
+    n.read = static_cast<std::int64_t>(magnitude);
+    n.stored = kept_value(field, n.read);
+    return end < size ? end + 1 : end; // past its comma
 }
 
 } // namespace
@@ -158,7 +168,7 @@ std::size_t account_numbers(const key_row &key, const char *value, const char *v
             ++p;
             continue;
         }
-        const std::size_t next = read_hex8_item(line, p, end, field, out[count]);
+        const std::size_t next = read_hex_item(line, p, end, field, out[count]);
         p = next != 0 ? next : read_list_item(line, p, end, field, out[count]);
         ++count;
     }

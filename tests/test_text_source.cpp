@@ -133,12 +133,13 @@ TEST(ParseBytes, LinesAtTheEndOfTheText)
     }
 }
 
-// Many lines of every length up to past the line buffer, more than a file
-// reader is likely to take in one read, so lines straddle its reads.
+// Many lines of every length up to past the line buffer, some 190 KB: more
+// than a reader takes in one block (64 KB, a file's or a text's), so lines
+// straddle its blocks.
 std::string big_text()
 {
     std::string text = "[s]\n";
-    for (int i = 0; i < 400; ++i) {
+    for (int i = 0; i < 1300; ++i) {
         text += (i % 5 == 0 ? "  k" : "k") + std::to_string(i) + " = ";
         text += std::string(static_cast<std::size_t>(i * 37 % 260), 'x');
         text += i % 3 == 0 ? "\r\n" : "\n";

@@ -19,7 +19,7 @@ const place *control_names::first(std::string_view name, const place &where)
             // More controls than 32 bits count would take terabytes of record.
             if (entries_.size() >= UINT32_MAX)
                 throw std::length_error("too many control names");
-            entries_.push_back({text_.size(), name.size(), where});
+            entries_.push_back({text_.size(), name.size(), hash, where});
             text_.append(name);
             slots_[i] = tag << 32 | entries_.size();
             return nullptr;
@@ -43,7 +43,7 @@ void control_names::grow()
     slots_.assign(slots_.empty() ? 64 : slots_.size() * 2, slot{0});
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t n = 0; n < entries_.size(); ++n) {
-        const std::uint64_t hash = std::hash<std::string_view>{}(name_of(entries_[n]));
+        const std::uint64_t hash = entries_[n].hash;
         std::size_t i = hash & mask;
         while (slots_[i] != 0)
             i = (i + 1) & mask;

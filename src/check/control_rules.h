@@ -46,6 +46,7 @@ private:
     struct entry {
         std::size_t begin; // in text_
         std::size_t size;
+        std::uint64_t hash; // kept: the table grows without hashing every name again
         place where;
     };
     std::string_view name_of(const entry &e) const

@@ -358,7 +358,7 @@ TEST(CheckerAgrees, OnStreamsThatFail)
 }
 
 // A file of megabytes is read into memory another way than a small one
-// (into a block made for its size, aligned for huge pages), and a stream
+// (into a block made for its size, its pages asked for at once), and a stream
 // of unknown size into a block that grows: what is found in either, to its
 // last line, is what is found in its text.
 TEST(CheckerAgrees, OnLargeFilesAsOnTheirText)

@@ -1,6 +1,7 @@
 #include "check/text_block.h"
 
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -12,20 +13,26 @@ namespace pexilon::check {
 namespace {
 
 // Fresh memory comes a page at a time, each on its first touch: for a file
-// of megabytes the faults cost more than the read. A block of this size or
-// more is aligned for the kernel's huge pages (one fault and one clearing
-// per 2 MB where it offers them), and its pages are asked for in one call
-// where it does not.
-constexpr std::size_t huge_page = std::size_t{2} << 20;
-constexpr std::size_t large_block = huge_page;
+// of megabytes the faults cost more than the read. The pages of a block of
+// this size or more are asked for in one call. (Not as huge pages: where the
+// kernel must first gather them, the first such block of a process took
+// 0.75-2.1 s.)
+constexpr std::size_t large_block = std::size_t{1} << 20;
 
-void advise_large(char *p, std::size_t size) noexcept
+std::size_t page_size() noexcept
 {
-#ifdef MADV_HUGEPAGE
-    (void)madvise(p, size, MADV_HUGEPAGE);
-#endif
+    const long size = sysconf(_SC_PAGESIZE);
+    return size > 0 ? static_cast<std::size_t>(size) : 4096;
+}
+
+void populate(char *p, std::size_t size) noexcept
+{
 #ifdef MADV_POPULATE_WRITE
+    // Advice only: a kernel without it says so, and the pages then come one
+    // by one as before.
     (void)madvise(p, size, MADV_POPULATE_WRITE);
+#else
+    (void)p, (void)size;
 #endif
 }
 
@@ -37,15 +44,14 @@ char *allocate(std::size_t &capacity)
             throw std::bad_alloc();
         return p;
     }
-    if (capacity > SIZE_MAX - huge_page)
+    const std::size_t page = page_size();
+    if (capacity > SIZE_MAX - page)
         throw std::bad_alloc();
-    capacity = (capacity + huge_page - 1) / huge_page * huge_page;
-    char *p = static_cast<char *>(std::aligned_alloc(huge_page, capacity));
+    capacity = (capacity + page - 1) / page * page;
+    char *p = static_cast<char *>(std::aligned_alloc(page, capacity));
     if (p == nullptr)
         throw std::bad_alloc();
-    // Advice only: a kernel without it says so, and the pages then come
-    // one by one as before.
-    advise_large(p, capacity);
+    populate(p, capacity);
     return p;
 }
 

@@ -1,6 +1,6 @@
-// The bytes of an input held in one block of memory. A file of megabytes is
-// read straight into it, with no copy through a smaller buffer and no
-// zeroing of memory that is written at once.
+// The bytes of an input held in one block of memory. A file is read
+// straight into it, with no copy through a smaller buffer; the pages of a
+// large one are asked for at once.
 #pragma once
 
 #include <cstddef>

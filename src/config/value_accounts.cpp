@@ -113,8 +113,8 @@ std::size_t read_hex_item(const char *value, std::size_t begin, std::size_t size
     const std::size_t start = begin + (value[begin] == ' ' ? 1 : 0);
     std::uint64_t magnitude = 0;
     std::size_t end = start + 2;
-    std::uint32_t eight = 0;
 #if PEXILON_WIDE_SEARCH
+    std::uint32_t eight = 0;
     // The comma first: a shorter number fails there, at one byte's cost.
     if (size - start >= 16 && value[start + 10] == ',' &&
         number_text::hex_number_8(value + start, &eight)) {

@@ -333,19 +333,29 @@ const failing_case failing_cases[] = {
     {"[control parameter]\n======CODE_BLOCK_START======\nx\nx\nx\n", 51, 4, "read-error"},
 };
 
+// What the checker finds in `source` read as a stdio stream of unknown size.
+checked check_source(failing_source &source)
+{
+    cookie_io_functions_t io{};
+    io.read = &failing_source::read;
+    std::FILE *stream = fopencookie(&source, "r", io);
+    checked got;
+    if (stream == nullptr) {
+        ADD_FAILURE() << "fopencookie failed";
+        return got;
+    }
+    got.summary = pexilon::check::check_stream(stream, collect(got.all));
+    std::fclose(stream);
+    return got;
+}
+
 } // namespace
 
 TEST(CheckerAgrees, OnStreamsThatFail)
 {
     for (const failing_case &c : failing_cases) {
         failing_source source{c.text, c.good_bytes};
-        cookie_io_functions_t io{};
-        io.read = &failing_source::read;
-        std::FILE *stream = fopencookie(&source, "r", io);
-        ASSERT_NE(stream, nullptr);
-        checked got;
-        got.summary = pexilon::check::check_stream(stream, collect(got.all));
-        std::fclose(stream);
+        const checked got = check_source(source);
         EXPECT_EQ(got.summary.parse_result, c.result) << c.text;
         EXPECT_EQ(got.summary.os_error, EIO) << c.text;
         const std::vector<found> errors = got.errors();
@@ -380,13 +390,7 @@ TEST(CheckerAgrees, OnLargeFilesAsOnTheirText)
     EXPECT_EQ(from_file.all.back().name, "no-separator");
 
     failing_source source{text, text.size() + 1};
-    cookie_io_functions_t io{};
-    io.read = &failing_source::read;
-    std::FILE *stream = fopencookie(&source, "r", io);
-    ASSERT_NE(stream, nullptr);
-    checked from_stream;
-    from_stream.summary = pexilon::check::check_stream(stream, collect(from_stream.all));
-    std::fclose(stream);
+    const checked from_stream = check_source(source);
     EXPECT_EQ(source.position, text.size());
     EXPECT_EQ(from_stream.summary.parse_result, from_text.summary.parse_result);
     EXPECT_EQ(from_stream.summary.os_error, 0);

@@ -117,8 +117,9 @@ TEST(FileMemoryAgreement, NulBytesEndTheTextOfTrimmedLines)
 
 // The file reader hands lines out in place inside its 64 KB read block and
 // copies only those that straddle the end of a block. Each text puts one kind
-// of line across, up to and just after a block edge; read from memory, where
-// no blocks exist, it must give the same.
+// of line across, up to and just after a block edge; read from memory (its
+// bytes copied into a block of the same size, the file reader's code after
+// that), it must give the same.
 TEST(FileMemoryAgreement, LinesAtTheEdgesOfReadBlocks)
 {
     const std::string long_list = "REG = 1" + std::string(230, ' ') + ", 2\n";

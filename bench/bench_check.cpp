@@ -1,9 +1,14 @@
 // The checker beside the parser: pexilon_parse_config and pexilon_check_path
 // on the same generated files.
 //
-//   pexilon_check_bench [--smoke] [--parse-only] [DIR]
+//   pexilon_check_bench [--smoke] [--parse-only] [--parts] [DIR]
 //
 // Prints, per shape, the best time of each and the checker's throughput.
+// With --parts, also what every check of a file does before any rule runs,
+// each timed alone: the file read into memory, its lines mapped, the text
+// parsed with no listener, and parsed with a listener that does nothing
+// with the accounts it hears; "floor/parse" is the first three over the
+// parse of the file.
 // Run it twice, once with LD_LIBRARY_PATH naming an older build of
 // libpexilon_config_parser, to compare the parser's speed across versions.
 // The exit status is 1 when the checker's parse result differs from the
@@ -17,9 +22,11 @@
 #include <cstring>
 #include <string>
 
+#include "check/input_reading.h"
 #include "generate_config.h"
 #include "pexilon/config_check.h"
 #include "pexilon/config_parser.h"
+#include "reader/line_map.h"
 #include "support/record_ops.h"
 
 using namespace pexilon_bench;
@@ -39,22 +46,72 @@ double best_of(int runs, F f)
     return best;
 }
 
+// Hears every line's account and keeps nothing: what a check pays for the
+// accounts before its rules.
+class deaf_listener final : public pexilon::account_listener {
+public:
+    void account(const pexilon::line_account &line) noexcept override
+    {
+        heard_ += line.reader_line;
+    }
+    std::size_t heard() const noexcept { return heard_; }
+
+private:
+    std::size_t heard_ = 0;
+};
+
+// The parts of a check of `path` that come before its rules, best of `runs`
+// each, in ms; taken in turn as the parse and the check are.
+struct check_parts {
+    double read = 1e30;
+    double map = 1e30;
+    double text_parse = 1e30;
+    double listened_parse = 1e30;
+};
+
+check_parts time_parts(const std::string &path, int runs)
+{
+    namespace check = pexilon::check;
+    check_parts t;
+    const check::loaded_input input = check::read_path(path.c_str());
+    const std::string_view text = input.bytes.view();
+    for (int r = 0; r < runs; ++r) {
+        t.read = std::min(t.read, best_of(1, [&] { check::read_path(path.c_str()); }));
+        t.map = std::min(t.map, best_of(1, [&] { pexilon::line_map map(text); }));
+        t.text_parse = std::min(t.text_parse, best_of(1, [&] {
+                                    parsed_config c{};
+                                    check::parse_loaded(input, &c);
+                                    pexilon::release_record(c);
+                                }));
+        t.listened_parse = std::min(t.listened_parse, best_of(1, [&] {
+                                        parsed_config c{};
+                                        deaf_listener deaf;
+                                        check::parse_loaded(input, &c, &deaf);
+                                        pexilon::release_record(c);
+                                    }));
+    }
+    return t;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     bool smoke = false;
     bool parse_only = false;
+    bool parts = false;
     const char *base = std::getenv("TMPDIR");
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--smoke") == 0)
             smoke = true;
         else if (std::strcmp(argv[i], "--parse-only") == 0)
             parse_only = true;
+        else if (std::strcmp(argv[i], "--parts") == 0)
+            parts = true;
         else if (argv[i][0] != '-')
             base = argv[i];
         else {
-            std::fprintf(stderr, "usage: %s [--smoke] [--parse-only] [DIR]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--smoke] [--parse-only] [--parts] [DIR]\n", argv[0]);
             return 2;
         }
     }
@@ -94,9 +151,17 @@ int main(int argc, char **argv)
                         shape_name(s), summary.parse_result, summary.errors, parse_result);
             ok = false;
         }
+        const double mb = static_cast<double>(g.bytes) / 1e6;
         std::printf("%-10s %8zu %6.1f %10.2f %10.2f %10.2f %8.0f %6.0f %8zu\n", shape_name(s),
-                    lines, g.bytes / 1e6, 1e3 * parse_t, 1e3 * check_t, check_t / parse_t,
-                    g.bytes / 1e6 / parse_t, g.bytes / 1e6 / check_t, summary.warnings);
+                    lines, mb, 1e3 * parse_t, 1e3 * check_t, check_t / parse_t, mb / parse_t,
+                    mb / check_t, summary.warnings);
+        if (parts && !parse_only) {
+            const check_parts t = time_parts(path, runs);
+            std::printf("  parts ms: read %.2f, map %.2f, text parse %.2f, listened parse %.2f; "
+                        "floor/parse %.2f\n",
+                        1e3 * t.read, 1e3 * t.map, 1e3 * t.text_parse, 1e3 * t.listened_parse,
+                        (t.read + t.map + t.text_parse) / parse_t);
+        }
         std::fflush(stdout);
         std::remove(path.c_str());
     }

@@ -15,6 +15,7 @@
 
 #include "check/checker.h"
 #include "check/fixits.h"
+#include "check/line_rules.h"
 #include "config/line_accounts.h"
 #include "config/parse_config.h"
 #include "config/record_compare.h"
@@ -162,10 +163,15 @@ TEST(CheckerAgrees, ParseResultOfEveryCorpusFile)
 namespace {
 
 // Holds each line's account against the record as the line left it: what an
-// account says was stored is what the record holds.
+// account says was stored is what the record holds. With the text's line
+// map, also holds the checker to its word that a tidy value draws nothing
+// from the rules it passes by.
 class account_audit final : public pexilon::account_listener {
 public:
-    explicit account_audit(const parsed_config &record) : record_(record) {}
+    explicit account_audit(const parsed_config &record, const pexilon::line_map *map = nullptr)
+        : record_(record), map_(map)
+    {
+    }
 
     std::vector<std::string> problems;
     std::size_t lines = 0;
@@ -209,6 +215,7 @@ private:
         audit_places(line);
         if (key.target == pexilon::key_target::entry) {
             const param_entry &entry = record_.params[line.key.index];
+            audit_tidy(line);
             if (pexilon::key_of(entry.type) != key.code)
                 fail(line, "the entry's key differs");
             if (entry.value_count != std::min<std::size_t>(numbers.size(), 16))
@@ -218,6 +225,7 @@ private:
                     fail(line, "number " + std::to_string(i + 1) + " differs");
             return;
         }
+        audit_tidy(line);
         const void *base = key.target == pexilon::key_target::camera
                                ? static_cast<const void *>(&record_.camera)
                                : static_cast<const void *>(&record_.controls[line.key.index]);
@@ -231,15 +239,36 @@ private:
             fail(line, "the pair differs from the numbers accounted for");
     }
 
+    void audit_tidy(const pexilon::line_account &line)
+    {
+        if (map_ == nullptr)
+            return;
+        const std::string_view text = map_->piece_text(line.reader_line);
+        if (!pexilon::check::tidy_value(line, text))
+            return;
+        std::vector<pexilon::check::finding> found = pexilon::check::check_value(line, text);
+        pexilon::check::check_written_form(line, text, found);
+        pexilon::check::check_continuation_comment(line, text, found);
+        if (!found.empty())
+            fail(line, "a tidy value draws " + std::string(found.front().name));
+        ++tidy;
+    }
+
     const parsed_config &record_;
+    const pexilon::line_map *map_;
+
+public:
+    std::size_t tidy = 0;
 };
 
 } // namespace
 
 // Every line has one account, in order, and every stored value in it is what
 // the record got; a parse with accounts fills the same record as one without.
+// A value the checker passes by as tidy draws nothing from the rules it skips.
 TEST(LineAccounts, AgreeWithTheRecordOnEveryCorpusFile)
 {
+    std::size_t tidy = 0;
     for (const fs::path &path : every_input()) {
         SCOPED_TRACE(path.string());
         const std::string text = read_file(path);
@@ -247,17 +276,20 @@ TEST(LineAccounts, AgreeWithTheRecordOnEveryCorpusFile)
         const pexilon::config_report want =
             pexilon::parse_config_bytes(text.data(), text.size(), &plain);
         pexilon_test::record accounted;
-        account_audit audit(accounted);
+        const pexilon::line_map map(text);
+        account_audit audit(accounted, &map);
         const pexilon::config_report got =
             pexilon::parse_config_accounted(text.data(), text.size(), &accounted, audit);
         EXPECT_EQ(got.outcome.line, want.outcome.line);
         EXPECT_EQ(got.outcome.kind, want.outcome.kind);
         EXPECT_EQ(got.reason, want.reason);
         EXPECT_FALSE(pexilon::first_mismatch(plain, accounted));
-        EXPECT_EQ(audit.lines, pexilon::line_map(text).reader_lines());
+        EXPECT_EQ(audit.lines, map.reader_lines());
         for (const std::string &problem : audit.problems)
             ADD_FAILURE() << problem;
+        tidy += audit.tidy;
     }
+    EXPECT_GT(tidy, 300u); // the corpus has tidy values to hold to it
 }
 
 // All faulty lines, not only the first: once the first is commented out,
@@ -663,6 +695,12 @@ const shape_case shape_cases[] = {
     {"[board parameter]\nREG = 0x1, 0x10000000000000000, 2\n", "number-range", 2, 12},
     {"[board parameter]\nREG = 0x1, 0x1g, 2\n", "number-syntax", 2, 15},
     {"[board parameter]\nREG = 0x1, 0x, 2\n", "number-syntax", 2, 13},
+    // One number, and a pair: passed by only when written as lists are.
+    {"[control parameter]\nCTRL_NAME = A\nSTEP = 0x10\nDEF = 0\n", "", 0, 0},
+    {"[control parameter]\nCTRL_NAME = A\nSTEP = 010\n", "leading-zero", 3, 8},
+    {"[control parameter]\nCTRL_NAME = A\nSTEP = 1 2\n", "number-syntax", 3, 8},
+    {"[camera parameter]\nSIZE = 640 , 0x1E0\n", "", 0, 0},
+    {"[camera parameter]\nSIZE = 640, 0470\n", "leading-zero", 2, 13},
 };
 
 } // namespace

@@ -632,7 +632,7 @@ private:
         const bool continuation = line.kind == line_kind::continuation;
         if (continuation && misread_continuation(line))
             return;
-        const bool tidy = tidy_list(line, line_text());
+        const bool tidy = tidy_value(line, line_text());
         std::vector<finding> found;
         if (!tidy)
             found = check_value(line, line_text());

@@ -30,10 +30,13 @@ struct number_field {
     bool is_signed;
 };
 
+// A list's numbers are kept in 32 unsigned bits.
+constexpr number_field field_of_list{32, false};
+
 number_field field_of(const key_row &key)
 {
     if (key.form == value_form::list)
-        return {32, false};
+        return field_of_list;
     const record_member &member = *member_of(key);
     const auto bits = static_cast<unsigned>(member.size * 8);
     return {key.form == value_form::high_low ? bits / 2 : bits, member.is_signed};
@@ -140,6 +143,23 @@ bool plain(const number_account &n, number_field type)
 {
     return n.digits && n.begin + n.taken == n.end && !n.saturated &&
            (type.is_signed || n.read >= 0) && n.stored == n.read;
+}
+
+// The items of a value each plain for `type`, in hex or without a leading
+// zero, one comma apart. Inlined, so that a list's field is a constant.
+[[gnu::always_inline]] inline bool tidy_items(const line_account &line, std::string_view text,
+                                              number_field type)
+{
+    std::size_t gap_from = line.value.begin;
+    for (const number_account &n : line.key.numbers) {
+        if (n.item_begin > gap_from + 1 || !plain(n, type))
+            return false;
+        const char first = text[n.begin];
+        if (first < '0' || first > '9' || (first == '0' && !n.hex && n.taken != 1))
+            return false;
+        gap_from = n.item_end;
+    }
+    return true;
 }
 
 void check_numbers(const line_account &line, std::string_view text, std::vector<finding> &out)
@@ -254,25 +274,22 @@ std::string key_label(const key_row &key)
     return prefix + member->name;
 }
 
-bool tidy_list(const line_account &line, std::string_view text)
+bool tidy_value(const line_account &line, std::string_view text)
 {
     const key_row &key = *line.key.key;
     const auto &numbers = line.key.numbers;
-    if (key.form != value_form::list || numbers.empty() || numbers.size() > max_list_values ||
-        numbers.front().item_begin != line.value.begin ||
-        line.value.end > std::size_t{numbers.back().item_end} + 1)
-        return false;
-    const number_field type = field_of(key);
-    std::size_t gap_from = line.value.begin;
-    for (const number_account &n : numbers) {
-        if (n.item_begin > gap_from + 1 || !plain(n, type))
-            return false;
-        const char first = text[n.begin];
-        if (first < '0' || first > '9' || (first == '0' && !n.hex && n.taken != 1))
-            return false;
-        gap_from = n.item_end;
-    }
-    return true;
+    const std::size_t count = numbers.size();
+    const auto spans_value = [&] {
+        return numbers.front().item_begin == line.value.begin &&
+               line.value.end <= std::size_t{numbers.back().item_end} + 1;
+    };
+    // Lists first, most lines of a file, with their field told at once.
+    if (key.form == value_form::list)
+        return count != 0 && count <= max_list_values && spans_value() &&
+               tidy_items(line, text, field_of_list);
+    const std::size_t takes = key.form == value_form::number ? 1 : 2; // one, or a pair
+    return key.form != value_form::text && count == takes && spans_value() &&
+           tidy_items(line, text, field_of(key));
 }
 
 std::vector<finding> check_value(const line_account &line, std::string_view text)

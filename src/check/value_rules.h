@@ -37,10 +37,11 @@ std::string key_label(const key_row &key);
 // line as the reader read it).
 std::vector<finding> check_value(const line_account &line, std::string_view text);
 
-// True for a list of numbers written as lists mostly are: each item one
-// number its entry keeps whole, in hex or without a leading zero, the items
-// one comma apart. Nothing in check_value or check_written_form applies to
-// such a line, and no comment can hide in it: the checker passes it by.
-bool tidy_list(const line_account &line, std::string_view text);
+// True for numbers written as they mostly are: each item one number its
+// field keeps whole, in hex or without a leading zero, the items one comma
+// apart, as many as the key takes (one, a pair, or a list). Nothing in
+// check_value or check_written_form applies to such a line, and no comment
+// can hide in it: the checker passes it by.
+bool tidy_value(const line_account &line, std::string_view text);
 
 } // namespace pexilon::check

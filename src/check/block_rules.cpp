@@ -4,6 +4,7 @@
 #include "check/line_rules.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -29,11 +30,10 @@ const std::string &end_marker()
     return text;
 }
 
-// The line's first word, and where it and the line's text end.
+// The line's first word.
 struct words {
     std::size_t begin = 0;
     std::size_t word_end = 0;
-    std::size_t end = 0;
 };
 
 std::uint64_t eight_bytes(const char *at)
@@ -43,46 +43,74 @@ std::uint64_t eight_bytes(const char *at)
     return x;
 }
 
-// Whether all of eight bytes are printable ASCII (0x21 to 0x7e): none is
-// below 0x21, none above 0x7e (the tests of "Bit Twiddling Hacks" for a
-// byte less than or more than n; either may flag a byte too many after a
-// true one, never one when there is none).
-bool all_graphic(std::uint64_t x)
+// The high bit of each of eight bytes that is not printable ASCII (0x21 to
+// 0x7e): below 0x21 or above 0x7e (the tests of "Bit Twiddling Hacks" for a
+// byte less than or more than n). Either may flag a byte too many after a
+// true one, never one before it: the lowest flag is exact.
+std::uint64_t not_graphic(std::uint64_t x)
 {
     constexpr std::uint64_t ones = 0x0101010101010101;
     constexpr std::uint64_t highs = ones * 0x80;
     const std::uint64_t below = (x - ones * 0x21) & ~x & highs;
     const std::uint64_t above = ((x + ones * (0x7f - 0x7e)) | x) & highs;
-    return (below | above) == 0;
+    return below | above;
 }
 
+// The first of eight bytes read by memcpy whose byte in `flags` is not 0,
+// when every byte before it is 0: the lowest on a little-endian machine
+// (the only one first_word takes eight bytes at a time on, since on another
+// the false flags of not_graphic would come first).
+std::size_t first_flagged(std::uint64_t flags)
+{
+    return static_cast<std::size_t>(std::countr_zero(flags)) / 8;
+}
+
+constexpr bool eight_at_a_time = std::endian::native == std::endian::little;
+
 // Every code line goes through here. Blanks and printable ASCII, what code
-// is mostly made of, are told eight bytes at a time and then one compare a
-// byte; the general tests take over at the first other byte.
+// is mostly made of, are told eight bytes at a time, and the first other
+// byte among them found at once; the general tests take over there.
 words first_word(std::string_view text)
 {
     words w;
     const std::size_t size = text.size();
     constexpr std::uint64_t blanks = 0x2020202020202020;
-    while (w.begin + 8 <= size && eight_bytes(text.data() + w.begin) == blanks)
+    while (eight_at_a_time && w.begin + 8 <= size) {
+        const std::uint64_t other = eight_bytes(text.data() + w.begin) ^ blanks;
+        if (other != 0) {
+            w.begin += first_flagged(other);
+            break;
+        }
         w.begin += 8;
+    }
     while (w.begin < size && text[w.begin] == ' ')
         ++w.begin;
     while (w.begin < size && !is_graphic(text[w.begin]) && is_white(text[w.begin]))
         ++w.begin;
-    // The word ends at white space, and all that follows its text is white
-    // space or the newline.
+    // The word ends at white space.
     w.word_end = w.begin;
-    while (w.word_end + 8 <= size && all_graphic(eight_bytes(text.data() + w.word_end)))
+    while (eight_at_a_time && w.word_end + 8 <= size) {
+        const std::uint64_t flags = not_graphic(eight_bytes(text.data() + w.word_end));
+        if (flags != 0) {
+            w.word_end += first_flagged(flags);
+            break;
+        }
         w.word_end += 8;
+    }
     while (w.word_end < size && is_graphic(text[w.word_end]))
         ++w.word_end;
     while (w.word_end < size && !is_white(text[w.word_end]))
         ++w.word_end;
-    w.end = size;
-    while (w.end > w.word_end && (is_white(text[w.end - 1]) || text[w.end - 1] == '\n'))
-        --w.end;
     return w;
+}
+
+// Where the line's text ends: all after it is white space or the newline.
+std::size_t text_end(std::string_view text, std::size_t from)
+{
+    std::size_t end = text.size();
+    while (end > from && (is_white(text[end - 1]) || text[end - 1] == '\n'))
+        --end;
+    return end;
 }
 
 bool same_marker(std::string_view word, const std::string &marker)
@@ -167,20 +195,21 @@ std::optional<finding> check_block_marker(const line_account &line, std::string_
     const bool start = same_marker(word, start_marker());
     if (start || same_marker(word, end_marker())) {
         const std::string &marker = start ? start_marker() : end_marker();
-        if (w.word_end < w.end)
+        const std::size_t end = text_end(text, w.word_end);
+        if (w.word_end < end)
             return finding{"block-marker",
                            "text after " + marker + ": a marker stands alone on its line, so " +
                                effect(),
-                           w.word_end, w.end, "put the comment on a line of its own"};
+                           w.word_end, end, "put the comment on a line of its own"};
         if (in_block && start)
             return finding{"block-marker",
                            "a start marker inside " + block() +
                                ": it is kept as code, so that block has no end before here",
-                           w.begin, w.end,
+                           w.begin, end,
                            "end the block above with " + end_marker() + " before this one"};
         if (!in_block && !start)
             return finding{"block-marker", "an end marker with no code block open: it is ignored",
-                           w.begin, w.end, "remove it, or start the block with " + start_marker()};
+                           w.begin, end, "remove it, or start the block with " + start_marker()};
         return std::nullopt;
     }
     const std::string near = near_marker(word);

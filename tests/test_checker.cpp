@@ -244,6 +244,12 @@ private:
         if (map_ == nullptr)
             return;
         const std::string_view text = map_->piece_text(line.reader_line);
+        // What the interpreter told of a list is what the items show.
+        pexilon::line_account untold = line;
+        untold.key.hex_whole = false;
+        if (line.key.hex_whole && line.key.key->form == pexilon::value_form::list &&
+            line.key.numbers.size() <= 16 && !pexilon::check::tidy_value(untold, text))
+            fail(line, "told as hex numbers kept whole, and its items say otherwise");
         if (!pexilon::check::tidy_value(line, text))
             return;
         std::vector<pexilon::check::finding> found = pexilon::check::check_value(line, text);

@@ -283,10 +283,11 @@ bool tidy_value(const line_account &line, std::string_view text)
         return numbers.front().item_begin == line.value.begin &&
                line.value.end <= std::size_t{numbers.back().item_end} + 1;
     };
-    // Lists first, most lines of a file, with their field told at once.
+    // Lists first, most lines of a file, with their field told at once; a
+    // list of hex numbers kept whole was told so as it was read.
     if (key.form == value_form::list)
         return count != 0 && count <= max_list_values && spans_value() &&
-               tidy_items(line, text, field_of_list);
+               (line.key.hex_whole || tidy_items(line, text, field_of_list));
     const std::size_t takes = key.form == value_form::number ? 1 : 2; // one, or a pair
     return key.form != value_form::text && count == takes && spans_value() &&
            tidy_items(line, text, field_of(key));

@@ -46,6 +46,10 @@ struct key_account {
     // The numbers read (for a list every item, also those past the 16 kept).
     std::span<const number_account> numbers;
     bool changed = true; // false when the value left the record as it was (SIZE with 3 numbers)
+    // Every number a list item of "0x" and hex digits after at most one
+    // blank, one comma apart with none empty, and kept whole: register lists
+    // as they are mostly written, told as they were read.
+    bool hex_whole = false;
 };
 
 class config_sink {

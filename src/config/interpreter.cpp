@@ -48,7 +48,7 @@ reject_reason apply_told(interpreter_state &state, const char *name, const char 
     std::size_t index = 0;
     number_account own_room[max_accounted_numbers];
     number_account *numbers = sink.number_room != nullptr ? sink.number_room : own_room;
-    std::size_t count = 0;
+    numbers_read read;
     if (state.section_code == section_camera) {
         key = camera_key(name);
         if (key != nullptr)
@@ -68,8 +68,8 @@ reject_reason apply_told(interpreter_state &state, const char *name, const char 
         if (key != nullptr) {
             // The numbers are read once, into the account, and the entry
             // takes them from there.
-            count = account_numbers(*key, value, value_end, sink.value_offset, numbers);
-            reason = append_param_numbers(state, code, {numbers, count});
+            read = account_numbers(*key, value, value_end, sink.value_offset, numbers);
+            reason = append_param_numbers(state, code, {numbers, read.count});
         }
         index = std::size_t{config.param_count} - 1;
     }
@@ -81,8 +81,9 @@ reject_reason apply_told(interpreter_state &state, const char *name, const char 
     // account for but the refusal.
     if (reason == reject_reason::none || reason == reject_reason::too_many_values) {
         if (key->target != key_target::entry)
-            count = account_numbers(*key, value, value_end, sink.value_offset, numbers);
-        key_account account{key, index, {numbers, count}, true};
+            read = account_numbers(*key, value, value_end, sink.value_offset, numbers);
+        const std::size_t count = read.count;
+        key_account account{key, index, {numbers, count}, true, read.hex_whole};
         if (key->form == value_form::pair)
             account.changed = count == 2;
         else if (key->form == value_form::high_low)

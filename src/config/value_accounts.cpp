@@ -147,11 +147,11 @@ std::size_t read_hex_item(const char *value, std::size_t begin, std::size_t size
 
 } // namespace
 
-std::size_t account_numbers(const key_row &key, const char *value, const char *value_end,
-                            std::size_t base, number_account *out) noexcept
+numbers_read account_numbers(const key_row &key, const char *value, const char *value_end,
+                             std::size_t base, number_account *out) noexcept
 {
     if (key.form == value_form::text)
-        return 0;
+        return {};
     const record_member field = number_field(key);
     const std::size_t size =
         value_end != nullptr ? static_cast<std::size_t>(value_end - value) : std::strlen(value);
@@ -160,19 +160,27 @@ std::size_t account_numbers(const key_row &key, const char *value, const char *v
     const std::size_t end = base + size;
     if (key.form == value_form::number) {
         read_item(line, base, end, field, out[0]);
-        return 1;
+        return {1, false};
     }
     std::size_t count = 0;
+    bool hex_whole = true;
     for (std::size_t p = base; p < end && count < max_accounted_numbers;) {
         if (line[p] == ',') {
+            hex_whole = false; // an empty item
             ++p;
             continue;
         }
         const std::size_t next = read_hex_item(line, p, end, field, out[count]);
-        p = next != 0 ? next : read_list_item(line, p, end, field, out[count]);
+        if (next != 0) {
+            hex_whole = hex_whole && out[count].stored == out[count].read;
+            p = next;
+        } else {
+            hex_whole = false;
+            p = read_list_item(line, p, end, field, out[count]);
+        }
         ++count;
     }
-    return count;
+    return {count, hex_whole && count != 0};
 }
 
 } // namespace pexilon

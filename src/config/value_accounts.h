@@ -13,13 +13,18 @@ namespace pexilon {
 // bytes, and every item but the last takes a comma besides its text.
 inline constexpr std::size_t max_accounted_numbers = 128;
 
+struct numbers_read {
+    std::size_t count = 0;
+    bool hex_whole = false; // see key_account::hex_whole
+};
+
 // The numbers of `value` given to `key`, into `out` (room for
-// max_accounted_numbers); returns how many. A list is split at commas as
-// the record's list reader splits it (empty items skipped); a one-number
-// key reads the whole value as one item. `value_end`, where known, is where
-// the value's terminator stands. Offsets count from `base` bytes before
-// `value`, where its line starts.
-std::size_t account_numbers(const key_row &key, const char *value, const char *value_end,
-                            std::size_t base, number_account *out) noexcept;
+// max_accounted_numbers). A list is split at commas as the record's list
+// reader splits it (empty items skipped); a one-number key reads the whole
+// value as one item. `value_end`, where known, is where the value's
+// terminator stands. Offsets count from `base` bytes before `value`, where
+// its line starts.
+numbers_read account_numbers(const key_row &key, const char *value, const char *value_end,
+                             std::size_t base, number_account *out) noexcept;
 
 } // namespace pexilon

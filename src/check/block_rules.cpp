@@ -168,12 +168,6 @@ bool looks_like_marker(std::string_view text)
 std::optional<finding> check_block_marker(const line_account &line, std::string_view text)
 {
     const bool in_block = line.kind == line_kind::block_line;
-    if (!in_block && line.kind != line_kind::name_value && line.kind != line_kind::faulty)
-        return std::nullopt;
-    // A name/value line with a name: its first word is the name, which is
-    // no "=" (the reader ends a name there), so it is no marker either.
-    if (line.kind == line_kind::name_value && line.name.begin != line.name.end)
-        return std::nullopt;
     const words w = first_word(text);
     if (w.begin == w.word_end)
         return std::nullopt;

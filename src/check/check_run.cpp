@@ -381,9 +381,10 @@ private:
         if (line.kind != line_kind::continuation && line.kind != line_kind::blank &&
             line.kind != line_kind::comment)
             empty_value_ = none;
-        const std::optional<finding> f = line.kind == line_kind::header
-                                             ? check_header_rest(line, line_text())
-                                             : check_block_marker(line, line_text());
+        const std::optional<finding> f =
+            line.kind == line_kind::header ? check_header_rest(line, line_text())
+            : may_hold_marker(line)        ? check_block_marker(line, line_text())
+                                           : std::nullopt;
         if (!f)
             return;
         marker_said_ = f->name == "block-marker";

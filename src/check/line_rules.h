@@ -26,10 +26,21 @@ void check_written_form(const line_account &line, std::string_view text, std::ve
 void check_continuation_comment(const line_account &line, std::string_view text,
                                 std::vector<finding> &found);
 
+// Whether `line` may be a code-block marker or near one: a code line, a
+// faulty line, or a name/value line with no name (a name ends at "=", so a
+// line with one is no marker). Inline, so that the checker calls
+// check_block_marker only for these.
+inline bool may_hold_marker(const line_account &line)
+{
+    return line.kind == line_kind::block_line || line.kind == line_kind::faulty ||
+           (line.kind == line_kind::name_value && line.name.begin == line.name.end);
+}
+
 // A line meant as a code-block marker but not read as one: a marker with a
 // comment after it, a misspelt one, a start marker inside an open block, an
 // end marker with no block open. `block_start` is the line of the open
-// block's start marker for block lines.
+// block's start marker for block lines. Only for a line may_hold_marker
+// takes.
 std::optional<finding> check_block_marker(const line_account &line, std::string_view text);
 
 // Whether the first word of `text` is a code-block marker or near one, as

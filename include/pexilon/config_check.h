@@ -174,8 +174,9 @@ PEXILON_CHECK_API int pexilon_check_text(const char *text, size_t size,
  * of `pexilon-config fmt`: headers flush left with one blank line before
  * each section, "NAME = value" with ", " between numbers, continuation lines
  * indented by four blanks, no white space at the ends of lines. Code blocks,
- * faulty lines and lines over 199 bytes are left as they are; line ends and
- * a byte-order mark are kept. The new text is read again before it is
+ * faulty lines and lines over 199 bytes are left as they are, and so is a
+ * text whose lines end in CR alone (read as one line); line ends and a
+ * byte-order mark are kept. The new text is read again before it is
  * handed out: when its record, its parse result or any fault's line would
  * differ from the old text's, the text is refused instead.
  *

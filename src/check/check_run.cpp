@@ -222,11 +222,7 @@ private:
     // is one long line.
     void check_line_ends()
     {
-        if (text_.find('\n') != std::string_view::npos)
-            return;
-        const std::size_t cr = text_.find('\r');
-        if (cr == std::string_view::npos ||
-            text_.find_first_not_of("\r \t", cr) == std::string_view::npos)
+        if (!lines_end_in_cr_alone(text_))
             return;
         cr_only_ = true;
         add(PEXILON_CHECK_WARNING, "line-ends", whole(1),

@@ -1,5 +1,7 @@
 #include "check/formatter.h"
 
+#include "check/line_rules.h"
+
 namespace pexilon::check {
 
 namespace {
@@ -44,6 +46,14 @@ format_result compare_readings(const text_reading &before, const text_reading &a
 
 format_result format_text(std::string_view text, const format_options &options)
 {
+    // The reader takes such a file for one line, so it has no layout to
+    // lay out, and its CRs are the author's line ends, which are kept.
+    if (lines_end_in_cr_alone(text)) {
+        format_result kept;
+        kept.formatted = true;
+        kept.text = text;
+        return kept;
+    }
     const text_reading before = read_for_format(text);
     std::string laid = lay_out(text, before, options);
     const text_reading after = read_for_format(laid, false);

@@ -43,6 +43,19 @@ inline bool may_hold_marker(const line_account &line)
 // takes.
 std::optional<finding> check_block_marker(const line_account &line, std::string_view text);
 
+// Whether the lines of `text` end in CR alone: it holds no LF, and a CR
+// with more than blanks after it. The reader ends a line at LF only, so it
+// reads such a file as one long line; the checker warns of it, and the
+// formatter leaves the file as it is.
+inline bool lines_end_in_cr_alone(std::string_view text)
+{
+    if (text.find('\n') != std::string_view::npos)
+        return false;
+    const std::size_t cr = text.find('\r');
+    return cr != std::string_view::npos &&
+           text.find_first_not_of("\r \t", cr) != std::string_view::npos;
+}
+
 // Whether the first word of `text` is a code-block marker or near one, as
 // check_block_marker reads it.
 bool looks_like_marker(std::string_view text);

@@ -32,8 +32,9 @@ record), faulty lines, lines over 199 bytes (read in pieces), text values
 (TYPE, CTRL_NAME, FUNC_NAME), values that are not plain numbers, and any
 line the layout would make longer than 199 bytes. Line ends and a
 byte-order mark are kept; a file whose lines end in CR alone, which the
-reader takes for one line, is left as it is. In a file with faulty lines no line is added or
-removed up to the last faulty one, so that every fault keeps its line.
+reader takes for one line, is left as it is. In a file with faulty lines
+no line is added or removed up to the last faulty one, so that every fault
+keeps its line.
 
 Every result is read again before it is written: if its record, its parse
 result or any fault's line differs from the old text's, nothing is written

@@ -610,6 +610,85 @@ class ToolTest(unittest.TestCase):
         self.assertEqual(sorted(os.listdir(self.tmp.name)),
                          ["good.conf", "link.conf", "messy.conf", "tidy.conf"])
 
+    def refused_rewrites(self):
+        """(what, path, reason) for files a rewrite must leave as they are."""
+        fifo = os.path.join(self.tmp.name, "fifo.conf")
+        os.mkfifo(fifo)
+        linked = self.write("linked.conf", self.MESSY)
+        os.link(linked, os.path.join(self.tmp.name, "second-name.conf"))
+        read_only = self.write("read-only.conf", self.MESSY)
+        os.chmod(read_only, 0o444)
+        return [("a FIFO", fifo, "it is not a regular file"),
+                ("standard input as a path", "/dev/stdin", "it is not a regular file"),
+                ("a file with two names", linked, "it has 2 hard links"),
+                ("a file nobody may write", read_only, "it is not writable")]
+
+    def test_in_place_rewrites_refuse_what_they_would_damage(self):
+        for what, path, reason in self.refused_rewrites():
+            kind = os.stat(path).st_mode
+            for args in (["fmt", "-i", path], ["check", "--fix", path]):
+                with self.subTest(what, command=args[0]):
+                    # Nothing is read from a FIFO: the refusal comes first.
+                    status, out, err = run(*args)
+                    self.assertEqual((status, out), (2, ""), err)
+                    self.assertIn(reason, err)
+                    self.assertEqual(os.stat(path).st_mode, kind)
+                    if os.path.isfile(path):
+                        with open(path, "rb") as f:
+                            self.assertEqual(f.read(), self.MESSY)
+        self.assertEqual([n for n in os.listdir(self.tmp.name) if n.startswith(".")], [])
+
+    def test_fmt_in_place_keeps_extended_attributes(self):
+        messy = self.write("messy.conf", self.MESSY)
+        try:
+            os.setxattr(messy, "user.origin", b"vendor drop 7")
+        except OSError as e:
+            self.skipTest(f"no extended attributes here: {e}")
+        self.assertEqual(run("fmt", "-i", messy), (0, "", ""))
+        with open(messy, "rb") as f:
+            self.assertEqual(f.read(), self.TIDY)
+        self.assertEqual(os.getxattr(messy, "user.origin"), b"vendor drop 7")
+
+    def test_fmt_in_place_ended_by_a_signal_leaves_no_temporary_file(self):
+        import signal
+        import time
+        big = os.path.join(self.tmp.name, "big.conf")  # about 20 MB to lay out
+        for sig in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
+            with self.subTest(sig.name):
+                with open(big, "wb") as f:
+                    f.write(self.MESSY * 400000)
+                child = subprocess.Popen([PROGRAM, "fmt", "-i", big])
+                # The signal once the temporary file is there, or at the end.
+                deadline = time.monotonic() + 20
+                while (child.poll() is None and time.monotonic() < deadline and
+                       not any(n.startswith(".") for n in os.listdir(self.tmp.name))):
+                    pass
+                child.send_signal(sig)
+                child.wait(timeout=60)
+                self.assertEqual([n for n in os.listdir(self.tmp.name) if n.startswith(".")], [])
+                with open(big, "rb") as f:
+                    self.assertIn(f.read(64), ((self.MESSY * 2)[:64], (self.TIDY * 2)[:64]))
+                self.assertEqual(child.returncode, -sig)
+
+    def test_fmt_in_place_refuses_a_file_changed_meanwhile(self):
+        import signal
+        big = self.write("big.conf", self.MESSY * 400000)
+        child = subprocess.Popen([PROGRAM, "fmt", "-i", big], stderr=subprocess.PIPE)
+        # Held still once its temporary file is there, while another program
+        # appends a line; the rewrite would lose that line.
+        while child.poll() is None and not any(n.startswith(".") for n in os.listdir(self.tmp.name)):
+            pass
+        child.send_signal(signal.SIGSTOP)
+        with open(big, "ab") as f:
+            f.write(b"REG = 0x0100, 0x01\n")
+        child.send_signal(signal.SIGCONT)
+        _, err = child.communicate(timeout=60)
+        self.assertEqual(child.returncode, 2)
+        self.assertIn(b"it changed while it was being rewritten", err)
+        with open(big, "rb") as f:
+            self.assertEqual(f.read(), self.MESSY * 400000 + b"REG = 0x0100, 0x01\n")
+        self.assertEqual([n for n in os.listdir(self.tmp.name) if n.startswith(".")], [])
+
     def test_fmt_in_place_failure_leaves_the_file(self):
         if os.geteuid() == 0:
             self.skipTest("root writes into any folder")

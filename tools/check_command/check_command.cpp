@@ -153,6 +153,13 @@ int run_check_command(const std::vector<std::string> &args)
                 output->add(shown, d);
             return true;
         };
+        if (options.fix == fix_mode::apply && file != "-" && !replaceable(file, error)) {
+            flush_output(stdout);
+            std::fprintf(stderr, "pexilon-config: cannot write '%s': %s\n",
+                         shown_name(shown).c_str(), error.c_str());
+            unreadable = true;
+            continue;
+        }
         if (options.fix != fix_mode::none) {
             const pexilon::check::loaded_input input =
                 file == "-" ? pexilon::check::read_stream(stdin)
@@ -165,7 +172,7 @@ int run_check_command(const std::vector<std::string> &args)
                     print_diff(shown, std::string(input.bytes.view()), fixed);
                 } else if (file == "-") {
                     written = std::fwrite(fixed.data(), 1, fixed.size(), stdout) == fixed.size();
-                } else if (made != 0 && !replace_file(file, fixed, error)) {
+                } else if (made != 0 && !replace_file(file, input.bytes.view(), fixed, error)) {
                     written = false;
                 }
                 if (!written) {

@@ -42,7 +42,10 @@ for that file, the first difference is reported and the exit status is 2.
 
 Options:
   -i, --in-place     rewrite each FILE that changes (a temporary file beside
-                     it, flushed and renamed over it; the mode is kept)
+                     it, flushed and renamed over it; owner, mode, ACL and
+                     extended attributes are kept). Refused for a file that
+                     is not regular, has other hard links, may not be
+                     written, or changed while it was being rewritten
   --check            write nothing; name each FILE that would change
                      ("would reformat FILE") and exit 1 if any would
   --diff             print a unified diff of each change instead of the text
@@ -149,6 +152,10 @@ void complain(const std::string &shown, const std::string &what)
 int format_file(const std::string &file, const fmt_settings &settings)
 {
     const std::string shown = file == "-" ? "<stdin>" : shown_name(file);
+    if (std::string error; settings.in_place && !replaceable(file, error)) {
+        complain(shown, "not rewritten: " + error);
+        return status_failed;
+    }
     const pexilon::check::loaded_input input =
         file == "-" ? pexilon::check::read_stream(stdin) : pexilon::check::read_path(file.c_str());
     if (!input.opened || input.read_failed) {
@@ -175,7 +182,7 @@ int format_file(const std::string &file, const fmt_settings &settings)
     }
     if (settings.in_place) {
         std::string error;
-        if (changes && !replace_file(file, result.text, error)) {
+        if (changes && !replace_file(file, input.bytes.view(), result.text, error)) {
             complain(shown, "not rewritten: " + error);
             return status_failed;
         }

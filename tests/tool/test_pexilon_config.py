@@ -610,6 +610,51 @@ class ToolTest(unittest.TestCase):
         self.assertEqual(sorted(os.listdir(self.tmp.name)),
                          ["good.conf", "link.conf", "messy.conf", "tidy.conf"])
 
+    # Texts whose diffs once lost bytes: a NUL byte ended every line after it,
+    # and a last line without its newline made a diff that patch refused.
+    DIFF_TEXTS = [
+        b"[camera parameter]\n; a\0b\nbit_width = 8\nBIT_WIDHT = 10\n",
+        b"[camera parameter]\nSIZE:640,480",
+        b"[camera parameter]\nBIT_WIDHT = 10",
+        b"\n\n[register parameter]\nREG=1,\0 2\nREG=3\n",
+    ]
+
+    def diffed_inputs(self):
+        folders = [os.path.join(ROOT, "tests", "check"), os.path.join(ROOT, "tests", "data"),
+                   os.path.join(ROOT, "fuzz", "corpus")]
+        for folder in folders:
+            for name in sorted(os.listdir(folder)):
+                if folder.endswith("corpus") or name.endswith(".conf"):
+                    with open(os.path.join(folder, name), "rb") as f:
+                        yield name, f.read()
+        for i, text in enumerate(self.DIFF_TEXTS):
+            yield f"text {i}", text
+
+    def test_diffs_make_the_new_text_with_patch(self):
+        if shutil.which("patch") is None:
+            self.skipTest("patch is not installed")
+        applied = 0
+        for name, text in self.diffed_inputs():
+            path = self.write("input.conf", text)
+            for shown, diff_args, result_args in (
+                    ("fmt", ["fmt", "--diff", path], ["fmt", path]),
+                    ("check", ["check", "--fix-dry-run", path], ["check", "--fix", "-"])):
+                diff = subprocess.run([PROGRAM, *diff_args], capture_output=True, timeout=30)
+                want = subprocess.run([PROGRAM, *result_args], input=text, capture_output=True,
+                                      timeout=30).stdout
+                if diff.returncode == 2:
+                    continue  # refused
+                with self.subTest(name, command=shown):
+                    if want == text:
+                        self.assertEqual(diff.stdout, b"")
+                        continue
+                    done = subprocess.run(["patch", "-s", "-o", "-", path], input=diff.stdout,
+                                          capture_output=True, timeout=30)
+                    self.assertEqual((done.returncode, done.stderr), (0, b""))
+                    self.assertEqual(done.stdout, want)
+                    applied += 1
+        self.assertGreater(applied, 40)
+
     def refused_rewrites(self):
         """(what, path, reason) for files a rewrite must leave as they are."""
         fifo = os.path.join(self.tmp.name, "fifo.conf")

@@ -11,7 +11,7 @@
 #include "check_options.h"
 #include "cli_options.h"
 #include "diagnostic_output.h"
-#include "diff/record_diff.h"
+#include "diff/text_diff.h"
 #include "fmt/replace_file.h"
 #include "loaded_config.h"
 #include "output_check.h"
@@ -110,16 +110,6 @@ std::string fixed_text(const check_options &options, std::string_view text, std:
         made);
 }
 
-void print_diff(const std::string &shown, const std::string &before, const std::string &after)
-{
-    const std::vector<std::string> lines = unified_diff(before.c_str(), after.c_str());
-    if (lines.empty())
-        return;
-    std::printf("--- %s\n+++ %s\n", shown.c_str(), shown.c_str());
-    for (const std::string &line : lines)
-        std::printf("%s\n", line.c_str());
-}
-
 } // namespace
 
 int run_check_command(const std::vector<std::string> &args)
@@ -169,7 +159,8 @@ int run_check_command(const std::vector<std::string> &args)
                 const std::string fixed = fixed_text(options, input.bytes.view(), made);
                 bool written = true;
                 if (options.fix == fix_mode::dry_run) {
-                    print_diff(shown, std::string(input.bytes.view()), fixed);
+                    print_unified_diff(stdout, shown, shown,
+                                       unified_diff(input.bytes.view(), fixed));
                 } else if (file == "-") {
                     written = std::fwrite(fixed.data(), 1, fixed.size(), stdout) == fixed.size();
                 } else if (made != 0 && !replace_file(file, input.bytes.view(), fixed, error)) {

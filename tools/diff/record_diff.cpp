@@ -14,6 +14,7 @@
 #include "config/record_compare.h"
 #include "config/record_fields.h"
 #include "diff/sequence_diff.h"
+#include "diff/text_diff.h"
 #include "support/record_ops.h"
 
 namespace pexilon_tool {
@@ -176,62 +177,7 @@ void compare_controls(const parsed_config &a, const parsed_config &b, record_dif
             diff.controls.push_back({change_kind::added, 0, j, {}, {}});
 }
 
-std::vector<std::string_view> split_lines(const char *text)
-{
-    std::vector<std::string_view> lines;
-    std::string_view rest(text);
-    while (!rest.empty()) {
-        const std::size_t end = rest.find('\n');
-        lines.push_back(rest.substr(0, end));
-        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
-    }
-    return lines;
-}
-
-// "start,count" of a hunk side; an empty side names the line before it.
-std::string hunk_range(std::size_t begin, std::size_t end)
-{
-    const std::size_t count = end - begin;
-    if (count == 1)
-        return std::to_string(begin + 1);
-    return std::to_string(count == 0 ? begin : begin + 1) + "," + std::to_string(count);
-}
-
 } // namespace
-
-std::vector<std::string> unified_diff(const char *a, const char *b, std::size_t context)
-{
-    const std::vector<std::string_view> la = split_lines(a), lb = split_lines(b);
-    const auto runs = diff_sequences(la.size(), lb.size(),
-                                     [&](std::size_t i, std::size_t j) { return la[i] == lb[j]; });
-    std::vector<std::string> out;
-    for (std::size_t first = 0; first < runs.size();) {
-        // Runs closer than twice the context share one hunk.
-        std::size_t last = first;
-        while (last + 1 < runs.size() && runs[last + 1].a_begin - runs[last].a_end <= 2 * context)
-            ++last;
-        const std::size_t a_begin = runs[first].a_begin - std::min(runs[first].a_begin, context);
-        const std::size_t b_begin = runs[first].b_begin - (runs[first].a_begin - a_begin);
-        const std::size_t a_end = std::min(la.size(), runs[last].a_end + context);
-        const std::size_t b_end = runs[last].b_end + (a_end - runs[last].a_end);
-        out.push_back("@@ -" + hunk_range(a_begin, a_end) + " +" + hunk_range(b_begin, b_end) +
-                      " @@");
-        std::size_t i = a_begin;
-        for (std::size_t r = first; r <= last; ++r) {
-            for (; i < runs[r].a_begin; ++i)
-                out.push_back(" " + std::string(la[i]));
-            for (std::size_t k = runs[r].a_begin; k < runs[r].a_end; ++k)
-                out.push_back("-" + std::string(la[k]));
-            for (std::size_t k = runs[r].b_begin; k < runs[r].b_end; ++k)
-                out.push_back("+" + std::string(lb[k]));
-            i = runs[r].a_end;
-        }
-        for (; i < a_end; ++i)
-            out.push_back(" " + std::string(la[i]));
-        first = last + 1;
-    }
-    return out;
-}
 
 std::string entry_text(const param_entry &entry)
 {

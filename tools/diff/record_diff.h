@@ -68,8 +68,4 @@ std::string entry_text(const param_entry &entry);
 // A group (upper half of a type) as "[register parameter][dev3][inf2]".
 std::string group_text(std::uint32_t group);
 
-// The lines of a unified diff between two texts (split at newlines), with
-// `context` unchanged lines around each change.
-std::vector<std::string> unified_diff(const char *a, const char *b, std::size_t context = 3);
-
 } // namespace pexilon_tool

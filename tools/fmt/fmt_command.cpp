@@ -9,7 +9,7 @@
 #include "check/input_reading.h"
 #include "cli_options.h"
 #include "commands.h"
-#include "diff/record_diff.h"
+#include "diff/text_diff.h"
 #include "fmt/replace_file.h"
 #include "loaded_config.h"
 #include "output_check.h"
@@ -135,13 +135,6 @@ bool parse_fmt_options(const std::vector<std::string> &args, fmt_settings &setti
     return true;
 }
 
-void print_diff(const std::string &shown, const std::string &before, const std::string &after)
-{
-    std::printf("--- %s\n+++ %s (formatted)\n", shown.c_str(), shown.c_str());
-    for (const std::string &line : unified_diff(before.c_str(), after.c_str()))
-        std::printf("%s\n", line.c_str());
-}
-
 void complain(const std::string &shown, const std::string &what)
 {
     flush_output(stdout);
@@ -175,7 +168,8 @@ int format_file(const std::string &file, const fmt_settings &settings)
     const bool changes = result.text != input.bytes.view();
     if (settings.check || settings.diff) {
         if (changes && settings.diff)
-            print_diff(shown, std::string(input.bytes.view()), result.text);
+            print_unified_diff(stdout, shown, shown + " (formatted)",
+                               unified_diff(input.bytes.view(), result.text), true);
         if (changes && settings.check && !settings.diff)
             std::printf("would reformat %s\n", shown.c_str());
         return changes && settings.check ? status_faulty : status_ok;

@@ -17,7 +17,7 @@ public:
 
     bool created() const noexcept { return fd_ >= 0 || closed_; }
     int fd() const noexcept { return fd_; }
-    bool close() noexcept;                      // false, with errno, when closing failed
+    bool close() noexcept;                       // false, with errno, when closing failed
     bool rename_over(const std::string &target); // the file is no longer temporary then
 
 private:

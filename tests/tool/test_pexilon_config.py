@@ -649,7 +649,7 @@ class ToolTest(unittest.TestCase):
                         self.assertEqual(diff.stdout, b"")
                         continue
                     done = subprocess.run(["patch", "-s", "-o", "-", path], input=diff.stdout,
-                                          capture_output=True, timeout=30)
+                                          capture_output=True, timeout=30, cwd=self.tmp.name)
                     self.assertEqual((done.returncode, done.stderr), (0, b""))
                     self.assertEqual(done.stdout, want)
                     applied += 1

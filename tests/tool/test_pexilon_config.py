@@ -581,7 +581,8 @@ class ToolTest(unittest.TestCase):
         self.assertEqual(run("fmt", "--check", tidy), (0, "", ""))
         self.assertEqual(run("fmt", "--check", tidy, messy), (1, f"would reformat {messy}\n", ""))
         status, out, err = run("fmt", "--diff", messy)
-        self.assertEqual((status, err), (0, ""))
+        self.assertEqual((status, err), (1, ""))  # as --check: the file would change
+        self.assertEqual(run("fmt", "--diff", tidy), (0, "", ""))
         self.assertTrue(out.startswith(f"--- {messy}\n+++ {messy} (formatted)\n@@ "), out)
         self.assertIn("\n-SIZE:640,0x1e0   \n", out)
         self.assertIn("\n+SIZE = 640, 0x1E0\n", out)

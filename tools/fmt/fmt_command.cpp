@@ -49,7 +49,7 @@ Options:
   --check            write nothing; name each FILE that would change
                      ("would reformat FILE") and exit 1 if any would
   --diff             print a unified diff of each change instead of the text
-                     (with --check, the exit status of --check)
+                     and exit 1 if any file would change, as --check does
   --align            line up the "=" of the name/value lines of a section
   --hex-case=CASE    upper (the default, 0x1A), lower (0x1a) or keep
   -h, --help         show this help and exit
@@ -58,8 +58,8 @@ A FILE of "-" is standard input, which may be named once; with no FILE,
 standard input is read unless it is a terminal (not with -i).
 
 Exit status:
-  0  done (--check: no file would change)
-  1  --check: a file would change
+  0  done (--check, --diff: no file would change)
+  1  --check, --diff: a file would change
   2  a file could not be read or written, its layout would change its
      record or move a fault (it is left alone), memory ran out, output
      could not be written, or the command line is wrong
@@ -172,7 +172,7 @@ int format_file(const std::string &file, const fmt_settings &settings)
                                unified_diff(input.bytes.view(), result.text), true);
         if (changes && settings.check && !settings.diff)
             std::printf("would reformat %s\n", shown.c_str());
-        return changes && settings.check ? status_faulty : status_ok;
+        return changes ? status_faulty : status_ok;
     }
     if (settings.in_place) {
         std::string error;

@@ -18,7 +18,8 @@ make no difference. Reports, on standard output:
   - board and register entries, group by group (section kind and variant),
     aligned in file order as diff(1) aligns lines, so that one inserted
     entry does not make every later one differ: each is "added",
-    "removed", or "changed" in place, shown as the dump shows it (the key,
+    "removed", or "changed" (two REG writes to one address, else in
+    place), shown as the dump shows it (the key,
     then the numbers in hexadecimal) with the line it came from in each
     file as FILE:LINE;
   - controls, matched by CTRL_NAME (the k-th of a name with the k-th of the

@@ -71,25 +71,79 @@ entries_by_group(const parsed_config &record)
     return members;
 }
 
-// Aligns the group's entries of both files; within a run of changes the
-// first entries on each side pair up as changed, the rest are removed or
-// added.
+// A register write (REG): its first number is the register's address, which
+// names the entry better than its place does.
+bool register_write(const param_entry &entry)
+{
+    return pexilon::key_of(entry.type) == PEXILON_KEY_REG && entry.value_count > 0;
+}
+
+bool same_register(const param_entry &a, const param_entry &b)
+{
+    return register_write(a) && register_write(b) && a.values[0] == b.values[0];
+}
+
+// Entries a[ia[i]] for i in [a_begin, a_end) against b[ib[j]] for j in
+// [b_begin, b_end), none equal: the first ones on each side pair up as
+// changed, the rest are removed or added.
+struct entry_span {
+    const parsed_config &record;
+    const std::vector<std::size_t> &index;
+    std::size_t begin, end;
+};
+
+void pair_by_place(std::uint32_t group, const entry_span &a, const entry_span &b, record_diff &diff)
+{
+    const std::size_t paired = std::min(a.end - a.begin, b.end - b.begin);
+    for (std::size_t k = 0; k < paired; ++k)
+        diff.entries.push_back(
+            {change_kind::changed, group, a.index[a.begin + k], b.index[b.begin + k]});
+    for (std::size_t i = a.begin + paired; i < a.end; ++i)
+        diff.entries.push_back({change_kind::removed, group, a.index[i], 0});
+    for (std::size_t j = b.begin + paired; j < b.end; ++j)
+        diff.entries.push_back({change_kind::added, group, 0, b.index[j]});
+}
+
+// A run of changed entries: register writes to the same address pair up as
+// changed (a write inserted before a changed one is then "added", not the
+// changed one's new value); what lies between them pairs by place.
+void pair_run(std::uint32_t group, const entry_span &a, const entry_span &b, record_diff &diff)
+{
+    const auto entry_a = [&](std::size_t i) -> const param_entry & {
+        return a.record.params[a.index[a.begin + i]];
+    };
+    const auto entry_b = [&](std::size_t j) -> const param_entry & {
+        return b.record.params[b.index[b.begin + j]];
+    };
+    const auto gaps =
+        diff_sequences(a.end - a.begin, b.end - b.begin, [&](std::size_t i, std::size_t j) {
+            return same_register(entry_a(i), entry_b(j));
+        });
+    std::size_t i = 0, j = 0;
+    const auto pair_same_registers = [&](std::size_t until_i) {
+        for (; i < until_i; ++i, ++j)
+            diff.entries.push_back(
+                {change_kind::changed, group, a.index[a.begin + i], b.index[b.begin + j]});
+    };
+    for (const change_run &gap : gaps) {
+        pair_same_registers(gap.a_begin);
+        pair_by_place(group, {a.record, a.index, a.begin + gap.a_begin, a.begin + gap.a_end},
+                      {b.record, b.index, b.begin + gap.b_begin, b.begin + gap.b_end}, diff);
+        i = gap.a_end;
+        j = gap.b_end;
+    }
+    pair_same_registers(a.end - a.begin);
+}
+
+// Aligns the group's entries of both files, then pairs up what differs.
 void compare_group(std::uint32_t group, const parsed_config &a, const std::vector<std::size_t> &ia,
                    const parsed_config &b, const std::vector<std::size_t> &ib, record_diff &diff)
 {
     const auto runs = diff_sequences(ia.size(), ib.size(), [&](std::size_t i, std::size_t j) {
         return pexilon::same_param(a.params[ia[i]], b.params[ib[j]]);
     });
-    for (const change_run &run : runs) {
-        const std::size_t paired = std::min(run.a_end - run.a_begin, run.b_end - run.b_begin);
-        for (std::size_t k = 0; k < paired; ++k)
-            diff.entries.push_back(
-                {change_kind::changed, group, ia[run.a_begin + k], ib[run.b_begin + k]});
-        for (std::size_t i = run.a_begin + paired; i < run.a_end; ++i)
-            diff.entries.push_back({change_kind::removed, group, ia[i], 0});
-        for (std::size_t j = run.b_begin + paired; j < run.b_end; ++j)
-            diff.entries.push_back({change_kind::added, group, 0, ib[j]});
-    }
+    for (const change_run &run : runs)
+        pair_run(group, {a, ia, run.a_begin, run.a_end}, {b, ib, run.b_begin, run.b_end}, diff);
 }
 
 void compare_entries(const parsed_config &a, const parsed_config &b, record_diff &diff)

@@ -57,7 +57,7 @@ demo)
     ./build/default/tools/pexilon-config dump examples/sample.conf
     ;;
 test)
-    install_needs nvim:neovim # the language server's real client
+    install_needs nvim:neovim pre-commit:pre-commit patch:patch # real clients: an editor, the hook runner, patch
     build default
     ctest --preset default -j "$jobs"
     ;;

@@ -129,6 +129,10 @@ install(FILES ${PEXILON_EDITORS_DIR}/vim/ftdetect/pexilon.vim
   DESTINATION ${CMAKE_INSTALL_DATADIR}/vim/vimfiles/ftdetect COMPONENT runtime)
 install(FILES ${PEXILON_EDITORS_DIR}/textmate/pexilon.tmLanguage.json
   DESTINATION ${CMAKE_INSTALL_DATADIR}/pexilon-config/textmate COMPONENT runtime)
+# A problem matcher that turns `check --format=gcc` lines, notes included,
+# into GitHub annotations (`echo "::add-matcher::PATH"` in a workflow step).
+install(FILES ${PEXILON_EDITORS_DIR}/github/pexilon-config-matcher.json
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/pexilon-config/github COMPONENT runtime)
 install(FILES
   ${PEXILON_EDITORS_DIR}/vscode/package.json
   ${PEXILON_EDITORS_DIR}/vscode/extension.js

@@ -14,6 +14,7 @@ draws none. explain/NAME.conf sits beside NAME.explain.
 import argparse
 import json
 import pathlib
+import re
 import subprocess
 import sys
 
@@ -59,6 +60,42 @@ def check_cases(program, update, problems):
             if status != (1 if has_errors else 0) or err:
                 problems.append(f"{where}: exit status {status}, stderr {err!r}")
         check_switches(program, conf, outputs["gcc"], problems)
+        check_ci_forms(program, conf, outputs, problems)
+
+
+MATCHER = HERE.parent.parent / "editors" / "github" / "pexilon-config-matcher.json"
+COMMAND = re.compile(r"^::(error|warning) file=([^,]*),line=(\d+)(?:,col=(\d+),endColumn=(\d+))?"
+                     r",title=pexilon-config \[((?:-W)?[a-z-]+)\]::(.*)$")
+GCC_LINE = re.compile(r"^[^:]*:(\d+):(?:(\d+):)? (error|warning): .* \[((?:-W)?[a-z-]+)\]$")
+
+
+def check_ci_forms(program, conf, outputs, problems):
+    """--format=github gives one annotation a diagnostic, at its place; the
+    problem matcher takes every line of --format=gcc, notes included."""
+    found = json.loads(outputs["json"])
+    _, out, _ = run(program, "check", "--format=github", conf.name)
+    lines = out.splitlines()
+    if len(lines) != len(found):
+        problems.append(f"{conf.name}: {len(lines)} annotations for {len(found)} diagnostics")
+    shown = [m for m in map(GCC_LINE.match, outputs["gcc"].splitlines()) if m]
+    for line, g in zip(lines, shown):
+        m = COMMAND.match(line)
+        want = (g[3], conf.name, g[1], g[2], g[4])
+        if not m or (m[1], m[2], m[3], m[4], m[6]) != want or "\n" in m[7]:
+            problems.append(f"{conf.name}: annotation {line!r} is not {want}")
+    patterns = [re.compile(m["pattern"][0]["regexp"])
+                for m in json.loads(MATCHER.read_text())["problemMatcher"]]
+    counts = [0, 0]
+    for line in outputs["gcc"].splitlines():
+        hits = [i for i, p in enumerate(patterns) if p.match(line)]
+        if len(hits) != 1:
+            problems.append(f"{conf.name}: the problem matcher takes {line!r} {len(hits)} times")
+        else:
+            counts[hits[0]] += 1
+    notes = sum(len(d.get("children", [])) for d in found)
+    if counts != [len(found), notes]:
+        problems.append(f"{conf.name}: the problem matcher found {counts}, "
+                        f"not {[len(found), notes]}")
 
 
 def check_switches(program, conf, gcc_output, problems):

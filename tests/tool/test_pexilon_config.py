@@ -656,6 +656,71 @@ class ToolTest(unittest.TestCase):
                     applied += 1
         self.assertGreater(applied, 40)
 
+    def test_github_annotations_escape_what_the_runner_reads(self):
+        # "%", CR and LF in a message; also "," and ":" in a property, which
+        # would end it.
+        path = self.write("a,b:c%d.conf", b"[camera parameter]\nBIT%WIDHT = 10\n")
+        status, out, err = run("check", "--format=github", path)
+        self.assertEqual((status, err), (0, ""))
+        name = path.replace("%", "%25").replace(":", "%3A").replace(",", "%2C")
+        self.assertEqual(out, (
+            f"::warning file={name},line=2,col=1,endColumn=9,"
+            "title=pexilon-config [-Wunknown-key]::unknown key 'BIT%25WIDHT' in "
+            "[camera parameter]: the line is ignored%0Ahint: did you mean 'BIT_WIDTH'?"
+            "%0Afix-it: the line is read as the key BIT_WIDTH, which sets camera.bit_width\n"))
+        status, out, _ = run("check", "--format=github", "-", stdin=b"[camera parameter]\nSIZE\n")
+        self.assertEqual(status, 1)
+        self.assertTrue(out.startswith("::error file=<stdin>,line=2,title=pexilon-config "
+                                       "[no-separator]::"), out)
+
+    def test_pre_commit_hooks(self):
+        if shutil.which("pre-commit") is None or shutil.which("git") is None:
+            self.skipTest("pre-commit or git is not installed")
+        if not os.path.isdir(os.path.join(ROOT, ".git")):
+            self.skipTest("the hooks are tried from a git checkout")
+        scratch = os.path.join(self.tmp.name, "repo")
+        os.mkdir(scratch)
+        bin_dir = os.path.join(self.tmp.name, "bin")
+        os.mkdir(bin_dir)
+        os.symlink(PROGRAM, os.path.join(bin_dir, "pexilon-config"))
+        env = dict(os.environ, PATH=bin_dir + os.pathsep + os.environ["PATH"],
+                   PRE_COMMIT_HOME=os.path.join(self.tmp.name, "cache"), GIT_CONFIG_GLOBAL="/dev/null",
+                   GIT_AUTHOR_NAME="t", GIT_AUTHOR_EMAIL="t@t", GIT_COMMITTER_NAME="t",
+                   GIT_COMMITTER_EMAIL="t@t")
+        git = lambda *a: subprocess.run(["git", *a], cwd=scratch, env=env, check=True,
+                                        capture_output=True, timeout=60)
+        git("init", "-q")
+        files = {"clean.conf": self.TIDY, "misspelt.conf": b"[camera parameter]\nBIT_WIDHT = 10\n",
+                 "messy.conf": self.MESSY, "notes.txt": b"BIT_WIDHT\n"}
+        for name, data in files.items():
+            with open(os.path.join(scratch, name), "wb") as f:
+                f.write(data)
+        git("add", ".")
+
+        def hooks(*args):
+            done = subprocess.run(["pre-commit", "try-repo", ROOT, *args], cwd=scratch, env=env,
+                                  capture_output=True, timeout=300)
+            return done.returncode, done.stdout.decode()
+
+        self.assertEqual(hooks("--files", "clean.conf", "notes.txt")[0], 0)
+        status, out = hooks("pexilon-config-fmt-check", "--files", "messy.conf")
+        self.assertNotEqual(status, 0)
+        self.assertIn("+SIZE = 640, 0x1E0", out)
+        # try-repo runs the hooks in the order of their ids.
+        status, out = hooks("--files", *files)
+        self.assertNotEqual(status, 0)
+        results = re.findall(r"^(pexilon-config[^.]*?)\.+(Passed|Failed)$", out, re.M)
+        self.assertEqual(results, [("pexilon-config check", "Failed"),
+                                   ("pexilon-config fmt", "Failed"),
+                                   ("pexilon-config fmt --check", "Passed")], out)
+        for shown in ("misspelt.conf:2:1: warning: unknown key 'BIT_WIDHT'",
+                      "files were modified by this hook"):
+            self.assertIn(shown, out)
+        self.assertNotIn("notes.txt", out)
+        for name, data in files.items():
+            with open(os.path.join(scratch, name), "rb") as f:
+                self.assertEqual(f.read(), self.TIDY if name == "messy.conf" else data)
+
     def refused_rewrites(self):
         """(what, path, reason) for files a rewrite must leave as they are."""
         fifo = os.path.join(self.tmp.name, "fifo.conf")

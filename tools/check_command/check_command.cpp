@@ -35,8 +35,10 @@ nothing to report prints nothing. Lines are numbered as editors number them.
 
 Options:
   --format=FORMAT  text (the default), gcc (the first line of each
-                   diagnostic and note alone), json (GCC's JSON diagnostics)
-                   or sarif (SARIF 2.1.0)
+                   diagnostic and note alone), json (GCC's JSON diagnostics),
+                   sarif (SARIF 2.1.0) or github (GitHub Actions workflow
+                   commands: an annotation for each diagnostic, its hint
+                   and notes in its message)
   --color=WHEN     auto (the default: on a terminal, unless NO_COLOR is
                    set), always or never
   -Wno-NAME        do not report the warning NAME; -WNAME reports it again
@@ -88,6 +90,8 @@ std::unique_ptr<diagnostic_output> output_for(const check_options &options, std:
         return json_output(out);
     case check_format::sarif:
         return sarif_output(out);
+    case check_format::github:
+        return github_output(out);
     case check_format::text:
         break;
     }

@@ -45,6 +45,8 @@ bool read_format(std::string_view value, check_format &format)
         format = check_format::json;
     else if (value == "sarif")
         format = check_format::sarif;
+    else if (value == "github")
+        format = check_format::github;
     else
         return false;
     return true;

@@ -7,7 +7,7 @@
 
 namespace pexilon_tool {
 
-enum class check_format { text, gcc, json, sarif };
+enum class check_format { text, gcc, json, sarif, github };
 
 // --fix makes the fix-its in place, --fix-dry-run shows them as a diff.
 enum class fix_mode { none, apply, dry_run };

@@ -29,8 +29,13 @@ std::unique_ptr<diagnostic_output> gcc_output(std::FILE *out);
 std::unique_ptr<diagnostic_output> json_output(std::FILE *out);
 // SARIF 2.1.0: one run holding every diagnostic of every file.
 std::unique_ptr<diagnostic_output> sarif_output(std::FILE *out);
+// GitHub Actions workflow commands: one annotation for each diagnostic.
+std::unique_ptr<diagnostic_output> github_output(std::FILE *out);
 
 // "-W" and the name: the option a GCC-style tool names a diagnostic by.
 std::string option_of(const pexilon::check::diagnostic &d);
+// What the text forms show in brackets after the message: the option of a
+// warning, the bare name of an error (which no option turns off).
+std::string bracketed_name(const pexilon::check::diagnostic &d);
 
 } // namespace pexilon_tool

@@ -89,9 +89,7 @@ public:
             blanks_line_ = 0;
         }
         const char *color = d.severity == PEXILON_CHECK_ERROR ? colors_.error : colors_.warning;
-        std::string name = option_of(d);
-        if (d.severity == PEXILON_CHECK_ERROR)
-            name = std::string(d.name);
+        const std::string name = bracketed_name(d);
         std::fprintf(out_, "%s%s%s %s%s:%s %s [%s%s%s]\n", colors_.locus,
                      locus(file, d.line, d.display_column).c_str(), colors_.reset, color,
                      severity_word(d.severity), colors_.reset, shown_text(d.message).c_str(), color,
@@ -243,6 +241,11 @@ private:
 } // namespace
 
 std::string option_of(const diagnostic &d) { return "-W" + std::string(d.name); }
+
+std::string bracketed_name(const diagnostic &d)
+{
+    return d.severity == PEXILON_CHECK_ERROR ? std::string(d.name) : option_of(d);
+}
 
 std::unique_ptr<diagnostic_output> text_output(std::FILE *out, bool color)
 {

@@ -49,7 +49,7 @@ _pexilon_config()
     fi
     local values=""
     case $command:$option in
-        check:--format) values="text gcc json sarif" ;;
+        check:--format) values="text gcc json sarif github" ;;
         check:--color)  values="auto always never" ;;
         check:--fix) # a comma-separated list of warnings: complete its last name
             local done=""

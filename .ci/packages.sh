@@ -167,8 +167,8 @@ ext=$src/editors/vscode
 # A registry that cannot be reached says so at once, not after npm's retries.
 npm ping --fetch-retries=0 --fetch-timeout=30000 >/dev/null 2>&1 ||
     fail "the npm registry cannot be reached ($(npm config get registry)): the .vsix needs it"
-(cd "$ext" && npm install --no-audit --no-fund --no-package-lock --fetch-retries=1 \
-    >"$work/npm.log" 2>&1) || { cat "$work/npm.log"; fail "npm install in editors/vscode"; }
+(cd "$ext" && npm ci --no-audit --no-fund --fetch-retries=1 \
+    >"$work/npm.log" 2>&1) || { cat "$work/npm.log"; fail "npm ci in editors/vscode"; }
 vsix=$work/pexilon-config-$version.vsix
 (cd "$ext" && npm run package -- -o "$vsix" \
     >"$work/vsce.log" 2>&1) || { cat "$work/vsce.log"; fail "vsce package"; }
@@ -180,6 +180,9 @@ cmp -s "$x/syntaxes/pexilon.tmLanguage.json" "$src/editors/textmate/pexilon.tmLa
 cmp -s "$x/language-configuration.json" "$ext/language-configuration.json" ||
     fail "the .vsix does not hold the language configuration"
 [ -f "$x/node_modules/vscode-languageclient/node.js" ] || fail "the .vsix does not hold the client"
+for f in README.md detect.js LICENSE.txt; do
+    [ -f "$x/$f" ] || fail "the .vsix does not hold $f"
+done
 [ ! -e "$x/node_modules/@vscode/vsce" ] || fail "the .vsix holds vsce, a build tool"
 node "$ext/test/load.js" "$x"
 echo "$(basename "$vsix"): $(stat -c %s "$vsix") bytes, $(python3 -m zipfile -l "$vsix" | tail -n +2 | wc -l) files"

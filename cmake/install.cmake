@@ -136,6 +136,8 @@ install(FILES ${PEXILON_EDITORS_DIR}/github/pexilon-config-matcher.json
 install(FILES
   ${PEXILON_EDITORS_DIR}/vscode/package.json
   ${PEXILON_EDITORS_DIR}/vscode/extension.js
+  ${PEXILON_EDITORS_DIR}/vscode/detect.js
+  ${PEXILON_EDITORS_DIR}/vscode/README.md
   ${PEXILON_EDITORS_DIR}/vscode/language-configuration.json
   DESTINATION ${CMAKE_INSTALL_DATADIR}/pexilon-config/vscode COMPONENT runtime)
 install(FILES ${PEXILON_EDITORS_DIR}/textmate/pexilon.tmLanguage.json

@@ -54,4 +54,19 @@ extension.activate();
 assert.ok(started, 'activate() did not start the client');
 assert.deepStrictEqual(started._serverOptions, { command: 'pexilon-config', args: ['lsp'] });
 assert.deepStrictEqual(started.clientOptions.documentSelector, [{ language: 'pexilon' }]);
+
+// Formatting requests carry the layout settings, which the server reads.
+let sent;
+started.clientOptions.middleware.provideDocumentFormattingEdits('doc', { tabSize: 4 }, 'token',
+  (document, options) => { sent = options; });
+assert.deepStrictEqual(sent, { tabSize: 4, 'pexilon.align': false, 'pexilon.hexCase': 'upper' });
+
+// A program that cannot be started is told to the user, with the setting.
+let told;
+vscode.window.showErrorMessage = (message) => { told = message; return Promise.resolve(); };
+languageclient.LanguageClient.prototype.start = () => Promise.reject(new Error('spawn ENOENT'));
+extension.activate().then(() => {
+  assert.ok(/spawn ENOENT.*pexilon\.server\.path/.test(told), told);
+  console.log('a missing program is told to the user');
+});
 console.log(`extension.js loads in ${dir}, client from ${path.relative(dir, client)}`);

@@ -118,6 +118,14 @@ class InstalledTest(unittest.TestCase):
         self.assertEqual({k: int(v, 0) for k, v in header.items()}, ours)
         self.assertEqual(pc.Kind(0x7F).name, "UNKNOWN_0x7f")  # a newer library's code
 
+    def test_enums_print_their_names(self):
+        for value, shown in ((pc.Kind.REGISTER, "REGISTER"), (pc.Key.DELAY, "DELAY"),
+                             (pc.Kind(0x7F), "UNKNOWN_0x7f")):
+            with self.subTest(shown):
+                self.assertEqual((str(value), f"{value}"), (shown, shown))
+        self.assertEqual((f"{pc.Kind.REGISTER:#04x}", f"{pc.Key.REG:d}"), ("0x03", "1"))
+        self.assertEqual(pc.Kind.REGISTER, 3)  # still the number it is
+
 
 class LayoutTest(unittest.TestCase):
     """The ctypes mapping must match the C compiler's layout of the header."""
@@ -367,6 +375,12 @@ class CheckTest(Files):
         self.assertEqual([n.lineno for n in found[2].notes], [4])
         self.assertTrue(all(d.message for d in found))
 
+    def test_a_text_checks_as_its_file_does(self):
+        for text in ("[camera parameter]\nWIDHT = 1440\nno separator\n",
+                     b"[camera parameter]\n; a\0b\nBIT_WIDHT = 10\n", ""):
+            with self.subTest(text):
+                self.assertEqual(pc.checks(text), pc.check(self.write(text)))
+
     def test_clean_file_and_missing_file(self):
         self.assertEqual(pc.check(SAMPLE), [])
         with self.assertRaises(FileNotFoundError):
@@ -385,6 +399,18 @@ class FormatTest(unittest.TestCase):
         self.assertIn("TYPE = a,b", pc.format(self.MESSY, align=True))
         with self.assertRaises(ValueError):
             pc.format(self.MESSY, hex_case="title")
+
+    def test_a_file_formats_as_its_text_does(self):
+        folder = tempfile.mkdtemp()
+        self.addCleanup(lambda: subprocess.run(["rm", "-rf", folder]))
+        path = os.path.join(folder, "messy.conf")
+        with open(path, "wb") as f:
+            f.write(self.MESSY.encode())
+        self.assertEqual(pc.format_file(path), pc.format(self.MESSY).encode())
+        self.assertEqual(pc.format_file(path, hex_case="lower"),
+                         pc.format(self.MESSY.encode(), hex_case="lower"))
+        with self.assertRaises(FileNotFoundError):
+            pc.format_file(path + ".missing")
 
     def test_bytes_in_bytes_out_and_agrees_with_the_program(self):
         data = self.MESSY.encode() + b"; \xff\r\n"
@@ -468,6 +494,26 @@ class CommandTest(Files):
         self.assertEqual(got, want)
         self.assertEqual(len(got), 5)
         self.assertTrue(all(f.change for d in pc.check(path) for f in d.fixes))
+
+    def test_fmt_agrees_with_the_program(self):
+        messy = self.write(FormatTest.MESSY)
+        for args in (["fmt", SAMPLE], ["fmt", messy], ["fmt", "--check", SAMPLE, messy]):
+            with self.subTest(args):
+                ours, theirs = module(*args), program(*args)
+                self.assertEqual(ours[:2], theirs[:2], ours[2])
+        self.assertEqual(module("fmt", "--check", messy)[0], 1)
+        self.assertEqual(module("fmt", "-", stdin=b"[camera parameter]\nSIZE:1,2\n")[1],
+                         b"[camera parameter]\nSIZE = 1, 2\n")
+
+    def test_a_closed_pipe_ends_it_quietly(self):
+        many = self.write("[camera parameter]\nBIT_WIDHT = 1\n[register parameter]\n"
+                          "REG = 0x0100, 0x01\n" * 20000)
+        for command in ("check", "json", "dump"):
+            with self.subTest(command):
+                done = subprocess.run(f'{sys.executable} -m pexilon_config {command} "{many}" '
+                                      f'| head -c 1 >/dev/null; echo "${{PIPESTATUS[0]}}" >&2',
+                                      shell=True, executable="/bin/bash", capture_output=True)
+                self.assertEqual(done.stderr.decode().strip(), "141")
 
     def test_usage_errors(self):
         for args in ([], ["frobnicate"], ["--bogus"], ["check"], ["json", "--bogus", SAMPLE],

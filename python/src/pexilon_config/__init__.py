@@ -8,9 +8,11 @@
         print(entry)
 
 load() and loads() raise ParseError for a faulty line and OSError for a file
-that cannot be read; check() lists every diagnostic of a file through
-libpexilon_config_check, and format() lays a text out as `pexilon-config fmt`
-does (raising FormatError where that would change what the library reads). Pure Python over ctypes: the libraries are found as
+that cannot be read; check() (of a file) and checks() (of a text) list every
+diagnostic through libpexilon_config_check, and format() (of a text) and
+format_file() lay it out as `pexilon-config fmt` does (raising FormatError
+where that would change what the library reads). Pure Python over ctypes:
+the libraries are found as
 described in the package's README (arguments, PEXILON_CONFIG_LIBRARY and
 PEXILON_CHECK_LIBRARY, a copy in the package, the system loader).
 """
@@ -30,8 +32,8 @@ __version__ = "1.0.0"
 
 __all__ = [
     "CameraSettings", "Config", "Control", "Diagnostic", "Fix", "FormatError", "Key", "Kind",
-    "LibraryNotFoundError", "Note", "ParamEntry", "ParseError", "Severity", "check", "format",
-    "load", "loads", "__version__",
+    "LibraryNotFoundError", "Note", "ParamEntry", "ParseError", "Severity", "check", "checks",
+    "format", "format_file", "load", "loads", "__version__",
 ]
 
 # Errors and records print as the package's own, wherever they are defined.
@@ -45,6 +47,25 @@ def check(path: PathArg | bytes, *, library: Optional[PathArg] = None) -> List[D
     the faulty lines as errors, and the lines read otherwise than they look
     as warnings. Raises OSError when the file cannot be read."""
     return Checker(library).check_path(path)
+
+
+def checks(text: Union[str, bytes], *, library: Optional[PathArg] = None) -> List[Diagnostic]:
+    """As check(), of a text instead of a file (str is taken as UTF-8; bytes
+    as they are, NUL bytes included)."""
+    data = text.encode("utf-8", "surrogateescape") if isinstance(text, str) else text
+    return Checker(library).check_text(data)
+
+
+def format_file(path: PathArg | bytes, *, align: bool = False, hex_case: str = "upper",
+                library: Optional[PathArg] = None) -> bytes:
+    """format() of the file at ``path``: its bytes in the layout of
+    ``pexilon-config fmt``. Raises OSError when the file cannot be read and
+    FormatError where format() does."""
+    with open(path, "rb") as f:
+        data = f.read()
+    formatted = format_text(data, align=align, hex_case=hex_case, library=library)
+    assert isinstance(formatted, bytes)
+    return formatted
 
 
 def format(text: Union[str, bytes], *, align: bool = False, hex_case: str = "upper",  # noqa: A001

@@ -9,12 +9,14 @@ from __future__ import annotations
 import ctypes
 import json
 import os
+import signal
 import sys
 from dataclasses import dataclass, field
 from typing import Any, BinaryIO, Callable, Dict, List, Optional, Set, Tuple
 
 from . import __version__
 from ._check import Checker
+from ._format import FormatError, format_text
 from ._library import LibraryNotFoundError
 from ._model import Config, Severity
 from ._record import CCameraSettings, CControlEntry
@@ -46,6 +48,13 @@ Commands:
   json    print the record as JSON, as pexilon-config json does: one
           object per file, an array of them for several files. A file that
           cannot be read gives its "error" and null for the record.
+  fmt     print each file in the layout of pexilon-config fmt; with
+          --check, print "would reformat FILE" for each file that would
+          change instead, and exit 1 if any would. A file the layout would
+          read otherwise is left alone and reported (exit status 2).
+
+The program has more (explain, diff, lsp, check's other formats and fixes,
+fmt -i and --diff).
 
 Options:
   -h, --help     show this help and exit
@@ -79,7 +88,16 @@ class Output:
         for other in {id(s): s for s in (self.out, self.err, self.fault)}.values():
             if other is not stream:
                 other.flush()
-        stream.write(text.encode("utf-8", "surrogateescape"))
+        _write_all(stream, text.encode("utf-8", "surrogateescape"))
+
+
+def _write_all(stream: BinaryIO, data: bytes) -> None:
+    """Writes every byte. A buffered stream may take only part of a large
+    write when the reader goes away meanwhile and tell of it with the count
+    alone; the next write then raises, as it must."""
+    view = memoryview(data)
+    while view:
+        view = view[stream.write(view) or 0:]
 
 
 def _read(name: str) -> Tuple[Optional[Config], Optional[str], int]:
@@ -177,6 +195,7 @@ def run_json(files: List[str]) -> int:
 @dataclass
 class Options:
     split_streams: bool = False
+    check_only: bool = False
     werror: bool = False
     silenced: Set[str] = field(default_factory=set)
 
@@ -206,6 +225,36 @@ def _check_one(checker: Optional[Checker], name: str, options: Options, out: Out
     return FAULTY if options.werror and found else OK
 
 
+def _fmt_one(name: str, check_only: bool, out: Output) -> int:
+    try:
+        if name == "-":
+            data = sys.stdin.buffer.read()
+        else:
+            with open(name, "rb") as f:
+                data = f.read()
+    except OSError as err:
+        out.text(out.fault, f"{PROG}: {name}: cannot open: {os.strerror(err.errno or 0)}\n")
+        return FAILED
+    try:
+        formatted = format_text(data)
+    except FormatError as err:
+        out.text(out.fault, f"{PROG}: {name}: not formatted: {err}\n")
+        return FAILED
+    assert isinstance(formatted, bytes)
+    if not check_only:
+        _write_all(out.out, formatted)
+        return OK
+    if formatted == data:
+        return OK
+    out.text(out.out, f"would reformat {'<stdin>' if name == '-' else name}\n")
+    return FAULTY
+
+
+def run_fmt(files: List[str], options: Options) -> int:
+    out = Output(True)
+    return max([_fmt_one(name, options.check_only, out) for name in files])
+
+
 def run_check(files: List[str], options: Options) -> int:
     try:
         checker: Optional[Checker] = Checker()
@@ -222,6 +271,8 @@ def _option(command: str, arg: str, options: Options) -> None:
     """Takes one option of ``command`` into ``options``."""
     if command == "dump" and arg == "--split-streams":
         options.split_streams = True
+    elif command == "fmt" and arg == "--check":
+        options.check_only = True
     elif command == "check" and arg == "--format=gcc":
         pass  # the one form there is
     elif command == "check" and arg == "--werror":
@@ -238,7 +289,7 @@ def _parse_args(argv: List[str]) -> Tuple[str, List[str], Options]:
     if not argv:
         raise UsageError("missing command")
     command, rest = argv[0], argv[1:]
-    if command not in ("check", "dump", "json"):
+    if command not in ("check", "dump", "json", "fmt"):
         kind = "option" if command.startswith("-") and command != "-" else "command"
         raise UsageError(f"unknown {kind} '{command}'")
     files: List[str] = []
@@ -265,6 +316,7 @@ def _commands() -> Dict[str, Callable[[List[str], Options], int]]:
         "check": run_check,
         "dump": lambda files, options: run_dump(files, options.split_streams),
         "json": lambda files, _: run_json(files),
+        "fmt": run_fmt,
     }
 
 
@@ -287,7 +339,10 @@ def main(argv: List[str]) -> int:
     except LibraryNotFoundError as err:
         sys.stderr.write(f"{PROG}: {err}\n")
         return FAILED
-    except OSError as err:  # a write error: a full disk, a closed pipe
+    except BrokenPipeError:
+        _end_as_the_program_does()
+        return FAILED
+    except OSError as err:  # a write error: a full disk
         sys.stderr.write(f"{PROG}: write error: {err.strerror or err}\n")
         # Whatever is still buffered cannot be written either; let the exit
         # of the interpreter not try again.
@@ -295,6 +350,17 @@ def main(argv: List[str]) -> int:
         os.dup2(devnull, sys.stdout.fileno())
         os.close(devnull)
         return FAILED
+
+
+def _end_as_the_program_does() -> None:
+    """A reader that went away (``... | head``) ends the program quietly, by
+    SIGPIPE, as it ends pexilon-config; Python ignores that signal, so it is
+    given back its default and raised again."""
+    devnull = os.open(os.devnull, os.O_WRONLY)
+    os.dup2(devnull, sys.stdout.fileno())
+    os.close(devnull)
+    signal.signal(signal.SIGPIPE, signal.SIG_DFL)
+    os.kill(os.getpid(), signal.SIGPIPE)
 
 
 def _flushed(status: int) -> int:

@@ -20,6 +20,14 @@ class _OpenIntEnum(enum.IntEnum):
         member._value_ = value
         return member
 
+    # Printed by name ("REGISTER"), as the dump names them; with a format
+    # spec ("{:#x}") the number as any int.
+    def __str__(self) -> str:
+        return self.name
+
+    def __format__(self, spec: str) -> str:
+        return str(self) if not spec else int.__format__(int(self), spec)
+
 
 class Kind(_OpenIntEnum):
     """The section kind: bits 31..24 of an entry's type code."""

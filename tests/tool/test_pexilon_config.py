@@ -721,6 +721,21 @@ class ToolTest(unittest.TestCase):
             with open(os.path.join(scratch, name), "rb") as f:
                 self.assertEqual(f.read(), self.TIDY if name == "messy.conf" else data)
 
+    def test_readme_install_lines_name_what_debian_control_says(self):
+        with open(os.path.join(ROOT, "README.md")) as f:
+            block = f.read().split("**Debian packages**", 1)[1].split("```sh\n", 1)[1]
+        block = block.split("```", 1)[0].replace("\\\n", " ")
+        first, *_, last = [line for line in block.splitlines() if "apt-get install" in line]
+        with open(os.path.join(ROOT, "debian", "control")) as f:
+            control = f.read()
+        depends = control.split("Build-Depends:", 1)[1].split("\n\n", 1)[0].split("Standards")[0]
+        needed = {re.sub(r"-compat$", "", d.split()[0]) for d in depends.split(",")
+                  if d.strip() and "<!nocheck>" not in d}
+        self.assertEqual(needed - set(first.split()), set())
+        built = set(re.findall(r"^Package: (\S+)", control, re.M))
+        named = set(re.findall(r"\./([a-z0-9-]+)_\*\.deb", last))
+        self.assertEqual(named, built)  # one glob a package, no -dbgsym among them
+
     def refused_rewrites(self):
         """(what, path, reason) for files a rewrite must leave as they are."""
         fifo = os.path.join(self.tmp.name, "fifo.conf")

@@ -145,6 +145,10 @@ import sys, tarfile, zipfile
 names = zipfile.ZipFile(sys.argv[1]).namelist()
 for lib in ("libpexilon_config_parser.so.1", "libpexilon_config_check.so.1"):
     assert f"pexilon_config/_lib/{lib}" in names, f"the wheel has no {lib}"
+assert "pexilon_config/_bin/pexilon-config" in names, "the wheel has no program"
+entry = [n for n in names if n.endswith(".dist-info/entry_points.txt")]
+assert entry and b"pexilon-config = pexilon_config._program:main" in \
+    zipfile.ZipFile(sys.argv[1]).read(entry[0]), "the wheel installs no pexilon-config command"
 sdist = tarfile.open(sys.argv[2]).getnames()
 assert any(n.endswith("/native/CMakeLists.txt") for n in sdist), "the sdist has no native/"
 PY

@@ -12,7 +12,10 @@ PEXILON_BUNDLE_LIBRARIES says where the copies come from:
     PEXILON_BUNDLE_LIBRARIES=/usr/lib/x86_64-linux-gnu/libpexilon_config_parser.so.1 \\
         pip install --no-build-isolation ./python
 
-A wheel that carries libraries is tagged for this platform (py3-none-linux_x86_64).
+A wheel built here with CMake also carries the pexilon-config program, which
+it installs as a command of that name (a copy given in PEXILON_BUNDLE_LIBRARIES,
+named pexilon-config, is carried the same way). A wheel that carries libraries
+is tagged for this platform (py3-none-linux_x86_64).
 """
 
 import os
@@ -35,9 +38,11 @@ SETTING = os.environ.get("PEXILON_BUNDLE_LIBRARIES", "")
 BUNDLE = SETTING != "none"
 GIVEN = [p for p in SETTING.split(":") if p] if BUNDLE else []
 
-# What CMake needs to build the two libraries, copied into an sdist's native/.
-NATIVE_SOURCES = ["CMakeLists.txt", "LICENSE", "cmake", "include", "src"]
+# What CMake needs to build the two libraries and the program, copied into an
+# sdist's native/.
+NATIVE_SOURCES = ["CMakeLists.txt", "CMakePresets.json", "LICENSE", "cmake", "include", "src", "tools", "doc"]
 LIBRARY_TARGETS = ["pexilon_config_parser", "pexilon_config_check"]
+PROGRAM_TARGET, PROGRAM = "pexilon_config", "pexilon-config"
 
 
 def soname_of(path):
@@ -59,11 +64,11 @@ def native_source():
 
 
 def build_with_cmake(build_dir):
-    """Builds the two libraries alone (no program, no tests) and returns their paths."""
+    """Builds the two libraries and the program (no tests) and returns their paths."""
     configure = ["cmake", "-S", native_source(), "-B", build_dir, "-DCMAKE_BUILD_TYPE=Release",
-                 "-DPEXILON_BUILD_TESTS=OFF", "-DPEXILON_BUILD_TOOLS=OFF",
+                 "-DPEXILON_BUILD_TESTS=OFF", "-DPEXILON_BUILD_TOOLS=ON",
                  "-DPEXILON_BUILD_BENCH=OFF", "-DPEXILON_WERROR=OFF"]
-    build = ["cmake", "--build", build_dir, "--target", *LIBRARY_TARGETS]
+    build = ["cmake", "--build", build_dir, "--target", *LIBRARY_TARGETS, PROGRAM_TARGET]
     if "CMAKE_BUILD_PARALLEL_LEVEL" not in os.environ:
         build += ["--parallel", str(os.cpu_count() or 1)]
     for command in (configure, build):
@@ -73,7 +78,10 @@ def build_with_cmake(build_dir):
                    for name in names if wanted.match(name))
     if len(found) != len(LIBRARY_TARGETS):
         raise SystemExit(f"CMake built {found}, not one of each of {LIBRARY_TARGETS}")
-    return found
+    program = os.path.join(build_dir, "tools", PROGRAM)
+    if not os.access(program, os.X_OK):
+        raise SystemExit(f"CMake built no {program}")
+    return found + [program]
 
 
 class build_py_with_libraries(build_py):
@@ -85,7 +93,13 @@ class build_py_with_libraries(build_py):
         target = os.path.join(self.build_lib, "pexilon_config", "_lib")
         os.makedirs(target, exist_ok=True)
         for path in libraries:
-            shutil.copyfile(path, os.path.join(target, soname_of(path)))
+            if os.path.basename(path) == PROGRAM:
+                os.makedirs(os.path.join(self.build_lib, "pexilon_config", "_bin"), exist_ok=True)
+                copy = os.path.join(self.build_lib, "pexilon_config", "_bin", PROGRAM)
+                shutil.copyfile(path, copy)
+                os.chmod(copy, 0o755)
+            else:
+                shutil.copyfile(path, os.path.join(target, soname_of(path)))
 
 
 class sdist_with_native_sources(sdist):
@@ -119,6 +133,11 @@ class BinaryDistribution(Distribution):
         return BUNDLE
 
 
+# The command exists only where the program travels with the package: the
+# Debian package leaves /usr/bin/pexilon-config to the program's own package.
+CARRIES_PROGRAM = BUNDLE and (not GIVEN or any(os.path.basename(p) == PROGRAM for p in GIVEN))
 setup(cmdclass={"build_py": build_py_with_libraries, "sdist": sdist_with_native_sources,
                 "bdist_wheel": bdist_wheel_any_python},
-      distclass=BinaryDistribution)
+      distclass=BinaryDistribution,
+      entry_points={"console_scripts": [f"{PROGRAM} = pexilon_config._program:main"]
+                    if CARRIES_PROGRAM else []})

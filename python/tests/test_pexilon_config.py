@@ -536,6 +536,18 @@ class CommandTest(Files):
                                       shell=True, executable="/bin/bash", capture_output=True)
                 self.assertEqual(done.stderr.decode().strip(), "141")
 
+    def test_the_wheels_command_is_the_program(self):
+        carried = os.path.join(os.path.dirname(pc.__file__), "_bin", "pexilon-config")
+        command = os.path.join(os.path.dirname(sys.executable), "pexilon-config")
+        if not os.path.exists(carried):
+            self.assertFalse(os.path.exists(command), "a command without the program")
+            self.skipTest("this installation carries no program (the wheel does)")
+        messy = self.write(FormatTest.MESSY)
+        for args in (["--version"], ["check", "--format=json", SAMPLE, messy],
+                     ["fmt", "--diff", messy], ["explain", SAMPLE]):
+            with self.subTest(args):
+                self.assertEqual(run([command, *args], b""), program(*args))
+
     def test_usage_errors(self):
         for args in ([], ["frobnicate"], ["--bogus"], ["check"], ["json", "--bogus", SAMPLE],
                      ["check", "-", "-"], ["dump", "--format=gcc", SAMPLE]):

@@ -17,6 +17,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 using pexilon::document;
 using pexilon::part_role;
 
@@ -43,11 +44,12 @@ std::vector<named_text> hostile_texts()
         {"lone CR", "[camera parameter]\rSIZE = 640, 480\r"},
         {"BOM", "\xEF\xBB\xBF[camera parameter]\nBIT_WIDTH = 10\n"},
         {"BOM alone", "\xEF\xBB\xBF"},
-        {"NUL in a value", std::string("[camera parameter]\nTYPE = a\0b\nSIZE = 1, 2\n", 39)},
-        {"NUL first", std::string("\0\n[camera parameter]\n", 22)},
-        {"199 bytes", reg + ", " + std::string(199 - 22 - 2, '1') + "\n"},
+        {"NUL in a value", "[camera parameter]\nTYPE = a\0b\nSIZE = 1, 2\n"s},
+        {"NUL first", "\0\n[camera parameter]\n"s},
+        // The last line 199 bytes with its newline, then 200 and 400.
+        {"199 bytes", reg + ", " + std::string(178, '1') + "\n"},
         {"200 bytes", "REG = 1" + std::string(192, ' ') + "\n"},
-        {"400 bytes", reg + " ; " + std::string(400, 'x') + "\nREG = 1\n"},
+        {"400 bytes", reg + " ; " + std::string(378, 'x') + "\nREG = 1\n"},
         {"long header", "[" + std::string(250, 'a') + "]\nSIZE = 1\n"},
         {"open block", "[control parameter]\n======CODE_BLOCK_START======\nx\n"},
         {"white only", " \t\r\n\v\f \n"},

@@ -24,6 +24,7 @@ document_builder::document_builder(document &doc, const line_map &map) : doc_(do
     // still leaves each byte of the text in a line.
     doc_.pieces_.resize(map.reader_lines());
     piece_blocks_.assign(map.reader_lines(), no_index);
+    doc_.numbers_.reserve(map.reader_lines() * 2);
     for (std::size_t r = 1; r <= map.reader_lines(); ++r) {
         const piece at = map.piece_at(r);
         document_piece &p = doc_.pieces_[r - 1];
@@ -141,6 +142,9 @@ void document_builder::finish()
     if (error_)
         std::rethrow_exception(error_);
     doc_.lines_.resize(map_.editor_lines());
+    // A line has a few parts: enough room at once spares the copies of a
+    // vector grown part by part over a large file.
+    doc_.parts_.reserve(doc_.lines_.size() * 8);
     std::size_t next_piece = 0;
     for (std::size_t i = 0; i < doc_.lines_.size(); ++i) {
         document_line &line = doc_.lines_[i];

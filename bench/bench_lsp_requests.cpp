@@ -17,6 +17,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -138,39 +139,32 @@ std::string read_file(const std::string &path)
     return text.str();
 }
 
-} // namespace
-
-int main(int argc, char **argv)
-{
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: pexilon_bench_lsp_requests PROGRAM [--smoke] [DIR]\n");
-        return 2;
-    }
+struct run_options {
     bool smoke = false;
-    std::string dir = std::getenv("TMPDIR") != nullptr ? std::getenv("TMPDIR") : "/tmp";
-    for (int i = 2; i < argc; ++i) {
-        if (std::string(argv[i]) == "--smoke")
-            smoke = true;
-        else
-            dir = argv[i];
-    }
-    const std::size_t lines = smoke ? 1000 : 100000;
-    const int asks = smoke ? 5 : 50;
-    const std::string path = dir + "/pexilon_bench_lsp_requests.conf";
+    std::string dir;
+};
+
+int run(const char *program, const run_options &options)
+{
+    const std::size_t lines = options.smoke ? 1000 : 100000;
+    const int asks = options.smoke ? 5 : 50;
+    const std::string path = options.dir + "/pexilon_bench_lsp_requests.conf";
     generated_file file;
     if (!generate_config(path, shape::register_table, lines, file))
         return 2;
     std::string text = read_file(path);
     std::remove(path.c_str());
 
-    lsp_process lsp(argv[1]);
+    lsp_process lsp(program);
     lsp.send(request(1, "initialize", nlohmann::json::object()));
     lsp.wait_for(1);
     lsp.send({{"jsonrpc", "2.0"},
               {"method", "textDocument/didOpen"},
               {"params",
                {{"textDocument",
-                 {{"uri", "file:///bench.conf"}, {"languageId", "pexilon"}, {"version", 1},
+                 {{"uri", "file:///bench.conf"},
+                  {"languageId", "pexilon"},
+                  {"version", 1},
                   {"text", text}}}}}});
     lsp.wait_for(-1, "textDocument/publishDiagnostics");
 
@@ -206,4 +200,28 @@ int main(int argc, char **argv)
     if (!ok)
         std::printf("CHECK FAILED: an answer is missing\n");
     return ok ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: pexilon_bench_lsp_requests PROGRAM [--smoke] [DIR]\n");
+        return 2;
+    }
+    run_options options;
+    options.dir = std::getenv("TMPDIR") != nullptr ? std::getenv("TMPDIR") : "/tmp";
+    for (int i = 2; i < argc; ++i) {
+        if (std::string(argv[i]) == "--smoke")
+            options.smoke = true;
+        else
+            options.dir = argv[i];
+    }
+    try {
+        return run(argv[1], options);
+    } catch (const std::exception &e) { // an answer that is no JSON, memory run out
+        std::fprintf(stderr, "pexilon_bench_lsp_requests: %s\n", e.what());
+        return 1;
+    }
 }

@@ -17,7 +17,7 @@ allowed() {
     support) echo "pexilon" ;;
     reader) echo "support" ;;
     config) echo "pexilon support reader" ;;
-    check | diag) echo "pexilon support reader config" ;;
+    check | diag | document) echo "pexilon support reader config" ;;
     *) return 1 ;;
     esac
 }

@@ -265,6 +265,27 @@ class ScriptedExchange(unittest.TestCase):
                          [("[camera parameter]", 0, 0), ("[board parameter]", 0, 2)])
         self.assertEqual(self.server.finish(), 0)
 
+    def test_answers_follow_each_version(self):
+        # The document is read once a version: after a change, hover,
+        # completion and the outline answer of the new text.
+        s = self.server
+        self.open("[camera parameter]\nBIT_WIDTH = 300\n")
+        self.assertIn("camera.bit_width = 44", s.request("textDocument/hover", at(1))["result"]
+                      ["contents"]["value"])
+        self.assertIn("TYPE", [i["label"] for i in
+                               s.request("textDocument/completion", at(1))["result"]["items"]])
+        s.notify("textDocument/didChange", {"textDocument": {"uri": URI, "version": 2},
+                                            "contentChanges": [{"text": "[control parameter]\n"
+                                                                "CTRL_NAME = Gain\nSTEP = 3\n"}]})
+        s.diagnostics()
+        self.assertIn("controls[0].step = 3", s.request("textDocument/hover", at(2))["result"]
+                      ["contents"]["value"])
+        self.assertIn("STEP", [i["label"] for i in
+                               s.request("textDocument/completion", at(2))["result"]["items"]])
+        outline = s.request("textDocument/documentSymbol", {"textDocument": {"uri": URI}})["result"]
+        self.assertEqual([(o["name"], o["range"]["end"]["line"]) for o in outline], [("Gain", 3)])
+        self.assertEqual(s.finish(), 0)
+
     def test_burst_of_changes_is_checked_once_at_its_end(self):
         self.open("[camera parameter]\n")
         # Twenty keystrokes in one write (under PIPE_BUF, so the server sees

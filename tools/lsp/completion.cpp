@@ -2,8 +2,8 @@
 // section at the start of a line.
 #include <cctype>
 
-#include "document_model.h"
 #include "editor_requests.h"
+#include "served_document.h"
 #include "vocabulary.h"
 
 namespace pexilon_lsp {
@@ -35,10 +35,10 @@ nlohmann::json header_items(const text_lines &lines, position at, std::size_t br
     return items;
 }
 
-nlohmann::json key_items(const document_model &model, std::size_t line)
+nlohmann::json key_items(const pexilon::document &doc, std::size_t line)
 {
     nlohmann::json items = nlohmann::json::array();
-    const section_span *span = model.section_at(line);
+    const pexilon::document_section *span = doc.section_at(line);
     if (span == nullptr)
         return items;
     for (const key_info &key : keys_of(span->code))
@@ -52,9 +52,9 @@ nlohmann::json key_items(const document_model &model, std::size_t line)
 
 } // namespace
 
-nlohmann::json completion(std::string_view text, position at)
+nlohmann::json completion(const served_document &doc, position at)
 {
-    const text_lines lines(text);
+    const text_lines &lines = doc.lines();
     nlohmann::json items = nlohmann::json::array();
     if (at.line < lines.count()) {
         const std::string_view line = lines.line(at.line);
@@ -70,7 +70,7 @@ nlohmann::json completion(std::string_view text, position at)
         if (start < cursor && line[start] == '[' && line[cursor - 1] != ']')
             items = header_items(lines, at, start, cursor);
         else if (word == cursor)
-            items = key_items(read_document(text), lines.reader_line_at(lines.offset(at.line, 0)));
+            items = key_items(doc.read(), lines.reader_line_at(lines.offset(at.line, 0)));
     }
     return {{"isIncomplete", false}, {"items", std::move(items)}};
 }

@@ -12,6 +12,8 @@
 
 namespace pexilon_lsp {
 
+class served_document;
+
 // {"line": .., "character": ..} and {"start": .., "end": ..}.
 nlohmann::json position_json(std::size_t line, std::size_t character);
 nlohmann::json range_json(std::size_t line, std::size_t start, std::size_t end_line,
@@ -41,12 +43,12 @@ nlohmann::json code_actions(const std::string &uri, std::string_view text, std::
                             std::size_t last, const nlohmann::json &params);
 
 // textDocument/hover: what the line became, and the field a key fills.
-nlohmann::json hover(std::string_view text, position at);
+nlohmann::json hover(const served_document &doc, position at);
 
 // textDocument/completion: section headers after "[", keys at a line's start.
-nlohmann::json completion(std::string_view text, position at);
+nlohmann::json completion(const served_document &doc, position at);
 
 // textDocument/documentSymbol: sections, and controls by CTRL_NAME.
-nlohmann::json document_symbols(std::string_view text);
+nlohmann::json document_symbols(const served_document &doc);
 
 } // namespace pexilon_lsp

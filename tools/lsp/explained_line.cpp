@@ -1,4 +1,4 @@
-// What a line became, in the words of the checker's account of each line.
+// What each line became, in the words of the checker's account of each line.
 // Built only with the checker (see CMakeLists.txt); the guard keeps tools
 // that visit every source, clang-tidy for one, quiet when it is absent.
 #if __has_include("check/checker.h")
@@ -7,18 +7,12 @@
 
 namespace pexilon_lsp {
 
-std::string line_account(std::string_view text, const document_model &, std::size_t line)
+std::vector<line_words> explain_lines(std::string_view text)
 {
-    // An editor line read in pieces has an account per piece.
-    std::string joined;
-    for (const pexilon::check::explained_line &account : pexilon::check::explain_text(text)) {
-        if (account.editor_line != line + 1)
-            continue;
-        if (!joined.empty())
-            joined += "\n";
-        joined += account.text;
-    }
-    return joined;
+    std::vector<line_words> words;
+    for (pexilon::check::explained_line &account : pexilon::check::explain_text(text))
+        words.push_back({account.editor_line - 1, std::move(account.text)});
+    return words;
 }
 
 } // namespace pexilon_lsp

@@ -4,13 +4,18 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
-
-#include "document_model.h"
+#include <vector>
 
 namespace pexilon_lsp {
 
-// What line `line` (0-based) of `text` became, in a few words: "section
-// [camera parameter]", "sets CTRL_NAME", ""; `model` is `text` as read.
-std::string line_account(std::string_view text, const document_model &model, std::size_t line);
+// One reader line's account in a few words: "section [camera parameter]",
+// "camera.width = 1440, camera.height = 1080", ...
+struct line_words {
+    std::size_t line = 0; // its editor line, 0-based
+    std::string text;
+};
+
+// The accounts of every reader line of `text`, in order.
+std::vector<line_words> explain_lines(std::string_view text);
 
 } // namespace pexilon_lsp

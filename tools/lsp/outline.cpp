@@ -1,7 +1,9 @@
 // The outline: one symbol per section the reader opened, controls named by
 // their CTRL_NAME.
-#include "document_model.h"
+#include <algorithm>
+
 #include "editor_requests.h"
+#include "served_document.h"
 #include "vocabulary.h"
 
 namespace pexilon_lsp {
@@ -11,21 +13,24 @@ namespace {
 constexpr int kind_namespace = 3;
 constexpr int kind_object = 19;
 
-nlohmann::json section_symbol(const text_lines &lines, const section_span &span)
+// `last_line`: where the section ends, as the protocol counts reader lines.
+nlohmann::json section_symbol(const served_document &doc, const pexilon::document_section &span,
+                              std::size_t last_line)
 {
+    const text_lines &lines = doc.lines();
     const bool control = span.code == 0x04000000u;
-    std::string name = header_text(span.section);
+    std::string name = header_text(span.name);
     std::string detail;
     if (control) {
-        detail = "controls[" + std::to_string(span.control_index) + "]";
-        if (!span.ctrl_name.empty())
-            name = span.ctrl_name;
+        detail = "controls[" + std::to_string(span.control) + "]";
+        if (span.ctrl_name.size() != 0)
+            name = doc.read().bytes(span.ctrl_name);
     } else if (span.code == 0) {
         detail = "ignored: unknown section";
     }
     // The reader's lines, which a lone "\r" cuts into several of the protocol.
     nlohmann::json header = reader_line_range(lines, span.first_line);
-    const nlohmann::json last = reader_line_range(lines, span.last_line);
+    const nlohmann::json last = reader_line_range(lines, last_line);
     nlohmann::json symbol = {
         {"name", name},
         {"kind", control ? kind_object : kind_namespace},
@@ -39,12 +44,17 @@ nlohmann::json section_symbol(const text_lines &lines, const section_span &span)
 
 } // namespace
 
-nlohmann::json document_symbols(std::string_view text)
+nlohmann::json document_symbols(const served_document &doc)
 {
-    const text_lines lines(text);
     nlohmann::json symbols = nlohmann::json::array();
-    for (const section_span &span : read_document(text).sections)
-        symbols.push_back(section_symbol(lines, span));
+    const std::vector<pexilon::document_section> &sections = doc.read().sections();
+    // The last section runs to the protocol's last reader line, which is
+    // past the document's last line when the text ends in a newline.
+    const std::string &text = doc.text();
+    const auto reader_lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    for (const pexilon::document_section &span : sections)
+        symbols.push_back(
+            section_symbol(doc, span, &span == &sections.back() ? reader_lines : span.last_line));
     return symbols;
 }
 

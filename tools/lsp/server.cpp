@@ -15,6 +15,7 @@
 #include "formatting.h"
 #include "message_stream.h"
 #include "pexilon/config_parser.h"
+#include "served_document.h"
 #include "text_lines.h"
 
 namespace pexilon_lsp {
@@ -199,15 +200,15 @@ nlohmann::json server::answer(const std::string &method, const nlohmann::json &p
         return nullptr;
     }
     if (method == "textDocument/hover")
-        return hover(document_text(params), position_of(params));
+        return hover(document_read(params), position_of(params));
     if (method == "textDocument/completion")
-        return completion(document_text(params), position_of(params));
+        return completion(document_read(params), position_of(params));
     if (method == "textDocument/codeAction")
         return code_actions(params.at("textDocument").at("uri").get<std::string>(),
                             document_text(params), position_in(params.at("range").at("start")).line,
                             position_in(params.at("range").at("end")).line, params);
     if (method == "textDocument/documentSymbol")
-        return document_symbols(document_text(params));
+        return document_symbols(document_read(params));
     if (method == "textDocument/formatting" || method == "textDocument/rangeFormatting")
         return format_edits(document_text(params), params);
     known = false;
@@ -244,7 +245,7 @@ void server::open_document(const nlohmann::json &params)
     // message leaves the documents as they were.
     const nlohmann::json &item = params.at("textDocument");
     std::string uri = item.at("uri").get<std::string>();
-    document doc{item.at("text").get<std::string>(), version_of(item, 0)};
+    document doc{item.at("text").get<std::string>(), version_of(item, 0), nullptr};
     documents_[uri] = std::move(doc);
     pending_.insert(uri);
 }
@@ -281,6 +282,7 @@ void server::change_document(const nlohmann::json &params)
     }
     found->second.text = text.take();
     found->second.version = version;
+    found->second.read.reset();
     pending_.insert(uri);
 }
 
@@ -332,6 +334,15 @@ const std::string &server::document_text(const nlohmann::json &params) const
         throw nlohmann::json::out_of_range::create(403, "the document is not open: " + uri,
                                                    nullptr);
     return found->second.text;
+}
+
+const served_document &server::document_read(const nlohmann::json &params)
+{
+    const std::string &text = document_text(params); // throws for a document not open
+    document &doc = documents_.find(params.at("textDocument").at("uri").get<std::string>())->second;
+    if (!doc.read)
+        doc.read = std::make_shared<const served_document>(text);
+    return *doc.read;
 }
 
 namespace {

@@ -4,12 +4,15 @@
 
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 
 #include <nlohmann/json.hpp>
 
 namespace pexilon_lsp {
+
+class served_document;
 
 class server {
 public:
@@ -54,6 +57,8 @@ private:
 
     // The text of the document a request names; throws for an unknown one.
     const std::string &document_text(const nlohmann::json &params) const;
+    // The same document read, once for each version it has.
+    const served_document &document_read(const nlohmann::json &params);
 
     void send(const nlohmann::json &message);
     void send_result(const nlohmann::json &id, const nlohmann::json &result);
@@ -62,6 +67,7 @@ private:
     struct document {
         std::string text;
         long long version = 0;
+        std::shared_ptr<const served_document> read; // null until a request needs it
     };
 
     std::FILE *out_;

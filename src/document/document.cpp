@@ -1,0 +1,56 @@
+#include "document/document.h"
+
+#include <algorithm>
+
+#include "document/document_builder.h"
+#include "reader/line_map.h"
+#include "support/record_ops.h"
+
+namespace pexilon {
+
+void record_release::operator()(parsed_config *record) const noexcept
+{
+    release_record(*record);
+    delete record;
+}
+
+document::document(std::string text) : text_(std::move(text)), record_(new parsed_config{})
+{
+    const line_map map(text_);
+    document_builder builder(*this, map);
+    report_ = parse_config_accounted(text_.data(), text_.size(), record_.get(), builder);
+    builder.finish();
+}
+
+std::string document::print() const
+{
+    // From the parts, not the stored text: what an edit will change is a
+    // part, and this is what writes it out.
+    std::string out;
+    out.reserve(text_.size());
+    for (const document_line &line : lines_)
+        for (std::size_t p = 0; p < line.part_count; ++p)
+            out += bytes(parts_[line.first_part + p].bytes);
+    return out;
+}
+
+std::string_view document::bytes(byte_range range) const noexcept
+{
+    const std::size_t begin = std::min(range.begin, text_.size());
+    return std::string_view(text_).substr(begin, std::min(range.end, text_.size()) - begin);
+}
+
+const document_section *document::section_at(std::size_t line) const noexcept
+{
+    const auto after =
+        std::upper_bound(sections_.begin(), sections_.end(), line,
+                         [](std::size_t l, const document_section &s) { return l < s.first_line; });
+    return after == sections_.begin() ? nullptr : &*(after - 1);
+}
+
+const document_piece *document::first_piece(std::size_t line) const noexcept
+{
+    return line < lines_.size() ? &pieces_[lines_[line].first_piece] : nullptr;
+}
+
+} // namespace pexilon

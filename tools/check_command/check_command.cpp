@@ -190,7 +190,7 @@ void check_file(const check_options &options, const std::string &file, const std
 
 } // namespace
 
-int run_check_command(const std::vector<std::string> &args)
+int check_command(const std::vector<std::string> &args)
 {
     check_options options;
     std::string error;

@@ -94,10 +94,6 @@ std::unique_ptr<diagnostic_output> output_for(const check_options &options, std:
     return text_output(out, options.color);
 }
 
-} // namespace
-
-namespace {
-
 // `text` with the fix-its the options ask for made; `made` counts them.
 std::string fixed_text(const check_options &options, std::string_view text, std::size_t &made)
 {
@@ -119,10 +115,6 @@ void print_diff(const std::string &shown, const std::string &before, const std::
     for (const std::string &line : lines)
         std::printf("%s\n", line.c_str());
 }
-
-} // namespace
-
-namespace {
 
 // What the files held, for the summary and the exit status.
 struct check_totals {

@@ -24,12 +24,17 @@ install(TARGETS pexilon_config_parser
     NAMELINK_COMPONENT development)
 
 # The C header and the header-only C++ interface over it, which needs
-# nothing more: the same target, the same pkg-config flags.
+# nothing more: the same target, the same pkg-config flags. config.hpp
+# includes one header a concept from pexilon/config/, installed beside it.
 install(FILES
   ${PROJECT_SOURCE_DIR}/include/pexilon/config_parser.h
   ${PROJECT_SOURCE_DIR}/include/pexilon/config.hpp
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/pexilon
   COMPONENT development)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/pexilon/config/
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/pexilon/config
+  COMPONENT development
+  FILES_MATCHING PATTERN "*.hpp")
 
 # The licence travels with the library (share/doc/pexilon_config_parser).
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE

@@ -1,7 +1,7 @@
 // The subcommands of pexilon-config: for each, the function that runs it
 // (arguments after its name; returns the exit status) and its help text.
 // subcommands.cpp lists them in a table. check and explain, built on the
-// checker, are declared in check/check_commands.h.
+// checker, are declared in check_command/check_commands.h.
 #pragma once
 
 #include <string>
@@ -14,13 +14,13 @@ extern const std::string_view dump_help;
 int run_dump(const std::vector<std::string> &args);
 
 extern const std::string_view json_help;
-int run_json(const std::vector<std::string> &args);
+int json_command(const std::vector<std::string> &args);
 
 extern const std::string_view diff_help;
-int run_diff(const std::vector<std::string> &args);
+int diff_command(const std::vector<std::string> &args);
 
 extern const std::string_view fmt_help;
-int run_fmt(const std::vector<std::string> &args);
+int fmt_command(const std::vector<std::string> &args);
 
 extern const std::string_view lsp_help;
 int run_lsp(const std::vector<std::string> &args);

@@ -1,5 +1,7 @@
-// The table of subcommands. To add one: write its run function and help text
-// in a file of its own, declare the function in commands.h, add a row here.
+// The table of subcommands. To add one: write its entry point,
+// `int NAME_command(args)`, and its help text in tools/NAME/NAME_command.cpp,
+// declare them in commands.h, add a row here. (dump and lsp are entered as
+// run_dump and run_lsp until their files move.)
 #include "subcommands.h"
 
 #include <array>
@@ -14,16 +16,17 @@ namespace {
 const std::array table{
     subcommand{"check", check_synopsis,
                "report every faulty line and every line read otherwise than it looks", check_help,
-               run_check_command},
+               check_command},
     subcommand{"explain", explain_synopsis, "print each line beside what was made of it",
-               explain_help, run_explain_command},
+               explain_help, explain_command},
     subcommand{"dump", "[OPTIONS] [FILE...]", "print the record in the library's diagnostic layout",
                dump_help, run_dump},
-    subcommand{"json", "[OPTIONS] [FILE...]", "print the record as JSON", json_help, run_json},
+    subcommand{"json", "[OPTIONS] [FILE...]", "print the record as JSON", json_help, json_command},
     subcommand{"diff", "[OPTIONS] FILE1 FILE2", "compare the records two files yield", diff_help,
-               run_diff},
+               diff_command},
     subcommand{"fmt", "[OPTIONS] [FILE...]",
-               "lay files out in one layout, never changing the record", fmt_help, run_fmt, false},
+               "lay files out in one layout, never changing the record", fmt_help, fmt_command,
+               false},
     subcommand{"lsp", "[--stdio]", "serve the Language Server Protocol to an editor", lsp_help,
                run_lsp, false},
 };

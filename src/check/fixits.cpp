@@ -153,20 +153,27 @@ raw_fix unindent_fix(std::size_t line, std::size_t indent, std::string_view cont
                 " keeps the value of the line above"};
 }
 
-std::string apply_fixes(std::string_view text, const std::vector<fix_group> &groups,
-                        std::size_t *made)
+namespace {
+
+// One edit of a fix, as a byte range of the text it applies to.
+struct edit {
+    std::size_t begin;
+    std::size_t end;
+    const fix_it *fix;
+};
+
+// The edits taken, by where they begin; no two of them clash.
+using taken_edits = std::map<std::size_t, edit>;
+
+// Each group's edits as byte ranges of `text`; a group with an edit that
+// is not in the text is left out.
+std::vector<std::vector<edit>> placed_edits(std::string_view text,
+                                            const std::vector<fix_group> &groups)
 {
     std::vector<std::size_t> starts{0};
     for (std::size_t i = 0; i < text.size(); ++i)
         if (text[i] == '\n')
             starts.push_back(i + 1);
-    // Each group's edits as byte ranges of `text`; a group with an edit that
-    // is not in the text is left out.
-    struct edit {
-        std::size_t begin;
-        std::size_t end;
-        const fix_it *fix;
-    };
     std::vector<std::vector<edit>> placed;
     for (const fix_group &group : groups) {
         std::vector<edit> edits;
@@ -184,6 +191,13 @@ std::string apply_fixes(std::string_view text, const std::vector<fix_group> &gro
         });
         placed.push_back(std::move(edits));
     }
+    return placed;
+}
+
+// Takes the groups whose edits clash neither with each other nor with those
+// taken before, from the one that begins first; returns how many it took.
+std::size_t take_clear_groups(const std::vector<std::vector<edit>> &placed, taken_edits &taken)
+{
     std::vector<std::size_t> order(placed.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = i;
@@ -192,8 +206,6 @@ std::string apply_fixes(std::string_view text, const std::vector<fix_group> &gro
             return !placed[a].empty() && placed[b].empty();
         return placed[a].front().begin < placed[b].front().begin;
     });
-    // The edits taken, by where they begin; no two of them clash.
-    std::map<std::size_t, edit> taken;
     const auto clashes = [](const edit &a, const edit &b) {
         return a.begin == b.begin || (a.begin < b.end && b.begin < a.end);
     };
@@ -217,6 +229,11 @@ std::string apply_fixes(std::string_view text, const std::vector<fix_group> &gro
             taken.emplace(e.begin, e);
         ++count;
     }
+    return count;
+}
+
+std::string with_edits(std::string_view text, const taken_edits &taken)
+{
     std::string out;
     std::size_t done = 0; // bytes of `text` copied or replaced so far
     for (const auto &[begin, e] : taken) {
@@ -225,9 +242,19 @@ std::string apply_fixes(std::string_view text, const std::vector<fix_group> &gro
         done = e.end;
     }
     out.append(text.substr(done));
+    return out;
+}
+
+} // namespace
+
+std::string apply_fixes(std::string_view text, const std::vector<fix_group> &groups,
+                        std::size_t *made)
+{
+    taken_edits taken;
+    const std::size_t count = take_clear_groups(placed_edits(text, groups), taken);
     if (made != nullptr)
         *made = count;
-    return out;
+    return with_edits(text, taken);
 }
 
 std::string fix_all(std::string_view text, const std::function<bool(std::string_view)> &wanted,

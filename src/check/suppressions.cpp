@@ -138,47 +138,78 @@ std::vector<directive> directives_of(std::string_view text, const line_map &map)
     return out;
 }
 
+namespace {
+
+// The directive that turns `diag` off, or directives.size() for none.
+std::size_t turned_off_by(const line_map &map, const std::vector<directive> &directives,
+                          const raw_diagnostic &diag)
+{
+    const auto names = [](const directive &d, std::string_view name) {
+        return d.names.empty() || std::find(d.names.begin(), d.names.end(), name) != d.names.end();
+    };
+    const std::size_t line = map.editor_line(diag.where.reader_line);
+    std::size_t by = directives.size(); // the directive that turns it off
+    for (std::size_t i = 0; i < directives.size(); ++i) {
+        const directive &d = directives[i];
+        const std::size_t at = map.editor_line(d.where.reader_line);
+        if (!names(d, diag.name))
+            continue;
+        switch (d.scope) {
+        case directive_scope::line:
+            if (at == line)
+                by = i;
+            break;
+        case directive_scope::next_line:
+            if (at + 1 == line)
+                by = i;
+            break;
+        case directive_scope::from_here:
+            if (at < line)
+                by = i;
+            break;
+        case directive_scope::enable:
+            if (at < line && by < directives.size() &&
+                directives[by].scope == directive_scope::from_here)
+                by = directives.size();
+            break;
+        }
+        if (by == i && d.scope != directive_scope::from_here)
+            break; // a directive for one line is final
+    }
+    return by;
+}
+
+// What is wrong with a directive that turned `used` warnings off, or "".
+std::string directive_problem(const directive &d, std::size_t used)
+{
+    std::string problem;
+    for (const std::string &name : d.names) {
+        const diagnostic_kind *kind = find_kind(name);
+        if (kind == nullptr)
+            problem = name.empty() ? "'" + d.spelling + "' is not a directive"
+                                   : "'" + name + "' names no warning";
+        else if (kind->severity != PEXILON_CHECK_WARNING)
+            problem = "'" + name + "' is an error, which cannot be turned off";
+        if (!problem.empty())
+            break;
+    }
+    if (problem.empty() && used == 0 && d.scope != directive_scope::enable)
+        problem = "it turns no warning off";
+    return problem;
+}
+
+} // namespace
+
 void apply_directives(const line_map &map, const std::vector<directive> &directives,
                       std::vector<raw_diagnostic> &found)
 {
     if (directives.empty())
         return;
     std::vector<std::size_t> used(directives.size(), 0);
-    const auto names = [](const directive &d, std::string_view name) {
-        return d.names.empty() || std::find(d.names.begin(), d.names.end(), name) != d.names.end();
-    };
     std::erase_if(found, [&](const raw_diagnostic &diag) {
         if (diag.severity != PEXILON_CHECK_WARNING)
             return false;
-        const std::size_t line = map.editor_line(diag.where.reader_line);
-        std::size_t by = directives.size(); // the directive that turns it off
-        for (std::size_t i = 0; i < directives.size(); ++i) {
-            const directive &d = directives[i];
-            const std::size_t at = map.editor_line(d.where.reader_line);
-            if (!names(d, diag.name))
-                continue;
-            switch (d.scope) {
-            case directive_scope::line:
-                if (at == line)
-                    by = i;
-                break;
-            case directive_scope::next_line:
-                if (at + 1 == line)
-                    by = i;
-                break;
-            case directive_scope::from_here:
-                if (at < line)
-                    by = i;
-                break;
-            case directive_scope::enable:
-                if (at < line && by < directives.size() &&
-                    directives[by].scope == directive_scope::from_here)
-                    by = directives.size();
-                break;
-            }
-            if (by == i && d.scope != directive_scope::from_here)
-                break; // a directive for one line is final
-        }
+        const std::size_t by = turned_off_by(map, directives, diag);
         if (by == directives.size())
             return false;
         ++used[by];
@@ -186,19 +217,7 @@ void apply_directives(const line_map &map, const std::vector<directive> &directi
     });
     for (std::size_t i = 0; i < directives.size(); ++i) {
         const directive &d = directives[i];
-        std::string problem;
-        for (const std::string &name : d.names) {
-            const diagnostic_kind *kind = find_kind(name);
-            if (kind == nullptr)
-                problem = name.empty() ? "'" + d.spelling + "' is not a directive"
-                                       : "'" + name + "' names no warning";
-            else if (kind->severity != PEXILON_CHECK_WARNING)
-                problem = "'" + name + "' is an error, which cannot be turned off";
-            if (!problem.empty())
-                break;
-        }
-        if (problem.empty() && used[i] == 0 && d.scope != directive_scope::enable)
-            problem = "it turns no warning off";
+        const std::string problem = directive_problem(d, used[i]);
         if (!problem.empty())
             found.push_back({PEXILON_CHECK_WARNING,
                              "suppression",

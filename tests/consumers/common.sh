@@ -32,6 +32,8 @@ install_tree() {
         "$SOURCE_DIR/include/pexilon/config_parser.h" || fail "installed header differs"
     cmp -s "$prefix/include/pexilon/config.hpp" "$SOURCE_DIR/include/pexilon/config.hpp" ||
         fail "installed C++ header differs"
+    diff -r "$prefix/include/pexilon/config" "$SOURCE_DIR/include/pexilon/config" >/dev/null ||
+        fail "the headers config.hpp includes are not installed as they are"
     [ -f "$prefix/$LIBDIR/pkgconfig/pexilon_config_parser.pc" ] || fail "no .pc file"
     # A distribution lays out the licence and the manual page its own way
     # (a copyright file, a compressed page): those are checked here only as

@@ -98,10 +98,6 @@ std::unique_ptr<diagnostic_output> output_for(const check_options &options, std:
     return text_output(out, options.color);
 }
 
-} // namespace
-
-namespace {
-
 // `text` with the fix-its the options ask for made; `made` counts them.
 std::string fixed_text(const check_options &options, std::string_view text, std::size_t &made)
 {
@@ -114,9 +110,82 @@ std::string fixed_text(const check_options &options, std::string_view text, std:
         made);
 }
 
+// What the files held, for the summary and the exit status.
+struct check_totals {
+    std::size_t errors = 0;
+    std::size_t warnings = 0;
+    bool unreadable = false;
+};
+
+// Makes the fix-its in `file` (or shows them, for a dry run), then reports
+// what remains to `each`. False when the file could not be read whole: it
+// is then left as it was, to be checked as a plain check does.
+bool fix_then_check(const check_options &options, const std::string &file, const std::string &shown,
+                    const pexilon::check::diagnostic_callback &each, check_totals &totals)
+{
+    // A file that a rewrite would damage is refused before it is read.
+    if (std::string error; options.fix == fix_mode::apply && file != "-" &&
+                           !replaceable(file, error)) {
+        flush_output(stdout);
+        std::fprintf(stderr, "pexilon-config: cannot write '%s': %s\n", shown_name(shown).c_str(),
+                     error.c_str());
+        totals.unreadable = true;
+        return true;
+    }
+    const pexilon::check::loaded_input input =
+        file == "-" ? pexilon::check::read_stream(stdin) : pexilon::check::read_path(file.c_str());
+    if (input.opened && !input.read_failed) {
+        std::size_t made = 0;
+        const std::string fixed = fixed_text(options, input.bytes.view(), made);
+        bool written = true;
+        std::string error;
+        if (options.fix == fix_mode::dry_run) {
+            print_unified_diff(stdout, shown, shown, unified_diff(input.bytes.view(), fixed));
+        } else if (file == "-") {
+            written = std::fwrite(fixed.data(), 1, fixed.size(), stdout) == fixed.size();
+        } else if (made != 0 && !replace_file(file, input.bytes.view(), fixed, error)) {
+            written = false;
+        }
+        if (!written) {
+            flush_output(stdout);
+            std::fprintf(stderr, "pexilon-config: cannot write '%s': %s\n",
+                         shown_name(shown).c_str(),
+                         file == "-" ? std::strerror(errno) : error.c_str());
+            totals.unreadable = true;
+        }
+        // What remains, in the file as it now is.
+        pexilon::check::check_text(written ? std::string_view(fixed) : input.bytes.view(), each,
+                                   options.inline_config);
+        return true;
+    }
+    if (input.opened && input.read_failed) {
+        flush_output(stdout);
+        std::fprintf(stderr, "pexilon-config: '%s' could not be read to its end: not fixed\n",
+                     shown_name(shown).c_str());
+    }
+    // Not opened, or not read whole: reported as a plain check does.
+    return false;
+}
+
+void check_file(const check_options &options, const std::string &file, const std::string &shown,
+                const pexilon::check::diagnostic_callback &each, check_totals &totals)
+{
+    const pexilon::check::summary s =
+        file == "-" ? pexilon::check::check_stream(stdin, each, options.inline_config)
+                    : pexilon::check::check_path(file.c_str(), each, options.inline_config);
+    if (s.parse_result == -1) {
+        flush_output(stdout);
+        std::fprintf(stderr, "pexilon-config: cannot open '%s': %s\n", shown_name(shown).c_str(),
+                     std::strerror(s.os_error != 0 ? s.os_error : EIO));
+        totals.unreadable = true;
+    } else if (s.os_error != 0) {
+        totals.unreadable = true; // a read error: reported as an error, and exit 2
+    }
+}
+
 } // namespace
 
-int run_check_command(const std::vector<std::string> &args)
+int check_command(const std::vector<std::string> &args)
 {
     check_options options;
     std::string error;
@@ -130,84 +199,30 @@ int run_check_command(const std::vector<std::string> &args)
         std::find(options.files.begin(), options.files.end(), "-") != options.files.end();
     const std::unique_ptr<diagnostic_output> output =
         output_for(options, fixes_stdin ? stderr : stdout);
-    std::size_t errors = 0;
-    std::size_t warnings = 0;
-    bool unreadable = false;
+    check_totals totals;
     for (const std::string &file : options.files) {
         // The text forms show control characters in names as '?'; JSON
         // escapes them itself.
         const bool text_form =
             options.format == check_format::text || options.format == check_format::gcc;
         const std::string shown = file == "-" ? "<stdin>" : text_form ? shown_name(file) : file;
-        const auto each = [&](const pexilon::check::diagnostic &d) {
+        const pexilon::check::diagnostic_callback each = [&](const pexilon::check::diagnostic &d) {
             if (d.severity == PEXILON_CHECK_WARNING && options.silenced.count(d.name) != 0)
                 return true;
-            (d.severity == PEXILON_CHECK_ERROR ? errors : warnings) += 1;
+            (d.severity == PEXILON_CHECK_ERROR ? totals.errors : totals.warnings) += 1;
             if (options.fix != fix_mode::dry_run)
                 output->add(shown, d);
             return true;
         };
-        if (options.fix == fix_mode::apply && file != "-" && !replaceable(file, error)) {
-            flush_output(stdout);
-            std::fprintf(stderr, "pexilon-config: cannot write '%s': %s\n",
-                         shown_name(shown).c_str(), error.c_str());
-            unreadable = true;
-            continue;
-        }
-        if (options.fix != fix_mode::none) {
-            const pexilon::check::loaded_input input =
-                file == "-" ? pexilon::check::read_stream(stdin)
-                            : pexilon::check::read_path(file.c_str());
-            if (input.opened && !input.read_failed) {
-                std::size_t made = 0;
-                const std::string fixed = fixed_text(options, input.bytes.view(), made);
-                bool written = true;
-                if (options.fix == fix_mode::dry_run) {
-                    print_unified_diff(stdout, shown, shown,
-                                       unified_diff(input.bytes.view(), fixed));
-                } else if (file == "-") {
-                    written = std::fwrite(fixed.data(), 1, fixed.size(), stdout) == fixed.size();
-                } else if (made != 0 && !replace_file(file, input.bytes.view(), fixed, error)) {
-                    written = false;
-                }
-                if (!written) {
-                    flush_output(stdout);
-                    std::fprintf(stderr, "pexilon-config: cannot write '%s': %s\n",
-                                 shown_name(shown).c_str(),
-                                 file == "-" ? std::strerror(errno) : error.c_str());
-                    unreadable = true;
-                }
-                // What remains, in the file as it now is.
-                pexilon::check::check_text(written ? std::string_view(fixed) : input.bytes.view(),
-                                           each, options.inline_config);
-                continue;
-            }
-            if (input.opened && input.read_failed) {
-                flush_output(stdout);
-                std::fprintf(stderr,
-                             "pexilon-config: '%s' could not be read to its end: not fixed\n",
-                             shown_name(shown).c_str());
-            }
-            // Not opened, or not read whole: reported as a plain check does.
-        }
-        const pexilon::check::summary s =
-            file == "-" ? pexilon::check::check_stream(stdin, each, options.inline_config)
-                        : pexilon::check::check_path(file.c_str(), each, options.inline_config);
-        if (s.parse_result == -1) {
-            flush_output(stdout);
-            std::fprintf(stderr, "pexilon-config: cannot open '%s': %s\n",
-                         shown_name(shown).c_str(),
-                         std::strerror(s.os_error != 0 ? s.os_error : EIO));
-            unreadable = true;
-        } else if (s.os_error != 0) {
-            unreadable = true; // a read error: reported as an error, and exit 2
-        }
+        if (options.fix == fix_mode::none || !fix_then_check(options, file, shown, each, totals))
+            check_file(options, file, shown, each, totals);
     }
     if (options.fix != fix_mode::dry_run)
-        output->finish(errors, warnings);
-    if (unreadable)
+        output->finish(totals.errors, totals.warnings);
+    if (totals.unreadable)
         return status_failed;
-    return errors != 0 || (options.werror && warnings != 0) ? status_faulty : status_ok;
+    return totals.errors != 0 || (options.werror && totals.warnings != 0) ? status_faulty
+                                                                          : status_ok;
 }
 
 } // namespace pexilon_tool

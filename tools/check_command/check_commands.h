@@ -10,10 +10,10 @@ namespace pexilon_tool {
 
 extern const std::string_view check_synopsis;
 extern const std::string_view check_help;
-int run_check_command(const std::vector<std::string> &args);
+int check_command(const std::vector<std::string> &args);
 
 extern const std::string_view explain_synopsis;
 extern const std::string_view explain_help;
-int run_explain_command(const std::vector<std::string> &args);
+int explain_command(const std::vector<std::string> &args);
 
 } // namespace pexilon_tool

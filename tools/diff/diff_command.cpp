@@ -45,7 +45,7 @@ enum diff_option { diff_format };
 
 } // namespace
 
-int run_diff(const std::vector<std::string> &args)
+int diff_command(const std::vector<std::string> &args)
 {
     static const std::vector<option_def> defs{{"format", 0, true, diff_format}};
     parsed_arguments parsed;

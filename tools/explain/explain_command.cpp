@@ -73,7 +73,7 @@ std::string source_column(std::string_view line)
 
 } // namespace
 
-int run_explain_command(const std::vector<std::string> &args)
+int explain_command(const std::vector<std::string> &args)
 {
     enum { opt_lines };
     parsed_arguments parsed;

@@ -188,7 +188,7 @@ int format_file(const std::string &file, const fmt_settings &settings)
 
 } // namespace
 
-int run_fmt(const std::vector<std::string> &args)
+int fmt_command(const std::vector<std::string> &args)
 {
     fmt_settings settings;
     std::string error;

@@ -36,7 +36,7 @@ enum json_option { json_compact, json_hex };
 
 } // namespace
 
-int run_json(const std::vector<std::string> &args)
+int json_command(const std::vector<std::string> &args)
 {
     static const std::vector<option_def> defs{{"compact", 0, false, json_compact},
                                               {"hex", 0, false, json_hex}};

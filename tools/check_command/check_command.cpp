@@ -124,8 +124,8 @@ bool fix_then_check(const check_options &options, const std::string &file, const
                     const pexilon::check::diagnostic_callback &each, check_totals &totals)
 {
     // A file that a rewrite would damage is refused before it is read.
-    if (std::string error; options.fix == fix_mode::apply && file != "-" &&
-                           !replaceable(file, error)) {
+    if (std::string error;
+        options.fix == fix_mode::apply && file != "-" && !replaceable(file, error)) {
         flush_output(stdout);
         std::fprintf(stderr, "pexilon-config: cannot write '%s': %s\n", shown_name(shown).c_str(),
                      error.c_str());

@@ -1,6 +1,8 @@
 // Content-Length framing of the protocol's messages.
 #include "message_stream.h"
 
+#include <poll.h>
+
 #include <cctype>
 #include <string_view>
 
@@ -146,6 +148,16 @@ bool write_message(std::FILE *out, const std::string &body)
     if (!body.empty() && std::fwrite(body.data(), 1, body.size(), out) != body.size())
         return false;
     return std::fflush(out) == 0 && !std::ferror(out);
+}
+
+bool input_waiting(std::FILE *in)
+{
+#ifdef __GLIBC__
+    if (in->_IO_read_ptr < in->_IO_read_end)
+        return true;
+#endif
+    pollfd descriptor{fileno(in), POLLIN, 0};
+    return poll(&descriptor, 1, 0) > 0;
 }
 
 } // namespace pexilon_lsp

@@ -38,4 +38,9 @@ read_result read_message(std::FILE *in, std::size_t limit = max_body_size);
 // Writes one message and flushes it. Returns false when the stream failed.
 bool write_message(std::FILE *out, const std::string &body);
 
+// True when a message is already waiting: in the stream's buffer (a glibc
+// field; elsewhere the check falls back to the descriptor alone) or in the
+// pipe behind it.
+bool input_waiting(std::FILE *in);
+
 } // namespace pexilon_lsp

@@ -1,8 +1,6 @@
 // The protocol's lifecycle and the open documents.
 #include "server.h"
 
-#include <poll.h>
-
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
@@ -346,19 +344,6 @@ const served_document &server::document_read(const nlohmann::json &params)
 }
 
 namespace {
-
-// True when a message is already waiting: in the stream's buffer (a glibc
-// field; elsewhere the check falls back to the descriptor alone) or in the
-// pipe behind it.
-bool input_waiting(std::FILE *in)
-{
-#ifdef __GLIBC__
-    if (in->_IO_read_ptr < in->_IO_read_end)
-        return true;
-#endif
-    pollfd descriptor{fileno(in), POLLIN, 0};
-    return poll(&descriptor, 1, 0) > 0;
-}
 
 // The exit status, with the cause of a failed write on standard error.
 int finished(const server &session)

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <unistd.h>
 
+#include "check/suggestions.h"
 #include "loaded_config.h"
 
 namespace pexilon_tool {
@@ -36,7 +37,11 @@ bool take_long(const std::vector<std::string> &args, std::size_t &i,
     const std::string_view name = arg.substr(0, equals);
     const option_def *def = find_long(defs, name);
     if (def == nullptr) {
-        error = "unknown option '--" + std::string(name) + "'";
+        std::vector<std::string> names;
+        for (const option_def &each : defs)
+            if (!each.long_name.empty())
+                names.emplace_back(each.long_name);
+        error = "unknown option '--" + std::string(name) + "'" + did_you_mean(name, names, "--");
         return false;
     }
     if (!def->takes_value) {
@@ -136,6 +141,13 @@ int usage_failure(std::string_view subcommand, const std::string &error)
                  "pexilon-config: %s\nTry 'pexilon-config%s --help' for more information.\n",
                  error.c_str(), where.c_str());
     return status_failed;
+}
+
+std::string did_you_mean(std::string_view written, const std::vector<std::string> &names,
+                         std::string_view prefix)
+{
+    const std::string near = pexilon::check::nearest_name(written, names);
+    return near.empty() ? std::string() : "; did you mean '" + std::string(prefix) + near + "'?";
 }
 
 } // namespace pexilon_tool

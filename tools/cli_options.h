@@ -41,6 +41,12 @@ bool parse_arguments(const std::vector<std::string> &args, const std::vector<opt
 bool input_files(std::vector<std::string> operands, std::vector<std::string> &files,
                  std::string &error);
 
+// "; did you mean 'PREFIX NAME'?" for the one name of `names` nearest to a
+// mistyped `written` (as keys are suggested: within a typo or two), or ""
+// when none is that near.
+std::string did_you_mean(std::string_view written, const std::vector<std::string> &names,
+                         std::string_view prefix = "");
+
 // "pexilon-config: ERROR" and a hint to --help, on standard error. Returns
 // the exit status of a usage error, so that a subcommand can end with
 // `return usage_failure(...)`.

@@ -92,10 +92,17 @@ int dispatch(int argc, char **argv)
         return status_ok;
     }
     const subcommand *which = find_subcommand(first);
-    if (which == nullptr)
+    if (which == nullptr) {
+        const bool option = first.size() > 1 && first[0] == '-';
+        std::vector<std::string> names;
+        for (const subcommand &each : subcommands())
+            names.emplace_back(each.name);
         return usage_failure(
-            "", (first.size() > 1 && first[0] == '-' ? "unknown option '" : "unknown command '") +
-                    std::string(first) + "'");
+            "", (option ? "unknown option '" : "unknown command '") + std::string(first) + "'" +
+                    (option ? did_you_mean(first.substr(first.find_first_not_of('-')),
+                                           {"help", "version"}, "--")
+                            : did_you_mean(first, names)));
+    }
     const std::vector<std::string> args(argv + 2, argv + argc);
     if (asks_for_help(args)) {
         print_subcommand_help(*which);

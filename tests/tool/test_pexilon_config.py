@@ -128,6 +128,7 @@ class ToolTest(unittest.TestCase):
         self.assertEqual(out, "", args)
         self.assertTrue(err.startswith("pexilon-config: "), (args, err))
         self.assertIn("--help", err, args)
+        return err
 
     # check
 
@@ -921,6 +922,23 @@ class ToolTest(unittest.TestCase):
                      ["json", "--compact=yes", self.good], ["dump", "-x", self.good]):
             with self.subTest(args):
                 self.expect_usage_error(*args)
+
+    def test_mistyped_words_draw_a_suggestion(self):
+        for args, suggestion in (
+                (["chek", self.good], "did you mean 'check'?"),
+                (["--verison"], "did you mean '--version'?"),
+                (["check", "--formt=gcc", self.good], "did you mean '--format'?"),
+                (["fmt", "--algn", self.good], "did you mean '--align'?"),
+                (["check", "-Wno-unknwn-section", self.good], "did you mean '-Wno-unknown-section'?"),
+                (["check", "-Wunknwn-key", self.good], "did you mean '-Wunknown-key'?"),
+                (["frobnicate", self.good], None), (["check", "-Wno-zzzz", self.good], None)):
+            with self.subTest(args):
+                err = self.expect_usage_error(*args)
+                first = err.splitlines()[0]
+                if suggestion is None:
+                    self.assertNotIn("did you mean", first)
+                else:
+                    self.assertTrue(first.endswith("; " + suggestion), first)
 
     def test_standard_input(self):
         for name in FILE_READERS:

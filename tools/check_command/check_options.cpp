@@ -66,7 +66,12 @@ bool read_warning_switch(std::string_view value, check_options &result, std::str
         name.remove_prefix(3);
     const pexilon::check::diagnostic_kind *kind = pexilon::check::find_kind(name);
     if (kind == nullptr) {
-        error = "unknown warning '" + std::string(name) + "' in '-W" + std::string(value) + "'";
+        std::vector<std::string> names;
+        for (const pexilon::check::diagnostic_kind &each : pexilon::check::diagnostic_kinds())
+            if (each.severity == PEXILON_CHECK_WARNING)
+                names.emplace_back(each.name);
+        error = "unknown warning '" + std::string(name) + "' in '-W" + std::string(value) + "'" +
+                did_you_mean(name, names, off ? "-Wno-" : "-W");
         return false;
     }
     if (kind->severity != PEXILON_CHECK_WARNING) {

@@ -1,5 +1,6 @@
 // pexilon-config: checks, dumps, compares and converts camera module
 // configuration files. The subcommands are listed in subcommands.cpp.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -99,7 +100,8 @@ int dispatch(int argc, char **argv)
             names.emplace_back(each.name);
         return usage_failure(
             "", (option ? "unknown option '" : "unknown command '") + std::string(first) + "'" +
-                    (option ? did_you_mean(first.substr(first.find_first_not_of('-')),
+                    (option ? did_you_mean(first.substr(std::min(first.find_first_not_of('-'),
+                                                                 first.size())),
                                            {"help", "version"}, "--")
                             : did_you_mean(first, names)));
     }

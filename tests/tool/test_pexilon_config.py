@@ -931,7 +931,8 @@ class ToolTest(unittest.TestCase):
                 (["fmt", "--algn", self.good], "did you mean '--align'?"),
                 (["check", "-Wno-unknwn-section", self.good], "did you mean '-Wno-unknown-section'?"),
                 (["check", "-Wunknwn-key", self.good], "did you mean '-Wunknown-key'?"),
-                (["frobnicate", self.good], None), (["check", "-Wno-zzzz", self.good], None)):
+                (["frobnicate", self.good], None), (["check", "-Wno-zzzz", self.good], None),
+                (["--"], None), (["---"], None)):
             with self.subTest(args):
                 err = self.expect_usage_error(*args)
                 first = err.splitlines()[0]

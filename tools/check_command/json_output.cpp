@@ -1,11 +1,11 @@
 // The JSON forms of the check's output: GCC's layout and SARIF 2.1.0. Both
 // are written as the diagnostics come, so that a file with a million
 // warnings needs no more memory than one of them.
-#include "check/character_columns.h"
 #include "diagnostic_output.h"
 #include "json_writer.h"
 #include "output_check.h"
 #include "pexilon/config_check.h"
+#include "support/character_columns.h"
 
 namespace pexilon_tool {
 

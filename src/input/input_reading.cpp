@@ -1,4 +1,4 @@
-#include "check/input_reading.h"
+#include "input/input_reading.h"
 
 #include <sys/stat.h>
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "check/format_reading.h"
-#include "check/format_values.h"
+#include "format/format_reading.h"
+#include "format/format_values.h"
 
 namespace pexilon::check {
 

@@ -4,7 +4,7 @@
 // below is written with one format and one field. 32-bit fields go through
 // int32_t so that a value with the top bit set prints negative; 64-bit fields
 // use PRId64, which is "ld" on Linux x86-64.
-#include "diag/config_dump.h"
+#include "dump/config_dump.h"
 
 #include <algorithm>
 #include <cctype>

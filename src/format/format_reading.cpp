@@ -1,7 +1,7 @@
 // The formatter's adapter to the library: one parse with a listener on the
 // reader, whose reports of reader lines (199-byte pieces) become facts about
 // editor lines through the checker's line map.
-#include "check/format_reading.h"
+#include "format/format_reading.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "check/format_layout.h"
+#include "format/format_layout.h"
 
 #include <algorithm>
 #include <vector>

@@ -13,6 +13,7 @@
 #include "config/code_tables.h"
 #include "config/record_compare.h"
 #include "config/record_fields.h"
+#include "config/section_names.h"
 #include "diff/sequence_diff.h"
 #include "support/hex_text.h"
 #include "support/record_ops.h"
@@ -253,16 +254,7 @@ std::string group_text(std::uint32_t group)
     const char *name = pexilon::lookup_name(pexilon::section_codes, pexilon::group_section(group));
     if (name == nullptr)
         return "[" + std::string(pexilon::hex_spelling(group, 4).c_str()) + "]";
-    std::string out = "[";
-    for (std::string_view rest = name;;) {
-        const std::size_t bar = rest.find("||");
-        out += rest.substr(0, bar);
-        if (bar == std::string_view::npos)
-            break;
-        out += "][";
-        rest.remove_prefix(bar + 2);
-    }
-    return out + "]";
+    return pexilon::header_text(name);
 }
 
 record_diff compare_records(const parsed_config &a, const parsed_config &b)

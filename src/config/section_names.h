@@ -33,7 +33,8 @@ inline std::string replace_all(std::string_view text, std::string_view from, std
 // "board parameter||dev2" -> "[board parameter][dev2]".
 inline std::string header_text(std::string_view section)
 {
-    return "[" + section_detail::replace_all(section, section_group_joint, header_group_joint) + "]";
+    return "[" + section_detail::replace_all(section, section_group_joint, header_group_joint) +
+           "]";
 }
 
 // The text between a header's first "[" and last "]" -> the section's name:

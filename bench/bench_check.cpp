@@ -22,8 +22,8 @@
 #include <cstring>
 #include <string>
 
-#include "check/input_reading.h"
 #include "generate_config.h"
+#include "input/input_reading.h"
 #include "pexilon/config_check.h"
 #include "pexilon/config_parser.h"
 #include "reader/line_map.h"

@@ -1,6 +1,6 @@
 // Parses the input and prints the record with the three dump routines.
 #include "config/parse_config.h"
-#include "diag/config_dump.h"
+#include "dump/config_dump.h"
 #include "fuzz_support.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "check/checker.h"
-#include "check/formatter.h"
 #include "config/parse_config.h"
+#include "format/formatter.h"
 #include "fuzz_support.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "diag/config_dump.h"
+#include "dump/config_dump.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 
 #include "../bench/generate_config.h"
 #include "check/checker.h"
-#include "check/formatter.h"
 #include "config/parse_config.h"
+#include "format/formatter.h"
 #include "support/test_support.h"
 
 namespace {

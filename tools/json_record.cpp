@@ -9,6 +9,7 @@
 
 #include "config/code_tables.h"
 #include "config/record_fields.h"
+#include "support/hex_text.h"
 
 namespace pexilon_tool {
 
@@ -34,16 +35,15 @@ void name_or_null(json_writer &out, const char *name)
         out.null();
 }
 
-// A register number as a number, or as the dump's "0x%04X" text.
-void register_number(json_writer &out, std::uint32_t value, bool hex, const char *format)
+// A register number as a number, or as the dump's text of `digits` hex
+// digits.
+void register_number(json_writer &out, std::uint32_t value, bool hex, int digits)
 {
     if (!hex) {
         out.number(value);
         return;
     }
-    char text[16];
-    std::snprintf(text, sizeof text, format, static_cast<unsigned>(value));
-    out.string(text);
+    out.string(pexilon::hex_spelling(value, digits).c_str());
 }
 
 // The fields of a camera or control record, under their JSON names.
@@ -75,11 +75,11 @@ void write_entry(json_writer &out, const param_entry &entry, bool hex)
     out.key("key");
     name_or_null(out, pexilon::lookup_name(pexilon::param_keys, pexilon::key_of(entry.type)));
     out.key("type");
-    register_number(out, entry.type, hex, "0x%08X");
+    register_number(out, entry.type, hex, 8);
     out.key("values");
     out.begin_array();
     for (std::size_t i = 0; i < entry.value_count && i < std::size(entry.values); ++i)
-        register_number(out, entry.values[i], hex, "0x%04X");
+        register_number(out, entry.values[i], hex, 4);
     out.end_array();
     out.end_object();
 }

@@ -5,12 +5,12 @@
 #include <iterator>
 #include <map>
 
-#include "check/character_columns.h"
 #include "check/check_run.h"
 #include "check/fixits.h"
-#include "check/input_reading.h"
 #include "check/suppressions.h"
+#include "input/input_reading.h"
 #include "reader/line_map.h"
+#include "support/character_columns.h"
 
 namespace pexilon::check {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "check/checker.h"
-#include "check/formatter.h"
+#include "format/formatter.h"
 #include "pexilon/config_check.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <iterator>
 #include <vector>
 
-#include "check/input_reading.h"
 #include "config/vocabulary.h"
+#include "input/input_reading.h"
 
 namespace pexilon::check {
 

@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "check/character_columns.h"
 #include "check/fixits.h"
 #include "config/value_list.h"
 #include "reader/text_helpers.h"
+#include "support/character_columns.h"
 
 namespace pexilon::check {
 

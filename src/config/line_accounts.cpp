@@ -7,6 +7,7 @@
 #include "config/interpreter.h"
 #include "config/interpreter_events.h"
 #include "config/value_accounts.h"
+#include "reader/byte_order_mark.h"
 #include "reader/memory_lines.h"
 
 namespace pexilon {
@@ -14,7 +15,7 @@ namespace pexilon {
 namespace {
 
 // A number's offsets are kept in one byte each (number_account).
-static_assert(line_buffer_size - 1 + sizeof line_detail::byte_order_mark <= UINT8_MAX);
+static_assert(line_buffer_size - 1 + byte_order_mark.size() <= UINT8_MAX);
 
 class account_builder final : public reader_sink, public config_sink {
 public:

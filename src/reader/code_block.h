@@ -4,6 +4,7 @@
 
 #include <cstddef>
 
+#include "reader/block_markers.h"
 #include "reader/byte_search.h"
 #include "reader/parser_state.h"
 #include "reader/text_helpers.h"
@@ -11,8 +12,6 @@
 namespace pexilon {
 
 namespace block_detail {
-
-inline constexpr block_marker code_block_end = make_block_marker("======CODE_BLOCK_END======");
 
 // A closed bracket group at the start of a line ends a block early.
 inline bool is_closed_header(char *text) noexcept

@@ -6,6 +6,8 @@
 #include <array>
 #include <cstring>
 
+#include "reader/block_markers.h"
+#include "reader/byte_order_mark.h"
 #include "reader/byte_search.h"
 #include "reader/code_block.h"
 #include "reader/parser_state.h"
@@ -15,16 +17,18 @@ namespace pexilon {
 
 namespace line_detail {
 
-inline constexpr block_marker code_block_start = make_block_marker("======CODE_BLOCK_START======");
-inline constexpr unsigned char byte_order_mark[] = {0xEF, 0xBB, 0xBF};
+// The mark's bytes as the loop compares them.
+static_assert(byte_order_mark.size() == 3);
+inline constexpr unsigned char bom_bytes[] = {static_cast<unsigned char>(byte_order_mark[0]),
+                                              static_cast<unsigned char>(byte_order_mark[1]),
+                                              static_cast<unsigned char>(byte_order_mark[2])};
 
 // Compared byte by byte, so that nothing past the terminator of a short
 // line is read: the line may lie in place inside the reader's block.
 inline bool begins_with_bom(const char *text) noexcept
 {
     const auto *bytes = reinterpret_cast<const unsigned char *>(text);
-    return bytes[0] == byte_order_mark[0] && bytes[1] == byte_order_mark[1] &&
-           bytes[2] == byte_order_mark[2];
+    return bytes[0] == bom_bytes[0] && bytes[1] == bom_bytes[1] && bytes[2] == bom_bytes[2];
 }
 
 template <typename State>
@@ -254,7 +258,7 @@ parse_outcome run_line_parser(Source &source, Receiver &receiver, reader_sink *s
     // A byte order mark is passed over at the start of the first line only.
     char *text = state.line;
     if (begins_with_bom(text))
-        text += sizeof byte_order_mark;
+        text += sizeof bom_bytes;
     for (;;) {
         read_line(state, trim_left(text));
         if (!state.next_line())

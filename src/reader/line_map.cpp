@@ -3,15 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "reader/byte_order_mark.h"
 #include "reader/line_parser.h"
 
 namespace pexilon {
-
-namespace {
-
-constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
-
-} // namespace
 
 line_map::line_map(std::string_view text) : text_(text)
 {

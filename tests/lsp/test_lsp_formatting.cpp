@@ -2,7 +2,7 @@
 // give the text `pexilon-config fmt` prints; a range changes its lines only.
 #include <gtest/gtest.h>
 
-#include "check/formatter.h"
+#include "format/formatter.h"
 #include "formatting.h"
 #include "text_lines.h"
 

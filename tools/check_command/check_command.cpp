@@ -6,13 +6,13 @@
 #include <algorithm>
 
 #include "check/fixits.h"
-#include "check/input_reading.h"
 #include "check_commands.h"
 #include "check_options.h"
 #include "cli_options.h"
 #include "diagnostic_output.h"
 #include "diff/text_diff.h"
 #include "fmt/replace_file.h"
+#include "input/input_reading.h"
 #include "loaded_config.h"
 #include "output_check.h"
 #include "shown_name.h"

@@ -1,11 +1,11 @@
 // GCC's JSON diagnostics, the check's --format=json: one array of every
 // diagnostic of every file, written as they come (see check_json.h).
-#include "check/character_columns.h"
 #include "check_json.h"
 #include "diagnostic_output.h"
 #include "json_writer.h"
 #include "output_check.h"
 #include "pexilon/config_check.h"
+#include "support/character_columns.h"
 
 namespace pexilon_tool {
 

@@ -2,10 +2,10 @@
 #include <algorithm>
 #include <string_view>
 
-#include "check/character_columns.h"
 #include "diagnostic_output.h"
 #include "output_check.h"
 #include "shown_name.h"
+#include "support/character_columns.h"
 
 namespace pexilon_tool {
 

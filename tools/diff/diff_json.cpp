@@ -7,6 +7,7 @@
 #include "config/code_tables.h"
 #include "diff/diff_output.h"
 #include "json_writer.h"
+#include "support/hex_text.h"
 
 namespace pexilon_tool {
 
@@ -72,7 +73,6 @@ void write_entry_side(json_writer &out, const char *side, const compared_file &f
                       std::size_t index)
 {
     const param_entry &entry = file.file.record().params[index];
-    char text[16];
     out.key(side);
     out.begin_object();
     out.key("index");
@@ -87,10 +87,8 @@ void write_entry_side(json_writer &out, const char *side, const compared_file &f
         out.null();
     out.key("values");
     out.begin_array();
-    for (std::size_t v = 0; v < entry.value_count && v < std::size(entry.values); ++v) {
-        std::snprintf(text, sizeof text, "0x%04X", static_cast<unsigned>(entry.values[v]));
-        out.string(text);
-    }
+    for (std::size_t v = 0; v < entry.value_count && v < std::size(entry.values); ++v)
+        out.string(pexilon::hex_spelling(static_cast<unsigned>(entry.values[v]), 4).c_str());
     out.end_array();
     out.end_object();
 }
@@ -101,15 +99,15 @@ void write_entries(json_writer &out, const record_diff &diff, const compared_fil
     out.key("entries");
     out.begin_array();
     for (const entry_change &change : diff.entries) {
-        char group[16];
-        std::snprintf(group, sizeof group, "0x%04X", static_cast<unsigned>(change.group));
+        const pexilon::hex_text group =
+            pexilon::hex_spelling(static_cast<unsigned>(change.group), 4);
         out.begin_object();
         out.key("change");
         out.string(kind_name(change.kind));
         out.key("section");
         out.string(group_text(change.group));
         out.key("group");
-        out.string(group);
+        out.string(group.c_str());
         if (change.kind != change_kind::added)
             write_entry_side(out, "a", a, change.a_index);
         if (change.kind != change_kind::removed)

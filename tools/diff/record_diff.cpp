@@ -13,8 +13,10 @@
 #include "config/code_tables.h"
 #include "config/record_compare.h"
 #include "config/record_fields.h"
+#include "config/section_names.h"
 #include "diff/sequence_diff.h"
 #include "diff/text_diff.h"
+#include "support/hex_text.h"
 #include "support/record_ops.h"
 
 namespace pexilon_tool {
@@ -38,7 +40,8 @@ field_value member_value(const void *record, const pexilon::record_member &membe
     if (member.size == 4)
         number = static_cast<std::int32_t>(static_cast<std::uint32_t>(number));
     if (member.shown == pexilon::shown_as::hex_byte)
-        return {format_text("0x%02llX", number), true, number};
+        return {pexilon::hex_spelling(static_cast<unsigned long long>(number), 2).c_str(), true,
+                number};
     return {format_text("%lld", number), true, number};
 }
 
@@ -237,10 +240,12 @@ std::string entry_text(const param_entry &entry)
 {
     const char *key = pexilon::lookup_name(pexilon::param_keys, pexilon::key_of(entry.type));
     std::string out =
-        key != nullptr ? key : format_text("key 0x%04llX", pexilon::key_of(entry.type));
+        key != nullptr
+            ? key
+            : "key " + std::string(pexilon::hex_spelling(pexilon::key_of(entry.type), 4).c_str());
     const std::size_t count = std::min<std::size_t>(entry.value_count, std::size(entry.values));
     for (std::size_t v = 0; v < count; ++v)
-        out += format_text(" 0x%04llX", entry.values[v]);
+        out += ' ' + std::string(pexilon::hex_spelling(entry.values[v], 4).c_str());
     return out;
 }
 
@@ -248,17 +253,8 @@ std::string group_text(std::uint32_t group)
 {
     const char *name = pexilon::lookup_name(pexilon::section_codes, pexilon::group_section(group));
     if (name == nullptr)
-        return format_text("[0x%04llX]", group);
-    std::string out = "[";
-    for (std::string_view rest = name;;) {
-        const std::size_t bar = rest.find("||");
-        out += rest.substr(0, bar);
-        if (bar == std::string_view::npos)
-            break;
-        out += "][";
-        rest.remove_prefix(bar + 2);
-    }
-    return out + "]";
+        return "[" + std::string(pexilon::hex_spelling(group, 4).c_str()) + "]";
+    return pexilon::header_text(name);
 }
 
 record_diff compare_records(const parsed_config &a, const parsed_config &b)

@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "check/explained_lines.h"
-#include "check/input_reading.h"
 #include "check_command/check_commands.h"
 #include "cli_options.h"
+#include "input/input_reading.h"
 #include "loaded_config.h"
 #include "shown_name.h"
 

@@ -5,12 +5,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "check/formatter.h"
-#include "check/input_reading.h"
 #include "cli_options.h"
 #include "commands.h"
 #include "diff/text_diff.h"
 #include "fmt/replace_file.h"
+#include "format/formatter.h"
+#include "input/input_reading.h"
 #include "loaded_config.h"
 #include "output_check.h"
 #include "shown_name.h"

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "../diff/sequence_diff.h"
-#include "check/formatter.h"
 #include "editor_requests.h"
+#include "format/formatter.h"
 
 namespace pexilon_lsp {
 

@@ -1,7 +1,7 @@
 // Editor lines and UTF-16 columns.
 #include "text_lines.h"
 
-#include "check/character_columns.h"
+#include "support/character_columns.h"
 
 #include <algorithm>
 #include <cstdint>

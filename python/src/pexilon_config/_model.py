@@ -6,6 +6,8 @@ import enum
 from dataclasses import dataclass, field, fields
 from typing import Any, Dict, Optional, Tuple
 
+from ._dialect import SECTION_NAMES
+
 
 class _OpenIntEnum(enum.IntEnum):
     """An IntEnum that also holds codes it does not name, so that a record
@@ -47,18 +49,9 @@ class Key(_OpenIntEnum):
 
 
 # Section names by the upper half of a type code, as the files spell them
-# (bracket groups joined by "||").
-_SECTION_NAMES: Dict[int, str] = {
-    0x0100: "camera parameter",
-    0x0400: "control parameter",
-    0x0200: "board parameter",
-    0x0202: "board parameter||dev2",
-    0x0204: "board parameter||dev3||inf2",
-    0x0203: "board parameter||dev3||inf3",
-    0x0300: "register parameter",
-    0x0304: "register parameter||dev3||inf2",
-    0x0303: "register parameter||dev3||inf3",
-}
+# (bracket groups joined by "||"): the library's table, written out for the
+# package.
+_SECTION_NAMES: Dict[int, str] = SECTION_NAMES
 
 
 def _json_text(text: str) -> str:

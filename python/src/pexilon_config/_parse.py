@@ -8,13 +8,14 @@ import os
 from typing import Optional, Tuple, Union
 
 from ._check import Checker, first_error
+from ._dialect import PIECE_BYTES
 from ._library import PARSER_ENV, PARSER_SONAME, PathArg, cached_library
 from ._model import Config
 from ._record import CParsedConfig, to_config
 
 # The reader takes a line in pieces of at most this many bytes, newline
 # included, and counts each piece as a line.
-_PIECE = 199
+_PIECE = PIECE_BYTES
 
 
 class ParseError(ValueError):

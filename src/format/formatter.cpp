@@ -1,4 +1,4 @@
-#include "check/formatter.h"
+#include "format/formatter.h"
 
 #include "check/line_rules.h"
 

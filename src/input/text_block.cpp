@@ -1,4 +1,4 @@
-#include "check/text_block.h"
+#include "input/text_block.h"
 
 #include <sys/mman.h>
 #include <unistd.h>

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "cli_options.h"
-#include "diag/config_dump.h"
+#include "dump/config_dump.h"
 #include "loaded_config.h"
 #include "output_check.h"
 #include "shown_name.h"

@@ -1,4 +1,4 @@
-#include "check/character_columns.h"
+#include "support/character_columns.h"
 
 namespace pexilon::check {
 

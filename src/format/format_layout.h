@@ -6,8 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "check/format_reading.h"
-#include "check/format_values.h"
+#include "format/format_reading.h"
+#include "format/format_values.h"
+#include "reader/line_map.h"
 
 namespace pexilon::check {
 
@@ -21,7 +22,7 @@ inline constexpr std::size_t continuation_indent = 4;
 
 // The longest line the reader takes whole, its line end included: a longer
 // one is read in pieces, each a line of its own.
-inline constexpr std::size_t longest_whole_line = 199;
+inline constexpr std::size_t longest_whole_line = piece_limit;
 
 // `text` laid out by these rules (`reading` is what the reader made of it):
 //  - a section header flush left, one blank line before it (before the

@@ -1,13 +1,18 @@
-#include "check/input_reading.h"
+#include "input/input_reading.h"
 
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
 
+#include "pexilon/config.hpp"
 #include "reader/line_map.h"
 
 namespace pexilon::check {
+
+// The C++ interface maps reader lines to editor lines on its own, so it
+// states the piece size in the public header; it is the reader's.
+static_assert(pexilon::reader_piece_bytes == piece_limit);
 
 loaded_input read_stream(std::FILE *stream)
 {

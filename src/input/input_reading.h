@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "check/text_block.h"
 #include "config/line_accounts.h"
+#include "input/text_block.h"
 
 namespace pexilon::check {
 

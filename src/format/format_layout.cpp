@@ -1,7 +1,9 @@
-#include "check/format_layout.h"
+#include "format/format_layout.h"
 
 #include <algorithm>
 #include <vector>
+
+#include "reader/byte_order_mark.h"
 
 namespace pexilon::check {
 
@@ -229,7 +231,7 @@ std::string lay_out(std::string_view text, const text_reading &reading,
         while (first < lines.size() && lines[first].role == line_role::blank)
             ++first;
         if (first < lines.size() &&
-            text.substr(reading.lines[first].begin).starts_with("\xEF\xBB\xBF"))
+            text.substr(reading.lines[first].begin).starts_with(byte_order_mark))
             fixed_until = std::max(fixed_until, first);
     }
     std::string_view blank_ending = "\n";

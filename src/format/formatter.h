@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "check/format_layout.h"
+#include "format/format_layout.h"
 
 namespace pexilon::check {
 

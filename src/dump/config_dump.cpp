@@ -4,7 +4,7 @@
 // below is written with one format and one field. 32-bit fields go through
 // int32_t so that a value with the top bit set prints negative; 64-bit fields
 // use PRId64, which is "ld" on Linux x86-64.
-#include "diag/config_dump.h"
+#include "dump/config_dump.h"
 
 #include <algorithm>
 #include <cctype>
@@ -14,6 +14,7 @@
 
 #include "config/code_tables.h"
 #include "config/record_fields.h"
+#include "support/hex_text.h"
 
 namespace pexilon {
 
@@ -35,7 +36,7 @@ void print_number(std::FILE *err, const void *record, const record_member &membe
 {
     const std::int64_t value = number_of(record, member);
     if (member.shown == shown_as::hex_byte)
-        std::fprintf(err, "0x%02X\n", static_cast<unsigned>(value));
+        std::fprintf(err, "%s\n", hex_spelling(static_cast<unsigned>(value), 2).c_str());
     else if (member.size == 8)
         std::fprintf(err, "%" PRId64 "\n", value);
     else
@@ -94,12 +95,13 @@ void dump_param_entries(const parsed_config *config, std::FILE *out, std::FILE *
             // The numbers before the header must reach a shared terminal or
             // file first, or the header would appear among them.
             std::fflush(out);
-            std::fprintf(err, "[0x%04X]\n", static_cast<unsigned>(g));
+            std::fprintf(err, "[%s]\n", hex_spelling(static_cast<unsigned>(g), 4).c_str());
             group = g;
         }
         const std::size_t count = std::min<std::size_t>(entry.value_count, std::size(entry.values));
         for (std::size_t v = 0; v < count; ++v)
-            std::fprintf(out, "0x%04X ", static_cast<unsigned>(entry.values[v]));
+            std::fprintf(out, "%s ",
+                         hex_spelling(static_cast<unsigned>(entry.values[v]), 4).c_str());
         std::fputc('\n', out);
     }
 }

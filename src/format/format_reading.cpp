@@ -1,7 +1,7 @@
 // The formatter's adapter to the library: one parse with a listener on the
 // reader, whose reports of reader lines (199-byte pieces) become facts about
 // editor lines through the checker's line map.
-#include "check/format_reading.h"
+#include "format/format_reading.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,6 +11,7 @@
 #include "config/line_accounts.h"
 #include "config/parse_config.h"
 #include "config/record_compare.h"
+#include "reader/byte_order_mark.h"
 #include "reader/line_map.h"
 #include "reader/text_helpers.h"
 #include "support/record_ops.h"
@@ -132,7 +133,6 @@ text_reading read_for_format(std::string_view text, bool with_lines)
 
     if (!with_lines)
         return reading;
-    static constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
     if (text.substr(0, byte_order_mark.size()) == byte_order_mark)
         reading.bom = byte_order_mark.size();
     reading.lines.resize(map.editor_lines());

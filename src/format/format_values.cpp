@@ -1,4 +1,4 @@
-#include "check/format_values.h"
+#include "format/format_values.h"
 
 #include <algorithm>
 

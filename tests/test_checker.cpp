@@ -256,7 +256,8 @@ private:
         pexilon::check::check_written_form(line, text, found);
         pexilon::check::check_continuation_comment(line, text, found);
         if (!found.empty())
-            fail(line, "a tidy value draws " + std::string(found.front().name));
+            fail(line, "a tidy value draws " +
+                           std::string(pexilon::check::kind_of(found.front().id).name));
         ++tidy;
     }
 

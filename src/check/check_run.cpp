@@ -187,10 +187,9 @@ private:
         return line_->kind == line_kind::name_value ? at(line_->name) : at(line_->value);
     }
 
-    raw_diagnostic &add(pexilon_check_severity severity, std::string_view name, place where,
-                        std::string message, std::string hint = {})
+    raw_diagnostic &add(diag_id id, place where, std::string message, std::string hint = {})
     {
-        diagnostics_.push_back({severity, name, std::move(message), std::move(hint), where, {}});
+        diagnostics_.push_back({id, std::move(message), std::move(hint), where});
         return diagnostics_.back();
     }
 
@@ -225,7 +224,7 @@ private:
         if (!lines_end_in_cr_alone(text_))
             return;
         cr_only_ = true;
-        add(PEXILON_CHECK_WARNING, "line-ends", whole(1),
+        add(diag_id::line_ends, whole(1),
             "the lines of this file end in CR alone: the reader ends a line at LF only, so it "
             "reads the file as one line" +
                 (text_.size() > piece_limit
@@ -355,7 +354,7 @@ private:
             return; // only its line end was left over
         split_warned_ = p.editor_line;
         raw_diagnostic &d =
-            add(PEXILON_CHECK_WARNING, "split-line", {line, false, {0, source.size() - p.column}},
+            add(diag_id::split_line, {line, false, {0, source.size() - p.column}},
                 "this line has " + std::to_string(source.size()) + " bytes; the reader takes " +
                     std::to_string(piece_limit) + " at a time, so the text from column " +
                     std::to_string(p.column + 1) + " on is read as " + kind_words(kind) +
@@ -383,9 +382,8 @@ private:
                                            : std::nullopt;
         if (!f)
             return;
-        marker_said_ = f->name == "block-marker";
-        raw_diagnostic &d =
-            add(PEXILON_CHECK_WARNING, f->name, at({f->begin, f->end}), f->message, f->hint);
+        marker_said_ = f->id == diag_id::block_marker;
+        raw_diagnostic &d = add(f->id, at({f->begin, f->end}), f->message, f->hint);
         if (f->fixable)
             d.fixes.push_back({at({f->fix_begin, f->fix_end}), f->replacement, f->change});
     }
@@ -402,10 +400,9 @@ private:
             empty_value_ = none;
         }
         for (finding &f : found) {
-            if (f.name == "empty-value")
+            if (f.id == diag_id::empty_value)
                 empty_value_ = diagnostics_.size();
-            add(PEXILON_CHECK_WARNING, f.name, at({f.begin, f.end}), std::move(f.message),
-                std::move(f.hint));
+            add(f.id, at({f.begin, f.end}), std::move(f.message), std::move(f.hint));
         }
     }
 
@@ -441,12 +438,12 @@ private:
         case fault::read_error:
             break;
         case fault::no_separator:
-            add(PEXILON_CHECK_ERROR, "no-separator", where,
+            add(diag_id::no_separator, where,
                 "no '=' or ':' before the end of the line or a comment: the line is not read",
                 "write 'NAME = value'; a ';' or '//' after white space starts a comment");
             break;
         case fault::unclosed_header:
-            add(PEXILON_CHECK_ERROR, "unclosed-header", where,
+            add(diag_id::unclosed_header, where,
                 "section header without its closing ']': the lines below stay in " +
                     (section_.empty() ? std::string("no section") : as_header(section_)),
                 "close the header with ']' (a ';' after white space starts a comment)");
@@ -456,7 +453,7 @@ private:
             break;
         case fault::block_cut_off: {
             raw_diagnostic &d =
-                add(PEXILON_CHECK_ERROR, "block-cut-off", where,
+                add(diag_id::block_cut_off, where,
                     "section header inside a code block: the block's text is lost, and this "
                     "header opens no section, so the lines below stay in " +
                         as_header(section_),
@@ -469,14 +466,14 @@ private:
         }
         case fault::block_unterminated: {
             raw_diagnostic &d =
-                add(PEXILON_CHECK_ERROR, "block-unterminated", where,
+                add(diag_id::block_unterminated, where,
                     "the code block is still open at the end of the file: its text is lost",
                     "end the block with ======CODE_BLOCK_END======");
             d.notes.push_back({whole(block_start_), "the code block starts here"});
             break;
         }
         case fault::block_no_memory:
-            add(PEXILON_CHECK_ERROR, "no-memory", where,
+            add(diag_id::no_memory, where,
                 "the code block could not be held in memory: its text is lost");
             break;
         }
@@ -491,13 +488,12 @@ private:
             constexpr auto kept = static_cast<std::size_t>(max_list_values);
             if (line_->key.numbers.size() > kept)
                 where = at({line_->key.numbers[kept].begin, line_->value.end});
-            add(PEXILON_CHECK_ERROR, "too-many-values", where,
+            add(diag_id::too_many_values, where,
                 "more than 16 numbers in one list: only the first 16 are kept",
                 "split the list over two lines");
             say_more("; faulty: more than 16 numbers, the first 16 kept");
         } else {
-            add(PEXILON_CHECK_ERROR, "no-memory", where,
-                "this line could not be stored: out of memory");
+            add(diag_id::no_memory, where, "this line could not be stored: out of memory");
             say_more("; faulty: out of memory");
         }
     }
@@ -549,7 +545,7 @@ private:
             else if (const std::string near = nearest_name(header, known); !near.empty())
                 hint = "did you mean " + near + "?";
             unknown_index_ = diagnostics_.size();
-            raw_diagnostic &d = add(PEXILON_CHECK_WARNING, "unknown-section", at(header_span_),
+            raw_diagnostic &d = add(diag_id::unknown_section, at(header_span_),
                                     "unknown section " + header + ": its lines are ignored", hint);
             static const std::vector<std::string> plain = names_of(section_codes, false);
             if (!short_of && header_span_.end - header_span_.begin == section_.size())
@@ -602,19 +598,19 @@ private:
         const place &def = control_.keys[key_def];
         const place &step = control_.keys[key_step];
         if (min.reader_line != 0 && max.reader_line != 0 && c.min_value > c.max_value) {
-            raw_diagnostic &d = add(PEXILON_CHECK_WARNING, "control-range", min,
+            raw_diagnostic &d = add(diag_id::control_range, min,
                                     control_name() + ".min_value " + std::to_string(c.min_value) +
                                         " is above max_value " + std::to_string(c.max_value));
             d.notes.push_back({max, "max_value is set here"});
         }
         if (def.reader_line != 0 && ((min.reader_line != 0 && c.def < c.min_value) ||
                                      (max.reader_line != 0 && c.def > c.max_value))) {
-            add(PEXILON_CHECK_WARNING, "control-range", def,
+            add(diag_id::control_range, def,
                 control_name() + ".def " + std::to_string(c.def) + " lies outside min_value " +
                     std::to_string(c.min_value) + " to max_value " + std::to_string(c.max_value));
         }
         if (step.reader_line != 0 && c.step <= 0) {
-            add(PEXILON_CHECK_WARNING, "control-range", step,
+            add(diag_id::control_range, step,
                 control_name() + ".step is " + std::to_string(c.step) +
                     ": a step must be 1 or more");
         }
@@ -636,8 +632,8 @@ private:
         if (continuation && !tidy)
             check_continuation_comment(line, line_text(), found);
         for (finding &f : found) {
-            raw_diagnostic &d = add(PEXILON_CHECK_WARNING, f.name, at({f.begin, f.end}),
-                                    std::move(f.message), std::move(f.hint));
+            raw_diagnostic &d =
+                add(f.id, at({f.begin, f.end}), std::move(f.message), std::move(f.hint));
             if (f.fixable)
                 d.fixes.push_back({at({f.fix_begin, f.fix_end}), f.replacement, f.change});
         }
@@ -668,7 +664,7 @@ private:
         const std::string got = stored_words(line, record_);
         const std::string name = key.name;
         raw_diagnostic &d =
-            add(PEXILON_CHECK_WARNING, "continuation", at(line.value),
+            add(diag_id::continuation, at(line.value),
                 "indented line is read as a continuation of " + name + ", so " + got,
                 own_line ? "remove the indentation to read it as a line of its own"
                 : camera ? "camera keys take no continuation lines: a continuation replaces "
@@ -681,7 +677,7 @@ private:
             d.fixes.push_back(unindent_fix(line.reader_line, line.value.begin, name));
         if (camera)
             for (raw_diagnostic &count : diagnostics_)
-                if (count.name == "value-count" && count.where.reader_line == pair_line_)
+                if (count.id == diag_id::value_count && count.where.reader_line == pair_line_)
                     count.message += "; the numbers on the indented line below do not add to "
                                      "it: camera keys take no continuation lines";
         say("continues " + name + ": " + got);
@@ -702,7 +698,7 @@ private:
         if (first->reader_line != 0) {
             const std::string owner =
                 key.target == key_target::camera ? std::string("camera") : control_name();
-            raw_diagnostic &d = add(PEXILON_CHECK_WARNING, "duplicate-key", at(line_->name),
+            raw_diagnostic &d = add(diag_id::duplicate_key, at(line_->name),
                                     std::string(key.name) + " is given twice for " + owner +
                                         ": this later value wins");
             d.notes.push_back({*first, "first given here"});
@@ -720,7 +716,7 @@ private:
             return;
         if (control_.block_line != 0) {
             raw_diagnostic &d =
-                add(PEXILON_CHECK_WARNING, "block-replaced", whole(block_start_),
+                add(diag_id::block_replaced, whole(block_start_),
                     "second code block in " + control_name() + ": it replaces the first");
             d.notes.push_back({whole(control_.block_line), "the first code block starts here"});
         }
@@ -736,11 +732,11 @@ private:
         case ignore_cause::unknown_section:
             if (header_line_ == 0) {
                 if (kind == line_kind::name_value) {
-                    add(PEXILON_CHECK_WARNING, "no-section", at(line_->name),
+                    add(diag_id::no_section, at(line_->name),
                         std::string(name) + " stands before any section header and is ignored",
                         "move it below the header of its section");
                 } else if (kind == line_kind::block_end) {
-                    add(PEXILON_CHECK_WARNING, "block-ignored", whole(block_start_),
+                    add(diag_id::block_ignored, whole(block_start_),
                         "code block before any section header: it is ignored");
                 }
                 if (!continuation)
@@ -764,7 +760,7 @@ private:
                 warn_unknown_key(std::string(name));
             break;
         case ignore_cause::block_outside:
-            add(PEXILON_CHECK_WARNING, "block-ignored", whole(block_start_),
+            add(diag_id::block_ignored, whole(block_start_),
                 "code block under " + as_header(section_) +
                     " is ignored: only a control section keeps code");
             say("code block end: ignored outside a control section");
@@ -802,7 +798,7 @@ private:
         if (half)
             hint = "width and height are set together: SIZE = WIDTH, HEIGHT";
         raw_diagnostic &d = add(
-            PEXILON_CHECK_WARNING, "unknown-key", at(line_->name),
+            diag_id::unknown_key, at(line_->name),
             "unknown key '" + name + "' in " + as_header(section_) + ": the line is ignored", hint);
         if (half)
             note_size_half(halves);

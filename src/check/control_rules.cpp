@@ -56,8 +56,7 @@ void check_control_keys(const control_facts &control, control_names &names,
 {
     const auto label = [&] { return "controls[" + std::to_string(control.index) + "]"; };
     if (!control.any_key && !control.has_code) {
-        out.push_back({PEXILON_CHECK_WARNING,
-                       "control-incomplete",
+        out.push_back({diag_id::control_incomplete,
                        "empty control section: " + label() +
                            " is a control with no name, all values 0 and no code",
                        "remove the header, or give the control its keys",
@@ -66,16 +65,14 @@ void check_control_keys(const control_facts &control, control_names &names,
         return;
     }
     if (!control.has_name)
-        out.push_back({PEXILON_CHECK_WARNING,
-                       "control-incomplete",
+        out.push_back({diag_id::control_incomplete,
                        "control without CTRL_NAME: " + label() +
                            ".ctrl_name is empty, and hosts find controls by name",
                        "add CTRL_NAME = NAME",
                        control.header,
                        {}});
     if (!control.has_step)
-        out.push_back({PEXILON_CHECK_WARNING,
-                       "control-incomplete",
+        out.push_back({diag_id::control_incomplete,
                        "control without STEP: " + label() + ".step is 0, as STEP = 0 would make it",
                        "add STEP = 1, or the step the control moves by",
                        control.header,
@@ -85,8 +82,7 @@ void check_control_keys(const control_facts &control, control_names &names,
     const place *first = names.first(control.ctrl_name, control.name);
     if (first == nullptr)
         return;
-    raw_diagnostic d{PEXILON_CHECK_WARNING,
-                     "duplicate-control",
+    raw_diagnostic d{diag_id::duplicate_control,
                      "a second control named '" + std::string(control.ctrl_name) + "' (" + label() +
                          "): hosts and diff find controls by name, and find the first",
                      "give each control a name of its own",

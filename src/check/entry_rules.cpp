@@ -20,7 +20,7 @@ void check_empty(const line_account &line, std::vector<finding> &out)
     const key_row &key = *line.key.key;
     if (key.form != value_form::list || line.value.begin != line.value.end)
         return;
-    out.push_back({"empty-value",
+    out.push_back({diag_id::empty_value,
                    std::string(key.name) + " has no value: params[" +
                        std::to_string(line.key.index) + "] is an entry with no numbers",
                    line.name.begin, line.name.end,
@@ -51,7 +51,7 @@ void check_empty_items(const line_account &line, std::string_view text, std::vec
             }
         if (commas <= allowed || (last && index == 0))
             return;
-        out.push_back({"empty-item",
+        out.push_back({diag_id::empty_item,
                        "an empty item in the list is skipped, not read as 0: " +
                            (last ? std::string("nothing follows it")
                                  : std::string(key.name) + "'s number " +
@@ -76,7 +76,7 @@ void check_quotes(const line_account &line, std::string_view text, std::vector<f
     const char last = text[line.value.end - 1];
     if ((first != '"' && first != '\'') || last != first)
         return;
-    out.push_back({"quoted-text",
+    out.push_back({diag_id::quoted_text,
                    "the quotes are kept: " + key_label(key) + " got " +
                        std::string(text.substr(line.value.begin, size)) + " with them",
                    line.value.begin, line.value.end, "write the text without quotes"});
@@ -106,7 +106,7 @@ void check_leading_zero(const line_account &line, std::string_view text, std::ve
         if (!octal_digits || octal == decimal)
             continue;
         const std::string written(text.substr(n.begin, n.taken));
-        out.push_back({"leading-zero",
+        out.push_back({diag_id::leading_zero,
                        "'" + written + "' is read as decimal " + std::to_string(n.read) +
                            ": a leading zero does not make a number octal",
                        n.begin, end,
@@ -153,7 +153,7 @@ void check_continuation_comment(const line_account &line, std::string_view text,
                           : key_label(key)) +
                      " got 0";
     }
-    found.push_back({"continuation",
+    found.push_back({diag_id::continuation,
                      "comments are not recognised on an indented line that continues " +
                          std::string(key.name) + ": '" + comment + "' is part of the value, and " +
                          effect,

@@ -31,7 +31,7 @@ std::optional<finding> check_header_rest(const line_account &line, std::string_v
     const std::string header =
         "[" + std::string(text.substr(line.name.begin, line.name.end - line.name.begin)) + "]";
     if (rest[0] == '[') {
-        finding f{"header-text",
+        finding f{diag_id::header_text,
                   "'" + std::string(rest) + "' after the closing ']' is ignored: groups " +
                       "set apart by white space are not joined, so the section is " + header,
                   begin, line.rest.end};
@@ -53,7 +53,7 @@ std::optional<finding> check_header_rest(const line_account &line, std::string_v
         }
         return f;
     }
-    return finding{"header-text",
+    return finding{diag_id::header_text,
                    "'" + std::string(rest) + "' after the closing ']' is ignored: the section is " +
                        header,
                    begin, line.rest.end};

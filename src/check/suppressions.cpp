@@ -200,8 +200,7 @@ void apply_directives(const line_map &map, const std::vector<directive> &directi
         if (problem.empty() && used[i] == 0 && d.scope != directive_scope::enable)
             problem = "it turns no warning off";
         if (!problem.empty())
-            found.push_back({PEXILON_CHECK_WARNING,
-                             "suppression",
+            found.push_back({diag_id::suppression,
                              "directive '" + d.spelling + "': " + problem,
                              "directives: disable-next-line, disable-line, disable, enable, "
                              "each with =NAME,... or =all",

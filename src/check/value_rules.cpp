@@ -56,7 +56,7 @@ void check_number(const number_account &n, std::string_view text, number_field t
                   std::vector<finding> &out)
 {
     if (n.begin == n.end) {
-        out.push_back({"number-syntax",
+        out.push_back({diag_id::number_syntax,
                        in_list ? "an empty item between commas is read as 0: " + what + " got 0"
                                : "no number is given: " + what + " got 0",
                        n.item_begin, n.item_end});
@@ -65,7 +65,7 @@ void check_number(const number_account &n, std::string_view text, number_field t
     const std::string copy(text.substr(n.begin, n.end - n.begin));
     const std::size_t taken = n.taken;
     if (!n.digits) {
-        out.push_back({"number-syntax", "'" + copy + "' is not a number: " + what + " got 0",
+        out.push_back({diag_id::number_syntax, "'" + copy + "' is not a number: " + what + " got 0",
                        n.begin, n.end});
         return;
     }
@@ -77,12 +77,12 @@ void check_number(const number_account &n, std::string_view text, number_field t
         const std::string taken_text = copy.substr(0, taken);
         const std::string rest_text = copy.substr(rest);
         if (!in_list && copy[rest] == ',') {
-            out.push_back({"value-count",
+            out.push_back({diag_id::value_count,
                            "one number is read from this list: " + what + " got " + stored_text +
                                " and the rest is ignored",
                            n.begin + rest, n.end});
         } else if (rest > taken && (std::strchr("0123456789+-", copy[rest]) != nullptr)) {
-            finding f{"number-syntax",
+            finding f{diag_id::number_syntax,
                       "two numbers without a comma between them: " + what + " got " + stored_text +
                           " and '" + rest_text + "' is lost",
                       n.begin, n.end};
@@ -99,14 +99,14 @@ void check_number(const number_account &n, std::string_view text, number_field t
             out.push_back(std::move(f));
         } else if (taken == 2 && (copy[0] == '-' || copy[0] == '+') && copy[1] == '0' &&
                    (copy[2] == 'x' || copy[2] == 'X')) {
-            out.push_back({"number-syntax",
+            out.push_back({diag_id::number_syntax,
                            "a sign makes a number decimal: '" + copy + "' is read as " +
                                taken_text + " and '" + copy.substr(taken) + "' is ignored, so " +
                                what + " got " + stored_text,
                            n.begin, n.end,
                            "write the number in decimal, or in hexadecimal without a sign"});
         } else {
-            finding f{"number-syntax",
+            finding f{diag_id::number_syntax,
                       "'" + copy.substr(taken) + "' after the number " + taken_text +
                           " is ignored: " + what + " got " + stored_text,
                       n.begin + taken, n.end};
@@ -122,16 +122,16 @@ void check_number(const number_account &n, std::string_view text, number_field t
     const std::string taken_text = copy.substr(0, taken);
     if (n.saturated) {
         out.push_back(
-            {"number-range",
+            {diag_id::number_range,
              "'" + taken_text + "' is beyond the 64-bit range: " + what + " got " + stored_text,
              n.begin, n.begin + taken});
     } else if (!type.is_signed && n.read < 0) {
         out.push_back(
-            {"number-range",
+            {diag_id::number_range,
              "negative number in an unsigned field: " + what + " got " + shown(n.stored, false),
              n.begin, n.begin + taken});
     } else if (n.stored != n.read) {
-        out.push_back({"number-range",
+        out.push_back({diag_id::number_range,
                        taken_text + " does not fit in " + std::to_string(type.bits) +
                            " bits: " + what + " got " + stored_text,
                        n.begin, n.begin + taken});
@@ -220,14 +220,14 @@ void check_text_length(const line_account &line, std::string_view text, std::vec
     const std::string_view value = text.substr(line.value.begin, size);
     if (size > limit) {
         const std::string label = key_label(key);
-        out.push_back({"text-truncated",
+        out.push_back({diag_id::text_truncated,
                        std::string(key.name) + " has " +
                            length_in_words(characters_in(value), size) + ": " + label + " keeps " +
                            kept_in_words(value, limit),
                        line.value.begin + limit, line.value.end});
     } else if (size == limit && limit == member_of(key)->size) {
         const std::string label = key_label(key);
-        out.push_back({"text-truncated",
+        out.push_back({diag_id::text_truncated,
                        std::string(key.name) + " has " +
                            length_in_words(characters_in(value), size) + ": " + label +
                            " is filled to its end and has no terminator",
@@ -253,7 +253,7 @@ void check_pair_count(const line_account &line, std::vector<finding> &out)
         message = std::string(key.name) + " needs two numbers, " + member_of(key)[0].name +
                   " and " + member_of(key)[1].name + "; with " + std::to_string(count) + ", " +
                   label + " keep their values";
-    out.push_back({"value-count", message, line.value.begin, line.value.end});
+    out.push_back({diag_id::value_count, message, line.value.begin, line.value.end});
 }
 
 } // namespace

@@ -7,12 +7,13 @@
 #include <string_view>
 #include <vector>
 
+#include "check/diagnostic_kinds.h"
 #include "config/line_accounts.h"
 
 namespace pexilon::check {
 
 struct finding {
-    std::string_view name; // a diagnostic name
+    diag_id id;
     std::string message;
     std::size_t begin = 0; // byte range within the line
     std::size_t end = 0;

@@ -29,8 +29,6 @@ namespace pexilon::check {
 
 namespace {
 
-constexpr std::size_t none = static_cast<std::size_t>(-1);
-
 // A section name as it is written: the reader joins bracket groups with "||".
 std::string as_header(std::string_view section)
 {
@@ -122,10 +120,14 @@ public:
         check_line_ends();
         result.outcome =
             parse_config_accounted(text_.data(), text_.size(), &record_, *this).outcome;
-        guard([&] { close_section(); });
+        guard([&] {
+            close_section();
+            end_pair();
+            emit(empty_value_);
+        });
         if (failed_)
             throw std::bad_alloc();
-        result.diagnostics = std::move(diagnostics_);
+        result.diagnostics = in_order();
         for (std::size_t i = 0; i < accounts_.size(); ++i) {
             const piece p = map_.piece_at(i + 1);
             accounts_[i].editor_line = p.editor_line;
@@ -157,6 +159,11 @@ public:
     }
 
 private:
+    struct held_diagnostic {
+        std::size_t order; // among the diagnostics found
+        raw_diagnostic diagnostic;
+    };
+
     struct control_state {
         bool active = false;
         std::size_t index = 0;
@@ -190,7 +197,39 @@ private:
     raw_diagnostic &add(diag_id id, place where, std::string message, std::string hint = {})
     {
         diagnostics_.push_back({id, std::move(message), std::move(hint), where});
+        order_.push_back(found_++);
         return diagnostics_.back();
+    }
+
+    // A diagnostic whose words wait on a line still to come: it takes its
+    // place among the diagnostics now, and is emitted once its rule has
+    // made it whole.
+    held_diagnostic hold(raw_diagnostic d) { return {found_++, std::move(d)}; }
+    void emit(held_diagnostic &&held)
+    {
+        diagnostics_.push_back(std::move(held.diagnostic));
+        order_.push_back(held.order);
+    }
+    void emit(std::optional<held_diagnostic> &held)
+    {
+        if (held)
+            emit(std::move(*held));
+        held.reset();
+    }
+
+    // The diagnostics in the order they were found.
+    std::vector<raw_diagnostic> in_order()
+    {
+        std::vector<std::size_t> index(diagnostics_.size());
+        for (std::size_t i = 0; i < index.size(); ++i)
+            index[i] = i;
+        std::sort(index.begin(), index.end(),
+                  [&](std::size_t a, std::size_t b) { return order_[a] < order_[b]; });
+        std::vector<raw_diagnostic> out;
+        out.reserve(index.size());
+        for (const std::size_t i : index)
+            out.push_back(std::move(diagnostics_[i]));
+        return out;
     }
 
     // The account of the current line, when accounts are kept. Words built
@@ -254,6 +293,7 @@ private:
             say("section");
             break;
         case line_kind::name_value:
+            end_pair();
             pair_line_ = reader_line;
             pair_span_ = event.name;
             if (section_code_ == section_camera)
@@ -293,6 +333,19 @@ private:
         if (section_code_ == 0 && header_line_ != 0 && event.kind != line_kind::header &&
             event.kind != line_kind::blank && event.kind != line_kind::comment)
             ++ignored_lines_;
+    }
+
+    // The line of the pair is over: its held counts are whole.
+    void end_pair()
+    {
+        for (held_diagnostic &count : pair_counts_) {
+            for (std::size_t i = 0; i < pair_continuations_; ++i)
+                count.diagnostic.message += "; the numbers on the indented line below do not add "
+                                            "to it: camera keys take no continuation lines";
+            emit(std::move(count));
+        }
+        pair_counts_.clear();
+        pair_continuations_ = 0;
     }
 
     bool in_control() const { return section_code_ == section_control && control_.active; }
@@ -375,7 +428,7 @@ private:
             return; // said once for the whole file
         if (line.kind != line_kind::continuation && line.kind != line_kind::blank &&
             line.kind != line_kind::comment)
-            empty_value_ = none;
+            emit(empty_value_);
         const std::optional<finding> f =
             line.kind == line_kind::header ? check_header_rest(line, line_text())
             : may_hold_marker(line)        ? check_block_marker(line, line_text())
@@ -393,16 +446,21 @@ private:
         std::vector<finding> found;
         if (!tidy)
             check_written_form(line, line_text(), found);
-        if (line.kind == line_kind::continuation && empty_value_ != none &&
+        if (line.kind == line_kind::continuation && empty_value_ &&
             line.key.key->form == value_form::list) {
-            diagnostics_[empty_value_].message +=
+            empty_value_->diagnostic.message +=
                 ", and the numbers on the indented line below make an entry of their own";
-            empty_value_ = none;
+            emit(empty_value_);
         }
         for (finding &f : found) {
-            if (f.id == diag_id::empty_value)
-                empty_value_ = diagnostics_.size();
-            add(f.id, at({f.begin, f.end}), std::move(f.message), std::move(f.hint));
+            if (f.id != diag_id::empty_value) {
+                add(f.id, at({f.begin, f.end}), std::move(f.message), std::move(f.hint));
+                continue;
+            }
+            // Held until the next line tells whether numbers follow it.
+            emit(empty_value_);
+            empty_value_ =
+                hold({f.id, std::move(f.message), std::move(f.hint), at({f.begin, f.end})});
         }
     }
 
@@ -418,7 +476,10 @@ private:
         facts.has_step = control_.first[key_step].reader_line != 0;
         facts.has_code = control_.block_line != 0;
         facts.ctrl_name = record_.controls[control_.index].ctrl_name;
-        check_control_keys(facts, control_names_, diagnostics_);
+        std::vector<raw_diagnostic> found;
+        check_control_keys(facts, control_names_, found);
+        for (raw_diagnostic &d : found)
+            add(d.id, d.where, std::move(d.message), std::move(d.hint)).notes = std::move(d.notes);
     }
 
     void on_fault(fault kind)
@@ -528,7 +589,7 @@ private:
         section_ = section;
         section_code_ = code;
         ignored_lines_ = 0;
-        unknown_index_ = none;
+        emit(unknown_section_);
         if (code == 0) {
             const std::string header = as_header(section_);
             static const std::vector<std::string> known = names_of(section_codes, true);
@@ -544,12 +605,13 @@ private:
                 hint += "?";
             else if (const std::string near = nearest_name(header, known); !near.empty())
                 hint = "did you mean " + near + "?";
-            unknown_index_ = diagnostics_.size();
-            raw_diagnostic &d = add(diag_id::unknown_section, at(header_span_),
-                                    "unknown section " + header + ": its lines are ignored", hint);
+            // Held until the section ends, when its lines are counted.
+            unknown_section_ = hold({diag_id::unknown_section,
+                                     "unknown section " + header + ": its lines are ignored", hint,
+                                     at(header_span_)});
             static const std::vector<std::string> plain = names_of(section_codes, false);
             if (!short_of && header_span_.end - header_span_.begin == section_.size())
-                d.fixes = section_fix(at(header_span_), section_, plain);
+                unknown_section_->diagnostic.fixes = section_fix(at(header_span_), section_, plain);
             say("section " + header + ": unknown, its lines are ignored");
             return;
         }
@@ -568,20 +630,26 @@ private:
     // Ends the current section: what can be judged only when it is over.
     void close_section()
     {
-        if (section_code_ == section_camera) {
-            size_join join = join_size_halves(camera_halves_, record_.camera, map_);
-            if (!join.fixes.empty())
-                diagnostics_[join.diagnostic].fixes = std::move(join.fixes);
+        // The unknown-key warnings of WIDTH and HEIGHT lines carry the fix
+        // that joins them, known only now.
+        size_join join;
+        if (section_code_ == section_camera)
+            join = join_size_halves(camera_halves_, record_.camera, map_);
+        for (std::size_t i = 0; i < half_warnings_.size(); ++i) {
+            if (i == join.diagnostic && !join.fixes.empty())
+                half_warnings_[i].diagnostic.fixes = std::move(join.fixes);
+            emit(std::move(half_warnings_[i]));
         }
+        half_warnings_.clear();
         camera_halves_ = {};
-        if (unknown_index_ != none) {
-            raw_diagnostic &d = diagnostics_[unknown_index_];
+        if (unknown_section_) {
+            raw_diagnostic &d = unknown_section_->diagnostic;
             d.message = "unknown section " + as_header(section_) + ": " +
                         (ignored_lines_ == 0 ? std::string("it has no lines")
                          : ignored_lines_ == 1
                              ? std::string("its 1 line is ignored")
                              : "its " + std::to_string(ignored_lines_) + " lines are ignored");
-            unknown_index_ = none;
+            emit(unknown_section_);
         }
         if (control_.active) {
             check_control_range();
@@ -632,10 +700,16 @@ private:
         if (continuation && !tidy)
             check_continuation_comment(line, line_text(), found);
         for (finding &f : found) {
-            raw_diagnostic &d =
-                add(f.id, at({f.begin, f.end}), std::move(f.message), std::move(f.hint));
+            raw_diagnostic d{f.id, std::move(f.message), std::move(f.hint), at({f.begin, f.end})};
             if (f.fixable)
                 d.fixes.push_back({at({f.fix_begin, f.fix_end}), f.replacement, f.change});
+            // A camera key's count is held until its pair ends: an indented
+            // line below adds nothing to it, which its words then say.
+            if (f.id == diag_id::value_count && !continuation && key.target == key_target::camera)
+                pair_counts_.push_back(hold(std::move(d)));
+            else
+                add(d.id, d.where, std::move(d.message), std::move(d.hint)).fixes =
+                    std::move(d.fixes);
         }
         written_form(line, tidy);
         if (!continuation)
@@ -676,10 +750,7 @@ private:
         if (own_line && piece_.index == 1)
             d.fixes.push_back(unindent_fix(line.reader_line, line.value.begin, name));
         if (camera)
-            for (raw_diagnostic &count : diagnostics_)
-                if (count.id == diag_id::value_count && count.where.reader_line == pair_line_)
-                    count.message += "; the numbers on the indented line below do not add to "
-                                     "it: camera keys take no continuation lines";
+            ++pair_continuations_;
         say("continues " + name + ": " + got);
         if (in_control())
             control_.keys[key.code] = at(line.value);
@@ -797,11 +868,10 @@ private:
         const bool half = hint.empty() && !halves.empty();
         if (half)
             hint = "width and height are set together: SIZE = WIDTH, HEIGHT";
-        raw_diagnostic &d = add(
-            diag_id::unknown_key, at(line_->name),
-            "unknown key '" + name + "' in " + as_header(section_) + ": the line is ignored", hint);
-        if (half)
-            note_size_half(halves);
+        raw_diagnostic d{diag_id::unknown_key,
+                         "unknown key '" + name + "' in " + as_header(section_) +
+                             ": the line is ignored",
+                         hint, at(line_->name)};
         if (hint.find("did you mean") == 0)
             d.fixes = rename_fix(at(line_->name), name, own, "the line is read as the key ");
         if (!d.fixes.empty())
@@ -809,6 +879,14 @@ private:
                 d.fixes[0].change += key_label(*row) == "params[]"
                                          ? ", which adds an entry to params[]"
                                          : ", which sets " + key_label(*row);
+        if (!half) {
+            add(d.id, d.where, std::move(d.message), std::move(d.hint)).fixes = std::move(d.fixes);
+            return;
+        }
+        // Held until the section ends: it may carry the fix that joins the
+        // halves.
+        note_size_half(halves);
+        half_warnings_.push_back(hold(std::move(d)));
     }
 
     // The line just warned of as unknown, whose name is near `near` of
@@ -819,7 +897,7 @@ private:
         while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
             text.remove_suffix(1);
         size_half half;
-        half.diagnostic = diagnostics_.size() - 1;
+        half.diagnostic = half_warnings_.size();
         half.reader_line = line_->reader_line;
         half.pair = {line_->name.begin, line_->value.end};
         half.text_end = text.size();
@@ -858,6 +936,8 @@ private:
     bool failed_ = false;
     parsed_config record_{};
     std::vector<raw_diagnostic> diagnostics_;
+    std::vector<std::size_t> order_; // of each of diagnostics_, as it was found
+    std::size_t found_ = 0;          // the order of the next one
     std::vector<explained_line> accounts_;
 
     const line_account *line_ = nullptr; // the line being judged
@@ -868,7 +948,7 @@ private:
     std::uint32_t section_code_ = 0;
     std::size_t header_line_ = 0;
     text_span header_span_{};
-    std::size_t unknown_index_ = none;
+    std::optional<held_diagnostic> unknown_section_; // of the section being read
     std::size_t ignored_lines_ = 0;
 
     std::size_t pair_line_ = 0;
@@ -882,9 +962,12 @@ private:
     size_section camera_halves_; // of the camera section being read
     control_state control_;
     control_names control_names_;
-    bool cr_only_ = false;           // the file's lines end in CR alone
-    bool marker_said_ = false;       // the line was taken for a code-block marker
-    std::size_t empty_value_ = none; // an empty-value warning of the line before
+    bool cr_only_ = false;                       // the file's lines end in CR alone
+    bool marker_said_ = false;                   // the line was taken for a code-block marker
+    std::optional<held_diagnostic> empty_value_; // an empty-value warning of the line before
+    std::vector<held_diagnostic> pair_counts_;   // value-count warnings of the camera pair
+    std::size_t pair_continuations_ = 0;         // lines misread as continuing it
+    std::vector<held_diagnostic> half_warnings_; // of camera_halves_, in order
 };
 
 } // namespace

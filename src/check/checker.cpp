@@ -138,42 +138,41 @@ bool sound_together(std::string_view text, const tally &before, const std::vecto
 // not offered.
 constexpr std::size_t trial_budget = std::size_t{8} << 20;
 
-// Keeps the fixes that keep their word: made alone, a diagnostic's fixes
-// remove one of its kind, and draw no error and no kind of warning that was
-// not there before. A fix that fails this is not certain after all.
-void keep_sound_fixes(std::string_view text, const line_map &map,
-                      std::vector<raw_diagnostic> &found)
+// Most often every fix is sound: made all at once, they remove one
+// diagnostic each and draw nothing new. One more reading tells.
+bool sound_at_once(std::string_view text, const line_map &map,
+                   const std::vector<raw_diagnostic> &found, const tally &before)
 {
-    const tally before = counted(found);
-    // Most often every fix is sound: made all at once, they remove one
-    // diagnostic each and draw nothing new. One more reading tells.
-    {
-        std::vector<fix_group> all;
-        tally fixed_by_kind;
-        for (const raw_diagnostic &d : found) {
-            if (!d.fixes.empty())
-                all.push_back(placed_fixes(map, d));
-            fixed_by_kind[d.id] += d.fixes.empty() ? 0 : 1;
-        }
-        if (all.empty())
-            return;
-        std::size_t made = 0;
-        const std::string fixed = apply_fixes(text, all, &made);
-        const line_map fixed_map(fixed);
-        const tally after = counted(run_check(fixed, fixed_map, false).diagnostics);
-        bool sound = made == all.size(); // else two of them overlap
-        for (const auto &[id, count] : after) {
-            const auto was = before.find(id);
-            const bool error = kind_of(id).severity == PEXILON_CHECK_ERROR;
-            const std::size_t fixed_here = fixed_by_kind.count(id) ? fixed_by_kind.at(id) : 0;
-            if (was == before.end() || (error && count > was->second) ||
-                count + fixed_here > was->second)
-                sound = false;
-        }
-        if (sound)
-            return;
+    std::vector<fix_group> all;
+    tally fixed_by_kind;
+    for (const raw_diagnostic &d : found) {
+        if (!d.fixes.empty())
+            all.push_back(placed_fixes(map, d));
+        fixed_by_kind[d.id] += d.fixes.empty() ? 0 : 1;
     }
-    std::size_t spent = 0;
+    if (all.empty())
+        return true;
+    std::size_t made = 0;
+    const std::string fixed = apply_fixes(text, all, &made);
+    const line_map fixed_map(fixed);
+    const tally after = counted(run_check(fixed, fixed_map, false).diagnostics);
+    bool sound = made == all.size(); // else two of them overlap
+    for (const auto &[id, count] : after) {
+        const auto was = before.find(id);
+        const bool error = kind_of(id).severity == PEXILON_CHECK_ERROR;
+        const std::size_t fixed_here = fixed_by_kind.count(id) ? fixed_by_kind.at(id) : 0;
+        if (was == before.end() || (error && count > was->second) ||
+            count + fixed_here > was->second)
+            sound = false;
+    }
+    return sound;
+}
+
+// Made alone, each diagnostic's fixes must remove one of its kind and draw
+// no error and no kind of warning that was not there before.
+void drop_unsound_alone(std::string_view text, const line_map &map,
+                        std::vector<raw_diagnostic> &found, const tally &before, std::size_t &spent)
+{
     for (raw_diagnostic &d : found) {
         if (d.fixes.empty())
             continue;
@@ -195,8 +194,13 @@ void keep_sound_fixes(std::string_view text, const line_map &map,
         if (!sound)
             d.fixes.clear();
     }
-    // Fixes sound alone may clash (two headers renamed to one section): the
-    // later of two that clash is left out, so that all can be made at once.
+}
+
+// Fixes sound alone may clash (two headers renamed to one section): the
+// later of two that clash is left out, so that all can be made at once.
+void drop_clashing(std::string_view text, const line_map &map, std::vector<raw_diagnostic> &found,
+                   const tally &before, std::size_t &spent)
+{
     std::vector<fix_group> all;
     for (const raw_diagnostic &d : found)
         if (!d.fixes.empty())
@@ -215,6 +219,20 @@ void keep_sound_fixes(std::string_view text, const line_map &map,
         else
             d.fixes.clear();
     }
+}
+
+// Keeps the fixes that keep their word: made alone, a diagnostic's fixes
+// remove one of its kind, and draw no error and no kind of warning that was
+// not there before. A fix that fails this is not certain after all.
+void keep_sound_fixes(std::string_view text, const line_map &map,
+                      std::vector<raw_diagnostic> &found)
+{
+    const tally before = counted(found);
+    if (sound_at_once(text, map, found, before))
+        return;
+    std::size_t spent = 0;
+    drop_unsound_alone(text, map, found, before, spent);
+    drop_clashing(text, map, found, before, spent);
 }
 
 // A fix that edits another line than its diagnostic's, a line whose warning

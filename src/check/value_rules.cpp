@@ -51,6 +51,86 @@ std::string destination(const key_row &key, std::size_t index)
     return std::string(key.name) + "'s number " + std::to_string(index + 1);
 }
 
+// Text after the digits: the rest of a list where one number is read, a
+// second number without a comma, a sign before a hex number, a unit or other
+// words.
+void check_rest(const number_account &n, const std::string &copy, const std::string &what,
+                const std::string &stored_text, bool in_list, std::size_t room,
+                std::vector<finding> &out)
+{
+    const std::size_t taken = n.taken;
+    std::size_t rest = taken;
+    while (rest < copy.size() && is_white(copy[rest]))
+        ++rest;
+    const std::string taken_text = copy.substr(0, taken);
+    const std::string rest_text = copy.substr(rest);
+    if (!in_list && copy[rest] == ',') {
+        out.push_back({diag_id::value_count,
+                       "one number is read from this list: " + what + " got " + stored_text +
+                           " and the rest is ignored",
+                       n.begin + rest, n.end});
+    } else if (rest > taken && (std::strchr("0123456789+-", copy[rest]) != nullptr)) {
+        finding f{diag_id::number_syntax,
+                  "two numbers without a comma between them: " + what + " got " + stored_text +
+                      " and '" + rest_text + "' is lost",
+                  n.begin, n.end};
+        std::size_t count = 0;
+        const std::string joined = with_commas(copy, count);
+        if (!joined.empty() && count <= room) {
+            f.fixable = true;
+            f.fix_begin = n.begin;
+            f.fix_end = n.end;
+            f.replacement = joined;
+            f.change = "'" + copy + "' is read as " + std::to_string(count) + " numbers, " + joined;
+        }
+        out.push_back(std::move(f));
+    } else if (taken == 2 && (copy[0] == '-' || copy[0] == '+') && copy[1] == '0' &&
+               (copy[2] == 'x' || copy[2] == 'X')) {
+        out.push_back(
+            {diag_id::number_syntax,
+             "a sign makes a number decimal: '" + copy + "' is read as " + taken_text + " and '" +
+                 copy.substr(taken) + "' is ignored, so " + what + " got " + stored_text,
+             n.begin, n.end, "write the number in decimal, or in hexadecimal without a sign"});
+    } else {
+        finding f{diag_id::number_syntax,
+                  "'" + copy.substr(taken) + "' after the number " + taken_text +
+                      " is ignored: " + what + " got " + stored_text,
+                  n.begin + taken, n.end};
+        if (is_unit_suffix(copy, taken)) {
+            f.fixable = true;
+            f.fix_begin = n.begin + taken;
+            f.fix_end = n.end;
+            f.change = "none: " + what + " keeps " + stored_text;
+        }
+        out.push_back(std::move(f));
+    }
+}
+
+// A number that does not fit its field: saturated, negative in an unsigned
+// field, or cut.
+void check_range(const number_account &n, const std::string &copy, number_field type,
+                 const std::string &what, const std::string &stored_text, std::vector<finding> &out)
+{
+    const std::size_t taken = n.taken;
+    const std::string taken_text = copy.substr(0, taken);
+    if (n.saturated) {
+        out.push_back(
+            {diag_id::number_range,
+             "'" + taken_text + "' is beyond the 64-bit range: " + what + " got " + stored_text,
+             n.begin, n.begin + taken});
+    } else if (!type.is_signed && n.read < 0) {
+        out.push_back(
+            {diag_id::number_range,
+             "negative number in an unsigned field: " + what + " got " + shown(n.stored, false),
+             n.begin, n.begin + taken});
+    } else if (n.stored != n.read) {
+        out.push_back({diag_id::number_range,
+                       taken_text + " does not fit in " + std::to_string(type.bits) +
+                           " bits: " + what + " got " + stored_text,
+                       n.begin, n.begin + taken});
+    }
+}
+
 void check_number(const number_account &n, std::string_view text, number_field type,
                   const std::string &what, bool in_list, std::size_t room,
                   std::vector<finding> &out)
@@ -70,72 +150,9 @@ void check_number(const number_account &n, std::string_view text, number_field t
         return;
     }
     const std::string stored_text = shown(n.stored, n.hex);
-    if (taken < copy.size()) {
-        std::size_t rest = taken;
-        while (rest < copy.size() && is_white(copy[rest]))
-            ++rest;
-        const std::string taken_text = copy.substr(0, taken);
-        const std::string rest_text = copy.substr(rest);
-        if (!in_list && copy[rest] == ',') {
-            out.push_back({diag_id::value_count,
-                           "one number is read from this list: " + what + " got " + stored_text +
-                               " and the rest is ignored",
-                           n.begin + rest, n.end});
-        } else if (rest > taken && (std::strchr("0123456789+-", copy[rest]) != nullptr)) {
-            finding f{diag_id::number_syntax,
-                      "two numbers without a comma between them: " + what + " got " + stored_text +
-                          " and '" + rest_text + "' is lost",
-                      n.begin, n.end};
-            std::size_t count = 0;
-            const std::string joined = with_commas(copy, count);
-            if (!joined.empty() && count <= room) {
-                f.fixable = true;
-                f.fix_begin = n.begin;
-                f.fix_end = n.end;
-                f.replacement = joined;
-                f.change =
-                    "'" + copy + "' is read as " + std::to_string(count) + " numbers, " + joined;
-            }
-            out.push_back(std::move(f));
-        } else if (taken == 2 && (copy[0] == '-' || copy[0] == '+') && copy[1] == '0' &&
-                   (copy[2] == 'x' || copy[2] == 'X')) {
-            out.push_back({diag_id::number_syntax,
-                           "a sign makes a number decimal: '" + copy + "' is read as " +
-                               taken_text + " and '" + copy.substr(taken) + "' is ignored, so " +
-                               what + " got " + stored_text,
-                           n.begin, n.end,
-                           "write the number in decimal, or in hexadecimal without a sign"});
-        } else {
-            finding f{diag_id::number_syntax,
-                      "'" + copy.substr(taken) + "' after the number " + taken_text +
-                          " is ignored: " + what + " got " + stored_text,
-                      n.begin + taken, n.end};
-            if (is_unit_suffix(copy, taken)) {
-                f.fixable = true;
-                f.fix_begin = n.begin + taken;
-                f.fix_end = n.end;
-                f.change = "none: " + what + " keeps " + stored_text;
-            }
-            out.push_back(std::move(f));
-        }
-    }
-    const std::string taken_text = copy.substr(0, taken);
-    if (n.saturated) {
-        out.push_back(
-            {diag_id::number_range,
-             "'" + taken_text + "' is beyond the 64-bit range: " + what + " got " + stored_text,
-             n.begin, n.begin + taken});
-    } else if (!type.is_signed && n.read < 0) {
-        out.push_back(
-            {diag_id::number_range,
-             "negative number in an unsigned field: " + what + " got " + shown(n.stored, false),
-             n.begin, n.begin + taken});
-    } else if (n.stored != n.read) {
-        out.push_back({diag_id::number_range,
-                       taken_text + " does not fit in " + std::to_string(type.bits) +
-                           " bits: " + what + " got " + stored_text,
-                       n.begin, n.begin + taken});
-    }
+    if (taken < copy.size())
+        check_rest(n, copy, what, stored_text, in_list, room, out);
+    check_range(n, copy, type, what, stored_text, out);
 }
 
 // A number alone that fits its field: the common case, which costs no text.

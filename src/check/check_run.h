@@ -47,8 +47,16 @@ struct raw_diagnostic {
     {
     }
 
+    // One on the line being judged, bytes `begin` to `end` of it: the
+    // listener sets its reader line, and its fixes', as it is added.
+    raw_diagnostic(diag_id kind, std::string words, std::size_t begin, std::size_t end,
+                   std::string hint_words = {})
+        : raw_diagnostic(kind, std::move(words), std::move(hint_words), {0, false, {begin, end}})
+    {
+    }
+
     diag_id id;
-    // Taken from the registry's row of `id`, for whoever sorts by them.
+    // Taken from the registry's row of `id`, for the passes after the run.
     pexilon_check_severity severity;
     std::string_view name;
     std::string message;

@@ -15,7 +15,7 @@ namespace {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-void check_empty(const line_account &line, std::vector<finding> &out)
+void check_empty(const line_account &line, std::vector<raw_diagnostic> &out)
 {
     const key_row &key = *line.key.key;
     if (key.form != value_form::list || line.value.begin != line.value.end)
@@ -29,7 +29,8 @@ void check_empty(const line_account &line, std::vector<finding> &out)
 
 // Items between two commas with nothing in them: a list skips them, so the
 // numbers after one move up a place.
-void check_empty_items(const line_account &line, std::string_view text, std::vector<finding> &out)
+void check_empty_items(const line_account &line, std::string_view text,
+                       std::vector<raw_diagnostic> &out)
 {
     const key_row &key = *line.key.key;
     if (key.form != value_form::list)
@@ -66,7 +67,7 @@ void check_empty_items(const line_account &line, std::string_view text, std::vec
     gap(line.value.end, true);
 }
 
-void check_quotes(const line_account &line, std::string_view text, std::vector<finding> &out)
+void check_quotes(const line_account &line, std::string_view text, std::vector<raw_diagnostic> &out)
 {
     const key_row &key = *line.key.key;
     const std::size_t size = line.value.end - line.value.begin;
@@ -84,7 +85,8 @@ void check_quotes(const line_account &line, std::string_view text, std::vector<f
 
 // "010": decimal 10 here, where C and some tools would read octal 8. Only
 // when the two readings differ.
-void check_leading_zero(const line_account &line, std::string_view text, std::vector<finding> &out)
+void check_leading_zero(const line_account &line, std::string_view text,
+                        std::vector<raw_diagnostic> &out)
 {
     for (const number_account &n : line.key.numbers) {
         if (!n.digits || n.hex)
@@ -135,12 +137,12 @@ std::size_t comment_start(const line_account &line, std::string_view text)
 } // namespace
 
 void check_continuation_comment(const line_account &line, std::string_view text,
-                                std::vector<finding> &found)
+                                std::vector<raw_diagnostic> &found)
 {
     const std::size_t start = comment_start(line, text);
     if (start == line.value.end)
         return;
-    std::erase_if(found, [&](const finding &f) { return f.end > start; });
+    std::erase_if(found, [&](const raw_diagnostic &f) { return f.where.span.end > start; });
     const key_row &key = *line.key.key;
     const std::string comment(text.substr(start, line.value.end - start));
     std::string effect = "it is ignored after the number before it";
@@ -160,7 +162,8 @@ void check_continuation_comment(const line_account &line, std::string_view text,
                      start, line.value.end, "put the comment on a line of its own"});
 }
 
-void check_written_form(const line_account &line, std::string_view text, std::vector<finding> &out)
+void check_written_form(const line_account &line, std::string_view text,
+                        std::vector<raw_diagnostic> &out)
 {
     check_empty(line, out);
     check_empty_items(line, text, out);

@@ -35,7 +35,7 @@ bool looks_like_structure(std::string_view text)
 
 void written_form(run_state &s, const line_account &line, bool tidy)
 {
-    std::vector<finding> found;
+    std::vector<raw_diagnostic> found;
     if (!tidy)
         check_written_form(line, s.line_text(), found);
     if (line.kind == line_kind::continuation && s.empty_value &&
@@ -44,15 +44,14 @@ void written_form(run_state &s, const line_account &line, bool tidy)
             ", and the numbers on the indented line below make an entry of their own";
         s.emit(s.empty_value);
     }
-    for (finding &f : found) {
+    for (raw_diagnostic &f : found) {
         if (f.id != diag_id::empty_value) {
-            s.add(f.id, s.at({f.begin, f.end}), std::move(f.message), std::move(f.hint));
+            s.found.add(s.judged(std::move(f)));
             continue;
         }
         // Held until the next line tells whether numbers follow it.
         s.emit(s.empty_value);
-        s.empty_value =
-            s.hold({f.id, std::move(f.message), std::move(f.hint), s.at({f.begin, f.end})});
+        s.empty_value = s.hold(s.judged(std::move(f)));
     }
 }
 
@@ -120,16 +119,14 @@ void on_shape(run_state &s, const line_account &line)
     if (line.kind != line_kind::continuation && line.kind != line_kind::blank &&
         line.kind != line_kind::comment)
         s.emit(s.empty_value);
-    const std::optional<finding> f =
+    std::optional<raw_diagnostic> f =
         line.kind == line_kind::header ? check_header_rest(line, s.line_text())
         : may_hold_marker(line)        ? check_block_marker(line, s.line_text())
                                        : std::nullopt;
     if (!f)
         return;
     s.marker_said = f->id == diag_id::block_marker;
-    raw_diagnostic &d = s.add(f->id, s.at({f->begin, f->end}), f->message, f->hint);
-    if (f->fixable)
-        d.fixes.push_back({s.at({f->fix_begin, f->fix_end}), f->replacement, f->change});
+    s.found.add(s.judged(std::move(*f)));
 }
 
 // The line of the pair is over: its held counts are whole.
@@ -153,22 +150,19 @@ void on_applied(run_state &s, const line_account &line)
     if (continuation && misread_continuation(s, line))
         return;
     const bool tidy = tidy_value(line, s.line_text());
-    std::vector<finding> found;
+    std::vector<raw_diagnostic> found;
     if (!tidy)
         found = check_value(line, s.line_text());
     if (continuation && !tidy)
         check_continuation_comment(line, s.line_text(), found);
-    for (finding &f : found) {
-        raw_diagnostic d{f.id, std::move(f.message), std::move(f.hint), s.at({f.begin, f.end})};
-        if (f.fixable)
-            d.fixes.push_back({s.at({f.fix_begin, f.fix_end}), f.replacement, f.change});
+    for (raw_diagnostic &f : found) {
+        raw_diagnostic d = s.judged(std::move(f));
         // A camera key's count is held until its pair ends: an indented
         // line below adds nothing to it, which its words then say.
-        if (f.id == diag_id::value_count && !continuation && key.target == key_target::camera)
+        if (d.id == diag_id::value_count && !continuation && key.target == key_target::camera)
             s.pair_counts.push_back(s.hold(std::move(d)));
         else
-            s.add(d.id, d.where, std::move(d.message), std::move(d.hint)).fixes =
-                std::move(d.fixes);
+            s.found.add(std::move(d));
     }
     written_form(s, line, tidy);
     if (!continuation)

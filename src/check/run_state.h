@@ -110,6 +110,15 @@ struct run_state {
     void emit(held_diagnostic &&held) { found.emit(std::move(held)); }
     void emit(std::optional<held_diagnostic> &held) { found.emit(held); }
 
+    // `d`, drawn by a rule over the line being judged, placed on that line.
+    raw_diagnostic judged(raw_diagnostic d) const
+    {
+        d.where.reader_line = line->reader_line;
+        for (raw_fix &f : d.fixes)
+            f.where.reader_line = line->reader_line;
+        return d;
+    }
+
     place whole(std::size_t reader_line) const { return {reader_line, true, {}}; }
     place at(text_span span) const { return {line->reader_line, false, span}; }
     place name_place() const

@@ -56,7 +56,7 @@ std::string destination(const key_row &key, std::size_t index)
 // words.
 void check_rest(const number_account &n, const std::string &copy, const std::string &what,
                 const std::string &stored_text, bool in_list, std::size_t room,
-                std::vector<finding> &out)
+                std::vector<raw_diagnostic> &out)
 {
     const std::size_t taken = n.taken;
     std::size_t rest = taken;
@@ -70,18 +70,17 @@ void check_rest(const number_account &n, const std::string &copy, const std::str
                            " and the rest is ignored",
                        n.begin + rest, n.end});
     } else if (rest > taken && (std::strchr("0123456789+-", copy[rest]) != nullptr)) {
-        finding f{diag_id::number_syntax,
-                  "two numbers without a comma between them: " + what + " got " + stored_text +
-                      " and '" + rest_text + "' is lost",
-                  n.begin, n.end};
+        raw_diagnostic f{diag_id::number_syntax,
+                         "two numbers without a comma between them: " + what + " got " +
+                             stored_text + " and '" + rest_text + "' is lost",
+                         n.begin, n.end};
         std::size_t count = 0;
         const std::string joined = with_commas(copy, count);
         if (!joined.empty() && count <= room) {
-            f.fixable = true;
-            f.fix_begin = n.begin;
-            f.fix_end = n.end;
-            f.replacement = joined;
-            f.change = "'" + copy + "' is read as " + std::to_string(count) + " numbers, " + joined;
+            f.fixes.push_back(
+                {{0, false, {n.begin, n.end}},
+                 joined,
+                 "'" + copy + "' is read as " + std::to_string(count) + " numbers, " + joined});
         }
         out.push_back(std::move(f));
     } else if (taken == 2 && (copy[0] == '-' || copy[0] == '+') && copy[1] == '0' &&
@@ -92,15 +91,14 @@ void check_rest(const number_account &n, const std::string &copy, const std::str
                  copy.substr(taken) + "' is ignored, so " + what + " got " + stored_text,
              n.begin, n.end, "write the number in decimal, or in hexadecimal without a sign"});
     } else {
-        finding f{diag_id::number_syntax,
-                  "'" + copy.substr(taken) + "' after the number " + taken_text +
-                      " is ignored: " + what + " got " + stored_text,
-                  n.begin + taken, n.end};
+        raw_diagnostic f{diag_id::number_syntax,
+                         "'" + copy.substr(taken) + "' after the number " + taken_text +
+                             " is ignored: " + what + " got " + stored_text,
+                         n.begin + taken, n.end};
         if (is_unit_suffix(copy, taken)) {
-            f.fixable = true;
-            f.fix_begin = n.begin + taken;
-            f.fix_end = n.end;
-            f.change = "none: " + what + " keeps " + stored_text;
+            f.fixes.push_back({{0, false, {n.begin + taken, n.end}},
+                               "",
+                               "none: " + what + " keeps " + stored_text});
         }
         out.push_back(std::move(f));
     }
@@ -109,7 +107,8 @@ void check_rest(const number_account &n, const std::string &copy, const std::str
 // A number that does not fit its field: saturated, negative in an unsigned
 // field, or cut.
 void check_range(const number_account &n, const std::string &copy, number_field type,
-                 const std::string &what, const std::string &stored_text, std::vector<finding> &out)
+                 const std::string &what, const std::string &stored_text,
+                 std::vector<raw_diagnostic> &out)
 {
     const std::size_t taken = n.taken;
     const std::string taken_text = copy.substr(0, taken);
@@ -133,7 +132,7 @@ void check_range(const number_account &n, const std::string &copy, number_field 
 
 void check_number(const number_account &n, std::string_view text, number_field type,
                   const std::string &what, bool in_list, std::size_t room,
-                  std::vector<finding> &out)
+                  std::vector<raw_diagnostic> &out)
 {
     if (n.begin == n.end) {
         out.push_back({diag_id::number_syntax,
@@ -179,7 +178,8 @@ bool plain(const number_account &n, number_field type)
     return true;
 }
 
-void check_numbers(const line_account &line, std::string_view text, std::vector<finding> &out)
+void check_numbers(const line_account &line, std::string_view text,
+                   std::vector<raw_diagnostic> &out)
 {
     const key_row &key = *line.key.key;
     const number_field type = field_of(key);
@@ -229,7 +229,8 @@ std::string kept_in_words(std::string_view value, std::size_t limit)
     return words;
 }
 
-void check_text_length(const line_account &line, std::string_view text, std::vector<finding> &out)
+void check_text_length(const line_account &line, std::string_view text,
+                       std::vector<raw_diagnostic> &out)
 {
     const key_row &key = *line.key.key;
     const std::size_t size = line.value.end - line.value.begin;
@@ -252,7 +253,7 @@ void check_text_length(const line_account &line, std::string_view text, std::vec
     }
 }
 
-void check_pair_count(const line_account &line, std::vector<finding> &out)
+void check_pair_count(const line_account &line, std::vector<raw_diagnostic> &out)
 {
     const key_row &key = *line.key.key;
     const std::size_t count = line.key.numbers.size();
@@ -310,9 +311,9 @@ bool tidy_value(const line_account &line, std::string_view text)
            tidy_items(line, text, field_of(key));
 }
 
-std::vector<finding> check_value(const line_account &line, std::string_view text)
+std::vector<raw_diagnostic> check_value(const line_account &line, std::string_view text)
 {
-    std::vector<finding> out;
+    std::vector<raw_diagnostic> out;
     const key_row &key = *line.key.key;
     switch (key.form) {
     case value_form::text:

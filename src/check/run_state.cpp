@@ -23,13 +23,20 @@ std::string as_header(std::string_view section)
 
 std::vector<raw_diagnostic> found_diagnostics::in_order()
 {
-    std::stable_sort(
-        found_.begin(), found_.end(),
-        [](const held_diagnostic &a, const held_diagnostic &b) { return a.order < b.order; });
+    // Only held diagnostics stand out of order, and most runs hold none:
+    // the diagnostics, large as they are, are moved once, in order.
+    std::vector<std::size_t> index(found_.size());
+    for (std::size_t i = 0; i < index.size(); ++i)
+        index[i] = i;
+    const auto earlier = [&](std::size_t a, std::size_t b) {
+        return found_[a].order < found_[b].order;
+    };
+    if (!std::is_sorted(index.begin(), index.end(), earlier))
+        std::sort(index.begin(), index.end(), earlier);
     std::vector<raw_diagnostic> out;
     out.reserve(found_.size());
-    for (held_diagnostic &each : found_)
-        out.push_back(std::move(each.diagnostic));
+    for (const std::size_t i : index)
+        out.push_back(std::move(found_[i].diagnostic));
     found_.clear();
     return out;
 }

@@ -252,11 +252,12 @@ private:
             fail(line, "told as hex numbers kept whole, and its items say otherwise");
         if (!pexilon::check::tidy_value(line, text))
             return;
-        std::vector<pexilon::check::finding> found = pexilon::check::check_value(line, text);
+        std::vector<pexilon::check::raw_diagnostic> found = pexilon::check::check_value(line, text);
         pexilon::check::check_written_form(line, text, found);
         pexilon::check::check_continuation_comment(line, text, found);
         if (!found.empty())
-            fail(line, "a tidy value draws " + std::string(found.front().name));
+            fail(line, "a tidy value draws " +
+                           std::string(pexilon::check::kind_of(found.front().id).name));
         ++tidy;
     }
 

@@ -165,7 +165,7 @@ bool looks_like_marker(std::string_view text)
             !near_marker(word).empty());
 }
 
-std::optional<finding> check_block_marker(const line_account &line, std::string_view text)
+std::optional<raw_diagnostic> check_block_marker(const line_account &line, std::string_view text)
 {
     const bool in_block = line.kind == line_kind::block_line;
     const words w = first_word(text);
@@ -177,7 +177,7 @@ std::optional<finding> check_block_marker(const line_account &line, std::string_
     // comparison of every byte with every byte of both markers).
     if (word.size() > 2 * line_detail::code_block_start.length || !may_be_marker(word))
         return std::nullopt;
-    // The words of a finding are made only for a line that has one.
+    // The words of a diagnostic are made only for a line that has one.
     const auto block = [&] {
         return "the code block from line " + std::to_string(line.block_start);
     };
@@ -191,32 +191,33 @@ std::optional<finding> check_block_marker(const line_account &line, std::string_
         const std::string &marker = start ? start_marker() : end_marker();
         const std::size_t end = text_end(text, w.word_end);
         if (w.word_end < end)
-            return finding{"block-marker",
-                           "text after " + marker + ": a marker stands alone on its line, so " +
-                               effect(),
-                           w.word_end, end, "put the comment on a line of its own"};
+            return raw_diagnostic{diag_id::block_marker,
+                                  "text after " + marker +
+                                      ": a marker stands alone on its line, so " + effect(),
+                                  w.word_end, end, "put the comment on a line of its own"};
         if (in_block && start)
-            return finding{"block-marker",
-                           "a start marker inside " + block() +
-                               ": it is kept as code, so that block has no end before here",
-                           w.begin, end,
-                           "end the block above with " + end_marker() + " before this one"};
+            return raw_diagnostic{diag_id::block_marker,
+                                  "a start marker inside " + block() +
+                                      ": it is kept as code, so that block has no end before here",
+                                  w.begin, end,
+                                  "end the block above with " + end_marker() + " before this one"};
         if (!in_block && !start)
-            return finding{"block-marker", "an end marker with no code block open: it is ignored",
-                           w.begin, end, "remove it, or start the block with " + start_marker()};
+            return raw_diagnostic{diag_id::block_marker,
+                                  "an end marker with no code block open: it is ignored", w.begin,
+                                  end, "remove it, or start the block with " + start_marker()};
         return std::nullopt;
     }
     const std::string near = near_marker(word);
     if (near.empty())
         return std::nullopt;
-    finding f{"block-marker", "'" + std::string(word) + "' is not a code-block marker: " + effect(),
-              w.begin, w.word_end, "did you mean " + near + "?"};
+    raw_diagnostic f{diag_id::block_marker,
+                     "'" + std::string(word) + "' is not a code-block marker: " + effect(), w.begin,
+                     w.word_end, "did you mean " + near + "?"};
     // One marker is near: the line becomes it.
-    f.fixable = true;
-    f.fix_begin = w.begin;
-    f.fix_end = w.word_end;
-    f.replacement = near;
-    f.change = near == start_marker() ? "a code block starts here" : "the code block ends here";
+    f.fixes.push_back(
+        {{0, false, {w.begin, w.word_end}},
+         near,
+         near == start_marker() ? "a code block starts here" : "the code block ends here"});
     return f;
 }
 

@@ -5,8 +5,10 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "check/diagnostic_kinds.h"
 #include "check/explained_lines.h"
 #include "pexilon/config_check.h"
 #include "reader/line_map.h"
@@ -37,13 +39,31 @@ struct raw_fix {
 };
 
 struct raw_diagnostic {
-    pexilon_check_severity severity = PEXILON_CHECK_WARNING;
+    raw_diagnostic(diag_id kind, std::string words, std::string hint_words = {}, place at = {},
+                   std::vector<raw_note> related = {}, std::vector<raw_fix> repairs = {})
+        : id(kind), severity(kind_of(kind).severity), name(kind_of(kind).name),
+          message(std::move(words)), hint(std::move(hint_words)), where(at),
+          notes(std::move(related)), fixes(std::move(repairs))
+    {
+    }
+
+    // One on the line being judged, bytes `begin` to `end` of it: the
+    // listener sets its reader line, and its fixes', as it is added.
+    raw_diagnostic(diag_id kind, std::string words, std::size_t begin, std::size_t end,
+                   std::string hint_words = {})
+        : raw_diagnostic(kind, std::move(words), std::move(hint_words), {0, false, {begin, end}})
+    {
+    }
+
+    diag_id id;
+    // Taken from the registry's row of `id`, for the passes after the run.
+    pexilon_check_severity severity;
     std::string_view name;
     std::string message;
     std::string hint;
     place where;
     std::vector<raw_note> notes;
-    std::vector<raw_fix> fixes{};
+    std::vector<raw_fix> fixes;
 };
 
 struct run_result {

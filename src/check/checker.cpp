@@ -74,8 +74,9 @@ void count_characters(const line_map &map, character_columns &columns, diagnosti
 diagnostic to_diagnostic(const line_map &map, character_columns &columns, raw_diagnostic &raw)
 {
     diagnostic d;
-    d.severity = raw.severity;
-    d.name = raw.name;
+    d.id = raw.id;
+    d.severity = kind_of(raw.id).severity;
+    d.name = kind_of(raw.id).name;
     d.message = std::move(raw.message);
     d.hint = std::move(raw.hint);
     const editor_place where = placed(map, raw.where);
@@ -94,12 +95,14 @@ diagnostic to_diagnostic(const line_map &map, character_columns &columns, raw_di
     return d;
 }
 
-// What a check found, counted by name.
-std::map<std::string_view, std::size_t> counted(const std::vector<raw_diagnostic> &found)
+// What a check found, counted by kind.
+using tally = std::map<diag_id, std::size_t>;
+
+tally counted(const std::vector<raw_diagnostic> &found)
 {
-    std::map<std::string_view, std::size_t> out;
+    tally out;
     for (const raw_diagnostic &d : found)
-        ++out[d.name];
+        ++out[d.id];
     return out;
 }
 
@@ -114,19 +117,17 @@ fix_group placed_fixes(const line_map &map, const raw_diagnostic &d)
 
 // True when `fixes` can all be made together (none overlaps another), and
 // then draw no error and no kind of warning that `before` does not have.
-bool sound_together(std::string_view text, const std::map<std::string_view, std::size_t> &before,
-                    const std::vector<fix_group> &fixes)
+bool sound_together(std::string_view text, const tally &before, const std::vector<fix_group> &fixes)
 {
     std::size_t made = 0;
     const std::string fixed = apply_fixes(text, fixes, &made);
     if (made != fixes.size())
         return false;
     const line_map fixed_map(fixed);
-    for (const auto &[name, count] : counted(run_check(fixed, fixed_map, false).diagnostics)) {
-        const auto was = before.find(name);
-        const diagnostic_kind *kind = find_kind(name);
+    for (const auto &[id, count] : counted(run_check(fixed, fixed_map, false).diagnostics)) {
+        const auto was = before.find(id);
         if (was == before.end() ||
-            ((kind == nullptr || kind->severity == PEXILON_CHECK_ERROR) && count > was->second))
+            (kind_of(id).severity == PEXILON_CHECK_ERROR && count > was->second))
             return false;
     }
     return true;
@@ -137,44 +138,41 @@ bool sound_together(std::string_view text, const std::map<std::string_view, std:
 // not offered.
 constexpr std::size_t trial_budget = std::size_t{8} << 20;
 
-// Keeps the fixes that keep their word: made alone, a diagnostic's fixes
-// remove one of its kind, and draw no error and no kind of warning that was
-// not there before. A fix that fails this is not certain after all.
-void keep_sound_fixes(std::string_view text, const line_map &map,
-                      std::vector<raw_diagnostic> &found)
+// Most often every fix is sound: made all at once, they remove one
+// diagnostic each and draw nothing new. One more reading tells.
+bool sound_at_once(std::string_view text, const line_map &map,
+                   const std::vector<raw_diagnostic> &found, const tally &before)
 {
-    const std::map<std::string_view, std::size_t> before = counted(found);
-    // Most often every fix is sound: made all at once, they remove one
-    // diagnostic each and draw nothing new. One more reading tells.
-    {
-        std::vector<fix_group> all;
-        std::map<std::string_view, std::size_t> fixed_by_kind;
-        for (const raw_diagnostic &d : found) {
-            if (!d.fixes.empty())
-                all.push_back(placed_fixes(map, d));
-            fixed_by_kind[d.name] += d.fixes.empty() ? 0 : 1;
-        }
-        if (all.empty())
-            return;
-        std::size_t made = 0;
-        const std::string fixed = apply_fixes(text, all, &made);
-        const line_map fixed_map(fixed);
-        const std::map<std::string_view, std::size_t> after =
-            counted(run_check(fixed, fixed_map, false).diagnostics);
-        bool sound = made == all.size(); // else two of them overlap
-        for (const auto &[name, count] : after) {
-            const auto was = before.find(name);
-            const diagnostic_kind *kind = find_kind(name);
-            const bool error = kind == nullptr || kind->severity == PEXILON_CHECK_ERROR;
-            const std::size_t fixed_here = fixed_by_kind.count(name) ? fixed_by_kind.at(name) : 0;
-            if (was == before.end() || (error && count > was->second) ||
-                count + fixed_here > was->second)
-                sound = false;
-        }
-        if (sound)
-            return;
+    std::vector<fix_group> all;
+    tally fixed_by_kind;
+    for (const raw_diagnostic &d : found) {
+        if (!d.fixes.empty())
+            all.push_back(placed_fixes(map, d));
+        fixed_by_kind[d.id] += d.fixes.empty() ? 0 : 1;
     }
-    std::size_t spent = 0;
+    if (all.empty())
+        return true;
+    std::size_t made = 0;
+    const std::string fixed = apply_fixes(text, all, &made);
+    const line_map fixed_map(fixed);
+    const tally after = counted(run_check(fixed, fixed_map, false).diagnostics);
+    bool sound = made == all.size(); // else two of them overlap
+    for (const auto &[id, count] : after) {
+        const auto was = before.find(id);
+        const bool error = kind_of(id).severity == PEXILON_CHECK_ERROR;
+        const std::size_t fixed_here = fixed_by_kind.count(id) ? fixed_by_kind.at(id) : 0;
+        if (was == before.end() || (error && count > was->second) ||
+            count + fixed_here > was->second)
+            sound = false;
+    }
+    return sound;
+}
+
+// Made alone, each diagnostic's fixes must remove one of its kind and draw
+// no error and no kind of warning that was not there before.
+void drop_unsound_alone(std::string_view text, const line_map &map,
+                        std::vector<raw_diagnostic> &found, const tally &before, std::size_t &spent)
+{
     for (raw_diagnostic &d : found) {
         if (d.fixes.empty())
             continue;
@@ -185,21 +183,24 @@ void keep_sound_fixes(std::string_view text, const line_map &map,
         }
         const std::string fixed = apply_fixes(text, {placed_fixes(map, d)});
         const line_map fixed_map(fixed);
-        const std::map<std::string_view, std::size_t> after =
-            counted(run_check(fixed, fixed_map, false).diagnostics);
-        bool sound = after.count(d.name) == 0 || after.at(d.name) < before.at(d.name);
-        for (const auto &[name, count] : after) {
-            const auto was = before.find(name);
-            const diagnostic_kind *kind = find_kind(name);
-            const bool error = kind == nullptr || kind->severity == PEXILON_CHECK_ERROR;
+        const tally after = counted(run_check(fixed, fixed_map, false).diagnostics);
+        bool sound = after.count(d.id) == 0 || after.at(d.id) < before.at(d.id);
+        for (const auto &[id, count] : after) {
+            const auto was = before.find(id);
+            const bool error = kind_of(id).severity == PEXILON_CHECK_ERROR;
             if (was == before.end() || (error && count > was->second))
                 sound = false;
         }
         if (!sound)
             d.fixes.clear();
     }
-    // Fixes sound alone may clash (two headers renamed to one section): the
-    // later of two that clash is left out, so that all can be made at once.
+}
+
+// Fixes sound alone may clash (two headers renamed to one section): the
+// later of two that clash is left out, so that all can be made at once.
+void drop_clashing(std::string_view text, const line_map &map, std::vector<raw_diagnostic> &found,
+                   const tally &before, std::size_t &spent)
+{
     std::vector<fix_group> all;
     for (const raw_diagnostic &d : found)
         if (!d.fixes.empty())
@@ -218,6 +219,20 @@ void keep_sound_fixes(std::string_view text, const line_map &map,
         else
             d.fixes.clear();
     }
+}
+
+// Keeps the fixes that keep their word: made alone, a diagnostic's fixes
+// remove one of its kind, and draw no error and no kind of warning that was
+// not there before. A fix that fails this is not certain after all.
+void keep_sound_fixes(std::string_view text, const line_map &map,
+                      std::vector<raw_diagnostic> &found)
+{
+    const tally before = counted(found);
+    if (sound_at_once(text, map, found, before))
+        return;
+    std::size_t spent = 0;
+    drop_unsound_alone(text, map, found, before, spent);
+    drop_clashing(text, map, found, before, spent);
 }
 
 // A fix that edits another line than its diagnostic's, a line whose warning
@@ -272,11 +287,11 @@ summary check_bytes(std::string_view all, bool read_failed, int os_error,
     result.os_error = reported.os_error;
     if (read_failed) {
         if (reported.kind == fault::read_error)
-            std::erase_if(run.diagnostics,
-                          [](const raw_diagnostic &d) { return d.name == "block-unterminated"; });
+            std::erase_if(run.diagnostics, [](const raw_diagnostic &d) {
+                return d.id == diag_id::block_unterminated;
+            });
         run.diagnostics.push_back(
-            {PEXILON_CHECK_ERROR,
-             "read-error",
+            {diag_id::read_error,
              std::string("the file could not be read past this point: ") + std::strerror(os_error),
              "",
              {map.reader_lines() + 1, true, {}},

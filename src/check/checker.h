@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "check/diagnostic_kinds.h"
 #include "pexilon/config_check.h"
 
 namespace pexilon::check {
@@ -40,7 +41,7 @@ struct fix_it {
 
 struct diagnostic {
     pexilon_check_severity severity = PEXILON_CHECK_WARNING;
-    std::string_view name;       // stable name, e.g. "unknown-key"
+    std::string_view name;       // stable name, e.g. unknown-key: kind_of(id).name
     std::string message;         // one sentence: what the record got
     std::string hint;            // "did you mean 'WIDTH'?", or empty
     std::size_t line = 0;        // 1-based editor line (newline-terminated lines)
@@ -53,6 +54,7 @@ struct diagnostic {
     // The columns counted in characters, as a caret is placed under them.
     std::size_t display_column = 0;
     std::size_t display_end_column = 0;
+    diag_id id = diag_id::no_separator; // its row in the registry (diagnostic_kinds.h)
 };
 
 // What one check found.
@@ -77,17 +79,5 @@ summary check_text(std::string_view text, const diagnostic_callback &each,
 // nothing reaches `each`.
 summary check_path(const char *path, const diagnostic_callback &each, bool inline_config = true);
 summary check_stream(std::FILE *stream, const diagnostic_callback &each, bool inline_config = true);
-
-// Every name a diagnostic can carry, with its severity and what it is about.
-struct diagnostic_kind {
-    std::string_view name;
-    pexilon_check_severity severity;
-    std::string_view about;   // "a key the section does not know, ignored"
-    std::string_view example; // a line that draws it
-};
-const std::vector<diagnostic_kind> &diagnostic_kinds();
-
-// The kind named `name`, or null.
-const diagnostic_kind *find_kind(std::string_view name);
 
 } // namespace pexilon::check

@@ -14,7 +14,7 @@ namespace pexilon::check {
 
 // What a control section gave, once it is over.
 struct control_facts {
-    std::size_t index = 0; // in controls; its label is made only for a finding
+    std::size_t index = 0; // in controls; its label is made only for a diagnostic
     place header;          // its "[control parameter]"
     bool any_key = false;
     bool has_name = false;

@@ -15,12 +15,12 @@ namespace {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-void check_empty(const line_account &line, std::vector<finding> &out)
+void check_empty(const line_account &line, std::vector<raw_diagnostic> &out)
 {
     const key_row &key = *line.key.key;
     if (key.form != value_form::list || line.value.begin != line.value.end)
         return;
-    out.push_back({"empty-value",
+    out.push_back({diag_id::empty_value,
                    std::string(key.name) + " has no value: params[" +
                        std::to_string(line.key.index) + "] is an entry with no numbers",
                    line.name.begin, line.name.end,
@@ -29,7 +29,8 @@ void check_empty(const line_account &line, std::vector<finding> &out)
 
 // Items between two commas with nothing in them: a list skips them, so the
 // numbers after one move up a place.
-void check_empty_items(const line_account &line, std::string_view text, std::vector<finding> &out)
+void check_empty_items(const line_account &line, std::string_view text,
+                       std::vector<raw_diagnostic> &out)
 {
     const key_row &key = *line.key.key;
     if (key.form != value_form::list)
@@ -51,7 +52,7 @@ void check_empty_items(const line_account &line, std::string_view text, std::vec
             }
         if (commas <= allowed || (last && index == 0))
             return;
-        out.push_back({"empty-item",
+        out.push_back({diag_id::empty_item,
                        "an empty item in the list is skipped, not read as 0: " +
                            (last ? std::string("nothing follows it")
                                  : std::string(key.name) + "'s number " +
@@ -66,7 +67,7 @@ void check_empty_items(const line_account &line, std::string_view text, std::vec
     gap(line.value.end, true);
 }
 
-void check_quotes(const line_account &line, std::string_view text, std::vector<finding> &out)
+void check_quotes(const line_account &line, std::string_view text, std::vector<raw_diagnostic> &out)
 {
     const key_row &key = *line.key.key;
     const std::size_t size = line.value.end - line.value.begin;
@@ -76,7 +77,7 @@ void check_quotes(const line_account &line, std::string_view text, std::vector<f
     const char last = text[line.value.end - 1];
     if ((first != '"' && first != '\'') || last != first)
         return;
-    out.push_back({"quoted-text",
+    out.push_back({diag_id::quoted_text,
                    "the quotes are kept: " + key_label(key) + " got " +
                        std::string(text.substr(line.value.begin, size)) + " with them",
                    line.value.begin, line.value.end, "write the text without quotes"});
@@ -84,7 +85,8 @@ void check_quotes(const line_account &line, std::string_view text, std::vector<f
 
 // "010": decimal 10 here, where C and some tools would read octal 8. Only
 // when the two readings differ.
-void check_leading_zero(const line_account &line, std::string_view text, std::vector<finding> &out)
+void check_leading_zero(const line_account &line, std::string_view text,
+                        std::vector<raw_diagnostic> &out)
 {
     for (const number_account &n : line.key.numbers) {
         if (!n.digits || n.hex)
@@ -106,7 +108,7 @@ void check_leading_zero(const line_account &line, std::string_view text, std::ve
         if (!octal_digits || octal == decimal)
             continue;
         const std::string written(text.substr(n.begin, n.taken));
-        out.push_back({"leading-zero",
+        out.push_back({diag_id::leading_zero,
                        "'" + written + "' is read as decimal " + std::to_string(n.read) +
                            ": a leading zero does not make a number octal",
                        n.begin, end,
@@ -135,12 +137,12 @@ std::size_t comment_start(const line_account &line, std::string_view text)
 } // namespace
 
 void check_continuation_comment(const line_account &line, std::string_view text,
-                                std::vector<finding> &found)
+                                std::vector<raw_diagnostic> &found)
 {
     const std::size_t start = comment_start(line, text);
     if (start == line.value.end)
         return;
-    std::erase_if(found, [&](const finding &f) { return f.end > start; });
+    std::erase_if(found, [&](const raw_diagnostic &f) { return f.where.span.end > start; });
     const key_row &key = *line.key.key;
     const std::string comment(text.substr(start, line.value.end - start));
     std::string effect = "it is ignored after the number before it";
@@ -153,14 +155,15 @@ void check_continuation_comment(const line_account &line, std::string_view text,
                           : key_label(key)) +
                      " got 0";
     }
-    found.push_back({"continuation",
+    found.push_back({diag_id::continuation,
                      "comments are not recognised on an indented line that continues " +
                          std::string(key.name) + ": '" + comment + "' is part of the value, and " +
                          effect,
                      start, line.value.end, "put the comment on a line of its own"});
 }
 
-void check_written_form(const line_account &line, std::string_view text, std::vector<finding> &out)
+void check_written_form(const line_account &line, std::string_view text,
+                        std::vector<raw_diagnostic> &out)
 {
     check_empty(line, out);
     check_empty_items(line, text, out);

@@ -18,7 +18,7 @@ bool starts_comment(std::string_view rest)
 
 } // namespace
 
-std::optional<finding> check_header_rest(const line_account &line, std::string_view text)
+std::optional<raw_diagnostic> check_header_rest(const line_account &line, std::string_view text)
 {
     std::size_t begin = line.rest.begin;
     while (begin < line.rest.end && is_white(text[begin]))
@@ -31,10 +31,10 @@ std::optional<finding> check_header_rest(const line_account &line, std::string_v
     const std::string header =
         "[" + std::string(text.substr(line.name.begin, line.name.end - line.name.begin)) + "]";
     if (rest[0] == '[') {
-        finding f{"header-text",
-                  "'" + std::string(rest) + "' after the closing ']' is ignored: groups " +
-                      "set apart by white space are not joined, so the section is " + header,
-                  begin, line.rest.end};
+        raw_diagnostic f{diag_id::header_text,
+                         "'" + std::string(rest) + "' after the closing ']' is ignored: groups " +
+                             "set apart by white space are not joined, so the section is " + header,
+                         begin, line.rest.end};
         // Joined, do the groups name a known section? Then the white space
         // between them is certainly what went wrong.
         std::string joined = header + std::string(rest);
@@ -45,18 +45,17 @@ std::optional<finding> check_header_rest(const line_account &line, std::string_v
             for (std::size_t at = 0; (at = name.find("][", at)) != std::string::npos; at += 2)
                 name.replace(at, 2, "||");
             if (lookup_row(section_codes, name) != nullptr) {
-                f.fixable = true;
-                f.fix_begin = line.rest.begin;
-                f.fix_end = begin;
-                f.change = "its lines are read into " + joined;
+                f.fixes.push_back({{0, false, {line.rest.begin, begin}},
+                                   "",
+                                   "its lines are read into " + joined});
             }
         }
         return f;
     }
-    return finding{"header-text",
-                   "'" + std::string(rest) + "' after the closing ']' is ignored: the section is " +
-                       header,
-                   begin, line.rest.end};
+    return raw_diagnostic{diag_id::header_text,
+                          "'" + std::string(rest) +
+                              "' after the closing ']' is ignored: the section is " + header,
+                          begin, line.rest.end};
 }
 
 } // namespace pexilon::check

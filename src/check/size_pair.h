@@ -20,7 +20,7 @@ const std::vector<std::string> &size_halves();
 
 // A line of a camera section whose unknown name is near one of size_halves.
 struct size_half {
-    std::size_t diagnostic = 0; // its unknown-key warning
+    std::size_t diagnostic = 0; // its unknown-key warning, as the caller numbers them
     std::size_t reader_line = 0;
     text_span pair;           // "WIDTH = 1920": from the name to the value's end
     std::size_t text_end = 0; // the line's bytes without its line end

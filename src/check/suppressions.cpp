@@ -219,8 +219,7 @@ void apply_directives(const line_map &map, const std::vector<directive> &directi
         const directive &d = directives[i];
         const std::string problem = directive_problem(d, used[i]);
         if (!problem.empty())
-            found.push_back({PEXILON_CHECK_WARNING,
-                             "suppression",
+            found.push_back({diag_id::suppression,
                              "directive '" + d.spelling + "': " + problem,
                              "directives: disable-next-line, disable-line, disable, enable, "
                              "each with =NAME,... or =all",

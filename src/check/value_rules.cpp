@@ -51,12 +51,91 @@ std::string destination(const key_row &key, std::size_t index)
     return std::string(key.name) + "'s number " + std::to_string(index + 1);
 }
 
+// Text after the digits: the rest of a list where one number is read, a
+// second number without a comma, a sign before a hex number, a unit or other
+// words.
+void check_rest(const number_account &n, const std::string &copy, const std::string &what,
+                const std::string &stored_text, bool in_list, std::size_t room,
+                std::vector<raw_diagnostic> &out)
+{
+    const std::size_t taken = n.taken;
+    std::size_t rest = taken;
+    while (rest < copy.size() && is_white(copy[rest]))
+        ++rest;
+    const std::string taken_text = copy.substr(0, taken);
+    const std::string rest_text = copy.substr(rest);
+    if (!in_list && copy[rest] == ',') {
+        out.push_back({diag_id::value_count,
+                       "one number is read from this list: " + what + " got " + stored_text +
+                           " and the rest is ignored",
+                       n.begin + rest, n.end});
+    } else if (rest > taken && (std::strchr("0123456789+-", copy[rest]) != nullptr)) {
+        raw_diagnostic f{diag_id::number_syntax,
+                         "two numbers without a comma between them: " + what + " got " +
+                             stored_text + " and '" + rest_text + "' is lost",
+                         n.begin, n.end};
+        std::size_t count = 0;
+        const std::string joined = with_commas(copy, count);
+        if (!joined.empty() && count <= room) {
+            f.fixes.push_back(
+                {{0, false, {n.begin, n.end}},
+                 joined,
+                 "'" + copy + "' is read as " + std::to_string(count) + " numbers, " + joined});
+        }
+        out.push_back(std::move(f));
+    } else if (taken == 2 && (copy[0] == '-' || copy[0] == '+') && copy[1] == '0' &&
+               (copy[2] == 'x' || copy[2] == 'X')) {
+        out.push_back(
+            {diag_id::number_syntax,
+             "a sign makes a number decimal: '" + copy + "' is read as " + taken_text + " and '" +
+                 copy.substr(taken) + "' is ignored, so " + what + " got " + stored_text,
+             n.begin, n.end, "write the number in decimal, or in hexadecimal without a sign"});
+    } else {
+        raw_diagnostic f{diag_id::number_syntax,
+                         "'" + copy.substr(taken) + "' after the number " + taken_text +
+                             " is ignored: " + what + " got " + stored_text,
+                         n.begin + taken, n.end};
+        if (is_unit_suffix(copy, taken)) {
+            f.fixes.push_back({{0, false, {n.begin + taken, n.end}},
+                               "",
+                               "none: " + what + " keeps " + stored_text});
+        }
+        out.push_back(std::move(f));
+    }
+}
+
+// A number that does not fit its field: saturated, negative in an unsigned
+// field, or cut.
+void check_range(const number_account &n, const std::string &copy, number_field type,
+                 const std::string &what, const std::string &stored_text,
+                 std::vector<raw_diagnostic> &out)
+{
+    const std::size_t taken = n.taken;
+    const std::string taken_text = copy.substr(0, taken);
+    if (n.saturated) {
+        out.push_back(
+            {diag_id::number_range,
+             "'" + taken_text + "' is beyond the 64-bit range: " + what + " got " + stored_text,
+             n.begin, n.begin + taken});
+    } else if (!type.is_signed && n.read < 0) {
+        out.push_back(
+            {diag_id::number_range,
+             "negative number in an unsigned field: " + what + " got " + shown(n.stored, false),
+             n.begin, n.begin + taken});
+    } else if (n.stored != n.read) {
+        out.push_back({diag_id::number_range,
+                       taken_text + " does not fit in " + std::to_string(type.bits) +
+                           " bits: " + what + " got " + stored_text,
+                       n.begin, n.begin + taken});
+    }
+}
+
 void check_number(const number_account &n, std::string_view text, number_field type,
                   const std::string &what, bool in_list, std::size_t room,
-                  std::vector<finding> &out)
+                  std::vector<raw_diagnostic> &out)
 {
     if (n.begin == n.end) {
-        out.push_back({"number-syntax",
+        out.push_back({diag_id::number_syntax,
                        in_list ? "an empty item between commas is read as 0: " + what + " got 0"
                                : "no number is given: " + what + " got 0",
                        n.item_begin, n.item_end});
@@ -65,77 +144,14 @@ void check_number(const number_account &n, std::string_view text, number_field t
     const std::string copy(text.substr(n.begin, n.end - n.begin));
     const std::size_t taken = n.taken;
     if (!n.digits) {
-        out.push_back({"number-syntax", "'" + copy + "' is not a number: " + what + " got 0",
+        out.push_back({diag_id::number_syntax, "'" + copy + "' is not a number: " + what + " got 0",
                        n.begin, n.end});
         return;
     }
     const std::string stored_text = shown(n.stored, n.hex);
-    if (taken < copy.size()) {
-        std::size_t rest = taken;
-        while (rest < copy.size() && is_white(copy[rest]))
-            ++rest;
-        const std::string taken_text = copy.substr(0, taken);
-        const std::string rest_text = copy.substr(rest);
-        if (!in_list && copy[rest] == ',') {
-            out.push_back({"value-count",
-                           "one number is read from this list: " + what + " got " + stored_text +
-                               " and the rest is ignored",
-                           n.begin + rest, n.end});
-        } else if (rest > taken && (std::strchr("0123456789+-", copy[rest]) != nullptr)) {
-            finding f{"number-syntax",
-                      "two numbers without a comma between them: " + what + " got " + stored_text +
-                          " and '" + rest_text + "' is lost",
-                      n.begin, n.end};
-            std::size_t count = 0;
-            const std::string joined = with_commas(copy, count);
-            if (!joined.empty() && count <= room) {
-                f.fixable = true;
-                f.fix_begin = n.begin;
-                f.fix_end = n.end;
-                f.replacement = joined;
-                f.change =
-                    "'" + copy + "' is read as " + std::to_string(count) + " numbers, " + joined;
-            }
-            out.push_back(std::move(f));
-        } else if (taken == 2 && (copy[0] == '-' || copy[0] == '+') && copy[1] == '0' &&
-                   (copy[2] == 'x' || copy[2] == 'X')) {
-            out.push_back({"number-syntax",
-                           "a sign makes a number decimal: '" + copy + "' is read as " +
-                               taken_text + " and '" + copy.substr(taken) + "' is ignored, so " +
-                               what + " got " + stored_text,
-                           n.begin, n.end,
-                           "write the number in decimal, or in hexadecimal without a sign"});
-        } else {
-            finding f{"number-syntax",
-                      "'" + copy.substr(taken) + "' after the number " + taken_text +
-                          " is ignored: " + what + " got " + stored_text,
-                      n.begin + taken, n.end};
-            if (is_unit_suffix(copy, taken)) {
-                f.fixable = true;
-                f.fix_begin = n.begin + taken;
-                f.fix_end = n.end;
-                f.change = "none: " + what + " keeps " + stored_text;
-            }
-            out.push_back(std::move(f));
-        }
-    }
-    const std::string taken_text = copy.substr(0, taken);
-    if (n.saturated) {
-        out.push_back(
-            {"number-range",
-             "'" + taken_text + "' is beyond the 64-bit range: " + what + " got " + stored_text,
-             n.begin, n.begin + taken});
-    } else if (!type.is_signed && n.read < 0) {
-        out.push_back(
-            {"number-range",
-             "negative number in an unsigned field: " + what + " got " + shown(n.stored, false),
-             n.begin, n.begin + taken});
-    } else if (n.stored != n.read) {
-        out.push_back({"number-range",
-                       taken_text + " does not fit in " + std::to_string(type.bits) +
-                           " bits: " + what + " got " + stored_text,
-                       n.begin, n.begin + taken});
-    }
+    if (taken < copy.size())
+        check_rest(n, copy, what, stored_text, in_list, room, out);
+    check_range(n, copy, type, what, stored_text, out);
 }
 
 // A number alone that fits its field: the common case, which costs no text.
@@ -162,7 +178,8 @@ bool plain(const number_account &n, number_field type)
     return true;
 }
 
-void check_numbers(const line_account &line, std::string_view text, std::vector<finding> &out)
+void check_numbers(const line_account &line, std::string_view text,
+                   std::vector<raw_diagnostic> &out)
 {
     const key_row &key = *line.key.key;
     const number_field type = field_of(key);
@@ -212,7 +229,8 @@ std::string kept_in_words(std::string_view value, std::size_t limit)
     return words;
 }
 
-void check_text_length(const line_account &line, std::string_view text, std::vector<finding> &out)
+void check_text_length(const line_account &line, std::string_view text,
+                       std::vector<raw_diagnostic> &out)
 {
     const key_row &key = *line.key.key;
     const std::size_t size = line.value.end - line.value.begin;
@@ -220,14 +238,14 @@ void check_text_length(const line_account &line, std::string_view text, std::vec
     const std::string_view value = text.substr(line.value.begin, size);
     if (size > limit) {
         const std::string label = key_label(key);
-        out.push_back({"text-truncated",
+        out.push_back({diag_id::text_truncated,
                        std::string(key.name) + " has " +
                            length_in_words(characters_in(value), size) + ": " + label + " keeps " +
                            kept_in_words(value, limit),
                        line.value.begin + limit, line.value.end});
     } else if (size == limit && limit == member_of(key)->size) {
         const std::string label = key_label(key);
-        out.push_back({"text-truncated",
+        out.push_back({diag_id::text_truncated,
                        std::string(key.name) + " has " +
                            length_in_words(characters_in(value), size) + ": " + label +
                            " is filled to its end and has no terminator",
@@ -235,7 +253,7 @@ void check_text_length(const line_account &line, std::string_view text, std::vec
     }
 }
 
-void check_pair_count(const line_account &line, std::vector<finding> &out)
+void check_pair_count(const line_account &line, std::vector<raw_diagnostic> &out)
 {
     const key_row &key = *line.key.key;
     const std::size_t count = line.key.numbers.size();
@@ -253,7 +271,7 @@ void check_pair_count(const line_account &line, std::vector<finding> &out)
         message = std::string(key.name) + " needs two numbers, " + member_of(key)[0].name +
                   " and " + member_of(key)[1].name + "; with " + std::to_string(count) + ", " +
                   label + " keep their values";
-    out.push_back({"value-count", message, line.value.begin, line.value.end});
+    out.push_back({diag_id::value_count, message, line.value.begin, line.value.end});
 }
 
 } // namespace
@@ -293,9 +311,9 @@ bool tidy_value(const line_account &line, std::string_view text)
            tidy_items(line, text, field_of(key));
 }
 
-std::vector<finding> check_value(const line_account &line, std::string_view text)
+std::vector<raw_diagnostic> check_value(const line_account &line, std::string_view text)
 {
-    std::vector<finding> out;
+    std::vector<raw_diagnostic> out;
     const key_row &key = *line.key.key;
     switch (key.form) {
     case value_form::text:

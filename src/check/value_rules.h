@@ -7,23 +7,10 @@
 #include <string_view>
 #include <vector>
 
+#include "check/check_run.h"
 #include "config/line_accounts.h"
 
 namespace pexilon::check {
-
-struct finding {
-    std::string_view name; // a diagnostic name
-    std::string message;
-    std::size_t begin = 0; // byte range within the line
-    std::size_t end = 0;
-    std::string hint = {};
-    // A certain repair: bytes fix_begin to fix_end become `replacement`.
-    bool fixable = false;
-    std::size_t fix_begin = 0;
-    std::size_t fix_end = 0;
-    std::string replacement{};
-    std::string change{}; // what the repair does to the record
-};
 
 // True for the keys that hold one value (a number or a text), which a
 // continuation line replaces.
@@ -33,9 +20,9 @@ bool holds_one_value(const key_row &key);
 // "step", "camera.width and camera.height".
 std::string key_label(const key_row &key);
 
-// Findings about the stored key line `line`, whose text is `text` (the
+// Diagnostics of the stored key line `line`, whose text is `text` (the
 // line as the reader read it).
-std::vector<finding> check_value(const line_account &line, std::string_view text);
+std::vector<raw_diagnostic> check_value(const line_account &line, std::string_view text);
 
 // True for numbers written as they mostly are: each item one number its
 // field keeps whole, in hex or without a leading zero, the items one comma

@@ -911,6 +911,20 @@ class ToolTest(unittest.TestCase):
                 self.assertTrue(out.startswith(f"Usage: pexilon-config {name} "), out)
                 self.assertEqual(run(name, "-h", "--bogus"), (status, out, err))
 
+    def test_check_help_lists_every_diagnostic(self):
+        # The help's lists are written out; the SARIF log's rules come from
+        # the checker's registry, in its order.
+        status, out, _ = run("check", "--format=sarif", self.good)
+        rules = json.loads(out)["runs"][0]["tool"]["driver"]["rules"]
+        _, help_text, _ = run("check", "--help")
+        for level, label in (("warning", "Warnings"), ("error", "Errors")):
+            with self.subTest(label):
+                listed = re.search(rf"^{label}: (.*?)\.\n", help_text, re.M | re.S)
+                self.assertIsNotNone(listed, help_text)
+                self.assertEqual(listed.group(1).split(),
+                                 [rule["id"] for rule in rules
+                                  if rule["defaultConfiguration"]["level"] == level])
+
     def test_version(self):
         status, out, err = run("--version")
         self.assertEqual((status, err), (0, ""))

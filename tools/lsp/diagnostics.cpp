@@ -1,6 +1,7 @@
 // The checker's diagnostics as the protocol's: 0-based lines, UTF-16 columns.
 #include <algorithm>
 
+#include "check/diagnostic_kinds.h"
 #include "check_source.h"
 #include "editor_requests.h"
 
@@ -9,6 +10,16 @@ namespace pexilon_lsp {
 namespace {
 
 constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
+
+// A misspelt key or section: its fix is the likely intent, so the editor
+// may offer it first.
+bool preferred_fix(std::string_view name)
+{
+    using pexilon::check::diag_id;
+    const pexilon::check::diagnostic_kind *kind = pexilon::check::find_kind(name);
+    return kind != nullptr &&
+           (kind->id == diag_id::unknown_key || kind->id == diag_id::unknown_section);
+}
 
 int protocol_severity(severity level)
 {
@@ -177,7 +188,7 @@ nlohmann::json code_actions(const std::string &uri, std::string_view text, std::
             {{"title", title + " (" + fix.change + ")"},
              {"kind", "quickfix"},
              {"diagnostics", nlohmann::json::array({diagnostic_json(uri, positions, found)})},
-             {"isPreferred", found.name == "unknown-key" || found.name == "unknown-section"},
+             {"isPreferred", preferred_fix(found.name)},
              {"edit", {{"changes", {{uri, edits}}}}}});
     }
     if (fixable != 0 && wanted(params, "source.fixAll.pexilon")) {

@@ -1,0 +1,212 @@
+// The page: an editor whose diagnostics, explanations, records and layout all
+// come from the pexilon-config program itself, run in the browser.
+import { EditorView, basicSetup } from 'codemirror';
+import { EditorState, Compartment } from '@codemirror/state';
+import { keymap } from '@codemirror/view';
+import { linter, lintGutter, forceLinting } from '@codemirror/lint';
+import { oneDark } from '@codemirror/theme-one-dark';
+import { loadProgram, FILE_NAME } from './program.js';
+import { encodeText, decodeText } from './fragment.js';
+import { lintDiagnostics, textBlocks, offsetOf } from './diagnostics.js';
+
+const $ = (id) => document.getElementById(id);
+const status = $('status');
+// Figures the browser test reads: when diagnostics first showed, and how long
+// the last edit took to reach them.
+const figures = { firstDiagnostics: null, lastLatency: null, checks: 0 };
+window.pexilonPage = { figures };
+
+let program = null;
+let editedAt = null;
+let lastProblems = [];
+
+const themeSlot = new Compartment();
+const darkQuery = window.matchMedia('(prefers-color-scheme: dark)');
+const themeFor = (dark) => (dark ? oneDark : []);
+
+// One `check` run gives the lint diagnostics and the problems list.
+function check(text, doc) {
+  const json = program.run(['check', '--format=json', FILE_NAME], text);
+  if (json.status === 2) return { diagnostics: [], problems: [], failure: json.stderr };
+  const textOut = program.run(['check', '--color=never', FILE_NAME]);
+  const parsed = JSON.parse(json.stdout || '[]');
+  const blocks = textBlocks(textOut.stdout, FILE_NAME);
+  return {
+    diagnostics: lintDiagnostics(doc, parsed, blocks),
+    problems: blocks.flatMap((b) => b.gcc.map((g, i) => ({ ...g, note: i > 0 }))),
+  };
+}
+
+function showProblems(problems) {
+  const list = $('problems');
+  list.replaceChildren();
+  for (const p of problems) {
+    const item = document.createElement('li');
+    item.textContent = p.text;
+    item.className = p.note ? 'note' : /: error: /.test(p.text) ? 'error' : 'warning';
+    item.tabIndex = 0;
+    const go = () => {
+      const doc = view.state.doc;
+      const at = offsetOf(doc, p.line, p.column);
+      view.dispatch({ selection: { anchor: at }, scrollIntoView: true });
+      view.focus();
+    };
+    item.addEventListener('click', go);
+    item.addEventListener('keydown', (e) => { if (e.key === 'Enter') go(); });
+    list.append(item);
+  }
+  $('problem-count').textContent = problems.filter((p) => !p.note).length;
+}
+
+const checker = linter((v) => {
+  if (!program) return [];
+  const result = check(v.state.doc.toString(), v.state.doc);
+  lastProblems = result.problems;
+  showProblems(result.problems);
+  figures.checks++;
+  if (figures.firstDiagnostics === null) figures.firstDiagnostics = performance.now();
+  if (editedAt !== null) {
+    figures.lastLatency = performance.now() - editedAt;
+    editedAt = null;
+  }
+  status.textContent = result.failure ? result.failure : `${result.diagnostics.length} diagnostics`;
+  return result.diagnostics;
+}, { delay: 0 });
+
+let sideTimer = 0;
+let fragmentTimer = 0;
+const view = new EditorView({
+  parent: $('editor'),
+  state: EditorState.create({
+    doc: '',
+    extensions: [
+      basicSetup,
+      lintGutter(),
+      checker,
+      themeSlot.of(themeFor(darkQuery.matches)),
+      EditorView.updateListener.of((u) => {
+        if (u.docChanged) {
+          editedAt = performance.now();
+          clearTimeout(fragmentTimer);
+          fragmentTimer = setTimeout(saveFragment, 300);
+        }
+        if (u.docChanged || u.selectionSet) {
+          clearTimeout(sideTimer);
+          sideTimer = setTimeout(updateSide, 120);
+        }
+      }),
+    ],
+  }),
+});
+window.pexilonPage.view = view;
+window.pexilonPage.setText = (text) => setText(text);
+// The checker as the page runs it, for the browser test to hold against the
+// native program: the JSON it lints from and the problems list it shows.
+window.pexilonPage.check = (text) => {
+  const json = program.run(['check', '--format=json', FILE_NAME], text);
+  const textOut = program.run(['check', '--color=never', FILE_NAME]);
+  const problems = textBlocks(textOut.stdout, FILE_NAME).flatMap((b) => b.gcc.map((g) => g.text));
+  return { status: json.status, json: json.stdout, problems };
+};
+darkQuery.addEventListener('change', (e) =>
+  view.dispatch({ effects: themeSlot.reconfigure(themeFor(e.matches)) }));
+
+function setText(text) {
+  view.dispatch({ changes: { from: 0, to: view.state.doc.length, insert: text } });
+}
+
+async function saveFragment() {
+  const text = view.state.doc.toString();
+  const hash = '#text=' + (await encodeText(text));
+  history.replaceState(null, '', hash);
+}
+
+// The pane beside the editor: what the selector asks the program for.
+let formatted = null;
+function updateSide() {
+  if (!program) return;
+  const what = $('view-select').value;
+  const text = view.state.doc.toString();
+  const out = $('side-output');
+  $('take-format').hidden = what !== 'fmt';
+  formatted = null;
+  let result;
+  if (what === 'explain-line') {
+    const line = view.state.doc.lineAt(view.state.selection.main.head).number;
+    result = program.run(['explain', '--lines', `${line}-${line}`, FILE_NAME], text);
+  } else if (what === 'explain') {
+    result = program.run(['explain', FILE_NAME], text);
+  } else if (what === 'json') {
+    result = program.run(['json', FILE_NAME], text);
+  } else if (what === 'dump') {
+    result = program.run(['dump', FILE_NAME], text);
+  } else {
+    const fmt = program.run(['fmt', FILE_NAME], text);
+    const diff = program.run(['fmt', '--diff', FILE_NAME]);
+    formatted = fmt.status === 0 ? fmt.stdout : null;
+    $('take-format').disabled = formatted === null || formatted === text;
+    out.replaceChildren();
+    if (fmt.status !== 0) {
+      out.textContent = fmt.stderr;
+      return;
+    }
+    const diffBox = document.createElement('div');
+    diffBox.className = 'diff';
+    if (diff.stdout === '') diffBox.textContent = 'The file is laid out already.';
+    for (const line of diff.stdout === '' ? [] : diff.stdout.replace(/\n$/, '').split('\n')) {
+      const el = document.createElement('div');
+      el.textContent = line;
+      el.className = /^(\+\+\+|---)/.test(line) ? 'diff-file' : line[0] === '+' ? 'diff-add'
+        : line[0] === '-' ? 'diff-del' : line.startsWith('@@') ? 'diff-hunk' : '';
+      diffBox.append(el);
+    }
+    const heading = document.createElement('h3');
+    heading.textContent = 'Formatted';
+    const pre = document.createElement('pre');
+    pre.id = 'formatted-text';
+    pre.textContent = fmt.stdout;
+    out.append(diffBox, heading, pre);
+    return;
+  }
+  out.textContent = result.stdout + (result.stderr ? '\n' + result.stderr : '');
+}
+
+$('view-select').addEventListener('change', updateSide);
+$('take-format').addEventListener('click', () => {
+  if (formatted !== null) setText(formatted);
+});
+
+async function loadExample(name) {
+  const response = await fetch('examples/' + name);
+  setText(await response.text());
+}
+$('example-select').addEventListener('change', (e) => {
+  if (e.target.value) loadExample(e.target.value);
+});
+
+async function start() {
+  const [loaded, examples, shared] = await Promise.all([
+    loadProgram(),
+    fetch('examples/index.json').then((r) => r.json()),
+    decodeText(location.hash),
+  ]);
+  for (const name of examples) {
+    const option = document.createElement('option');
+    option.value = option.textContent = name;
+    $('example-select').append(option);
+  }
+  program = loaded;
+  if (shared !== null) {
+    setText(shared);
+  } else {
+    const first = examples.includes('sample.conf') ? 'sample.conf' : examples[0];
+    $('example-select').value = first;
+    await loadExample(first);
+  }
+  forceLinting(view);
+  document.body.dataset.ready = 'true';
+}
+
+start().catch((e) => {
+  status.textContent = 'The program could not be loaded: ' + e;
+});

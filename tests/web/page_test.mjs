@@ -98,7 +98,15 @@ test('a misspelt key is underlined, fixed by its quick fix, and the file formatt
   const shown = await page.$$eval('#problems li', (items) => items.map((li) => li.textContent));
   assert.deepEqual(shown, expected);
 
-  // The underline covers the key, and hovering it tells message and note.
+  // The cursor on the faulty line: the side pane explains it.
+  await page.evaluate(() => {
+    const v = window.pexilonPage.view;
+    v.dispatch({ selection: { anchor: v.state.doc.line(2).from } });
+  });
+  const explained = nativeRun(['explain', '--lines', '2-2'], typed).stdout;
+  await page.waitForFunction((w) => document.getElementById('side-output').textContent === w, explained);
+
+  // The underline covers the key, and hovering it tells message, hint and note.
   const range = page.locator('.cm-lintRange-warning').first();
   assert.equal(await range.textContent(), 'BIT_WIDHT');
   await range.hover();
@@ -106,6 +114,7 @@ test('a misspelt key is underlined, fixed by its quick fix, and the file formatt
   await tooltip.waitFor();
   assert.match(await tooltip.textContent(), /unknown key 'BIT_WIDHT' in \[camera parameter\]/);
   assert.match(await tooltip.textContent(), /note: did you mean 'BIT_WIDTH'\?/);
+  assert.match(await tooltip.textContent(), /fix-it: the line is read as the key BIT_WIDTH/);
   fs.mkdirSync(artifacts, { recursive: true });
   await page.screenshot({ path: path.join(artifacts, 'page.png') });
 

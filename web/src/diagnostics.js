@@ -71,7 +71,6 @@ export function lintDiagnostics(doc, json, blocks) {
     return {
       from, to,
       severity: d.kind === 'error' ? 'error' : d.kind === 'note' ? 'info' : 'warning',
-      source: d.option || d.kind,
       message: d.message,
       renderMessage() {
         const box = document.createElement('div');

@@ -176,19 +176,23 @@ $('take-format').addEventListener('click', () => {
   if (formatted !== null) setText(formatted);
 });
 
+const fetchExample = (name) => fetch('examples/' + name).then((r) => r.text());
 async function loadExample(name) {
-  const response = await fetch('examples/' + name);
-  setText(await response.text());
+  setText(await fetchExample(name));
 }
 $('example-select').addEventListener('change', (e) => {
   if (e.target.value) loadExample(e.target.value);
 });
 
 async function start() {
-  const [loaded, examples, shared] = await Promise.all([
+  // The sample is fetched while the program compiles: the first diagnostics
+  // wait for neither in turn.
+  const sample = location.hash ? null : fetchExample('sample.conf').catch(() => null);
+  const [loaded, examples, shared, sampleText] = await Promise.all([
     loadProgram(),
     fetch('examples/index.json').then((r) => r.json()),
     decodeText(location.hash),
+    sample,
   ]);
   for (const name of examples) {
     const option = document.createElement('option');
@@ -199,9 +203,10 @@ async function start() {
   if (shared !== null) {
     setText(shared);
   } else {
-    const first = examples.includes('sample.conf') ? 'sample.conf' : examples[0];
+    const first = sampleText !== null ? 'sample.conf' : examples[0];
     $('example-select').value = first;
-    await loadExample(first);
+    if (sampleText !== null) setText(sampleText);
+    else await loadExample(first);
   }
   forceLinting(view);
   document.body.dataset.ready = 'true';

@@ -43,15 +43,15 @@ export function textBlocks(text, fileName) {
 }
 
 // The JSON diagnostics (and the text output's blocks beside them) as
-// CodeMirror lint diagnostics, each fix-it an action.
-export function lintDiagnostics(doc, json, blocks) {
+// CodeMirror lint diagnostics, each fix-it an action. hints.blocks is read
+// when a tooltip opens: the text output comes after the JSON.
+export function lintDiagnostics(doc, json, hints) {
   return json.map((d, index) => {
     const loc = d.locations && d.locations[0];
     const line = loc ? loc.caret.line : 1;
     let from = loc ? offsetOf(doc, line, loc.caret.column) : 0;
     let to = loc && loc.finish ? offsetOf(doc, loc.finish.line, loc.finish.column + 1) : from;
     if (to <= from) to = Math.min(doc.line(Math.min(Math.max(line, 1), doc.lines)).to, from + 1);
-    const block = blocks[index] || { hints: [], gcc: [] };
     const notes = (d.children || []).map((c) => c.message);
     const fixits = d.fixits || [];
     const actions = fixits.length
@@ -78,6 +78,7 @@ export function lintDiagnostics(doc, json, blocks) {
         const head = document.createElement('div');
         head.textContent = d.message + (d.option ? ` [${d.option}]` : '');
         box.append(head);
+        const block = hints.blocks[index] || { hints: [] };
         for (const hint of block.hints) {
           const el = document.createElement('div');
           el.className = 'diag-hint';

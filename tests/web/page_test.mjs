@@ -170,9 +170,9 @@ test('a link carries the text in its fragment', async () => {
   const { page } = await openPage();
   const text = '[camera parameter]\nTYPE = shared ünïcode\n';
   await page.evaluate((t) => window.pexilonPage.setText(t), text);
-  await page.waitForFunction(() => location.hash.startsWith('#text='));
-  await page.waitForTimeout(400);
+  await page.waitForFunction((t) => window.pexilonPage.fragmentText === t, text);
   const link = page.url();
+  assert.match(link, /#text=[A-Za-z0-9_-]+$/);
   const other = await browser.newPage();
   await other.goto(link);
   await other.waitForSelector('body[data-ready="true"]');

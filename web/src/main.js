@@ -136,6 +136,7 @@ async function saveFragment() {
   const text = view.state.doc.toString();
   const hash = '#text=' + (await encodeText(text));
   history.replaceState(null, '', hash);
+  window.pexilonPage.fragmentText = text;
 }
 
 // The pane beside the editor: what the selector asks the program for.
@@ -145,6 +146,7 @@ function updateSide() {
   const what = $('view-select').value;
   const text = view.state.doc.toString();
   const out = $('side-output');
+  delete out.dataset.empty;
   $('take-format').hidden = what !== 'fmt';
   formatted = null;
   let result;
@@ -186,6 +188,7 @@ function updateSide() {
     return;
   }
   out.textContent = result.stdout + (result.stderr ? '\n' + result.stderr : '');
+  if (out.textContent === '' && what === 'explain-line') out.dataset.empty = 'nothing on this line';
 }
 
 $('view-select').addEventListener('change', updateSide);

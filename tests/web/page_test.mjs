@@ -166,6 +166,23 @@ test('explain, json and dump in the side pane are the program\'s', async () => {
   await page.close();
 });
 
+test('once loaded, the page needs no network', async () => {
+  const { page } = await openPage();
+  await page.context().setOffline(true);
+  try {
+    const text = '[register parameter]\nREGG = 0x0100, 0x01\n';
+    await page.evaluate((t) => window.pexilonPage.setText(t), text);
+    const want = nativeRun(['check', '--format=gcc'], text).stdout.split('\n')[0];
+    await page.waitForFunction((w) => document.querySelector('#problems li')?.textContent === w, want);
+    await page.selectOption('#example-select', 'sample.conf');
+    const sample = fs.readFileSync(path.join(root, 'examples/sample.conf'), 'utf8');
+    await page.waitForFunction((t) => window.pexilonPage.view.state.doc.toString() === t, sample);
+  } finally {
+    await page.context().setOffline(false);
+  }
+  await page.close();
+});
+
 test('a link carries the text in its fragment', async () => {
   const { page } = await openPage();
   const text = '[camera parameter]\nTYPE = shared ünïcode\n';

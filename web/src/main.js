@@ -196,7 +196,13 @@ $('take-format').addEventListener('click', () => {
   if (formatted !== null) setText(formatted);
 });
 
-const fetchExample = (name) => fetch('examples/' + name).then((r) => r.text());
+// Every example is fetched once, at the start, so that the page needs no
+// network once it is loaded.
+const exampleTexts = new Map();
+const fetchExample = (name) => {
+  if (!exampleTexts.has(name)) exampleTexts.set(name, fetch('examples/' + name).then((r) => r.text()));
+  return exampleTexts.get(name);
+};
 async function loadExample(name) {
   setText(await fetchExample(name));
 }
@@ -215,6 +221,7 @@ async function start() {
     sample,
   ]);
   for (const name of examples) {
+    fetchExample(name).catch(() => exampleTexts.delete(name));
     const option = document.createElement('option');
     option.value = option.textContent = name;
     $('example-select').append(option);

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Developer entry point: installs what a fresh Debian machine lacks, then
 # builds and runs. Usage: ./dev.sh demo | test | sanitize | tsan | valgrind |
-#                                  fuzz [SECONDS] | coverage | bench
+#                                  fuzz [SECONDS] | coverage | bench |
+#                                  page [--no-serve]
 set -eu
 cd "$(dirname "$0")"
 
@@ -108,8 +109,27 @@ bench)
     cmake --build build/release -j "$jobs"
     ./build/release/bench/pexilon_bench "$@"
     ;;
+page)
+    # The program in WebAssembly and the editor around it, into build/web/.
+    install_needs emcc:emscripten npm:npm node:nodejs
+    # Debian's emscripten runs its tools on this Node.js, whose modules it
+    # finds only there.
+    export NODE_PATH=/usr/share/nodejs
+    # No browser download: the browser test uses Debian's chromium.
+    export PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1
+    [ -d web/node_modules ] && [ web/node_modules/.package-lock.json -nt web/package-lock.json ] ||
+        (cd web && npm ci --no-audit --no-fund >/dev/null)
+    emcmake cmake --preset web -Wno-dev >/dev/null
+    cmake --build --preset web -j "$jobs"
+    echo "dev.sh: the page is in build/web/"
+    if [ "${1:-}" != --no-serve ]; then
+        port=${PEXILON_PAGE_PORT:-8000}
+        echo "dev.sh: serving it at http://127.0.0.1:$port/ (Ctrl-C stops)"
+        exec python3 -m http.server --bind 127.0.0.1 --directory build/web "$port"
+    fi
+    ;;
 *)
-    echo "usage: ./dev.sh demo|test|sanitize|tsan|valgrind|fuzz [SECONDS]|coverage|bench" >&2
+    echo "usage: ./dev.sh demo|test|sanitize|tsan|valgrind|fuzz [SECONDS]|coverage|bench|page [--no-serve]" >&2
     exit 2
     ;;
 esac

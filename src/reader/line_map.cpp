@@ -21,7 +21,13 @@ line_map::line_map(std::string_view text) : text_(text)
         // The reader takes piece_limit bytes at a time until a piece holds
         // the newline (or the text ends).
         const std::size_t pieces = (end - position + piece_limit - 1) / piece_limit;
+#ifdef __EMSCRIPTEN__
+        // wasm32: no text reaches 4 GiB, and a 32-bit size_t cannot be
+        // shifted by 32.
+        while (static_cast<std::uint64_t>(position) >> 32 > wraps_.size())
+#else
         while ((position >> 32) > wraps_.size())
+#endif
             wraps_.push_back(line_starts_.size());
         line_starts_.push_back(static_cast<std::uint32_t>(position));
         if (pieces > 1)

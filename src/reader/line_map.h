@@ -70,7 +70,13 @@ private:
         if (!wraps_.empty()) [[unlikely]]
             high = static_cast<std::size_t>(std::upper_bound(wraps_.begin(), wraps_.end(), index) -
                                             wraps_.begin());
+#ifdef __EMSCRIPTEN__
+        // wasm32: a text cannot reach 4 GiB, so high is always 0, and a
+        // 32-bit size_t cannot be shifted by 32.
+        return high | line_starts_[index];
+#else
         return (high << 32) | line_starts_[index];
+#endif
     }
 
     std::string_view text_;

@@ -28,7 +28,13 @@ struct read_result {
 // A body over the limit is read and dropped when it is at most this long;
 // a longer length no client could send is refused without waiting for it,
 // and the next header starts over.
+#ifdef __EMSCRIPTEN__
+// wasm32: a 32-bit size_t cannot hold 4 GiB; every length it can hold is
+// skipped.
+inline constexpr std::size_t max_skipped_body = static_cast<std::size_t>(-1);
+#else
 inline constexpr std::size_t max_skipped_body = std::size_t{1} << 32;
+#endif
 
 // Reads the next message. A malformed header costs only that header: the
 // next line that names a Content-Length starts over, even when it follows

@@ -1,10 +1,9 @@
 #include "check/explain_words.h"
 
-#include <cinttypes>
-#include <cstdio>
 
 #include "check/value_rules.h"
 #include "config/record_fields.h"
+#include "support/hex_text.h"
 
 namespace pexilon::check {
 
@@ -17,10 +16,7 @@ std::string member_words(const void *record, const record_member &member)
     const std::int64_t value = number_of(record, member);
     if (member.hex_digits == 0)
         return std::to_string(value);
-    char text[32];
-    std::snprintf(text, sizeof text, "0x%0*" PRIX64, member.hex_digits,
-                  static_cast<std::uint64_t>(value));
-    return text;
+    return hex_spelling(static_cast<std::uint64_t>(value), member.hex_digits).c_str();
 }
 
 std::string entry_words(const line_account &line, const parsed_config &record)
@@ -28,11 +24,8 @@ std::string entry_words(const line_account &line, const parsed_config &record)
     const std::size_t i = line.key.index;
     const param_entry &e = record.params[i];
     std::string out = "params[" + std::to_string(i) + "] = " + line.key.key->name;
-    char text[32];
-    for (int v = 0; v < e.value_count; ++v) {
-        std::snprintf(text, sizeof text, "%s 0x%02" PRIX32, v == 0 ? "" : ",", e.values[v]);
-        out += text;
-    }
+    for (int v = 0; v < e.value_count; ++v)
+        out += std::string(v == 0 ? " " : ", ") + hex_spelling(e.values[v], 2).c_str();
     if (e.value_count == 0)
         out += " (no numbers)";
     return out;

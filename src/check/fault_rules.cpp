@@ -2,6 +2,7 @@
 // not closed, a list over 16 numbers, code blocks cut off or left open, and
 // what could not be stored.
 #include "check/run_rules.h"
+#include "config/section_names.h"
 #include "config/value_list.h"
 
 namespace pexilon::check {
@@ -16,9 +17,7 @@ bool names_a_section(std::string_view line)
     const std::size_t close = line.rfind(']');
     if (open == std::string_view::npos || close == std::string_view::npos || close < open)
         return false;
-    std::string name(line.substr(open + 1, close - open - 1));
-    for (std::size_t at = 0; (at = name.find("][", at)) != std::string::npos; at += 2)
-        name.replace(at, 2, "||");
+    const std::string name = section_name(line.substr(open + 1, close - open - 1));
     return lookup_row(section_codes, name) != nullptr;
 }
 

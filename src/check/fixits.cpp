@@ -5,6 +5,7 @@
 #include <map>
 
 #include "check/suggestions.h"
+#include "config/section_names.h"
 
 namespace pexilon::check {
 
@@ -29,10 +30,10 @@ bool is_space(char c) { return c == ' ' || c == '\t'; }
 std::vector<std::string_view> groups_of(std::string_view section)
 {
     std::vector<std::string_view> out;
-    for (std::size_t at = section.find("||"); at != std::string_view::npos;
-         at = section.find("||")) {
+    for (std::size_t at = section.find(section_group_joint); at != std::string_view::npos;
+         at = section.find(section_group_joint)) {
         out.push_back(section.substr(0, at));
-        section.remove_prefix(at + 2);
+        section.remove_prefix(at + section_group_joint.size());
     }
     out.push_back(section);
     return out;
@@ -94,14 +95,9 @@ std::vector<raw_fix> section_fix(place where, std::string_view section,
         differ += mine[i] != theirs[i] ? 1 : 0;
     if (mine.size() != theirs.size() || differ != 1)
         return {};
-    std::string written;
-    for (std::size_t i = 0; i < fixes[0].replacement.size(); ++i) {
-        const bool joint = fixes[0].replacement.compare(i, 2, "||") == 0;
-        written += joint ? "][" : fixes[0].replacement.substr(i, 1);
-        i += joint ? 1 : 0;
-    }
-    fixes[0].replacement = written;
-    fixes[0].change = "its lines are read into [" + written + "]";
+    const std::string header = header_text(fixes[0].replacement);
+    fixes[0].replacement = header.substr(1, header.size() - 2);
+    fixes[0].change = "its lines are read into " + header;
     return fixes;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "config/code_tables.h"
+#include "config/section_names.h"
 #include "reader/text_helpers.h"
 
 namespace pexilon::check {
@@ -41,9 +42,7 @@ std::optional<raw_diagnostic> check_header_rest(const line_account &line, std::s
         while (!joined.empty() && is_white(joined.back()))
             joined.pop_back();
         if (joined.back() == ']') {
-            std::string name = joined.substr(1, joined.size() - 2);
-            for (std::size_t at = 0; (at = name.find("][", at)) != std::string::npos; at += 2)
-                name.replace(at, 2, "||");
+            const std::string name = section_name(joined.substr(1, joined.size() - 2));
             if (lookup_row(section_codes, name) != nullptr) {
                 f.fixes.push_back({{0, false, {line.rest.begin, begin}},
                                    "",

@@ -1,20 +1,14 @@
 #include "check/line_words.h"
 
-#include <cinttypes>
-#include <cstdio>
 
 #include "check/explain_words.h"
+#include "support/hex_text.h"
 
 namespace pexilon::check {
 
 namespace {
 
-std::string hex32(std::uint32_t value)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08" PRIX32, value);
-    return text;
-}
+std::string hex32(std::uint32_t value) { return hex_spelling(value, 8).c_str(); }
 
 // What the reader took the line for, when nothing became of it.
 std::string kind_account(const line_account &line, const run_state &s)

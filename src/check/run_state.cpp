@@ -3,23 +3,12 @@
 #include <algorithm>
 
 #include "check/run_rules.h"
+#include "config/section_names.h"
 
 namespace pexilon::check {
 
 // A section name as it is written: the reader joins bracket groups with "||".
-std::string as_header(std::string_view section)
-{
-    std::string out = "[";
-    for (std::size_t i = 0; i < section.size(); ++i) {
-        if (section[i] == '|' && i + 1 < section.size() && section[i + 1] == '|') {
-            out += "][";
-            ++i;
-        } else {
-            out += section[i];
-        }
-    }
-    return out + "]";
-}
+std::string as_header(std::string_view section) { return header_text(section); }
 
 std::vector<raw_diagnostic> found_diagnostics::in_order()
 {

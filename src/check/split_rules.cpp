@@ -2,14 +2,13 @@
 // end in CR alone, and a line over 199 bytes, read in pieces (and a number
 // a piece's end cuts).
 #include <cctype>
-#include <cinttypes>
-#include <cstdio>
 
 #include "check/explain_words.h"
 #include "check/line_rules.h"
 #include "check/run_rules.h"
 #include "check/value_rules.h"
 #include "config/value_list.h"
+#include "support/hex_text.h"
 
 namespace pexilon::check {
 
@@ -68,11 +67,9 @@ void note_cut_number(run_state &s, const line_account &line)
     if (last.end != piece.size() || last.begin + last.taken != last.end || !last.digits)
         return;
     const key_row &key = *line.key.key;
-    char stored[32];
-    if (last.hex)
-        std::snprintf(stored, sizeof stored, "0x%" PRIX64, static_cast<std::uint64_t>(last.stored));
-    else
-        std::snprintf(stored, sizeof stored, "%" PRId64, last.stored);
+    const std::string stored =
+        last.hex ? std::string(hex_spelling(static_cast<std::uint64_t>(last.stored), 0).c_str())
+                 : std::to_string(last.stored);
     s.cut_line = line.reader_line;
     s.cut_words = (key.form == value_form::number
                        ? key_label(key)

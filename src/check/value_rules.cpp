@@ -1,14 +1,13 @@
 #include "check/value_rules.h"
 
-#include <cinttypes>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
 #include "check/fixits.h"
 #include "config/value_list.h"
 #include "reader/text_helpers.h"
 #include "support/character_columns.h"
+#include "support/hex_text.h"
 
 namespace pexilon::check {
 
@@ -16,12 +15,9 @@ namespace {
 
 std::string shown(std::int64_t value, bool hex)
 {
-    char text[32];
     if (hex)
-        std::snprintf(text, sizeof text, "0x%" PRIX64, static_cast<std::uint64_t>(value));
-    else
-        std::snprintf(text, sizeof text, "%" PRId64, value);
-    return text;
+        return hex_spelling(static_cast<std::uint64_t>(value), 0).c_str();
+    return std::to_string(value);
 }
 
 // How each number of the key is kept: bits and sign.

@@ -1,12 +1,11 @@
 #include "document/line_parts.h"
 
+#include "reader/byte_order_mark.h"
 #include "reader/text_helpers.h"
 
 namespace pexilon {
 
 namespace {
-
-constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
 
 // Lays spans down in order, filling what lies between them with gaps.
 class part_layer {

@@ -4,12 +4,11 @@
 #include "check/diagnostic_kinds.h"
 #include "check_source.h"
 #include "editor_requests.h"
+#include "reader/byte_order_mark.h"
 
 namespace pexilon_lsp {
 
 namespace {
-
-constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
 
 // A misspelt key or section: its fix is the likely intent, so the editor
 // may offer it first.
@@ -50,8 +49,9 @@ span span_of(const text_lines &lines, const text_place &place)
         return {first, last};
     // The checker counts the first line's columns after a byte-order mark,
     // which the client may have kept as U+FEFF.
-    if (line == 0 && lines.line(0).substr(0, byte_order_mark.size()) == byte_order_mark)
-        first = std::min(first + byte_order_mark.size(), last);
+    if (line == 0 &&
+        lines.line(0).substr(0, pexilon::byte_order_mark.size()) == pexilon::byte_order_mark)
+        first = std::min(first + pexilon::byte_order_mark.size(), last);
     const std::size_t start = std::min(first + place.column - 1, last);
     const std::size_t end =
         place.end_column > place.column ? std::min(first + place.end_column - 1, last) : start;

@@ -5,6 +5,7 @@
 #include <span>
 
 #include "config/code_tables.h"
+#include "config/section_names.h"
 
 namespace pexilon_lsp {
 
@@ -50,20 +51,7 @@ const std::vector<key_info> no_keys;
 
 } // namespace
 
-std::string header_text(std::string_view section)
-{
-    std::string header = "[";
-    for (std::size_t at = 0;;) {
-        const std::size_t bar = section.find("||", at);
-        header.append(section.substr(at, bar - at));
-        header.push_back(']');
-        if (bar == std::string_view::npos)
-            break;
-        header.push_back('[');
-        at = bar + 2;
-    }
-    return header;
-}
+std::string header_text(std::string_view section) { return pexilon::header_text(section); }
 
 std::vector<std::string> known_headers()
 {

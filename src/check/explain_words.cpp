@@ -1,6 +1,5 @@
 #include "check/explain_words.h"
 
-
 #include "check/value_rules.h"
 #include "config/record_fields.h"
 #include "support/hex_text.h"

@@ -1,6 +1,5 @@
 #include "check/line_words.h"
 
-
 #include "check/explain_words.h"
 #include "support/hex_text.h"
 

@@ -35,6 +35,10 @@ def sarif_results(text, problems, where):
     if run_.get("columnKind") != "unicodeCodePoints":
         problems.append(f"{where}: the run does not say its columns count code points")
     rules = [rule["id"] for rule in run_["tool"]["driver"]["rules"]]
+    prints = [r.get("partialFingerprints", {}).get("primaryLocationLineHash")
+              for r in run_["results"]]
+    if None in prints or len(set(prints)) != len(prints):
+        problems.append(f"{where}: a result without its own primaryLocationLineHash")
     for result in run_["results"]:
         if rules[result["ruleIndex"]] != result["ruleId"]:
             problems.append(f"{where}: ruleIndex of {result['ruleId']} names another rule")

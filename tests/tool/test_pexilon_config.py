@@ -657,6 +657,27 @@ class ToolTest(unittest.TestCase):
                     applied += 1
         self.assertGreater(applied, 40)
 
+    def test_sarif_for_code_scanning(self):
+        def sarif(data):
+            run_ = json.loads(run("check", "--format=sarif", "-", stdin=data)[1])["runs"][0]
+            return run_, [r["partialFingerprints"]["primaryLocationLineHash"]
+                          for r in run_["results"]]
+
+        body = b"REG = 1,, 2\nREG = 3,, 4\nREG = 1,, 2\n"
+        _, prints = sarif(b"[register parameter]\n" + body)
+        # Lines added above move no result's fingerprint; the same line twice
+        # is told apart by its count.
+        _, moved = sarif(b"; a comment\n\n[register parameter]\nREG = 9, 9\n" + body)
+        self.assertEqual(moved, prints)
+        self.assertEqual([p.split(":")[1] for p in prints], ["1", "1", "2"])
+        self.assertEqual(prints[0].split(":")[0], prints[2].split(":")[0])
+        at_limit, _ = sarif(b"[register parameter]\n" + b"REG = 1,, 2\n" * 25000)
+        self.assertNotIn("invocations", at_limit)
+        over, _ = sarif(b"[register parameter]\n" + b"REG = 1,, 2\n" * 25001)
+        note = over["invocations"][0]["toolExecutionNotifications"][0]
+        self.assertEqual(note["level"], "warning")
+        self.assertIn("25001 results: GitHub code scanning keeps 25000", note["message"]["text"])
+
     def test_github_annotations_escape_what_the_runner_reads(self):
         # "%", CR and LF in a message; also "," and ":" in a property, which
         # would end it.

@@ -1,5 +1,10 @@
 // SARIF 2.1.0, the check's --format=sarif: one run holding every diagnostic
 // of every file, written as they come (see check_json.h).
+#include <cinttypes>
+#include <cstdio>
+#include <map>
+#include <utility>
+
 #include "check_json.h"
 #include "diagnostic_output.h"
 #include "json_writer.h"
@@ -67,6 +72,27 @@ void sarif_location(json_writer &out, const std::string &uri, std::size_t line, 
     out.end_object();
 }
 
+// GitHub's code scanning keeps at most this many results of a run.
+constexpr std::size_t github_result_limit = 25000;
+
+// What names a result across commits where lines move: its rule and the
+// text of its line, white space at the ends left out (FNV-1a, 64 bits).
+std::uint64_t line_hash(std::string_view rule, std::string_view source)
+{
+    const std::size_t first = source.find_first_not_of(" \t\r");
+    source = first == std::string_view::npos ? std::string_view() : source.substr(first);
+    source = source.substr(0, source.find_last_not_of(" \t\r") + 1);
+    std::uint64_t hash = 14695981039346656037ULL;
+    const auto mix = [&](std::string_view bytes) {
+        for (const char c : bytes)
+            hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+    };
+    mix(rule);
+    mix(std::string_view("\0", 1));
+    mix(source);
+    return hash;
+}
+
 class sarif : public diagnostic_output {
 public:
     explicit sarif(std::FILE *out) : stream_(out), out_(out, false) { begin(); }
@@ -76,12 +102,14 @@ public:
         if (file != file_) {
             file_ = file;
             uri_ = as_uri(file);
+            seen_.clear();
         }
+        ++results_;
         out_.begin_object();
         out_.key("ruleId");
         out_.string(d.name);
         out_.key("ruleIndex");
-        out_.number(number(rule_index(d.name)));
+        out_.number(number(static_cast<std::size_t>(d.id)));
         out_.key("level");
         out_.string(d.severity == PEXILON_CHECK_ERROR ? "error" : "warning");
         out_.key("message");
@@ -116,13 +144,16 @@ public:
         }
         if (!d.fixes.empty())
             fixes(d);
+        fingerprint(d);
         out_.end_object();
         note_output_error(stream_);
     }
 
     void finish(std::size_t, std::size_t) override
     {
-        out_.end_array();  // results
+        out_.end_array(); // results
+        if (results_ > github_result_limit)
+            over_the_limit();
         out_.end_object(); // the run
         out_.end_array();  // runs
         out_.end_object();
@@ -216,19 +247,50 @@ private:
         out_.begin_array();
     }
 
-    static std::size_t rule_index(std::string_view name)
+    // "HASH:N" of the N-th result of its rule on a line of that text in the
+    // file, as code scanning reads primaryLocationLineHash: a result keeps
+    // its fingerprint when lines above it are added or removed.
+    void fingerprint(const diagnostic &d)
     {
-        const auto &kinds = pexilon::check::diagnostic_kinds();
-        for (std::size_t i = 0; i < kinds.size(); ++i)
-            if (kinds[i].name == name)
-                return i;
-        return 0;
+        const std::uint64_t hash = line_hash(d.name, d.source);
+        char text[40];
+        std::snprintf(text, sizeof text, "%016" PRIx64 ":%zu", hash, ++seen_[hash]);
+        out_.key("partialFingerprints");
+        out_.begin_object();
+        out_.key("primaryLocationLineHash");
+        out_.string(text);
+        out_.end_object();
+    }
+
+    void over_the_limit()
+    {
+        out_.key("invocations");
+        out_.begin_array();
+        out_.begin_object();
+        out_.key("executionSuccessful");
+        out_.boolean(true);
+        out_.key("toolExecutionNotifications");
+        out_.begin_array();
+        out_.begin_object();
+        out_.key("level");
+        out_.string("warning");
+        out_.key("message");
+        message(out_, std::to_string(results_) + " results: GitHub code scanning keeps " +
+                          std::to_string(github_result_limit) +
+                          " of a run; silence a warning with -Wno-NAME, or check fewer files "
+                          "a run");
+        out_.end_object();
+        out_.end_array();
+        out_.end_object();
+        out_.end_array();
     }
 
     std::FILE *stream_;
     json_writer out_;
     std::string file_; // the last file, and its URI
     std::string uri_;
+    std::map<std::uint64_t, std::size_t> seen_; // results of the file so far, by line hash
+    std::size_t results_ = 0;
 };
 
 } // namespace

@@ -23,12 +23,12 @@ class _OpenIntEnum(enum.IntEnum):
         return member
 
     # Printed by name ("REGISTER"), as the dump names them; with a format
-    # spec ("{:#x}") the number as any int.
+    # ("{:#x}") the number as any int.
     def __str__(self) -> str:
         return self.name
 
-    def __format__(self, spec: str) -> str:
-        return str(self) if not spec else int.__format__(int(self), spec)
+    def __format__(self, format_wanted: str) -> str:
+        return str(self) if not format_wanted else int.__format__(int(self), format_wanted)
 
 
 class Kind(_OpenIntEnum):

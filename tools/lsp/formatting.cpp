@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "../diff/sequence_diff.h"
 #include "editor_requests.h"
 #include "format/formatter.h"
+#include "line_diff.h"
 #include "request_positions.h"
 #include "text_lines.h"
 
@@ -33,19 +33,6 @@ pexilon::check::format_options options_of(const nlohmann::json &params)
     return options;
 }
 
-// The text's lines, each with its "\n".
-std::vector<std::string_view> lines_of(std::string_view text)
-{
-    std::vector<std::string_view> lines;
-    while (!text.empty()) {
-        const std::size_t newline = text.find('\n');
-        const std::size_t length = newline == std::string_view::npos ? text.size() : newline + 1;
-        lines.push_back(text.substr(0, length));
-        text.remove_prefix(length);
-    }
-    return lines;
-}
-
 struct line_edit {
     std::size_t first = 0; // old lines [first, last) become `text`
     std::size_t last = 0;
@@ -57,8 +44,7 @@ std::vector<line_edit> line_edits(std::string_view before, std::string_view afte
 {
     const std::vector<std::string_view> a = lines_of(before), b = lines_of(after);
     std::vector<line_edit> edits;
-    for (const pexilon_tool::change_run &run : pexilon_tool::diff_sequences(
-             a.size(), b.size(), [&](std::size_t i, std::size_t j) { return a[i] == b[j]; })) {
+    for (const pexilon_tool::change_run &run : line_diff(a, b)) {
         line_edit edit{run.a_begin, run.a_end, {}};
         for (std::size_t j = run.b_begin; j < run.b_end; ++j)
             edit.text.append(b[j]);

@@ -408,10 +408,14 @@ class ScriptedExchange(unittest.TestCase):
         self.assertEqual(len(shown), 1, [m.get("method") for m in messages])
         self.assertEqual(shown[0]["params"]["type"], 1)
         self.assertIn("16777216", shown[0]["params"]["message"])
-        # The document stays as the last change it could take left it.
-        hover = self.server.request("textDocument/hover", at(2))["result"]
-        self.assertIsNotNone(hover)
-        self.assertIsNone(self.server.request("textDocument/hover", at(3))["result"])
+        # The editor holds the text the server refused: nothing is answered
+        # about the document until its whole text comes again.
+        for method, params in (("textDocument/hover", at(2)),
+                               ("textDocument/formatting", {"textDocument": {"uri": URI}})):
+            self.assertEqual(self.server.request(method, params)["error"]["code"], -32803, method)
+        self.server.notify("textDocument/didChange", {
+            "textDocument": {"uri": URI, "version": 5}, "contentChanges": [{"text": "SIZE:1,2\n"}]})
+        self.assertIsNotNone(self.server.request("textDocument/hover", at(0))["result"])
         self.assertEqual(self.server.finish(), 0)
 
     def test_client_that_stops_reading(self):
@@ -491,6 +495,23 @@ HOSTILE = [
                                   "params": at(0, -1)}), [(-32602, 12)]),
     ("position as a string", encode({"jsonrpc": "2.0", "id": 13, "method": "textDocument/hover",
                                      "params": at("1")}), [(-32602, 13)]),
+    ("range formatting at -1", encode({"jsonrpc": "2.0", "id": 14, "method": "textDocument/rangeFormatting",
+                                       "params": {"textDocument": {"uri": URI}, "range": {
+                                           "start": at(0)["position"], "end": at(-1)["position"]}}}),
+     [(-32602, 14)]),
+    ("range formatting at 2.7", encode({"jsonrpc": "2.0", "id": 15, "method": "textDocument/rangeFormatting",
+                                        "params": {"textDocument": {"uri": URI}, "range": {
+                                            "start": at(0)["position"], "end": at(2.7)["position"]}}}),
+     [(-32602, 15)]),
+    ("range formatting at a float of 2^64", encode({
+        "jsonrpc": "2.0", "id": 16, "method": "textDocument/rangeFormatting", "params": {
+            "textDocument": {"uri": URI}, "range": {"start": at(0)["position"],
+                                                    "end": at(float(2 ** 64))["position"]}}}),
+     [(-32602, 16)]),
+    ("code action over a reversed range", encode({
+        "jsonrpc": "2.0", "id": 17, "method": "textDocument/codeAction", "params": {
+            "textDocument": {"uri": URI}, "context": {"diagnostics": []},
+            "range": {"start": at(2)["position"], "end": at(1)["position"]}}}), [(-32602, 17)]),
 ]
 
 
@@ -544,6 +565,226 @@ class Formatting(unittest.TestCase):
             "range": {"start": {"line": 1, "character": 0}, "end": {"line": 2, "character": 0}},
             "newText": "SIZE = 1, 2\n"}])
         self.assertEqual(server.finish(), 0)
+
+
+def protocol_lines(text):
+    """Where each line starts, as the protocol ends lines: LF, CRLF, lone CR."""
+    starts, i = [0], 0
+    while i < len(text):
+        if text[i] == "\r" and text[i + 1:i + 2] == "\n":
+            i += 1
+        if text[i] in "\r\n":
+            starts.append(i + 1)
+        i += 1
+    return starts
+
+
+def offset_of(text, starts, place):
+    """The index into `text` of a protocol position (UTF-16 column)."""
+    line = place["line"]
+    assert line < len(starts), place
+    i = starts[line]
+    end = starts[line + 1] if line + 1 < len(starts) else len(text)
+    units = 0
+    while i < end and text[i] not in "\r\n" and units < place["character"]:
+        units += 2 if ord(text[i]) > 0xFFFF else 1
+        i += 1
+    return i
+
+
+def applied(text, edits):
+    """The edits made as an editor makes them: every range in the original text."""
+    starts = protocol_lines(text)
+    spans = sorted((offset_of(text, starts, e["range"]["start"]),
+                    offset_of(text, starts, e["range"]["end"]), e["newText"]) for e in edits)
+    out, done = [], 0
+    for start, end, new in spans:
+        assert done <= start <= end, (done, start, end)
+        out.append(text[done:start] + new)
+        done = end
+    return "".join(out) + text[done:]
+
+
+ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+
+# Texts with lone CRs besides the files: the first is the one whose edits
+# once lost a comment and doubled a register write.
+LONE_CR_TEXTS = [
+    "[register parameter]\n; note\rstill a comment\nREG=0x0100,0x0a\nREG=0x0101,0x0b\n",
+    "[camera parameter]\rSIZE:640,480\r\n[register parameter]\rREG=1,2\nREG = 3\n",
+    "; caf\u00e9 \U0001F600\r[camera parameter]\nSIZE : 1,2\r\nBIT_WIDHT=10\n",
+    "[register parameter]\nREG=1,2\rREG=3,4\r",
+]
+
+
+def sample_texts():
+    """(name, text) of every file of fuzz/corpus and tests/check, and the rows above."""
+    paths = sorted(os.path.join(ROOT, "fuzz", "corpus", n)
+                   for n in os.listdir(os.path.join(ROOT, "fuzz", "corpus")))
+    paths += sorted(os.path.join(ROOT, "tests", "check", n)
+                    for n in os.listdir(os.path.join(ROOT, "tests", "check")) if n.endswith(".conf"))
+    for path in paths:
+        with open(path, "rb") as f:
+            raw = f.read()
+        try:
+            yield os.path.basename(path), raw.decode("utf-8")
+        except UnicodeDecodeError:
+            continue  # an editor shows other characters than the file's bytes
+    for i, text in enumerate(LONE_CR_TEXTS):
+        yield "lone CR row %d" % i, text
+
+
+def program_output(args, text):
+    run = subprocess.run([PROGRAM] + args, input=text.encode(), capture_output=True, timeout=TIMEOUT)
+    return run.returncode, run.stdout.decode("utf-8", "surrogateescape")
+
+
+class EditsAsAnEditorMakesThem(unittest.TestCase):
+    """Formatting, range formatting over every line and "every fix-it", made
+    by an editor in its own lines, give what `fmt` and `check --fix -` print."""
+
+    def test_files(self):
+        server = Server()
+        self.addCleanup(server.kill)
+        server.request("initialize", {"capabilities": {}})
+        lone_crs = 0
+        for version, (name, text) in enumerate(sample_texts(), 1):
+            with self.subTest(name):
+                lone_crs += "\r" in text.replace("\r\n", "")
+                server.notify("textDocument/didOpen", {"textDocument": {
+                    "uri": URI, "languageId": "pexilon", "version": version, "text": text}})
+                self.formatted(server, name, text)
+                self.fixed(server, text)
+                server.notify("textDocument/didClose", {"textDocument": {"uri": URI}})
+        self.assertGreaterEqual(lone_crs, 8)  # the rows above and files of the corpus
+        self.assertEqual(server.finish(), 0)
+
+    def formatted(self, server, name, text):
+        status, want = program_output(["fmt", "-"], text)
+        whole = {"start": at(0)["position"], "end": at(len(protocol_lines(text)), 0)["position"]}
+        for method, extra in (("textDocument/formatting", {}),
+                              ("textDocument/rangeFormatting", {"range": whole})):
+            reply = server.request(method, dict({"textDocument": {"uri": URI}}, **extra))
+            if status != 0:
+                self.assertEqual(reply["error"]["code"], -32803, (name, method))
+                continue
+            self.assertEqual(applied(text, reply["result"]), want, method)
+
+    def fixed(self, server, text):
+        _, want = program_output(["check", "--fix", "-"], text)
+        starts = protocol_lines(text)
+        actions = server.request("textDocument/codeAction", {
+            "textDocument": {"uri": URI}, "context": {"diagnostics": [], "only": ["source"]},
+            "range": {"start": at(0)["position"], "end": at(len(starts) - 1)["position"]}})["result"]
+        got = applied(text, actions[0]["edit"]["changes"][URI]) if actions else text
+        self.assertEqual(got, want)
+
+
+def change(start, end, text="x"):
+    return [{"range": {"start": {"line": start[0], "character": start[1]},
+                       "end": {"line": end[0], "character": end[1]}}, "text": text}]
+
+
+# (name, raw didChange bytes of the document, or its contentChanges): each is
+# refused with a message the editor shows, and requests about the document
+# are refused until its whole text comes.
+REFUSED_CHANGES = [
+    ("17 MiB of text", lambda: encode({"jsonrpc": "2.0", "method": "textDocument/didChange", "params": {
+        "textDocument": {"uri": URI, "version": 2},
+        "contentChanges": [{"text": "; " + "x" * HUGE + "\n"}]}})),
+    ("reversed range", change((1, 4), (1, 2))),
+    ("reversed lines", change((2, 0), (1, 0))),
+    ("line past the end", change((9, 0), (9, 0))),
+    ("negative character", change((1, -1), (1, 2))),
+    ("character as a float", change((1, 2.5), (1, 3))),
+    ("line as a float of 2^64", change((float(2 ** 64), 0), (float(2 ** 64), 0))),
+    ("a good edit, then a bad one", change((0, 0), (0, 0), ";\n") + change((5, 0), (5, 0))),
+]
+
+
+class ChangesRefused(unittest.TestCase):
+    def test_rows(self):
+        text = "[camera parameter]\nSIZE:1,2\nBIT_WIDHT = 10\n"
+        for name, sent in REFUSED_CHANGES:
+            with self.subTest(name):
+                server = Server()
+                try:
+                    server.request("initialize", {"capabilities": {}})
+                    server.notify("textDocument/didOpen", {"textDocument": {
+                        "uri": URI, "languageId": "pexilon", "version": 1, "text": text}})
+                    self.assertNotEqual(server.diagnostics()["diagnostics"], [])
+                    if callable(sent):
+                        server.write(sent())
+                    else:
+                        server.notify("textDocument/didChange", {
+                            "textDocument": {"uri": URI, "version": 2}, "contentChanges": sent})
+                    ident = server.next_id
+                    server.next_id += 1
+                    server.write(encode({"jsonrpc": "2.0", "id": ident, "method": "textDocument/formatting",
+                                         "params": {"textDocument": {"uri": URI}}}))
+                    before = []
+                    self.assertEqual(server.reply_to(ident, before)["error"]["code"], -32803)
+                    shown = [m["params"] for m in before if m.get("method") == "window/showMessage"]
+                    self.assertEqual([m["type"] for m in shown], [1])
+                    for method, params in (("textDocument/hover", at(1)),
+                                           ("textDocument/codeAction", {
+                                               "textDocument": {"uri": URI},
+                                               "context": {"diagnostics": []},
+                                               "range": {"start": at(0)["position"],
+                                                         "end": at(2)["position"]}})):
+                        self.assertEqual(server.request(method, params)["error"]["code"], -32803)
+                    # The whole text again: answered as before.
+                    server.notify("textDocument/didChange", {
+                        "textDocument": {"uri": URI, "version": 3}, "contentChanges": [{"text": text}]})
+                    reply = server.request("textDocument/formatting", {"textDocument": {"uri": URI}})
+                    self.assertEqual(applied(text, reply["result"]),
+                                     "[camera parameter]\nSIZE = 1, 2\nBIT_WIDHT = 10\n")
+                    self.assertEqual(server.finish(), 0)
+                finally:
+                    server.kill()
+
+
+# (client capabilities, whether code actions carry versioned documentChanges)
+WORKSPACE_EDITS = [
+    ({}, False),
+    ({"workspace": {"workspaceEdit": {"documentChanges": False}}}, False),
+    ({"workspace": {"workspaceEdit": {"documentChanges": True}}}, True),
+]
+
+
+class CodeActionEdits(unittest.TestCase):
+    """Where the client takes them, the edits name the version they were made
+    for, so that text typed while the request was pending is not cut."""
+
+    def test_rows(self):
+        text = "[camera parameter]\nBIT_WIDHT = 10\nSIZE = 640 480\n"
+        for capabilities, versioned in WORKSPACE_EDITS:
+            with self.subTest(capabilities):
+                server = Server()
+                try:
+                    server.request("initialize", {"capabilities": capabilities})
+                    server.notify("textDocument/didOpen", {"textDocument": {
+                        "uri": URI, "languageId": "pexilon", "version": 1, "text": ""}})
+                    server.notify("textDocument/didChange", {
+                        "textDocument": {"uri": URI, "version": 7}, "contentChanges": [{"text": text}]})
+                    actions = server.request("textDocument/codeAction", {
+                        "textDocument": {"uri": URI}, "context": {"diagnostics": []},
+                        "range": {"start": at(0)["position"], "end": at(3)["position"]}})["result"]
+                    self.assertEqual(len(actions), 3)  # two quick fixes and every fix-it
+                    for action in actions:
+                        edit = action["edit"]
+                        if versioned:
+                            self.assertEqual(list(edit), ["documentChanges"])
+                            [document] = edit["documentChanges"]
+                            self.assertEqual(document["textDocument"], {"uri": URI, "version": 7})
+                            edits = document["edits"]
+                        else:
+                            self.assertEqual(list(edit), ["changes"])
+                            edits = edit["changes"][URI]
+                        self.assertNotEqual(applied(text, edits), text)
+                    self.assertEqual(server.finish(), 0)
+                finally:
+                    server.kill()
 
 
 def edits(lines, order):

@@ -2,8 +2,12 @@
 // give the text `pexilon-config fmt` prints; a range changes its lines only.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "format/formatter.h"
 #include "formatting.h"
+#include "line_diff.h"
 #include "text_lines.h"
 
 namespace {
@@ -67,6 +71,36 @@ TEST(LspFormatting, RangeChangesItsLinesOnly)
         {"range",
          {{"start", {{"line", 6}, {"character", 0}}}, {"end", {{"line", 8}, {"character", 0}}}}}};
     EXPECT_EQ(edited(messy, pexilon_lsp::format_edits(messy, lines)), want);
+}
+
+// The runs of changed lines: (a, b, the runs as "a_begin-a_end>b_begin-b_end").
+struct diff_case {
+    const char *what;
+    std::string a, b;
+    std::string runs;
+};
+
+const std::vector<diff_case> diff_cases = {
+    {"the same", "x\ny\n", "x\ny\n", ""},
+    {"one line changed", "x\nA\ny\n", "x\nB\ny\n", "1-2>1-2 "},
+    {"every line changed", "A\nB\nC\n", "a\nb\nc\n", "0-3>0-3 "},
+    {"a line removed among changed ones", "A\nx\nB\nC\n", "a\nb\nc\n", "0-4>0-3 "},
+    {"a kept line between changes", "A\nx\nB\n", "a\nx\nb\n", "0-1>0-1 2-3>2-3 "},
+    {"insertion at the end", "x\n", "x\ny\n", "1-1>1-2 "},
+    {"last line without a newline", "x\ny", "x\ny\n", "1-2>1-2 "},
+    {"a repeated line", "x\nx\nA\nx\n", "x\nB\nx\nx\n", "1-1>1-2 2-3>3-3 "},
+};
+
+TEST(LineDiff, RunsOfChangedLines)
+{
+    for (const diff_case &c : diff_cases) {
+        std::string runs;
+        for (const pexilon_tool::change_run &run :
+             pexilon_lsp::line_diff(pexilon_lsp::lines_of(c.a), pexilon_lsp::lines_of(c.b)))
+            runs += std::to_string(run.a_begin) + "-" + std::to_string(run.a_end) + ">" +
+                    std::to_string(run.b_begin) + "-" + std::to_string(run.b_end) + " ";
+        EXPECT_EQ(runs, c.runs) << c.what;
+    }
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 
 namespace {
 
+using pexilon_lsp::edit_result;
 using pexilon_lsp::read_status;
 
 // ---- byte columns and UTF-16 columns --------------------------------------
@@ -131,7 +132,7 @@ const std::vector<edit_case> edit_cases = {
      "\xC3\xA9\xF0\x9F\x98\x80x",
      {{0, 3, 0, 4, "y"}, {0, 1, 0, 1, "-"}},
      "\xC3\xA9-\xF0\x9F\x98\x80y"},
-    {"past every line", "ab\n", {{9, 9, 9, 9, "c"}, {0, 9, 0, 9, "!"}}, "ab!\nc"},
+    {"past a line's end", "ab\n", {{1, 9, 1, 9, "c"}, {0, 9, 0, 9, "!"}}, "ab!\nc"},
 };
 
 TEST(EditTable, EditsInPlace)
@@ -139,7 +140,8 @@ TEST(EditTable, EditsInPlace)
     for (const edit_case &c : edit_cases) {
         pexilon_lsp::edited_text text(c.text, 1 << 20);
         for (const auto &[line, character, end_line, end_character, replacement] : c.edits)
-            EXPECT_TRUE(text.replace({line, character}, {end_line, end_character}, replacement))
+            EXPECT_EQ(text.replace({line, character}, {end_line, end_character}, replacement),
+                      edit_result::applied)
                 << c.what;
         EXPECT_EQ(text.take(), c.wanted) << c.what;
     }
@@ -148,11 +150,31 @@ TEST(EditTable, EditsInPlace)
 TEST(EditTable, HeldToTheLimit)
 {
     pexilon_lsp::edited_text text("abc", 5);
-    EXPECT_TRUE(text.replace({0, 3}, {0, 3}, "de"));
-    EXPECT_FALSE(text.replace({0, 0}, {0, 0}, "f"));
-    EXPECT_TRUE(text.replace({0, 0}, {0, 2}, "g"));
-    EXPECT_THROW(text.replace({0, 2}, {0, 1}, ""), std::invalid_argument);
+    EXPECT_EQ(text.replace({0, 3}, {0, 3}, "de"), edit_result::applied);
+    EXPECT_EQ(text.replace({0, 0}, {0, 0}, "f"), edit_result::too_large);
+    EXPECT_EQ(text.replace({0, 0}, {0, 2}, "g"), edit_result::applied);
     EXPECT_EQ(text.take(), "gcde");
+}
+
+// Edits that name a place the text does not have change nothing: the
+// editor's text is not the one the server holds.
+const std::vector<edit_case> outside_cases = {
+    {"past every line", "ab\n", {{9, 9, 9, 9, "c"}}, "ab\n"},
+    {"end past every line", "ab\ncd", {{0, 1, 2, 0, ""}}, "ab\ncd"},
+    {"line of a lone \\r counted", "a\rb", {{2, 0, 2, 0, "c"}}, "a\rb"},
+    {"end before start", "abc", {{0, 2, 0, 1, ""}}, "abc"},
+};
+
+TEST(EditTable, OutsideTheTextChangesNothing)
+{
+    for (const edit_case &c : outside_cases) {
+        pexilon_lsp::edited_text text(c.text, 1 << 20);
+        for (const auto &[line, character, end_line, end_character, replacement] : c.edits)
+            EXPECT_EQ(text.replace({line, character}, {end_line, end_character}, replacement),
+                      edit_result::outside)
+                << c.what;
+        EXPECT_EQ(text.take(), c.wanted) << c.what;
+    }
 }
 
 // ---- framing ---------------------------------------------------------------

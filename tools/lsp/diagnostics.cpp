@@ -159,9 +159,10 @@ nlohmann::json fix_edit(const position_table &positions, const found_fix &fix)
 
 } // namespace
 
-nlohmann::json code_actions(const std::string &uri, std::string_view text, std::size_t first,
+nlohmann::json code_actions(const edited_document &doc, std::string_view text, std::size_t first,
                             std::size_t last, const nlohmann::json &params)
 {
+    const std::string &uri = doc.uri;
     const text_lines lines(text);
     const checked_document checked = check_document(text, max_published, max_message_bytes);
     const position_table positions(lines, checked.found, nullptr);
@@ -189,7 +190,7 @@ nlohmann::json code_actions(const std::string &uri, std::string_view text, std::
              {"kind", "quickfix"},
              {"diagnostics", nlohmann::json::array({diagnostic_json(uri, positions, found)})},
              {"isPreferred", preferred_fix(found.name)},
-             {"edit", {{"changes", {{uri, edits}}}}}});
+             {"edit", workspace_edit(doc, std::move(edits))}});
     }
     if (fixable != 0 && wanted(params, "source.fixAll.pexilon")) {
         std::size_t made = 0;
@@ -201,7 +202,8 @@ nlohmann::json code_actions(const std::string &uri, std::string_view text, std::
             actions.push_back(
                 {{"title", "Make every fix-it (" + std::to_string(made) + ")"},
                  {"kind", "source.fixAll.pexilon"},
-                 {"edit", {{"changes", {{uri, {{{"range", whole}, {"newText", fixed}}}}}}}}});
+                 {"edit", workspace_edit(doc, nlohmann::json::array(
+                                                  {{{"range", whole}, {"newText", fixed}}}))}});
         }
     }
     return actions;

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <stdexcept>
 
 namespace pexilon_lsp {
 
@@ -92,15 +91,18 @@ void edited_text::move_gap(std::size_t to)
     gap_end_ = to + gap;
 }
 
-bool edited_text::replace(position start, position end, std::string_view replacement)
+edit_result edited_text::replace(position start, position end, std::string_view replacement)
 {
+    line_start(std::max(start.line, end.line));
+    if (std::max(start.line, end.line) >= starts_.size())
+        return edit_result::outside;
     const std::size_t from = offset(start);
     const std::size_t to = offset(end);
     if (to < from)
-        throw std::invalid_argument("range ends before it starts");
+        return edit_result::outside;
     const std::size_t removed = to - from;
     if (size() - removed > limit_ || replacement.size() > limit_ - (size() - removed))
-        return false;
+        return edit_result::too_large;
     move_gap(from);
     gap_end_ += removed;
     if (gap_end_ - gap_start_ < replacement.size()) {
@@ -117,7 +119,7 @@ bool edited_text::replace(position start, position end, std::string_view replace
     std::memcpy(&buffer_[gap_start_], replacement.data(), replacement.size());
     gap_start_ += replacement.size();
     forget_after(from);
-    return true;
+    return edit_result::applied;
 }
 
 std::string edited_text::take()

@@ -15,16 +15,23 @@
 
 namespace pexilon_lsp {
 
+// What became of an edit.
+enum class edit_result {
+    applied,
+    too_large, // the text would grow past the limit
+    outside,   // a position past the last line, or an end before the start
+};
+
 class edited_text {
 public:
     // `limit` is the largest the text may grow to.
     edited_text(std::string_view text, std::size_t limit);
 
-    // Replaces the text from `start` to `end` (positions past a line's end or
-    // past the last line are clamped) by `replacement`. Returns false, and
-    // changes nothing, when the text would grow past the limit; throws
-    // std::invalid_argument when `end` comes before `start`.
-    bool replace(position start, position end, std::string_view replacement);
+    // Replaces the text from `start` to `end` (a column past a line's end is
+    // its end, as the protocol says) by `replacement`; anything but
+    // `applied` changes nothing. A line past the last one is `outside`: the
+    // editor's text is not the one held here.
+    edit_result replace(position start, position end, std::string_view replacement);
 
     std::size_t size() const noexcept { return buffer_.size() - (gap_end_ - gap_start_); }
 

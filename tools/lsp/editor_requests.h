@@ -36,10 +36,23 @@ inline constexpr std::size_t max_message_bytes = 1024;
 // The params of textDocument/publishDiagnostics for `text`.
 nlohmann::json diagnostics(const std::string &uri, std::string_view text);
 
+// The document a workspace edit changes: with `versioned` (the client said
+// it takes documentChanges) the edit names the version it was made for, so
+// that an editor whose text has moved on since refuses it instead of cutting
+// what was typed meanwhile; otherwise it is sent as unversioned changes.
+struct edited_document {
+    std::string uri;
+    long long version = 0;
+    bool versioned = false;
+};
+
+// The WorkspaceEdit that makes `edits` (TextEdit[]) in `doc`.
+nlohmann::json workspace_edit(const edited_document &doc, nlohmann::json edits);
+
 // textDocument/codeAction: a "quickfix" for each fix-it of the diagnostics
 // on the lines of the request's range (a single "did you mean" preferred),
 // and "source.fixAll.pexilon", every fix-it of the document at once.
-nlohmann::json code_actions(const std::string &uri, std::string_view text, std::size_t first,
+nlohmann::json code_actions(const edited_document &doc, std::string_view text, std::size_t first,
                             std::size_t last, const nlohmann::json &params);
 
 // textDocument/hover: what the line became, and the field a key fills.

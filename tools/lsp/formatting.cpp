@@ -3,9 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "../diff/sequence_diff.h"
 #include "editor_requests.h"
 #include "format/formatter.h"
+#include "line_diff.h"
+#include "request_positions.h"
+#include "text_lines.h"
 
 namespace pexilon_lsp {
 
@@ -31,19 +33,6 @@ pexilon::check::format_options options_of(const nlohmann::json &params)
     return options;
 }
 
-// The text's lines, each with its "\n".
-std::vector<std::string_view> lines_of(std::string_view text)
-{
-    std::vector<std::string_view> lines;
-    while (!text.empty()) {
-        const std::size_t newline = text.find('\n');
-        const std::size_t length = newline == std::string_view::npos ? text.size() : newline + 1;
-        lines.push_back(text.substr(0, length));
-        text.remove_prefix(length);
-    }
-    return lines;
-}
-
 struct line_edit {
     std::size_t first = 0; // old lines [first, last) become `text`
     std::size_t last = 0;
@@ -55,8 +44,7 @@ std::vector<line_edit> line_edits(std::string_view before, std::string_view afte
 {
     const std::vector<std::string_view> a = lines_of(before), b = lines_of(after);
     std::vector<line_edit> edits;
-    for (const pexilon_tool::change_run &run : pexilon_tool::diff_sequences(
-             a.size(), b.size(), [&](std::size_t i, std::size_t j) { return a[i] == b[j]; })) {
+    for (const pexilon_tool::change_run &run : line_diff(a, b)) {
         line_edit edit{run.a_begin, run.a_end, {}};
         for (std::size_t j = run.b_begin; j < run.b_end; ++j)
             edit.text.append(b[j]);
@@ -82,17 +70,27 @@ std::string applied(std::string_view before, const std::vector<line_edit> &edits
     return out;
 }
 
-nlohmann::json edit_json(const text_lines &lines, const line_edit &edit)
+// The edits as the protocol's TextEdit[]. Their lines are the reader's (a
+// lone "\r" does not end one); each reader line is replaced whole, from its
+// start to the start of the line after it (past the end, the end of the
+// text), found as offsets and turned into protocol positions in one pass.
+nlohmann::json edits_json(const text_lines &lines, const std::vector<line_edit> &edits)
 {
-    // Whole lines are replaced: from the start of the first to the start of
-    // the line after the last, which past the end is the end of the text.
-    const auto at = [&lines](std::size_t line) {
-        if (line < lines.count())
-            return position_json(line, 0);
-        const std::size_t last = lines.count() == 0 ? 0 : lines.count() - 1;
-        return position_json(last, lines.utf16_column(last, lines.line(last).size()));
-    };
-    return {{"range", {{"start", at(edit.first)}, {"end", at(edit.last)}}}, {"newText", edit.text}};
+    std::vector<std::size_t> offsets;
+    offsets.reserve(2 * edits.size());
+    for (const line_edit &edit : edits) {
+        offsets.push_back(lines.reader_line_start(edit.first));
+        offsets.push_back(lines.reader_line_start(edit.last));
+    }
+    const std::vector<position> at = lines.positions_of(offsets);
+    nlohmann::json out = nlohmann::json::array();
+    for (std::size_t i = 0; i < edits.size(); ++i) {
+        const position start = at[2 * i];
+        const position end = at[2 * i + 1];
+        out.push_back({{"range", range_json(start.line, start.character, end.line, end.character)},
+                       {"newText", edits[i].text}});
+    }
+    return out;
 }
 
 } // namespace
@@ -107,17 +105,14 @@ nlohmann::json format_edits(std::string_view text, const nlohmann::json &params)
             (result.line != 0 ? "line " + std::to_string(result.line) + ": " : std::string()) +
             result.reason);
     std::vector<line_edit> edits = line_edits(text, result.text);
+    const text_lines lines(text);
     const auto range = params.find("range");
     if (range != params.end()) {
-        const std::size_t first = range->at("start").at("line").get<std::size_t>();
-        std::size_t last = range->at("end").at("line").get<std::size_t>();
-        // A selection of whole lines ends at the start of the line after them.
-        if (last > first && range->at("end").at("character").get<std::size_t>() == 0)
-            --last;
+        const reader_span asked = reader_lines_of(lines, range_in(*range));
         std::erase_if(edits, [&](const line_edit &edit) {
             // An insertion touches the line it stands before.
             const std::size_t end = edit.last == edit.first ? edit.first + 1 : edit.last;
-            return end <= first || edit.first > last;
+            return end <= asked.first || edit.first > asked.last;
         });
         // The part is held to the guarantee as the whole was.
         const pexilon::check::format_result part =
@@ -126,11 +121,7 @@ nlohmann::json format_edits(std::string_view text, const nlohmann::json &params)
         if (!part.formatted)
             throw format_refused("not formatted in part: " + part.reason);
     }
-    const text_lines lines(text);
-    nlohmann::json out = nlohmann::json::array();
-    for (const line_edit &edit : edits)
-        out.push_back(edit_json(lines, edit));
-    return out;
+    return edits_json(lines, edits);
 }
 
 } // namespace pexilon_lsp

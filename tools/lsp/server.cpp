@@ -13,6 +13,7 @@
 #include "formatting.h"
 #include "message_stream.h"
 #include "pexilon/config_parser.h"
+#include "request_positions.h"
 #include "served_document.h"
 #include "text_lines.h"
 
@@ -42,45 +43,22 @@ nlohmann::json capabilities()
     };
 }
 
-// A number the protocol sends as an integer: a float, a negative number or
-// another type is refused (-32602 for a request), never converted.
-std::size_t protocol_number(const nlohmann::json &value)
-{
-    if (!value.is_number_unsigned())
-        throw nlohmann::json::type_error::create(
-            302, "a non-negative integer is wanted, not " + value.dump(), nullptr);
-    return value.get<std::size_t>();
-}
-
-position position_in(const nlohmann::json &at)
-{
-    return {protocol_number(at.at("line")), protocol_number(at.at("character"))};
-}
-
 position position_of(const nlohmann::json &params) { return position_in(params.at("position")); }
-
-// A document's version: an integer, or absent (or null) for `otherwise`.
-long long version_of(const nlohmann::json &item, long long otherwise)
-{
-    const auto found = item.find("version");
-    if (found == item.end() || found->is_null())
-        return otherwise;
-    if (!found->is_number_integer() ||
-        (found->is_number_unsigned() &&
-         found->get<std::uint64_t>() > static_cast<std::uint64_t>(INT64_MAX)))
-        throw nlohmann::json::type_error::create(302, "a version must be an integer", nullptr);
-    return found->get<long long>();
-}
 
 bool valid_id(const nlohmann::json &id) { return id.is_number_integer() || id.is_string(); }
 
-// What was wrong with a request, without the JSON library's own tag
-// ("[json.exception.type_error.302] "), which means nothing to an editor.
-std::string request_fault(const nlohmann::json::exception &e)
+// A request about a document whose text is not known since a change of it
+// was refused; what() says why.
+class document_unknown : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Whether the client takes versioned documentChanges in a workspace edit.
+bool takes_document_changes(const nlohmann::json &params)
 {
-    const std::string_view what = e.what();
-    const std::size_t tag_end = what.rfind("] ", what.find(' '));
-    return std::string(tag_end == std::string_view::npos ? what : what.substr(tag_end + 2));
+    const nlohmann::json::json_pointer at("/capabilities/workspace/workspaceEdit/documentChanges");
+    return params.is_object() && params.contains(at) && params.at(at) == true;
 }
 
 } // namespace
@@ -177,6 +155,8 @@ void server::handle_request(const nlohmann::json &id, const std::string &method,
             send_result(id, result);
     } catch (const format_refused &e) {
         send_error(id, request_failed, e.what());
+    } catch (const document_unknown &e) {
+        send_error(id, request_failed, e.what());
     } catch (const nlohmann::json::exception &e) {
         send_error(id, invalid_params, "invalid params: " + request_fault(e));
     } catch (const std::bad_alloc &) {
@@ -187,6 +167,7 @@ void server::handle_request(const nlohmann::json &id, const std::string &method,
 nlohmann::json server::answer(const std::string &method, const nlohmann::json &params, bool &known)
 {
     if (method == "initialize") {
+        versioned_edits_ = takes_document_changes(params);
         phase_ = phase::running;
         return {{"capabilities", capabilities()},
                 {"serverInfo",
@@ -201,10 +182,13 @@ nlohmann::json server::answer(const std::string &method, const nlohmann::json &p
         return hover(document_read(params), position_of(params));
     if (method == "textDocument/completion")
         return completion(document_read(params), position_of(params));
-    if (method == "textDocument/codeAction")
-        return code_actions(params.at("textDocument").at("uri").get<std::string>(),
-                            document_text(params), position_in(params.at("range").at("start")).line,
-                            position_in(params.at("range").at("end")).line, params);
+    if (method == "textDocument/codeAction") {
+        const protocol_range range = range_in(params.at("range"));
+        const std::string uri = params.at("textDocument").at("uri").get<std::string>();
+        const std::string &text = document_text(params);
+        const edited_document target{uri, documents_.at(uri).version, versioned_edits_};
+        return code_actions(target, text, range.start.line, range.end.line, params);
+    }
     if (method == "textDocument/documentSymbol")
         return document_symbols(document_read(params));
     if (method == "textDocument/formatting" || method == "textDocument/rangeFormatting")
@@ -232,79 +216,19 @@ void server::handle_notification(const std::string &method, const nlohmann::json
         // Others ("initialized", "$/cancelRequest", ...) need nothing.
     } catch (const nlohmann::json::exception &) {
         // A notification has no reply to carry an error; the message is dropped.
-    } catch (const std::invalid_argument &) { // a range that ends before it starts
     } catch (const std::bad_alloc &) {
     }
-}
-
-void server::open_document(const nlohmann::json &params)
-{
-    // Every field is read before anything is stored, so that a malformed
-    // message leaves the documents as they were.
-    const nlohmann::json &item = params.at("textDocument");
-    std::string uri = item.at("uri").get<std::string>();
-    document doc{item.at("text").get<std::string>(), version_of(item, 0), nullptr};
-    documents_[uri] = std::move(doc);
-    pending_.insert(uri);
-}
-
-void server::change_document(const nlohmann::json &params)
-{
-    const nlohmann::json &item = params.at("textDocument");
-    const std::string uri = item.at("uri").get<std::string>();
-    const auto found = documents_.find(uri);
-    if (found == documents_.end())
-        return; // never opened
-    const long long version = version_of(item, found->second.version);
-    // The edits go to a copy, so that a change that fails part way leaves the
-    // document as it was.
-    edited_text text(found->second.text, max_body_size);
-    for (const nlohmann::json &change : params.at("contentChanges")) {
-        const std::string &replacement = change.at("text").get_ref<const std::string &>();
-        bool applied = true;
-        if (!change.contains("range")) {
-            text = edited_text(replacement, max_body_size);
-            applied = replacement.size() <= max_body_size;
-        } else {
-            const nlohmann::json &range = change.at("range");
-            applied = text.replace(position_in(range.at("start")), position_in(range.at("end")),
-                                   replacement);
-        }
-        if (!applied) {
-            // A notification has no reply: the editor is told in a message.
-            show_error("The change of " + uri + " is not applied: the document would be over " +
-                       std::to_string(max_body_size) +
-                       " bytes, the most the server holds. It is checked as it was before.");
-            return;
-        }
-    }
-    found->second.text = text.take();
-    found->second.version = version;
-    found->second.read.reset();
-    pending_.insert(uri);
-}
-
-void server::show_error(const std::string &message)
-{
-    send({{"jsonrpc", "2.0"},
-          {"method", "window/showMessage"},
-          {"params", {{"type", 1}, {"message", message}}}});
-}
-
-void server::close_document(const nlohmann::json &params)
-{
-    const std::string uri = params.at("textDocument").at("uri").get<std::string>();
-    pending_.erase(uri);
-    if (documents_.erase(uri) > 0)
-        send({{"jsonrpc", "2.0"},
-              {"method", "textDocument/publishDiagnostics"},
-              {"params", {{"uri", uri}, {"diagnostics", nlohmann::json::array()}}}});
 }
 
 void server::publish_diagnostics(const std::string &uri)
 {
     const document &doc = documents_.at(uri);
-    nlohmann::json params = diagnostics(uri, doc.text);
+    // A text that is not known has no diagnostics; those of the one before
+    // would underline lines the editor no longer shows.
+    nlohmann::json params =
+        doc.refused.empty()
+            ? diagnostics(uri, doc.text)
+            : nlohmann::json{{"uri", uri}, {"diagnostics", nlohmann::json::array()}};
     params["version"] = doc.version;
     send({{"jsonrpc", "2.0"}, {"method", "textDocument/publishDiagnostics"}, {"params", params}});
 }
@@ -331,6 +255,9 @@ const std::string &server::document_text(const nlohmann::json &params) const
     if (found == documents_.end())
         throw nlohmann::json::out_of_range::create(403, "the document is not open: " + uri,
                                                    nullptr);
+    if (!found->second.refused.empty())
+        throw document_unknown(found->second.refused +
+                               " The server waits for the editor's whole text.");
     return found->second.text;
 }
 
@@ -374,8 +301,10 @@ int run_server(std::FILE *in, std::FILE *out)
                 session.handle_body(message.body);
                 break;
             case read_status::bad_header:
-            case read_status::too_large:
                 session.handle_framing_error(message.problem);
+                break;
+            case read_status::too_large:
+                session.handle_skipped_message(message.problem);
                 break;
             }
         } catch (const std::bad_alloc &) {

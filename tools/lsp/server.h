@@ -24,6 +24,10 @@ public:
     // Answers a message whose framing could not be read.
     void handle_framing_error(const std::string &problem);
 
+    // Answers a message skipped for its size. It may have changed any open
+    // document, so none of their texts is known any more.
+    void handle_skipped_message(const std::string &problem);
+
     // Publishes the diagnostics of every document changed since the last
     // call. The loop calls it when no input is waiting, so that a burst of
     // keystrokes costs one check, of the text the editor holds last.
@@ -68,7 +72,15 @@ private:
         std::string text;
         long long version = 0;
         std::shared_ptr<const served_document> read; // null until a request needs it
+        // Why the editor's text is not known, after a change that could not
+        // be applied; empty while it is. Requests about the document are
+        // refused until a full text comes.
+        std::string refused;
     };
+    // Refuses a change of `doc`: the editor is told, and the document waits
+    // for its full text.
+    void refuse_change(const std::string &uri, document &doc, long long version,
+                       const std::string &why);
 
     std::FILE *out_;
     phase phase_ = phase::waiting;
@@ -76,6 +88,7 @@ private:
     bool exited_ = false;
     bool done_ = false;
     int write_error_ = 0;
+    bool versioned_edits_ = false; // the client takes documentChanges
     std::map<std::string, document> documents_;
     std::set<std::string> pending_; // documents changed, not yet checked
 };

@@ -130,8 +130,9 @@ class ScriptedExchange(unittest.TestCase):
         self.server = Server()
         self.addCleanup(self.server.kill)
 
-    def open(self, text):
-        self.server.request("initialize", {"processId": None, "capabilities": {}, "rootUri": None})
+    def open(self, text, capabilities=None):
+        self.server.request("initialize", {"processId": None, "capabilities": capabilities or {},
+                                           "rootUri": None})
         self.server.notify("initialized")
         self.server.notify("textDocument/didOpen", {"textDocument": {
             "uri": URI, "languageId": "pexilon", "version": 1, "text": text}})
@@ -298,15 +299,29 @@ class ScriptedExchange(unittest.TestCase):
         self.assertEqual(self.server.diagnostics()["version"], 21)
         self.assertEqual(self.server.finish(), 0)
 
-    def test_notes_become_related_information(self):
-        published = self.open("[camera parameter]\nSIZE = 1, 2\nSIZE = 3, 4\n")
-        duplicates = [d for d in published["diagnostics"] if d["code"] == "duplicate-key"]
-        self.assertEqual(len(duplicates), 1)
-        self.assertEqual(duplicates[0]["severity"], 2)
-        self.assertEqual(duplicates[0]["range"]["start"]["line"], 2)
-        related = duplicates[0]["relatedInformation"]
-        self.assertEqual([(r["location"]["uri"], r["location"]["range"]["start"]["line"])
-                          for r in related], [(URI, 1)])
+    def test_notes_become_related_information_where_the_client_takes_it(self):
+        takes = {"textDocument": {"publishDiagnostics": {"relatedInformation": True}}}
+        published = self.open("[camera parameter]\nSIZE = 1, 2\nSIZE = 3, 4\nBIT_WIDHT = 8\n",
+                              takes)
+        by_code = {d["code"]: d for d in published["diagnostics"]}
+        duplicate, unknown = by_code["duplicate-key"], by_code["unknown-key"]
+        self.assertEqual((duplicate["severity"], duplicate["range"]["start"]["line"]), (2, 2))
+        self.assertEqual([(r["location"]["uri"], r["location"]["range"]["start"]["line"],
+                           r["message"]) for r in duplicate["relatedInformation"]],
+                         [(URI, 1, "first given here")])
+        # The "did you mean" too, at the diagnostic's own place, not in its message.
+        self.assertEqual([(r["location"]["range"], r["message"])
+                          for r in unknown["relatedInformation"]],
+                         [(unknown["range"], "did you mean 'BIT_WIDTH'?")])
+        self.assertNotIn("did you mean", unknown["message"])
+        self.assertEqual(self.server.finish(), 0)
+
+    def test_notes_are_lines_of_the_message_for_other_clients(self):
+        published = self.open("[camera parameter]\nSIZE = 1, 2\nSIZE = 3, 4\nBIT_WIDHT = 8\n")
+        by_code = {d["code"]: d for d in published["diagnostics"]}
+        self.assertTrue(all("relatedInformation" not in d for d in published["diagnostics"]))
+        self.assertTrue(by_code["duplicate-key"]["message"].endswith("\nfirst given here"))
+        self.assertTrue(by_code["unknown-key"]["message"].endswith("\ndid you mean 'BIT_WIDTH'?"))
         self.assertEqual(self.server.finish(), 0)
 
     def test_code_actions_make_the_fix_its(self):

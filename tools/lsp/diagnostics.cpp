@@ -113,12 +113,25 @@ private:
     std::vector<position> positions_;
 };
 
+// A client that takes related information gets the hint ("did you mean")
+// and the notes as entries of their own, each at its place; to another,
+// they are lines of the message, so that none is lost.
 nlohmann::json diagnostic_json(const std::string &uri, const position_table &positions,
-                               const found_diagnostic &found)
+                               const found_diagnostic &found, bool related_information)
 {
     std::string message = found.message;
+    nlohmann::json related = nlohmann::json::array();
+    const auto relate = [&](const auto &place, const std::string &text) {
+        if (related_information)
+            related.push_back({{"location", {{"uri", uri}, {"range", positions.range(place)}}},
+                               {"message", text}});
+        else
+            message += "\n" + text;
+    };
     if (!found.hint.empty())
-        message += "\n" + found.hint;
+        relate(found.place, found.hint);
+    for (const found_note &note : found.notes)
+        relate(note.place, note.message);
     nlohmann::json diagnostic = {
         {"range", positions.range(found.place)},
         {"severity", protocol_severity(found.level)},
@@ -126,13 +139,8 @@ nlohmann::json diagnostic_json(const std::string &uri, const position_table &pos
         {"source", "pexilon"},
         {"message", message},
     };
-    if (!found.notes.empty()) {
-        nlohmann::json related = nlohmann::json::array();
-        for (const found_note &note : found.notes)
-            related.push_back({{"location", {{"uri", uri}, {"range", positions.range(note.place)}}},
-                               {"message", note.message}});
+    if (!related.empty())
         diagnostic["relatedInformation"] = std::move(related);
-    }
     return diagnostic;
 }
 
@@ -185,12 +193,12 @@ nlohmann::json code_actions(const edited_document &doc, std::string_view text, s
                 ? "Remove '" +
                       std::string(text.substr(replaced.start, replaced.end - replaced.start)) + "'"
                 : "Change to '" + fix.replacement + "'";
-        actions.push_back(
-            {{"title", title + " (" + fix.change + ")"},
-             {"kind", "quickfix"},
-             {"diagnostics", nlohmann::json::array({diagnostic_json(uri, positions, found)})},
-             {"isPreferred", preferred_fix(found.name)},
-             {"edit", workspace_edit(doc, std::move(edits))}});
+        actions.push_back({{"title", title + " (" + fix.change + ")"},
+                           {"kind", "quickfix"},
+                           {"diagnostics", nlohmann::json::array({diagnostic_json(
+                                               uri, positions, found, doc.related_information)})},
+                           {"isPreferred", preferred_fix(found.name)},
+                           {"edit", workspace_edit(doc, std::move(edits))}});
     }
     if (fixable != 0 && wanted(params, "source.fixAll.pexilon")) {
         std::size_t made = 0;
@@ -209,7 +217,7 @@ nlohmann::json code_actions(const edited_document &doc, std::string_view text, s
     return actions;
 }
 
-nlohmann::json diagnostics(const std::string &uri, std::string_view text)
+nlohmann::json diagnostics(const std::string &uri, std::string_view text, bool related_information)
 {
     const text_lines lines(text);
     const checked_document checked = check_document(text, max_published, max_message_bytes);
@@ -217,7 +225,7 @@ nlohmann::json diagnostics(const std::string &uri, std::string_view text)
                                    checked.omitted != 0 ? &checked.first_omitted : nullptr);
     nlohmann::json list = nlohmann::json::array();
     for (const found_diagnostic &found : checked.found)
-        list.push_back(diagnostic_json(uri, positions, found));
+        list.push_back(diagnostic_json(uri, positions, found, related_information));
     if (checked.omitted != 0) {
         // One more in place of the rest, where the first of them is, as grave
         // as the gravest of them.
@@ -228,7 +236,7 @@ nlohmann::json diagnostics(const std::string &uri, std::string_view text)
                        " more diagnostics from here on are not shown: only the first " +
                        std::to_string(max_published) + " of a document are";
         more.place = checked.first_omitted;
-        list.push_back(diagnostic_json(uri, positions, more));
+        list.push_back(diagnostic_json(uri, positions, more, related_information));
     }
     return {{"uri", uri}, {"diagnostics", std::move(list)}};
 }

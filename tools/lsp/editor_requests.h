@@ -33,8 +33,10 @@ nlohmann::json reader_line_range(const text_lines &lines, std::size_t reader_lin
 inline constexpr std::size_t max_published = 1000;
 inline constexpr std::size_t max_message_bytes = 1024;
 
-// The params of textDocument/publishDiagnostics for `text`.
-nlohmann::json diagnostics(const std::string &uri, std::string_view text);
+// The params of textDocument/publishDiagnostics for `text`. With
+// `related_information` (the client said it takes it) hints and notes are
+// related information at their places, else lines of the message.
+nlohmann::json diagnostics(const std::string &uri, std::string_view text, bool related_information);
 
 // The document a workspace edit changes: with `versioned` (the client said
 // it takes documentChanges) the edit names the version it was made for, so
@@ -44,6 +46,7 @@ struct edited_document {
     std::string uri;
     long long version = 0;
     bool versioned = false;
+    bool related_information = false; // as for diagnostics()
 };
 
 // The WorkspaceEdit that makes `edits` (TextEdit[]) in `doc`.

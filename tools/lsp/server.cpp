@@ -54,11 +54,23 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Whether the client takes versioned documentChanges in a workspace edit.
+// Whether the client's capabilities hold true at `path`.
+bool client_takes(const nlohmann::json &params, const char *path)
+{
+    const nlohmann::json::json_pointer at(path);
+    return params.is_object() && params.contains(at) && params.at(at) == true;
+}
+
+// Versioned documentChanges in a workspace edit.
 bool takes_document_changes(const nlohmann::json &params)
 {
-    const nlohmann::json::json_pointer at("/capabilities/workspace/workspaceEdit/documentChanges");
-    return params.is_object() && params.contains(at) && params.at(at) == true;
+    return client_takes(params, "/capabilities/workspace/workspaceEdit/documentChanges");
+}
+
+// Related information in a published diagnostic.
+bool takes_related_information(const nlohmann::json &params)
+{
+    return client_takes(params, "/capabilities/textDocument/publishDiagnostics/relatedInformation");
 }
 
 } // namespace
@@ -168,6 +180,7 @@ nlohmann::json server::answer(const std::string &method, const nlohmann::json &p
 {
     if (method == "initialize") {
         versioned_edits_ = takes_document_changes(params);
+        related_information_ = takes_related_information(params);
         phase_ = phase::running;
         return {{"capabilities", capabilities()},
                 {"serverInfo",
@@ -186,7 +199,8 @@ nlohmann::json server::answer(const std::string &method, const nlohmann::json &p
         const protocol_range range = range_in(params.at("range"));
         const std::string uri = params.at("textDocument").at("uri").get<std::string>();
         const std::string &text = document_text(params);
-        const edited_document target{uri, documents_.at(uri).version, versioned_edits_};
+        const edited_document target{uri, documents_.at(uri).version, versioned_edits_,
+                                     related_information_};
         return code_actions(target, text, range.start.line, range.end.line, params);
     }
     if (method == "textDocument/documentSymbol")
@@ -227,7 +241,7 @@ void server::publish_diagnostics(const std::string &uri)
     // would underline lines the editor no longer shows.
     nlohmann::json params =
         doc.refused.empty()
-            ? diagnostics(uri, doc.text)
+            ? diagnostics(uri, doc.text, related_information_)
             : nlohmann::json{{"uri", uri}, {"diagnostics", nlohmann::json::array()}};
     params["version"] = doc.version;
     send({{"jsonrpc", "2.0"}, {"method", "textDocument/publishDiagnostics"}, {"params", params}});

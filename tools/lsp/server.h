@@ -88,7 +88,8 @@ private:
     bool exited_ = false;
     bool done_ = false;
     int write_error_ = 0;
-    bool versioned_edits_ = false; // the client takes documentChanges
+    bool versioned_edits_ = false;     // the client takes documentChanges
+    bool related_information_ = false; // and related information in diagnostics
     std::map<std::string, document> documents_;
     std::set<std::string> pending_; // documents changed, not yet checked
 };

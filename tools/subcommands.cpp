@@ -27,6 +27,11 @@ const std::array table{
     subcommand{"fmt", "[OPTIONS] [FILE...]",
                "lay files out in one layout, never changing the record", fmt_help, fmt_command,
                false},
+    subcommand{"get", "[--json] FILE PATH...", "print the values paths name", get_help, get_command,
+               false},
+    subcommand{"set", "[-i] FILE PATH=VALUE...",
+               "set values, changing only their bytes; each result read back", set_help,
+               set_command, false},
     subcommand{"lsp", "[--stdio]", "serve the Language Server Protocol to an editor", lsp_help,
                run_lsp, false},
 };

@@ -66,7 +66,8 @@ TEST(Edit, SetChangesTheValueAlone)
         {"camera.i2c_addr", "0x1A", "", ""},
         {"camera.i2c_addr", "26", "", ""},
         {"camera.bit_width", "12", "BIT_WIDTH = 10", "BIT_WIDTH = 12"},
-        {"camera.format", "0x0230", "FORMAT    = 1, 0x2C                     ; Bayer RGGB, RAW10 data type",
+        {"camera.format", "0x0230",
+         "FORMAT    = 1, 0x2C                     ; Bayer RGGB, RAW10 data type",
          "FORMAT    = 2, 0x30                     ; Bayer RGGB, RAW10 data type"},
         {"camera.type", "OV5647", "TYPE      = IMX477 12.3MP RAW10 4-lane  ; sensor and lane count",
          "TYPE      = OV5647  ; sensor and lane count"},
@@ -116,8 +117,8 @@ TEST(Edit, SetRefusesWithTheReason)
         {"sensor.width", "1", "a path starts with"},
         {"controls[0].code", "x\n[camera parameter]\n", "section header"},
         {"controls[0].code", "======code_block_end======", "block marker"},
-        {"entries[0].values", std::string(60, '1') + "," + std::string(60, '2') + "," +
-                                  std::string(60, '3') + ",1",
+        {"entries[0].values",
+         std::string(60, '1') + "," + std::string(60, '2') + "," + std::string(60, '3') + ",1",
          "not an entry's number"},
         {"camera.type", std::string(50, 't') + "; long comment", "at most 50 bytes"},
         {"controls[0].func_name", " padded", "read back otherwise"},
@@ -232,9 +233,10 @@ TEST(Edit, EverySetReadsBackLocallyWithNoNewWarning)
             for (const std::string &other : field_paths(doc.record())) {
                 const auto got = pexilon::edit::value_at(after.record(), other, error);
                 ASSERT_TRUE(got) << other;
-                EXPECT_EQ(shown(*got), other == path ? wanted
-                                                     : shown(*pexilon::edit::value_at(
-                                                           doc.record(), other, error)))
+                EXPECT_EQ(shown(*got),
+                          other == path
+                              ? wanted
+                              : shown(*pexilon::edit::value_at(doc.record(), other, error)))
                     << other;
             }
             EXPECT_EQ(after.report().outcome.line != 0, doc.report().outcome.line != 0);
@@ -248,7 +250,8 @@ TEST(Edit, EverySetReadsBackLocallyWithNoNewWarning)
                 while (tail < text.size() - head && tail < edited.size() - head &&
                        text[text.size() - 1 - tail] == edited[edited.size() - 1 - tail])
                     ++tail;
-                EXPECT_EQ(text.substr(head, text.size() - tail - head).find('\n'), std::string::npos);
+                EXPECT_EQ(text.substr(head, text.size() - tail - head).find('\n'),
+                          std::string::npos);
                 EXPECT_EQ(edited.substr(head, edited.size() - tail - head).find('\n'),
                           std::string::npos);
             }

@@ -32,6 +32,10 @@ const std::array table{
     subcommand{"set", "[-i] FILE PATH=VALUE...",
                "set values, changing only their bytes; each result read back", set_help,
                set_command, false},
+    subcommand{"insert", "[-i] (--after=N | --section=NAME) FILE ENTRY... | --control=NAME FILE",
+               "insert an entry line or add a control section", insert_help, insert_command, false},
+    subcommand{"remove", "[-i] FILE ITEM...", "remove an entry's line or a control's section",
+               remove_help, remove_command, false},
     subcommand{"lsp", "[--stdio]", "serve the Language Server Protocol to an editor", lsp_help,
                run_lsp, false},
 };

@@ -39,7 +39,8 @@ bool take_index(std::string_view &rest, const parsed_config &record, bool contro
         return false;
     }
     for (std::size_t i = 0; controls && i < count; ++i) {
-        if (inside == text_of(&record.controls[i], control_members[5])) {
+        if (inside == text_of(&record.controls[i],
+                              *member_of(*key_by_code(rows_of(control_keys), key_ctrl_name)))) {
             index = i;
             return true;
         }
@@ -67,6 +68,30 @@ bool field_of(std::string_view name, std::span<const key_row> keys,
 
 } // namespace
 
+bool take_item(std::string_view &rest, const parsed_config &record, path_target &target,
+               std::size_t &index, std::string &error)
+{
+    const bool controls = rest.starts_with("controls");
+    if (!controls && !rest.starts_with("entries")) {
+        error = "a path starts with camera., controls[...] or entries[...]";
+        return false;
+    }
+    rest.remove_prefix(controls ? 8 : 7);
+    target = controls ? path_target::control : path_target::entry;
+    return take_index(rest, record, controls, index, error);
+}
+
+bool resolve_item(std::string_view text, const parsed_config &record, path_target &target,
+                  std::size_t &index, std::string &error)
+{
+    if (!take_item(text, record, target, index, error))
+        return false;
+    if (text.empty())
+        return true;
+    error = "an entry or a control is named without a field: entries[N], controls[N]";
+    return false;
+}
+
 const key_row *key_of_member(std::span<const key_row> keys, std::span<const record_member> members,
                              const record_member &member, std::size_t &order) noexcept
 {
@@ -89,15 +114,9 @@ bool resolve_path(std::string_view text, const parsed_config &record, edit_path 
         path.target = path_target::camera;
         return field_of(rest.substr(7), rows_of(camera_keys), camera_members, path, error);
     }
-    const bool controls = rest.starts_with("controls");
-    if (!controls && !rest.starts_with("entries")) {
-        error = "a path starts with camera., controls[...] or entries[...]";
+    if (!take_item(rest, record, path.target, path.index, error))
         return false;
-    }
-    rest.remove_prefix(controls ? 8 : 7);
-    path.target = controls ? path_target::control : path_target::entry;
-    if (!take_index(rest, record, controls, path.index, error))
-        return false;
+    const bool controls = path.target == path_target::control;
     if (!rest.starts_with(".")) {
         error = "a field follows the index: '.NAME'";
         return false;

@@ -16,17 +16,25 @@ enum class path_target : unsigned char { camera, control, entry };
 
 struct edit_path {
     path_target target = path_target::camera;
-    std::size_t index = 0;                  // control or entry
-    const record_member *member = nullptr;  // camera and control fields
-    const key_row *key = nullptr;           // the key that writes the field
-    std::size_t order = 0;                  // the number of the key's value that holds it
-    bool code = false;                      // controls[i].code
+    std::size_t index = 0;                 // control or entry
+    const record_member *member = nullptr; // camera and control fields
+    const key_row *key = nullptr;          // the key that writes the field
+    std::size_t order = 0;                 // the number of the key's value that holds it
+    bool code = false;                     // controls[i].code
 };
 
 // Resolves `text` against `record`. On failure returns false with the reason
 // in `error`: a path that names nothing, or a field no key of a file sets.
 bool resolve_path(std::string_view text, const parsed_config &record, edit_path &path,
                   std::string &error);
+
+// "entries[3]", "controls[Exposure]": a whole entry or control, for removal.
+bool resolve_item(std::string_view text, const parsed_config &record, path_target &target,
+                  std::size_t &index, std::string &error);
+
+// Takes "controls[...]" or "entries[...]" off the front of `rest`.
+bool take_item(std::string_view &rest, const parsed_config &record, path_target &target,
+               std::size_t &index, std::string &error);
 
 // The field's key among `keys`: the one whose value fills it, and which of
 // its numbers does (SIZE fills width with its first and height with its

@@ -42,7 +42,8 @@ number_range range_of(const record_member &field) noexcept
 
 number_range entry_value_range() noexcept
 {
-    return {0, std::numeric_limits<std::remove_all_extents_t<decltype(param_entry::values)>>::max()};
+    return {0,
+            std::numeric_limits<std::remove_all_extents_t<decltype(param_entry::values)>>::max()};
 }
 
 std::optional<std::int64_t> field_number(std::string_view text, const record_member &field,

@@ -71,7 +71,8 @@ std::optional<std::int64_t> parse_number(std::string_view text)
     constexpr std::uint64_t top = std::uint64_t{1} << 63;
     if (negative ? magnitude > top : magnitude >= top)
         return std::nullopt;
-    return negative ? static_cast<std::int64_t>(~magnitude + 1) : static_cast<std::int64_t>(magnitude);
+    return negative ? static_cast<std::int64_t>(~magnitude + 1)
+                    : static_cast<std::int64_t>(magnitude);
 }
 
 } // namespace pexilon::edit

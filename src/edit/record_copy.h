@@ -18,7 +18,7 @@ public:
 
     camera_settings camera{};
     std::vector<param_entry> params;
-    std::vector<control_entry> controls;   // code pointers are not kept here
+    std::vector<control_entry> controls;           // code pointers are not kept here
     std::vector<std::optional<std::string>> codes; // by control
 
     void insert_control(std::size_t at, const control_entry &control,

@@ -59,14 +59,15 @@ edit_outcome set_entry_values(const document &doc, std::size_t index, std::strin
         // old count as the command line wrote them.
         std::string list;
         for (std::size_t i = 0; i < numbers.size(); ++i)
-            list += (i == 0 ? "" : ", ") +
-                    (i < piece->number_count ? number_like(numbers[i], style_of(doc, *piece, i))
-                                             : written[i]);
+            list += (i == 0 ? "" : ", ") + (i < piece->number_count
+                                                ? number_like(numbers[i], style_of(doc, *piece, i))
+                                                : written[i]);
         const byte_range span =
             piece->number_count == 0
                 ? piece->value
-                : byte_range{doc.numbers()[piece->first_number].written.begin,
-                             doc.numbers()[piece->first_number + piece->number_count - 1].written.end};
+                : byte_range{
+                      doc.numbers()[piece->first_number].written.begin,
+                      doc.numbers()[piece->first_number + piece->number_count - 1].written.end};
         splices.push_back({span, list});
     }
     return verified(doc, apply_splices(doc.stored_text(), splices), expected);

@@ -57,8 +57,8 @@ bool number_splices(const document &doc, const document_piece &piece,
     std::size_t wanted = numbers.size();
     if (piece.key->form == value_form::high_low && piece.number_count == 1 && numbers[1] == 0)
         wanted = 1;
-    if (piece.number_count > wanted || (piece.key->form != value_form::high_low &&
-                                        piece.number_count != wanted))
+    if (piece.number_count > wanted ||
+        (piece.key->form != value_form::high_low && piece.number_count != wanted))
         return false;
     for (std::size_t i = 0; i < wanted; ++i) {
         if (i >= piece.number_count) {
@@ -90,7 +90,8 @@ edit_outcome set_number(const document &doc, const edit_path &path, std::string_
     const std::size_t control = path.target == path_target::control ? path.index : 0;
     if (const document_piece *piece = setting_piece(doc, *path.key, control)) {
         if (!number_splices(doc, *piece, numbers, splices))
-            return refused(std::string(path.key->name) + "'s line holds other numbers than it takes");
+            return refused(std::string(path.key->name) +
+                           "'s line holds other numbers than it takes");
     } else if (path.target == path_target::camera) {
         splices.push_back(line_in_section(doc, section_camera, key_line(*path.key, numbers)));
     } else {
@@ -121,7 +122,8 @@ edit_outcome set_text(const document &doc, const edit_path &path, std::string_vi
     } else if (path.target == path_target::camera) {
         splices.push_back(line_in_section(doc, section_camera, line));
     } else {
-        splices.push_back(line_after(doc, last_content_line(doc, doc.control_sections()[path.index]), line));
+        splices.push_back(
+            line_after(doc, last_content_line(doc, doc.control_sections()[path.index]), line));
     }
     return verified(doc, apply_splices(doc.stored_text(), splices), expected);
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-
 namespace pexilon::edit {
 
 std::string apply_splices(std::string_view text, std::vector<splice> splices)

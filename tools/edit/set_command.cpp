@@ -67,9 +67,9 @@ int set_command(const std::vector<std::string> &args)
     for (std::size_t i = 1; i < operands.size(); ++i) {
         const std::size_t equals = operands[i].find('=');
         const pexilon::document doc(text);
-        pexilon::edit::edit_outcome outcome = pexilon::edit::set_value(
-            doc, std::string_view(operands[i]).substr(0, equals),
-            std::string_view(operands[i]).substr(equals + 1));
+        pexilon::edit::edit_outcome outcome =
+            pexilon::edit::set_value(doc, std::string_view(operands[i]).substr(0, equals),
+                                     std::string_view(operands[i]).substr(equals + 1));
         if (!outcome.done) {
             edit_complaint(input->shown, operands[i] + ": " + outcome.reason);
             return status_failed;

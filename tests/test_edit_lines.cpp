@@ -47,7 +47,8 @@ TEST(EditLines, InsertedEntryTakesItsPlaceAndSection)
 TEST(EditLines, InsertInASectionCreatesItWhenMissing)
 {
     const std::string text = "[camera parameter]\r\nSIZE = 1, 2\r\n";
-    auto outcome = pexilon::edit::insert_entry_in(document(text), "[board parameter][dev2]", "VRCMD=3");
+    auto outcome =
+        pexilon::edit::insert_entry_in(document(text), "[board parameter][dev2]", "VRCMD=3");
     ASSERT_TRUE(outcome.done) << outcome.reason;
     EXPECT_EQ(outcome.text, text + "\r\n[board parameter][dev2]\r\nVRCMD = 3\r\n");
     EXPECT_EQ(document(outcome.text).record().params[0].type,
@@ -96,9 +97,9 @@ TEST(EditLines, RemovalsTakeTheirLinesAlone)
     ASSERT_EQ(after.record().control_count, 2u);
     EXPECT_STREQ(after.record().controls[1].ctrl_name, "Black level offset");
     EXPECT_EQ(outcome.text.find("Analogue"), std::string::npos);
-    EXPECT_EQ(sample.size() - outcome.text.size(), sample.find("[control parameter]\nMIN_VALUE = -64") -
-                                                       sample.find("[control parameter]\nMIN_VALUE = 0") -
-                                                       1);
+    EXPECT_EQ(sample.size() - outcome.text.size(),
+              sample.find("[control parameter]\nMIN_VALUE = -64") -
+                  sample.find("[control parameter]\nMIN_VALUE = 0") - 1);
     outcome = pexilon::edit::add_control(document(""), "Zoom");
     ASSERT_TRUE(outcome.done) << outcome.reason;
     EXPECT_EQ(outcome.text, "[control parameter]\nCTRL_NAME = Zoom\n");

@@ -139,7 +139,8 @@ edit_outcome remove_control(const document &doc, std::size_t index)
     std::size_t faults = 0;
     for (std::size_t p = doc.lines()[first].first_piece;
          p < doc.lines()[last].first_piece + doc.lines()[last].piece_count; ++p)
-        faults += doc.pieces()[p].problem != fault::none || doc.pieces()[p].refused != reject_reason::none;
+        faults += doc.pieces()[p].problem != fault::none ||
+                  doc.pieces()[p].refused != reject_reason::none;
     record_copy expected(doc.record());
     expected.erase_control(index);
     const byte_range lines{doc.lines()[first].bytes.begin, doc.lines()[last].bytes.end};
@@ -154,13 +155,14 @@ edit_outcome add_control(const document &doc, std::string_view name)
         return refused(error);
     record_copy expected(doc.record());
     control_entry control{};
-    std::memcpy(reinterpret_cast<char *>(&control) + member_of(key)->offset, name.data(), name.size());
+    std::memcpy(reinterpret_cast<char *>(&control) + member_of(key)->offset, name.data(),
+                name.size());
     expected.insert_control(expected.controls.size(), control, std::nullopt);
     const std::string end(file_line_end(doc));
-    const std::string lines = end + "[control parameter]" + end + key.name + " = " + std::string(name);
-    const splice at = doc.stored_text().empty()
-                          ? splice{{0, 0}, lines.substr(end.size()) + end}
-                          : line_after(doc, doc.lines().size() - 1, lines);
+    const std::string lines =
+        end + "[control parameter]" + end + key.name + " = " + std::string(name);
+    const splice at = doc.stored_text().empty() ? splice{{0, 0}, lines.substr(end.size()) + end}
+                                                : line_after(doc, doc.lines().size() - 1, lines);
     return verified(doc, apply_splices(doc.stored_text(), {at}), expected);
 }
 

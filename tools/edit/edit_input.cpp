@@ -53,6 +53,17 @@ int write_edited(const edit_input &input, const std::string &text, bool in_place
     return status_ok;
 }
 
+bool file_named_once(const std::vector<std::string> &operands, std::string &error)
+{
+    for (std::size_t i = 1; i < operands.size(); ++i) {
+        if (operands[i] == "-") {
+            error = "'-' after FILE: one FILE is edited, and standard input can be read once only";
+            return false;
+        }
+    }
+    return true;
+}
+
 bool edit_operands(const std::vector<std::string> &args, bool allow_in_place, bool &in_place,
                    std::vector<std::string> &operands, std::string &error)
 {
@@ -66,6 +77,8 @@ bool edit_operands(const std::vector<std::string> &args, bool allow_in_place, bo
         error = "missing FILE";
         return false;
     }
+    if (!file_named_once(operands, error))
+        return false;
     if (in_place && operands[0] == "-") {
         error = "--in-place cannot rewrite standard input";
         return false;

@@ -28,6 +28,9 @@ void edit_complaint(const std::string &shown, const std::string &what);
 // `in_place`. Returns the exit status.
 int write_edited(const edit_input &input, const std::string &text, bool in_place);
 
+// The operands after FILE are paths or entries, never another "-".
+bool file_named_once(const std::vector<std::string> &operands, std::string &error);
+
 // The arguments' shared options: -i, --in-place. The rest are operands.
 bool edit_operands(const std::vector<std::string> &args, bool allow_in_place, bool &in_place,
                    std::vector<std::string> &operands, std::string &error);

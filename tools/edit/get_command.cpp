@@ -82,7 +82,7 @@ int get_command(const std::vector<std::string> &args)
     static const std::vector<option_def> defs{{"json", 0, false, 0}};
     parsed_arguments parsed;
     std::string error;
-    if (!parse_arguments(args, defs, parsed, error))
+    if (!parse_arguments(args, defs, parsed, error) || !file_named_once(parsed.operands, error))
         return usage_failure("get", error);
     if (parsed.operands.size() < 2)
         return usage_failure("get", "give a FILE and at least one PATH");

@@ -16,7 +16,7 @@ text (with -i, writes it back). Every other line is kept byte for byte;
 the new line uses the file's line ends and the layout of fmt
 ("KEY = 1, 0x2C"), its numbers written as given.
 
-Options (one of --after, --section, --control):
+Options:
   --after=N        put each ENTRY after entries[N] (after the lines that
                    continue it), in its section
   --section=NAME   put each ENTRY at the end of the last section NAME,
@@ -34,6 +34,8 @@ ENTRY is KEY=NUMBERS, KEY one of REG, DELAY, VRCMD:
 
 Each result is read again and must hold the old record with exactly the
 new entry or control; otherwise nothing is written and the status is 2.
+
+One of --after, --section and --control is given.
 
 Exit status:
   0  done
@@ -85,7 +87,7 @@ int insert_command(const std::vector<std::string> &args)
                                               {"control", 0, true, opt_control}};
     parsed_arguments parsed;
     std::string error;
-    if (!parse_arguments(args, defs, parsed, error))
+    if (!parse_arguments(args, defs, parsed, error) || !file_named_once(parsed.operands, error))
         return usage_failure("insert", error);
     bool in_place = false;
     std::optional<given_option> where;
@@ -93,7 +95,8 @@ int insert_command(const std::vector<std::string> &args)
         (option.id == opt_in_place ? (void)(in_place = true) : (void)(where = option));
     if (!where || parsed.operands.empty() ||
         (where->id == opt_control) != (parsed.operands.size() == 1))
-        return usage_failure("insert", "give FILE and --control=NAME, or --after/--section and ENTRY...");
+        return usage_failure("insert",
+                             "give FILE and --control=NAME, or --after/--section and ENTRY...");
     if (in_place && parsed.operands[0] == "-")
         return usage_failure("insert", "--in-place cannot rewrite standard input");
     const std::optional<edit_input> input = read_edit_input(parsed.operands[0], in_place);

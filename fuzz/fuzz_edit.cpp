@@ -14,10 +14,9 @@
 namespace {
 
 const char *const paths[] = {
-    "camera.width",        "camera.height",         "camera.type",
-    "camera.format",       "camera.i2c_addr",       "camera.bit_width",
-    "controls[0].min_value", "controls[0].ctrl_name", "controls[0].code",
-    "entries[0].values",   "entries[1].values",
+    "camera.width",     "camera.height",     "camera.type",           "camera.format",
+    "camera.i2c_addr",  "camera.bit_width",  "controls[0].min_value", "controls[0].ctrl_name",
+    "controls[0].code", "entries[0].values", "entries[1].values",
 };
 
 // Whether `got` is what `value` asked for (a code text gains its last line end).

@@ -3,7 +3,12 @@
 #include <string_view>
 #include <vector>
 
+#include <new>
+
+#include "config/line_accounts.h"
 #include "config/record_compare.h"
+#include "reader/line_map.h"
+#include "support/record_ops.h"
 
 namespace pexilon::edit {
 
@@ -25,13 +30,39 @@ std::vector<fault_line> faults_of(const document &doc)
     return faults;
 }
 
-std::size_t split_lines(const document &doc)
+// The result is read with a plain listened parse, not a whole document: it
+// needs only the record and the faulty lines, and a document of a large
+// file costs several times the parse.
+class fault_listener final : public account_listener {
+public:
+    explicit fault_listener(const line_map &map) : map_(map) {}
+    void account(const line_account &line) noexcept override
+    {
+        if (line.problem == fault::none && line.refused == reject_reason::none)
+            return;
+        try {
+            faults.push_back({map_.piece_text(line.reader_line), line.problem, line.refused});
+        } catch (...) {
+            failed = true;
+        }
+    }
+    std::vector<fault_line> faults;
+    bool failed = false;
+
+private:
+    const line_map &map_;
+};
+
+// Lines read in more than one piece.
+std::size_t split_lines(const line_map &map) noexcept
 {
-    std::size_t count = 0;
-    for (const document_line &line : doc.lines())
-        count += line.piece_count > 1 ? 1 : 0;
-    return count;
+    return map.reader_lines() > map.editor_lines() ? map.reader_lines() - map.editor_lines() : 0;
 }
+
+struct record_holder {
+    parsed_config record{};
+    ~record_holder() { release_record(record); }
+};
 
 std::string mismatch_text(const record_mismatch &mismatch)
 {
@@ -60,18 +91,23 @@ bool holds_already(const document &doc, record_copy &expected)
 edit_outcome verified(const document &old, std::string text, record_copy &expected,
                       std::size_t removed_faults)
 {
-    const document result(text);
-    if (split_lines(result) > split_lines(old))
+    const line_map map(text);
+    if (split_lines(map) > split_lines(line_map(old.stored_text())))
         return refused("a line would pass the reader's 199 bytes and be read in pieces");
+    fault_listener listener(map);
+    record_holder result;
+    const config_report report =
+        parse_config_accounted(text.data(), text.size(), &result.record, listener);
+    if (listener.failed)
+        throw std::bad_alloc();
     const std::vector<fault_line> before = faults_of(old);
-    const std::vector<fault_line> after = faults_of(result);
+    const std::vector<fault_line> &after = listener.faults;
     if (removed_faults == 0 ? after != before : after.size() + removed_faults != before.size())
         return refused("the result would not keep the file's faulty lines as they are");
-    if ((old.report().outcome.line == 0) != (result.report().outcome.line == 0) &&
-        removed_faults == 0)
+    if ((old.report().outcome.line == 0) != (report.outcome.line == 0) && removed_faults == 0)
         return refused("the result would change the parse result");
     const parsed_config wanted = expected.view();
-    if (const record_mismatch mismatch = first_mismatch(wanted, result.record()))
+    if (const record_mismatch mismatch = first_mismatch(wanted, result.record))
         return refused("the result would read back otherwise than asked: " +
                        mismatch_text(mismatch) + " differs");
     return {true, std::move(text), {}};

@@ -34,6 +34,9 @@ int insert_command(const std::vector<std::string> &args);
 extern const std::string_view remove_help;
 int remove_command(const std::vector<std::string> &args);
 
+extern const std::string_view from_json_help;
+int from_json_command(const std::vector<std::string> &args);
+
 extern const std::string_view lsp_help;
 int run_lsp(const std::vector<std::string> &args);
 

@@ -36,6 +36,8 @@ const std::array table{
                "insert an entry line or add a control section", insert_help, insert_command, false},
     subcommand{"remove", "[-i] FILE ITEM...", "remove an entry's line or a control's section",
                remove_help, remove_command, false},
+    subcommand{"from-json", "[FILE]", "write a new file for a record given as JSON", from_json_help,
+               from_json_command, false},
     subcommand{"lsp", "[--stdio]", "serve the Language Server Protocol to an editor", lsp_help,
                run_lsp, false},
 };

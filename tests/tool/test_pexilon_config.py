@@ -35,7 +35,7 @@ FAULTY = [
 
 # Every subcommand the program has, as its --help lists them.
 SUBCOMMANDS = ["check", "explain", "dump", "json", "diff", "fmt", "get", "set", "insert",
-               "remove", "lsp"]
+               "remove", "from-json", "lsp"]
 # Those that take any number of files, standard input when none is named.
 FILE_READERS = ["check", "dump", "json", "fmt"]
 
@@ -902,7 +902,7 @@ class ToolTest(unittest.TestCase):
         self.assertEqual((status, err), (0, ""))
         self.assertTrue(out.startswith("Usage: pexilon-config "), out)
         self.assertEqual(run("-h"), (status, out, err))
-        listed = re.findall(r"^  ([a-z]+) ", out.split("Commands:\n")[1], re.M)
+        listed = re.findall(r"^  ([a-z][a-z-]*) ", out.split("Commands:\n")[1], re.M)
         self.assertEqual(sorted(listed), sorted(SUBCOMMANDS))
         for name in SUBCOMMANDS:
             with self.subTest(name):
@@ -972,6 +972,24 @@ class ToolTest(unittest.TestCase):
         self.assertNotIn("set_exposure", out)
         self.assertEqual(run("remove", self.sample, "entries[99]")[0], 2)
         self.expect_usage_error("insert", self.sample, "REG=1")
+
+    def test_from_json_gives_the_record_back(self):
+        for args in ([], ["--hex"]):
+            with self.subTest(args):
+                status, record, err = run("json", *args, self.sample)
+                status, text, err = run("from-json", stdin=record.encode())
+                self.assertEqual((status, err), (0, ""))
+                self.assertEqual(run("fmt", "--check", "-", stdin=text.encode())[0], 0)
+                again = json.loads(run("json", *args, "-", stdin=text.encode())[1])
+                self.assertEqual({**again, "file": "x"}, {**json.loads(record), "file": "x"})
+        for given, reason in [(b"[{}]", "an array is refused"),
+                              (b'{"camera": {"bit_width": 256}}', "out of its range"),
+                              (b'{"controls": [{"reserved": 1}]}', "reserved is not 0"),
+                              (b'{"entries": [{"type": 1, "values": []}]}', "has a type")]:
+            with self.subTest(given):
+                status, out, err = run("from-json", stdin=given)
+                self.assertEqual((status, out), (2, ""))
+                self.assertIn(reason, err)
 
     def test_standard_input(self):
         for name in FILE_READERS:

@@ -106,6 +106,9 @@ TEST(Edit, SetRefusesWithTheReason)
         {"camera.type", std::string(51, 'a'), "at most 50 bytes"},
         {"controls[0].ctrl_name", std::string(128, 'n'), "at most 127 bytes"},
         {"controls[0].func_name", "a\nb", "line end"},
+        // Found by fuzz_edit: the record's text would end at the NUL.
+        {"camera.type", std::string("[regist\0\0\0", 10), "NUL byte"},
+        {"controls[0].code", std::string("a\0b\n", 4), "NUL byte"},
         {"controls[0].reserved", "1", "no key of a file sets reserved"},
         {"controls[3].step", "1", "there is no index 3"},
         {"controls[Zoom].step", "1", "no control is named 'Zoom'"},

@@ -103,7 +103,8 @@ TEST(RecordWriter, RandomRecordsAtTheEdgesReadBack)
         for (std::size_t i = random() % 3; i > 0; --i) {
             control_entry control{};
             for (const pexilon::record_member &member : pexilon::control_members)
-                if (member.form == pexilon::field_form::number && member.json_name != std::string("reserved"))
+                if (member.form == pexilon::field_form::number &&
+                    member.json_name != std::string("reserved"))
                     pexilon::store_number(&control, member, edge_value(random, member));
             const std::string name = random_text(random, sizeof control.ctrl_name - 1);
             std::memcpy(control.ctrl_name, name.data(), name.size());
@@ -123,8 +124,14 @@ TEST(RecordWriter, RefusesWhatNoFileExpresses)
         const char *reason;
     };
     const row rows[] = {
-        {[](record_copy &r) { r.params.push_back({0x09000001u, {}, 0}); }, "has a type"},
-        {[](record_copy &r) { r.params.push_back({0x02000009u, {}, 0}); }, "has a type"},
+        {[](record_copy &r) {
+             r.params.push_back({0x09000001u, {}, 0});
+         },
+         "has a type"},
+        {[](record_copy &r) {
+             r.params.push_back({0x02000009u, {}, 0});
+         },
+         "has a type"},
         {[](record_copy &r) { r.controls[0].reserved = 1; }, "reserved is not 0"},
         {[](record_copy &r) { r.codes[0] = "no line end"; }, "does not end with a line end"},
         {[](record_copy &r) { r.codes[0] = "[camera parameter]\n"; }, "section header"},

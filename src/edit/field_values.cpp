@@ -69,8 +69,9 @@ bool field_text(std::string_view text, const key_row &key, std::string &error)
                 " bytes, not " + std::to_string(text.size());
         return false;
     }
-    if (text.find_first_of("\r\n") != std::string_view::npos) {
-        error = std::string(key.name) + " is one line: its text cannot hold a line end";
+    if (text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) {
+        error = std::string(key.name) +
+                " is one line of text: it cannot hold a line end or a NUL byte, where it would end";
         return false;
     }
     return true;

@@ -47,9 +47,11 @@ bool write_entries(std::string &out, const record_copy &record, std::string &err
         const param_entry &entry = record.params[i];
         const char *name = lookup_name(section_codes, section_of(entry.type));
         const key_row *key = key_by_code(rows_of(param_keys), key_of(entry.type));
-        if (name == nullptr || key == nullptr || kind_of(section_of(entry.type)) < PEXILON_KIND_BOARD ||
+        if (name == nullptr || key == nullptr ||
+            kind_of(section_of(entry.type)) < PEXILON_KIND_BOARD ||
             kind_of(section_of(entry.type)) > PEXILON_KIND_REGISTER) {
-            error = "entries[" + std::to_string(i) + "] has a type no section and key of a file give";
+            error =
+                "entries[" + std::to_string(i) + "] has a type no section and key of a file give";
             return false;
         }
         if (i == 0 || section_of(entry.type) != section)
@@ -57,8 +59,9 @@ bool write_entries(std::string &out, const record_copy &record, std::string &err
         section = section_of(entry.type);
         out += std::string(key->name) + " =";
         for (std::size_t v = 0; v < entry.value_count && v < std::size(entry.values); ++v)
-            out += (v == 0 ? " " : ", ") +
-                   number_text(entry.values[v], key->code != PEXILON_KEY_DELAY); // a delay is a time
+            out +=
+                (v == 0 ? " " : ", ") +
+                number_text(entry.values[v], key->code != PEXILON_KEY_DELAY); // a delay is a time
         out += '\n';
     }
     return true;
@@ -141,7 +144,8 @@ edit_outcome write_record(record_copy &record)
     edit_outcome outcome = verified(empty, std::move(out), record);
     // Every other line is written as the reader takes it: a fault comes from a code line.
     if (!outcome.done && outcome.reason.find("faulty lines") != std::string::npos)
-        outcome.reason = "a line of a code text would be read as a block marker or a section header";
+        outcome.reason =
+            "a line of a code text would be read as a block marker or a section header";
     return outcome;
 }
 

@@ -51,6 +51,8 @@ bool taken_for_structure(const std::string &text, byte_range code)
 
 edit_outcome set_code(const document &doc, std::size_t index, std::string_view value)
 {
+    if (value.find('\0') != std::string_view::npos)
+        return refused("a code text cannot hold a NUL byte: the record's text would end there");
     const std::string end(file_line_end(doc));
     const std::string lines = code_lines(value, end);
     record_copy expected(doc.record());

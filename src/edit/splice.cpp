@@ -33,7 +33,7 @@ std::string_view file_line_end(const document &doc)
     return "\n";
 }
 
-splice line_after(const document &doc, std::size_t line, std::string new_line)
+splice line_after(const document &doc, std::size_t line, const std::string &new_line)
 {
     const std::string_view end = file_line_end(doc);
     if (doc.lines().empty() || doc.stored_text().empty())

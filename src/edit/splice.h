@@ -23,6 +23,6 @@ std::string_view file_line_end(const document &doc);
 
 // Where a new line goes at the end of editor line `line` (after its line
 // end), and the line end to put first when that line has none.
-splice line_after(const document &doc, std::size_t line, std::string new_line);
+splice line_after(const document &doc, std::size_t line, const std::string &new_line);
 
 } // namespace pexilon::edit

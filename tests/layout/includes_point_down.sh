@@ -18,6 +18,7 @@ allowed() {
     reader) echo "support" ;;
     config) echo "pexilon support reader" ;;
     check | diag | document) echo "pexilon support reader config" ;;
+    edit) echo "pexilon support reader config document" ;;
     *) return 1 ;;
     esac
 }

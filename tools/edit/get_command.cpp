@@ -15,7 +15,7 @@ const std::string_view get_help =
 numbers in decimal, texts as they are, an entry's values joined by ", ",
 a code text as it is (with its line ends). PATH is written as
 `pexilon-config json` names the record:
-  camera.width  camera.type  camera.i2c_addr  ...
+  camera.width  camera.type  camera.format  ...
   controls[2].max_value  controls[Exposure].default  controls[0].code
   entries[3].values
 A control is named by its index or by its CTRL_NAME.
@@ -25,7 +25,7 @@ Options:
   -h, --help  show this help and exit
 
 Examples:
-  pexilon-config get board.conf camera.i2c_addr
+  pexilon-config get board.conf camera.format
   pexilon-config get --json board.conf camera.width camera.height
 
 FILE may be "-" for standard input.

@@ -23,7 +23,7 @@ file lacks gets a line at the end of its section (the section added at the
 end of the file when there is none).
 
 Refused, with nothing written and exit status 2: a value the field cannot
-hold (camera.bit_width=300, a negative unsigned field, a TYPE over 50 bytes,
+hold (BIT_WIDTH=300, a negative unsigned field, a TYPE over 50 bytes,
 a name over 127), an entry of more than 16 numbers, a path that names
 nothing, a code line the reader would take for a block marker or a section
 header, a line that would pass 199 bytes, and any result that would not read
@@ -36,7 +36,7 @@ Options:
   -h, --help      show this help and exit
 
 Examples:
-  pexilon-config set board.conf camera.i2c_addr=0x36
+  pexilon-config set board.conf camera.width=1920
   pexilon-config set -i board.conf controls[Exposure].max_value=4000
   pexilon-config set - entries[3].values=0x12,0x0100,0x01 < in.conf > out.conf
 

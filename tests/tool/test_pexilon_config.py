@@ -982,6 +982,17 @@ class ToolTest(unittest.TestCase):
                 self.assertEqual(run("fmt", "--check", "-", stdin=text.encode())[0], 0)
                 again = json.loads(run("json", *args, "-", stdin=text.encode())[1])
                 self.assertEqual({**again, "file": "x"}, {**json.loads(record), "file": "x"})
+        # json | from-json | json is json, on every clean data file
+        data = os.path.join(ROOT, "tests", "data")
+        for name in sorted(os.listdir(data)):
+            status, record, err = run("json", os.path.join(data, name))
+            if not name.endswith(".conf") or status != 0:
+                continue
+            with self.subTest(name):
+                status, text, err = run("from-json", stdin=record.encode())
+                self.assertEqual((status, err), (0, ""))
+                again = json.loads(run("json", "-", stdin=text.encode())[1])
+                self.assertEqual({**again, "file": "x"}, {**json.loads(record), "file": "x"})
         for given, reason in [(b"[{}]", "an array is refused"),
                               (b'{"camera": {"bit_width": 256}}', "out of its range"),
                               (b'{"controls": [{"reserved": 1}]}', "reserved is not 0"),

@@ -22,6 +22,21 @@ int diff_command(const std::vector<std::string> &args);
 extern const std::string_view fmt_help;
 int fmt_command(const std::vector<std::string> &args);
 
+extern const std::string_view get_help;
+int get_command(const std::vector<std::string> &args);
+
+extern const std::string_view set_help;
+int set_command(const std::vector<std::string> &args);
+
+extern const std::string_view insert_help;
+int insert_command(const std::vector<std::string> &args);
+
+extern const std::string_view remove_help;
+int remove_command(const std::vector<std::string> &args);
+
+extern const std::string_view from_json_help;
+int from_json_command(const std::vector<std::string> &args);
+
 extern const std::string_view lsp_help;
 int run_lsp(const std::vector<std::string> &args);
 

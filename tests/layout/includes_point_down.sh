@@ -22,6 +22,7 @@ allowed() {
     input | dump | document) echo "pexilon support reader config" ;;
     check) echo "pexilon support reader config input" ;;
     format) echo "pexilon support reader config input check" ;;
+    edit) echo "pexilon support reader config document" ;;
     *) return 1 ;;
     esac
 }

@@ -34,7 +34,8 @@ FAULTY = [
 ]
 
 # Every subcommand the program has, as its --help lists them.
-SUBCOMMANDS = ["check", "explain", "dump", "json", "diff", "fmt", "lsp"]
+SUBCOMMANDS = ["check", "explain", "dump", "json", "diff", "fmt", "get", "set", "insert",
+               "remove", "from-json", "lsp"]
 # Those that take any number of files, standard input when none is named.
 FILE_READERS = ["check", "dump", "json", "fmt"]
 
@@ -923,7 +924,7 @@ class ToolTest(unittest.TestCase):
         self.assertEqual((status, err), (0, ""))
         self.assertTrue(out.startswith("Usage: pexilon-config "), out)
         self.assertEqual(run("-h"), (status, out, err))
-        listed = re.findall(r"^  ([a-z]+) ", out.split("Commands:\n")[1], re.M)
+        listed = re.findall(r"^  ([a-z][a-z-]*) ", out.split("Commands:\n")[1], re.M)
         self.assertEqual(sorted(listed), sorted(SUBCOMMANDS))
         for name in SUBCOMMANDS:
             with self.subTest(name):
@@ -975,6 +976,85 @@ class ToolTest(unittest.TestCase):
                     self.assertNotIn("did you mean", first)
                 else:
                     self.assertTrue(first.endswith("; " + suggestion), first)
+
+    # get, set, insert, remove
+
+    def test_set_changes_one_value_and_reads_back(self):
+        path = self.write("board.conf", open(self.sample, "rb").read())
+        status, out, err = run("set", path, "camera.i2c_addr=0x36", "controls[Exposure].max_value=4000")
+        self.assertEqual((status, err), (0, ""))
+        with open(self.sample) as f:
+            before = f.read()
+        self.assertEqual(out, before.replace("I2C_ADDR  = 0x1A", "I2C_ADDR  = 0x36")
+                         .replace("MAX_VALUE = 3100", "MAX_VALUE = 4000"))
+        self.assertEqual(run("get", "-", "camera.i2c_addr", "controls[0].max_value",
+                             stdin=out.encode()), (0, "54\n4000\n", ""))
+        self.assertEqual(run("get", "--json", path, "camera.width", "entries[0].values"),
+                         (0, "[4056,[0,7,5]]\n", ""))
+        # -i: the file replaced, its mode kept; refused edits write nothing
+        os.chmod(path, 0o640)
+        self.assertEqual(run("set", "-i", path, "camera.bit_width=12")[0], 0)
+        with open(path) as f:
+            self.assertIn("BIT_WIDTH = 12\n", f.read())
+        self.assertEqual(os.stat(path).st_mode & 0o777, 0o640)
+        for edit, reason in [("camera.bit_width=300", "bit_width holds 0 to 255"),
+                             ("camera.width=-1", "width holds 0 to"),
+                             ("controls[Zoom].step=1", "no control is named"),
+                             ("entries[0].values=" + ",".join(["1"] * 17), "at most 16")]:
+            with self.subTest(edit):
+                before = open(path, "rb").read()
+                status, out, err = run("set", "-i", path, "camera.type=X", edit)
+                self.assertEqual((status, out), (2, ""))
+                self.assertIn(reason, err)
+                self.assertEqual(open(path, "rb").read(), before)
+        self.expect_usage_error("set", path, "camera.width")
+        self.expect_usage_error("set", "-i", "-", "camera.width=1")
+
+    def test_insert_and_remove(self):
+        with open(self.sample) as f:
+            before = f.read()
+        status, out, err = run("insert", "--after=3", self.sample, "REG=0x12,0x0102,0x01")
+        self.assertEqual((status, err), (0, ""))
+        self.assertEqual(out, before.replace("REG   = 0x12, 0x0101, 0x00\n",
+                                             "REG   = 0x12, 0x0101, 0x00\nREG = 0x12, 0x0102, 0x01\n"))
+        status, out, err = run("remove", "-", "entries[4]", stdin=out.encode())
+        self.assertEqual((status, out, err), (0, before, ""))
+        status, out, err = run("insert", "--control=Zoom", self.sample)
+        self.assertEqual((status, out), (0, before + "\n[control parameter]\nCTRL_NAME = Zoom\n"))
+        status, out, err = run("remove", self.sample, "controls[Exposure]")
+        self.assertEqual(status, 0)
+        self.assertNotIn("set_exposure", out)
+        self.assertEqual(run("remove", self.sample, "entries[99]")[0], 2)
+        self.expect_usage_error("insert", self.sample, "REG=1")
+
+    def test_from_json_gives_the_record_back(self):
+        for args in ([], ["--hex"]):
+            with self.subTest(args):
+                status, record, err = run("json", *args, self.sample)
+                status, text, err = run("from-json", stdin=record.encode())
+                self.assertEqual((status, err), (0, ""))
+                self.assertEqual(run("fmt", "--check", "-", stdin=text.encode())[0], 0)
+                again = json.loads(run("json", *args, "-", stdin=text.encode())[1])
+                self.assertEqual({**again, "file": "x"}, {**json.loads(record), "file": "x"})
+        # json | from-json | json is json, on every clean data file
+        data = os.path.join(ROOT, "tests", "data")
+        for name in sorted(os.listdir(data)):
+            status, record, err = run("json", os.path.join(data, name))
+            if not name.endswith(".conf") or status != 0:
+                continue
+            with self.subTest(name):
+                status, text, err = run("from-json", stdin=record.encode())
+                self.assertEqual((status, err), (0, ""))
+                again = json.loads(run("json", "-", stdin=text.encode())[1])
+                self.assertEqual({**again, "file": "x"}, {**json.loads(record), "file": "x"})
+        for given, reason in [(b"[{}]", "an array is refused"),
+                              (b'{"camera": {"bit_width": 256}}', "out of its range"),
+                              (b'{"controls": [{"reserved": 1}]}', "reserved is not 0"),
+                              (b'{"entries": [{"type": 1, "values": []}]}', "has a type")]:
+            with self.subTest(given):
+                status, out, err = run("from-json", stdin=given)
+                self.assertEqual((status, out), (2, ""))
+                self.assertIn(reason, err)
 
     def test_standard_input(self):
         for name in FILE_READERS:

@@ -12,7 +12,7 @@ _pexilon_config_warnings()
 _pexilon_config()
 {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}
-    local commands="check dump json diff explain fmt lsp"
+    local commands="check dump json diff explain fmt get set insert remove from-json lsp"
 
     if ((COMP_CWORD == 1)); then
         if [[ $cur == -* ]]; then
@@ -31,6 +31,10 @@ _pexilon_config()
         diff)    options="--format= --help" ;;
         explain) options="--lines --help" ;;
         fmt)     options="--in-place --check --diff --align --hex-case= --help" ;;
+        get)     options="--json --help" ;;
+        from-json) options="--help" ;;
+        set|remove) options="--in-place --help" ;;
+        insert)  options="--after= --section= --control= --in-place --help" ;;
         lsp)     options="--stdio --help"; COMPREPLY=() ;;
         *)       return ;;
     esac

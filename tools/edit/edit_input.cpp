@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "check/input_reading.h"
 #include "cli_options.h"
 #include "fmt/replace_file.h"
+#include "input/input_reading.h"
 #include "loaded_config.h"
 #include "output_check.h"
 #include "shown_name.h"

@@ -7,18 +7,23 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <new>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #if PEXILON_CXX_EXCEPTIONS
 #include "cxx/failing_new.h"
@@ -234,6 +239,34 @@ TEST(CxxLines, AFileThatCannotBeReadAgainKeepsTheReadersCount)
     EXPECT_EQ(pexilon::editor_line_in_file("/dev/null", 1), 0U); // no regular file
 }
 
+#if PEXILON_CXX_EXCEPTIONS
+// A FIFO gives its text once: the faulty line is told without the path being
+// opened again, which would wait for a second writer.
+TEST(CxxLines, AFaultyFifoIsReadOnce)
+{
+    const std::filesystem::path fifo =
+        std::filesystem::temp_directory_path() / ("pexilon-fifo-" + std::to_string(getpid()));
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0) << std::strerror(errno);
+    std::thread writer(
+        [&] { std::ofstream(fifo) << "[register parameter]\nREG = 1\nno separator\n"; });
+    auto loaded = std::async(std::launch::async, [&] {
+        try {
+            (void)pexilon::load(fifo.c_str());
+        } catch (const pexilon::parse_error &e) {
+            return e.line();
+        }
+        return std::size_t{0};
+    });
+    const bool ended = loaded.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+    if (!ended)
+        std::ofstream(fifo) << ""; // let a second open go on, so that the test ends
+    writer.join();
+    EXPECT_TRUE(ended) << "load() of a FIFO waited for a second writer";
+    EXPECT_EQ(loaded.get(), 3U); // the reader's count: a FIFO cannot be read again
+    std::filesystem::remove(fifo);
+}
+#endif
+
 // Past the end: the line after the last complete one, as the checker has it.
 TEST(CxxLines, PastTheEndOfTheText)
 {
@@ -348,6 +381,17 @@ TEST(CxxErrors, ParseErrorCarriesTheLinesAndTheConfig)
         const pexilon::config taken = e.take_config();
         EXPECT_EQ(taken.entries().size(), 2U);
         EXPECT_TRUE(copy.config().entries().empty());
+        // Moved from, it stays whole: every accessor may still be called.
+        pexilon::parse_error moved = std::move(e);
+        EXPECT_EQ(e.path(), f.path().string());
+        EXPECT_EQ(e.reader_line(), 5U);
+        EXPECT_EQ(e.line(), moved.line());
+        EXPECT_EQ(e.reason(), moved.reason());
+        EXPECT_TRUE(e.take_config().entries().empty());
+        pexilon::parse_error assigned = copy;
+        assigned = std::move(moved);
+        EXPECT_EQ(moved.path(), assigned.path());
+        EXPECT_TRUE(moved.config().entries().empty());
     }
     try {
         (void)pexilon::load(f.path(), pexilon::checker_reason);

@@ -8,7 +8,9 @@
 #include <cstdio>
 #include <string_view>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace pexilon {
 
@@ -79,12 +81,21 @@ inline std::size_t editor_line_in_file(const char *path, std::size_t reader_line
 {
     if (path == nullptr)
         return 0;
-    std::FILE *file = std::fopen(path, "rb");
-    if (file == nullptr)
+    // Opened without waiting, and asked what it is before it is read: a FIFO
+    // would otherwise wait for a writer that has already gone, and it gave
+    // its text once anyway.
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return 0;
     struct stat info {};
-    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
-        std::fclose(file);
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return 0;
+    }
+    std::FILE *file = fdopen(fd, "rb");
+    if (file == nullptr) {
+        ::close(fd);
         return 0;
     }
     detail::piece_counter counter(reader_line);

@@ -39,6 +39,12 @@ public:
           data_(std::make_shared<data>(data{path, fault, std::move(partial)}))
     {
     }
+    /* A move copies, as exceptions are copied: the error moved from shares
+     * what it held with the new one and stays whole, so that every accessor
+     * of either may be called. */
+    parse_error(const parse_error &) = default;
+    parse_error &operator=(const parse_error &) = default;
+    ~parse_error() override = default;
 
     /** The file's name as given. */
     const std::string &path() const noexcept { return data_->path; }

@@ -291,8 +291,11 @@ void apply_directives(const line_map &map, const std::vector<directive> &directi
     }
     std::size_t kept = 0;
     for (std::size_t i = 0; i < found.size(); ++i)
-        if (!off[i])
-            found[kept++] = std::move(found[i]);
+        if (!off[i]) {
+            if (kept != i) // a move onto itself would empty it
+                found[kept] = std::move(found[i]);
+            ++kept;
+        }
     found.erase(found.begin() + static_cast<std::ptrdiff_t>(kept), found.end());
     for (std::size_t i = 0; i < directives.size(); ++i) {
         const directive &d = directives[i];

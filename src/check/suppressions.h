@@ -27,6 +27,9 @@ struct directive {
     place where;                    // the directive's text
     std::vector<std::string> names; // empty: every warning
     std::string spelling;           // the directive as written, for messages
+    // What keeps it from turning anything off, when it turns nothing off
+    // whatever it names: "" for none.
+    std::string refused;
 };
 
 // The directives in the comments of `text`, whose line_map is `map`: on

@@ -16,6 +16,8 @@ import tempfile
 CAM = "[camera parameter]\n"
 BAD_KEY = "BIT_WIDHT = 10\n"  # unknown-key on its line
 DIRECTIVE = "pexilon-config: "
+# A comment line whose first 199 bytes end with "disable-next-line=".
+CUT_DIRECTIVE = ("; " + DIRECTIVE + "disable-next-line=").rjust(199, ";")
 
 ROWS = [
     # (about, file, what remains)
@@ -66,6 +68,22 @@ ROWS = [
     ("silences nothing", CAM + "; " + DIRECTIVE + "disable=all\n", {"2:suppression"}),
     ("a directive's own warning stays", CAM + "; " + DIRECTIVE + "disable=all\n; " + DIRECTIVE +
      "frob\n", {"2:suppression", "3:suppression"}),
+    ("all after another name", CAM + "; " + DIRECTIVE + "disable-next-line=number-syntax,all\n" +
+     BAD_KEY, set()),
+    ("all in a range", CAM + "; " + DIRECTIVE + "disable=number-syntax, all\n" + BAD_KEY +
+     "BIT_WIDTH = 1x\n", set()),
+    # A directive's warnings come after the others are turned off: it is
+    # refused, and does not silence itself or anything else.
+    ("naming suppression", CAM + "; " + DIRECTIVE + "disable=suppression\n; " + DIRECTIVE +
+     "frob\n" + BAD_KEY, {"2:suppression", "3:suppression", "4:unknown-key"}),
+    ("nothing after '='", CAM + "; " + DIRECTIVE + "disable-next-line=\n" + BAD_KEY,
+     {"2:suppression", "3:unknown-key"}),
+    # The reader reads the comment in pieces of 199 bytes: the first ends
+    # at '=', the name is in the second. Read alone, it would mean all.
+    ("cut after '='", CAM + CUT_DIRECTIVE + "unknown-key\n" + BAD_KEY + "BIT_WIDTH = 1x\n",
+     {"2:no-separator", "2:split-line", "2:suppression", "3:unknown-key", "4:number-syntax"}),
+    ("cut before '='", CAM + CUT_DIRECTIVE[:-1].rjust(199, ";") + "=unknown-key\n" + BAD_KEY,
+     {"2:split-line", "2:suppression", "2:unknown-key", "3:unknown-key"}),
 ]
 
 

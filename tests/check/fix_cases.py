@@ -93,6 +93,17 @@ FIXES = [
     ("unindented line unknown", CAM + b"BIT_WIDTH = 10\n  FROB = 1\n", None),
     ("list continued", REGS + b"REG = 1, 2,\n  3, 4\n", None),
     ("a fault is left", CAM + b"CFG_MODE 1\n", None),
+    # A warning of the same kind elsewhere must not hide one a fix draws:
+    # warnings are counted by line as well as by kind.
+    ("rename draws a continuation", b"[control parameter]\nCTRL_NAME = A\nSTEP = 1\n  [x]\n"
+     b"FUNC_NAEM = set_a\n  [y]\n", None),
+    ("rename draws a second duplicate", CAM + b"SIZE = 1, 2\nSIZE = 3, 4\nBIT_WIDTH = 8\n"
+     b"BIT_WIDHT = 10\n", None),
+    # Made alone, the marker fix draws a second error; made with the other,
+    # it moves the fault from line 7 to line 3.
+    ("marker fix moves the fault", b"[control parameter]\n=====CODE_BLOCK_START======\n"
+     b"[control parameter]\nCTRL_NAME = Gain\n======CODE_BLOCK_START======\n"
+     b"=====CODE_BLOCK_END======\n[control parameter]\n", None),
 ]
 
 

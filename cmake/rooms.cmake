@@ -85,7 +85,7 @@ function(pexilon_add_check_core name core)
       check_run.cpp checker.cpp record_trace.cpp explained_lines.cpp diagnostic_kinds.cpp
     LINKS ${name}_input)
   pexilon_add_room(${name}_format format
-    SOURCES format_reading.cpp format_values.cpp format_layout.cpp formatter.cpp
+    SOURCES format_reading.cpp format_values.cpp format_hand_columns.cpp format_layout.cpp formatter.cpp
     LINKS ${name}_check)
   foreach(room input check format)
     set(target ${name}_${room})

@@ -91,6 +91,12 @@ void check_rest(const number_account &n, const std::string &copy, const std::str
                          "'" + copy.substr(taken) + "' after the number " + taken_text +
                              " is ignored: " + what + " got " + stored_text,
                          n.begin + taken, n.end};
+        // "#" starts a comment only at the start of a line; after a value it
+        // is text, though it looks like the comment its author meant.
+        const std::size_t mark = copy.find_first_not_of(" \t", taken);
+        if (mark != std::string::npos && mark > taken && copy[mark] == '#')
+            f.hint = "'#' starts a comment only at the start of a line: after a value, "
+                     "';' or '//' with white space before it starts one";
         if (is_unit_suffix(copy, taken)) {
             f.fixes.push_back({{0, false, {n.begin + taken, n.end}},
                                "",

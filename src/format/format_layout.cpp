@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "format/format_hand_columns.h"
 #include "reader/byte_order_mark.h"
 
 namespace pexilon::check {
@@ -138,6 +139,50 @@ laid_line lay_line(std::string_view text, const read_line &line, const format_op
     return out;
 }
 
+// A line that draws a diagnostic stays to the last byte, its indentation
+// too: laid out, an indented REG below a REG would read as an intended
+// continuation. As `kept`, no blank line is added before it nor taken.
+void keep_as_written(std::string_view text, const read_line &line, laid_line &out)
+{
+    out = laid_line{};
+    out.role = line_role::kept;
+    out.plain = span(text, line.begin, line.content_end);
+    out.fallback = out.plain;
+    out.ending = span(text, line.content_end, line.end);
+}
+
+// The "=" and comment columns a section's author lined up stay. A comment
+// whose respelled value reaches past its column moves the section's column
+// with it, so that the section stays aligned and a second run keeps it.
+void keep_hand_columns(std::vector<laid_line> &lines, const text_reading &reading,
+                       const std::vector<hand_columns> &kept)
+{
+    std::size_t start = 0;
+    while (start < lines.size()) {
+        std::size_t stop = start + 1;
+        while (stop < lines.size() && reading.lines[stop].role != line_role::header)
+            ++stop;
+        std::size_t column = 0;
+        for (std::size_t i = start; i < stop; ++i) {
+            laid_line &line = lines[i];
+            if (line.role != line_role::pair || !line.laid)
+                continue;
+            if (kept[i].separator > line.name.size())
+                line.name_pad = kept[i].separator - 1 - line.name.size();
+            if (kept[i].remark != 0 && !line.remark.empty())
+                column = std::max({column, kept[i].remark,
+                                   line.name.size() + line.name_pad + line.rest.size() + 1});
+        }
+        for (std::size_t i = start; i < stop; ++i) {
+            laid_line &line = lines[i];
+            if (column != 0 && line.role == line_role::pair && line.laid && kept[i].remark != 0 &&
+                !line.remark.empty())
+                line.remark_pad = column - 1 - line.name.size() - line.name_pad - line.rest.size();
+        }
+        start = stop;
+    }
+}
+
 // Blank lines: none at the start or the end, one for a run, and one before
 // each header and the comments right above it. Lines before `fixed_until`
 // (0-based) stay as they are.
@@ -213,12 +258,17 @@ void align_pairs(std::vector<laid_line> &lines)
 } // namespace
 
 std::string lay_out(std::string_view text, const text_reading &reading,
-                    const format_options &options)
+                    const format_options &options, const std::vector<bool> &as_written)
 {
     std::vector<laid_line> lines;
     lines.reserve(reading.lines.size());
-    for (const read_line &line : reading.lines)
+    for (const read_line &line : reading.lines) {
+        const std::size_t index = lines.size();
         lines.push_back(lay_line(text, line, options));
+        if (index < as_written.size() && as_written[index])
+            keep_as_written(text, line, lines.back());
+    }
+    keep_hand_columns(lines, reading, kept_hand_columns(text, reading));
 
     std::size_t fixed_until = 0;
     for (const fault_mark &mark : reading.faults)

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "format/format_reading.h"
 #include "format/format_values.h"
@@ -35,10 +36,12 @@ inline constexpr std::size_t longest_whole_line = piece_limit;
 //  - no white space at the end of a line; line ends and a byte-order mark
 //    as the text has them.
 // Left exactly as they are: code blocks with their markers, faulty lines,
-// lines read in pieces or holding a NUL byte. A line the layout would make
+// lines read in pieces or holding a NUL byte, and the lines marked in
+// `as_written` (0-based editor lines): those that draw a diagnostic, whose
+// layout would make a mistake look intended. A line the layout would make
 // longer than longest_whole_line keeps its own spelling. No line up to the
 // last fault's is added or removed, so that every fault keeps its line.
 std::string lay_out(std::string_view text, const text_reading &reading,
-                    const format_options &options);
+                    const format_options &options, const std::vector<bool> &as_written);
 
 } // namespace pexilon::check

@@ -1,5 +1,6 @@
 #include "format/formatter.h"
 
+#include "check/checker.h"
 #include "check/line_rules.h"
 
 namespace pexilon::check {
@@ -11,6 +12,18 @@ std::string result_words(int line, int kind)
     if (line == 0)
         return "0 (no fault)";
     return std::to_string(line) + " (" + std::string(fault_words(kind)) + ")";
+}
+
+// The editor lines (0-based) on which the checker draws a diagnostic.
+std::vector<bool> warned_lines(std::string_view text, std::size_t count)
+{
+    std::vector<bool> warned(count, false);
+    check_text(text, [&](const diagnostic &d) {
+        if (d.line > 0 && d.line <= count)
+            warned[d.line - 1] = true;
+        return true;
+    });
+    return warned;
 }
 
 } // namespace
@@ -55,7 +68,7 @@ format_result format_text(std::string_view text, const format_options &options)
         return kept;
     }
     const text_reading before = read_for_format(text);
-    std::string laid = lay_out(text, before, options);
+    std::string laid = lay_out(text, before, options, warned_lines(text, before.lines.size()));
     const text_reading after = read_for_format(laid, false);
     format_result result = compare_readings(before, after);
     if (result.formatted)

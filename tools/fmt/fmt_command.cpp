@@ -28,7 +28,9 @@ what would change). The layout:
   - continuation lines indented by four blanks; comments flush left;
   - one blank line for a run of them; no white space at the end of a line.
 Left as they are: code blocks with their markers (their text is the
-record), faulty lines, lines over 199 bytes (read in pieces), text values
+record), faulty lines, every line on which check draws a warning, to the
+last byte and indentation included (laid out, a mistake would look
+intended), lines over 199 bytes (read in pieces), text values
 (TYPE, CTRL_NAME, FUNC_NAME), values that are not plain numbers, and any
 line the layout would make longer than 199 bytes. Line ends and a
 byte-order mark are kept; a file whose lines end in CR alone, which the

@@ -53,6 +53,24 @@ int write_edited(const edit_input &input, const std::string &text, bool in_place
     return status_ok;
 }
 
+int edit_each(const std::vector<std::string> &operands, std::size_t first, bool in_place,
+              bool named, const document_edit &edit)
+{
+    const std::optional<edit_input> input = read_edit_input(operands[0], in_place);
+    if (!input)
+        return status_failed;
+    std::string text = input->text;
+    for (std::size_t i = first; i < operands.size(); ++i) {
+        pexilon::edit::edit_outcome outcome = edit(pexilon::document(text), operands[i]);
+        if (!outcome.done) {
+            edit_complaint(input->shown, (named ? operands[i] + ": " : "") + outcome.reason);
+            return status_failed;
+        }
+        text = std::move(outcome.text);
+    }
+    return write_edited(*input, text, in_place);
+}
+
 bool file_named_once(const std::vector<std::string> &operands, std::string &error)
 {
     for (std::size_t i = 1; i < operands.size(); ++i) {

@@ -2,6 +2,7 @@
 // name to show in messages, and the report of what went wrong.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,6 +28,16 @@ void edit_complaint(const std::string &shown, const std::string &what);
 // Writes an edit's result: to standard output, or over the file with
 // `in_place`. Returns the exit status.
 int write_edited(const edit_input &input, const std::string &text, bool in_place);
+
+// One edit, made on the document of the text the edits before it left.
+using document_edit =
+    std::function<pexilon::edit::edit_outcome(const pexilon::document &, const std::string &)>;
+
+// Reads FILE (operands[0]) and makes `edit` with each operand from `first`
+// on, in turn; the first refusal is reported ("WHAT: why" when the operand
+// is `named`) and nothing is written. Returns the exit status.
+int edit_each(const std::vector<std::string> &operands, std::size_t first, bool in_place,
+              bool named, const document_edit &edit);
 
 // The operands after FILE are paths or entries, never another "-".
 bool file_named_once(const std::vector<std::string> &operands, std::string &error);

@@ -77,6 +77,17 @@ pexilon::edit::edit_outcome insert_one(const pexilon::document &doc, const given
     return pexilon::edit::insert_entry_after(doc, after, operand);
 }
 
+pexilon::edit::edit_outcome remove_one(const pexilon::document &doc, const std::string &item)
+{
+    pexilon::edit::path_target target{};
+    std::size_t index = 0;
+    std::string error;
+    if (!pexilon::edit::resolve_item(item, doc.record(), target, index, error))
+        return pexilon::edit::refused(error);
+    return target == pexilon::edit::path_target::entry ? pexilon::edit::remove_entry(doc, index)
+                                                       : pexilon::edit::remove_control(doc, index);
+}
+
 } // namespace
 
 int insert_command(const std::vector<std::string> &args)
@@ -99,22 +110,13 @@ int insert_command(const std::vector<std::string> &args)
                              "give FILE and --control=NAME, or --after/--section and ENTRY...");
     if (in_place && parsed.operands[0] == "-")
         return usage_failure("insert", "--in-place cannot rewrite standard input");
-    const std::optional<edit_input> input = read_edit_input(parsed.operands[0], in_place);
-    if (!input)
-        return status_failed;
-    std::string text = input->text;
-    for (std::size_t i = where->id == opt_control ? 0 : 1; i < parsed.operands.size(); ++i) {
-        const pexilon::document doc(text);
-        pexilon::edit::edit_outcome outcome = where->id == opt_control
-                                                  ? pexilon::edit::add_control(doc, where->value)
-                                                  : insert_one(doc, *where, parsed.operands[i]);
-        if (!outcome.done) {
-            edit_complaint(input->shown, outcome.reason);
-            return status_failed;
-        }
-        text = std::move(outcome.text);
-    }
-    return write_edited(*input, text, in_place);
+    const given_option place = *where;
+    return edit_each(parsed.operands, place.id == opt_control ? 0 : 1, in_place, false,
+                     [&place](const pexilon::document &doc, const std::string &operand) {
+                         return place.id == opt_control
+                                    ? pexilon::edit::add_control(doc, place.value)
+                                    : insert_one(doc, place, operand);
+                     });
 }
 
 int remove_command(const std::vector<std::string> &args)
@@ -126,28 +128,7 @@ int remove_command(const std::vector<std::string> &args)
         return usage_failure("remove", error);
     if (operands.size() < 2)
         return usage_failure("remove", "give a FILE and at least one ITEM");
-    const std::optional<edit_input> input = read_edit_input(operands[0], in_place);
-    if (!input)
-        return status_failed;
-    std::string text = input->text;
-    for (std::size_t i = 1; i < operands.size(); ++i) {
-        const pexilon::document doc(text);
-        pexilon::edit::path_target target{};
-        std::size_t index = 0;
-        pexilon::edit::edit_outcome outcome;
-        if (!pexilon::edit::resolve_item(operands[i], doc.record(), target, index, error))
-            outcome = pexilon::edit::refused(error);
-        else if (target == pexilon::edit::path_target::entry)
-            outcome = pexilon::edit::remove_entry(doc, index);
-        else
-            outcome = pexilon::edit::remove_control(doc, index);
-        if (!outcome.done) {
-            edit_complaint(input->shown, operands[i] + ": " + outcome.reason);
-            return status_failed;
-        }
-        text = std::move(outcome.text);
-    }
-    return write_edited(*input, text, in_place);
+    return edit_each(operands, 1, in_place, true, remove_one);
 }
 
 } // namespace pexilon_tool

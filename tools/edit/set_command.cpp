@@ -60,23 +60,12 @@ int set_command(const std::vector<std::string> &args)
     for (std::size_t i = 1; i < operands.size(); ++i)
         if (operands[i].find('=') == std::string::npos)
             return usage_failure("set", "'" + operands[i] + "' is not PATH=VALUE");
-    const std::optional<edit_input> input = read_edit_input(operands[0], in_place);
-    if (!input)
-        return status_failed;
-    std::string text = input->text;
-    for (std::size_t i = 1; i < operands.size(); ++i) {
-        const std::size_t equals = operands[i].find('=');
-        const pexilon::document doc(text);
-        pexilon::edit::edit_outcome outcome =
-            pexilon::edit::set_value(doc, std::string_view(operands[i]).substr(0, equals),
-                                     std::string_view(operands[i]).substr(equals + 1));
-        if (!outcome.done) {
-            edit_complaint(input->shown, operands[i] + ": " + outcome.reason);
-            return status_failed;
-        }
-        text = std::move(outcome.text);
-    }
-    return write_edited(*input, text, in_place);
+    return edit_each(
+        operands, 1, in_place, true, [](const pexilon::document &doc, const std::string &operand) {
+            const std::size_t equals = operand.find('=');
+            return pexilon::edit::set_value(doc, std::string_view(operand).substr(0, equals),
+                                            std::string_view(operand).substr(equals + 1));
+        });
 }
 
 } // namespace pexilon_tool

@@ -99,23 +99,23 @@ TEST(DiagnosticRegistry, EveryDiagnosticDrawnHasItsRowAndDataFile)
     EXPECT_GT(seen.size(), 20u);
 }
 
-// The README names every error in its paragraph, in the registry's order,
+// doc/check.md names every error in its paragraph, in the registry's order,
 // and every warning in its table.
-TEST(DiagnosticRegistry, ReadmeListsEveryDiagnostic)
+TEST(DiagnosticRegistry, CheckPageListsEveryDiagnostic)
 {
-    const std::string readme = read_file(fs::path(PEXILON_TEST_DATA_DIR) / "../../README.md");
-    const std::size_t begin = readme.find("The errors are the library's own: ");
+    const std::string page = read_file(fs::path(PEXILON_TEST_DATA_DIR) / "../../doc/check.md");
+    const std::size_t begin = page.find("The errors are the library's own: ");
     ASSERT_NE(begin, std::string::npos);
-    const std::string errors = readme.substr(begin, readme.find(';', begin) - begin);
+    const std::string errors = page.substr(begin, page.find(';', begin) - begin);
     std::vector<std::string> listed_errors;
     const std::regex quoted("`([a-z-]+)`");
     for (auto it = std::sregex_iterator(errors.begin(), errors.end(), quoted);
          it != std::sregex_iterator(); ++it)
         listed_errors.push_back((*it)[1]);
-    const std::size_t table_begin = readme.find("The warnings:\n", begin);
+    const std::size_t table_begin = page.find("The warnings:\n", begin);
     ASSERT_NE(table_begin, std::string::npos);
-    const std::string rows = readme.substr(
-        table_begin, readme.find("\n\n", readme.find("| name |", table_begin)) - table_begin);
+    const std::string rows = page.substr(
+        table_begin, page.find("\n\n", page.find("| name |", table_begin)) - table_begin);
     std::set<std::string> table;
     const std::regex row("\n\\| `([a-z-]+)` \\|");
     for (auto it = std::sregex_iterator(rows.begin(), rows.end(), row);

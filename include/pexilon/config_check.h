@@ -244,9 +244,9 @@ PEXILON_CHECK_API int pexilon_check_format(const char *text, size_t size,
  * "KEY=NUMBERS", KEY one of REG, DELAY, VRCMD: "REG=0x12,0x0100,0x01".
  *
  * Results of the editing functions: 0 when done; 1 when refused, *message
- * then holding the reason (one sentence); -1 when an argument that may not
- * be NULL is NULL (errno EINVAL) or memory ran out (errno ENOMEM). On 1 and
- * -1 the document is as it was. *message is set to NULL on 0 and -1.
+ * then holding the reason; -1 (*message NULL) when an argument that may not
+ * be NULL is NULL (errno EINVAL) or memory ran out (ENOMEM). On 1 and -1
+ * the document is as it was.
  *
  * Ownership: a document belongs to the caller, who releases it with
  * pexilon_check_document_free. A *message or *text set to other than NULL
@@ -283,17 +283,13 @@ pexilon_check_document_free(pexilon_check_document *doc) PEXILON_CHECK_NOEXCEPT;
 PEXILON_CHECK_API const char *pexilon_check_document_text(const pexilon_check_document *doc,
                                                           size_t *size) PEXILON_CHECK_NOEXCEPT;
 
-/**
- * The record the text gives, as pexilon_parse_config fills it: read it, do
- * not change or free it. NULL `doc`: NULL.
- */
+/** The record the text gives, as pexilon_parse_config fills it: read it,
+ * do not change or free it. NULL `doc`: NULL. */
 PEXILON_CHECK_API const parsed_config *
 pexilon_check_document_record(const pexilon_check_document *doc) PEXILON_CHECK_NOEXCEPT;
 
-/**
- * What pexilon_parse_config returns for the text: 0, or the first faulty
- * line as the reader counts lines (199-byte pieces). NULL `doc`: -1.
- */
+/** What pexilon_parse_config returns for the text: 0, or the first faulty
+ * line as the reader counts lines (199-byte pieces). NULL `doc`: -1. */
 PEXILON_CHECK_API int
 pexilon_check_document_parse_result(const pexilon_check_document *doc) PEXILON_CHECK_NOEXCEPT;
 

@@ -462,6 +462,13 @@ class DocumentTest(Files):
         self.assertEqual(doc.config.controls[0].max_value, 1550)
         self.assertEqual(doc.controls[-1].ctrl_name, "Black level offset")
 
+    def test_editors_name_every_field_of_the_record(self):
+        # The editors spell the fields out for the type checker: they must
+        # stay those of the records.
+        for editor, record in ((pc.CameraEditor, pc.CameraSettings), (pc.ControlEditor, pc.Control)):
+            named = [n for n, v in vars(editor).items() if type(v).__name__ == "_Field"]
+            self.assertEqual(named, [f.name for f in dataclasses.fields(record)])
+
     def test_list_edits_take_their_place_and_undo(self):
         doc = pc.Document.loads(read_bytes(SAMPLE))
         old, count = doc.data, len(doc.params)

@@ -105,8 +105,8 @@ int main(void)
         EXPECT(pexilon_check_document_set(doc, "camera.bit_width", "300", 3, &why) == 1);
         EXPECT(why != NULL && strcmp(why, "bit_width holds 0 to 255, not 300") == 0);
         free(why);
-        EXPECT(pexilon_check_write_record(pexilon_check_document_record(doc), &text, &size,
-                                          NULL) == 0);
+        EXPECT(pexilon_check_write_record(pexilon_check_document_record(doc), &text, &size, NULL) ==
+               0);
         EXPECT(text != NULL && strstr(text, "SIZE = 1920, 480\n") != NULL);
         free(text);
         pexilon_check_document_free(doc);

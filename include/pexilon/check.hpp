@@ -9,6 +9,10 @@
  *       std::cout << d.line << ':' << d.column << ": " << d.message << '\n';
  *   auto cfg = pexilon::load("camera.conf", pexilon::checker_reason);
  *
+ * pexilon::document (pexilon/config/document.hpp, included here) edits a
+ * file one value or line at a time, and pexilon::dumps writes a record as a
+ * new file.
+ *
  * Inline over the C functions of pexilon/config_check.h: a host links the
  * check library (pkg-config pexilon_config_check, CMake
  * pexilon::config_check), and the parser library as well when it loads
@@ -23,6 +27,7 @@
 #define PEXILON_CHECK_HPP
 
 #include <pexilon/config.hpp>
+#include <pexilon/config/document.hpp>
 #include <pexilon/config_check.h>
 
 #include <cerrno>

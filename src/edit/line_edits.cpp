@@ -94,6 +94,34 @@ edit_outcome insert_entry_after(const document &doc, std::size_t after, std::str
                        section_of(doc.record().params[after].type));
 }
 
+edit_outcome insert_entry_at(const document &doc, std::size_t index, std::string_view text)
+{
+    const std::size_t count = doc.record().param_count;
+    if (index > count)
+        return refused("there is no entries[" + std::to_string(index) +
+                       "] to put the entry before (the file has " + std::to_string(count) + ")");
+    if (index == count) {
+        if (count == 0)
+            return refused("the file has no entry to put the new one beside: name its section");
+        return insert_entry_after(doc, count - 1, text);
+    }
+    std::string line;
+    param_entry entry;
+    std::string error;
+    if (!entry_line(text, line, entry, error))
+        return refused(error);
+    const document_piece *piece = entry_piece(doc, index);
+    if (piece == nullptr)
+        return refused("no line of the file holds entries[" + std::to_string(index) + "]");
+    if (piece->kind == line_kind::continuation)
+        return refused("entries[" + std::to_string(index) +
+                       "] is a line that continues the one above it, which a line put before it "
+                       "would continue instead");
+    const document_line &at = doc.lines()[line_of_piece(doc, *piece)];
+    const splice before{{at.bytes.begin, at.bytes.begin}, line + std::string(file_line_end(doc))};
+    return insert_line(doc, before, entry, section_of(doc.record().params[index].type));
+}
+
 edit_outcome insert_entry_in(const document &doc, std::string_view section, std::string_view text)
 {
     std::string line;

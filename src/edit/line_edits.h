@@ -15,6 +15,11 @@ namespace pexilon::edit {
 // that continue it), in the entry's section.
 edit_outcome insert_entry_after(const document &doc, std::size_t after, std::string_view entry);
 
+// The same line as the new entries[index]: before the line of
+// entries[index], in that entry's section, or after the last entry's lines
+// when `index` is the number of entries.
+edit_outcome insert_entry_at(const document &doc, std::size_t index, std::string_view entry);
+
 // The same line at the end of the last section named `section` ("board
 // parameter||dev2" as json names it, or "[board parameter][dev2]" as a
 // header writes it), the section added at the end of the file when there is

@@ -54,6 +54,12 @@ bool write_entries(std::string &out, const record_copy &record, std::string &err
                 "entries[" + std::to_string(i) + "] has a type no section and key of a file give";
             return false;
         }
+        if (entry.value_count > std::size(entry.values)) {
+            error = "entries[" + std::to_string(i) + "] holds " +
+                    std::to_string(entry.value_count) + " values, more than the " +
+                    std::to_string(std::size(entry.values)) + " an entry has";
+            return false;
+        }
         if (i == 0 || section_of(entry.type) != section)
             out += "\n" + header_of(name) + "\n";
         section = section_of(entry.type);

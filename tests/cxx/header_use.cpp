@@ -28,7 +28,17 @@ static_assert(noexcept(pexilon::check("", std::nothrow)));
 static_assert(std::is_same_v<decltype(&pexilon::checker_reason), pexilon::fault_describer>);
 static_assert(std::is_same_v<std::underlying_type_t<pexilon::kind>, std::uint8_t>);
 
+static_assert(!std::is_copy_constructible_v<pexilon::document>);
+static_assert(std::is_nothrow_move_assignable_v<pexilon::document>);
+static_assert(noexcept(pexilon::document::loads("", std::nothrow)));
+static_assert(noexcept(std::declval<pexilon::document &>().set("camera.width", 1, std::nothrow)));
+static_assert(noexcept(std::declval<const pexilon::document &>().save("", std::nothrow)));
+static_assert(noexcept(pexilon::dumps(pexilon::config(), std::declval<std::string &>(),
+                                      std::nothrow)));
+
 #if PEXILON_CXX_EXCEPTIONS
+static_assert(std::is_base_of_v<std::runtime_error, pexilon::edit_error>);
+static_assert(std::is_nothrow_copy_constructible_v<pexilon::edit_error>);
 // Thrown and caught by copy as every exception may be: copying never throws.
 static_assert(std::is_base_of_v<std::runtime_error, pexilon::parse_error>);
 static_assert(std::is_nothrow_copy_constructible_v<pexilon::parse_error>);

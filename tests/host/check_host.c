@@ -89,6 +89,29 @@ int main(void)
         EXPECT(pexilon_check_format(messy, sizeof messy - 1, NULL, NULL) == -1);
     }
 
+    /* Editing: a document, a refusal with its reason, the record writer. */
+    {
+        static const char board[] = "[camera parameter]\nSIZE = 640, 480 ; vga\n";
+        pexilon_check_document *doc = pexilon_check_document_load(board, sizeof board - 1);
+        char *why = NULL;
+        char *text = NULL;
+        size_t size = 0;
+        EXPECT(doc != NULL);
+        EXPECT(pexilon_check_document_set(doc, "camera.height", "0x1E0", 5, &why) == 0);
+        EXPECT(why == NULL && pexilon_check_document_record(doc)->camera.height == 480);
+        EXPECT(pexilon_check_document_set(doc, "camera.width", "1920", 4, &why) == 0);
+        EXPECT(strcmp(pexilon_check_document_text(doc, &size),
+                      "[camera parameter]\nSIZE = 1920, 480 ; vga\n") == 0);
+        EXPECT(pexilon_check_document_set(doc, "camera.bit_width", "300", 3, &why) == 1);
+        EXPECT(why != NULL && strcmp(why, "bit_width holds 0 to 255, not 300") == 0);
+        free(why);
+        EXPECT(pexilon_check_write_record(pexilon_check_document_record(doc), &text, &size, NULL) ==
+               0);
+        EXPECT(text != NULL && strstr(text, "SIZE = 1920, 480\n") != NULL);
+        free(text);
+        pexilon_check_document_free(doc);
+    }
+
     if (failures == 0)
         printf("check library: all expectations met\n");
     return failures == 0 ? 0 : 1;

@@ -28,10 +28,12 @@ allowed() {
 }
 
 # The check library's C boundary lies in check/ but sits atop the formatter
-# too, as pexilon_check_format is one of its functions.
+# and the edits too, as pexilon_check_format and pexilon_check_document_set
+# are among its functions.
 above_its_folder() {
     case $1 in
     check/pexilon_check_api.cpp) echo "format" ;;
+    check/pexilon_check_edit_api.cpp) echo "document edit" ;;
     esac
 }
 

@@ -11,7 +11,10 @@ load() and loads() raise ParseError for a faulty line and OSError for a file
 that cannot be read; check() (of a file) and checks() (of a text) list every
 diagnostic through libpexilon_config_check, and format() (of a text) and
 format_file() lay it out as `pexilon-config fmt` does (raising FormatError
-where that would change what the library reads). Pure Python over ctypes:
+where that would change what the library reads). Document edits a file one
+value or line at a time, keeping every other byte, and dumps() and dump()
+write a record as a new file (both raising EditError with the library's
+reason for what they refuse). Pure Python over ctypes:
 the libraries are found as
 described in the package's README (arguments, PEXILON_CONFIG_LIBRARY and
 PEXILON_CHECK_LIBRARY, a copy in the package, the system loader).
@@ -22,6 +25,9 @@ from __future__ import annotations
 from typing import List, Optional, Union
 
 from ._check import Checker
+from ._document import Document, dump, dumps
+from ._edit_api import EditError
+from ._editors import CameraEditor, ControlEditor, ControlList, EntryEditor, EntryList
 from ._format import FormatError, format_text
 from ._library import LibraryNotFoundError, PathArg
 from ._model import (CameraSettings, Config, Control, Diagnostic, Fix, Key, Kind, Note,
@@ -31,14 +37,16 @@ from ._parse import ParseError, load, loads
 __version__ = "1.0.0"
 
 __all__ = [
-    "CameraSettings", "Config", "Control", "Diagnostic", "Fix", "FormatError", "Key", "Kind",
-    "LibraryNotFoundError", "Note", "ParamEntry", "ParseError", "Severity", "check", "checks",
-    "format", "format_file", "load", "loads", "__version__",
+    "CameraEditor", "CameraSettings", "Config", "Control", "ControlEditor", "ControlList",
+    "Diagnostic", "Document", "EditError", "EntryEditor", "EntryList", "Fix", "FormatError", "Key",
+    "Kind", "LibraryNotFoundError", "Note", "ParamEntry", "ParseError", "Severity", "check",
+    "checks", "dump", "dumps", "format", "format_file", "load", "loads", "__version__",
 ]
 
 # Errors and records print as the package's own, wherever they are defined.
-for _public in (CameraSettings, Config, Control, Diagnostic, Fix, FormatError, Key, Kind,
-                LibraryNotFoundError, Note, ParamEntry, ParseError, Severity):
+for _public in (CameraEditor, CameraSettings, Config, Control, ControlEditor, ControlList,
+                Diagnostic, Document, EditError, EntryEditor, EntryList, Fix, FormatError, Key,
+                Kind, LibraryNotFoundError, Note, ParamEntry, ParseError, Severity):
     _public.__module__ = __name__
 
 

@@ -1,0 +1,183 @@
+#include "edit/save_file.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+#include <vector>
+
+namespace pexilon::edit {
+
+namespace {
+
+save_outcome failed(std::string_view what, int error)
+{
+    return {false, error,
+            std::string(what) + (error != 0 ? ": " + std::string(std::strerror(error)) : "")};
+}
+
+bool write_all(int fd, std::string_view text) noexcept
+{
+    while (!text.empty()) {
+        const ssize_t written = ::write(fd, text.data(), text.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0)
+            return false;
+        text.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// The file a path names, its links followed; the path itself when it names none yet.
+std::string resolved(const std::string &path)
+{
+    std::string target = path;
+    if (char *real = ::realpath(path.c_str(), nullptr)) {
+        target = real;
+        std::free(real);
+    }
+    return target;
+}
+
+// A new file beside `target`, created as open() creates one (mode 0666
+// less the umask), under a name no other file has.
+// `name` is left empty when none could be created.
+int create_beside(const std::string &target, std::string &name)
+{
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    static constexpr char letters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        unsigned char random[6] = {};
+        if (::getrandom(random, sizeof random, GRND_NONBLOCK) != sizeof random) {
+            const auto mixed = static_cast<unsigned long>(std::time(nullptr)) ^
+                               static_cast<unsigned long>(::getpid()) * 2654435761UL ^
+                               static_cast<unsigned long>(attempt) * 40503UL;
+            std::memcpy(random, &mixed, sizeof random);
+        }
+        name = folder + "." + base + ".pexilon-";
+        for (unsigned char each : random)
+            name += letters[each % (sizeof letters - 1)];
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0)
+            return fd;
+        if (errno != EEXIST)
+            break;
+    }
+    const int error = errno;
+    name.clear();
+    errno = error;
+    return -1;
+}
+
+// Gives the new file what the old one had besides its text.
+save_outcome keep_attributes(int fd, const std::string &target, const struct stat &old)
+{
+    if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) &&
+        ::fchown(fd, old.st_uid, old.st_gid) != 0)
+        return failed("cannot keep its owner and group", errno);
+    if (::fchmod(fd, old.st_mode & 07777) != 0)
+        return failed("cannot keep its mode", errno);
+    // After the mode: an ACL sets the group bits of the mode from its mask.
+    const ssize_t size = ::listxattr(target.c_str(), nullptr, 0);
+    if (size < 0 && errno == ENOTSUP)
+        return {true, 0, {}}; // a file system without them
+    std::vector<char> names(size > 0 ? static_cast<std::size_t>(size) : 0);
+    const ssize_t got = size < 0 ? size : ::listxattr(target.c_str(), names.data(), names.size());
+    if (got < 0)
+        return failed("cannot read its extended attributes", errno);
+    for (std::size_t at = 0; at < static_cast<std::size_t>(got);) {
+        const char *attribute = names.data() + at;
+        at += std::strlen(attribute) + 1;
+        const ssize_t length = ::getxattr(target.c_str(), attribute, nullptr, 0);
+        std::vector<char> value(length > 0 ? static_cast<std::size_t>(length) : 0);
+        if (length < 0 ||
+            ::getxattr(target.c_str(), attribute, value.data(), value.size()) != length ||
+            ::fsetxattr(fd, attribute, value.data(), value.size(), 0) != 0)
+            return failed(std::string("cannot keep its extended attribute ") + attribute, errno);
+    }
+    return {true, 0, {}};
+}
+
+// Whether the file may be replaced, and what it is now (`exists` false for none).
+save_outcome replaceable(const std::string &target, struct stat &old, bool &exists)
+{
+    exists = ::stat(target.c_str(), &old) == 0;
+    if (!exists && errno == ENOENT)
+        return {true, 0, {}};
+    if (!exists)
+        return failed("cannot read its mode", errno);
+    if (!S_ISREG(old.st_mode))
+        return failed("it is not a regular file", 0);
+    if (old.st_nlink > 1)
+        return failed("it has " + std::to_string(old.st_nlink) +
+                          " hard links, which a rewrite would part",
+                      0);
+    if (::access(target.c_str(), W_OK) != 0 || (old.st_mode & 0222) == 0)
+        return failed("it is not writable", EACCES);
+    return {true, 0, {}};
+}
+
+// Writes, flushes and closes the new file; false with the reason.
+save_outcome fill(int fd, const std::string &target, const struct stat *old, std::string_view text)
+{
+    if (!write_all(fd, text))
+        return failed("cannot write the temporary file", errno);
+    if (old != nullptr)
+        if (save_outcome kept = keep_attributes(fd, target, *old); !kept.saved)
+            return kept;
+    if (::fsync(fd) != 0)
+        return failed("cannot flush the temporary file", errno);
+    return {true, 0, {}};
+}
+
+// The new file until it is renamed over the old one: removed on every other path.
+struct temporary {
+    int fd = -1;
+    std::string name;
+    bool kept = false;
+    temporary() = default;
+    temporary(const temporary &) = delete;
+    temporary &operator=(const temporary &) = delete;
+    ~temporary()
+    {
+        if (fd >= 0)
+            ::close(fd);
+        if (!kept && !name.empty())
+            ::unlink(name.c_str());
+    }
+};
+
+} // namespace
+
+save_outcome save_text(const std::string &path, std::string_view text)
+{
+    const std::string target = resolved(path);
+    struct stat old {};
+    bool exists = false;
+    if (save_outcome allowed = replaceable(target, old, exists); !allowed.saved)
+        return allowed;
+    temporary made;
+    made.fd = create_beside(target, made.name);
+    if (made.fd < 0)
+        return failed("cannot create a temporary file beside it", errno);
+    save_outcome outcome = fill(made.fd, target, exists ? &old : nullptr, text);
+    const int closed = ::close(made.fd);
+    made.fd = -1;
+    if (closed != 0 && outcome.saved)
+        outcome = failed("cannot close the temporary file", errno);
+    if (outcome.saved && ::rename(made.name.c_str(), target.c_str()) != 0)
+        outcome = failed("cannot rename the temporary file over it", errno);
+    made.kept = outcome.saved;
+    return outcome;
+}
+
+} // namespace pexilon::edit

@@ -100,10 +100,11 @@ bool compare(const build &old_b, const build &new_b, const char *name, const std
 
 int usage(std::FILE *to, int status)
 {
-    std::fputs("usage: pexilon_bench_ab [--rounds N] [--smoke] OLD.so NEW.so [DIR]\n"
-               "Times two builds of pexilon_parse_config in turn on generated files and\n"
-               "prints the median ratio new/old per shape and size.\n",
-               to);
+    std::fputs(
+        "usage: pexilon_bench_ab [--rounds N] [--smoke] [--shape SHAPE]... OLD.so NEW.so [DIR]\n"
+        "Times two builds of pexilon_parse_config in turn on generated files and\n"
+        "prints the median ratio new/old per shape and size.\n",
+        to);
     return status;
 }
 
@@ -114,6 +115,7 @@ int main(int argc, char **argv)
     int rounds = 41;
     bool smoke = false;
     std::vector<const char *> args;
+    std::vector<std::string> only; // shapes named with --shape: only these
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0)
             return usage(stdout, 0);
@@ -121,6 +123,8 @@ int main(int argc, char **argv)
             smoke = true;
         else if (std::strcmp(argv[i], "--rounds") == 0 && i + 1 < argc)
             rounds = std::max(1, std::atoi(argv[++i]));
+        else if (std::strcmp(argv[i], "--shape") == 0 && i + 1 < argc)
+            only.push_back(argv[++i]);
         else
             args.push_back(argv[i]);
     }
@@ -140,6 +144,8 @@ int main(int argc, char **argv)
                 "new/old");
     bool ok = true;
     for (const shape s : all_shapes) {
+        if (!only.empty() && std::find(only.begin(), only.end(), shape_name(s)) == only.end())
+            continue;
         for (const std::size_t lines : sizes) {
             if (smoke && lines > 1000)
                 break;

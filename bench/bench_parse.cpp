@@ -22,6 +22,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -374,6 +376,15 @@ void repeated_parses(const std::string &dir, shape s, std::size_t lines)
     std::remove(path.c_str());
 }
 
+// The shape of that name, or none.
+std::optional<shape> shape_named(const char *name)
+{
+    for (shape s : all_shapes)
+        if (std::strcmp(shape_name(s), name) == 0)
+            return s;
+    return std::nullopt;
+}
+
 // --write: one generated file, for profiling a parse of it on its own.
 int write_file(const char *name, const char *lines, const char *path)
 {
@@ -403,14 +414,17 @@ int main(int argc, char **argv)
         return write_file(argv[2], argv[3], argv[4]);
     bool smoke = false;
     const char *base = std::getenv("TMPDIR");
+    std::vector<shape> shapes;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--smoke") == 0)
             smoke = true;
+        else if (std::strcmp(argv[i], "--shape") == 0 && i + 1 < argc && shape_named(argv[i + 1]))
+            shapes.push_back(*shape_named(argv[++i]));
         else if (argv[i][0] != '-')
             base = argv[i];
         else {
             std::fprintf(stderr,
-                         "usage: %s [--smoke] [DIR]\n"
+                         "usage: %s [--smoke] [--shape SHAPE]... [DIR]\n"
                          "       %s --write SHAPE LINES FILE\n"
                          "       %s --cold-child FILE\n",
                          argv[0], argv[0], argv[0]);
@@ -423,6 +437,8 @@ int main(int argc, char **argv)
         std::perror(dir.c_str());
         return 2;
     }
+    if (shapes.empty())
+        shapes.assign(std::begin(all_shapes), std::end(all_shapes));
     const std::vector<std::size_t> sizes =
         smoke ? std::vector<std::size_t>{1000}
               : std::vector<std::size_t>{1000, 10000, 100000, 1000000};
@@ -444,14 +460,14 @@ int main(int argc, char **argv)
     std::printf("\nThroughput, median of N runs (warm heap), the sizes of a shape in turn; lib/x ="
                 " median of the runs' ratios;\ncold = median of 5 parses, each in a fresh"
                 " process\n");
-    std::printf("%-10s %7s %3s %6s %6s %6s %6s %6s %5s %5s %5s %8s %8s %6s %5s\n", "shape", "lines",
+    std::printf("%-12s %7s %3s %6s %6s %6s %6s %6s %5s %5s %5s %8s %8s %6s %5s\n", "shape", "lines",
                 "N", "MB", "floor", "read+", "naive", "lib", "lib/", "lib/", "lib/", "lib", "cold",
                 "cold", "rec");
-    std::printf("%-10s %7s %3s %6s %6s %6s %6s %6s %5s %5s %5s %8s %8s %6s %5s\n", "", "", "", "",
+    std::printf("%-12s %7s %3s %6s %6s %6s %6s %6s %5s %5s %5s %8s %8s %6s %5s\n", "", "", "", "",
                 "MB/s", "memchr", "MB/s", "MB/s", "floor", "rd+mc", "naive", "ms", "ms", "faults",
                 "share");
     std::vector<row> rows;
-    for (shape s : all_shapes) {
+    for (shape s : shapes) {
         // Every size of a shape is timed in each round, the sizes in turn,
         // so that the scaling from one size to the next compares times taken
         // in the same minutes, not one size in a quiet spell of the machine
@@ -496,7 +512,7 @@ int main(int argc, char **argv)
                 r.cold_rounds.push_back(c.t);
             // The record's own pages, against all the faults of the cold parse.
             const double record_pages = static_cast<double>(r.cold.record) / 4096;
-            std::printf("%-10s %7zu %3d %6.2f %6.0f %6.0f %6.0f %6.0f %5.2f %5.2f %5.2f %8.3f %8.3f"
+            std::printf("%-12s %7zu %3d %6.2f %6.0f %6.0f %6.0f %6.0f %5.2f %5.2f %5.2f %8.3f %8.3f"
                         " %6ld %5.2f\n",
                         shape_name(s), r.lines, r.runs, g.bytes / 1e6, mb_per_s(g.bytes, r.floor_t),
                         mb_per_s(g.bytes, r.memchr_t), mb_per_s(g.bytes, r.naive_t),
@@ -512,14 +528,14 @@ int main(int argc, char **argv)
 
     std::printf("\nScaling: time(10x lines) / time(1x lines), the median over the rounds: lib"
                 " warm, [cold], (floor); ! above 11x\n");
-    std::printf("%-10s", "shape");
+    std::printf("%-12s", "shape");
     for (std::size_t i = 1; i < sizes.size(); ++i)
         std::printf(" %27s",
                     (std::to_string(sizes[i - 1]) + "->" + std::to_string(sizes[i])).c_str());
     std::printf("\n");
     std::vector<std::string> verdicts;
-    for (shape s : all_shapes) {
-        std::printf("%-10s", shape_name(s));
+    for (shape s : shapes) {
+        std::printf("%-12s", shape_name(s));
         const row *prev = nullptr;
         std::string why;
         for (const row &r : rows) {
@@ -557,14 +573,14 @@ int main(int argc, char **argv)
     }
 
     std::printf("\nPeak memory of the cold parse of the %zu-line files (kB)\n", sizes.back());
-    std::printf("%-10s %10s %10s %10s %10s %14s\n", "shape", "rss before", "VmHWM", "growth",
+    std::printf("%-12s %10s %10s %10s %10s %14s\n", "shape", "rss before", "VmHWM", "growth",
                 "record", "growth/record");
     for (const row &r : rows) {
         if (r.lines != sizes.back())
             continue;
         const cold_result &p = r.cold;
         const long growth = p.peak_kb - p.before_kb;
-        std::printf("%-10s %10ld %10ld %10ld %10zu %14.2f\n", shape_name(r.s), p.before_kb,
+        std::printf("%-12s %10ld %10ld %10ld %10zu %14.2f\n", shape_name(r.s), p.before_kb,
                     p.peak_kb, growth, p.record / 1024,
                     p.record > 0 ? growth * 1024.0 / p.record : 0.0);
     }

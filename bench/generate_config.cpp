@@ -276,6 +276,48 @@ void short_lines(writer &w, random_source &rng)
     }
 }
 
+// The three ways people write the "=": tight, spaced, and spaced after only.
+const char *const hand_separators[] = {"=", " = ", "= "};
+
+// One to four numbers, mostly short hex, now and then decimal, the commas
+// with or without a blank after them.
+std::string hand_numbers(random_source &rng)
+{
+    const unsigned count = 1 + rng.below(4);
+    const char *comma = rng.below(2) == 0 ? "," : ", ";
+    std::string text;
+    for (unsigned i = 0; i < count; ++i) {
+        if (i != 0)
+            text += comma;
+        text += rng.below(4) == 0 ? format("%u", rng.below(100)) : format("0x%X", rng.below(0x100));
+    }
+    return text;
+}
+
+// Register tables as they are typed by hand: the separators of one file
+// mixed line by line, one to four short numbers, a comment or a blank line
+// every few lines. Lines average about 19 bytes.
+void hand_written(writer &w, random_source &rng)
+{
+    while (w.left() > 0) {
+        w.line(board_register_headers[rng.below(7)]);
+        for (unsigned n = 10 + rng.below(30); n > 0 && w.left() > 0; --n) {
+            const unsigned pick = rng.below(12);
+            const char *sep = hand_separators[rng.below(3)];
+            if (pick == 0)
+                w.line(format("; step %u", rng.below(100)));
+            else if (pick == 1)
+                w.line(rng.below(2) == 0 ? "# gain" : "// pll");
+            else if (pick == 2)
+                w.line("");
+            else if (pick == 3 && w.line(std::string("DELAY") + sep + format("%u", rng.below(50))))
+                ++w.stats.params;
+            else if (pick > 3 && w.line(std::string("REG") + sep + hand_numbers(rng)))
+                ++w.stats.params;
+        }
+    }
+}
+
 } // namespace
 
 const char *shape_name(shape s) noexcept
@@ -291,6 +333,8 @@ const char *shape_name(shape s) noexcept
         return "long_lines";
     case shape::short_lines:
         return "short_lines";
+    case shape::hand_written:
+        return "hand_written";
     }
     return "?";
 }
@@ -318,6 +362,9 @@ bool generate_config(const std::string &path, shape s, std::size_t lines, genera
         break;
     case shape::short_lines:
         short_lines(w, rng);
+        break;
+    case shape::hand_written:
+        hand_written(w, rng);
         break;
     }
     const bool ok = w.flush();

@@ -13,10 +13,12 @@ enum class shape {
     code_block,     // one control whose code block fills the file
     long_lines,     // every line exactly 199 characters
     short_lines,    // as people write files: mixed sections, most lines under 20 bytes
+    hand_written,   // register tables typed by hand: mixed "=" forms, about 19 bytes a line
 };
 
-inline constexpr shape all_shapes[] = {shape::register_table, shape::controls, shape::code_block,
-                                       shape::long_lines, shape::short_lines};
+inline constexpr shape all_shapes[] = {shape::register_table, shape::controls,
+                                       shape::code_block,     shape::long_lines,
+                                       shape::short_lines,    shape::hand_written};
 
 const char *shape_name(shape s) noexcept;
 

@@ -279,17 +279,18 @@ void short_lines(writer &w, random_source &rng)
 // The three ways people write the "=": tight, spaced, and spaced after only.
 const char *const hand_separators[] = {"=", " = ", "= "};
 
-// One to four numbers, mostly short hex, now and then decimal, the commas
-// with or without a blank after them.
+// One to four numbers: a register address of four hex digits first, then
+// short values, mostly hex and now and then decimal, the commas with or
+// without a blank after them.
 std::string hand_numbers(random_source &rng)
 {
     const unsigned count = 1 + rng.below(4);
-    const char *comma = rng.below(2) == 0 ? "," : ", ";
-    std::string text;
-    for (unsigned i = 0; i < count; ++i) {
-        if (i != 0)
-            text += comma;
-        text += rng.below(4) == 0 ? format("%u", rng.below(100)) : format("0x%X", rng.below(0x100));
+    const char *comma = rng.below(3) == 0 ? "," : ", ";
+    std::string text = format("0x%04X", 0x3000 + rng.below(0x1000));
+    for (unsigned i = 1; i < count; ++i) {
+        text += comma;
+        text +=
+            rng.below(4) == 0 ? format("%u", rng.below(100)) : format("0x%02X", rng.below(0x100));
     }
     return text;
 }
@@ -302,15 +303,16 @@ void hand_written(writer &w, random_source &rng)
     while (w.left() > 0) {
         w.line(board_register_headers[rng.below(7)]);
         for (unsigned n = 10 + rng.below(30); n > 0 && w.left() > 0; --n) {
-            const unsigned pick = rng.below(12);
+            const unsigned pick = rng.below(14);
             const char *sep = hand_separators[rng.below(3)];
             if (pick == 0)
-                w.line(format("; step %u", rng.below(100)));
+                w.line(format("; init step %u, lane %u", rng.below(100), rng.below(4)));
             else if (pick == 1)
-                w.line(rng.below(2) == 0 ? "# gain" : "// pll");
+                w.line(rng.below(2) == 0 ? "# analog gain" : "// pll settings");
             else if (pick == 2)
                 w.line("");
-            else if (pick == 3 && w.line(std::string("DELAY") + sep + format("%u", rng.below(50))))
+            else if (pick == 3 &&
+                     w.line(std::string("DELAY") + sep + format("%u ; ms", rng.below(50))))
                 ++w.stats.params;
             else if (pick > 3 && w.line(std::string("REG") + sep + hand_numbers(rng)))
                 ++w.stats.params;

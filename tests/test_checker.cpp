@@ -80,7 +80,8 @@ std::vector<fs::path> every_input()
         for (const auto &entry : fs::directory_iterator(dir))
             if (entry.is_regular_file() && entry.path().extension() != ".text" &&
                 entry.path().extension() != ".gcc" && entry.path().extension() != ".json" &&
-                entry.path().extension() != ".sarif" && entry.path().extension() != ".py")
+                entry.path().extension() != ".sarif" && entry.path().extension() != ".fix" &&
+                entry.path().extension() != ".py")
                 paths.push_back(entry.path());
     std::sort(paths.begin(), paths.end());
     return paths;

@@ -93,7 +93,7 @@ namespace pexilon::check {
       "a pexilon-config: directive that names no warning, or turns nothing off",              \
       "; pexilon-config: disable-next-line=unknown-sektion")                                  \
     X(reg_no_value, "reg-no-value", PEXILON_CHECK_WARNING, value,                             \
-      "a REG of a register section with one number: a write needs an address and a value",    \
+      "a REG of a register section with an address alone: a write needs a value too",         \
       "REG = 0x0100")
 
 enum class diag_id : unsigned char {

@@ -142,11 +142,14 @@ void end_pair(run_state &s)
     s.pair_continuations = 0;
 }
 
-// A register write of one number: a sensor's register takes an address and
-// a value, so the REG entries of a register section hold two numbers or
-// more. Board sections are not judged: their entries' numbers are the
-// board's own (a device first, or a command), and one may be all a key
-// needs. Only a value read whole, which draws nothing else.
+// A register write of one number, an address: a sensor's register takes an
+// address and a value, so the REG entries of a register section hold two
+// numbers or more. Certain only where the number can be nothing but an
+// address: above a byte, or written as one (0x and four digits or more);
+// "REG = 1" may be a placeholder or a value meant for the line above.
+// Board sections are not judged: their entries' numbers are the board's
+// own (a device first, or a command). Only a value read whole, which draws
+// nothing else.
 void check_register_write(run_state &s, const line_account &line)
 {
     const key_row &key = *line.key.key;
@@ -154,6 +157,9 @@ void check_register_write(run_state &s, const line_account &line)
         pexilon::kind_of(s.section_code) != PEXILON_KIND_REGISTER || line.key.numbers.size() != 1)
         return;
     const number_account &n = line.key.numbers.front();
+    constexpr std::size_t address_spelling = 6; // "0x0100"
+    if (n.read <= 0xFF && !(n.hex && std::size_t{n.end} - n.begin >= address_spelling))
+        return;
     const std::string number(s.span_text({n.begin, n.end}));
     raw_diagnostic &d =
         s.add(diag_id::reg_no_value, s.at({n.begin, n.end}),

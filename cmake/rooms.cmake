@@ -80,7 +80,7 @@ function(pexilon_add_check_core name core)
   pexilon_add_room(${name}_check check
     SOURCES suggestions.cpp fixits.cpp size_pair.cpp suppressions.cpp value_rules.cpp
       header_rules.cpp entry_rules.cpp block_rules.cpp control_rules.cpp explain_words.cpp
-      run_state.cpp split_rules.cpp fault_rules.cpp section_rules.cpp key_rules.cpp
+      run_state.cpp split_rules.cpp fault_rules.cpp fault_fixes.cpp section_rules.cpp key_rules.cpp
       unknown_key_rules.cpp fate_rules.cpp line_words.cpp
       check_run.cpp checker.cpp record_trace.cpp explained_lines.cpp diagnostic_kinds.cpp
     LINKS ${name}_input)

@@ -80,7 +80,8 @@ std::vector<fs::path> every_input()
         for (const auto &entry : fs::directory_iterator(dir))
             if (entry.is_regular_file() && entry.path().extension() != ".text" &&
                 entry.path().extension() != ".gcc" && entry.path().extension() != ".json" &&
-                entry.path().extension() != ".sarif" && entry.path().extension() != ".py")
+                entry.path().extension() != ".sarif" && entry.path().extension() != ".fix" &&
+                entry.path().extension() != ".py")
                 paths.push_back(entry.path());
     std::sort(paths.begin(), paths.end());
     return paths;
@@ -491,7 +492,17 @@ const std::string long_type = "TYPE = " + std::string(192, 'a') + "tail\n";
 
 const placed_case placed_cases[] = {
     // A comment of over 199 bytes is two reader lines: later lines differ by one.
-    {long_comment + "[camera parameter]\nCFG_MODE 1\n", "no-separator", 3, 0, 0, 4},
+    {long_comment + "[camera parameter]\nCFG_MODE 1\n", "no-separator", 3, 1, 11, 4},
+    // An error is where the reader's reading went wrong: the name with no
+    // separator (to a comment), the "[" of a header, the first number not
+    // kept.
+    {"[camera parameter]\n  CFG_MODE 1 ; x\n", "no-separator", 2, 3, 13, 2},
+    {"\xEF\xBB\xBF"
+     "CFG_MODE 1\n",
+     "no-separator", 1, 1, 11, 1},
+    {"[camera parameter]\n [register parameter ; x\n", "unclosed-header", 2, 2, 21, 2},
+    {"[register parameter]\nREG = 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17\n",
+     "too-many-values", 2, 61, 67, 2},
     // The error of an over-long line's rest is on the editor's line, at the
     // column where the rest starts.
     {"[camera parameter]\n" + long_type, "no-separator", 2, 200, 204, 3},
@@ -502,9 +513,9 @@ const placed_case placed_cases[] = {
     {"[camera parameter]\n\tBIT_WIDTH =\t300\n", "number-range", 2, 14, 17, 2},
     // CR LF: the column range ends before the carriage return.
     {"[register parameter]\r\nDELAY = 5ms\r\n", "number-syntax", 2, 10, 12, 2},
-    // A block cut off by a header: the error is at the header.
-    {"[control parameter]\n======CODE_BLOCK_START======\nx\n[camera parameter]\n", "block-cut-off",
-     4, 0, 0, 4},
+    // A block cut off by a header: the error is at the header, to its "]".
+    {"[control parameter]\n======CODE_BLOCK_START======\nx\n  [camera parameter] x\n",
+     "block-cut-off", 4, 3, 21, 4},
     // An empty list item is read as 0.
     {"[register parameter]\nREG = 1, , 2\n", "number-syntax", 2, 9, 10, 2},
     // A number beyond 64 bits saturates.
@@ -572,10 +583,10 @@ const character_case character_cases[] = {
     // Overlong forms and surrogates are bytes, one character each.
     {"[camera parameter]\nTYPE = \xC0\xAF\xED\xA0\x80" + std::string(50, 'x') + "\n",
      "text-truncated", 58, 63, 58, 63},
-    // The whole faulty line: no column either way.
+    // A faulty line from the start of its name, to its end.
     {"[camera parameter]\nGr\xC3\xB6\xC3\x9F"
      "e 1\n",
-     "no-separator", 0, 0, 0, 0},
+     "no-separator", 1, 10, 1, 8},
     // After a byte-order mark, both count from the first visible byte.
     {"\xEF\xBB\xBF[camera parameter] \xC2\xAB x \xC2\xBB\n", "header-text", 20, 27, 20, 25},
 };

@@ -132,14 +132,37 @@ std::size_t count_at(const reading &r, const place_kind &key)
     return at == r.found.end() ? 0 : at->second;
 }
 
+// True when `r` has an error at editor line `line`.
+bool error_at(const reading &r, std::size_t line)
+{
+    for (auto at = r.found.lower_bound({line, diag_id{}});
+         at != r.found.end() && at->first.first == line; ++at)
+        if (kind_of(at->first.second).severity == PEXILON_CHECK_ERROR)
+            return true;
+    return false;
+}
+
+// True when `after` reports the fault `before` reports, at its line; or,
+// when a fix of that very fault removed it, the fault that came next among
+// those `before` has (none when it had no other).
+bool fault_kept(const reading &before, const reading &after)
+{
+    if (after.kind == before.kind && after.fault_line == before.fault_line)
+        return true;
+    if (before.kind == fault::none || error_at(after, before.fault_line))
+        return false;
+    return after.kind == fault::none ||
+           (after.fault_line > before.fault_line && error_at(before, after.fault_line));
+}
+
 // True when `after` draws nothing at any line that `before` has not there,
-// and reports the same fault at the same line. Fixes change no line count
-// (each edits within one line), so a line of one is the same line of the
-// other; a fix that changes it anyway cannot be mapped and is unsound.
+// and moves no faulty line: the fault it reports is the one `before` reports,
+// or the next one when a fix removed that. Fixes change no line count (each
+// edits within one line), so a line of one is the same line of the other; a
+// fix that changes it anyway cannot be mapped and is unsound.
 bool adds_nothing(const reading &before, const reading &after)
 {
-    if (after.lines != before.lines || after.kind != before.kind ||
-        after.fault_line != before.fault_line)
+    if (after.lines != before.lines || !fault_kept(before, after))
         return false;
     return std::all_of(after.found.begin(), after.found.end(), [&](const auto &entry) {
         return entry.second <= count_at(before, entry.first);

@@ -16,7 +16,8 @@
 namespace pexilon::check {
 
 // X(identifier, name, severity, group, about, example), errors first, in the
-// order check --help and the manual page list them.
+// order check --help and the manual page list them. A new warning goes last,
+// so that the rules of a SARIF log keep their indices.
 #define PEXILON_CHECK_DIAGNOSTICS(X)                                                          \
     X(no_separator, "no-separator", PEXILON_CHECK_ERROR, line,                                \
       "a line with no \"=\" or \":\" before its end or an inline comment", "CFG_MODE 1")      \
@@ -90,7 +91,10 @@ namespace pexilon::check {
       "two controls with the same CTRL_NAME", "CTRL_NAME = Gain   (in two controls)")         \
     X(suppression, "suppression", PEXILON_CHECK_WARNING, directive,                           \
       "a pexilon-config: directive that names no warning, or turns nothing off",              \
-      "; pexilon-config: disable-next-line=unknown-sektion")
+      "; pexilon-config: disable-next-line=unknown-sektion")                                  \
+    X(reg_no_value, "reg-no-value", PEXILON_CHECK_WARNING, value,                             \
+      "a REG of a register section with an address alone: a write needs a value too",         \
+      "REG = 0x0100")
 
 enum class diag_id : unsigned char {
 #define PEXILON_CHECK_ID(id, name, severity, group, about, example) id,

@@ -191,9 +191,13 @@ std::vector<std::vector<edit>> placed_edits(std::string_view text,
 }
 
 // Takes the groups whose edits clash neither with each other nor with those
-// taken before, from the one that begins first; returns how many it took.
-std::size_t take_clear_groups(const std::vector<std::vector<edit>> &placed, taken_edits &taken)
+// taken before, from the one that begins first; returns how many it took,
+// and marks them in `which` when it is given.
+std::size_t take_clear_groups(const std::vector<std::vector<edit>> &placed, taken_edits &taken,
+                              std::vector<bool> *which)
 {
+    if (which != nullptr)
+        which->assign(placed.size(), false);
     std::vector<std::size_t> order(placed.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = i;
@@ -223,6 +227,8 @@ std::size_t take_clear_groups(const std::vector<std::vector<edit>> &placed, take
             continue;
         for (const edit &e : edits)
             taken.emplace(e.begin, e);
+        if (which != nullptr)
+            (*which)[g] = true;
         ++count;
     }
     return count;
@@ -244,33 +250,37 @@ std::string with_edits(std::string_view text, const taken_edits &taken)
 } // namespace
 
 std::string apply_fixes(std::string_view text, const std::vector<fix_group> &groups,
-                        std::size_t *made)
+                        std::size_t *made, std::vector<bool> *which)
 {
     taken_edits taken;
-    const std::size_t count = take_clear_groups(placed_edits(text, groups), taken);
+    const std::size_t count = take_clear_groups(placed_edits(text, groups), taken, which);
     if (made != nullptr)
         *made = count;
     return with_edits(text, taken);
 }
 
 std::string fix_all(std::string_view text, const std::function<bool(std::string_view)> &wanted,
-                    std::size_t &made)
+                    std::size_t &made, std::vector<made_fix> *each)
 {
     constexpr int rounds = 4;
     made = 0;
     std::string now(text);
     const tally first = tally_of(now, nullptr);
-    for (int round = 0; round < rounds; ++round) {
+    for (int round = 1; round <= rounds; ++round) {
         std::vector<diagnostic> found;
         tally_of(now, &found);
         std::vector<fix_group> fixes;
+        std::vector<const diagnostic *> owners; // the diagnostic of each group
         for (const diagnostic &d : found)
-            if (d.severity == PEXILON_CHECK_WARNING && !d.fixes.empty() && wanted(d.name))
+            if (!d.fixes.empty() && wanted(d.name)) {
                 fixes.push_back(d.fixes);
+                owners.push_back(&d);
+            }
         if (fixes.empty())
             break;
+        std::vector<bool> taken;
         std::size_t count = 0;
-        std::string next = apply_fixes(now, fixes, &count);
+        std::string next = apply_fixes(now, fixes, &count, &taken);
         // Trying each alone reads the text once per fix: only for the few.
         constexpr std::size_t budget = std::size_t{32} << 20;
         if (!no_worse(first, tally_of(next, nullptr)) && fixes.size() > budget / (now.size() + 1)) {
@@ -281,10 +291,12 @@ std::string fix_all(std::string_view text, const std::function<bool(std::string_
             // earlier places stay put.
             count = 0;
             next = now;
-            for (auto f = fixes.rbegin(); f != fixes.rend(); ++f) {
-                std::string trial = apply_fixes(next, {*f});
+            taken.assign(fixes.size(), false);
+            for (std::size_t f = fixes.size(); f-- > 0;) {
+                std::string trial = apply_fixes(next, {fixes[f]});
                 if (no_worse(first, tally_of(trial, nullptr))) {
                     next = std::move(trial);
+                    taken[f] = true;
                     ++count;
                 }
             }
@@ -292,9 +304,22 @@ std::string fix_all(std::string_view text, const std::function<bool(std::string_
         if (count == 0 || next == now)
             break;
         made += count;
+        if (each != nullptr)
+            for (std::size_t f = 0; f < fixes.size(); ++f)
+                if (taken[f])
+                    each->push_back({static_cast<std::size_t>(round), owners[f]->line,
+                                     kind_of(owners[f]->id).name, fixes[f].front().change});
         now = std::move(next);
     }
     return now;
+}
+
+std::string round_words(const made_fix &fix)
+{
+    const diagnostic_kind *kind = find_kind(fix.name);
+    const bool error = kind != nullptr && kind->severity == PEXILON_CHECK_ERROR;
+    return "round " + std::to_string(fix.round) + ": " + (error ? "" : "-W") +
+           std::string(fix.name) + ": " + fix.change;
 }
 
 } // namespace pexilon::check

@@ -14,6 +14,16 @@
 
 namespace pexilon::check {
 
+// The words of a fix-it that leaves the record as it is, written once for
+// every form that shows them (check's text, SARIF and GitHub forms, the
+// language server's quick fixes, the C and Python hosts): "record
+// unchanged: camera.bit_width keeps 10". `keeps` says what each field keeps.
+inline constexpr std::string_view record_unchanged_words = "record unchanged: ";
+inline std::string record_unchanged(std::string_view keeps)
+{
+    return std::string(record_unchanged_words) + std::string(keeps);
+}
+
 // A misspelt name at `where` with exactly one near candidate: the name
 // becomes that candidate. None when no candidate or several are as near.
 std::vector<raw_fix> rename_fix(place where, std::string_view written,
@@ -46,16 +56,33 @@ using fix_group = std::vector<fix_it>;
 // their first edits; a group with an edit that overlaps an edit taken before
 // it, or starts where one starts (so that no edit is made twice), is left
 // out whole. Lines are editor lines. `made`, when given, gets how many
-// groups were made.
+// groups were made; `taken`, when given, whether each group was.
 std::string apply_fixes(std::string_view text, const std::vector<fix_group> &groups,
-                        std::size_t *made = nullptr);
+                        std::size_t *made = nullptr, std::vector<bool> *taken = nullptr);
 
-// `text` with the fix-its of the warnings that `wanted` accepts made, and
-// made again on the result until none is left (a few rounds at most). Fix-its
-// that together would draw an error or a kind of warning the text did not
-// have are made one at a time, each kept only when it draws none. `made`
-// counts the fix-its made, a diagnostic's edits counting as one.
+// A fix-it that fix_all made, and in which round: round 1 makes the fix-its
+// that check shows; a later round, those that the text of the round before
+// brought (once round 1 unindents a line, the indented line below it
+// continues that line instead, and round 2 removes its indentation).
+struct made_fix {
+    std::size_t round = 1;
+    std::size_t line = 0;  // editor line of its diagnostic
+    std::string_view name; // its diagnostic's name
+    std::string change;    // what it does to the record
+};
+
+// `text` with the fix-its of the diagnostics that `wanted` accepts made, and
+// made again on the result until none is left (a few rounds at most).
+// Fix-its that together would draw an error or a kind of warning the text
+// did not have are made one at a time, each kept only when it draws none.
+// `made` counts the fix-its made, a diagnostic's edits counting as one;
+// `each`, when given, gets every one of them, in rounds, by line.
 std::string fix_all(std::string_view text, const std::function<bool(std::string_view)> &wanted,
-                    std::size_t &made);
+                    std::size_t &made, std::vector<made_fix> *each = nullptr);
+
+// "round 2: -Wcontinuation: the line is read as one of its own; ...", the
+// words that announce a fix-it of a later round (after its file and line),
+// as check --fix-dry-run and check --fix say them.
+std::string round_words(const made_fix &fix);
 
 } // namespace pexilon::check

@@ -142,6 +142,38 @@ void end_pair(run_state &s)
     s.pair_continuations = 0;
 }
 
+// A register write of one number, an address: a sensor's register takes an
+// address and a value, so the REG entries of a register section hold two
+// numbers or more. Certain only where the number can be nothing but an
+// address: above a byte, or written as one (0x and four digits or more);
+// "REG = 1" may be a placeholder or a value meant for the line above.
+// Board sections are not judged: their entries' numbers are the board's
+// own (a device first, or a command). Only a value read whole, which draws
+// nothing else.
+void check_register_write(run_state &s, const line_account &line)
+{
+    const key_row &key = *line.key.key;
+    if (key.target != key_target::entry || key.code != PEXILON_KEY_REG ||
+        pexilon::kind_of(s.section_code) != PEXILON_KIND_REGISTER || line.key.numbers.size() != 1)
+        return;
+    const number_account &n = line.key.numbers.front();
+    constexpr std::size_t address_spelling = 6; // "0x0100"
+    if (n.read <= 0xFF && !(n.hex && std::size_t{n.end} - n.begin >= address_spelling))
+        return;
+    const std::string number(s.span_text({n.begin, n.end}));
+    raw_diagnostic &d =
+        s.add(diag_id::reg_no_value, s.at({n.begin, n.end}),
+              "REG has one number, so " + stored_words(line, s.record) +
+                  ": a register write needs an address and a value",
+              "write the address and the value on one line: REG = " + number + ", VALUE");
+    // A list that ends in a comma, and numbers on the indented line below:
+    // meant as one list, but every line is an entry of its own.
+    const std::string_view value = s.span_text(line.value);
+    if (!value.empty() && value.back() == ',')
+        d.hint = "an indented line below makes an entry of its own, not more of this one: "
+                 "write the address and the value on one line";
+}
+
 void on_applied(run_state &s, const line_account &line)
 {
     const key_row &key = *line.key.key;
@@ -165,6 +197,8 @@ void on_applied(run_state &s, const line_account &line)
             s.found.add(std::move(d));
     }
     written_form(s, line, tidy);
+    if (tidy)
+        check_register_write(s, line);
     if (!continuation)
         note_duplicate(s, key);
     if (s.in_control()) {

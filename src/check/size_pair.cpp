@@ -1,5 +1,6 @@
 #include "check/size_pair.h"
 
+#include "check/fixits.h"
 #include "config/record_fields.h"
 #include "config/value_parsing.h"
 
@@ -36,7 +37,7 @@ bool plain_number(const std::string &value, const record_member &field)
 }
 
 // "which sets camera.width to 1920 and camera.height to 1080", naming only
-// the fields whose value changes; "none: ..." when neither does.
+// the fields whose value changes; record_unchanged's words when neither does.
 std::string change_words(const key_row &key, const camera_settings &camera,
                          const std::string &other_line, const std::string (&values)[2])
 {
@@ -52,7 +53,7 @@ std::string change_words(const key_row &key, const camera_settings &camera,
                  (now == then ? " keeps " : " to ") + std::to_string(then);
     }
     if (sets.empty())
-        return "none: " + keeps;
+        return record_unchanged(keeps);
     return "this line and line " + other_line + " are read as the key " + key.name +
            ", which sets " + sets;
 }

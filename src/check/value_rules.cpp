@@ -100,7 +100,7 @@ void check_rest(const number_account &n, const std::string &copy, const std::str
         if (is_unit_suffix(copy, taken)) {
             f.fixes.push_back({{0, false, {n.begin + taken, n.end}},
                                "",
-                               "none: " + what + " keeps " + stored_text});
+                               record_unchanged(what + " keeps " + stored_text)});
         }
         out.push_back(std::move(f));
     }

@@ -92,7 +92,35 @@ FIXES = [
     ("fix would duplicate a key", CAM + b"BIT_WIDTH = 8\nBIT_WIDHT = 10\n", None),
     ("unindented line unknown", CAM + b"BIT_WIDTH = 10\n  FROB = 1\n", None),
     ("list continued", REGS + b"REG = 1, 2,\n  3, 4\n", None),
-    ("a fault is left", CAM + b"CFG_MODE 1\n", None),
+    ("a fault is left", CAM + b"CFG_MODE one\n", None),
+    # A missing separator after a key whose rest reads whole as its value.
+    ("separator after a key", REGS + b"REG 0x0103, 0x01\n", REGS + b"REG = 0x0103, 0x01\n"),
+    ("separator, two blanks", REGS + b"REG  0x0103, 0x01\n", REGS + b"REG = 0x0103, 0x01\n"),
+    ("separator, a tab", REGS + b"DELAY\t5\n", REGS + b"DELAY =\t5\n"),
+    ("separator, a camera key", CAM + b"CFG_MODE 1 ; mode\n", CAM + b"CFG_MODE = 1 ; mode\n"),
+    ("separator, a text", CAM + b"TYPE OV5640\n", CAM + b"TYPE = OV5640\n"),
+    ("separator, rest not the value", REGS + b"REG 0x0100 0x01\n", None),
+    ("separator, one number for REG", REGS + b"REG 0x0100\n", None),
+    ("separator, SIZE of one number", CAM + b"SIZE 640\n", None),
+    ("separator, a line continues it", REGS + b"REG 0x0103, 0x01\n    0x0104, 0x02\n", None),
+    ("separator, a near name", REGS + b"REGG 0x0103, 0x01\n", None),
+    ("separator, a key of another section", REGS + b"BIT_WIDTH 10\n", None),
+    ("separator, no section", b"BIT_WIDTH 10\n", None),
+    # A header that lacks its "]" alone, with the name of a known section.
+    ("header without its bracket", b"[camera parameter\nSIZE = 640, 480\n",
+     CAM + b"SIZE = 640, 480\n"),
+    ("header with a comment", b"[camera parameter ; main\nSIZE = 640, 480\n",
+     b"[camera parameter] ; main\nSIZE = 640, 480\n"),
+    ("header, two groups", REGS + b"REG = 1, 2\n[board parameter][dev2\nREG = 1, 2\n", None),
+    ("header of no section", CAM + b"[vendor extras\nTYPE = x\n", None),
+    # Closed, the header would leave the line below to warn of another kind.
+    ("header, the line below warns", b"[camera parameter\nREG = 1, 2\n", None),
+    # Fix-its that only the text of an earlier round brings: --fix makes
+    # them all, and names those of the later rounds.
+    ("fix-its in rounds", b"[control parameter]\nCTRL_NAME = Gain\n    MAX_VALUE = 10\n"
+     b"    STEP = 1\n    DEF = 5\n    MIN_VALUE = 0\n",
+     b"[control parameter]\nCTRL_NAME = Gain\nMAX_VALUE = 10\nSTEP = 1\nDEF = 5\n"
+     b"MIN_VALUE = 0\n"),
     # A warning of the same kind elsewhere must not hide one a fix draws:
     # warnings are counted by line as well as by kind.
     ("rename draws a continuation", b"[control parameter]\nCTRL_NAME = A\nSTEP = 1\n  [x]\n"
@@ -198,7 +226,7 @@ class FixTests(unittest.TestCase):
         b = self.write("b.conf", apply(data, changes))
         status, out, _ = run("diff", str(a), str(b))
         out = out.decode("utf-8", "replace")
-        if words.startswith("none"):
+        if words.startswith("record unchanged: "):
             self.assertEqual(out, "", words)
         else:
             self.assertNotEqual(out, "", words)
@@ -216,9 +244,30 @@ class FixTests(unittest.TestCase):
         path.write_bytes(data)
         run("check", "--fix", "-Wno-unknown-key", str(path))
         self.assertEqual(path.read_bytes(), REGS + b"REGG = 1, 2\nDELAY = 5\n")
-        for bad in ("--fix=", "--fix=frob", "--fix=no-separator"):
+        for bad in ("--fix=", "--fix=frob", "--fix=no-sepSrator"):
             status, _, err = run("check", bad, str(path))
             self.assertEqual(status, 2, bad)
+        # An error's fix-its are named as a warning's are.
+        path.write_bytes(REGS + b"REG 1, 2\nDELAY = 5ms\n")
+        run("check", "--fix=no-separator", str(path))
+        self.assertEqual(path.read_bytes(), REGS + b"REG = 1, 2\nDELAY = 5ms\n")
+
+    def test_later_rounds_are_said(self):
+        """A fix-it that only an earlier round's text brings is shown by no
+        check: --fix-dry-run says it before its diff, --fix on stderr."""
+        data = (b"[control parameter]\nCTRL_NAME = Gain\n    MAX_VALUE = 10\n    STEP = 1\n"
+                b"    DEF = 5\n    MIN_VALUE = 0\n")
+        path = self.write("r.conf", data)
+        said = (f"{path}:4: round 2: -Wcontinuation: the line is read as one of its own; "
+                "MAX_VALUE keeps the value of the line above\n"
+                f"{path}:6: round 3: -Wcontinuation: the line is read as one of its own; "
+                "DEF keeps the value of the line above\n")
+        status, out, err = run("check", "--fix-dry-run", str(path))
+        self.assertTrue(out.decode().startswith(said + f"--- {path}\n"), out)
+        self.assertEqual((status, err), (0, b""))
+        status, out, err = run("check", "--fix", str(path))
+        self.assertEqual((status, out, err.decode()), (0, b"", said))
+        self.assertEqual(path.read_bytes(), data.replace(b"    ", b""))
 
     def test_dry_run(self):
         data = REGS + b"DELAY = 5ms\nREG = 1, 2\n"

@@ -4,8 +4,11 @@
 Each NAME.conf sits beside its expected output in every format: NAME.text
 (the default form, without colour), NAME.gcc, NAME.json and NAME.sarif (the
 results of the SARIF run; the rest of the log is checked here for shape).
-A file named after a diagnostic draws that diagnostic; clean_realistic.conf
-draws none. explain/NAME.conf sits beside NAME.explain.
+A file whose fix-its change it has NAME.fix too, what check --fix-dry-run
+prints for it (the later rounds' fix-its said before the diff); a file
+without one has no fix-it. A file named after a diagnostic draws that
+diagnostic; clean_realistic.conf draws none. explain/NAME.conf sits beside
+NAME.explain.
 
     run_cases.py --program PATH [--update]
 
@@ -65,6 +68,25 @@ def check_cases(program, update, problems):
                 problems.append(f"{where}: exit status {status}, stderr {err!r}")
         check_switches(program, conf, outputs["gcc"], problems)
         check_ci_forms(program, conf, outputs, problems)
+        check_dry_run(program, conf, update, problems)
+
+
+def check_dry_run(program, conf, update, problems):
+    """NAME.fix holds what --fix-dry-run prints, when it prints anything."""
+    status, out, err = run(program, "check", "--fix-dry-run", conf.name)
+    expected_file = conf.with_suffix(".fix")
+    if update:
+        if out:
+            expected_file.write_text(out)
+        elif expected_file.exists():
+            expected_file.unlink()
+    elif out and (not expected_file.exists() or expected_file.read_text() != out):
+        problems.append(f"{conf.name} --fix-dry-run: output differs from {expected_file.name}:\n"
+                        f"{out}")
+    elif not out and expected_file.exists():
+        problems.append(f"{conf.name} --fix-dry-run: no fix-it, but {expected_file.name} exists")
+    if err:
+        problems.append(f"{conf.name} --fix-dry-run: stderr {err!r}")
 
 
 MATCHER = HERE.parent.parent / "editors" / "github" / "pexilon-config-matcher.json"

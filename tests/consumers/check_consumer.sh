@@ -66,7 +66,7 @@ int main(int argc, char **argv)
 }
 CXX
 printf '[camera parameter]\nSIZE = 640\nCFG_MODE 1\n' >"$work/two.conf"
-printf '2:8: warning [value-count]\n3:0: error [no-separator]\nresult 3, 1 errors, 1 warnings\n' \
+printf '2:8: warning [value-count]\n3:1: error [no-separator]\nresult 3, 1 errors, 1 warnings\n' \
     >"$work/two.expected"
 
 PKG_CONFIG_LIBDIR=$prefix/$LIBDIR/pkgconfig PKG_CONFIG_PATH= \

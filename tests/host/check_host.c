@@ -34,6 +34,11 @@ static int remember(void *user, const pexilon_check_diagnostic *d)
         /* The source is the editor's line, without its line end. */
         if (d->source != NULL && d->line == 3)
             EXPECT(d->source_length == 4 && memcmp(d->source, "oops", 4) == 0);
+        /* An error has the column where the reading went wrong: the name
+         * that has no separator. */
+        if (d->line == 3)
+            EXPECT(d->column == 1 && d->end_column == 5 && d->display.column == 1 &&
+                   d->display.end_column == 5);
     }
     ++s->calls;
     return s->stop_after != 0 && s->calls >= s->stop_after;

@@ -351,6 +351,20 @@ class ScriptedExchange(unittest.TestCase):
         self.assertEqual([a["kind"] for a in only], ["source.fixAll.pexilon"])
         self.assertEqual(self.server.finish(), 0)
 
+    def test_code_action_titles_say_what_is_made(self):
+        # An insertion is titled as one; the fix-all counts the fix-its
+        # that only the others bring (check --fix's later rounds).
+        text = ("[control parameter]\nCTRL_NAME = Gain\n    MAX_VALUE = 10\n    STEP = 1\n"
+                "    DEF = 5\n    MIN_VALUE = 0\n[register parameter]\nREG 0x0103, 0x01\n")
+        self.open(text)
+        ask = {"textDocument": {"uri": URI}, "context": {"diagnostics": []},
+               "range": {"start": {"line": 7, "character": 0}, "end": {"line": 7, "character": 0}}}
+        actions = self.server.request("textDocument/codeAction", ask)["result"]
+        self.assertEqual([a["title"] for a in actions], [
+            "Insert ' =' (the line is read as the key REG, which adds an entry to params[])",
+            "Make every fix-it (5: 3 shown and 2 that they bring)"])
+        self.assertEqual(self.server.finish(), 0)
+
     def test_exit_without_shutdown_fails(self):
         self.open("")
         self.assertEqual(self.server.finish(shutdown=False), 1)

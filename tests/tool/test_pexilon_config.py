@@ -161,11 +161,13 @@ class ToolTest(unittest.TestCase):
             "camera.width and camera.height keep their values [-Wvalue-count]\n"
             "    2 | SIZE = 640\n"
             "      |        ^~~\n"
-            f"{path}:3: error: no '=' or ':' before the end of the line or a comment: "
+            f"{path}:3:1: error: no '=' or ':' before the end of the line or a comment: "
             "the line is not read [no-separator]\n"
             "    3 | CFG_MODE 1\n"
             "      | ^~~~~~~~~~\n"
-            f"{path}:3: note: write 'NAME = value'; a ';' or '//' after white space starts "
+            "      |          =\n"
+            "      = fix-it: the line is read as the key CFG_MODE, which sets camera.cfg_mode\n"
+            f"{path}:3:1: note: write 'NAME = value'; a ';' or '//' after white space starts "
             "a comment\n"
             "1 error, 1 warning\n"))
         # Colour when asked for, whatever NO_COLOR says; never on a pipe by default.
@@ -187,13 +189,13 @@ class ToolTest(unittest.TestCase):
         self.assertEqual(run("check", stdin=GOOD), (0, "", ""))
         status, out, _ = run("check", "--format=gcc", "-", stdin=FAULTY[0][1])
         self.assertEqual(status, 1)
-        self.assertTrue(out.startswith("<stdin>:2: error: "), out)
+        self.assertTrue(out.startswith("<stdin>:2:1: error: "), out)
 
     def test_check_several_files(self):
         faulty = self.write("faulty.conf", FAULTY[0][1])
         status, out, _ = run("check", "--format=gcc", self.good, faulty, self.sample)
         self.assertEqual(status, 1)
-        self.assertTrue(out.startswith(faulty + ":2: error: "), out)
+        self.assertTrue(out.startswith(faulty + ":2:1: error: "), out)
         self.assertNotIn(self.good, out)
         self.assertNotIn(self.sample, out)
         # a file that cannot be opened outweighs a faulty one, whatever the order
@@ -455,7 +457,7 @@ class ToolTest(unittest.TestCase):
         shown = evil.replace("\n", "?").replace("\t", "?")
         status, out, _ = run("check", "--format=gcc", evil)
         self.assertEqual(status, 1)
-        self.assertTrue(out.startswith(shown + ":2: error: "), out)
+        self.assertTrue(out.startswith(shown + ":2:1: error: "), out)
         self.assertTrue(all(line.startswith(shown + ":") for line in out.splitlines()), out)
         _, out, err = run("dump", evil, self.good)
         self.assertIn(f"==> {shown} <==\n", out)
@@ -693,8 +695,8 @@ class ToolTest(unittest.TestCase):
             "%0Afix-it: the line is read as the key BIT_WIDTH, which sets camera.bit_width\n"))
         status, out, _ = run("check", "--format=github", "-", stdin=b"[camera parameter]\nSIZE\n")
         self.assertEqual(status, 1)
-        self.assertTrue(out.startswith("::error file=<stdin>,line=2,title=pexilon-config "
-                                       "[no-separator]::"), out)
+        self.assertTrue(out.startswith("::error file=<stdin>,line=2,col=1,endColumn=4,"
+                                       "title=pexilon-config [no-separator]::"), out)
 
     def test_pre_commit_hooks(self):
         if shutil.which("pre-commit") is None or shutil.which("git") is None:

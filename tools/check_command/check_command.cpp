@@ -47,7 +47,7 @@ Options:
   --fix            make every fix-it in place, then report what remains;
                    with FILE "-", write the fixed text to standard output
                    and the report to standard error
-  --fix=NAME,...   make only the fix-its of the warnings NAME,...
+  --fix=NAME,...   make only the fix-its of the diagnostics NAME,...
   --fix-dry-run    print the fix-its as a unified diff; write nothing
   --no-inline-config
                    ignore the directives in comments (see below)
@@ -57,15 +57,18 @@ Warnings: unknown-section unknown-key no-section continuation split-line
 number-syntax number-range text-truncated value-count duplicate-key
 control-range block-replaced block-ignored line-ends header-text
 empty-value empty-item quoted-text leading-zero block-marker
-control-incomplete duplicate-control suppression.
+control-incomplete duplicate-control suppression reg-no-value.
 Errors: no-separator unclosed-header too-many-values block-cut-off
 block-unterminated read-error no-memory.
 
 A fix-it is offered only where the repair is certain (a single "did you
 mean", a unit after a number, a missing comma, an indented line, WIDTH and
-HEIGHT lines meant as one SIZE line); a file is replaced whole (written
-beside it, then renamed), or left as it was. After --fix the exit status is
-that of what remains.
+HEIGHT lines meant as one SIZE line, a missing "=" after a key, the missing
+"]" of a known section's header); a file is replaced whole (written beside
+it, then renamed), or left as it was. After --fix the exit status is that
+of what remains. --fix makes the fix-its in rounds: a fix-it that only the
+text of an earlier round brings is said as "FILE:LINE: round 2: ..." (by
+--fix-dry-run before its diff, by --fix on standard error).
 
 A comment turns warnings off where the reader reads it as a comment (a
 line of its own, or after a value or a header):
@@ -98,8 +101,10 @@ std::unique_ptr<diagnostic_output> output_for(const check_options &options, std:
     return text_output(out, options.color);
 }
 
-// `text` with the fix-its the options ask for made; `made` counts them.
-std::string fixed_text(const check_options &options, std::string_view text, std::size_t &made)
+// `text` with the fix-its the options ask for made; `made` counts them,
+// `each` gets them.
+std::string fixed_text(const check_options &options, std::string_view text, std::size_t &made,
+                       std::vector<pexilon::check::made_fix> &each)
 {
     return pexilon::check::fix_all(
         text,
@@ -107,7 +112,19 @@ std::string fixed_text(const check_options &options, std::string_view text, std:
             return options.fix_only.empty() ? options.silenced.count(name) == 0
                                             : options.fix_only.count(name) != 0;
         },
-        made);
+        made, &each);
+}
+
+// The fix-its that check did not show, since the text they fix came only
+// with the fix-its made before them: "FILE:LINE: round 2: -WNAME: CHANGE",
+// one a line.
+void announce_rounds(std::FILE *out, const std::string &shown,
+                     const std::vector<pexilon::check::made_fix> &each)
+{
+    for (const pexilon::check::made_fix &fix : each)
+        if (fix.round > 1)
+            std::fprintf(out, "%s:%zu: %s\n", shown.c_str(), fix.line,
+                         shown_text(pexilon::check::round_words(fix)).c_str());
 }
 
 // What the files held, for the summary and the exit status.
@@ -136,15 +153,23 @@ bool fix_then_check(const check_options &options, const std::string &file, const
         file == "-" ? pexilon::check::read_stream(stdin) : pexilon::check::read_path(file.c_str());
     if (input.opened && !input.read_failed) {
         std::size_t made = 0;
-        const std::string fixed = fixed_text(options, input.bytes.view(), made);
+        std::vector<pexilon::check::made_fix> rounds;
+        const std::string fixed = fixed_text(options, input.bytes.view(), made, rounds);
         bool written = true;
         std::string error;
         if (options.fix == fix_mode::dry_run) {
+            // The fix-its of later rounds, then the diff of every round's.
+            announce_rounds(stdout, shown, rounds);
             print_unified_diff(stdout, shown, shown, unified_diff(input.bytes.view(), fixed));
-        } else if (file == "-") {
-            written = std::fwrite(fixed.data(), 1, fixed.size(), stdout) == fixed.size();
-        } else if (made != 0 && !replace_file(file, input.bytes.view(), fixed, error)) {
-            written = false;
+        } else {
+            // Said on standard error before they are made: standard output
+            // takes the report of what remains (or the fixed text).
+            flush_output(stdout);
+            announce_rounds(stderr, shown, rounds);
+            if (file == "-")
+                written = std::fwrite(fixed.data(), 1, fixed.size(), stdout) == fixed.size();
+            else if (made != 0 && !replace_file(file, input.bytes.view(), fixed, error))
+                written = false;
         }
         if (!written) {
             flush_output(stdout);

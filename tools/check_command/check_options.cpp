@@ -113,16 +113,16 @@ bool take_fix_options(std::vector<std::string> &args, check_options &result, std
                 result.fix = fix_mode::apply;
             std::string_view names = arg.size() > 5 ? arg.substr(6) : std::string_view();
             if (arg.size() > 5 && names.empty()) {
-                error = "'--fix=' needs the names of warnings";
+                error = "'--fix=' needs the names of diagnostics";
                 return false;
             }
             while (!names.empty()) {
                 const std::string_view name = names.substr(0, names.find(','));
                 names.remove_prefix(std::min(names.size(), name.size() + 1));
-                const pexilon::check::diagnostic_kind *kind = pexilon::check::find_kind(name);
-                if (kind == nullptr || kind->severity != PEXILON_CHECK_WARNING) {
-                    error =
-                        "unknown warning '" + std::string(name) + "' in '" + std::string(arg) + "'";
+                // Errors have fix-its too (no-separator, unclosed-header).
+                if (pexilon::check::find_kind(name) == nullptr) {
+                    error = "unknown diagnostic '" + std::string(name) + "' in '" +
+                            std::string(arg) + "'";
                     return false;
                 }
                 result.fix_only.emplace(name);

@@ -4,6 +4,8 @@
 #if __has_include("check/checker.h")
 #include "check_source.h"
 
+#include <algorithm>
+
 #include "check/checker.h"
 #include "check/fixits.h"
 
@@ -72,10 +74,14 @@ checked_document check_document(std::string_view text, std::size_t limit, std::s
     return checked;
 }
 
-std::string fixed_document(std::string_view text, std::size_t &made)
+std::string fixed_document(std::string_view text, std::size_t &made, std::size_t &later)
 {
-    return pexilon::check::fix_all(
-        text, [](std::string_view) { return true; }, made);
+    std::vector<pexilon::check::made_fix> each;
+    std::string fixed = pexilon::check::fix_all(
+        text, [](std::string_view) { return true; }, made, &each);
+    later = static_cast<std::size_t>(std::count_if(
+        each.begin(), each.end(), [](const pexilon::check::made_fix &f) { return f.round > 1; }));
+    return fixed;
 }
 
 } // namespace pexilon_lsp

@@ -56,7 +56,8 @@ checked_document check_document(std::string_view text, std::size_t limit,
                                 std::size_t message_bytes);
 
 // `text` with every fix-it made, as `pexilon-config check --fix` makes them;
-// `made` counts them. Throws std::bad_alloc only.
-std::string fixed_document(std::string_view text, std::size_t &made);
+// `made` counts them, `later` those of them that only the others brought
+// (check --fix's later rounds). Throws std::bad_alloc only.
+std::string fixed_document(std::string_view text, std::size_t &made, std::size_t &later);
 
 } // namespace pexilon_lsp

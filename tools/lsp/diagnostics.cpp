@@ -192,7 +192,8 @@ nlohmann::json code_actions(const edited_document &doc, std::string_view text, s
             fix.replacement.empty()
                 ? "Remove '" +
                       std::string(text.substr(replaced.start, replaced.end - replaced.start)) + "'"
-                : "Change to '" + fix.replacement + "'";
+            : replaced.start == replaced.end ? "Insert '" + fix.replacement + "'"
+                                             : "Change to '" + fix.replacement + "'";
         actions.push_back({{"title", title + " (" + fix.change + ")"},
                            {"kind", "quickfix"},
                            {"diagnostics", nlohmann::json::array({diagnostic_json(
@@ -202,13 +203,20 @@ nlohmann::json code_actions(const edited_document &doc, std::string_view text, s
     }
     if (fixable != 0 && wanted(params, "source.fixAll.pexilon")) {
         std::size_t made = 0;
-        const std::string fixed = fixed_document(text, made);
+        std::size_t later = 0;
+        const std::string fixed = fixed_document(text, made, later);
         if (made != 0) {
+            // The fix-its that the others bring are shown on no diagnostic:
+            // the title says how many of them it makes.
+            std::string count = std::to_string(made);
+            if (later != 0)
+                count += ": " + std::to_string(made - later) + " shown and " +
+                         std::to_string(later) + " that they bring";
             const std::size_t end = lines.count() - 1;
             const nlohmann::json whole =
                 range_json(0, 0, end, lines.utf16_column(end, lines.line(end).size()));
             actions.push_back(
-                {{"title", "Make every fix-it (" + std::to_string(made) + ")"},
+                {{"title", "Make every fix-it (" + count + ")"},
                  {"kind", "source.fixAll.pexilon"},
                  {"edit", workspace_edit(doc, nlohmann::json::array(
                                                   {{{"range", whole}, {"newText", fixed}}}))}});

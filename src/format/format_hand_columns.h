@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "format/format_reading.h"
+#include "format/format_lines.h"
 
 namespace pexilon::check {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "format/format_reading.h"
+#include "format/format_lines.h"
 #include "format/format_values.h"
 #include "reader/line_map.h"
 

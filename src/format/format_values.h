@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "format/format_reading.h"
+#include "format/format_lines.h"
 
 namespace pexilon::check {
 

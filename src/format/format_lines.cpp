@@ -4,11 +4,13 @@
 #include "format/format_lines.h"
 
 #include <algorithm>
+#include <new>
 
 #include "check/line_rules.h"
 #include "config/parse_config.h"
 #include "config/record_compare.h"
 #include "reader/byte_order_mark.h"
+#include "reader/line_map.h"
 #include "reader/text_helpers.h"
 
 namespace pexilon::check {
@@ -93,12 +95,59 @@ read_line line_of(const document &doc, const document_line &at, std::size_t bom)
     return line;
 }
 
+fault_mark fault_of(std::size_t reader_line, std::size_t editor_line, fault kind) noexcept
+{
+    return {reader_line, editor_line, static_cast<int>(kind),
+            kind == fault::block_cut_off || kind == fault::block_unterminated};
+}
+
+// The faults of a parse, and nothing else of its lines.
+class fault_listener final : public account_listener {
+public:
+    void account(const line_account &line) noexcept override
+    {
+        if (line.problem == fault::none)
+            return;
+        try {
+            faults.push_back(fault_of(line.reader_line, 0, line.problem));
+        } catch (...) {
+            failed = true;
+        }
+    }
+
+    std::vector<fault_mark> faults;
+    bool failed = false;
+};
+
+// The faults, the result and the record of `text`, without its lines.
+text_reading read_faults(std::string_view text)
+{
+    text_reading reading;
+    reading.own_record.reset(new parsed_config{});
+    fault_listener heard;
+    const config_report report =
+        parse_config_accounted(text.data(), text.size(), reading.own_record.get(), heard);
+    if (heard.failed)
+        throw std::bad_alloc();
+    reading.parse_result = report.outcome.line;
+    reading.result_kind = static_cast<int>(report.outcome.kind);
+    reading.faults = std::move(heard.faults);
+    if (!reading.faults.empty()) {
+        const line_map map(text);
+        for (fault_mark &mark : reading.faults)
+            mark.editor_line = map.editor_line(mark.reader_line);
+    }
+    return reading;
+}
+
 } // namespace
 
 bool is_white_byte(char c) noexcept { return is_white(c); }
 
 text_reading read_for_format(std::string_view text, bool with_lines)
 {
+    if (!with_lines)
+        return read_faults(text);
     text_reading reading;
     reading.doc = std::make_unique<const document>(std::string(text));
     const document &doc = *reading.doc;
@@ -109,13 +158,9 @@ text_reading read_for_format(std::string_view text, bool with_lines)
         for (std::size_t p = 0; p < lines[n].piece_count; ++p) {
             const document_piece &piece = doc.pieces()[lines[n].first_piece + p];
             if (piece.accounted && piece.problem != fault::none)
-                reading.faults.push_back({piece.reader_line, n + 1, static_cast<int>(piece.problem),
-                                          piece.problem == fault::block_cut_off ||
-                                              piece.problem == fault::block_unterminated});
+                reading.faults.push_back(fault_of(piece.reader_line, n + 1, piece.problem));
         }
     }
-    if (!with_lines)
-        return reading;
     if (text.substr(0, byte_order_mark.size()) == byte_order_mark)
         reading.bom = byte_order_mark.size();
     reading.lines.reserve(lines.size());

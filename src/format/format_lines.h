@@ -60,16 +60,19 @@ struct fault_mark {
 struct text_reading {
     std::vector<read_line> lines; // editor lines, in order
     std::vector<fault_mark> faults;
-    int parse_result = 0; // what pexilon_parse_config returns for the text
-    int result_kind = 0;  // the fault kind behind it
-    std::size_t bom = 0;  // bytes of a byte-order mark before line 1
-    std::unique_ptr<const document> doc;
-    const parsed_config &record() const noexcept { return doc->record(); }
+    int parse_result = 0;                // what pexilon_parse_config returns for the text
+    int result_kind = 0;                 // the fault kind behind it
+    std::size_t bom = 0;                 // bytes of a byte-order mark before line 1
+    std::unique_ptr<const document> doc; // with lines: the document they are taken from
+    owned_record own_record;             // without: the record alone
+    const parsed_config &record() const noexcept { return doc ? doc->record() : *own_record; }
 };
 
 // The document of `text` (its one listened parse), and the formatter's facts
-// taken from it; without `with_lines`, only the faults, the result and the
-// record (`lines` stays empty). Throws std::bad_alloc when memory runs out.
+// taken from it. Without `with_lines`, as for the check of a result, only the
+// faults, the result and the record, from a parse that keeps nothing else
+// (`lines` stays empty, and there is no document). Throws std::bad_alloc
+// when memory runs out.
 text_reading read_for_format(std::string_view text, bool with_lines = true);
 
 // White space as the reader sees it.

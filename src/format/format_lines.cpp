@@ -149,7 +149,7 @@ text_reading read_for_format(std::string_view text, bool with_lines)
     if (!with_lines)
         return read_faults(text);
     text_reading reading;
-    reading.doc = std::make_unique<const document>(std::string(text));
+    reading.doc = std::make_unique<const document>(std::string(text), document_detail::pieces);
     const document &doc = *reading.doc;
     reading.parse_result = doc.report().outcome.line;
     reading.result_kind = static_cast<int>(doc.report().outcome.kind);

@@ -96,15 +96,17 @@ void lay_pair(std::string_view text, const read_line &line, hex_case digits, cha
 {
     out.laid = true;
     out.name = span(text, line.name_begin, line.name_end);
-    const std::string value =
-        tidy_value(span(text, line.value_begin, line.value_end), line.shape, digits);
-    out.rest = out.name.empty() ? "" : " ";
+    // Respelling keeps a value's first byte, and an empty value empty.
+    const std::string_view value = span(text, line.value_begin, line.value_end);
+    out.rest.reserve(3 + value.size() + value.size() / 2);
+    if (!out.name.empty())
+        out.rest += ' ';
     out.rest += separator;
     if (!value.empty()) {
         if (!reads_as_comment(value))
             out.rest += ' ';
         out.value_at = out.rest.size();
-        out.rest += value;
+        append_tidy_value(out.rest, value, line.shape, digits);
     }
     std::size_t comment = line.value_end;
     while (comment < line.content_end && is_white_byte(text[comment]))
@@ -135,8 +137,8 @@ laid_line lay_line(std::string_view text, const read_line &line, const format_op
         out.rest.assign(continuation_indent, ' ');
         out.value_at = continuation_indent;
         out.under_value = kept.under_value;
-        out.rest +=
-            tidy_value(span(text, line.value_begin, line.value_end), line.shape, options.digits);
+        append_tidy_value(out.rest, span(text, line.value_begin, line.value_end), line.shape,
+                          options.digits);
         break;
     case line_role::block:
     case line_role::faulty:

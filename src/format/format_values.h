@@ -18,4 +18,8 @@ enum class hex_case : unsigned char { upper, lower, keep };
 // (a text, "5ms", "1 2", ",,") comes back as it is.
 std::string tidy_value(std::string_view value, value_shape shape, hex_case digits);
 
+// The same, appended to `out` (no string of its own for each value).
+void append_tidy_value(std::string &out, std::string_view value, value_shape shape,
+                       hex_case digits);
+
 } // namespace pexilon::check

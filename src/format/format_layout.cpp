@@ -195,28 +195,20 @@ void keep_hand_columns(std::vector<laid_line> &lines, const text_reading &readin
     }
 }
 
-// The column where the value of a pair's line begins in the result.
-std::size_t written_value_column(const laid_line &pair)
+// Indents the continuation lines `under` of `pair` to the column its value
+// has now. All or none: a line that cannot move with the others (one left
+// as it was, one the column would make too long) keeps them all at
+// continuation_indent, so that a second run decides alike.
+void place_under(const laid_line &pair, const std::vector<laid_line *> &under)
 {
-    return pair.laid ? pair.name.size() + pair.name_pad + pair.value_at : pair.own_value_column;
-}
-
-// Indents the continuation lines of `pair` that stay under its value to the
-// column the value has now. All or none: a line that cannot move with the
-// others (one left as it was, one the column would make too long) keeps
-// them all at continuation_indent, so that a second run decides alike.
-void place_under(const laid_line &pair, laid_line *const *first, laid_line *const *last)
-{
-    const std::size_t column = written_value_column(pair);
-    for (auto at = first; at != last; ++at) {
-        const laid_line &line = **at;
-        if (!line.laid || line.size() - line.value_at + column > line.room)
+    const std::size_t column =
+        pair.laid ? pair.name.size() + pair.name_pad + pair.value_at : pair.own_value_column;
+    for (const laid_line *line : under)
+        if (!line->laid || line->size() - line->value_at + column > line->room)
             return;
-    }
-    for (auto at = first; at != last; ++at) {
-        laid_line &line = **at;
-        line.rest.replace(0, line.value_at, column, ' ');
-        line.value_at = column;
+    for (laid_line *line : under) {
+        line->rest.replace(0, line->value_at, column, ' ');
+        line->value_at = column;
     }
 }
 
@@ -228,7 +220,7 @@ void place_continuations(std::vector<laid_line> &lines)
     std::vector<laid_line *> under;
     const auto close = [&] {
         if (pair != nullptr && !under.empty())
-            place_under(*pair, under.data(), under.data() + under.size());
+            place_under(*pair, under);
         under.clear();
     };
     for (laid_line &line : lines) {

@@ -3,7 +3,11 @@
 // pexilon_check_format (which reads the text twice, before and after, to
 // hold the layout to the record).
 //
-//   pexilon_format_bench [--smoke] [DIR]
+//   pexilon_format_bench [--smoke] [--parts] [DIR]
+//
+// With --parts, also the stages of a format from the internals, each timed
+// alone: the check that finds the lines left as written, the document of
+// the text, the layout, the document of the result and the comparison.
 //
 // Prints, per shape, the best time of each and both throughputs. Times are
 // the process's processor time (user and system), so that other work on a
@@ -20,7 +24,10 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "check/checker.h"
+#include "format/formatter.h"
 #include "generate_config.h"
 #include "pexilon/config_check.h"
 #include "pexilon/config_parser.h"
@@ -62,19 +69,59 @@ std::string formatted(const std::string &text, bool &refused)
     return result;
 }
 
+// The stages of format_text on `text`, best of `runs` each, in ms.
+struct format_parts {
+    double check = 1e30;
+    double read = 1e30;
+    double lay_out = 1e30;
+    double read_again = 1e30;
+    double compare = 1e30;
+};
+
+format_parts time_parts(const std::string &text, int runs)
+{
+    namespace check = pexilon::check;
+    format_parts t;
+    std::vector<bool> warned;
+    const check::text_reading before = check::read_for_format(text);
+    warned.assign(before.lines.size(), false);
+    std::string laid;
+    for (int r = 0; r < runs; ++r) {
+        t.check = std::min(t.check, best_of(1, [&] {
+                               check::check_text(text, [&](const check::diagnostic &d) {
+                                   if (d.line > 0 && d.line <= warned.size())
+                                       warned[d.line - 1] = true;
+                                   return true;
+                               });
+                           }));
+        t.read = std::min(t.read, best_of(1, [&] { check::read_for_format(text); }));
+        t.lay_out = std::min(t.lay_out,
+                             best_of(1, [&] { laid = check::lay_out(text, before, {}, warned); }));
+        t.read_again =
+            std::min(t.read_again, best_of(1, [&] { check::read_for_format(laid, false); }));
+        const check::text_reading after = check::read_for_format(laid, false);
+        t.compare =
+            std::min(t.compare, best_of(1, [&] { check::compare_readings(before, after); }));
+    }
+    return t;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     bool smoke = false;
+    bool parts = false;
     const char *base = std::getenv("TMPDIR");
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--smoke") == 0)
             smoke = true;
+        else if (std::strcmp(argv[i], "--parts") == 0)
+            parts = true;
         else if (argv[i][0] != '-')
             base = argv[i];
         else {
-            std::fprintf(stderr, "usage: %s [--smoke] [DIR]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--smoke] [--parts] [DIR]\n", argv[0]);
             return 2;
         }
     }
@@ -108,6 +155,14 @@ int main(int argc, char **argv)
         std::printf("%-14s %8zu %6.1f %9.1f %9.1f %9.2f %10.0f %8.0f\n", shape_name(s), lines,
                     g.bytes / 1e6, 1e3 * parse_t, 1e3 * format_t, format_t / parse_t,
                     g.bytes / 1e6 / parse_t, g.bytes / 1e6 / format_t);
+        if (parts) {
+            const format_parts t = time_parts(read_file(path), runs);
+            std::printf("  parts ms: check %.1f, read %.1f, lay out %.1f, read again %.1f, "
+                        "compare %.1f (each over parse: %.2f %.2f %.2f %.2f %.2f)\n",
+                        1e3 * t.check, 1e3 * t.read, 1e3 * t.lay_out, 1e3 * t.read_again,
+                        1e3 * t.compare, t.check / parse_t, t.read / parse_t, t.lay_out / parse_t,
+                        t.read_again / parse_t, t.compare / parse_t);
+        }
         std::fflush(stdout);
         std::remove(path.c_str());
     }

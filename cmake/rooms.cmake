@@ -68,14 +68,15 @@ function(pexilon_add_core name)
   target_link_libraries(${name} INTERFACE ${name}_config)
 endfunction()
 
-# pexilon_add_check_core(NAME CORE [OPTIONS flag...])
+# pexilon_add_check_core(NAME CORE DOCUMENT DOC [OPTIONS flag...])
 # The checker over a given copy of the internals (the fuzz build has its
 # own, instrumented): the rooms NAME_input (an input read whole into
 # memory), NAME_check (the reader's and interpreter's reports to
 # diagnostics, the line accounts of explain) and NAME_format (the
-# formatter), and NAME, which links all three.
+# formatter, which reads a text as the document DOC over the same CORE
+# models it), and NAME, which links all three.
 function(pexilon_add_check_core name core)
-  cmake_parse_arguments(PARSE_ARGV 2 arg "" "" "OPTIONS")
+  cmake_parse_arguments(PARSE_ARGV 2 arg "" "DOCUMENT" "OPTIONS")
   pexilon_add_room(${name}_input input SOURCES text_block.cpp input_reading.cpp LINKS ${core})
   pexilon_add_room(${name}_check check
     SOURCES suggestions.cpp fixits.cpp size_pair.cpp suppressions.cpp value_rules.cpp
@@ -85,8 +86,8 @@ function(pexilon_add_check_core name core)
       check_run.cpp checker.cpp record_trace.cpp explained_lines.cpp diagnostic_kinds.cpp
     LINKS ${name}_input)
   pexilon_add_room(${name}_format format
-    SOURCES format_reading.cpp format_values.cpp format_hand_columns.cpp format_layout.cpp formatter.cpp
-    LINKS ${name}_check)
+    SOURCES format_lines.cpp format_values.cpp format_hand_columns.cpp format_layout.cpp formatter.cpp
+    LINKS ${name}_check ${arg_DOCUMENT})
   foreach(room input check format)
     set(target ${name}_${room})
     target_compile_definitions(${target} PUBLIC PEXILON_CONFIG_CHECK_BUILD)

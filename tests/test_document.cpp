@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -92,6 +93,41 @@ TEST(Document, EveryInputPrintsBackWithThePlainRecord)
         EXPECT_EQ(doc.report().outcome.line, report.outcome.line);
         EXPECT_FALSE(pexilon::first_mismatch(doc.record(), plain));
         pexilon::release_record(plain);
+    }
+}
+
+// Read without parts and numbers, a document has the same lines, pieces,
+// sections, blocks and record as read whole: only what it was spared is gone.
+TEST(Document, PiecesAloneAreThePiecesOfTheWhole)
+{
+    for (const named_text &input : every_input()) {
+        SCOPED_TRACE(input.name);
+        const document whole(input.text);
+        const document lean(input.text, pexilon::document_detail::pieces);
+        EXPECT_TRUE(lean.parts().empty());
+        EXPECT_TRUE(lean.numbers().empty());
+        ASSERT_EQ(lean.lines().size(), whole.lines().size());
+        for (std::size_t i = 0; i < lean.lines().size(); ++i) {
+            EXPECT_EQ(lean.lines()[i].bytes, whole.lines()[i].bytes);
+            EXPECT_EQ(lean.lines()[i].piece_count, whole.lines()[i].piece_count);
+            EXPECT_EQ(lean.lines()[i].block, whole.lines()[i].block);
+        }
+        ASSERT_EQ(lean.pieces().size(), whole.pieces().size());
+        for (std::size_t i = 0; i < lean.pieces().size(); ++i) {
+            const pexilon::document_piece &a = lean.pieces()[i];
+            const pexilon::document_piece &b = whole.pieces()[i];
+            EXPECT_EQ(std::tie(a.bytes, a.kind, a.name, a.value, a.rest, a.section, a.fate,
+                               a.problem, a.key, a.index, a.changed),
+                      std::tie(b.bytes, b.kind, b.name, b.value, b.rest, b.section, b.fate,
+                               b.problem, b.key, b.index, b.changed))
+                << "reader line " << a.reader_line;
+            EXPECT_EQ(a.number_count, 0u);
+        }
+        ASSERT_EQ(lean.sections().size(), whole.sections().size());
+        for (std::size_t i = 0; i < lean.sections().size(); ++i)
+            EXPECT_EQ(lean.sections()[i].ctrl_name, whole.sections()[i].ctrl_name);
+        EXPECT_EQ(lean.blocks().size(), whole.blocks().size());
+        EXPECT_FALSE(pexilon::first_mismatch(lean.record(), whole.record()));
     }
 }
 

@@ -178,7 +178,9 @@ PEXILON_CHECK_API int pexilon_check_text(const char *text, size_t size,
  * pexilon_check_format lays a configuration text out in the canonical layout
  * of `pexilon-config fmt`: headers flush left with one blank line before
  * each section, "NAME = value" with ", " between numbers, continuation lines
- * indented by four blanks, no white space at the ends of lines. Code blocks,
+ * indented by four blanks, no white space at the ends of lines (a ":" used
+ * throughout a section, hand-aligned columns and continuation lines under
+ * their value's first item stay). Code blocks,
  * faulty lines and lines over 199 bytes are left as they are, and so is a
  * text whose lines end in CR alone (read as one line); line ends and a
  * byte-order mark are kept. The new text is read again before it is

@@ -410,7 +410,7 @@ class CheckTest(Files):
 
 
 class FormatTest(unittest.TestCase):
-    MESSY = "\n[camera parameter]\nSIZE:640,0x1e0   ; size\nTYPE :  a,b\n[register parameter]\nREG=1\n"
+    MESSY = "\n[camera parameter]\nSIZE:640,0x1e0   ; size\nTYPE =  a,b\n[register parameter]\nREG=1\n"
 
     def test_layout_and_options(self):
         self.assertEqual(pc.format(self.MESSY),

@@ -14,10 +14,11 @@ void record_release::operator()(parsed_config *record) const noexcept
     delete record;
 }
 
-document::document(std::string text) : text_(std::move(text)), record_(new parsed_config{})
+document::document(std::string text, document_detail detail)
+    : text_(std::move(text)), record_(new parsed_config{})
 {
     const line_map map(text_);
-    document_builder builder(*this, map);
+    document_builder builder(*this, map, detail);
     report_ = parse_config_accounted(text_.data(), text_.size(), record_.get(), builder);
     builder.finish();
 }

@@ -118,11 +118,19 @@ struct record_release {
 };
 using owned_record = std::unique_ptr<parsed_config, record_release>;
 
+// How much of each line a document models. A line's parts and the numbers
+// of its values take several times the memory of the text; a reader that
+// needs only the lines and their pieces (the formatter) reads without them.
+enum class document_detail : unsigned char {
+    full,   // lines, pieces, parts and numbers
+    pieces, // no parts (print() is empty) and no numbers (each piece's number_count is 0)
+};
+
 class document {
 public:
     // Reads `text` (kept as the document's own copy) in one listened parse.
     // Throws std::bad_alloc when memory runs out.
-    explicit document(std::string text);
+    explicit document(std::string text, document_detail detail = document_detail::full);
 
     const std::string &stored_text() const noexcept { return text_; }
     // The text rebuilt from the lines' parts, byte for byte the text read.

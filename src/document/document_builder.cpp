@@ -18,13 +18,15 @@ byte_range in_piece(const document_piece &piece, text_span span) noexcept
 
 } // namespace
 
-document_builder::document_builder(document &doc, const line_map &map) : doc_(doc), map_(map)
+document_builder::document_builder(document &doc, const line_map &map, document_detail detail)
+    : doc_(doc), map_(map), full_(detail == document_detail::full)
 {
     // Every piece the map knows, read or not: a parse that stops early
     // still leaves each byte of the text in a line.
     doc_.pieces_.resize(map.reader_lines());
     piece_blocks_.assign(map.reader_lines(), no_index);
-    doc_.numbers_.reserve(map.reader_lines() * 2);
+    if (full_)
+        doc_.numbers_.reserve(map.reader_lines() * 2);
     for (std::size_t r = 1; r <= map.reader_lines(); ++r) {
         const piece at = map.piece_at(r);
         document_piece &p = doc_.pieces_[r - 1];
@@ -73,6 +75,11 @@ void document_builder::take_numbers(document_piece &piece, const line_account &l
     piece.key = line.key.key;
     piece.index = line.key.index;
     piece.changed = line.key.changed;
+    if (piece.key->target == key_target::control && piece.key->code == key_ctrl_name &&
+        !doc_.sections_.empty())
+        doc_.sections_.back().ctrl_name = piece.value;
+    if (!full_)
+        return;
     piece.first_number = doc_.numbers_.size();
     piece.number_count = line.key.numbers.size();
     std::size_t order = 0;
@@ -87,9 +94,6 @@ void document_builder::take_numbers(document_piece &piece, const line_account &l
         number.stored = n.stored;
         doc_.numbers_.push_back(number);
     }
-    if (piece.key->target == key_target::control && piece.key->code == key_ctrl_name &&
-        !doc_.sections_.empty())
-        doc_.sections_.back().ctrl_name = piece.value;
 }
 
 void document_builder::open_section(const line_account &line, std::size_t editor_line)
@@ -144,7 +148,8 @@ void document_builder::finish()
     doc_.lines_.resize(map_.editor_lines());
     // A line has a few parts: enough room at once spares the copies of a
     // vector grown part by part over a large file.
-    doc_.parts_.reserve(doc_.lines_.size() * 8);
+    if (full_)
+        doc_.parts_.reserve(doc_.lines_.size() * 8);
     std::size_t next_piece = 0;
     for (std::size_t i = 0; i < doc_.lines_.size(); ++i) {
         document_line &line = doc_.lines_[i];
@@ -155,7 +160,8 @@ void document_builder::finish()
                       doc_.pieces_[next_piece - 1].bytes.end};
         line.block = piece_blocks_[line.first_piece];
         line.first_part = doc_.parts_.size();
-        append_line_parts(doc_.text_, line, doc_.pieces_, doc_.numbers_, doc_.parts_);
+        if (full_)
+            append_line_parts(doc_.text_, line, doc_.pieces_, doc_.numbers_, doc_.parts_);
         line.part_count = doc_.parts_.size() - line.first_part;
     }
     if (!doc_.sections_.empty())

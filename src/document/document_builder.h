@@ -12,7 +12,7 @@ namespace pexilon {
 
 class document_builder final : public account_listener {
 public:
-    document_builder(document &doc, const line_map &map);
+    document_builder(document &doc, const line_map &map, document_detail detail);
 
     void account(const line_account &line) noexcept override;
 
@@ -28,6 +28,7 @@ private:
 
     document &doc_;
     const line_map &map_;
+    bool full_ = true; // parts and numbers too
     std::size_t controls_ = 0;
     std::size_t open_block_ = no_index;
     std::vector<std::size_t> piece_blocks_; // the block of each piece, or no_index

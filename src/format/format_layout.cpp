@@ -14,12 +14,16 @@ namespace {
 // separator and value, and a continuation's value, are written anew.
 struct laid_line {
     line_role role = line_role::kept;
-    bool fixed = false;     // a fault's line or before it: stays a line of its own
+    line_role read_as = line_role::kept; // the role the reading gave, before any line was kept
+    bool fixed = false;                  // a fault's line or before it: stays a line of its own
     bool laid = false;      // pair or continuation: name, rest and remark make the text
     std::string_view plain; // otherwise the text, as it stands or trimmed
     std::string_view name;  // pair: the name
     std::size_t name_pad = 0;
-    std::string rest; // the separator and the value, or the indented continuation
+    std::string rest;                 // the separator and the value, or the indented continuation
+    std::size_t value_at = 0;         // where the value begins in `rest`
+    std::size_t own_value_column = 0; // pair: where its value begins in the text
+    bool under_value = false;         // continuation: indented to the column of its pair's value
     std::size_t remark_pad = 0;
     std::string_view remark; // pair: the inline comment, written one blank after the value
     std::string_view ending;
@@ -87,17 +91,22 @@ std::string_view span(std::string_view text, std::size_t begin, std::size_t end)
     return text.substr(begin, end - begin);
 }
 
-void lay_pair(std::string_view text, const read_line &line, hex_case digits, laid_line &out)
+void lay_pair(std::string_view text, const read_line &line, hex_case digits, char separator,
+              laid_line &out)
 {
     out.laid = true;
     out.name = span(text, line.name_begin, line.name_end);
-    const std::string value =
-        tidy_value(span(text, line.value_begin, line.value_end), line.shape, digits);
-    out.rest = out.name.empty() ? "=" : " =";
+    // Respelling keeps a value's first byte, and an empty value empty.
+    const std::string_view value = span(text, line.value_begin, line.value_end);
+    out.rest.reserve(3 + value.size() + value.size() / 2);
+    if (!out.name.empty())
+        out.rest += ' ';
+    out.rest += separator;
     if (!value.empty()) {
         if (!reads_as_comment(value))
             out.rest += ' ';
-        out.rest += value;
+        out.value_at = out.rest.size();
+        append_tidy_value(out.rest, value, line.shape, digits);
     }
     std::size_t comment = line.value_end;
     while (comment < line.content_end && is_white_byte(text[comment]))
@@ -105,7 +114,8 @@ void lay_pair(std::string_view text, const read_line &line, hex_case digits, lai
     out.remark = trim_end(span(text, comment, line.content_end));
 }
 
-laid_line lay_line(std::string_view text, const read_line &line, const format_options &options)
+laid_line lay_line(std::string_view text, const read_line &line, const format_options &options,
+                   const hand_columns &kept)
 {
     laid_line out;
     out.role = line.role;
@@ -120,13 +130,15 @@ laid_line lay_line(std::string_view text, const read_line &line, const format_op
         out.plain = trim_both(content);
         break;
     case line_role::pair:
-        lay_pair(text, line, options.digits, out);
+        lay_pair(text, line, options.digits, kept.colon ? ':' : '=', out);
         break;
     case line_role::continuation:
         out.laid = true;
         out.rest.assign(continuation_indent, ' ');
-        out.rest +=
-            tidy_value(span(text, line.value_begin, line.value_end), line.shape, options.digits);
+        out.value_at = continuation_indent;
+        out.under_value = kept.under_value;
+        append_tidy_value(out.rest, span(text, line.value_begin, line.value_end), line.shape,
+                          options.digits);
         break;
     case line_role::block:
     case line_role::faulty:
@@ -181,6 +193,55 @@ void keep_hand_columns(std::vector<laid_line> &lines, const text_reading &readin
         }
         start = stop;
     }
+}
+
+// Indents the continuation lines `under` of `pair` to the column its value
+// has now. All or none: a line that cannot move with the others (one left
+// as it was, one the column would make too long) keeps them all at
+// continuation_indent, so that a second run decides alike.
+void place_under(const laid_line &pair, const std::vector<laid_line *> &under)
+{
+    const std::size_t column =
+        pair.laid ? pair.name.size() + pair.name_pad + pair.value_at : pair.own_value_column;
+    for (const laid_line *line : under)
+        if (!line->laid || line->size() - line->value_at + column > line->room)
+            return;
+    for (laid_line *line : under) {
+        line->rest.replace(0, line->value_at, column, ' ');
+        line->value_at = column;
+    }
+}
+
+// Continuation lines that the author lined up under the first item of their
+// pair's value stay under it, wherever the layout puts the value.
+void place_continuations(std::vector<laid_line> &lines)
+{
+    const laid_line *pair = nullptr;
+    std::vector<laid_line *> under;
+    const auto close = [&] {
+        if (pair != nullptr && !under.empty())
+            place_under(*pair, under);
+        under.clear();
+    };
+    for (laid_line &line : lines) {
+        switch (line.read_as) {
+        case line_role::pair:
+            close();
+            pair = &line;
+            break;
+        case line_role::continuation:
+            if (line.under_value)
+                under.push_back(&line);
+            break;
+        case line_role::blank:
+        case line_role::comment:
+            break;
+        default:
+            close();
+            pair = nullptr;
+        }
+    }
+    close();
 }
 
 // Blank lines: none at the start or the end, one for a run, and one before
@@ -255,21 +316,11 @@ void align_pairs(std::vector<laid_line> &lines)
     }
 }
 
-} // namespace
-
-std::string lay_out(std::string_view text, const text_reading &reading,
-                    const format_options &options, const std::vector<bool> &as_written)
+// The lines (0-based) before which no line is added or removed: up to the
+// last fault's, so that every fault keeps its line.
+std::size_t lines_kept_in_place(std::string_view text, const text_reading &reading,
+                                const std::vector<laid_line> &lines)
 {
-    std::vector<laid_line> lines;
-    lines.reserve(reading.lines.size());
-    for (const read_line &line : reading.lines) {
-        const std::size_t index = lines.size();
-        lines.push_back(lay_line(text, line, options));
-        if (index < as_written.size() && as_written[index])
-            keep_as_written(text, line, lines.back());
-    }
-    keep_hand_columns(lines, reading, kept_hand_columns(text, reading));
-
     std::size_t fixed_until = 0;
     for (const fault_mark &mark : reading.faults)
         fixed_until = std::max(fixed_until, mark.editor_line);
@@ -284,6 +335,30 @@ std::string lay_out(std::string_view text, const text_reading &reading,
             text.substr(reading.lines[first].begin).starts_with(byte_order_mark))
             fixed_until = std::max(fixed_until, first);
     }
+    return fixed_until;
+}
+
+} // namespace
+
+std::string lay_out(std::string_view text, const text_reading &reading,
+                    const format_options &options, const std::vector<bool> &as_written)
+{
+    const std::vector<hand_columns> kept = kept_hand_columns(text, reading, as_written);
+    std::vector<laid_line> lines;
+    lines.reserve(reading.lines.size());
+    for (const read_line &line : reading.lines) {
+        const std::size_t index = lines.size();
+        lines.push_back(lay_line(text, line, options, kept[index]));
+        laid_line &laid = lines.back();
+        if (index < as_written.size() && as_written[index])
+            keep_as_written(text, line, laid);
+        laid.read_as = line.role;
+        if (line.role == line_role::pair)
+            laid.own_value_column = line.value_begin - line.begin;
+    }
+    keep_hand_columns(lines, reading, kept);
+
+    const std::size_t fixed_until = lines_kept_in_place(text, reading, lines);
     std::string_view blank_ending = "\n";
     for (const read_line &line : reading.lines) {
         if (line.end > line.content_end) {
@@ -301,6 +376,7 @@ std::string lay_out(std::string_view text, const text_reading &reading,
             line.fall_back();
     if (options.align)
         align_pairs(lines);
+    place_continuations(lines);
 
     std::string out(text.substr(0, reading.bom));
     out.reserve(text.size() + text.size() / 8);

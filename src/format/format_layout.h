@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "format/format_reading.h"
+#include "format/format_lines.h"
 #include "format/format_values.h"
 #include "reader/line_map.h"
 
@@ -28,10 +28,13 @@ inline constexpr std::size_t longest_whole_line = piece_limit;
 // `text` laid out by these rules (`reading` is what the reader made of it):
 //  - a section header flush left, one blank line before it (before the
 //    comments right above it, which belong to it), none at the start;
-//  - "NAME = value", the value's numbers joined by ", " in the chosen case;
-//    with `align`, the names of a section padded to the longest;
+//  - "NAME = value", the value's numbers joined by ", " in the chosen case
+//    (":" for "=" where a section or the file uses it throughout); with
+//    `align`, the names of a section padded to the longest;
 //  - an inline comment one blank after the value;
-//  - a continuation line indented by continuation_indent blanks;
+//  - a continuation line indented by continuation_indent blanks, or under
+//    the first item of its pair's value where its author put it there;
+//  - what else the author did with care (format_hand_columns.h) as it is;
 //  - comments flush left; runs of blank lines made one, none at the end;
 //  - no white space at the end of a line; line ends and a byte-order mark
 //    as the text has them.

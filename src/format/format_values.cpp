@@ -53,12 +53,13 @@ bool tidy_number(std::string_view item, hex_case digits, std::string &out)
 
 } // namespace
 
-std::string tidy_value(std::string_view value, value_shape shape, hex_case digits)
+void append_tidy_value(std::string &out, std::string_view value, value_shape shape, hex_case digits)
 {
-    if (shape == value_shape::text || value.empty())
-        return std::string(value);
-    std::string out;
-    out.reserve(value.size() + 8);
+    if (shape == value_shape::text || value.empty()) {
+        out.append(value);
+        return;
+    }
+    const std::size_t start_size = out.size();
     std::size_t start = 0;
     for (;;) {
         const std::size_t comma = value.find(',', start);
@@ -67,16 +68,26 @@ std::string tidy_value(std::string_view value, value_shape shape, hex_case digit
             trimmed(value.substr(start, last ? value.npos : comma - start));
         if (item.empty() && last && start != 0) {
             out += ','; // a comma at the end, as before a continued list
-            break;
+            return;
         }
         if (start != 0)
             out += ", ";
-        if (!tidy_number(item, digits, out))
-            return std::string(value);
+        if (!tidy_number(item, digits, out)) {
+            out.resize(start_size);
+            out.append(value);
+            return;
+        }
         if (last)
-            break;
+            return;
         start = comma + 1;
     }
+}
+
+std::string tidy_value(std::string_view value, value_shape shape, hex_case digits)
+{
+    std::string out;
+    out.reserve(value.size() + 8);
+    append_tidy_value(out, value, shape, digits);
     return out;
 }
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "format/format_reading.h"
+#include "format/format_lines.h"
 
 namespace pexilon::check {
 
@@ -17,5 +17,9 @@ enum class hex_case : unsigned char { upper, lower, keep };
 // each item, with at most an empty item after the last comma. Anything else
 // (a text, "5ms", "1 2", ",,") comes back as it is.
 std::string tidy_value(std::string_view value, value_shape shape, hex_case digits);
+
+// The same, appended to `out` (no string of its own for each value).
+void append_tidy_value(std::string &out, std::string_view value, value_shape shape,
+                       hex_case digits);
 
 } // namespace pexilon::check

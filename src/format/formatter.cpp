@@ -38,7 +38,7 @@ format_result compare_readings(const text_reading &before, const text_reading &a
         refused.line = static_cast<std::size_t>(before.parse_result);
         return refused;
     }
-    const std::string difference = record_difference(*before.record, *after.record);
+    const std::string difference = record_difference(before.record(), after.record());
     if (!difference.empty()) {
         refused.reason = "the record would change: " + difference + " differs";
         return refused;

@@ -21,7 +21,7 @@ allowed() {
     config) echo "pexilon support reader" ;;
     input | dump | document) echo "pexilon support reader config" ;;
     check) echo "pexilon support reader config input" ;;
-    format) echo "pexilon support reader config input check" ;;
+    format) echo "pexilon support reader config input check document" ;;
     edit) echo "pexilon support reader config document" ;;
     *) return 1 ;;
     esac

@@ -19,7 +19,9 @@ set(PEXILON_ROOM_PROBES
   "pexilon_check_core_input check/checker.h fails"
   "pexilon_check_core_check input/input_reading.h builds"
   "pexilon_check_core_check format/formatter.h fails"
-  "pexilon_check_core_format check/line_rules.h builds")
+  "pexilon_check_core_check document/document.h fails"
+  "pexilon_check_core_format check/line_rules.h builds"
+  "pexilon_check_core_format document/document.h builds")
 
 set(probe 0)
 foreach(row IN LISTS PEXILON_ROOM_PROBES)

@@ -23,9 +23,11 @@ on standard output (with -i, writes it back; with --check or --diff, shows
 what would change). The layout:
   - section headers flush left, one blank line before each section (before
     the comments right above its header), none at the start or the end;
-  - "NAME = value", the numbers of a value joined by ", ", hexadecimal
-    digits in one case; an inline comment one blank after the value;
-  - continuation lines indented by four blanks; comments flush left;
+  - "NAME = value" (":" where a section or the file uses it throughout),
+    the numbers of a value joined by ", ", hexadecimal digits in one case;
+    an inline comment one blank after the value;
+  - continuation lines indented by four blanks (under the value's first
+    item where the author put them there); comments flush left;
   - one blank line for a run of them; no white space at the end of a line.
 Left as they are: code blocks with their markers (their text is the
 record), faulty lines, every line on which check draws a warning, to the

@@ -1,7 +1,8 @@
 // What the formatter knows of a text: each editor line as the library's
 // reader and interpreter took it, the faults and where they stand, and the
-// record the text yields. The one place where the formatter meets the
-// reader's listener and the line map; everything else works on these facts.
+// record the text yields, all taken from the one document of the text
+// (document/document.h). The formatter does not read the text itself;
+// everything else works on these facts.
 #pragma once
 
 #include <cstddef>
@@ -10,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "pexilon/config_parser.h"
+#include "document/document.h"
 
 namespace pexilon::check {
 
@@ -56,23 +57,22 @@ struct fault_mark {
     bool operator==(const fault_mark &) const = default;
 };
 
-struct record_release {
-    void operator()(parsed_config *config) const noexcept;
-};
-using owned_record = std::unique_ptr<parsed_config, record_release>;
-
 struct text_reading {
     std::vector<read_line> lines; // editor lines, in order
     std::vector<fault_mark> faults;
-    int parse_result = 0; // what pexilon_parse_config returns for the text
-    int result_kind = 0;  // the fault kind behind it
-    std::size_t bom = 0;  // bytes of a byte-order mark before line 1
-    owned_record record;
+    int parse_result = 0;                // what pexilon_parse_config returns for the text
+    int result_kind = 0;                 // the fault kind behind it
+    std::size_t bom = 0;                 // bytes of a byte-order mark before line 1
+    std::unique_ptr<const document> doc; // with lines: the document they are taken from
+    owned_record own_record;             // without: the record alone
+    const parsed_config &record() const noexcept { return doc ? doc->record() : *own_record; }
 };
 
-// Reads `text` with the library's reader and interpreter; without
-// `with_lines`, only the faults, the result and the record (`lines` stays
-// empty). Throws std::bad_alloc when memory runs out.
+// The document of `text` (its one listened parse), and the formatter's facts
+// taken from it. Without `with_lines`, as for the check of a result, only the
+// faults, the result and the record, from a parse that keeps nothing else
+// (`lines` stays empty, and there is no document). Throws std::bad_alloc
+// when memory runs out.
 text_reading read_for_format(std::string_view text, bool with_lines = true);
 
 // White space as the reader sees it.

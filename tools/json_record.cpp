@@ -6,9 +6,11 @@
 #include <iterator>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "config/code_tables.h"
 #include "config/record_fields.h"
+#include "config/section_names.h"
 #include "support/hex_text.h"
 
 namespace pexilon_tool {
@@ -65,13 +67,30 @@ void write_camera(json_writer &out, const camera_settings &camera)
     out.end_object();
 }
 
-void write_entry(json_writer &out, const param_entry &entry, bool hex)
+// The editor line of item `index` of a list the trace noted, or null.
+void line_or_null(json_writer &out, const std::vector<std::size_t> &lines, std::size_t index)
+{
+    out.key("line");
+    if (index < lines.size() && lines[index] != 0)
+        out.number(static_cast<std::int64_t>(lines[index]));
+    else
+        out.null();
+}
+
+void write_entry(json_writer &out, const param_entry &entry, const std::vector<std::size_t> &lines,
+                 std::size_t index, bool hex)
 {
     // The upper 16 bits name the section (kind and variant), the lower the key.
     out.begin_object();
+    const char *section =
+        pexilon::lookup_name(pexilon::section_codes, pexilon::section_of(entry.type));
     out.key("section");
-    name_or_null(out,
-                 pexilon::lookup_name(pexilon::section_codes, pexilon::section_of(entry.type)));
+    name_or_null(out, section);
+    out.key("header");
+    if (section != nullptr)
+        out.string(pexilon::header_text(section));
+    else
+        out.null();
     out.key("key");
     name_or_null(out, pexilon::lookup_name(pexilon::param_keys, pexilon::key_of(entry.type)));
     out.key("type");
@@ -81,21 +100,25 @@ void write_entry(json_writer &out, const param_entry &entry, bool hex)
     for (std::size_t i = 0; i < entry.value_count && i < std::size(entry.values); ++i)
         register_number(out, entry.values[i], hex, 4);
     out.end_array();
+    line_or_null(out, lines, index);
     out.end_object();
 }
 
-void write_control(json_writer &out, const control_entry &control)
+void write_control(json_writer &out, const control_entry &control,
+                   const std::vector<std::size_t> &lines, std::size_t index)
 {
     out.begin_object();
     write_members(out, &control, pexilon::control_members);
     out.key("code");
     name_or_null(out, control.code);
+    line_or_null(out, lines, index);
     out.end_object();
 }
 
 } // namespace
 
-void write_record(json_writer &out, const loaded_config &file, bool hex)
+void write_record(json_writer &out, const loaded_config &file,
+                  const pexilon::check::record_trace &trace, bool hex)
 {
     const parsed_config &record = file.record();
     out.begin_object();
@@ -120,12 +143,12 @@ void write_record(json_writer &out, const loaded_config &file, bool hex)
     out.key("entries");
     out.begin_array();
     for (std::uint32_t i = 0; i < record.param_count && record.params != nullptr; ++i)
-        write_entry(out, record.params[i], hex);
+        write_entry(out, record.params[i], trace.param_lines, i, hex);
     out.end_array();
     out.key("controls");
     out.begin_array();
     for (std::uint32_t i = 0; i < record.control_count && record.controls != nullptr; ++i)
-        write_control(out, record.controls[i]);
+        write_control(out, record.controls[i], trace.control_lines, i);
     out.end_array();
     out.end_object();
 }

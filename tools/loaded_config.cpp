@@ -36,6 +36,7 @@ loaded_config::loaded_config(std::string name, pexilon::check::record_trace &tra
 {
     report_ = pexilon::check::parse_traced(read_input(name_), &record_, trace);
     editor_line_ = trace.fault_line;
+    trace_lost_ = trace.lost;
 }
 
 loaded_config::~loaded_config() { pexilon::release_record(record_); }
@@ -53,7 +54,7 @@ bool loaded_config::input_failed() const
 bool loaded_config::out_of_memory() const
 {
     return report_.outcome.kind == pexilon::fault::block_no_memory ||
-           report_.reason == pexilon::reject_reason::no_memory;
+           report_.reason == pexilon::reject_reason::no_memory || trace_lost_;
 }
 
 status loaded_config::exit_status() const
@@ -67,6 +68,8 @@ std::string loaded_config::error_text() const
 {
     if (ok())
         return {};
+    if (result() == 0)
+        return "out of memory while noting the line of each entry";
     const int os_error = report_.outcome.os_error;
     if (result() < 0 || report_.outcome.kind == pexilon::fault::cannot_open)
         return std::string("cannot open: ") +
@@ -81,7 +84,7 @@ std::string loaded_config::fault_line() const
 {
     if (ok())
         return {};
-    if (result() < 0)
+    if (result() <= 0)
         return shown_name(name_) + ": error: " + error_text();
     return shown_name(name_) + ":" + std::to_string(editor_line_) + ": error: " + error_text();
 }

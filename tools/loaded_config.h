@@ -16,7 +16,8 @@ public:
     // Reads the file `name` ("-" for standard input) and parses it into a
     // zeroed record as pexilon_parse_config parses the file.
     explicit loaded_config(std::string name);
-    // The same, noting in `trace` the line each part of the record came from.
+    // The same, noting in `trace` the line each part of the record came from
+    // (memory that runs out for the trace counts as memory the record lacks).
     loaded_config(std::string name, pexilon::check::record_trace &trace);
     // Frees every code text and both lists that the library allocated.
     ~loaded_config();
@@ -27,7 +28,7 @@ public:
     const parsed_config &record() const { return record_; }
     // 0, -1 for a file that cannot be opened, or the first faulty line.
     int result() const { return report_.outcome.line; }
-    bool ok() const { return result() == 0; }
+    bool ok() const { return result() == 0 && !trace_lost_; }
 
     status exit_status() const;
     // Memory ran out: the record lacks what the file holds.
@@ -45,6 +46,7 @@ private:
     parsed_config record_{};
     pexilon::config_report report_{};
     std::size_t editor_line_ = 0; // of the fault
+    bool trace_lost_ = false;     // memory ran out for the lines of the trace
 };
 
 } // namespace pexilon_tool

@@ -3,11 +3,13 @@
  *
  * pexilon::check() runs the checker over a file and returns its diagnostics
  * as values that own their text; pexilon::checker_reason lets a load() or an
- * append() word a faulty line as the checker does, with the editor's line:
+ * append() word a faulty line as the checker does, with the editor's line;
+ * pexilon::lines_of() tells the editor line of each entry and control:
  *
  *   for (const pexilon::diagnostic &d : pexilon::check("camera.conf").diagnostics)
  *       std::cout << d.line << ':' << d.column << ": " << d.message << '\n';
  *   auto cfg = pexilon::load("camera.conf", pexilon::checker_reason);
+ *   std::size_t line = pexilon::lines_of("camera.conf").entries[0];
  *
  * pexilon::document (pexilon/config/document.hpp, included here) edits a
  * file one value or line at a time, and pexilon::dumps writes a record as a
@@ -32,8 +34,10 @@
 
 #include <cerrno>
 #include <cstddef>
+#include <cstdlib>
 #include <new>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -250,6 +254,106 @@ inline bool checker_reason(const char *path, std::size_t reader_line, line_fault
     pexilon_check_path(path, &detail::find_reason, &f, nullptr);
     return f.found;
 }
+
+/*==============================================================================
+ * Source lines
+ *============================================================================*/
+
+/**
+ * The editor line (1-based) that made each entry and control of the record
+ * a file gives, as pexilon_check_lines in pexilon/config_check.h: entries[i]
+ * for config.entries()[i], controls[i] for config.controls()[i], the line of
+ * its "[control parameter]" header. Lines are the file's own: for a config
+ * that has had a second file appended, that file's entries stand from the
+ * first file's entries().size() on.
+ */
+struct source_lines {
+    std::vector<std::size_t> entries;
+    std::vector<std::size_t> controls;
+    int parse_result = 0;  /* what pexilon_parse_config() returns for the input */
+    std::error_code error; /* the std::nothrow forms: why there are no lines, or empty */
+};
+
+namespace detail {
+
+/* The C lists copied and freed; `status` is what the C function returned. */
+inline source_lines take_lines(int status, pexilon_check_lines &raw) noexcept
+{
+    source_lines out;
+    out.parse_result = raw.parse_result;
+    if (status != 0) {
+        out.error =
+            std::error_code(raw.os_error != 0 ? raw.os_error : EIO, std::generic_category());
+        return out;
+    }
+#if PEXILON_CXX_EXCEPTIONS
+    try {
+#endif
+        out.entries.assign(raw.entry_lines, raw.entry_lines + raw.entry_count);
+        out.controls.assign(raw.control_lines, raw.control_lines + raw.control_count);
+#if PEXILON_CXX_EXCEPTIONS
+    } catch (...) {
+        out.entries.clear();
+        out.controls.clear();
+        out.error = std::make_error_code(std::errc::not_enough_memory);
+    }
+#endif
+    std::free(raw.entry_lines);
+    std::free(raw.control_lines);
+    return out;
+}
+
+#if PEXILON_CXX_EXCEPTIONS
+inline source_lines lines_or_throw(source_lines lines, const char *what)
+{
+    if (lines.error == std::errc::not_enough_memory)
+        throw std::bad_alloc();
+    if (lines.error)
+        throw std::system_error(lines.error, what != nullptr ? what : "(null)");
+    return lines;
+}
+#endif
+
+} // namespace detail
+
+/**
+ * The lines of the file at `path`, read once more. Never throws:
+ * lines.error holds the errno when the file cannot be opened or read at all
+ * (parse_result is then -1), std::errc::not_enough_memory when memory ran
+ * out; the lists are empty then. NULL: a null `path` gives EINVAL.
+ * Threads: any thread may call.
+ */
+inline source_lines lines_of(path_arg path, std::nothrow_t /*tag*/) noexcept
+{
+    pexilon_check_lines raw{};
+    const int status = pexilon_check_lines_path(path.c_str(), &raw);
+    return detail::take_lines(status, raw);
+}
+
+/** The lines of a text in memory (an editor's buffer, the bytes a host read
+ * and parsed), as lines_of(path, std::nothrow) gives those of a file. */
+inline source_lines lines_of_text(std::string_view text, std::nothrow_t /*tag*/) noexcept
+{
+    pexilon_check_lines raw{};
+    const int status = pexilon_check_lines_text(text.data(), text.size(), &raw);
+    return detail::take_lines(status, raw);
+}
+
+#if PEXILON_CXX_EXCEPTIONS
+/** As lines_of(path, std::nothrow), but throws std::system_error when the
+ * file cannot be opened or read, std::bad_alloc when memory runs out. */
+inline source_lines lines_of(path_arg path)
+{
+    return detail::lines_or_throw(lines_of(path, std::nothrow), path.c_str());
+}
+
+/** As lines_of_text(text, std::nothrow), throwing std::bad_alloc when memory
+ * runs out. */
+inline source_lines lines_of_text(std::string_view text)
+{
+    return detail::lines_or_throw(lines_of_text(text, std::nothrow), "text");
+}
+#endif
 
 } // namespace pexilon
 

@@ -390,6 +390,50 @@ PEXILON_CHECK_API int pexilon_check_write_record(const parsed_config *record, ch
                                                  size_t *size,
                                                  char **message) PEXILON_CHECK_NOEXCEPT;
 
+/*==============================================================================
+ * Source lines (since 1.3)
+ *
+ * The editor line (1-based, as diagnostics number lines) that made each entry
+ * and each control of the record pexilon_parse_config() fills from the same
+ * bytes into a zeroed record: entry_lines[i] is the line of params[i] (for a
+ * list continued on an indented line, the entry that line made has that
+ * line), control_lines[i] the line of the "[control parameter]" header that
+ * opened controls[i]. These are the lines `pexilon-config explain` shows as
+ * "params[i] = ..." and "controls[i]". A record that has had a second file
+ * read into it holds that file's entries from the first file's param_count
+ * on, and its controls likewise.
+ *
+ * Ownership: entry_lines and control_lines are allocated with malloc and
+ * belong to the caller, who releases them with free (NULL when the count is
+ * 0). Threads: as the checking functions; nothing is written to any stream.
+ *============================================================================*/
+
+/** The lines of one input's entries and controls. */
+typedef struct pexilon_check_lines {
+    size_t *entry_lines;   /* entry_count lines, for params[0..entry_count) */
+    size_t entry_count;    /* the param_count the input gives */
+    size_t *control_lines; /* control_count lines, for controls[0..control_count) */
+    size_t control_count;  /* the control_count the input gives */
+    int parse_result;      /* what pexilon_parse_config() returns for this input */
+    int os_error;          /* errno behind a read error or -1, ENOMEM, else 0 */
+} pexilon_check_lines;
+
+/**
+ * Fills `*result` with the lines of `size` bytes of `text` (NUL bytes
+ * allowed). Returns 0; -1 when `result` is NULL or memory ran out (result,
+ * if any, then holds no lists and os_error ENOMEM).
+ */
+PEXILON_CHECK_API int pexilon_check_lines_text(const char *text, size_t size,
+                                               pexilon_check_lines *result) PEXILON_CHECK_NOEXCEPT;
+
+/**
+ * The same for the file at `path`, read once. Returns -1 as well when the
+ * file cannot be opened or read at all (parse_result -1, os_error the errno;
+ * NULL `path` gives EINVAL).
+ */
+PEXILON_CHECK_API int pexilon_check_lines_path(const char *path,
+                                               pexilon_check_lines *result) PEXILON_CHECK_NOEXCEPT;
+
 /** The release version of this library, "1.3.0". */
 PEXILON_CHECK_API const char *pexilon_check_version(void) PEXILON_CHECK_NOEXCEPT;
 

@@ -103,5 +103,13 @@ int main(void)
     FIELD(pexilon_check_summary, warnings);
     FIELD(pexilon_check_summary, os_error);
     STRUCT(pexilon_check_summary);
+
+    FIELD(pexilon_check_lines, entry_lines);
+    FIELD(pexilon_check_lines, entry_count);
+    FIELD(pexilon_check_lines, control_lines);
+    FIELD(pexilon_check_lines, control_count);
+    FIELD(pexilon_check_lines, parse_result);
+    FIELD(pexilon_check_lines, os_error);
+    STRUCT(pexilon_check_lines);
     return 0;
 }

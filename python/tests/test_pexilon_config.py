@@ -136,7 +136,8 @@ class LayoutTest(unittest.TestCase):
                "pexilon_check_note": _check._CNote, "pexilon_check_fix": _check._CFix,
                "pexilon_check_span": _check._CSpan,
                "pexilon_check_diagnostic": _check._CDiagnostic,
-               "pexilon_check_summary": _check._CSummary}
+               "pexilon_check_summary": _check._CSummary,
+               "pexilon_check_lines": _check._CLines}
 
     def test_every_field_matches_the_c_layout(self):
         out = subprocess.run([ENV["PEXILON_TEST_PROBE"]], check=True, capture_output=True,
@@ -309,8 +310,9 @@ class RecordTest(unittest.TestCase):
     def test_repr_shows_hex_where_the_dump_does_and_evaluates_back(self):
         config = pc.load(SAMPLE)
         entry = config.params[8]
+        line = ", line=32" if CHECK else ""  # known through the check library
         self.assertEqual(repr(entry), "ParamEntry(kind=Kind.BOARD, variant=0x03, key=Key.REG, "
-                                      "values=(0x0020, 0x3004, 0x0003))")
+                                      f"values=(0x0020, 0x3004, 0x0003){line})")
         names = {"ParamEntry": pc.ParamEntry, "Kind": pc.Kind, "Key": pc.Key,
                  "CameraSettings": pc.CameraSettings}
         for value in (entry, config.params[1], config.camera):
@@ -338,6 +340,9 @@ class RecordTest(unittest.TestCase):
                 # The reason of a fault is the checker's sentence: it need
                 # not be the program's.
                 self.assertEqual(bool(got.pop("error")), bool(expected.pop("error")))
+                if not CHECK:  # the lines come from the check library
+                    for item in expected["entries"] + expected["controls"]:
+                        item["line"] = None
                 self.assertEqual(got, expected)
                 self.assertEqual(status, 1 if got["result"] else 0)
 
@@ -348,6 +353,127 @@ class RecordTest(unittest.TestCase):
                 b"======CODE_BLOCK_END======\n")
         self.assertEqual(pc.loads(data, name="-").to_dict(),
                          json.loads(program("json", "-", stdin=data)[1]))
+
+
+def explained_sources(path):
+    """What `pexilon-config explain` says made each entry and control of the
+    file: ({N: the line of "params[N] = ..."}, {N: the line of the header
+    that opened controls[N]})."""
+    entries, controls = {}, {}
+    for line in program("explain", path)[1].split(b"\n"):
+        if not line:
+            continue
+        # the editor line in 5 columns, two blanks, 40 bytes of source, two blanks
+        number, account = int(line[:5]), line[49:].decode("utf-8", "replace")
+        made = re.search(r"(?:^|: )params\[(\d+)\] = ", account)
+        if made:
+            entries.setdefault(int(made[1]), number)
+        opened = re.match(r"section \[control parameter\] \(0x04000000\): controls\[(\d+)\]",
+                          account)
+        if opened:
+            controls.setdefault(int(opened[1]), number)
+    return entries, controls
+
+
+def load_anyway(path):
+    try:
+        return pc.load(path)
+    except pc.ParseError as err:
+        return err.config
+
+
+class SourceLineTest(Files):
+    def test_lines_are_those_explain_names(self):
+        if not CHECK:
+            self.skipTest("the lines come from the check library")
+        paths = [SAMPLE] + DATA + sorted(glob.glob(os.path.join(SOURCE, "tests", "check",
+                                                                "*.conf")))
+        for path in paths:
+            with self.subTest(os.path.basename(path)):
+                config = load_anyway(path)
+                entries, controls = explained_sources(path)
+                self.assertEqual(config.entry_lines,
+                                 tuple(entries.get(i) for i in range(len(config.params))))
+                self.assertEqual(config.control_lines,
+                                 tuple(controls.get(i) for i in range(len(config.controls))))
+                self.assertEqual((len(entries), len(controls)),
+                                 (len(config.params), len(config.controls)))
+                self.assertEqual([e.line for e in config.params], list(config.entry_lines))
+
+    def test_lines_of_a_text_and_without_the_check_library(self):
+        config = pc.loads(FULL)
+        if CHECK:
+            self.assertEqual(config.entry_lines, (13, 15, 16, 17, 19))  # 16 continues REG
+            self.assertEqual(config.control_lines, (21, 32))
+        without = pc.loads(FULL, check_library=os.path.join(SOURCE, "no-such-library.so"))
+        self.assertEqual(without.entry_lines, (None,) * 5)
+        self.assertEqual(without.control_lines, (None, None))
+        # where a record came from does not change what it holds
+        self.assertEqual(without, config)
+        self.assertEqual(without.params[0].line, None)
+
+    def test_section_and_header(self):
+        entry = pc.loads(FULL).params[4]
+        self.assertEqual((entry.section, entry.header),
+                         ("register parameter||dev3||inf3", "[register parameter][dev3][inf3]"))
+        self.assertEqual({k: entry.to_dict()[k] for k in ("section", "header")},
+                         {"section": entry.section, "header": entry.header})
+        unknown = pc.ParamEntry.from_type(0x09090001, (1,))
+        self.assertEqual((unknown.section, unknown.header), (None, None))
+
+
+class AppendTest(Files):
+    EXTRA = ("; overrides\n[camera parameter]\nSIZE = 640, 480\n"
+             "[register parameter]\nREG = 0x10, 0x20\n"
+             "[control parameter]\nCTRL_NAME = extra\n")
+
+    def test_a_second_file_adds_to_the_first(self):
+        first = pc.loads(FULL, name="first.conf")
+        path = self.write(self.EXTRA, "overrides.conf")
+        both = first.append(path)
+        self.assertIsInstance(both, pc.Config)
+        # camera fields the file names are overwritten, the others kept
+        self.assertEqual(both.camera, dataclasses.replace(first.camera, width=640, height=480))
+        self.assertEqual(both.params,
+                         first.params + (pc.ParamEntry(pc.Kind.REGISTER, 0, pc.Key.REG,
+                                                       (0x10, 0x20)),))
+        self.assertEqual(both.controls, first.controls + (pc.Control(ctrl_name="extra"),))
+        self.assertEqual((both.path, both.result, both.error), (path, 0, None))
+        # each entry keeps the line of its own file
+        if CHECK:
+            self.assertEqual(both.entry_lines, first.entry_lines + (5,))
+            self.assertEqual(both.control_lines, first.control_lines + (6,))
+        # the first record is left as it was
+        self.assertEqual(first, pc.loads(FULL, name="first.conf"))
+        self.assertEqual(first.path, "first.conf")
+
+    def test_appends_past_the_room_the_library_left(self):
+        # 250 entries leave room for 300: the library writes into that room,
+        # then grows the list; codes and texts come back as they were.
+        table = "[register parameter]\n" + "".join(f"REG = {i}, 1\n" for i in range(250))
+        first = pc.loads(table + "[control parameter]\nCTRL_NAME = c\n"
+                         "======CODE_BLOCK_START======\nop\n======CODE_BLOCK_END======\n")
+        more = self.write("[register parameter]\n" +
+                          "".join(f"DELAY = {i}\n" for i in range(120)))
+        both = first.append(more)
+        self.assertEqual([e.values[0] for e in both.params], list(range(250)) + list(range(120)))
+        self.assertEqual([e.key for e in both.params[250:]], [pc.Key.DELAY] * 120)
+        self.assertEqual(both.controls, first.controls)
+        again = both.append(more)
+        self.assertEqual(len(again.params), 490)
+
+    def test_faulty_and_missing_files(self):
+        first = pc.loads(FULL)
+        path = self.write("[camera parameter]\nBIT_WIDTH 8\nTRANS_LVL = 7\n")
+        with self.assertRaises(pc.ParseError) as caught:
+            first.append(path)
+        err = caught.exception
+        self.assertEqual((err.lineno, err.path, err.config.result), (2, path, 2))
+        # the rest of the file was read into the record all the same
+        self.assertEqual(err.config.camera, dataclasses.replace(first.camera, trans_lvl=7))
+        self.assertEqual(err.config.params, first.params)
+        with self.assertRaises(FileNotFoundError):
+            first.append(os.path.join(os.path.dirname(path), "missing.conf"))
 
 
 class LibraryTest(unittest.TestCase):

@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "check/checker.h"
+#include "check/record_trace.h"
 #include "format/formatter.h"
 #include "pexilon/config_check.h"
+#include "support/record_ops.h"
 
 namespace {
 
@@ -86,6 +88,39 @@ char *c_copy(std::string_view text) noexcept
         copy[text.size()] = '\0';
     }
     return copy;
+}
+
+// A malloc'd copy of `lines`, or null for none; false when memory ran out.
+bool c_lines(const std::vector<std::size_t> &lines, std::size_t *&out) noexcept
+{
+    out = nullptr;
+    if (lines.empty())
+        return true;
+    out = static_cast<std::size_t *>(std::malloc(lines.size() * sizeof(std::size_t)));
+    if (out == nullptr)
+        return false;
+    std::memcpy(out, lines.data(), lines.size() * sizeof(std::size_t));
+    return true;
+}
+
+// Hands the trace over to the C caller: 0, or -1 with ENOMEM.
+int lines_result(const pexilon::check::record_trace &trace, const pexilon::config_report &report,
+                 int os_error, pexilon_check_lines *result) noexcept
+{
+    *result = {};
+    result->parse_result = report.outcome.line;
+    result->os_error = os_error;
+    if (trace.lost || !c_lines(trace.param_lines, result->entry_lines) ||
+        !c_lines(trace.control_lines, result->control_lines)) {
+        std::free(result->entry_lines);
+        *result = {};
+        result->parse_result = report.outcome.line;
+        result->os_error = ENOMEM;
+        return -1;
+    }
+    result->entry_count = trace.param_lines.size();
+    result->control_count = trace.control_lines.size();
+    return 0;
 }
 
 pexilon::check::format_options cxx_options(const pexilon_check_format_options *options) noexcept
@@ -165,6 +200,50 @@ int pexilon_check_format(const char *text, std::size_t size,
         }
         return 1;
     } catch (...) {
+        return -1;
+    }
+}
+
+int pexilon_check_lines_text(const char *text, std::size_t size,
+                             pexilon_check_lines *result) noexcept
+{
+    if (result == nullptr)
+        return -1;
+    try {
+        pexilon::check::record_trace trace;
+        const pexilon::config_report report = pexilon::check::trace_text(
+            std::string_view(text != nullptr ? text : "", text != nullptr ? size : 0), trace);
+        return lines_result(trace, report, 0, result);
+    } catch (...) {
+        *result = {};
+        result->os_error = ENOMEM;
+        return -1;
+    }
+}
+
+int pexilon_check_lines_path(const char *path, pexilon_check_lines *result) noexcept
+{
+    if (result == nullptr)
+        return -1;
+    try {
+        const pexilon::check::loaded_input input = pexilon::check::read_path(path);
+        if (!input.opened) {
+            *result = {};
+            result->parse_result = -1;
+            result->os_error = input.os_error != 0 ? input.os_error : EIO;
+            return -1;
+        }
+        pexilon::check::record_trace trace;
+        struct owned_record {
+            parsed_config record{};
+            ~owned_record() { pexilon::release_record(record); }
+        } owned;
+        const pexilon::config_report report =
+            pexilon::check::parse_traced(input, &owned.record, trace);
+        return lines_result(trace, report, input.os_error, result);
+    } catch (...) {
+        *result = {};
+        result->os_error = ENOMEM;
         return -1;
     }
 }

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "reader/line_map.h"
+#include "support/record_ops.h"
 
 namespace pexilon::check {
 
@@ -103,6 +104,21 @@ config_report parse_traced(const loaded_input &input, parsed_config *config, rec
     const config_report report = parse_loaded(input, config, &listener);
     if (report.outcome.line > 0)
         trace.fault_line = map.editor_line(static_cast<std::size_t>(report.outcome.line));
+    trace.lost = listener.failed();
+    return report;
+}
+
+config_report trace_text(std::string_view text, record_trace &trace)
+{
+    const line_map map(text);
+    parsed_config record{};
+    trace_listener listener(map, record, trace);
+    const config_report report =
+        parse_config_accounted(text.data(), text.size(), &record, listener);
+    release_record(record);
+    if (report.outcome.line > 0)
+        trace.fault_line = map.editor_line(static_cast<std::size_t>(report.outcome.line));
+    trace.lost = listener.failed();
     return report;
 }
 

@@ -1,13 +1,16 @@
 // Where each part of a record came from, as an editor numbers lines: the
-// line of every entry, of every control's header, and the last line that
-// set each camera field. Read from the line accounts, through the one line
-// map, so that it agrees with the checker.
+// line of every entry (the line explain shows as "params[N] = ...", a
+// continuation line for the entry it made), of every control's header (its
+// "[control parameter]", which explain shows as "controls[N]"), and the last
+// line that set each camera field. Read from the line accounts, through the
+// one line map, so that it agrees with the checker and with explain.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <functional>
 #include <iterator>
+#include <string_view>
 #include <vector>
 
 #include "config/vocabulary.h"
@@ -21,11 +24,18 @@ struct record_trace {
     // The last line that set each field of camera_members; 0 when none did.
     std::array<std::size_t, std::size(camera_members)> camera_lines{};
     std::size_t fault_line = 0; // the editor line of the reported fault, or 0
+    // Memory ran out while noting lines: the lists above stop short of the
+    // record's (the record itself is as the parse left it).
+    bool lost = false;
 };
 
 // parse_loaded, noting in `trace` the line each part of the record came
 // from, and the editor line of the fault the outcome reports.
 config_report parse_traced(const loaded_input &input, parsed_config *config, record_trace &trace);
+
+// The trace of `text` read as pexilon_parse_config reads a file of these
+// bytes into a zeroed record (which is released again): the lines alone.
+config_report trace_text(std::string_view text, record_trace &trace);
 
 // The editor line of what a parse of `text` reports as reader line `line`
 // (a line past the end names the line after the last complete one).

@@ -1,6 +1,7 @@
 #include "edit/key_lines.h"
 
 #include "config/code_tables.h"
+#include "config/section_names.h"
 
 namespace pexilon::edit {
 
@@ -28,20 +29,6 @@ std::size_t last_content_line(const document &doc, std::size_t section) noexcept
     return at.first_line;
 }
 
-std::string header_of(std::string_view section_name)
-{
-    std::string header = "[";
-    for (std::size_t at = 0;;) {
-        const std::size_t bar = section_name.find("||", at);
-        header += section_name.substr(at, bar - at);
-        header += ']';
-        if (bar == std::string_view::npos)
-            return header;
-        header += '[';
-        at = bar + 2;
-    }
-}
-
 splice line_in_section(const document &doc, std::uint32_t code, const std::string &new_line)
 {
     const std::vector<document_section> &sections = doc.sections();
@@ -50,7 +37,7 @@ splice line_in_section(const document &doc, std::uint32_t code, const std::strin
             return line_after(doc, last_content_line(doc, i), new_line);
     const char *name = lookup_name(section_codes, code);
     const std::string end(file_line_end(doc));
-    const std::string header = header_of(name != nullptr ? name : "");
+    const std::string header = header_text(name != nullptr ? name : "");
     if (doc.stored_text().empty())
         return {{0, 0}, header + end + new_line + end};
     return line_after(doc, doc.lines().size() - 1, end + header + end + new_line);

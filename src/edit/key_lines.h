@@ -23,8 +23,4 @@ std::size_t last_content_line(const document &doc, std::size_t section) noexcept
 // none, after the file's end with the section's header written before it.
 splice line_in_section(const document &doc, std::uint32_t code, const std::string &new_line);
 
-// The header that opens a section of this reader name: "[board parameter][dev2]"
-// for "board parameter||dev2".
-std::string header_of(std::string_view section_name);
-
 } // namespace pexilon::edit

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "config/code_tables.h"
+#include "config/section_names.h"
 #include "edit/field_values.h"
 #include "edit/key_lines.h"
 #include "edit/number_text.h"
@@ -129,11 +130,11 @@ edit_outcome insert_entry_in(const document &doc, std::string_view section, std:
     std::string error;
     if (!entry_line(text, line, entry, error))
         return refused(error);
-    std::string name(section);
-    if (name.size() > 1 && name.front() == '[' && name.back() == ']')
-        name = name.substr(1, name.size() - 2);
-    for (std::size_t at; (at = name.find("][")) != std::string::npos;)
-        name.replace(at, 2, "||");
+    // The reader's name, or a header as written: "[board parameter][dev2]".
+    std::string_view inside = section;
+    if (inside.size() > 1 && inside.front() == '[' && inside.back() == ']')
+        inside = inside.substr(1, inside.size() - 2);
+    const std::string name = section_name(inside);
     const code_row *row = nullptr;
     for (const code_row &each : rows_of(section_codes))
         if (name == each.name)

@@ -5,6 +5,7 @@
 #include "config/code_tables.h"
 #include "config/record_compare.h"
 #include "config/record_fields.h"
+#include "config/section_names.h"
 #include "edit/key_lines.h"
 #include "edit/number_text.h"
 #include "reader/code_block.h"
@@ -61,7 +62,7 @@ bool write_entries(std::string &out, const record_copy &record, std::string &err
             return false;
         }
         if (i == 0 || section_of(entry.type) != section)
-            out += "\n" + header_of(name) + "\n";
+            out += "\n" + header_text(name) + "\n";
         section = section_of(entry.type);
         out += std::string(key->name) + " =";
         for (std::size_t v = 0; v < entry.value_count && v < std::size(entry.values); ++v)
@@ -76,7 +77,7 @@ bool write_entries(std::string &out, const record_copy &record, std::string &err
 void write_controls(std::string &out, const record_copy &record)
 {
     for (std::size_t i = 0; i < record.controls.size(); ++i) {
-        out += "\n" + header_of(lookup_name(section_codes, section_control)) + "\n";
+        out += "\n" + header_text(lookup_name(section_codes, section_control)) + "\n";
         write_keys(out, rows_of(control_keys), control_members, &record.controls[i]);
         if (!record.codes[i])
             continue;
@@ -139,7 +140,7 @@ bool expressible_controls(const record_copy &record, std::string &error)
 
 edit_outcome write_record(record_copy &record)
 {
-    std::string out = header_of(lookup_name(section_codes, section_camera)) + "\n";
+    std::string out = header_text(lookup_name(section_codes, section_camera)) + "\n";
     write_keys(out, rows_of(camera_keys), camera_members, &record.camera);
     std::string error;
     if (!expressible_texts(record, error) || !expressible_controls(record, error) ||

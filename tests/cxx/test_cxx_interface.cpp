@@ -589,7 +589,83 @@ TEST(CxxCheck, FilesThatCannotBeRead)
     EXPECT_TRUE(r.diagnostics.empty());
 }
 
+std::string contents(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The editor line of each entry and control: one per item of the record,
+// from a file as from its text.
+TEST(CxxSourceLines, OneLinePerEntryAndControl)
+{
+    for (const fs::path &path : conf_files()) {
+        SCOPED_TRACE(path.string());
+        auto [cfg, status] = pexilon::load(path, std::nothrow);
+        const pexilon::source_lines lines = pexilon::lines_of(path, std::nothrow);
+        EXPECT_FALSE(lines.error);
+        EXPECT_EQ(lines.parse_result, static_cast<int>(status.fault().reader_line));
+        EXPECT_EQ(lines.entries.size(), cfg.entries().size());
+        EXPECT_EQ(lines.controls.size(), cfg.controls().size());
+        EXPECT_TRUE(std::is_sorted(lines.entries.begin(), lines.entries.end()));
+        EXPECT_TRUE(std::all_of(lines.entries.begin(), lines.entries.end(),
+                                [](std::size_t line) { return line > 0; }));
+        const pexilon::source_lines text = pexilon::lines_of_text(contents(path), std::nothrow);
+        EXPECT_EQ(text.entries, lines.entries);
+        EXPECT_EQ(text.controls, lines.controls);
+    }
+}
+
+TEST(CxxSourceLines, TheLinesOfTheSampleAndOfAnAppendedFile)
+{
+    const fs::path sample = fs::path(PEXILON_EXAMPLES_DIR) / "sample.conf";
+    const pexilon::source_lines lines = pexilon::lines_of(sample, std::nothrow);
+    ASSERT_EQ(lines.entries.size(), 20U);
+    EXPECT_EQ(lines.entries[0], 18U);  // VRCMD under [board parameter]
+    EXPECT_EQ(lines.entries[13], 40U); // REG = 0x0340, 0x0C, 0x1C,
+    EXPECT_EQ(lines.entries[14], 41U); //       0x0342, 0x31, 0xC4 continues it
+    EXPECT_EQ(lines.controls, (std::vector<std::size_t>{53, 66, 79})); // their headers
+    // A second file's entries follow the first's; their lines are its own.
+    const file more("[register parameter]\n\nREG = 1, 2\n[control parameter]\n");
+    auto [cfg, status] = pexilon::load(sample, std::nothrow);
+    ASSERT_TRUE(cfg.append(more.path(), std::nothrow).ok());
+    const pexilon::source_lines added = pexilon::lines_of(more.path(), std::nothrow);
+    EXPECT_EQ(cfg.entries().size(), lines.entries.size() + added.entries.size());
+    EXPECT_EQ(added.entries, std::vector<std::size_t>{3});
+    EXPECT_EQ(added.controls, std::vector<std::size_t>{4});
+}
+
+TEST(CxxSourceLines, FilesThatCannotBeRead)
+{
 #if PEXILON_CXX_EXCEPTIONS
+    EXPECT_THROW((void)pexilon::lines_of("/nonexistent/x.conf"), std::system_error);
+    EXPECT_EQ(pexilon::lines_of_text("[control parameter]\n").controls,
+              std::vector<std::size_t>{1});
+#endif
+    const pexilon::source_lines r = pexilon::lines_of("/nonexistent/x.conf", std::nothrow);
+    EXPECT_EQ(r.error, std::errc::no_such_file_or_directory);
+    EXPECT_EQ(r.parse_result, -1);
+    EXPECT_TRUE(r.entries.empty() && r.controls.empty());
+    EXPECT_EQ(pexilon::lines_of(static_cast<const char *>(nullptr), std::nothrow).error,
+              std::errc::invalid_argument);
+}
+
+#if PEXILON_CXX_EXCEPTIONS
+// Memory that runs out while the lines are copied: the error, and no lines.
+TEST(CxxSourceLines, MemoryRunningOut)
+{
+    const fs::path sample = fs::path(PEXILON_EXAMPLES_DIR) / "sample.conf";
+    pexilon::source_lines r;
+    {
+        const pexilon_test::failing_new fail(1);
+        r = pexilon::lines_of(sample, std::nothrow);
+    }
+    EXPECT_EQ(r.error, std::errc::not_enough_memory);
+    EXPECT_TRUE(r.entries.empty() && r.controls.empty());
+    const pexilon_test::failing_new fail(1);
+    EXPECT_THROW((void)pexilon::lines_of(sample), std::bad_alloc);
+}
+
 // Memory that runs out while the diagnostics are copied: the check stops,
 // no exception crosses the C library, the throwing form gives bad_alloc and
 // the other the diagnostics copied so far; nothing leaks.

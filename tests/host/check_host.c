@@ -117,6 +117,32 @@ int main(void)
         pexilon_check_document_free(doc);
     }
 
+    /* Source lines: the editor line of each entry and control, in malloc'd lists. */
+    {
+        static const char lines[] = "; entries\n"
+                                    "[register parameter][dev3][inf3]\n"
+                                    "REG = 0x3000, 0x01,\n"
+                                    "      0x3001, 0x02\n"
+                                    "\n"
+                                    "[control parameter]\n"
+                                    "CTRL_NAME = Gain\n"
+                                    "oops\n";
+        pexilon_check_lines out;
+        EXPECT(pexilon_check_lines_text(lines, sizeof lines - 1, &out) == 0);
+        EXPECT(out.parse_result == 8 && out.os_error == 0);
+        EXPECT(out.entry_count == 2 && out.entry_lines != NULL);
+        EXPECT(out.entry_lines[0] == 3 && out.entry_lines[1] == 4);
+        EXPECT(out.control_count == 1 && out.control_lines != NULL && out.control_lines[0] == 6);
+        free(out.entry_lines);
+        free(out.control_lines);
+        EXPECT(pexilon_check_lines_text("", 0, &out) == 0);
+        EXPECT(out.entry_lines == NULL && out.entry_count == 0 && out.control_lines == NULL);
+        EXPECT(pexilon_check_lines_text(lines, sizeof lines - 1, NULL) == -1);
+        EXPECT(pexilon_check_lines_path("/nonexistent/pexilon.conf", &out) == -1);
+        EXPECT(out.parse_result == -1 && out.os_error == ENOENT && out.entry_lines == NULL);
+        EXPECT(pexilon_check_lines_path(NULL, &out) == -1 && out.os_error == EINVAL);
+    }
+
     if (failures == 0)
         printf("check library: all expectations met\n");
     return failures == 0 ? 0 : 1;

@@ -1,5 +1,6 @@
-// The Python package's copy of the dialect's facts (its section table and
-// the reader's piece size), written from the library's own constants:
+// The Python package's copy of the dialect's facts (its section table, each
+// section's header as written, and the reader's piece size), written from
+// the library's own constants and its one conversion of names to headers:
 //
 //   python_dialect FILE          fails when FILE is not what it would write
 //   python_dialect --write FILE  writes it
@@ -13,6 +14,7 @@
 #include <sstream>
 #include <string>
 
+#include "config/section_names.h"
 #include "config/vocabulary.h"
 #include "reader/line_map.h"
 #include "support/hex_text.h"
@@ -36,6 +38,13 @@ std::string module_text()
     for (const pexilon::code_row *row = pexilon::section_codes; row->name != nullptr; ++row)
         out << "    " << pexilon::hex_spelling(row->code >> 16, 4).c_str() << ": \"" << row->name
             << "\",\n";
+    out << "}\n"
+           "\n"
+           "# The same sections by their headers as a file writes them.\n"
+           "SECTION_HEADERS: Dict[int, str] = {\n";
+    for (const pexilon::code_row *row = pexilon::section_codes; row->name != nullptr; ++row)
+        out << "    " << pexilon::hex_spelling(row->code >> 16, 4).c_str() << ": \""
+            << pexilon::header_text(row->name) << "\",\n";
     out << "}\n"
            "\n"
            "# The reader takes a line in pieces of at most this many bytes, newline\n"

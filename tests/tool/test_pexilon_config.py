@@ -5,6 +5,7 @@ Run by CTest as: test_pexilon_config.py --program PATH --examples DIR
 """
 import argparse
 import errno
+import glob
 import json
 import os
 import pty
@@ -107,6 +108,35 @@ def run(*args, stdin=b"", merge=False, cwd=None):
                           stderr=subprocess.STDOUT if merge else None, cwd=cwd, timeout=30)
     err = done.stderr.decode("utf-8", "strict") if done.stderr is not None else ""
     return done.returncode, done.stdout.decode("utf-8", "strict"), err
+
+
+def explained_sources(path):
+    """What explain says made each entry and control of the file: ({N: the
+    line of "params[N] = ..."}, {N: the line of the header that opened
+    controls[N]}), each the first line that says so."""
+    done = subprocess.run([PROGRAM, "explain", path], capture_output=True, timeout=30)
+    entries, controls = {}, {}
+    for line in done.stdout.split(b"\n"):
+        if not line:
+            continue
+        # "%5zu  " the editor line, 40 bytes of source and two blanks, the account
+        number, account = int(line[:5]), line[5 + 2 + 40 + 2:].decode("utf-8", "replace")
+        made = re.search(r"(?:^|: )params\[(\d+)\] = ", account)
+        if made:
+            entries.setdefault(int(made[1]), number)
+        opened = re.match(r"section \[control parameter\] \(0x04000000\): controls\[(\d+)\]",
+                          account)
+        if opened:
+            controls.setdefault(int(opened[1]), number)
+    return entries, controls
+
+
+def without_lines(doc):
+    """A json document without what depends on the file's layout: its name
+    and the line of each entry and control."""
+    return {**doc, "file": "x",
+            "entries": [{k: v for k, v in e.items() if k != "line"} for e in doc["entries"]],
+            "controls": [{k: v for k, v in c.items() if k != "line"} for c in doc["controls"]]}
 
 
 class ToolTest(unittest.TestCase):
@@ -287,24 +317,58 @@ class ToolTest(unittest.TestCase):
             "bit_width": 10, "format": 0x12C, "i2c_mode": 2, "i2c_addr": 0x1A, "trans_lvl": 64})
         entries = doc["entries"]
         self.assertEqual(len(entries), sum(len(lines) for _, lines in SAMPLE_GROUPS))
-        self.assertEqual(entries[0], {"section": "board parameter", "key": "VRCMD",
-                                      "type": 0x02000002, "values": [0, 7, 5]})
-        sections = [e["section"] for e in entries]
-        for section in ("board parameter||dev2", "board parameter||dev3||inf2",
-                        "board parameter||dev3||inf3", "register parameter",
-                        "register parameter||dev3||inf2", "register parameter||dev3||inf3"):
-            self.assertIn(section, sections)
-        self.assertIn({"section": "board parameter||dev3||inf2", "key": "REG",
-                       "type": 0x02040001, "values": [0x20, 0x3000, 0x10000]}, entries)
+        self.assertEqual(entries[0], {"section": "board parameter", "header": "[board parameter]",
+                                      "key": "VRCMD", "type": 0x02000002, "values": [0, 7, 5],
+                                      "line": 18})
+        # the reader's name of each section, and its header as the file writes it
+        sections = {e["section"]: e["header"] for e in entries}
+        self.assertEqual(sections, {
+            "board parameter": "[board parameter]",
+            "board parameter||dev2": "[board parameter][dev2]",
+            "board parameter||dev3||inf2": "[board parameter][dev3][inf2]",
+            "board parameter||dev3||inf3": "[board parameter][dev3][inf3]",
+            "register parameter": "[register parameter]",
+            "register parameter||dev3||inf2": "[register parameter][dev3][inf2]",
+            "register parameter||dev3||inf3": "[register parameter][dev3][inf3]"})
+        self.assertIn({"section": "board parameter||dev3||inf2",
+                       "header": "[board parameter][dev3][inf2]", "key": "REG",
+                       "type": 0x02040001, "values": [0x20, 0x3000, 0x10000], "line": 28}, entries)
         self.assertEqual({e["key"] for e in entries}, {"REG", "DELAY", "VRCMD"})
+        # an indented line that continues REG made the entry of its own line
+        self.assertEqual([e["line"] for e in entries[12:16]], [39, 40, 41, 42])
         controls = doc["controls"]
         self.assertEqual(len(controls), 3)
+        self.assertEqual([c["line"] for c in controls], [53, 66, 79])  # their headers
         self.assertEqual(controls[2], {
             "min_value": -64, "max_value": 64, "step": 2, "default": 0, "reserved": 0,
             "ctrl_name": "Black level offset", "func_name": "set_black_level",
             "code": "    # signed offset around the default pedestal of 64\n"
                     "    level = 64 + value\n    write(0x0008, (level >> 8) & 0x03)\n"
-                    "    write(0x0009, level & 0xFF)\n"})
+                    "    write(0x0009, level & 0xFF)\n", "line": 79})
+
+    def test_json_lines_are_the_lines_explain_names(self):
+        # explain says which line made which entry ("params[N] = ...") and
+        # which header opened which control ("controls[N]"); json's "line"
+        # is that line, on every file the tests and examples hold.
+        files = sorted(glob.glob(os.path.join(ROOT, "tests", "**", "*.conf"), recursive=True) +
+                       glob.glob(os.path.join(ROOT, "examples", "*.conf")) +
+                       glob.glob(os.path.join(ROOT, "fuzz", "corpus", "*")))
+        self.assertGreater(len(files), 100)
+        for path in files:
+            with self.subTest(os.path.relpath(path, ROOT)):
+                status, out, err = run("json", "--compact", path)
+                self.assertIn(status, (0, 1), err)
+                doc = json.loads(out)
+                entries, controls = explained_sources(path)
+                self.assertEqual([e["line"] for e in doc["entries"]],
+                                 [entries.get(i) for i in range(len(doc["entries"]))])
+                self.assertEqual([c["line"] for c in doc["controls"]],
+                                 [controls.get(i) for i in range(len(doc["controls"]))])
+                self.assertEqual((len(entries), len(controls)),
+                                 (len(doc["entries"]), len(doc["controls"])))
+                for entry in doc["entries"]:
+                    self.assertEqual(entry["header"],
+                                     "[" + entry["section"].replace("||", "][") + "]")
 
     def test_json_faults_and_several_files(self):
         faulty = self.write("faulty.conf", FAULTY[4][1])  # unterminated: no code, null
@@ -354,9 +418,10 @@ class ToolTest(unittest.TestCase):
         self.assertEqual(compact.count("\n"), 1)
         self.assertEqual(json.loads(compact), json.loads(pretty))
         doc = json.loads(run("json", "--hex", "--compact", self.sample)[1])
-        self.assertIn({"section": "board parameter||dev3||inf2", "key": "REG",
-                       "type": "0x02040001", "values": ["0x0020", "0x3000", "0x10000"]},
-                      doc["entries"])
+        self.assertIn({"section": "board parameter||dev3||inf2",
+                       "header": "[board parameter][dev3][inf2]", "key": "REG",
+                       "type": "0x02040001", "values": ["0x0020", "0x3000", "0x10000"],
+                       "line": 28}, doc["entries"])
         self.assertEqual(doc["camera"], json.loads(pretty)["camera"])  # only entries change
         # several files: one array, one line
         both = run("json", "--compact", self.good, self.sample)[1]
@@ -1037,7 +1102,7 @@ class ToolTest(unittest.TestCase):
                 self.assertEqual((status, err), (0, ""))
                 self.assertEqual(run("fmt", "--check", "-", stdin=text.encode())[0], 0)
                 again = json.loads(run("json", *args, "-", stdin=text.encode())[1])
-                self.assertEqual({**again, "file": "x"}, {**json.loads(record), "file": "x"})
+                self.assertEqual(without_lines(again), without_lines(json.loads(record)))
         # json | from-json | json is json, on every clean data file
         data = os.path.join(ROOT, "tests", "data")
         for name in sorted(os.listdir(data)):
@@ -1048,7 +1113,7 @@ class ToolTest(unittest.TestCase):
                 status, text, err = run("from-json", stdin=record.encode())
                 self.assertEqual((status, err), (0, ""))
                 again = json.loads(run("json", "-", stdin=text.encode())[1])
-                self.assertEqual({**again, "file": "x"}, {**json.loads(record), "file": "x"})
+                self.assertEqual(without_lines(again), without_lines(json.loads(record)))
         for given, reason in [(b"[{}]", "an array is refused"),
                               (b'{"camera": {"bit_width": 256}}', "out of its range"),
                               (b'{"controls": [{"reserved": 1}]}', "reserved is not 0"),

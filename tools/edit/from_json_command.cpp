@@ -21,7 +21,9 @@ namespace pexilon_tool {
 const std::string_view from_json_help =
     R"(Reads one record as the JSON `pexilon-config json` prints (an object with
 "camera", "entries" and "controls"; "file", "result" and "error" are
-ignored; numbers may be "0x..." strings, as with json --hex) and prints a
+ignored, and so are an entry's "section", "header" and "key", which its
+"type" says, and the "line" of entries and controls; numbers may be
+"0x..." strings, as with json --hex) and prints a
 new file in the layout of fmt whose record is exactly that one. The file is
 read again before it is printed; a record no file can express is refused
 with the reason, among them: an array of records, a field out of its

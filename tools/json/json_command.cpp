@@ -17,6 +17,13 @@ them when several files are given. A file that cannot be opened or read
 gives an object with its "error" and null for the rest, and the error on
 standard error too. Each file is written as soon as it is read.
 
+Each entry has "section" (the reader's name, "board parameter||dev2"),
+"header" (as written, "[board parameter][dev2]"), "key", "type", "values"
+and "line"; each control its fields, "code" and "line". "line" is the
+editor line that made it, as check and explain number lines: an entry's own
+line (a continuation line for the entry it makes), a control's
+"[control parameter]" header.
+
 Text fields are copied byte for byte. Bytes that are not valid UTF-8 become
 U+FFFD: each byte that cannot begin a character becomes one, and a sequence
 that begins well but breaks off becomes one for the bytes read so far (the
@@ -56,9 +63,10 @@ int json_command(const std::vector<std::string> &args)
     if (several)
         out.begin_array();
     for (const std::string &name : files) {
-        const loaded_config file(name);
+        pexilon::check::record_trace trace;
+        const loaded_config file(name, trace);
         worst = std::max<int>(worst, file.exit_status());
-        write_record(out, file, hex);
+        write_record(out, file, trace, hex);
         if (file.exit_status() == status_failed) {
             flush_output(stdout);
             std::fprintf(stderr, "%s\n", file.fault_line().c_str());

@@ -66,8 +66,28 @@ class _CSummary(ctypes.Structure):
     ]
 
 
+class _CLines(ctypes.Structure):
+    _fields_ = [
+        ("entry_lines", ctypes.POINTER(ctypes.c_size_t)),
+        ("entry_count", ctypes.c_size_t),
+        ("control_lines", ctypes.POINTER(ctypes.c_size_t)),
+        ("control_count", ctypes.c_size_t),
+        ("parse_result", ctypes.c_int),
+        ("os_error", ctypes.c_int),
+    ]
+
+
+# The editor line of each entry and of each control, as pexilon_check_lines_text
+# gives them.
+SourceLines = Tuple[Tuple[int, ...], Tuple[int, ...]]
+
 _CALLBACK = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.POINTER(_CDiagnostic))
 _SEVERITIES = {0: Severity.ERROR, 1: Severity.WARNING, 2: Severity.NOTE}
+
+# The library allocates with the process's malloc: released with its free.
+_free = ctypes.CDLL(None).free
+_free.argtypes = [ctypes.c_void_p]
+_free.restype = None
 
 
 def _text(raw: Optional[bytes]) -> str:
@@ -101,6 +121,24 @@ class Checker:
         self._text_fn.argtypes = [ctypes.c_char_p, ctypes.c_size_t, _CALLBACK, ctypes.c_void_p,
                                   ctypes.POINTER(_CSummary)]
         self._text_fn.restype = ctypes.c_int
+
+    def source_lines(self, text: bytes) -> SourceLines:
+        """The editor line that made each entry and each control of the
+        record ``text`` gives. Raises AttributeError for a check library
+        older than 1.3, which has no such function, and MemoryError when it
+        ran out of memory."""
+        lines_fn = self._dll.pexilon_check_lines_text
+        lines_fn.argtypes = [ctypes.c_char_p, ctypes.c_size_t, ctypes.POINTER(_CLines)]
+        lines_fn.restype = ctypes.c_int
+        raw = _CLines()
+        if lines_fn(text, len(text), ctypes.byref(raw)) != 0:
+            raise MemoryError("the check library ran out of memory for the lines")
+        try:
+            return (tuple(raw.entry_lines[:raw.entry_count]) if raw.entry_count else (),
+                    tuple(raw.control_lines[:raw.control_count]) if raw.control_count else ())
+        finally:
+            _free(ctypes.cast(raw.entry_lines, ctypes.c_void_p))
+            _free(ctypes.cast(raw.control_lines, ctypes.c_void_p))
 
     def check_path(self, path: PathArg | bytes) -> List[Diagnostic]:
         return self.run_path(path)[0]

@@ -19,6 +19,19 @@ SECTION_NAMES: Dict[int, str] = {
     0x0303: "register parameter||dev3||inf3",
 }
 
+# The same sections by their headers as a file writes them.
+SECTION_HEADERS: Dict[int, str] = {
+    0x0100: "[camera parameter]",
+    0x0400: "[control parameter]",
+    0x0200: "[board parameter]",
+    0x0202: "[board parameter][dev2]",
+    0x0204: "[board parameter][dev3][inf2]",
+    0x0203: "[board parameter][dev3][inf3]",
+    0x0300: "[register parameter]",
+    0x0304: "[register parameter][dev3][inf2]",
+    0x0303: "[register parameter][dev3][inf3]",
+}
+
 # The reader takes a line in pieces of at most this many bytes, newline
 # included, and counts each piece as a line.
 PIECE_BYTES = 199

@@ -6,7 +6,8 @@ import enum
 from dataclasses import dataclass, field, fields
 from typing import Any, Dict, Optional, Tuple
 
-from ._dialect import SECTION_NAMES
+from ._dialect import SECTION_HEADERS, SECTION_NAMES
+from ._library import PathArg
 
 
 class _OpenIntEnum(enum.IntEnum):
@@ -48,10 +49,18 @@ class Key(_OpenIntEnum):
     DELAY = 3
 
 
-# Section names by the upper half of a type code, as the files spell them
-# (bracket groups joined by "||"): the library's table, written out for the
-# package.
+# Section names by the upper half of a type code, as the reader names them
+# (bracket groups joined by "||"), and their headers as a file writes them:
+# the library's table, written out for the package.
 _SECTION_NAMES: Dict[int, str] = SECTION_NAMES
+_SECTION_HEADERS: Dict[int, str] = SECTION_HEADERS
+
+
+def _line_field() -> Any:
+    """The editor line that made a record item: known when the file was read
+    with the check library at hand, else None. It says where the item came
+    from, not what it holds, so records compare without it."""
+    return field(default=None, compare=False)
 
 
 def _json_text(text: str) -> str:
@@ -100,17 +109,21 @@ class CameraSettings:
 
 @dataclass(frozen=True)
 class ParamEntry:
-    """One line of a board or register section."""
+    """One line of a board or register section. ``line`` is the editor line
+    that made it (a continuation line for the entry it makes), as ``check``
+    and ``explain`` number lines, or None (see _line_field)."""
 
     kind: Kind
     variant: int
     key: Key
     values: Tuple[int, ...] = ()
+    line: Optional[int] = _line_field()
 
     @classmethod
-    def from_type(cls, type_code: int, values: Tuple[int, ...]) -> ParamEntry:
+    def from_type(cls, type_code: int, values: Tuple[int, ...],
+                  line: Optional[int] = None) -> ParamEntry:
         return cls(Kind((type_code >> 24) & 0xFF), (type_code >> 16) & 0xFF,
-                   Key(type_code & 0xFFFF), values)
+                   Key(type_code & 0xFFFF), values, line)
 
     @property
     def type(self) -> int:
@@ -119,30 +132,42 @@ class ParamEntry:
 
     @property
     def section(self) -> Optional[str]:
-        """The section's name as the file spells it, or None for a code
-        that no section of this version has."""
+        """The section's name as the reader names it ("board
+        parameter||dev2"), or None for a code that no section of this
+        version has."""
         return _SECTION_NAMES.get(self.type >> 16)
+
+    @property
+    def header(self) -> Optional[str]:
+        """The section's header as a file writes it ("[board
+        parameter][dev2]"), or None as for ``section``."""
+        return _SECTION_HEADERS.get(self.type >> 16)
 
     def __repr__(self) -> str:
         # Hex as the dump prints it, and what the file most likely says.
         values = ", ".join(f"0x{v:04X}" for v in self.values)
         if len(self.values) == 1:
             values += ","
+        line = "" if self.line is None else f", line={self.line}"
         return (f"ParamEntry(kind=Kind.{self.kind.name}, variant=0x{self.variant:02X}, "
-                f"key=Key.{self.key.name}, values=({values}))")
+                f"key=Key.{self.key.name}, values=({values}){line})")
 
     def to_dict(self) -> Dict[str, Any]:
         return {
             "section": self.section,
+            "header": self.header,
             "key": self.key.name if self.key.name in Key.__members__ else None,
             "type": self.type,
             "values": list(self.values),
+            "line": self.line,
         }
 
 
 @dataclass(frozen=True)
 class Control:
-    """One "control parameter" section. ``default`` is the file's DEF."""
+    """One "control parameter" section. ``default`` is the file's DEF;
+    ``line`` the editor line of its "[control parameter]" header, or None
+    (see ParamEntry)."""
 
     min_value: int = 0
     max_value: int = 0
@@ -152,6 +177,7 @@ class Control:
     ctrl_name: str = ""
     func_name: str = ""
     code: Optional[str] = None
+    line: Optional[int] = _line_field()
 
     def to_dict(self) -> Dict[str, Any]:
         return _fields_dict(self)
@@ -172,6 +198,29 @@ class Config:
     path: Optional[str] = None
     result: int = 0
     error: Optional[str] = None
+
+    @property
+    def entry_lines(self) -> Tuple[Optional[int], ...]:
+        """The editor line of each entry (``params[i].line``)."""
+        return tuple(entry.line for entry in self.params)
+
+    @property
+    def control_lines(self) -> Tuple[Optional[int], ...]:
+        """The editor line of each control's header (``controls[i].line``)."""
+        return tuple(control.line for control in self.controls)
+
+    def append(self, path: PathArg | bytes, *, library: Optional[PathArg] = None,
+               check_library: Optional[PathArg] = None) -> Config:
+        """This record with the file at ``path`` read into it, as C++'s
+        ``config::append`` reads a second file: camera fields the file names
+        are overwritten, its entries and controls follow these (their
+        ``line`` is in that file). Returns the new Config, whose ``path``,
+        ``result`` and ``error`` are those of this read; this one is left
+        as it is. Raises ParseError (its ``config`` is the record with as
+        much of the file as was read: all of it but the faulty lines) and
+        OSError as load() does."""
+        from ._parse import append_file  # _parse builds on this module
+        return append_file(self, path, library=library, check_library=check_library)
 
     def to_dict(self) -> Dict[str, Any]:
         """The record in the layout of ``pexilon-config json``, key for key."""

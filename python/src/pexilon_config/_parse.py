@@ -5,13 +5,13 @@ from __future__ import annotations
 import ctypes
 import errno
 import os
-from typing import Optional, Tuple, Union
+from typing import List, Optional, Sequence, Tuple, Union
 
 from ._check import Checker, first_error
 from ._dialect import PIECE_BYTES
 from ._library import PARSER_ENV, PARSER_SONAME, PathArg, cached_library
 from ._model import Config
-from ._record import CParsedConfig, to_config
+from ._record import CParsedConfig, fill_record, to_config
 
 # The reader takes a line in pieces of at most this many bytes, newline
 # included, and counts each piece as a line.
@@ -44,14 +44,31 @@ class Parser:
         self._parse.restype = ctypes.c_int
         # The library allocates with the process's malloc, so release with the
         # process's free: the global symbol, as the library itself binds it.
-        self._free = ctypes.CDLL(None).free
+        libc = ctypes.CDLL(None)
+        self._free = libc.free
         self._free.argtypes = [ctypes.c_void_p]
         self._free.restype = None
+        self._malloc = libc.malloc
+        self._malloc.argtypes = [ctypes.c_size_t]
+        self._malloc.restype = ctypes.c_void_p
 
-    def parse(self, path: bytes) -> Tuple[int, CParsedConfig]:
-        """Runs the library over ``path``; returns its result and the record,
-        which the caller passes to release()."""
+    def record_of(self, config: Optional[Config]) -> CParsedConfig:
+        """A record to parse into: zeroed, or holding ``config`` as the
+        library would have left it; the caller passes it to release()."""
         record = CParsedConfig()  # ctypes zero-fills it
+        if config is not None:
+            try:
+                fill_record(record, config, lambda size: int(self._malloc(size) or 0))
+            except BaseException:
+                self.release(record)
+                raise
+        return record
+
+    def parse(self, path: bytes, base: Optional[Config] = None) -> Tuple[int, CParsedConfig]:
+        """Runs the library over ``path`` into a zeroed record, or one that
+        holds ``base``; returns its result and the record, which the caller
+        passes to release()."""
+        record = self.record_of(base)
         ctypes.set_errno(0)
         result = self._parse(path, ctypes.byref(record))
         if result < 0:
@@ -95,14 +112,31 @@ def _describe_fault(result: int, data: bytes,
     return editor_line(data, result), "faulty line"
 
 
-def _load(parser: Parser, path: bytes, name: str, data: bytes,
-          check_library: Optional[PathArg]) -> Config:
-    result, record = parser.parse(path)
+def _source_lines(data: bytes, check_library: Optional[PathArg],
+                  base: Optional[Config]) -> Tuple[List[Optional[int]], List[Optional[int]]]:
+    """The editor line of each entry and control of the record: ``base``'s
+    own, then those ``data`` adds, from the check library when it is at hand
+    (else None for each)."""
+    entries: List[Optional[int]] = list(base.entry_lines) if base is not None else []
+    controls: List[Optional[int]] = list(base.control_lines) if base is not None else []
     try:
+        new_entries, new_controls = Checker(check_library).source_lines(data)
+    except (OSError, AttributeError, MemoryError):
+        return entries, controls  # no check library, or one before 1.3: no lines
+    entries += new_entries
+    controls += new_controls
+    return entries, controls
+
+
+def _load(parser: Parser, path: bytes, name: str, data: bytes,
+          check_library: Optional[PathArg], base: Optional[Config] = None) -> Config:
+    result, record = parser.parse(path, base)
+    try:
+        lines: Tuple[Sequence[Optional[int]], ...] = _source_lines(data, check_library, base)
         if result == 0:
-            return to_config(record, name, 0, None)
+            return to_config(record, name, 0, None, *lines)
         lineno, reason = _describe_fault(result, data, check_library)
-        config = to_config(record, name, result, reason)
+        config = to_config(record, name, result, reason, *lines)
     finally:
         parser.release(record)
     raise ParseError(name, lineno, reason, config)
@@ -119,6 +153,17 @@ def load(path: PathArg | bytes, *, library: Optional[PathArg] = None,
     faulty line from, the same bytes, so that a pipe or a FIFO works and a
     file changed meanwhile cannot give a reason for another text.
     """
+    return _load_file(path, library, check_library, None)
+
+
+def append_file(config: Config, path: PathArg | bytes, *, library: Optional[PathArg] = None,
+                check_library: Optional[PathArg] = None) -> Config:
+    """Config.append: ``config`` with the file at ``path`` read into it."""
+    return _load_file(path, library, check_library, config)
+
+
+def _load_file(path: PathArg | bytes, library: Optional[PathArg],
+               check_library: Optional[PathArg], base: Optional[Config]) -> Config:
     raw = os.fsencode(path)
     if b"\0" in raw:  # C would read a shorter name: refuse it as open() does
         raise ValueError("embedded null byte")
@@ -126,7 +171,7 @@ def load(path: PathArg | bytes, *, library: Optional[PathArg] = None,
     name = os.fsdecode(raw)
     with open(name, "rb") as f:
         data = f.read()
-    return _load_bytes(parser, data, name, check_library)
+    return _load_bytes(parser, data, name, check_library, base)
 
 
 def loads(text: Union[str, bytes], *, name: str = "<string>", library: Optional[PathArg] = None,
@@ -139,14 +184,14 @@ def loads(text: Union[str, bytes], *, name: str = "<string>", library: Optional[
     return _load_bytes(Parser(library), data, name, check_library)
 
 
-def _load_bytes(parser: Parser, data: bytes, name: str,
-                check_library: Optional[PathArg]) -> Config:
+def _load_bytes(parser: Parser, data: bytes, name: str, check_library: Optional[PathArg],
+                base: Optional[Config] = None) -> Config:
     """Parses ``data`` through a memory file: nothing is written to disk."""
     fd = os.memfd_create("pexilon-config", os.MFD_CLOEXEC)
     try:
         view = memoryview(data)
         while view:
             view = view[os.write(fd, view):]
-        return _load(parser, f"/proc/self/fd/{fd}".encode(), name, data, check_library)
+        return _load(parser, f"/proc/self/fd/{fd}".encode(), name, data, check_library, base)
     finally:
         os.close(fd)

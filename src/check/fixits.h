@@ -11,8 +11,14 @@
 
 #include "check/check_run.h"
 #include "check/checker.h"
+#include "config/vocabulary.h"
 
 namespace pexilon::check {
+
+// What a line of key `key` in section `section` does to the record once it
+// is read: sets the key's fields, or adds an entry (`added`) or gives the
+// entry other values.
+record_change key_change(const key_row &key, std::uint32_t section, bool added);
 
 // A misspelt name at `where` with exactly one near candidate: the name
 // becomes that candidate. None when no candidate or several are as near.
@@ -37,7 +43,18 @@ std::string with_commas(std::string_view item, std::size_t &count);
 
 // The indentation, the first `indent` bytes of reader line `line`, taken
 // away so that the line reads as one of its own.
-raw_fix unindent_fix(std::size_t line, std::size_t indent, std::string_view continued);
+// The key of section `section` that `pair` ("NAME = value") names, or null.
+const key_row *own_key(std::uint32_t section, std::string_view pair);
+
+// `continued` is the key of the line above, `own` the key the line has once
+// it stands alone (null when it has none in `section`).
+raw_fix unindent_fix(std::size_t line, std::size_t indent, const key_row &continued,
+                     const key_row *own, std::uint32_t section);
+
+// What the lines of a section named `section` (groups joined by "||") give
+// the record once they are read into it, or moved to it from a section of
+// the same kind.
+record_change section_lines(std::string_view section);
 
 // The edits of one diagnostic: made together, or not at all.
 using fix_group = std::vector<fix_it>;
@@ -51,9 +68,10 @@ std::string apply_fixes(std::string_view text, const std::vector<fix_group> &gro
                         std::size_t *made = nullptr);
 
 // `text` with the fix-its of the warnings that `wanted` accepts made, and
-// made again on the result until none is left (a few rounds at most). Fix-its
-// that together would draw an error or a kind of warning the text did not
-// have are made one at a time, each kept only when it draws none. `made`
+// made again on the result until none is left (a few rounds at most). Each
+// round checks the text once and makes its fix-its together, held to the
+// fix-it rule (fix_judging.h) once; only when they break it together are
+// they made in smaller groups, the later of two that clash left out. `made`
 // counts the fix-its made, a diagnostic's edits counting as one.
 std::string fix_all(std::string_view text, const std::function<bool(std::string_view)> &wanted,
                     std::size_t &made);

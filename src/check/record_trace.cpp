@@ -106,6 +106,16 @@ config_report parse_traced(const loaded_input &input, parsed_config *config, rec
     return report;
 }
 
+config_report trace_text(std::string_view text, parsed_config *config, record_trace &trace)
+{
+    const line_map map(text);
+    trace_listener listener(map, *config, trace);
+    const config_report report = parse_config_accounted(text.data(), text.size(), config, listener);
+    if (report.outcome.line > 0)
+        trace.fault_line = map.editor_line(static_cast<std::size_t>(report.outcome.line));
+    return report;
+}
+
 std::size_t editor_line_of(std::string_view text, int line)
 {
     return line > 0 ? line_map(text).editor_line(static_cast<std::size_t>(line)) : 0;

@@ -27,6 +27,9 @@ struct record_trace {
 // from, and the editor line of the fault the outcome reports.
 config_report parse_traced(const loaded_input &input, parsed_config *config, record_trace &trace);
 
+// The same for a text in memory.
+config_report trace_text(std::string_view text, parsed_config *config, record_trace &trace);
+
 // The editor line of what a parse of `text` reports as reader line `line`
 // (a line past the end names the line after the last complete one).
 std::size_t editor_line_of(std::string_view text, int line);

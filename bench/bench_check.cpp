@@ -11,8 +11,12 @@
 // parse of the file.
 // Run it twice, once with LD_LIBRARY_PATH naming an older build of
 // libpexilon_config_parser, to compare the parser's speed across versions.
+// Last, `check --fix` on 500 and 4000 repeated pairs of fixable lines (a
+// misspelt key, a unit after a number), 1000 and 8000 fix-its: the time
+// should grow with the file, not with the file times its fix-its.
 // The exit status is 1 when the checker's parse result differs from the
-// library's, or when it reports an error in a generated (well-formed) file.
+// library's, when it reports an error in a generated (well-formed) file, or
+// when --fix leaves a fix-it unmade.
 #include <unistd.h>
 
 #include <algorithm>
@@ -22,6 +26,7 @@
 #include <cstring>
 #include <string>
 
+#include "check/fixits.h"
 #include "generate_config.h"
 #include "input/input_reading.h"
 #include "pexilon/config_check.h"
@@ -91,6 +96,24 @@ check_parts time_parts(const std::string &path, int runs)
                                     }));
     }
     return t;
+}
+
+// Times fix_all on `pairs` pairs of fixable lines; false when a fix-it is
+// left unmade.
+bool time_fix_all(std::size_t pairs)
+{
+    std::string text = "[register parameter]\n";
+    for (std::size_t i = 0; i < pairs; ++i)
+        text += "REGG = 0x" + std::to_string(3000 + i % 4096) +
+                ", 0x01\nDELAY = " + std::to_string(i % 50 + 1) + "ms\n";
+    std::size_t made = 0;
+    const double t = best_of(1, [&] {
+        pexilon::check::fix_all(
+            text, [](std::string_view) { return true; }, made);
+    });
+    std::printf("check --fix, %zu repeated pairs (%zu bytes): %zu fix-its made in %.3f s\n", pairs,
+                text.size(), made, t);
+    return made == 2 * pairs;
 }
 
 } // namespace
@@ -165,5 +188,8 @@ int main(int argc, char **argv)
         std::fflush(stdout);
         std::remove(path.c_str());
     }
+    ok = time_fix_all(500) && ok;
+    if (!smoke)
+        ok = time_fix_all(4000) && ok;
     return ok ? 0 : 1;
 }

@@ -39,7 +39,8 @@ set(PEXILON_READER_SOURCES
   text_helpers.cpp line_parser.cpp stream_source.cpp text_source.cpp line_map.cpp)
 set(PEXILON_CONFIG_SOURCES
   value_parsing.cpp interpreter.cpp value_accounts.cpp line_accounts.cpp camera_settings.cpp
-  param_entries.cpp control_entries.cpp parse_config.cpp record_compare.cpp)
+  param_entries.cpp control_entries.cpp parse_config.cpp record_compare.cpp
+  record_changes.cpp)
 
 # pexilon_add_core(NAME [OPTIONS flag...] [DEFINITIONS name...])
 # The library's internals as static archives NAME_support, NAME_reader and
@@ -83,7 +84,8 @@ function(pexilon_add_check_core name core)
       header_rules.cpp entry_rules.cpp block_rules.cpp control_rules.cpp explain_words.cpp
       run_state.cpp split_rules.cpp fault_rules.cpp fault_fixes.cpp section_rules.cpp key_rules.cpp
       unknown_key_rules.cpp fate_rules.cpp line_words.cpp
-      check_run.cpp checker.cpp record_trace.cpp explained_lines.cpp diagnostic_kinds.cpp
+      check_run.cpp checker.cpp fix_judging.cpp fix_all.cpp record_trace.cpp explained_lines.cpp
+      diagnostic_kinds.cpp
     LINKS ${name}_input)
   pexilon_add_room(${name}_format format
     SOURCES format_lines.cpp format_values.cpp format_hand_columns.cpp format_layout.cpp formatter.cpp

@@ -35,7 +35,8 @@ fi
 seconds=$1
 shift
 targets=("$@")
-[[ ${#targets[@]} -gt 0 ]] || targets=(fuzz_parse_file fuzz_parse_text fuzz_dump fuzz_check fuzz_format fuzz_document fuzz_edit)
+[[ ${#targets[@]} -gt 0 ]] || targets=(fuzz_parse_file fuzz_parse_text fuzz_dump fuzz_check fuzz_format fuzz_document fuzz_edit
+    fuzz_fixits)
 
 if ! fuzzer_runtime >/dev/null; then
     echo "$0: clang has no libFuzzer runtime; install libclang-rt-dev" >&2

@@ -18,6 +18,7 @@
 #include "check/line_rules.h"
 #include "config/line_accounts.h"
 #include "config/parse_config.h"
+#include "config/record_changes.h"
 #include "config/record_compare.h"
 #include "config/record_fields.h"
 #include "reader/line_map.h"
@@ -858,5 +859,104 @@ TEST(Checker, MakesEachFixWholeOrNotAtAll)
         std::size_t made = 99;
         EXPECT_EQ(pexilon::check::apply_fixes(text, row.groups, &made), row.expected) << row.about;
         EXPECT_EQ(made, row.made) << row.about;
+    }
+}
+
+// The record two texts give, compared field by field against what an edit
+// announces: only what is announced may differ, and where it stands.
+TEST(RecordChanges, OnlyWhatIsAnnouncedDiffers)
+{
+    using pexilon::entry_change;
+    using pexilon::record_change;
+    const std::string cam = "[camera parameter]\n";
+    const std::string regs = "[register parameter]\n";
+    const std::string ctl = "[control parameter]\nCTRL_NAME = A\n";
+    const std::uint32_t reg = 0x03000000; // section_code(register)
+    const std::uint32_t width = 1u << 2, height = 1u << 3, bit_width = 1u << 4;
+    const std::uint32_t step = 1u << 2;          // of control_members
+    const std::uint32_t reg_key = reg | 0x0001u; // REG
+    struct row {
+        const char *about;
+        std::string before, after;
+        std::vector<record_change> changes;
+        std::string unannounced; // "" when the record differs only as announced
+    };
+    const std::vector<row> rows = {
+        {"the same, none announced", cam + "SIZE = 1, 2\n", cam + "SIZE = 1, 2\n", {}, ""},
+        {"a field, none announced",
+         cam + "BIT_WIDTH = 8\n",
+         cam + "BIT_WIDTH = 9\n",
+         {},
+         "camera.bit_width"},
+        {"the field announced",
+         cam + "BIT_WIDTH = 8\n",
+         cam + "BIT_WIDTH = 9\n",
+         {{bit_width}},
+         ""},
+        {"another field than announced",
+         cam + "SIZE = 1, 2\n",
+         cam + "SIZE = 1, 3\n",
+         {{width}},
+         "camera.height"},
+        {"both halves", cam + "SIZE = 1, 2\n", cam + "SIZE = 3, 4\n", {{width | height}}, ""},
+        {"an entry more where announced",
+         regs + "REG = 1, 2\nREG = 5, 6\n",
+         regs + "REG = 1, 2\nREG = 3, 4\nREG = 5, 6\n",
+         {{0, 0, false, entry_change::added, reg_key, 1}},
+         ""},
+        {"an entry more, none announced",
+         regs + "REG = 1, 2\n",
+         regs + "REG = 1, 2\nREG = 3, 4\n",
+         {},
+         "params[1], an entry more"},
+        {"an entry more of another key",
+         regs + "REG = 1, 2\n",
+         regs + "REG = 1, 2\nDELAY = 4\n",
+         {{0, 0, false, entry_change::added, reg_key, 1}},
+         "params[1], an entry more"},
+        {"an entry's values where announced",
+         regs + "REG = 1, 2\nREG = 3\n",
+         regs + "REG = 1, 2\nREG = 3, 4\n",
+         {{0, 0, false, entry_change::values, 0, 1}},
+         ""},
+        {"another entry's values",
+         regs + "REG = 1, 2\nREG = 3\n",
+         regs + "REG = 1, 7\nREG = 3\n",
+         {{0, 0, false, entry_change::values, 0, 1}},
+         "params[0].values"},
+        {"a section's entries",
+         regs + "REG = 1, 2\n",
+         regs + "REG = 1, 2\n" + regs + "REG = 3, 4\nDELAY = 5\n",
+         {{0, 0, false, entry_change::section, reg, 1}},
+         ""},
+        {"a control's field", ctl + "STEP = 1\n", ctl + "STEP = 2\n", {{0, step}}, ""},
+        {"a control's code, not announced",
+         ctl + "STEP = 1\n",
+         ctl + "STEP = 1\n======CODE_BLOCK_START======\nx\n======CODE_BLOCK_END======\n",
+         {{0, step}},
+         "controls[0].code"},
+        {"a control's code announced",
+         ctl + "STEP = 1\n",
+         ctl + "STEP = 1\n======CODE_BLOCK_START======\nx\n======CODE_BLOCK_END======\n",
+         {{0, pexilon::control_code_bit}},
+         ""},
+        {"a control more where announced",
+         ctl,
+         "[control parameter]\nCTRL_NAME = B\n" + ctl,
+         {{0, 0, true, entry_change::none, 0, 0, 0}},
+         ""},
+        {"a control more, another one's field",
+         ctl + "STEP = 1\n",
+         "[control parameter]\nCTRL_NAME = B\n" + ctl + "STEP = 2\n",
+         {{0, 0, true, entry_change::none, 0, 0, 0}},
+         "controls[0].step"},
+    };
+    for (const row &r : rows) {
+        parsed_config a{}, b{};
+        pexilon::parse_config_bytes(r.before.data(), r.before.size(), &a);
+        pexilon::parse_config_bytes(r.after.data(), r.after.size(), &b);
+        EXPECT_EQ(pexilon::unannounced_change(a, b, r.changes), r.unannounced) << r.about;
+        pexilon::release_record(a);
+        pexilon::release_record(b);
     }
 }

@@ -217,7 +217,8 @@ std::optional<raw_diagnostic> check_block_marker(const line_account &line, std::
     f.fixes.push_back(
         {{0, false, {w.begin, w.word_end}},
          near,
-         near == start_marker() ? "a code block starts here" : "the code block ends here"});
+         near == start_marker() ? "a code block starts here" : "the code block ends here",
+         {record_change{0, control_code_bit}}});
     return f;
 }
 

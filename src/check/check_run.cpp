@@ -44,6 +44,7 @@ public:
         if (failed_)
             throw std::bad_alloc();
         result.diagnostics = state_.found.in_order();
+        result.record = held_record(state_.record);
         const line_map &map = state_.map;
         for (std::size_t i = 0; i < accounts_.size(); ++i) {
             const piece p = map.piece_at(i + 1);
@@ -102,6 +103,18 @@ private:
 };
 
 } // namespace
+
+held_record &held_record::operator=(held_record &&other) noexcept
+{
+    if (this != &other) {
+        release_record(record_);
+        record_ = other.record_;
+        other.record_ = {};
+    }
+    return *this;
+}
+
+held_record::~held_record() { release_record(record_); }
 
 run_result run_check(std::string_view text, const line_map &map, bool with_accounts)
 {

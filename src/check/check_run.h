@@ -10,6 +10,7 @@
 
 #include "check/diagnostic_kinds.h"
 #include "check/explained_lines.h"
+#include "config/record_changes.h"
 #include "pexilon/config_check.h"
 #include "reader/line_map.h"
 #include "reader/parse_outcome.h"
@@ -31,11 +32,13 @@ struct raw_note {
 
 // A repair the checker is sure of: `where` (a byte range of one reader
 // line, empty to insert) becomes `replacement`; `change` says what that does
-// to the record.
+// to the record, and `record` the same in the record's parts, for the
+// checker to hold it to (none: the record stays as it is).
 struct raw_fix {
     place where;
     std::string replacement;
     std::string change;
+    std::vector<record_change> record{};
 };
 
 struct raw_diagnostic {
@@ -66,8 +69,25 @@ struct raw_diagnostic {
     std::vector<raw_fix> fixes;
 };
 
+// A record that releases what the library handed out when it goes.
+class held_record {
+public:
+    held_record() = default;
+    explicit held_record(parsed_config &taken) noexcept : record_(taken) { taken = {}; }
+    held_record(held_record &&other) noexcept : record_(other.record_) { other.record_ = {}; }
+    held_record &operator=(held_record &&other) noexcept;
+    held_record(const held_record &) = delete;
+    held_record &operator=(const held_record &) = delete;
+    ~held_record();
+    const parsed_config &get() const noexcept { return record_; }
+
+private:
+    parsed_config record_{};
+};
+
 struct run_result {
     parse_outcome outcome;
+    held_record record;
     std::vector<raw_diagnostic> diagnostics; // in the order they were found
     std::vector<explained_line> accounts;    // filled when asked for
 };

@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
-#include <map>
 
 #include "check/check_run.h"
-#include "check/fixits.h"
+#include "check/fix_judging.h"
 #include "check/suppressions.h"
 #include "input/input_reading.h"
 #include "reader/line_map.h"
@@ -43,6 +42,7 @@ fix_it placed_fix(const line_map &map, const raw_fix &f)
     out.end_column = map.column(f.where.reader_line, f.where.span.end);
     out.replacement = f.replacement;
     out.change = f.change;
+    out.record = f.record;
     return out;
 }
 
@@ -95,165 +95,6 @@ diagnostic to_diagnostic(const line_map &map, character_columns &columns, raw_di
     return d;
 }
 
-// What a check found, counted by editor line and kind, and where its fault
-// is: a fix is judged by what it does at each line, so that a warning it
-// removes cannot hide one of the same kind it draws elsewhere.
-using place_kind = std::pair<std::size_t, diag_id>;
-struct reading {
-    std::map<place_kind, std::size_t> found;
-    fault kind = fault::none;
-    std::size_t fault_line = 0; // editor line
-    std::size_t lines = 0;      // editor lines
-};
-
-reading read_of(const line_map &map, const run_result &run)
-{
-    reading out;
-    for (const raw_diagnostic &d : run.diagnostics)
-        ++out.found[{map.editor_line(d.where.reader_line), d.id}];
-    out.kind = run.outcome.kind;
-    out.fault_line = run.outcome.kind == fault::none
-                         ? 0
-                         : map.editor_line(static_cast<std::size_t>(run.outcome.line));
-    out.lines = map.editor_lines();
-    return out;
-}
-
-reading read_fixed(std::string_view text, const std::vector<fix_group> &fixes, std::size_t *made)
-{
-    const std::string fixed = apply_fixes(text, fixes, made);
-    const line_map fixed_map(fixed);
-    return read_of(fixed_map, run_check(fixed, fixed_map, false));
-}
-
-std::size_t count_at(const reading &r, const place_kind &key)
-{
-    const auto at = r.found.find(key);
-    return at == r.found.end() ? 0 : at->second;
-}
-
-// True when `r` has an error at editor line `line`.
-bool error_at(const reading &r, std::size_t line)
-{
-    for (auto at = r.found.lower_bound({line, diag_id{}});
-         at != r.found.end() && at->first.first == line; ++at)
-        if (kind_of(at->first.second).severity == PEXILON_CHECK_ERROR)
-            return true;
-    return false;
-}
-
-// True when `after` reports the fault `before` reports, at its line; or,
-// when a fix of that very fault removed it, the fault that came next among
-// those `before` has (none when it had no other).
-bool fault_kept(const reading &before, const reading &after)
-{
-    if (after.kind == before.kind && after.fault_line == before.fault_line)
-        return true;
-    if (before.kind == fault::none || error_at(after, before.fault_line))
-        return false;
-    return after.kind == fault::none ||
-           (after.fault_line > before.fault_line && error_at(before, after.fault_line));
-}
-
-// True when `after` draws nothing at any line that `before` has not there,
-// and moves no faulty line: the fault it reports is the one `before` reports,
-// or the next one when a fix removed that. Fixes change no line count (each
-// edits within one line), so a line of one is the same line of the other; a
-// fix that changes it anyway cannot be mapped and is unsound.
-bool adds_nothing(const reading &before, const reading &after)
-{
-    if (after.lines != before.lines || !fault_kept(before, after))
-        return false;
-    return std::all_of(after.found.begin(), after.found.end(), [&](const auto &entry) {
-        return entry.second <= count_at(before, entry.first);
-    });
-}
-
-// The edits of `d`'s fixes, placed in the editor's lines.
-fix_group placed_fixes(const line_map &map, const raw_diagnostic &d)
-{
-    fix_group out;
-    for (const raw_fix &f : d.fixes)
-        out.push_back(placed_fix(map, f));
-    return out;
-}
-
-// Bytes the checker may read again to try fixes, per text: a file of a few
-// kilobytes tries thousands, one of megabytes a handful. A fix not tried is
-// not offered.
-constexpr std::size_t trial_budget = std::size_t{8} << 20;
-
-// Made alone, each diagnostic's fixes must remove it from its line and draw
-// nothing anywhere that was not there before.
-void drop_unsound_alone(std::string_view text, const line_map &map,
-                        std::vector<raw_diagnostic> &found, const reading &before,
-                        std::size_t &spent)
-{
-    for (raw_diagnostic &d : found) {
-        if (d.fixes.empty())
-            continue;
-        spent += text.size() + 1;
-        if (spent > trial_budget) {
-            d.fixes.clear();
-            continue;
-        }
-        const reading after = read_fixed(text, {placed_fixes(map, d)}, nullptr);
-        const place_kind own{map.editor_line(d.where.reader_line), d.id};
-        if (!adds_nothing(before, after) || count_at(after, own) >= count_at(before, own))
-            d.fixes.clear();
-    }
-}
-
-// True when `fixes` can all be made together (none overlaps another), and
-// then draw nothing at any line that `before` does not have there.
-bool sound_together(std::string_view text, const reading &before,
-                    const std::vector<fix_group> &fixes)
-{
-    std::size_t made = 0;
-    const reading after = read_fixed(text, fixes, &made);
-    return made == fixes.size() && adds_nothing(before, after);
-}
-
-// Fixes sound alone may clash (two headers renamed to one section): the
-// later of two that clash is left out, so that all can be made at once.
-void drop_clashing(std::string_view text, const line_map &map, std::vector<raw_diagnostic> &found,
-                   const reading &before, std::size_t &spent)
-{
-    std::vector<fix_group> all;
-    for (const raw_diagnostic &d : found)
-        if (!d.fixes.empty())
-            all.push_back(placed_fixes(map, d));
-    if (all.empty() || sound_together(text, before, all))
-        return;
-    std::vector<fix_group> kept;
-    for (raw_diagnostic &d : found) {
-        if (d.fixes.empty())
-            continue;
-        kept.push_back(placed_fixes(map, d));
-        spent += text.size() + 1;
-        if (spent <= trial_budget && (kept.size() == 1 || sound_together(text, before, kept)))
-            continue;
-        kept.pop_back();
-        d.fixes.clear();
-    }
-}
-
-// Keeps the fixes that keep their word: made alone, and made with all the
-// others, a diagnostic's fixes remove it and draw nothing at any line that
-// was not there before, nor move the fault. A fix that fails this is not
-// certain after all.
-void keep_sound_fixes(std::string_view text, const line_map &map, run_result &run)
-{
-    std::vector<raw_diagnostic> &found = run.diagnostics;
-    if (std::none_of(found.begin(), found.end(),
-                     [](const raw_diagnostic &d) { return !d.fixes.empty(); }))
-        return;
-    const reading before = read_of(map, run);
-    std::size_t spent = 0;
-    drop_unsound_alone(text, map, found, before, spent);
-    drop_clashing(text, map, found, before, spent);
-}
-
 // A fix that edits another line than its diagnostic's, a line whose warning
 // a directive turned off, is not offered: made, it would leave the directive
 // turning nothing off. `warned` holds the reader line of each diagnostic
@@ -292,6 +133,7 @@ summary check_bytes(std::string_view all, bool read_failed, int os_error,
     const line_map map(text);
     run_result run = run_check(text, map, false);
     keep_sound_fixes(text, map, run);
+    run.record = held_record(); // only the fixes' judging reads it
     if (inline_config) {
         std::vector<std::size_t> warned; // reader lines, once per warning
         warned.reserve(run.diagnostics.size());

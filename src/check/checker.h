@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "check/diagnostic_kinds.h"
+#include "config/record_changes.h"
 #include "pexilon/config_check.h"
 
 namespace pexilon::check {
@@ -37,6 +38,10 @@ struct fix_it {
     std::string change;             // what the edit does to the record
     std::size_t display_column = 0; // the columns counted in characters
     std::size_t display_end_column = 0;
+    // The same as `change` in the record's parts, placed (where an entry
+    // or a control stands); the checker offers a fix only where the record
+    // differs in these alone.
+    std::vector<pexilon::record_change> record{};
 };
 
 struct diagnostic {

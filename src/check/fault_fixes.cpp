@@ -103,9 +103,10 @@ std::vector<raw_fix> separator_fix(const run_state &s, text_span part, std::size
     const std::string label = key_label(*key);
     std::string change = "the line is read as the key " + std::string(key->name);
     change += label == "params[]" ? ", which adds an entry to params[]" : ", which sets " + label;
+    const std::vector<record_change> record{key_change(*key, s.section_code, label == "params[]")};
     if (room)
-        return {{s.at({at + 1, at + 1}), "=", change}};
-    return {{s.at({at, at}), " =", change}};
+        return {{s.at({at + 1, at + 1}), "=", change, record}};
+    return {{s.at({at, at}), " =", change, record}};
 }
 
 std::vector<raw_fix> bracket_fix(const run_state &s, text_span part, std::size_t name_end)
@@ -119,13 +120,16 @@ std::vector<raw_fix> bracket_fix(const run_state &s, text_span part, std::size_t
     const std::string header = as_header(name);
     const bool control = lookup_row(section_codes, name)->code == section_control;
     std::string change;
+    std::vector<record_change> record;
     if (!control && !read_below(s, s.map.editor_line(s.line->reader_line)))
         change = record_unchanged("the header opens " + header + ", with no line below it");
     else if (!control && name == s.section)
         change = record_unchanged("the lines below stay in " + header + ", as before");
-    else
+    else {
         change = "the header opens " + header + ", and the lines below are read into it";
-    return {{s.at({name_end, name_end}), "]", change}};
+        record.push_back(section_lines(name));
+    }
+    return {{s.at({name_end, name_end}), "]", change, record}};
 }
 
 } // namespace pexilon::check

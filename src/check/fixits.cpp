@@ -5,6 +5,7 @@
 #include <map>
 
 #include "check/suggestions.h"
+#include "config/code_tables.h"
 #include "config/section_names.h"
 
 namespace pexilon::check {
@@ -39,36 +40,20 @@ std::vector<std::string_view> groups_of(std::string_view section)
     return out;
 }
 
-// Diagnostics by name: how many, and whether the name is an error's.
-using tally = std::map<std::string, std::size_t, std::less<>>;
+} // namespace
 
-tally tally_of(std::string_view text, std::vector<diagnostic> *found)
+record_change key_change(const key_row &key, std::uint32_t section, bool added)
 {
-    tally out;
-    check_text(text, [&](const diagnostic &d) {
-        ++out[std::string(d.name)];
-        if (found != nullptr)
-            found->push_back(d);
-        return true;
-    });
+    record_change out;
+    if (key.target == key_target::entry) {
+        out.params = added ? entry_change::added : entry_change::values;
+        out.type = section | key.code;
+        return out;
+    }
+    const std::uint32_t bits = field_bits(key.member, key.form == value_form::pair ? 2 : 1);
+    (key.target == key_target::camera ? out.camera : out.control) = bits;
     return out;
 }
-
-// True when `after` has no kind that `before` has not, and no more errors.
-bool no_worse(const tally &before, const tally &after)
-{
-    for (const auto &[name, count] : after) {
-        const auto was = before.find(name);
-        if (was == before.end())
-            return false;
-        const diagnostic_kind *kind = find_kind(name);
-        if ((kind == nullptr || kind->severity == PEXILON_CHECK_ERROR) && count > was->second)
-            return false;
-    }
-    return true;
-}
-
-} // namespace
 
 std::vector<raw_fix> rename_fix(place where, std::string_view written,
                                 const std::vector<std::string> &candidates,
@@ -96,6 +81,7 @@ std::vector<raw_fix> section_fix(place where, std::string_view section,
     if (mine.size() != theirs.size() || differ != 1)
         return {};
     const std::string header = header_text(fixes[0].replacement);
+    fixes[0].record = {section_lines(fixes[0].replacement)};
     fixes[0].replacement = header.substr(1, header.size() - 2);
     fixes[0].change = "its lines are read into " + header;
     return fixes;
@@ -141,12 +127,46 @@ std::string with_commas(std::string_view item, std::size_t &count)
     return count >= 2 ? out : std::string();
 }
 
-raw_fix unindent_fix(std::size_t line, std::size_t indent, std::string_view continued)
+raw_fix unindent_fix(std::size_t line, std::size_t indent, const key_row &continued,
+                     const key_row *own, std::uint32_t section)
 {
-    return {{line, false, {0, indent}},
-            "",
-            "the line is read as one of its own; " + std::string(continued) +
-                " keeps the value of the line above"};
+    raw_fix out{{line, false, {0, indent}},
+                "",
+                "the line is read as one of its own; " + std::string(continued.name) +
+                    " keeps the value of the line above",
+                {key_change(continued, section, false)}};
+    if (own != nullptr)
+        out.record.push_back(key_change(*own, section, true));
+    return out;
+}
+
+const key_row *own_key(std::uint32_t section, std::string_view pair)
+{
+    const std::size_t start = pair.find_first_not_of(" \t");
+    if (start == std::string_view::npos)
+        return nullptr;
+    pair.remove_prefix(start);
+    const std::string_view name = pair.substr(0, pair.find_first_of(" \t=:"));
+    return section == section_camera    ? lookup_row(camera_keys, name)
+           : section == section_control ? lookup_row(control_keys, name)
+                                        : lookup_row(param_keys, name);
+}
+
+record_change section_lines(std::string_view section)
+{
+    record_change out;
+    const code_row *row = lookup_row(section_codes, section);
+    if (row == nullptr)
+        return out;
+    if (row->code == section_camera)
+        out.camera = field_bits(0, static_cast<int>(std::size(camera_members)));
+    else if (row->code == section_control)
+        out.control_added = true;
+    else {
+        out.params = entry_change::section;
+        out.type = row->code;
+    }
+    return out;
 }
 
 namespace {
@@ -257,61 +277,6 @@ std::string apply_fixes(std::string_view text, const std::vector<fix_group> &gro
     if (made != nullptr)
         *made = count;
     return with_edits(text, taken);
-}
-
-std::string fix_all(std::string_view text, const std::function<bool(std::string_view)> &wanted,
-                    std::size_t &made, std::vector<made_fix> *each)
-{
-    constexpr int rounds = 4;
-    made = 0;
-    std::string now(text);
-    const tally first = tally_of(now, nullptr);
-    for (int round = 1; round <= rounds; ++round) {
-        std::vector<diagnostic> found;
-        tally_of(now, &found);
-        std::vector<fix_group> fixes;
-        std::vector<const diagnostic *> owners; // the diagnostic of each group
-        for (const diagnostic &d : found)
-            if (!d.fixes.empty() && wanted(d.name)) {
-                fixes.push_back(d.fixes);
-                owners.push_back(&d);
-            }
-        if (fixes.empty())
-            break;
-        std::vector<bool> taken;
-        std::size_t count = 0;
-        std::string next = apply_fixes(now, fixes, &count, &taken);
-        // Trying each alone reads the text once per fix: only for the few.
-        constexpr std::size_t budget = std::size_t{32} << 20;
-        if (!no_worse(first, tally_of(next, nullptr)) && fixes.size() > budget / (now.size() + 1)) {
-            break;
-        }
-        if (!no_worse(first, tally_of(next, nullptr))) {
-            // One diagnostic's edits at a time, from the last, so that
-            // earlier places stay put.
-            count = 0;
-            next = now;
-            taken.assign(fixes.size(), false);
-            for (std::size_t f = fixes.size(); f-- > 0;) {
-                std::string trial = apply_fixes(next, {fixes[f]});
-                if (no_worse(first, tally_of(trial, nullptr))) {
-                    next = std::move(trial);
-                    taken[f] = true;
-                    ++count;
-                }
-            }
-        }
-        if (count == 0 || next == now)
-            break;
-        made += count;
-        if (each != nullptr)
-            for (std::size_t f = 0; f < fixes.size(); ++f)
-                if (taken[f])
-                    each->push_back({static_cast<std::size_t>(round), owners[f]->line,
-                                     kind_of(owners[f]->id).name, fixes[f].front().change});
-        now = std::move(next);
-    }
-    return now;
 }
 
 std::string round_words(const made_fix &fix)

@@ -11,6 +11,7 @@
 
 #include "check/check_run.h"
 #include "check/checker.h"
+#include "config/vocabulary.h"
 
 namespace pexilon::check {
 
@@ -23,6 +24,11 @@ inline std::string record_unchanged(std::string_view keeps)
 {
     return std::string(record_unchanged_words) + std::string(keeps);
 }
+
+// What a line of key `key` in section `section` does to the record once it
+// is read: sets the key's fields, or adds an entry (`added`) or gives the
+// entry other values.
+record_change key_change(const key_row &key, std::uint32_t section, bool added);
 
 // A misspelt name at `where` with exactly one near candidate: the name
 // becomes that candidate. None when no candidate or several are as near.
@@ -47,7 +53,18 @@ std::string with_commas(std::string_view item, std::size_t &count);
 
 // The indentation, the first `indent` bytes of reader line `line`, taken
 // away so that the line reads as one of its own.
-raw_fix unindent_fix(std::size_t line, std::size_t indent, std::string_view continued);
+// The key of section `section` that `pair` ("NAME = value") names, or null.
+const key_row *own_key(std::uint32_t section, std::string_view pair);
+
+// `continued` is the key of the line above, `own` the key the line has once
+// it stands alone (null when it has none in `section`).
+raw_fix unindent_fix(std::size_t line, std::size_t indent, const key_row &continued,
+                     const key_row *own, std::uint32_t section);
+
+// What the lines of a section named `section` (groups joined by "||") give
+// the record once they are read into it, or moved to it from a section of
+// the same kind.
+record_change section_lines(std::string_view section);
 
 // The edits of one diagnostic: made together, or not at all.
 using fix_group = std::vector<fix_it>;
@@ -72,11 +89,12 @@ struct made_fix {
 };
 
 // `text` with the fix-its of the diagnostics that `wanted` accepts made, and
-// made again on the result until none is left (a few rounds at most).
-// Fix-its that together would draw an error or a kind of warning the text
-// did not have are made one at a time, each kept only when it draws none.
-// `made` counts the fix-its made, a diagnostic's edits counting as one;
-// `each`, when given, gets every one of them, in rounds, by line.
+// made again on the result until none is left (a few rounds at most). Each
+// round checks the text once and makes its fix-its together, held to the
+// fix-it rule (fix_judging.h) once; only when they break it together are
+// they made in smaller groups, the later of two that clash left out. `made`
+// counts the fix-its made, a diagnostic's edits counting as one; `each`,
+// when given, gets every one of them, in rounds, by line.
 std::string fix_all(std::string_view text, const std::function<bool(std::string_view)> &wanted,
                     std::size_t &made, std::vector<made_fix> *each = nullptr);
 

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "check/fixits.h"
 #include "config/code_tables.h"
 #include "config/section_names.h"
 #include "reader/text_helpers.h"
@@ -46,7 +47,8 @@ std::optional<raw_diagnostic> check_header_rest(const line_account &line, std::s
             if (lookup_row(section_codes, name) != nullptr) {
                 f.fixes.push_back({{0, false, {line.rest.begin, begin}},
                                    "",
-                                   "its lines are read into " + joined});
+                                   "its lines are read into " + joined,
+                                   {section_lines(name)}});
             }
         }
         return f;

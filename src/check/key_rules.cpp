@@ -79,7 +79,8 @@ bool misread_continuation(run_state &s, const line_account &line)
                              "; write the whole value on one line");
     d.notes.push_back({{s.pair_line, false, s.pair_span}, "the line it continues is here"});
     if (own_line && s.line_piece.index == 1)
-        d.fixes.push_back(unindent_fix(line.reader_line, line.value.begin, name));
+        d.fixes.push_back(unindent_fix(line.reader_line, line.value.begin, key,
+                                       own_key(s.section_code, value), s.section_code));
     if (camera)
         ++s.pair_continuations;
     if (s.in_control())

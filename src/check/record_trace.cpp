@@ -108,17 +108,22 @@ config_report parse_traced(const loaded_input &input, parsed_config *config, rec
     return report;
 }
 
-config_report trace_text(std::string_view text, record_trace &trace)
+config_report trace_text(std::string_view text, parsed_config *config, record_trace &trace)
 {
     const line_map map(text);
-    parsed_config record{};
-    trace_listener listener(map, record, trace);
-    const config_report report =
-        parse_config_accounted(text.data(), text.size(), &record, listener);
-    release_record(record);
+    trace_listener listener(map, *config, trace);
+    const config_report report = parse_config_accounted(text.data(), text.size(), config, listener);
     if (report.outcome.line > 0)
         trace.fault_line = map.editor_line(static_cast<std::size_t>(report.outcome.line));
     trace.lost = listener.failed();
+    return report;
+}
+
+config_report trace_text(std::string_view text, record_trace &trace)
+{
+    parsed_config record{};
+    const config_report report = trace_text(text, &record, trace);
+    release_record(record);
     return report;
 }
 

@@ -33,6 +33,9 @@ struct record_trace {
 // from, and the editor line of the fault the outcome reports.
 config_report parse_traced(const loaded_input &input, parsed_config *config, record_trace &trace);
 
+// The same for a text in memory, read into `config` (zeroed by the caller).
+config_report trace_text(std::string_view text, parsed_config *config, record_trace &trace);
+
 // The trace of `text` read as pexilon_parse_config reads a file of these
 // bytes into a zeroed record (which is released again): the lines alone.
 config_report trace_text(std::string_view text, record_trace &trace);

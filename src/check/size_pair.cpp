@@ -100,11 +100,18 @@ size_join join_size_halves(const size_section &section, const camera_settings &c
     const std::string change =
         change_words(key, camera, std::to_string(map.editor_line(second.reader_line)),
                      {width->value, height->value});
+    // The fields it sets, as its words name them.
+    record_change sets;
+    for (int i = 0; i < 2; ++i)
+        if (number_of(&camera, fields[i]) !=
+            scan_number((i == 0 ? width : height)->value.c_str()).value)
+            sets.camera |= field_bits(key.member + i, 1);
     out.diagnostic = first.diagnostic;
     out.fixes.push_back({{first.reader_line, false, first.pair},
                          std::string(key.name) + " = " + width->value + ", " + height->value,
-                         change});
-    out.fixes.push_back({{second.reader_line, false, {0, second.text_end}}, "", change});
+                         change,
+                         {sets}});
+    out.fixes.push_back({{second.reader_line, false, {0, second.text_end}}, "", change, {sets}});
     return out;
 }
 

@@ -88,9 +88,11 @@ void warn_unknown_key(run_state &s, const std::string &name)
     if (hint.find("did you mean") == 0)
         d.fixes = rename_fix(s.at(s.line->name), name, own, "the line is read as the key ");
     if (!d.fixes.empty())
-        if (const key_row *row = own_row(s, d.fixes[0].replacement); row != nullptr)
+        if (const key_row *row = own_row(s, d.fixes[0].replacement); row != nullptr) {
             d.fixes[0].change += key_label(*row) == "params[]" ? ", which adds an entry to params[]"
                                                                : ", which sets " + key_label(*row);
+            d.fixes[0].record = {key_change(*row, s.section_code, true)};
+        }
     if (!half) {
         s.add(d.id, d.where, std::move(d.message), std::move(d.hint)).fixes = std::move(d.fixes);
         return;

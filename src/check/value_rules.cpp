@@ -191,11 +191,17 @@ void check_numbers(const line_account &line, std::string_view text,
     const std::size_t limit = key.form == value_form::list ? max_list_values : 2;
     const bool in_list = key.form != value_form::number;
     const std::size_t room = in_list && given <= limit ? limit + 1 - given : 1;
+    const std::size_t first = out.size();
     for (std::size_t i = 0; i < count; ++i) {
         const number_account &n = line.key.numbers[i];
         if (!plain(n, type))
             check_number(n, text, type, destination(key, i), in_list, room, out);
     }
+    // Commas put in give the key other values; a unit taken away, none.
+    for (std::size_t i = first; i < out.size(); ++i)
+        for (raw_fix &f : out[i].fixes)
+            if (!f.replacement.empty())
+                f.record = {key_change(key, line.section_code, false)};
 }
 
 // "59 characters", or "57 characters in 59 bytes" where they differ.

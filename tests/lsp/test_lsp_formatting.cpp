@@ -74,6 +74,72 @@ TEST(LspFormatting, RangeChangesItsLinesOnly)
 }
 
 // The runs of changed lines: (a, b, the runs as "a_begin-a_end>b_begin-b_end").
+// What the server sends is written as text, not built as JSON: it must be
+// the bytes the JSON edits serialize to, whatever the texts hold (quotes,
+// backslashes, control bytes, bytes that are not UTF-8, characters beyond
+// the Basic Multilingual Plane before an edit's columns).
+TEST(LspFormatting, EditsAsTextAreTheEditsSerialized)
+{
+    const nlohmann::json params = {{"textDocument", {{"uri", "file:///a.conf"}}}};
+    const std::vector<std::string> texts = {
+        messy,
+        "",
+        "[camera parameter]\nTYPE=\"a\\b\"\t\x01\n",
+        "[camera parameter]\r\nTYPE=caf\xc3\xa9\xff\xfe\r\nSIZE=1,2\r\n",
+        "; \xf0\x9f\x93\xb7 \xf0\x9f\x93\xb7\n[register parameter]\nREG=1,2\n\n\n\nREG=3,4",
+    };
+    for (const std::string &text : texts) {
+        const nlohmann::json edits = pexilon_lsp::format_edits(text, params);
+        EXPECT_EQ(pexilon_lsp::format_edits_text(text, params),
+                  edits.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace))
+            << text;
+    }
+    // A range as well.
+    const nlohmann::json part = {
+        {"textDocument", {{"uri", "file:///a.conf"}}},
+        {"range",
+         {{"start", {{"line", 3}, {"character", 0}}}, {"end", {{"line", 4}, {"character", 0}}}}}};
+    EXPECT_EQ(pexilon_lsp::format_edits_text(messy, part),
+              pexilon_lsp::format_edits(messy, part)
+                  .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+}
+
+// Lines that collide in the filter, or share a hash bucket, are still told
+// apart by their texts: many lines, each once on one side and some on both.
+TEST(LineDiff, ManyLinesAgainstTheShortestEdit)
+{
+    std::string a, b;
+    for (int i = 0; i < 20000; ++i) {
+        a += "line " + std::to_string(i) + "\n";
+        if (i % 7 != 0)
+            b += (i % 3 == 0 ? "line " : "LINE ") + std::to_string(i) + "\n";
+        if (i % 11 == 0)
+            b += "new " + std::to_string(i) + "\n";
+    }
+    const std::vector<std::string_view> la = pexilon_lsp::lines_of(a),
+                                        lb = pexilon_lsp::lines_of(b);
+    std::size_t kept_a = 0, kept_b = 0, next_a = 0, next_b = 0;
+    for (const pexilon_tool::change_run &run : pexilon_lsp::line_diff(la, lb)) {
+        // Between two runs the lines are the same, one for one.
+        ASSERT_EQ(run.a_begin - next_a, run.b_begin - next_b);
+        for (std::size_t k = 0; k < run.a_begin - next_a; ++k)
+            ASSERT_EQ(la[next_a + k], lb[next_b + k]);
+        kept_a += run.a_begin - next_a;
+        kept_b += run.b_begin - next_b;
+        next_a = run.a_end;
+        next_b = run.b_end;
+    }
+    ASSERT_EQ(la.size() - next_a, lb.size() - next_b);
+    kept_a += la.size() - next_a;
+    // Every line kept in b is a "line N" with N a multiple of 3 but not 7:
+    // all of them are kept.
+    std::size_t could = 0;
+    for (int i = 0; i < 20000; ++i)
+        could += i % 3 == 0 && i % 7 != 0;
+    EXPECT_EQ(kept_a, could);
+    (void)kept_b;
+}
+
 struct diff_case {
     const char *what;
     std::string a, b;

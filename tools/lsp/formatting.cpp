@@ -1,5 +1,6 @@
 #include "formatting.h"
 
+#include <charconv>
 #include <string>
 #include <vector>
 
@@ -70,11 +71,18 @@ std::string applied(std::string_view before, const std::vector<line_edit> &edits
     return out;
 }
 
-// The edits as the protocol's TextEdit[]. Their lines are the reader's (a
-// lone "\r" does not end one); each reader line is replaced whole, from its
-// start to the start of the line after it (past the end, the end of the
-// text), found as offsets and turned into protocol positions in one pass.
-nlohmann::json edits_json(const text_lines &lines, const std::vector<line_edit> &edits)
+// An edit placed in the protocol's lines: its range and its new text.
+struct placed_edit {
+    position start;
+    position end;
+    std::string text;
+};
+
+// The edits placed. Their lines are the reader's (a lone "\r" does not end
+// one); each reader line is replaced whole, from its start to the start of
+// the line after it (past the end, the end of the text), found as offsets
+// and turned into protocol positions in one pass.
+std::vector<placed_edit> placed(const text_lines &lines, std::vector<line_edit> edits)
 {
     std::vector<std::size_t> offsets;
     offsets.reserve(2 * edits.size());
@@ -83,19 +91,15 @@ nlohmann::json edits_json(const text_lines &lines, const std::vector<line_edit> 
         offsets.push_back(lines.reader_line_start(edit.last));
     }
     const std::vector<position> at = lines.positions_of(offsets);
-    nlohmann::json out = nlohmann::json::array();
-    for (std::size_t i = 0; i < edits.size(); ++i) {
-        const position start = at[2 * i];
-        const position end = at[2 * i + 1];
-        out.push_back({{"range", range_json(start.line, start.character, end.line, end.character)},
-                       {"newText", edits[i].text}});
-    }
+    std::vector<placed_edit> out;
+    out.reserve(edits.size());
+    for (std::size_t i = 0; i < edits.size(); ++i)
+        out.push_back({at[2 * i], at[2 * i + 1], std::move(edits[i].text)});
     return out;
 }
 
-} // namespace
-
-nlohmann::json format_edits(std::string_view text, const nlohmann::json &params)
+// The edits that lay `text` out, placed.
+std::vector<placed_edit> format_placed(std::string_view text, const nlohmann::json &params)
 {
     const pexilon::check::format_result result =
         pexilon::check::format_text(text, options_of(params));
@@ -121,7 +125,64 @@ nlohmann::json format_edits(std::string_view text, const nlohmann::json &params)
         if (!part.formatted)
             throw format_refused("not formatted in part: " + part.reason);
     }
-    return edits_json(lines, edits);
+    return placed(lines, std::move(edits));
+}
+
+// Writes `value` as JSON writes a number.
+void append_number(std::string &out, std::size_t value)
+{
+    char digits[24];
+    const auto done = std::to_chars(digits, digits + sizeof digits, value);
+    out.append(digits, done.ptr);
+}
+
+void append_position(std::string &out, const position &at)
+{
+    out += R"({"character":)";
+    append_number(out, at.character);
+    out += R"(,"line":)";
+    append_number(out, at.line);
+    out += '}';
+}
+
+} // namespace
+
+nlohmann::json format_edits(std::string_view text, const nlohmann::json &params)
+{
+    nlohmann::json out = nlohmann::json::array();
+    for (placed_edit &edit : format_placed(text, params))
+        out.push_back({{"range", range_json(edit.start.line, edit.start.character, edit.end.line,
+                                            edit.end.character)},
+                       {"newText", std::move(edit.text)}});
+    return out;
+}
+
+std::string format_edits_text(std::string_view text, const nlohmann::json &params)
+{
+    std::vector<placed_edit> edits = format_placed(text, params);
+    std::size_t size = 2;
+    for (const placed_edit &edit : edits)
+        size += edit.text.size() + 100;
+    std::string out;
+    out.reserve(size);
+    // The keys in the order nlohmann::json keeps them (sorted), the texts
+    // escaped by its own serializer, so that the bytes are those that
+    // format_edits(...).dump() writes.
+    using serializer = nlohmann::detail::serializer<nlohmann::json>;
+    serializer escaped(nlohmann::detail::output_adapter<char>(out), ' ',
+                       nlohmann::json::error_handler_t::replace);
+    out += '[';
+    for (placed_edit &edit : edits) {
+        out += (&edit == edits.data() ? R"({"newText":)" : R"(,{"newText":)");
+        escaped.dump(nlohmann::json(std::move(edit.text)), false, false, 0);
+        out += R"(,"range":{"end":)";
+        append_position(out, edit.end);
+        out += R"(,"start":)";
+        append_position(out, edit.start);
+        out += "}}";
+    }
+    out += ']';
+    return out;
 }
 
 } // namespace pexilon_lsp

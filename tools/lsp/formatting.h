@@ -3,6 +3,7 @@
 #pragma once
 
 #include <stdexcept>
+#include <string>
 #include <string_view>
 
 #include <nlohmann/json.hpp>
@@ -21,5 +22,10 @@ public:
 // ("upper", "lower" or "keep"); with a "range", only the changes that touch
 // its lines are made, and those are checked again on their own.
 nlohmann::json format_edits(std::string_view text, const nlohmann::json &params);
+
+// The same edits as JSON text, byte for byte format_edits(text,
+// params).dump(-1, ' ', false, replace): what the server sends, written
+// straight out rather than built as an object per edit and serialized.
+std::string format_edits_text(std::string_view text, const nlohmann::json &params);
 
 } // namespace pexilon_lsp

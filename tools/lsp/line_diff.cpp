@@ -7,8 +7,12 @@
 // Lines are compared as numbers, each distinct line numbered once.
 #include "line_diff.h"
 
+#include <algorithm>
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <limits>
 
 namespace pexilon_lsp {
 
@@ -35,7 +39,9 @@ struct shared_lines {
 
 // Numbers each distinct line once, in an open-addressed table of the lines'
 // hashes: the texts hold hundreds of thousands of lines, which a node per
-// line would allocate one by one.
+// line would allocate one by one. A slot keeps bits of its line's hash
+// beside the line's number, so that a probe past another line seldom reads
+// that line's text.
 class line_numbers {
 public:
     explicit line_numbers(std::size_t lines)
@@ -43,23 +49,26 @@ public:
         std::size_t size = 16;
         while (size < 2 * lines)
             size *= 2;
-        slots_.assign(size, empty);
+        slots_.assign(size, slot{});
     }
 
-    // The number of `line`, and which sides (1: a, 2: b) hold it so far.
-    std::size_t number(std::string_view line, unsigned char side)
+    // The number of `line`, whose hash is `hash`, and which sides (1: a,
+    // 2: b) hold it so far.
+    std::size_t number(std::string_view line, std::size_t hash, unsigned char side)
     {
         const std::size_t mask = slots_.size() - 1;
-        for (std::size_t at = std::hash<std::string_view>{}(line)&mask;; at = (at + 1) & mask) {
-            if (slots_[at] == empty) {
-                slots_[at] = texts_.size();
+        const auto tag = static_cast<std::uint32_t>(hash >> (hash_bits / 2));
+        for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+            slot &here = slots_[at];
+            if (here.id == empty) {
+                here = {static_cast<std::uint32_t>(texts_.size()), tag};
                 texts_.push_back(line);
                 sides_.push_back(side);
-                return slots_[at];
+                return here.id;
             }
-            if (texts_[slots_[at]] == line) {
-                sides_[slots_[at]] |= side;
-                return slots_[at];
+            if (here.tag == tag && texts_[here.id] == line) {
+                sides_[here.id] |= side;
+                return here.id;
             }
         }
     }
@@ -67,32 +76,85 @@ public:
     bool on_both_sides(std::size_t id) const { return sides_[id] == 3; }
 
 private:
-    static constexpr std::size_t empty = static_cast<std::size_t>(-1);
-    std::vector<std::size_t> slots_;
+    static constexpr int hash_bits = std::numeric_limits<std::size_t>::digits;
+    // Lines are counted in 32 bits: a document is held to max_body_size.
+    static constexpr std::uint32_t empty = static_cast<std::uint32_t>(-1);
+    struct slot {
+        std::uint32_t id = empty;
+        std::uint32_t tag = 0;
+    };
+    std::vector<slot> slots_;
     std::vector<std::string_view> texts_;
     std::vector<unsigned char> sides_;
 };
 
+// The hashes of a text's lines, and a filter of them: a bit set at two
+// places of each hash, small enough to stay in the cache. A line whose bits
+// the other text's filter lacks is surely not in that text, and is never
+// looked up: formatting a document laid out otherwise changes most lines,
+// and a table of them all would be read at random, a cache miss a line.
+struct hashed_lines {
+    explicit hashed_lines(const std::vector<std::string_view> &lines, std::size_t filter_bits)
+        : hashes(lines.size()), filter(filter_bits / 64, 0)
+    {
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            hashes[i] = std::hash<std::string_view>{}(lines[i]);
+            for (const std::size_t bit : bits(hashes[i]))
+                filter[bit / 64] |= std::uint64_t{1} << (bit % 64);
+        }
+    }
+
+    bool may_hold(std::size_t hash) const
+    {
+        for (const std::size_t bit : bits(hash))
+            if ((filter[bit / 64] >> (bit % 64) & 1) == 0)
+                return false;
+        return true;
+    }
+
+    std::array<std::size_t, 2> bits(std::size_t hash) const
+    {
+        const std::size_t mask = filter.size() * 64 - 1;
+        return {hash & mask, (hash >> (std::numeric_limits<std::size_t>::digits / 2)) & mask};
+    }
+
+    std::vector<std::size_t> hashes;
+    std::vector<std::uint64_t> filter;
+};
+
 shared_lines shared(const std::vector<std::string_view> &a, const std::vector<std::string_view> &b)
 {
-    line_numbers ids(a.size() + b.size());
-    std::vector<std::size_t> a_ids, b_ids;
-    a_ids.reserve(a.size());
-    b_ids.reserve(b.size());
-    for (const std::string_view line : a)
-        a_ids.push_back(ids.number(line, 1));
-    for (const std::string_view line : b)
-        b_ids.push_back(ids.number(line, 2));
-    shared_lines out;
+    // Sixteen bits a line: a line that is in neither text passes for one
+    // of the other's about once in a hundred.
+    std::size_t filter_bits = 1024;
+    while (filter_bits < 16 * std::max(a.size(), b.size()))
+        filter_bits *= 2;
+    const hashed_lines ha(a, filter_bits), hb(b, filter_bits);
+    std::vector<std::size_t> a_in, b_in; // the lines that may be on both sides
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (ids.on_both_sides(a_ids[i])) {
-            out.a.push_back(i);
-            out.a_id.push_back(a_ids[i]);
-        }
+        if (hb.may_hold(ha.hashes[i]))
+            a_in.push_back(i);
     for (std::size_t j = 0; j < b.size(); ++j)
-        if (ids.on_both_sides(b_ids[j])) {
-            out.b.push_back(j);
-            out.b_id.push_back(b_ids[j]);
+        if (ha.may_hold(hb.hashes[j]))
+            b_in.push_back(j);
+    line_numbers ids(a_in.size() + b_in.size());
+    std::vector<std::size_t> a_ids, b_ids;
+    a_ids.reserve(a_in.size());
+    b_ids.reserve(b_in.size());
+    for (const std::size_t i : a_in)
+        a_ids.push_back(ids.number(a[i], ha.hashes[i], 1));
+    for (const std::size_t j : b_in)
+        b_ids.push_back(ids.number(b[j], hb.hashes[j], 2));
+    shared_lines out;
+    for (std::size_t k = 0; k < a_in.size(); ++k)
+        if (ids.on_both_sides(a_ids[k])) {
+            out.a.push_back(a_in[k]);
+            out.a_id.push_back(a_ids[k]);
+        }
+    for (std::size_t k = 0; k < b_in.size(); ++k)
+        if (ids.on_both_sides(b_ids[k])) {
+            out.b.push_back(b_in[k]);
+            out.b_id.push_back(b_ids[k]);
         }
     return out;
 }

@@ -81,16 +81,32 @@ void server::send(const nlohmann::json &message)
         return;
     // Texts from the document may hold bytes that are not UTF-8; they are
     // replaced rather than allowed to stop the reply.
-    const std::string body = message.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    send_body(message.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+}
+
+void server::send_body(const std::string &body)
+{
+    if (done_)
+        return;
     if (!write_message(out_, body)) {
         write_error_ = errno != 0 ? errno : EIO;
         done_ = true; // nobody is listening any more
     }
 }
 
-void server::send_result(const nlohmann::json &id, const nlohmann::json &result)
+void server::send_result(const nlohmann::json &id, nlohmann::json result)
 {
-    send({{"jsonrpc", "2.0"}, {"id", id}, {"result", result}});
+    // Moved in, not copied: a result may hold a large document's worth.
+    nlohmann::json message = {{"jsonrpc", "2.0"}, {"id", id}};
+    message["result"] = std::move(result);
+    send(message);
+}
+
+void server::send_result_text(const nlohmann::json &id, const std::string &result)
+{
+    // The keys as nlohmann::json orders them: "id", "jsonrpc", "result".
+    send_body(R"({"id":)" + id.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) +
+              R"(,"jsonrpc":"2.0","result":)" + result + "}");
 }
 
 void server::send_error(const nlohmann::json &id, int code, const std::string &message)
@@ -159,12 +175,18 @@ void server::handle_request(const nlohmann::json &id, const std::string &method,
         return;
     }
     try {
+        // Formatting answers with an edit per changed run of lines, as many as
+        // a large document has lines: written out as text, not built as JSON.
+        if (method == "textDocument/formatting" || method == "textDocument/rangeFormatting") {
+            send_result_text(id, format_edits_text(document_text(params), params));
+            return;
+        }
         bool known = true;
         nlohmann::json result = answer(method, params, known);
         if (!known)
             send_error(id, method_not_found, "unknown method: " + method);
         else
-            send_result(id, result);
+            send_result(id, std::move(result));
     } catch (const format_refused &e) {
         send_error(id, request_failed, e.what());
     } catch (const document_unknown &e) {
@@ -205,8 +227,6 @@ nlohmann::json server::answer(const std::string &method, const nlohmann::json &p
     }
     if (method == "textDocument/documentSymbol")
         return document_symbols(document_read(params));
-    if (method == "textDocument/formatting" || method == "textDocument/rangeFormatting")
-        return format_edits(document_text(params), params);
     known = false;
     return nullptr;
 }

@@ -65,7 +65,10 @@ private:
     const served_document &document_read(const nlohmann::json &params);
 
     void send(const nlohmann::json &message);
-    void send_result(const nlohmann::json &id, const nlohmann::json &result);
+    void send_body(const std::string &body);
+    void send_result(const nlohmann::json &id, nlohmann::json result);
+    // A result already written as JSON text.
+    void send_result_text(const nlohmann::json &id, const std::string &result);
     void send_error(const nlohmann::json &id, int code, const std::string &message);
 
     struct document {

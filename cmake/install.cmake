@@ -161,6 +161,7 @@ if(TARGET pexilon_config_check)
   # check.hpp includes config.hpp, installed with the parser library above.
   install(FILES
     ${PROJECT_SOURCE_DIR}/include/pexilon/config_check.h
+    ${PROJECT_SOURCE_DIR}/include/pexilon/config_check_edit.h
     ${PROJECT_SOURCE_DIR}/include/pexilon/check.hpp
     DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/pexilon
     COMPONENT development)

@@ -66,8 +66,8 @@ std::string fix_all(std::string_view text, const std::function<bool(std::string_
         if (each != nullptr)
             for (std::size_t i = 0; i < making.size(); ++i)
                 if (taken[i])
-                    each->push_back({round, makers[i]->line, makers[i]->name,
-                                     making[i].front().change});
+                    each->push_back(
+                        {round, makers[i]->line, makers[i]->name, making[i].front().change});
         now = std::move(next);
     }
     return now;

@@ -1,5 +1,7 @@
 #include "edit/save_file.h"
 
+#include "edit/file_attributes.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -7,7 +9,6 @@
 #include <fcntl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
 
@@ -19,30 +20,6 @@ save_outcome failed(std::string_view what, int error)
 {
     return {false, error,
             std::string(what) + (error != 0 ? ": " + std::string(std::strerror(error)) : "")};
-}
-
-bool write_all(int fd, std::string_view text) noexcept
-{
-    while (!text.empty()) {
-        const ssize_t written = ::write(fd, text.data(), text.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written < 0)
-            return false;
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-// The file a path names, its links followed; the path itself when it names none yet.
-std::string resolved(const std::string &path)
-{
-    std::string target = path;
-    if (char *real = ::realpath(path.c_str(), nullptr)) {
-        target = real;
-        std::free(real);
-    }
-    return target;
 }
 
 // A new file beside `target`, created as open() creates one (mode 0666
@@ -78,35 +55,6 @@ int create_beside(const std::string &target, std::string &name)
     return -1;
 }
 
-// Gives the new file what the old one had besides its text.
-save_outcome keep_attributes(int fd, const std::string &target, const struct stat &old)
-{
-    if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) &&
-        ::fchown(fd, old.st_uid, old.st_gid) != 0)
-        return failed("cannot keep its owner and group", errno);
-    if (::fchmod(fd, old.st_mode & 07777) != 0)
-        return failed("cannot keep its mode", errno);
-    // After the mode: an ACL sets the group bits of the mode from its mask.
-    const ssize_t size = ::listxattr(target.c_str(), nullptr, 0);
-    if (size < 0 && errno == ENOTSUP)
-        return {true, 0, {}}; // a file system without them
-    std::vector<char> names(size > 0 ? static_cast<std::size_t>(size) : 0);
-    const ssize_t got = size < 0 ? size : ::listxattr(target.c_str(), names.data(), names.size());
-    if (got < 0)
-        return failed("cannot read its extended attributes", errno);
-    for (std::size_t at = 0; at < static_cast<std::size_t>(got);) {
-        const char *attribute = names.data() + at;
-        at += std::strlen(attribute) + 1;
-        const ssize_t length = ::getxattr(target.c_str(), attribute, nullptr, 0);
-        std::vector<char> value(length > 0 ? static_cast<std::size_t>(length) : 0);
-        if (length < 0 ||
-            ::getxattr(target.c_str(), attribute, value.data(), value.size()) != length ||
-            ::fsetxattr(fd, attribute, value.data(), value.size(), 0) != 0)
-            return failed(std::string("cannot keep its extended attribute ") + attribute, errno);
-    }
-    return {true, 0, {}};
-}
-
 // Whether the file may be replaced, and what it is now (`exists` false for none).
 save_outcome replaceable(const std::string &target, struct stat &old, bool &exists)
 {
@@ -132,8 +80,8 @@ save_outcome fill(int fd, const std::string &target, const struct stat *old, std
     if (!write_all(fd, text))
         return failed("cannot write the temporary file", errno);
     if (old != nullptr)
-        if (save_outcome kept = keep_attributes(fd, target, *old); !kept.saved)
-            return kept;
+        if (const std::string why = keep_attributes(fd, target, *old); !why.empty())
+            return {false, errno, why};
     if (::fsync(fd) != 0)
         return failed("cannot flush the temporary file", errno);
     return {true, 0, {}};
@@ -160,7 +108,7 @@ struct temporary {
 
 save_outcome save_text(const std::string &path, std::string_view text)
 {
-    const std::string target = resolved(path);
+    const std::string target = resolved_path(path);
     struct stat old {};
     bool exists = false;
     if (save_outcome allowed = replaceable(target, old, exists); !allowed.saved)

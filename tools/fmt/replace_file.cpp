@@ -7,10 +7,10 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
 
+#include "edit/file_attributes.h"
 #include "fmt/temporary_file.h"
 
 namespace pexilon_tool {
@@ -20,32 +20,6 @@ namespace {
 std::string reason(std::string_view what)
 {
     return std::string(what) + ": " + std::strerror(errno);
-}
-
-// Writes all of `contents`, going on after short writes and interruptions.
-bool write_all(int fd, std::string_view contents)
-{
-    while (!contents.empty()) {
-        const ssize_t written = ::write(fd, contents.data(), contents.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        contents.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-// The file a path names, its links followed.
-std::string resolved(const std::string &path)
-{
-    std::string target = path;
-    if (char *real = ::realpath(path.c_str(), nullptr)) {
-        target = real;
-        std::free(real);
-    }
-    return target;
 }
 
 // The conditions under which renaming a new file over `old` would lose
@@ -77,46 +51,6 @@ bool replaceable_stat(const std::string &target, struct stat &old, std::string &
     return true;
 }
 
-// Gives the temporary file what the old one had besides its text.
-bool keep_attributes(int fd, const std::string &target, const struct stat &old, std::string &error)
-{
-    if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) &&
-        ::fchown(fd, old.st_uid, old.st_gid) != 0) {
-        error = reason("cannot keep its owner and group");
-        return false;
-    }
-    if (::fchmod(fd, old.st_mode & 07777) != 0) {
-        error = reason("cannot keep its mode");
-        return false;
-    }
-    // After the mode: an ACL sets the group bits of the mode from its mask.
-    const ssize_t size = ::listxattr(target.c_str(), nullptr, 0);
-    if (size < 0 && errno == ENOTSUP)
-        return true; // a file system without them
-    if (size < 0) {
-        error = reason("cannot read its extended attributes");
-        return false;
-    }
-    std::vector<char> names(static_cast<std::size_t>(size));
-    const ssize_t got = ::listxattr(target.c_str(), names.data(), names.size());
-    if (got < 0) {
-        error = reason("cannot read its extended attributes");
-        return false;
-    }
-    for (std::size_t at = 0; at < static_cast<std::size_t>(got);) {
-        const char *name = names.data() + at;
-        at += std::strlen(name) + 1;
-        const ssize_t length = ::getxattr(target.c_str(), name, nullptr, 0);
-        std::vector<char> value(length > 0 ? static_cast<std::size_t>(length) : 0);
-        if (length < 0 || ::getxattr(target.c_str(), name, value.data(), value.size()) != length ||
-            ::fsetxattr(fd, name, value.data(), value.size(), 0) != 0) {
-            error = reason(std::string("cannot keep its extended attribute ") + name);
-            return false;
-        }
-    }
-    return true;
-}
-
 // Whether the file still holds what was read from it.
 bool unchanged(const std::string &target, const struct stat &old, std::string_view read)
 {
@@ -141,13 +75,13 @@ bool unchanged(const std::string &target, const struct stat &old, std::string_vi
 bool replaceable(const std::string &path, std::string &error)
 {
     struct stat old {};
-    return replaceable_stat(resolved(path), old, error);
+    return replaceable_stat(pexilon::edit::resolved_path(path), old, error);
 }
 
 bool replace_file(const std::string &path, std::string_view read, std::string_view contents,
                   std::string &error)
 {
-    const std::string target = resolved(path);
+    const std::string target = pexilon::edit::resolved_path(path);
     struct stat old {};
     if (!replaceable_stat(target, old, error))
         return false;
@@ -156,11 +90,12 @@ bool replace_file(const std::string &path, std::string_view read, std::string_vi
         error = reason("cannot create a temporary file beside it");
         return false;
     }
-    if (!write_all(temporary.fd(), contents)) {
+    if (!pexilon::edit::write_all(temporary.fd(), contents)) {
         error = reason("cannot write the temporary file");
         return false;
     }
-    if (!keep_attributes(temporary.fd(), target, old, error))
+    error = pexilon::edit::keep_attributes(temporary.fd(), target, old);
+    if (!error.empty())
         return false;
     if (::fsync(temporary.fd()) != 0) {
         error = reason("cannot flush the temporary file");

@@ -43,6 +43,7 @@ std::string fix_all(std::string_view text, const std::function<bool(std::string_
         if (found.empty())
             break;
         std::vector<fix_group> fixes;
+        fixes.reserve(found.size());
         for (const offered &o : found)
             fixes.push_back(o.edits);
         // Each was judged alone, and all of them together; those wanted may

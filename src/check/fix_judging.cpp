@@ -115,6 +115,7 @@ bool together_keeps_rule(std::string_view text, const reading &before,
                          const std::vector<const fix_group *> &groups)
 {
     std::vector<fix_group> made_groups;
+    made_groups.reserve(groups.size());
     for (const fix_group *g : groups)
         made_groups.push_back(*g);
     std::size_t made = 0;

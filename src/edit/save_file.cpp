@@ -40,7 +40,10 @@ int create_beside(const std::string &target, std::string &name)
                                static_cast<unsigned long>(attempt) * 40503UL;
             std::memcpy(random, &mixed, sizeof random);
         }
-        name = folder + "." + base + ".pexilon-";
+        name = folder;
+        name += '.';
+        name += base;
+        name += ".pexilon-";
         for (unsigned char each : random)
             name += letters[each % (sizeof letters - 1)];
         const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

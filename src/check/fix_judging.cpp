@@ -86,8 +86,8 @@ void place_changes(const record_trace &trace, fix_it &fix)
         return static_cast<std::uint32_t>(at == 0 ? 0 : at - 1);
     };
     for (record_change &c : fix.record) {
-        c.entry = c.params == entry_change::values ? holding(trace.param_lines)
-                                                   : before(trace.param_lines);
+        const bool held = c.params == entry_change::values || c.params == entry_change::replaced;
+        c.entry = held ? holding(trace.param_lines) : before(trace.param_lines);
         c.control_index =
             c.control_added ? before(trace.control_lines) : holding(trace.control_lines);
     }
@@ -195,7 +195,7 @@ candidate candidate_of(const line_map &map, const record_trace &trace, raw_diagn
             c.scope = {0, 0};
         else if (r.control != 0)
             c.scope = {1, r.control_index};
-        else if (r.params == entry_change::values)
+        else if (r.params == entry_change::values || r.params == entry_change::replaced)
             c.scope = {2, r.entry};
     }
     return c;

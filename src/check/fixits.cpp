@@ -135,7 +135,13 @@ raw_fix unindent_fix(std::size_t line, std::size_t indent, const key_row &contin
                 "the line is read as one of its own; " + std::string(continued.name) +
                     " keeps the value of the line above",
                 {key_change(continued, section, false)}};
-    if (own != nullptr)
+    // A list's continuation made an entry of the key it continues; read as a
+    // line of its own, that entry is one of its own key instead.
+    if (own != nullptr && continued.target == key_target::entry &&
+        own->target == key_target::entry) {
+        out.record[0].params = entry_change::replaced;
+        out.record[0].type = section | own->code;
+    } else if (own != nullptr)
         out.record.push_back(key_change(*own, section, true));
     return out;
 }

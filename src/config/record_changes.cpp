@@ -96,8 +96,10 @@ private:
                 ++j_;
         if (c.params == entry_change::section)
             retyped_ = &c;
-        if (c.params == entry_change::values)
+        if (c.params == entry_change::values || c.params == entry_change::replaced)
             values_.push_back(c.entry);
+        if (c.params == entry_change::replaced)
+            replaced_.push_back(c);
     }
 
     // The field in which `a` differs from `b` that no change lets differ.
@@ -108,7 +110,11 @@ private:
         if (a.type != b.type) {
             const bool moved = retyped_ != nullptr && key_of(a.type) == key_of(b.type) &&
                                section_of(b.type) == retyped_->type;
-            if (!moved)
+            const bool replaced =
+                std::any_of(replaced_.begin(), replaced_.end(), [&](const record_change &c) {
+                    return c.entry == i_ && c.type == b.type;
+                });
+            if (!moved && !replaced)
                 return "type";
         }
         if (same_values)
@@ -121,7 +127,8 @@ private:
     const parsed_config &a_;
     const parsed_config &b_;
     std::vector<record_change> changes_;
-    std::vector<std::uint32_t> values_; // entries whose values may change
+    std::vector<std::uint32_t> values_;   // entries whose values may change
+    std::vector<record_change> replaced_; // entries that may take another type
     const record_change *retyped_ = nullptr;
     std::size_t grown_ = 0;
     std::uint32_t i_ = 0; // entries of a_ walked

@@ -14,7 +14,10 @@ namespace pexilon {
 enum class entry_change : unsigned char {
     none,
     values, // params[entry] gets other values (and count), its type kept
-    added,  // one entry of type `type` more, standing at `entry`
+    // params[entry] becomes an entry of type `type`, with other values: a
+    // line that continued one key's list read as a line of its own key.
+    replaced,
+    added, // one entry of type `type` more, standing at `entry`
     // The lines of a section read into section `type` (a type's upper half):
     // entries of it more from `entry` on, and entries from there on moved to
     // it from another, their keys and values kept.

@@ -52,6 +52,11 @@ FIXES = [
     ("rename that draws a warning", REGS + b"REGG = 1 2\n", None),
     ("indented own line", CAM + b"BIT_WIDTH = 10\n  TYPE = ov5640\n",
      CAM + b"BIT_WIDTH = 10\nTYPE = ov5640\n"),
+    # The continuation made an entry of DELAY's; unindented, it is a REG.
+    ("indented REG under a DELAY", REGS + b"DELAY = 5\n    REG = 0x30eb, 0x0c\n",
+     REGS + b"DELAY = 5\nREG = 0x30eb, 0x0c\n"),
+    ("indented REG under a REG", REGS + b"REG = 1, 2\n  REG = 3, 4\n",
+     REGS + b"REG = 1, 2\nREG = 3, 4\n"),
     # WIDTH and HEIGHT become one SIZE line where the first stands; the
     # other line is emptied.
     ("width and height", CAM + b"WIDTH = 1920\nHEIGHT = 1080\n", CAM + b"SIZE = 1920, 1080\n\n"),

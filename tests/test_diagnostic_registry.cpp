@@ -133,3 +133,54 @@ TEST(DiagnosticRegistry, CheckPageListsEveryDiagnostic)
     EXPECT_EQ(listed_errors, want_errors);
     EXPECT_EQ(table, want_warnings);
 }
+
+namespace {
+
+// The diagnostics that carry a fix-it somewhere in the data files' text
+// outputs: a "= fix-it:" line belongs to the diagnostic above it.
+std::set<std::string> fixed_in_data_files()
+{
+    std::set<std::string> out;
+    const std::regex named(R"(: (?:warning|error): .*\[(?:-W)?([a-z-]+)\]$)");
+    for (const auto &entry : fs::directory_iterator(PEXILON_CHECK_DATA_DIR)) {
+        if (entry.path().extension() != ".text")
+            continue;
+        std::istringstream lines(read_file(entry.path()));
+        std::string line, last;
+        std::smatch m;
+        while (std::getline(lines, line)) {
+            if (std::regex_search(line, m, named))
+                last = m[1];
+            else if (line.find(" = fix-it: ") != std::string::npos && !last.empty())
+                out.insert(last);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+// The table of fix-its in doc/check.md names as having one exactly the
+// diagnostics that the data files show with one.
+TEST(DiagnosticRegistry, FixItTableNamesTheDiagnosticsThatHaveThem)
+{
+    const std::string page = read_file(fs::path(PEXILON_TEST_DATA_DIR) / "../../doc/check.md");
+    const std::size_t begin = page.find("Which warnings have fix-its:\n");
+    ASSERT_NE(begin, std::string::npos);
+    const std::string rows = page.substr(begin, page.find("\n\n", begin + 30) - begin);
+    std::set<std::string> tabled;
+    const std::regex row(R"(\n\| ([^|]*) \| ([^|]*) \|)");
+    const std::regex quoted("`([a-z-]+)`");
+    for (auto it = std::sregex_iterator(rows.begin(), rows.end(), row);
+         it != std::sregex_iterator(); ++it) {
+        const std::string names = (*it)[1], fix = (*it)[2];
+        if (fix == "none" || fix == "fix-it" || fix == "---")
+            continue;
+        for (auto q = std::sregex_iterator(names.begin(), names.end(), quoted);
+             q != std::sregex_iterator(); ++q)
+            tabled.insert((*q)[1]);
+    }
+    for (const std::string &name : tabled)
+        EXPECT_NE(pexilon::check::find_kind(name), nullptr) << name;
+    EXPECT_EQ(tabled, fixed_in_data_files());
+}

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "check/c_copy.h"
 #include "check/checker.h"
 #include "check/record_trace.h"
 #include "format/formatter.h"
@@ -79,16 +80,7 @@ int checked(pexilon_check_summary *summary, Check check) noexcept
     return status;
 }
 
-// A malloc'd, terminated copy of `text`, or null.
-char *c_copy(std::string_view text) noexcept
-{
-    auto *copy = static_cast<char *>(std::malloc(text.size() + 1));
-    if (copy != nullptr) {
-        std::memcpy(copy, text.data(), text.size());
-        copy[text.size()] = '\0';
-    }
-    return copy;
-}
+using pexilon::check::c_copy;
 
 // A malloc'd copy of `lines`, or null for none; false when memory ran out.
 bool c_lines(const std::vector<std::size_t> &lines, std::size_t *&out) noexcept

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <utility>
 
+#include "check/c_copy.h"
 #include "document/document.h"
 #include "edit/edit_path.h"
 #include "edit/line_edits.h"
@@ -27,16 +28,7 @@ namespace {
 
 using pexilon::edit::edit_outcome;
 
-// A malloc'd, terminated copy of `text`, or null.
-char *c_copy(std::string_view text) noexcept
-{
-    auto *copy = static_cast<char *>(std::malloc(text.size() + 1));
-    if (copy != nullptr) {
-        std::memcpy(copy, text.data(), text.size());
-        copy[text.size()] = '\0';
-    }
-    return copy;
-}
+using pexilon::check::c_copy;
 
 int invalid(int error) noexcept
 {

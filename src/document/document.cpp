@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "document/document_builder.h"
+#include "document/line_parts.h"
 #include "reader/line_map.h"
 #include "support/record_ops.h"
 
@@ -29,10 +30,22 @@ std::string document::print() const
     // part, and this is what writes it out.
     std::string out;
     out.reserve(text_.size());
-    for (const document_line &line : lines_)
-        for (std::size_t p = 0; p < line.part_count; ++p)
-            out += bytes(parts_[line.first_part + p].bytes);
+    std::vector<line_part> parts;
+    for (const document_line &line : lines_) {
+        parts.clear();
+        append_line_parts(text_, line, pieces_, numbers_, parts);
+        for (const line_part &part : parts)
+            out += bytes(part.bytes);
+    }
     return out;
+}
+
+std::vector<line_part> document::parts_of(std::size_t line) const
+{
+    std::vector<line_part> parts;
+    if (line < lines_.size())
+        append_line_parts(text_, lines_[line], pieces_, numbers_, parts);
+    return parts;
 }
 
 std::string_view document::bytes(byte_range range) const noexcept

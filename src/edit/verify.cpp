@@ -53,10 +53,10 @@ private:
     const line_map &map_;
 };
 
-// Lines read in more than one piece.
-std::size_t split_lines(const line_map &map) noexcept
+// The pieces past the first of lines read in more than one piece.
+std::size_t split_lines(std::size_t reader_lines, std::size_t editor_lines) noexcept
 {
-    return map.reader_lines() > map.editor_lines() ? map.reader_lines() - map.editor_lines() : 0;
+    return reader_lines > editor_lines ? reader_lines - editor_lines : 0;
 }
 
 struct record_holder {
@@ -92,7 +92,8 @@ edit_outcome verified(const document &old, std::string text, record_copy &expect
                       std::size_t removed_faults)
 {
     const line_map map(text);
-    if (split_lines(map) > split_lines(line_map(old.stored_text())))
+    if (split_lines(map.reader_lines(), map.editor_lines()) >
+        split_lines(old.pieces().size(), old.lines().size()))
         return refused("a line would pass the reader's 199 bytes and be read in pieces");
     fault_listener listener(map);
     record_holder result;

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "cli_options.h"
 #include "fmt/replace_file.h"
@@ -61,7 +62,7 @@ int edit_each(const std::vector<std::string> &operands, std::size_t first, bool 
         return status_failed;
     std::string text = input->text;
     for (std::size_t i = first; i < operands.size(); ++i) {
-        pexilon::edit::edit_outcome outcome = edit(pexilon::document(text), operands[i]);
+        pexilon::edit::edit_outcome outcome = edit(pexilon::document(std::move(text)), operands[i]);
         if (!outcome.done) {
             edit_complaint(input->shown, (named ? operands[i] + ": " : "") + outcome.reason);
             return status_failed;

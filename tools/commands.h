@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 extern const std::string_view dump_help;
 int run_dump(const std::vector<std::string> &args);
@@ -40,4 +40,4 @@ int from_json_command(const std::vector<std::string> &args);
 extern const std::string_view lsp_help;
 int run_lsp(const std::vector<std::string> &args);
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

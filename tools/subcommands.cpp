@@ -9,7 +9,7 @@
 #include "check_command/check_commands.h"
 #include "commands.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 namespace {
 
@@ -54,4 +54,4 @@ const subcommand *find_subcommand(std::string_view name)
     return nullptr;
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

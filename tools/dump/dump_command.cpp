@@ -10,7 +10,7 @@
 #include "output_check.h"
 #include "shown_name.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 const std::string_view dump_help =
     R"(Prints the record in the library's diagnostic layout, in file order: the
@@ -73,4 +73,4 @@ int run_dump(const std::vector<std::string> &args)
     return worst;
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

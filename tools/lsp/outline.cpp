@@ -6,7 +6,7 @@
 #include "served_document.h"
 #include "vocabulary.h"
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 namespace {
 
@@ -58,4 +58,4 @@ nlohmann::json document_symbols(const served_document &doc)
     return symbols;
 }
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

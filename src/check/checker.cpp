@@ -4,8 +4,8 @@
 #include <cstring>
 #include <iterator>
 
-#include "check/check_run.h"
 #include "check/fix_judging.h"
+#include "check/rule_pass.h"
 #include "check/suppressions.h"
 #include "input/input_reading.h"
 #include "reader/line_map.h"
@@ -131,7 +131,7 @@ summary check_bytes(std::string_view all, bool read_failed, int os_error,
     summary result;
     const std::string_view text = input::readable_text(all, read_failed);
     const line_map map(text);
-    run_result run = run_check(text, map, false);
+    rule_pass_result run = run_rule_pass(text, map, false);
     keep_sound_fixes(text, map, run);
     run.record = held_record(); // only the fixes' judging reads it
     if (inline_config) {

@@ -55,7 +55,7 @@ void dump_file(const loaded_config &file, bool several, std::FILE *out, std::FIL
 
 } // namespace
 
-int run_dump(const std::vector<std::string> &args)
+int dump_command(const std::vector<std::string> &args)
 {
     static const std::vector<option_def> defs{{"split-streams", 0, false, dump_split_streams}};
     parsed_arguments parsed;

@@ -30,7 +30,7 @@ Exit status:
   2  the command line is wrong
 )";
 
-int run_lsp(const std::vector<std::string> &args)
+int lsp_command(const std::vector<std::string> &args)
 {
     for (const std::string &arg : args)
         if (arg != "--stdio")

@@ -1,7 +1,7 @@
 // Hover: what a line became, and for a key the field it fills.
 #include "editor_requests.h"
+#include "section_keys.h"
 #include "served_document.h"
-#include "vocabulary.h"
 
 namespace pexilon::lsp {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "editor_requests.h"
+#include "section_keys.h"
 #include "served_document.h"
-#include "vocabulary.h"
 
 namespace pexilon::lsp {
 

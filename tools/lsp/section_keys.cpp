@@ -1,5 +1,5 @@
 // The section headers and keys of the dialect, with the fields they fill.
-#include "vocabulary.h"
+#include "section_keys.h"
 
 #include <iterator>
 #include <span>

@@ -250,9 +250,9 @@ private:
         pexilon::line_account untold = line;
         untold.key.hex_whole = false;
         if (line.key.hex_whole && line.key.key->form == pexilon::value_form::list &&
-            line.key.numbers.size() <= 16 && !pexilon::check::tidy_value(untold, text))
+            line.key.numbers.size() <= 16 && !pexilon::check::value_is_tidy(untold, text))
             fail(line, "told as hex numbers kept whole, and its items say otherwise");
-        if (!pexilon::check::tidy_value(line, text))
+        if (!pexilon::check::value_is_tidy(line, text))
             return;
         std::vector<pexilon::check::raw_diagnostic> found = pexilon::check::check_value(line, text);
         pexilon::check::check_written_form(line, text, found);

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <iterator>
 
-#include "check/check_run.h"
 #include "check/fix_judging.h"
+#include "check/rule_pass.h"
 #include "check/suppressions.h"
 #include "input/input_reading.h"
 #include "reader/line_map.h"
@@ -129,9 +129,9 @@ summary check_bytes(std::string_view all, bool read_failed, int os_error,
                     const diagnostic_callback &each, bool inline_config)
 {
     summary result;
-    const std::string_view text = readable_text(all, read_failed);
+    const std::string_view text = input::readable_text(all, read_failed);
     const line_map map(text);
-    run_result run = run_check(text, map, false);
+    rule_pass_result run = run_rule_pass(text, map, false);
     keep_sound_fixes(text, map, run);
     run.record = held_record(); // only the fixes' judging reads it
     if (inline_config) {
@@ -143,7 +143,7 @@ summary check_bytes(std::string_view all, bool read_failed, int os_error,
         keep_fixes_off_silenced_lines(std::move(warned), run.diagnostics);
     }
     const parse_outcome reported =
-        reported_outcome(true, read_failed, os_error, run.outcome, map.reader_lines());
+        input::reported_outcome(true, read_failed, os_error, run.outcome, map.reader_lines());
     result.parse_result = reported.line;
     result.os_error = reported.os_error;
     if (read_failed) {
@@ -176,7 +176,8 @@ summary check_bytes(std::string_view all, bool read_failed, int os_error,
     return result;
 }
 
-summary check_loaded(const loaded_input &input, const diagnostic_callback &each, bool inline_config)
+summary check_loaded(const input::loaded_input &input, const diagnostic_callback &each,
+                     bool inline_config)
 {
     if (!input.opened) {
         summary result;
@@ -196,12 +197,12 @@ summary check_text(std::string_view text, const diagnostic_callback &each, bool 
 
 summary check_path(const char *path, const diagnostic_callback &each, bool inline_config)
 {
-    return check_loaded(read_path(path), each, inline_config);
+    return check_loaded(input::read_path(path), each, inline_config);
 }
 
 summary check_stream(std::FILE *stream, const diagnostic_callback &each, bool inline_config)
 {
-    return check_loaded(read_stream(stream), each, inline_config);
+    return check_loaded(input::read_stream(stream), each, inline_config);
 }
 
 } // namespace pexilon::check

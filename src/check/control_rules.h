@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "check/check_run.h"
+#include "check/rule_pass.h"
 
 namespace pexilon::check {
 

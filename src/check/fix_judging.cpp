@@ -6,7 +6,7 @@
 
 namespace pexilon::check {
 
-reading read_of(const line_map &map, run_result &run)
+reading read_of(const line_map &map, rule_pass_result &run)
 {
     reading out;
     for (const raw_diagnostic &d : run.diagnostics)
@@ -23,7 +23,7 @@ reading read_of(const line_map &map, run_result &run)
 reading read_text(std::string_view text)
 {
     const line_map map(text);
-    run_result run = run_check(text, map, false);
+    rule_pass_result run = run_rule_pass(text, map, false);
     return read_of(map, run);
 }
 
@@ -283,7 +283,7 @@ std::vector<std::vector<std::size_t>> groups_of(const std::vector<candidate> &al
 
 } // namespace
 
-void keep_sound_fixes(std::string_view text, const line_map &map, run_result &run)
+void keep_sound_fixes(std::string_view text, const line_map &map, rule_pass_result &run)
 {
     std::vector<raw_diagnostic> &found = run.diagnostics;
     if (std::none_of(found.begin(), found.end(),

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "check/check_run.h"
 #include "check/checker.h"
+#include "check/rule_pass.h"
 #include "config/vocabulary.h"
 
 namespace pexilon::check {

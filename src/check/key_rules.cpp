@@ -182,7 +182,7 @@ void on_applied(run_state &s, const line_account &line)
     const bool continuation = line.kind == line_kind::continuation;
     if (continuation && misread_continuation(s, line))
         return;
-    const bool tidy = tidy_value(line, s.line_text());
+    const bool tidy = value_is_tidy(line, s.line_text());
     std::vector<raw_diagnostic> found;
     if (!tidy)
         found = check_value(line, s.line_text());

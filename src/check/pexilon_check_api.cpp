@@ -115,18 +115,18 @@ int lines_result(const pexilon::check::record_trace &trace, const pexilon::confi
     return 0;
 }
 
-pexilon::check::format_options cxx_options(const pexilon_check_format_options *options) noexcept
+pexilon::format::format_options cxx_options(const pexilon_check_format_options *options) noexcept
 {
-    pexilon::check::format_options out;
+    pexilon::format::format_options out;
     if (options == nullptr)
         return out;
     out.align = options->align != 0;
     switch (options->hex_case) {
     case PEXILON_CHECK_HEX_LOWER:
-        out.digits = pexilon::check::hex_case::lower;
+        out.digits = pexilon::format::hex_case::lower;
         break;
     case PEXILON_CHECK_HEX_KEEP:
-        out.digits = pexilon::check::hex_case::keep;
+        out.digits = pexilon::format::hex_case::keep;
         break;
     case PEXILON_CHECK_HEX_UPPER:
         break;
@@ -172,7 +172,7 @@ int pexilon_check_format(const char *text, std::size_t size,
         return -1;
     *result = {};
     try {
-        const pexilon::check::format_result formatted = pexilon::check::format_text(
+        const pexilon::format::format_result formatted = pexilon::format::format_text(
             std::string_view(text != nullptr ? text : "", text != nullptr ? size : 0),
             cxx_options(options));
         if (formatted.formatted) {
@@ -218,7 +218,7 @@ int pexilon_check_lines_path(const char *path, pexilon_check_lines *result) noex
     if (result == nullptr)
         return -1;
     try {
-        const pexilon::check::loaded_input input = pexilon::check::read_path(path);
+        const pexilon::input::loaded_input input = pexilon::input::read_path(path);
         if (!input.opened) {
             *result = {};
             result->parse_result = -1;

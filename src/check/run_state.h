@@ -1,6 +1,6 @@
 // What the checker's rules share over one run: where the reader stands (the
 // line, its section, the pair and the code block it belongs to, the control
-// being read) and the diagnostics found so far. The listener (check_run.cpp)
+// being read) and the diagnostics found so far. The listener (rule_pass.cpp)
 // moves it on line by line; each rule reads it and adds what it finds.
 #pragma once
 
@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "check/check_run.h"
 #include "check/control_rules.h"
+#include "check/rule_pass.h"
 #include "check/size_pair.h"
 #include "config/code_tables.h"
 #include "config/line_accounts.h"

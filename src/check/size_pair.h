@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "check/check_run.h"
+#include "check/rule_pass.h"
 #include "config/vocabulary.h"
 #include "reader/line_map.h"
 

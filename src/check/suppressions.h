@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "check/check_run.h"
+#include "check/rule_pass.h"
 #include "config/line_accounts.h"
 #include "reader/line_map.h"
 

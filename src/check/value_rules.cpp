@@ -300,7 +300,7 @@ std::string key_label(const key_row &key)
     return prefix + member->name;
 }
 
-bool tidy_value(const line_account &line, std::string_view text)
+bool value_is_tidy(const line_account &line, std::string_view text)
 {
     const key_row &key = *line.key.key;
     const auto &numbers = line.key.numbers;

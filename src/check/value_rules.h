@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "check/check_run.h"
+#include "check/rule_pass.h"
 #include "config/line_accounts.h"
 
 namespace pexilon::check {
@@ -29,6 +29,6 @@ std::vector<raw_diagnostic> check_value(const line_account &line, std::string_vi
 // apart, as many as the key takes (one, a pair, or a list). Nothing in
 // check_value or check_written_form applies to such a line, and no comment
 // can hide in it: the checker passes it by.
-bool tidy_value(const line_account &line, std::string_view text);
+bool value_is_tidy(const line_account &line, std::string_view text);
 
 } // namespace pexilon::check

@@ -13,7 +13,7 @@
 #include "reader/line_map.h"
 #include "reader/text_helpers.h"
 
-namespace pexilon::check {
+namespace pexilon::format {
 
 namespace {
 
@@ -59,7 +59,7 @@ line_role role_of(const document &doc, const document_piece &piece) noexcept
     // most likely a misspelt marker: the checker says so of its first word,
     // so it stays as written.
     if (piece.kind == line_kind::name_value && piece.name.begin == piece.name.end &&
-        looks_like_marker(doc.bytes(piece.bytes)))
+        check::looks_like_marker(doc.bytes(piece.bytes)))
         return line_role::kept;
     return role_of(piece.kind);
 }
@@ -192,4 +192,4 @@ std::string_view fault_words(int kind) noexcept
     return describe_fault(report);
 }
 
-} // namespace pexilon::check
+} // namespace pexilon::format

@@ -13,7 +13,7 @@
 
 #include "document/document.h"
 
-namespace pexilon::check {
+namespace pexilon::format {
 
 // What an editor line is to the formatter.
 enum class line_role : unsigned char {
@@ -85,4 +85,4 @@ std::string record_difference(const parsed_config &before, const parsed_config &
 // A fault kind in words: "no separator", "code block cut off"...
 std::string_view fault_words(int kind) noexcept;
 
-} // namespace pexilon::check
+} // namespace pexilon::format

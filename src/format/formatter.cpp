@@ -3,7 +3,7 @@
 #include "check/checker.h"
 #include "check/line_rules.h"
 
-namespace pexilon::check {
+namespace pexilon::format {
 
 namespace {
 
@@ -18,7 +18,7 @@ std::string result_words(int line, int kind)
 std::vector<bool> warned_lines(std::string_view text, std::size_t count)
 {
     std::vector<bool> warned(count, false);
-    check_text(text, [&](const diagnostic &d) {
+    check::check_text(text, [&](const check::diagnostic &d) {
         if (d.line > 0 && d.line <= count)
             warned[d.line - 1] = true;
         return true;
@@ -61,7 +61,7 @@ format_result format_text(std::string_view text, const format_options &options)
 {
     // The reader takes such a file for one line, so it has no layout to
     // lay out, and its CRs are the author's line ends, which are kept.
-    if (lines_end_in_cr_alone(text)) {
+    if (check::lines_end_in_cr_alone(text)) {
         format_result kept;
         kept.formatted = true;
         kept.text = text;
@@ -76,4 +76,4 @@ format_result format_text(std::string_view text, const format_options &options)
     return result;
 }
 
-} // namespace pexilon::check
+} // namespace pexilon::format

@@ -16,7 +16,7 @@ namespace {
 std::string edited(std::string text, const nlohmann::json &edits)
 {
     for (auto it = edits.rbegin(); it != edits.rend(); ++it) {
-        const pexilon_lsp::text_lines lines(text);
+        const pexilon::lsp::text_lines lines(text);
         const auto offset = [&](const nlohmann::json &at) {
             return lines.offset(at.at("line").get<std::size_t>(),
                                 at.at("character").get<std::size_t>());
@@ -36,21 +36,21 @@ TEST(LspFormatting, EditsGiveTheFormattedText)
 {
     const nlohmann::json params = {{"textDocument", {{"uri", "file:///a.conf"}}},
                                    {"options", {{"tabSize", 4}, {"insertSpaces", true}}}};
-    const nlohmann::json edits = pexilon_lsp::format_edits(messy, params);
+    const nlohmann::json edits = pexilon::lsp::format_edits(messy, params);
     ASSERT_TRUE(edits.is_array());
     EXPECT_GT(edits.size(), 1u); // only the lines that change, not the whole text
-    EXPECT_EQ(edited(messy, edits), pexilon::check::format_text(messy, {}).text);
+    EXPECT_EQ(edited(messy, edits), pexilon::format::format_text(messy, {}).text);
     // A formatted text needs no edit.
-    EXPECT_EQ(pexilon_lsp::format_edits(edited(messy, edits), params).size(), 0u);
+    EXPECT_EQ(pexilon::lsp::format_edits(edited(messy, edits), params).size(), 0u);
 }
 
 TEST(LspFormatting, OptionsReachTheLayout)
 {
     const nlohmann::json params = {
         {"options", {{"pexilon.align", true}, {"pexilon.hexCase", "lower"}}}};
-    const std::string result = edited(messy, pexilon_lsp::format_edits(messy, params));
+    const std::string result = edited(messy, pexilon::lsp::format_edits(messy, params));
     EXPECT_EQ(result,
-              pexilon::check::format_text(messy, {true, pexilon::check::hex_case::lower}).text);
+              pexilon::format::format_text(messy, {true, pexilon::format::hex_case::lower}).text);
     EXPECT_NE(result.find("I2C_ADDR = 0x1a"), std::string::npos);
 }
 
@@ -61,7 +61,7 @@ TEST(LspFormatting, RangeChangesItsLinesOnly)
     const nlohmann::json params = {
         {"range",
          {{"start", {{"line", 6}, {"character", 0}}}, {"end", {{"line", 7}, {"character", 3}}}}}};
-    const std::string result = edited(messy, pexilon_lsp::format_edits(messy, params));
+    const std::string result = edited(messy, pexilon::lsp::format_edits(messy, params));
     const std::string want = "\n; héllo\n[camera parameter]\nSIZE:640,480   \nI2C_ADDR=0x1a\n"
                              "[register parameter]\nREG = 1, 2\nREG = 3\n    4,5\n\n\n";
     EXPECT_EQ(result, want);
@@ -70,7 +70,7 @@ TEST(LspFormatting, RangeChangesItsLinesOnly)
     const nlohmann::json lines = {
         {"range",
          {{"start", {{"line", 6}, {"character", 0}}}, {"end", {{"line", 8}, {"character", 0}}}}}};
-    EXPECT_EQ(edited(messy, pexilon_lsp::format_edits(messy, lines)), want);
+    EXPECT_EQ(edited(messy, pexilon::lsp::format_edits(messy, lines)), want);
 }
 
 // The runs of changed lines: (a, b, the runs as "a_begin-a_end>b_begin-b_end").
@@ -89,8 +89,8 @@ TEST(LspFormatting, EditsAsTextAreTheEditsSerialized)
         "; \xf0\x9f\x93\xb7 \xf0\x9f\x93\xb7\n[register parameter]\nREG=1,2\n\n\n\nREG=3,4",
     };
     for (const std::string &text : texts) {
-        const nlohmann::json edits = pexilon_lsp::format_edits(text, params);
-        EXPECT_EQ(pexilon_lsp::format_edits_text(text, params),
+        const nlohmann::json edits = pexilon::lsp::format_edits(text, params);
+        EXPECT_EQ(pexilon::lsp::format_edits_text(text, params),
                   edits.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace))
             << text;
     }
@@ -99,8 +99,8 @@ TEST(LspFormatting, EditsAsTextAreTheEditsSerialized)
         {"textDocument", {{"uri", "file:///a.conf"}}},
         {"range",
          {{"start", {{"line", 3}, {"character", 0}}}, {"end", {{"line", 4}, {"character", 0}}}}}};
-    EXPECT_EQ(pexilon_lsp::format_edits_text(messy, part),
-              pexilon_lsp::format_edits(messy, part)
+    EXPECT_EQ(pexilon::lsp::format_edits_text(messy, part),
+              pexilon::lsp::format_edits(messy, part)
                   .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
 }
 
@@ -116,10 +116,10 @@ TEST(LineDiff, ManyLinesAgainstTheShortestEdit)
         if (i % 11 == 0)
             b += "new " + std::to_string(i) + "\n";
     }
-    const std::vector<std::string_view> la = pexilon_lsp::lines_of(a),
-                                        lb = pexilon_lsp::lines_of(b);
+    const std::vector<std::string_view> la = pexilon::lsp::lines_of(a),
+                                        lb = pexilon::lsp::lines_of(b);
     std::size_t kept_a = 0, kept_b = 0, next_a = 0, next_b = 0;
-    for (const pexilon_tool::change_run &run : pexilon_lsp::line_diff(la, lb)) {
+    for (const pexilon::tool::change_run &run : pexilon::lsp::line_diff(la, lb)) {
         // Between two runs the lines are the same, one for one.
         ASSERT_EQ(run.a_begin - next_a, run.b_begin - next_b);
         for (std::size_t k = 0; k < run.a_begin - next_a; ++k)
@@ -161,8 +161,8 @@ TEST(LineDiff, RunsOfChangedLines)
 {
     for (const diff_case &c : diff_cases) {
         std::string runs;
-        for (const pexilon_tool::change_run &run :
-             pexilon_lsp::line_diff(pexilon_lsp::lines_of(c.a), pexilon_lsp::lines_of(c.b)))
+        for (const pexilon::tool::change_run &run :
+             pexilon::lsp::line_diff(pexilon::lsp::lines_of(c.a), pexilon::lsp::lines_of(c.b)))
             runs += std::to_string(run.a_begin) + "-" + std::to_string(run.a_end) + ">" +
                     std::to_string(run.b_begin) + "-" + std::to_string(run.b_end) + " ";
         EXPECT_EQ(runs, c.runs) << c.what;

@@ -9,7 +9,7 @@
 
 #include "diagnostic_output.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 namespace {
 
@@ -95,4 +95,4 @@ std::unique_ptr<diagnostic_output> github_output(std::FILE *out)
     return std::make_unique<github_form>(out);
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

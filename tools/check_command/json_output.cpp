@@ -7,7 +7,7 @@
 #include "pexilon/config_check.h"
 #include "support/character_columns.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 namespace {
 
@@ -74,7 +74,7 @@ std::size_t character_start(std::string_view line, std::size_t byte)
     std::size_t start = byte;
     for (std::size_t back = 1; back < 4 && back < byte; ++back)
         if (byte - back - 1 < line.size() &&
-            pexilon::check::character_size(line, byte - back - 1) > back) {
+            pexilon::character_size(line, byte - back - 1) > back) {
             start = byte - back;
             break;
         }
@@ -89,7 +89,7 @@ gcc_place place_on(std::size_t line_number, std::string_view line, both_columns 
     if (first.byte == 0) // the whole line
         return {line_number,
                 {1, 1},
-                {pexilon::check::characters_in(line), character_start(line, line.size())}};
+                {pexilon::characters_in(line), character_start(line, line.size())}};
     return {line_number, first, {end.display - 1, character_start(line, end.byte - 1)}};
 }
 
@@ -187,4 +187,4 @@ std::unique_ptr<diagnostic_output> json_output(std::FILE *out)
     return std::make_unique<gcc_json>(out);
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

@@ -11,7 +11,7 @@
 #include "output_check.h"
 #include "pexilon/config_check.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 namespace {
 
@@ -300,4 +300,4 @@ std::unique_ptr<diagnostic_output> sarif_output(std::FILE *out)
     return std::make_unique<sarif>(out);
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

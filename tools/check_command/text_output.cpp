@@ -7,7 +7,7 @@
 #include "shown_name.h"
 #include "support/character_columns.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 namespace {
 
@@ -157,8 +157,7 @@ private:
         if (stop > first + 1) {
             const std::size_t from = std::min(first - 1, source.size());
             const std::size_t to = std::min(stop - 1, source.size());
-            const std::size_t marked =
-                pexilon::check::characters_in(source.substr(from, to - from));
+            const std::size_t marked = pexilon::characters_in(source.substr(from, to - from));
             const std::size_t past_end = stop - 1 > source.size() ? stop - 1 - source.size() : 0;
             if (marked + past_end > 1)
                 marks.append(marked + past_end - 1, '~');
@@ -180,7 +179,7 @@ private:
         std::string out;
         std::size_t at = from;
         while (at < to && at < source.size()) {
-            const std::size_t size = pexilon::check::character_size(source, at);
+            const std::size_t size = pexilon::character_size(source, at);
             if (at + size > to)
                 break; // `to` lies inside this character: the mark goes under it
             out += source[at] == '\t' ? '\t' : ' ';
@@ -257,4 +256,4 @@ std::unique_ptr<diagnostic_output> gcc_output(std::FILE *out)
     return std::make_unique<text_form>(out, false, false);
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

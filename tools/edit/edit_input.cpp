@@ -12,7 +12,7 @@
 #include "output_check.h"
 #include "shown_name.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 void edit_complaint(const std::string &shown, const std::string &what)
 {
@@ -27,8 +27,8 @@ std::optional<edit_input> read_edit_input(const std::string &name, bool in_place
         edit_complaint(input.shown, "not rewritten: " + error);
         return std::nullopt;
     }
-    const pexilon::check::loaded_input loaded =
-        name == "-" ? pexilon::check::read_stream(stdin) : pexilon::check::read_path(name.c_str());
+    const pexilon::input::loaded_input loaded =
+        name == "-" ? pexilon::input::read_stream(stdin) : pexilon::input::read_path(name.c_str());
     if (!loaded.opened || loaded.read_failed) {
         edit_complaint(input.shown,
                        std::string(loaded.opened ? "cannot read" : "cannot open") + ": " +
@@ -105,4 +105,4 @@ bool edit_operands(const std::vector<std::string> &args, bool allow_in_place, bo
     return true;
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

@@ -13,7 +13,7 @@
 #include "edit/file_attributes.h"
 #include "fmt/temporary_file.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 namespace {
 
@@ -116,4 +116,4 @@ bool replace_file(const std::string &path, std::string_view read, std::string_vi
     return true;
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

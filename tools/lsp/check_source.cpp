@@ -9,7 +9,7 @@
 #include "check/checker.h"
 #include "check/fixits.h"
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 namespace {
 
@@ -84,6 +84,6 @@ std::string fixed_document(std::string_view text, std::size_t &made, std::size_t
     return fixed;
 }
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp
 
 #endif

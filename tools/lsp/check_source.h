@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 enum class severity { error, warning, note };
 
@@ -60,4 +60,4 @@ checked_document check_document(std::string_view text, std::size_t limit,
 // (check --fix's later rounds). Throws std::bad_alloc only.
 std::string fixed_document(std::string_view text, std::size_t &made, std::size_t &later);
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

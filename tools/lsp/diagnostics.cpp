@@ -6,7 +6,7 @@
 #include "editor_requests.h"
 #include "reader/byte_order_mark.h"
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 namespace {
 
@@ -249,4 +249,4 @@ nlohmann::json diagnostics(const std::string &uri, std::string_view text, bool r
     return {{"uri", uri}, {"diagnostics", std::move(list)}};
 }
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

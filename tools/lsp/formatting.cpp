@@ -10,13 +10,13 @@
 #include "request_positions.h"
 #include "text_lines.h"
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 namespace {
 
-pexilon::check::format_options options_of(const nlohmann::json &params)
+pexilon::format::format_options options_of(const nlohmann::json &params)
 {
-    pexilon::check::format_options options;
+    pexilon::format::format_options options;
     const auto given = params.find("options");
     if (given == params.end() || !given->is_object())
         return options;
@@ -27,9 +27,9 @@ pexilon::check::format_options options_of(const nlohmann::json &params)
     if (digits != given->end() && digits->is_string()) {
         const std::string &value = digits->get_ref<const std::string &>();
         if (value == "lower")
-            options.digits = pexilon::check::hex_case::lower;
+            options.digits = pexilon::format::hex_case::lower;
         else if (value == "keep")
-            options.digits = pexilon::check::hex_case::keep;
+            options.digits = pexilon::format::hex_case::keep;
     }
     return options;
 }
@@ -45,7 +45,7 @@ std::vector<line_edit> line_edits(std::string_view before, std::string_view afte
 {
     const std::vector<std::string_view> a = lines_of(before), b = lines_of(after);
     std::vector<line_edit> edits;
-    for (const pexilon_tool::change_run &run : line_diff(a, b)) {
+    for (const pexilon::tool::change_run &run : line_diff(a, b)) {
         line_edit edit{run.a_begin, run.a_end, {}};
         for (std::size_t j = run.b_begin; j < run.b_end; ++j)
             edit.text.append(b[j]);
@@ -101,8 +101,8 @@ std::vector<placed_edit> placed(const text_lines &lines, std::vector<line_edit> 
 // The edits that lay `text` out, placed.
 std::vector<placed_edit> format_placed(std::string_view text, const nlohmann::json &params)
 {
-    const pexilon::check::format_result result =
-        pexilon::check::format_text(text, options_of(params));
+    const pexilon::format::format_result result =
+        pexilon::format::format_text(text, options_of(params));
     if (!result.formatted)
         throw format_refused(
             "not formatted: " +
@@ -119,9 +119,9 @@ std::vector<placed_edit> format_placed(std::string_view text, const nlohmann::js
             return end <= asked.first || edit.first > asked.last;
         });
         // The part is held to the guarantee as the whole was.
-        const pexilon::check::format_result part =
-            pexilon::check::compare_readings(pexilon::check::read_for_format(text),
-                                             pexilon::check::read_for_format(applied(text, edits)));
+        const pexilon::format::format_result part = pexilon::format::compare_readings(
+            pexilon::format::read_for_format(text),
+            pexilon::format::read_for_format(applied(text, edits)));
         if (!part.formatted)
             throw format_refused("not formatted in part: " + part.reason);
     }
@@ -185,4 +185,4 @@ std::string format_edits_text(std::string_view text, const nlohmann::json &param
     return out;
 }
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

@@ -8,7 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 // A text the formatter will not lay out (its record or a fault would move);
 // what() says why. The server answers the request with an error.
@@ -28,4 +28,4 @@ nlohmann::json format_edits(std::string_view text, const nlohmann::json &params)
 // straight out rather than built as an object per edit and serialized.
 std::string format_edits_text(std::string_view text, const nlohmann::json &params);
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

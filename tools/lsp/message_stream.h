@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 // The largest body the server holds in memory. Editors send a whole document
 // in one message, so this is the largest document the server accepts.
@@ -49,4 +49,4 @@ bool write_message(std::FILE *out, const std::string &body);
 // pipe behind it.
 bool input_waiting(std::FILE *in);
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

@@ -2,7 +2,7 @@
 // it for and what the interpreter did with it; it moves the rules' shared
 // state on and hands the line to the rules (run_rules.h), and, when
 // accounts are asked for, writes the words explain shows beside it.
-#include "check/check_run.h"
+#include "check/rule_pass.h"
 
 #include <new>
 
@@ -15,23 +15,23 @@ namespace pexilon::check {
 
 namespace {
 
-class check_run final : public account_listener {
+class rule_listener final : public account_listener {
 public:
-    check_run(std::string_view text, const line_map &map, bool with_accounts)
+    rule_listener(std::string_view text, const line_map &map, bool with_accounts)
         : state_(text, map), with_accounts_(with_accounts)
     {
         if (with_accounts_)
             accounts_.resize(map.reader_lines());
     }
 
-    ~check_run() { release_record(state_.record); }
+    ~rule_listener() { release_record(state_.record); }
 
-    check_run(const check_run &) = delete;
-    check_run &operator=(const check_run &) = delete;
+    rule_listener(const rule_listener &) = delete;
+    rule_listener &operator=(const rule_listener &) = delete;
 
-    run_result run()
+    rule_pass_result run()
     {
-        run_result result;
+        rule_pass_result result;
         check_line_ends(state_);
         result.outcome =
             parse_config_accounted(state_.text.data(), state_.text.size(), &state_.record, *this)
@@ -116,9 +116,9 @@ held_record &held_record::operator=(held_record &&other) noexcept
 
 held_record::~held_record() { release_record(record_); }
 
-run_result run_check(std::string_view text, const line_map &map, bool with_accounts)
+rule_pass_result run_rule_pass(std::string_view text, const line_map &map, bool with_accounts)
 {
-    check_run run(text, map, with_accounts);
+    rule_listener run(text, map, with_accounts);
     return run.run();
 }
 

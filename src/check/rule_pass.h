@@ -85,7 +85,7 @@ private:
     parsed_config record_{};
 };
 
-struct run_result {
+struct rule_pass_result {
     parse_outcome outcome;
     held_record record;
     std::vector<raw_diagnostic> diagnostics; // in the order they were found
@@ -93,6 +93,6 @@ struct run_result {
 };
 
 // `map` is the line_map of `text`.
-run_result run_check(std::string_view text, const line_map &map, bool with_accounts);
+rule_pass_result run_rule_pass(std::string_view text, const line_map &map, bool with_accounts);
 
 } // namespace pexilon::check

@@ -142,8 +142,8 @@ summary check_bytes(std::string_view all, bool read_failed, int os_error,
         apply_directives(map, directives_of(text, map), run.diagnostics);
         keep_fixes_off_silenced_lines(std::move(warned), run.diagnostics);
     }
-    const parse_outcome reported =
-        input::reported_outcome(true, read_failed, os_error, run.outcome, map.reader_lines());
+    const parse_outcome reported = input::reported_outcome(true, read_failed, os_error,
+                                                           run.report.outcome, map.reader_lines());
     result.parse_result = reported.line;
     result.os_error = reported.os_error;
     if (read_failed) {
@@ -189,6 +189,22 @@ summary check_loaded(const input::loaded_input &input, const diagnostic_callback
 }
 
 } // namespace
+
+shared_check check_sharing(std::string_view text, const line_map &map, account_listener &also,
+                           parsed_config &record)
+{
+    rule_pass_result run = run_rule_pass(text, map, false, &also);
+    record = run.record.take();
+    apply_directives(map, directives_of(text, map), run.diagnostics);
+    shared_check out;
+    out.report = run.report;
+    for (const raw_diagnostic &d : run.diagnostics)
+        out.warned_lines.push_back(map.editor_line(d.where.reader_line));
+    std::sort(out.warned_lines.begin(), out.warned_lines.end());
+    out.warned_lines.erase(std::unique(out.warned_lines.begin(), out.warned_lines.end()),
+                           out.warned_lines.end());
+    return out;
+}
 
 summary check_text(std::string_view text, const diagnostic_callback &each, bool inline_config)
 {

@@ -12,8 +12,11 @@
 #include <vector>
 
 #include "check/diagnostic_kinds.h"
+#include "config/line_accounts.h"
+#include "config/parse_config.h"
 #include "config/record_changes.h"
 #include "pexilon/config_check.h"
+#include "reader/line_map.h"
 
 namespace pexilon::check {
 
@@ -84,5 +87,18 @@ summary check_text(std::string_view text, const diagnostic_callback &each,
 // nothing reaches `each`.
 summary check_path(const char *path, const diagnostic_callback &each, bool inline_config = true);
 summary check_stream(std::FILE *stream, const diagnostic_callback &each, bool inline_config = true);
+
+// What a check tells a reader that shares its parse.
+struct shared_check {
+    config_report report;
+    std::vector<std::size_t> warned_lines; // editor lines drawing a diagnostic, in order, once each
+};
+
+// Checks `text` (`map` its line map), directives heeded, in a parse that also
+// tells `also` of every line and fills `record` (empty on entry): a document
+// of the text is built from the same parse (document_parse). Throws
+// std::bad_alloc when memory runs out.
+shared_check check_sharing(std::string_view text, const line_map &map, account_listener &also,
+                           parsed_config &record);
 
 } // namespace pexilon::check

@@ -11,10 +11,10 @@ reading read_of(const line_map &map, rule_pass_result &run)
     reading out;
     for (const raw_diagnostic &d : run.diagnostics)
         ++out.found[{map.editor_line(d.where.reader_line), d.id}];
-    out.kind = run.outcome.kind;
-    out.fault_line = run.outcome.kind == fault::none
+    out.kind = run.report.outcome.kind;
+    out.fault_line = run.report.outcome.kind == fault::none
                          ? 0
-                         : map.editor_line(static_cast<std::size_t>(run.outcome.line));
+                         : map.editor_line(static_cast<std::size_t>(run.report.outcome.line));
     out.lines = map.editor_lines();
     out.record = std::move(run.record);
     return out;

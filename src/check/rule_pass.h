@@ -10,6 +10,8 @@
 
 #include "check/diagnostic_kinds.h"
 #include "check/explained_lines.h"
+#include "config/line_accounts.h"
+#include "config/parse_config.h"
 #include "config/record_changes.h"
 #include "pexilon/config_check.h"
 #include "reader/line_map.h"
@@ -80,19 +82,23 @@ public:
     held_record &operator=(const held_record &) = delete;
     ~held_record();
     const parsed_config &get() const noexcept { return record_; }
+    // Hands the record over: the holder keeps nothing to release.
+    parsed_config take() noexcept { return std::exchange(record_, {}); }
 
 private:
     parsed_config record_{};
 };
 
 struct rule_pass_result {
-    parse_outcome outcome;
+    config_report report;
     held_record record;
     std::vector<raw_diagnostic> diagnostics; // in the order they were found
     std::vector<explained_line> accounts;    // filled when asked for
 };
 
-// `map` is the line_map of `text`.
-rule_pass_result run_rule_pass(std::string_view text, const line_map &map, bool with_accounts);
+// `map` is the line_map of `text`. `also`, when given, hears every line's
+// account after the rules, from the same parse.
+rule_pass_result run_rule_pass(std::string_view text, const line_map &map, bool with_accounts,
+                               account_listener *also = nullptr);
 
 } // namespace pexilon::check

@@ -4,7 +4,6 @@
 
 #include "document/document_builder.h"
 #include "document/line_parts.h"
-#include "reader/line_map.h"
 #include "support/record_ops.h"
 
 namespace pexilon {
@@ -16,11 +15,20 @@ void record_release::operator()(parsed_config *record) const noexcept
 }
 
 document::document(std::string text, document_detail detail)
+    : document(std::move(text), detail,
+               [](std::string_view all, const line_map &, account_listener &builder,
+                  parsed_config &record) {
+                   return parse_config_accounted(all.data(), all.size(), &record, builder);
+               })
+{
+}
+
+document::document(std::string text, document_detail detail, const document_parse &parse)
     : text_(std::move(text)), record_(new parsed_config{})
 {
     const line_map map(text_);
     document_builder builder(*this, map, detail);
-    report_ = parse_config_accounted(text_.data(), text_.size(), record_.get(), builder);
+    report_ = parse(text_, map, builder, *record_);
     builder.finish();
 }
 

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -19,6 +20,7 @@
 
 #include "config/line_accounts.h"
 #include "pexilon/config_parser.h"
+#include "reader/line_map.h"
 
 namespace pexilon {
 
@@ -69,9 +71,9 @@ inline constexpr std::size_t no_index = static_cast<std::size_t>(-1);
 struct document_piece {
     std::size_t reader_line = 0; // 1-based, as pexilon_parse_config counts
     byte_range bytes;            // the piece, its line end included
-    byte_range name;  // header: the section text; name/value: the name (empty for none)
-    byte_range value; // name/value and continuation: the value as handed on
-    byte_range rest;  // header: what follows its closing "]"
+    byte_range name;             // header: the section text; name/value: the name (empty for none)
+    byte_range value;            // name/value and continuation: the value as handed on
+    byte_range rest;             // header: what follows its closing "]"
     // The section in effect after the piece (into document::sections()).
     std::size_t section = no_index;
     std::string continues;        // continuation: the name of the key it continues
@@ -128,11 +130,20 @@ enum class document_detail : unsigned char {
     pieces, // no numbers (each piece's number_count is 0, and parts_of() has no items)
 };
 
+// Runs the one listened parse of a document's text for it, so that another
+// reader of the accounts (the checker's rules) shares that parse: the parse
+// must tell `builder` of every line it reads and fill `record` (empty on
+// entry), and throw what it could not hold.
+using document_parse = std::function<config_report(
+    std::string_view text, const line_map &map, account_listener &builder, parsed_config &record)>;
+
 class document {
 public:
     // Reads `text` (kept as the document's own copy) in one listened parse.
     // Throws std::bad_alloc when memory runs out.
     explicit document(std::string text, document_detail detail = document_detail::full);
+    // The same, from a parse that `parse` runs.
+    document(std::string text, document_detail detail, const document_parse &parse);
 
     const std::string &stored_text() const noexcept { return text_; }
     // The text rebuilt from the lines' parts, byte for byte the text read.

@@ -74,6 +74,8 @@ struct text_reading {
 // (`lines` stays empty, and there is no document). Throws std::bad_alloc
 // when memory runs out.
 text_reading read_for_format(std::string_view text, bool with_lines = true);
+// With lines, the document built from the parse that `parse` runs.
+text_reading read_for_format(std::string_view text, const document_parse &parse);
 
 // White space as the reader sees it.
 bool is_white_byte(char c) noexcept;

@@ -14,16 +14,23 @@ std::string result_words(int line, int kind)
     return std::to_string(line) + " (" + std::string(fault_words(kind)) + ")";
 }
 
-// The editor lines (0-based) on which the checker draws a diagnostic.
-std::vector<bool> warned_lines(std::string_view text, std::size_t count)
+// The document of `text`, from the parse of the check that finds on which
+// editor lines (0-based, in `warned`) a diagnostic is drawn.
+text_reading read_and_check(std::string_view text, std::vector<bool> &warned)
 {
-    std::vector<bool> warned(count, false);
-    check::check_text(text, [&](const check::diagnostic &d) {
-        if (d.line > 0 && d.line <= count)
-            warned[d.line - 1] = true;
-        return true;
-    });
-    return warned;
+    std::vector<std::size_t> lines;
+    text_reading reading =
+        read_for_format(text, [&](std::string_view all, const line_map &map,
+                                  account_listener &builder, parsed_config &record) {
+            check::shared_check found = check::check_sharing(all, map, builder, record);
+            lines = std::move(found.warned_lines);
+            return found.report;
+        });
+    warned.assign(reading.lines.size(), false);
+    for (const std::size_t line : lines)
+        if (line > 0 && line <= warned.size())
+            warned[line - 1] = true;
+    return reading;
 }
 
 } // namespace
@@ -67,8 +74,9 @@ format_result format_text(std::string_view text, const format_options &options)
         kept.text = text;
         return kept;
     }
-    const text_reading before = read_for_format(text);
-    std::string laid = lay_out(text, before, options, warned_lines(text, before.lines.size()));
+    std::vector<bool> warned;
+    const text_reading before = read_and_check(text, warned);
+    std::string laid = lay_out(text, before, options, warned);
     const text_reading after = read_for_format(laid, false);
     format_result result = compare_readings(before, after);
     if (result.formatted)

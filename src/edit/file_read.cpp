@@ -4,6 +4,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "edit/file_attributes.h"
+
 namespace pexilon::edit {
 
 namespace {
@@ -65,6 +67,31 @@ file_change change_since_read(const std::string &target, const struct stat &read
         return file_change::unreadable;
     text.resize(static_cast<std::size_t>(got));
     return text == read ? file_change::none : file_change::contents;
+}
+
+int read_whole_file(const std::string &path, read_file &out)
+{
+    const open_file file(path);
+    if (file.fd < 0 || ::fstat(file.fd, &out.status) != 0)
+        return errno;
+    out.path = resolved_path(path);
+    out.bytes.clear();
+    // A regular file's size is where its end is likely to be (a byte more
+    // tells that it is there); a pipe or a device says nothing of it.
+    std::size_t room = S_ISREG(out.status.st_mode) && out.status.st_size > 0
+                           ? static_cast<std::size_t>(out.status.st_size) + 1
+                           : 65536;
+    for (;;) {
+        const std::size_t filled = out.bytes.size();
+        out.bytes.resize(filled + room);
+        const ssize_t got = read_into(file.fd, out.bytes.data() + filled, room);
+        if (got < 0)
+            return errno;
+        out.bytes.resize(filled + static_cast<std::size_t>(got));
+        if (static_cast<std::size_t>(got) < room)
+            return 0;
+        room = 65536;
+    }
 }
 
 } // namespace pexilon::edit

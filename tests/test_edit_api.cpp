@@ -115,6 +115,11 @@ struct refusal_row {
 TEST(EditApi, EveryRefusalComesBackWithItsReason)
 {
     const std::string long_code = std::string(250, 'x') + "\n";
+    // Its second 199-byte piece is a line of its own: entries[1].
+    const std::string two_on_a_line =
+        "[register parameter]\nREG = 1 ;" + std::string(190, 'x') + "REG = 2\n";
+    const std::string seventeen =
+        "[register parameter]\nREG = 1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17\n";
     const refusal_row rows[] = {
         {nullptr, set("controls.step", "1"), "a list needs an index in brackets"},
         {nullptr, set("controls[3].step", "1"), "there is no index 3 (the file has 3)"},
@@ -167,6 +172,11 @@ TEST(EditApi, EveryRefusalComesBackWithItsReason)
          "an entry or a control is named without a field: entries[N], controls[N]"},
         {nullptr, remove("entries[20]"), "there is no index 20 (the file has 20)"},
         {nullptr, remove("controls[Zoom]"), "no control is named 'Zoom'"},
+        {two_on_a_line.c_str(), remove("entries[1]"),
+         "entries[1] shares its long line with others"},
+        // The list of 17 is a faulty line; one of 1 would not be.
+        {seventeen.c_str(), set("entries[0].values", "1"),
+         "the result would not keep the file's faulty lines as they are"},
     };
     for (const refusal_row &row : rows) {
         SCOPED_TRACE(row.reason);

@@ -90,8 +90,8 @@ format_parts time_parts(const std::string &text, int runs)
     for (int r = 0; r < runs; ++r) {
         t.check = std::min(t.check, best_of(1, [&] {
                                check::check_text(text, [&](const check::diagnostic &d) {
-                                   if (d.line > 0 && d.line <= warned.size())
-                                       warned[d.line - 1] = true;
+                                   if (d.where.line > 0 && d.where.line <= warned.size())
+                                       warned[d.where.line - 1] = true;
                                    return true;
                                });
                            }));

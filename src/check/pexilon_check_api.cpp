@@ -30,31 +30,31 @@ struct c_callback {
         notes.reserve(d.notes.size());
         note_display.reserve(d.notes.size());
         for (const pexilon::check::note &n : d.notes) {
-            notes.push_back({n.line, n.column, n.end_column, n.message.c_str()});
-            note_display.push_back({n.display_column, n.display_end_column});
+            notes.push_back({n.where.line, n.where.column, n.where.end_column, n.message.c_str()});
+            note_display.push_back({n.where.display_column, n.where.display_end_column});
         }
         std::vector<pexilon_check_fix> fixes;
         fixes.reserve(d.fixes.size());
         for (const pexilon::check::fix_it &f : d.fixes)
-            fixes.push_back(
-                {f.line, f.column, f.end_column, f.replacement.c_str(), f.change.c_str()});
+            fixes.push_back({f.where.line, f.where.column, f.where.end_column,
+                             f.replacement.c_str(), f.change.c_str()});
         const std::string name(d.name);
         pexilon_check_diagnostic out{};
         out.severity = d.severity;
         out.name = name.c_str();
         out.message = d.message.c_str();
         out.hint = d.hint.empty() ? nullptr : d.hint.c_str();
-        out.line = d.line;
-        out.column = d.column;
-        out.end_column = d.end_column;
-        out.reader_line = d.reader_line;
+        out.line = d.where.line;
+        out.column = d.where.column;
+        out.end_column = d.where.end_column;
+        out.reader_line = d.where.reader_line;
         out.source = d.source.data();
         out.source_length = d.source.size();
         out.notes = notes.empty() ? nullptr : notes.data();
         out.note_count = notes.size();
         out.fixes = fixes.empty() ? nullptr : fixes.data();
         out.fix_count = fixes.size();
-        out.display = {d.display_column, d.display_end_column};
+        out.display = {d.where.display_column, d.where.display_end_column};
         out.note_display = note_display.empty() ? nullptr : note_display.data();
         return callback(user, &out) == 0;
     }

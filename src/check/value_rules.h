@@ -22,7 +22,7 @@ std::string key_label(const key_row &key);
 
 // Diagnostics of the stored key line `line`, whose text is `text` (the
 // line as the reader read it).
-std::vector<raw_diagnostic> check_value(const line_account &line, std::string_view text);
+std::vector<diagnostic> check_value(const line_account &line, std::string_view text);
 
 // True for numbers written as they mostly are: each item one number its
 // field keeps whole, in hex or without a leading zero, the items one comma

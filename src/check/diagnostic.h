@@ -71,8 +71,8 @@ struct diagnostic {
     diag_id id = diag_id::no_separator; // its row in the registry (diagnostic_kinds.h)
     pexilon_check_severity severity = PEXILON_CHECK_WARNING; // from the registry's row
     std::string_view name;                                   // stable name, e.g. unknown-key
-    std::string message; // one sentence: what the record got
-    std::string hint;    // "did you mean 'WIDTH'?", or empty
+    std::string message;                                     // one sentence: what the record got
+    std::string hint;                                        // "did you mean 'WIDTH'?", or empty
     place where;
     std::string_view source; // placed: the editor line without its line end
     std::vector<note> notes;

@@ -6,7 +6,9 @@
 #include "check/diagnostic.h"
 #include "reader/line_map.h"
 
-namespace pexilon { class character_columns; }
+namespace pexilon {
+class character_columns;
+}
 
 namespace pexilon::check {
 

@@ -37,8 +37,10 @@ namespace fs = std::filesystem;
 class file {
 public:
     explicit file(const std::string &text)
+        // The process in the name: the test runs in each language build's
+        // program, side by side under ctest -j.
         : path_(fs::path(testing::TempDir()) /
-                (std::string("cxx_") +
+                ("cxx_" + std::to_string(::getpid()) + "_" +
                  testing::UnitTest::GetInstance()->current_test_info()->name() + ".conf"))
     {
         std::ofstream(path_, std::ios::binary) << text;
@@ -316,7 +318,8 @@ TEST(CxxOwnership, AppendAfterAFaultAndAfterAFileThatCannotBeOpened)
 {
     const file good(two_entries + one_control);
     const std::string faulty_text = "[register parameter]\nREG = 9\noops\nREG = 10\n";
-    const fs::path faulty = fs::path(testing::TempDir()) / "cxx_append_faulty.conf";
+    const fs::path faulty = fs::path(testing::TempDir()) /
+                            ("cxx_append_faulty_" + std::to_string(::getpid()) + ".conf");
     std::ofstream(faulty, std::ios::binary) << faulty_text;
 
     pexilon::config cfg = load_clean(good.path());

@@ -40,7 +40,7 @@ set(PEXILON_READER_SOURCES
 set(PEXILON_CONFIG_SOURCES
   value_parsing.cpp interpreter.cpp value_accounts.cpp line_accounts.cpp camera_settings.cpp
   param_entries.cpp control_entries.cpp parse_config.cpp record_compare.cpp
-  record_changes.cpp)
+  record_changes.cpp told_parse.cpp)
 
 # pexilon_add_core(NAME [OPTIONS flag...] [DEFINITIONS name...])
 # The library's internals as static archives NAME_support, NAME_reader and

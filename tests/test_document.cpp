@@ -13,6 +13,7 @@
 #include "config/parse_config.h"
 #include "config/record_compare.h"
 #include "document/document.h"
+#include "document/fault_reading.h"
 #include "support/record_ops.h"
 
 namespace {
@@ -96,6 +97,29 @@ TEST(Document, EveryInputPrintsBackWithThePlainRecord)
         EXPECT_EQ(doc.report().outcome.line, report.outcome.line);
         EXPECT_FALSE(pexilon::first_mismatch(doc.record(), plain));
         pexilon::release_record(plain);
+        // The reader's faults alone, with no line accounted for, are the
+        // pieces' faults.
+        parsed_config read{};
+        const pexilon::faulty_lines faulty = pexilon::read_faulty_lines(input.text, read);
+        const std::vector<pexilon::line_fault> &faults = faulty.faults;
+        EXPECT_EQ(faulty.report.outcome.line, report.outcome.line);
+        EXPECT_EQ(faulty.report.outcome.kind, report.outcome.kind);
+        EXPECT_EQ(faulty.report.reason, doc.report().reason);
+        EXPECT_FALSE(pexilon::first_mismatch(read, doc.record()));
+        pexilon::release_record(read);
+        std::vector<std::pair<std::size_t, pexilon::fault>> pieces_faults;
+        for (const pexilon::document_piece &piece : doc.pieces()) {
+            // A refused line is a faulty line: the edits' check of their
+            // result compares the faults alone.
+            if (piece.refused != pexilon::reject_reason::none) {
+                EXPECT_NE(piece.problem, pexilon::fault::none) << piece.reader_line;
+            }
+            if (piece.problem != pexilon::fault::none)
+                pieces_faults.emplace_back(piece.reader_line, piece.problem);
+        }
+        ASSERT_EQ(faults.size(), pieces_faults.size());
+        for (std::size_t i = 0; i < faults.size(); ++i)
+            EXPECT_EQ(std::make_pair(faults[i].reader_line, faults[i].problem), pieces_faults[i]);
     }
 }
 

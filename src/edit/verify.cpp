@@ -3,10 +3,8 @@
 #include <string_view>
 #include <vector>
 
-#include <new>
-
-#include "config/line_accounts.h"
 #include "config/record_compare.h"
+#include "document/fault_reading.h"
 #include "reader/line_map.h"
 #include "support/record_ops.h"
 
@@ -17,41 +15,31 @@ namespace {
 struct fault_line {
     std::string_view bytes;
     fault problem;
-    reject_reason refused;
     bool operator==(const fault_line &) const = default;
 };
 
+// A line the interpreter refused is faulty too (its fault is "rejected"),
+// and the reason follows from its text: the lines and their faults say it.
 std::vector<fault_line> faults_of(const document &doc)
 {
     std::vector<fault_line> faults;
     for (const document_piece &piece : doc.pieces())
-        if (piece.problem != fault::none || piece.refused != reject_reason::none)
-            faults.push_back({doc.bytes(piece.bytes), piece.problem, piece.refused});
+        if (piece.problem != fault::none)
+            faults.push_back({doc.bytes(piece.bytes), piece.problem});
     return faults;
 }
 
-// The result is read with a plain listened parse, not a whole document: it
-// needs only the record and the faulty lines, and a document of a large
-// file costs several times the parse.
-class fault_listener final : public account_listener {
-public:
-    explicit fault_listener(const line_map &map) : map_(map) {}
-    void account(const line_account &line) noexcept override
-    {
-        if (line.problem == fault::none && line.refused == reject_reason::none)
-            return;
-        try {
-            faults.push_back({map_.piece_text(line.reader_line), line.problem, line.refused});
-        } catch (...) {
-            failed = true;
-        }
-    }
+// The result is read with a parse that tells of faults alone, not a whole
+// document: it needs only the record and the faulty lines, and a document
+// of a large file costs several times the parse.
+std::vector<fault_line> faults_of(const line_map &map, const std::vector<line_fault> &read)
+{
     std::vector<fault_line> faults;
-    bool failed = false;
-
-private:
-    const line_map &map_;
-};
+    faults.reserve(read.size());
+    for (const line_fault &f : read)
+        faults.push_back({map.piece_text(f.reader_line), f.problem});
+    return faults;
+}
 
 // The pieces past the first of lines read in more than one piece.
 std::size_t split_lines(std::size_t reader_lines, std::size_t editor_lines) noexcept
@@ -95,14 +83,11 @@ edit_outcome verified(const document &old, std::string text, record_copy &expect
     if (split_lines(map.reader_lines(), map.editor_lines()) >
         split_lines(old.pieces().size(), old.lines().size()))
         return refused("a line would pass the reader's 199 bytes and be read in pieces");
-    fault_listener listener(map);
     record_holder result;
-    const config_report report =
-        parse_config_accounted(text.data(), text.size(), &result.record, listener);
-    if (listener.failed)
-        throw std::bad_alloc();
+    const faulty_lines read = read_faulty_lines(text, result.record);
+    const config_report &report = read.report;
     const std::vector<fault_line> before = faults_of(old);
-    const std::vector<fault_line> &after = listener.faults;
+    const std::vector<fault_line> after = faults_of(map, read.faults);
     if (removed_faults == 0 ? after != before : after.size() + removed_faults != before.size())
         return refused("the result would not keep the file's faulty lines as they are");
     // Not reached: the reader tells each fault it records on the line it

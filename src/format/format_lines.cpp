@@ -4,11 +4,11 @@
 #include "format/format_lines.h"
 
 #include <algorithm>
-#include <new>
 
 #include "check/line_rules.h"
 #include "config/parse_config.h"
 #include "config/record_compare.h"
+#include "document/fault_reading.h"
 #include "reader/byte_order_mark.h"
 #include "reader/line_map.h"
 #include "reader/text_helpers.h"
@@ -101,41 +101,19 @@ fault_mark fault_of(std::size_t reader_line, std::size_t editor_line, fault kind
             kind == fault::block_cut_off || kind == fault::block_unterminated};
 }
 
-// The faults of a parse, and nothing else of its lines.
-class fault_listener final : public account_listener {
-public:
-    void account(const line_account &line) noexcept override
-    {
-        if (line.problem == fault::none)
-            return;
-        try {
-            faults.push_back(fault_of(line.reader_line, 0, line.problem));
-        } catch (...) {
-            failed = true;
-        }
-    }
-
-    std::vector<fault_mark> faults;
-    bool failed = false;
-};
-
 // The faults, the result and the record of `text`, without its lines.
 text_reading read_faults(std::string_view text)
 {
     text_reading reading;
     reading.own_record.reset(new parsed_config{});
-    fault_listener heard;
-    const config_report report =
-        parse_config_accounted(text.data(), text.size(), reading.own_record.get(), heard);
-    if (heard.failed)
-        throw std::bad_alloc();
-    reading.parse_result = report.outcome.line;
-    reading.result_kind = static_cast<int>(report.outcome.kind);
-    reading.faults = std::move(heard.faults);
-    if (!reading.faults.empty()) {
+    const faulty_lines read = read_faulty_lines(text, *reading.own_record);
+    reading.parse_result = read.report.outcome.line;
+    reading.result_kind = static_cast<int>(read.report.outcome.kind);
+    if (!read.faults.empty()) {
         const line_map map(text);
-        for (fault_mark &mark : reading.faults)
-            mark.editor_line = map.editor_line(mark.reader_line);
+        for (const line_fault &f : read.faults)
+            reading.faults.push_back(
+                fault_of(f.reader_line, map.editor_line(f.reader_line), f.problem));
     }
     return reading;
 }

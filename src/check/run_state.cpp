@@ -12,18 +12,26 @@ std::string as_header(std::string_view section) { return header_text(section); }
 
 std::vector<diagnostic> found_diagnostics::in_order()
 {
+    std::vector<diagnostic> out;
+    out.reserve(found_.size());
+    const auto earlier = [](const held_diagnostic &a, const held_diagnostic &b) {
+        return a.order < b.order;
+    };
     // Only held diagnostics stand out of order, and most runs hold none:
-    // the diagnostics, large as they are, are moved once, in order.
+    // then each is moved from the front and its room given back as it goes,
+    // so that the two never hold every diagnostic at once.
+    if (std::is_sorted(found_.begin(), found_.end(), earlier)) {
+        while (!found_.empty()) {
+            out.push_back(std::move(found_.front().held));
+            found_.pop_front();
+        }
+        return out;
+    }
     std::vector<std::size_t> index(found_.size());
     for (std::size_t i = 0; i < index.size(); ++i)
         index[i] = i;
-    const auto earlier = [&](std::size_t a, std::size_t b) {
-        return found_[a].order < found_[b].order;
-    };
-    if (!std::is_sorted(index.begin(), index.end(), earlier))
-        std::sort(index.begin(), index.end(), earlier);
-    std::vector<diagnostic> out;
-    out.reserve(found_.size());
+    std::sort(index.begin(), index.end(),
+              [&](std::size_t a, std::size_t b) { return earlier(found_[a], found_[b]); });
     for (const std::size_t i : index)
         out.push_back(std::move(found_[i].held));
     found_.clear();

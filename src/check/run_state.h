@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,7 +50,9 @@ public:
     std::vector<diagnostic> in_order();
 
 private:
-    std::vector<held_diagnostic> found_;
+    // A deque: a diagnostic stays where it was added (add() hands out a
+    // reference to it), and no growth moves them all.
+    std::deque<held_diagnostic> found_;
     std::size_t next_ = 0;
 };
 

@@ -20,7 +20,7 @@ namespace {
 // a directive turned off, is not offered: made, it would leave the directive
 // turning nothing off. `warned` holds the reader line of each diagnostic
 // before the directives were applied.
-void keep_fixes_off_silenced_lines(std::vector<std::size_t> warned, std::vector<diagnostic> &found)
+void keep_fixes_off_silenced_lines(std::vector<std::size_t> warned, diagnostic_list &found)
 {
     std::vector<std::size_t> kept;
     kept.reserve(found.size());

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -78,5 +79,10 @@ struct diagnostic {
     std::vector<note> notes;
     std::vector<fix_it> fixes; // only repairs that are certain; applied together
 };
+
+// The diagnostics of a run. A deque: one stays where it was added while
+// more are found (a rule goes on filling the one it added), and a run of
+// many does not move them all as it grows.
+using diagnostic_list = std::deque<diagnostic>;
 
 } // namespace pexilon::check

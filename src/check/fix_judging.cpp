@@ -285,7 +285,7 @@ std::vector<std::vector<std::size_t>> groups_of(const std::vector<candidate> &al
 
 void keep_sound_fixes(std::string_view text, const line_map &map, rule_pass_result &run)
 {
-    std::vector<diagnostic> &found = run.diagnostics;
+    diagnostic_list &found = run.diagnostics;
     if (std::none_of(found.begin(), found.end(),
                      [](const diagnostic &d) { return !d.fixes.empty(); }))
         return;

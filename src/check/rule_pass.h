@@ -41,7 +41,7 @@ private:
 struct rule_pass_result {
     config_report report;
     held_record record;
-    std::vector<diagnostic> diagnostics;  // in the order they were found
+    diagnostic_list diagnostics;          // in the order they were found
     std::vector<explained_line> accounts; // filled when asked for
 };
 

@@ -10,31 +10,24 @@ namespace pexilon::check {
 // A section name as it is written: the reader joins bracket groups with "||".
 std::string as_header(std::string_view section) { return header_text(section); }
 
-std::vector<diagnostic> found_diagnostics::in_order()
+diagnostic_list found_diagnostics::in_order()
 {
-    std::vector<diagnostic> out;
-    out.reserve(found_.size());
-    const auto earlier = [](const held_diagnostic &a, const held_diagnostic &b) {
-        return a.order < b.order;
-    };
     // Only held diagnostics stand out of order, and most runs hold none:
-    // then each is moved from the front and its room given back as it goes,
-    // so that the two never hold every diagnostic at once.
-    if (std::is_sorted(found_.begin(), found_.end(), earlier)) {
-        while (!found_.empty()) {
-            out.push_back(std::move(found_.front().held));
-            found_.pop_front();
-        }
-        return out;
+    // those are handed out as they are, not copied.
+    if (std::is_sorted(order_.begin(), order_.end())) {
+        order_.clear();
+        return std::move(found_);
     }
     std::vector<std::size_t> index(found_.size());
     for (std::size_t i = 0; i < index.size(); ++i)
         index[i] = i;
     std::sort(index.begin(), index.end(),
-              [&](std::size_t a, std::size_t b) { return earlier(found_[a], found_[b]); });
+              [&](std::size_t a, std::size_t b) { return order_[a] < order_[b]; });
+    diagnostic_list out;
     for (const std::size_t i : index)
-        out.push_back(std::move(found_[i].held));
+        out.push_back(std::move(found_[i]));
     found_.clear();
+    order_.clear();
     return out;
 }
 

@@ -7,7 +7,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,11 +34,16 @@ class found_diagnostics {
 public:
     diagnostic &add(diagnostic d)
     {
-        found_.push_back({next_++, std::move(d)});
-        return found_.back().held;
+        order_.push_back(next_++);
+        found_.push_back(std::move(d));
+        return found_.back();
     }
     held_diagnostic hold(diagnostic d) { return {next_++, std::move(d)}; }
-    void emit(held_diagnostic &&held) { found_.push_back(std::move(held)); }
+    void emit(held_diagnostic &&held)
+    {
+        order_.push_back(held.order);
+        found_.push_back(std::move(held.held));
+    }
     void emit(std::optional<held_diagnostic> &held)
     {
         if (held)
@@ -47,12 +51,11 @@ public:
         held.reset();
     }
     // Every diagnostic, in the order found.
-    std::vector<diagnostic> in_order();
+    diagnostic_list in_order();
 
 private:
-    // A deque: a diagnostic stays where it was added (add() hands out a
-    // reference to it), and no growth moves them all.
-    std::deque<held_diagnostic> found_;
+    diagnostic_list found_;          // as added and emitted
+    std::vector<std::size_t> order_; // the place in the order found of each
     std::size_t next_ = 0;
 };
 

@@ -267,7 +267,7 @@ std::string directive_problem(const directive &d, std::size_t used)
 } // namespace
 
 void apply_directives(const line_map &map, const std::vector<directive> &directives,
-                      std::vector<diagnostic> &found)
+                      diagnostic_list &found)
 {
     if (directives.empty())
         return;

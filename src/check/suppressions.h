@@ -41,6 +41,6 @@ std::vector<directive> directives_of(std::string_view text, const line_map &map)
 // warning for each directive that names no known warning or turns nothing
 // off.
 void apply_directives(const line_map &map, const std::vector<directive> &directives,
-                      std::vector<diagnostic> &found);
+                      diagnostic_list &found);
 
 } // namespace pexilon::check

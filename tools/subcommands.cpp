@@ -1,6 +1,7 @@
 // The table of subcommands. To add one: write its entry point,
-// `int NAME_command(args)`, and its help text in tools/NAME/NAME_command.cpp,
-// declare them in commands.h, add a row here.
+// `int NAME_command(args)`, and its help text `NAME_help` in NAME_command.cpp
+// in the folder of its kind (tools/NAME/, or tools/edit/ for the commands
+// that edit a file), declare them in commands.h, add a row here.
 #include "subcommands.h"
 
 #include <array>

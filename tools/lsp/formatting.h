@@ -48,7 +48,8 @@ public:
 
     // Hands the JSON text to `sink` in pieces, in order. It allocates
     // nothing (the pieces are gathered in a block allocated with the
-    // reply), so that once a message has begun, it is written whole.
+    // reply, of block_size or the text's size if smaller), so that once a
+    // message has begun, it is written whole.
     void write(const std::function<void(std::string_view)> &sink);
     static constexpr std::size_t block_size = std::size_t{64} << 10;
 

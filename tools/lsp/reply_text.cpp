@@ -2,6 +2,7 @@
 // edits: the keys in the order it keeps them (sorted), the texts escaped as
 // its serializer escapes them. The same code counts the bytes before the
 // reply is sent and writes them after, so that the two cannot disagree.
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cstdint>
@@ -108,16 +109,16 @@ struct counter {
 // larger than the block goes to it as it is.
 class chunks {
 public:
-    chunks(const std::function<void(std::string_view)> &sink, char *block)
-        : sink_(sink), bytes_(block)
+    chunks(const std::function<void(std::string_view)> &sink, char *block, std::size_t size)
+        : sink_(sink), bytes_(block), size_(size)
     {
     }
 
     void put(std::string_view piece)
     {
-        if (piece.size() > format_reply::block_size - used_) {
+        if (piece.size() > size_ - used_) {
             flush();
-            if (piece.size() > format_reply::block_size) {
+            if (piece.size() > size_) {
                 sink_(piece);
                 return;
             }
@@ -144,6 +145,7 @@ public:
 private:
     const std::function<void(std::string_view)> &sink_;
     char *bytes_;
+    std::size_t size_;
     std::size_t used_ = 0;
 };
 
@@ -203,12 +205,12 @@ void format_reply::measure()
     counter all;
     put_edits(all, edits_, serialized_);
     size_ = all.bytes;
-    block_ = std::make_unique<char[]>(block_size);
+    block_ = std::make_unique_for_overwrite<char[]>(std::min(size_, block_size));
 }
 
 void format_reply::write(const std::function<void(std::string_view)> &sink)
 {
-    chunks out(sink, block_.get());
+    chunks out(sink, block_.get(), std::min(size_, block_size));
     put_edits(out, edits_, serialized_);
     out.flush();
 }

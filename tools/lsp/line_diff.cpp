@@ -17,6 +17,10 @@ namespace pexilon_lsp {
 std::vector<std::string_view> lines_of(std::string_view text)
 {
     std::vector<std::string_view> lines;
+    // Room for lines of eight bytes on average, so that a text of lines of
+    // configuration is not copied as the list grows; pages not written are
+    // never touched.
+    lines.reserve(text.size() / 8 + 1);
     while (!text.empty()) {
         const std::size_t newline = text.find('\n');
         const std::size_t length = newline == std::string_view::npos ? text.size() : newline + 1;
@@ -165,6 +169,7 @@ std::vector<std::size_t> maybe_shared(const hashed_lines &lines, const hashed_li
 {
     std::vector<std::size_t> out;
     const std::size_t count = lines.hashes.size();
+    out.reserve(count); // pages past the lines kept are never touched
     for (std::size_t i = 0; i < count; ++i) {
         if (i + hashed_lines::ahead < count)
             other.ask_for(lines.hashes[i + hashed_lines::ahead]);

@@ -76,22 +76,21 @@ struct check_parts {
 
 check_parts time_parts(const std::string &path, int runs)
 {
-    namespace check = pexilon::check;
     check_parts t;
-    const check::loaded_input input = check::read_path(path.c_str());
+    const pexilon::input::loaded_input input = pexilon::input::read_path(path.c_str());
     const std::string_view text = input.bytes.view();
     for (int r = 0; r < runs; ++r) {
-        t.read = std::min(t.read, best_of(1, [&] { check::read_path(path.c_str()); }));
+        t.read = std::min(t.read, best_of(1, [&] { pexilon::input::read_path(path.c_str()); }));
         t.map = std::min(t.map, best_of(1, [&] { pexilon::line_map map(text); }));
         t.text_parse = std::min(t.text_parse, best_of(1, [&] {
                                     parsed_config c{};
-                                    check::parse_loaded(input, &c);
+                                    pexilon::input::parse_loaded(input, &c);
                                     pexilon::release_record(c);
                                 }));
         t.listened_parse = std::min(t.listened_parse, best_of(1, [&] {
                                         parsed_config c{};
                                         deaf_listener deaf;
-                                        check::parse_loaded(input, &c, &deaf);
+                                        pexilon::input::parse_loaded(input, &c, &deaf);
                                         pexilon::release_record(c);
                                     }));
     }

@@ -81,27 +81,28 @@ struct format_parts {
 format_parts time_parts(const std::string &text, int runs)
 {
     namespace check = pexilon::check;
+    namespace format = pexilon::format;
     format_parts t;
     std::vector<bool> warned;
-    const check::text_reading before = check::read_for_format(text);
+    const format::text_reading before = format::read_for_format(text);
     warned.assign(before.lines.size(), false);
     std::string laid;
     for (int r = 0; r < runs; ++r) {
         t.check = std::min(t.check, best_of(1, [&] {
                                check::check_text(text, [&](const check::diagnostic &d) {
-                                   if (d.line > 0 && d.line <= warned.size())
-                                       warned[d.line - 1] = true;
+                                   if (d.where.line > 0 && d.where.line <= warned.size())
+                                       warned[d.where.line - 1] = true;
                                    return true;
                                });
                            }));
-        t.read = std::min(t.read, best_of(1, [&] { check::read_for_format(text); }));
+        t.read = std::min(t.read, best_of(1, [&] { format::read_for_format(text); }));
         t.lay_out = std::min(t.lay_out,
-                             best_of(1, [&] { laid = check::lay_out(text, before, {}, warned); }));
+                             best_of(1, [&] { laid = format::lay_out(text, before, {}, warned); }));
         t.read_again =
-            std::min(t.read_again, best_of(1, [&] { check::read_for_format(laid, false); }));
-        const check::text_reading after = check::read_for_format(laid, false);
+            std::min(t.read_again, best_of(1, [&] { format::read_for_format(laid, false); }));
+        const format::text_reading after = format::read_for_format(laid, false);
         t.compare =
-            std::min(t.compare, best_of(1, [&] { check::compare_readings(before, after); }));
+            std::min(t.compare, best_of(1, [&] { format::compare_readings(before, after); }));
     }
     return t;
 }

@@ -54,7 +54,7 @@ struct measured {
 measured time_changes(const std::string &text, int changes)
 {
     std::FILE *out = std::tmpfile();
-    pexilon_lsp::server server(out);
+    pexilon::lsp::server server(out);
     const std::string uri = "file:///bench.conf";
     server.handle_body(message("initialize", nlohmann::json::object(), 1));
     server.handle_body(

@@ -50,7 +50,7 @@ double seconds(Run run)
 }
 
 // A server that holds `text` open, as an editor leaves it before asking.
-void open_in(pexilon_lsp::server &session, const std::string &text)
+void open_in(pexilon::lsp::server &session, const std::string &text)
 {
     session.handle_body(R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":{}})");
     const nlohmann::json open = {{"jsonrpc", "2.0"},
@@ -69,7 +69,7 @@ const std::string format_request = R"({"jsonrpc":"2.0","id":2,"method":"textDocu
                                    R"("options":{"tabSize":4,"insertSpaces":true}}})";
 
 // The reply the server writes to `out` for the formatting request.
-void answer_request(pexilon_lsp::server &session) { session.handle_body(format_request); }
+void answer_request(pexilon::lsp::server &session) { session.handle_body(format_request); }
 
 // True when the server answers the request with a result of edits.
 bool answers_with_edits(const std::string &text)
@@ -78,7 +78,7 @@ bool answers_with_edits(const std::string &text)
     if (out == nullptr)
         return false;
     {
-        pexilon_lsp::server session(out);
+        pexilon::lsp::server session(out);
         open_in(session, text);
         std::fflush(out);
         const long opened = std::ftell(out);
@@ -115,14 +115,15 @@ int main(int argc, char **argv)
     std::FILE *null = std::fopen("/dev/null", "w");
     if (null == nullptr)
         return 1;
-    pexilon_lsp::server session(null);
+    pexilon::lsp::server session(null);
     open_in(session, text);
     double fmt = 1e30, lsp = 1e30, request = 1e30;
     // In turn, so that a busy spell of the machine slows all three.
     for (int i = 0; i < 3; ++i) {
-        fmt = std::min(fmt, seconds([&] { (void)pexilon::check::format_text(text, {}); }));
+        fmt = std::min(fmt, seconds([&] { (void)pexilon::format::format_text(text, {}); }));
         lsp = std::min(lsp, seconds([&] {
-                           edits = pexilon_lsp::format_edits(text, nlohmann::json::object()).size();
+                           edits =
+                               pexilon::lsp::format_edits(text, nlohmann::json::object()).size();
                        }));
         request = std::min(request, seconds([&] { answer_request(session); }));
     }

@@ -84,7 +84,7 @@ function(pexilon_add_check_core name core)
       header_rules.cpp entry_rules.cpp block_rules.cpp control_rules.cpp explain_words.cpp
       run_state.cpp split_rules.cpp fault_rules.cpp fault_fixes.cpp section_rules.cpp key_rules.cpp
       unknown_key_rules.cpp fate_rules.cpp line_words.cpp
-      check_run.cpp checker.cpp fix_judging.cpp fix_all.cpp record_trace.cpp explained_lines.cpp
+      rule_pass.cpp checker.cpp placement.cpp fix_judging.cpp fix_all.cpp record_trace.cpp explained_lines.cpp
       diagnostic_kinds.cpp
     LINKS ${name}_input)
   pexilon_add_room(${name}_format format

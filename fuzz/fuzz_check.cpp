@@ -28,14 +28,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             FUZZ_CHECK(pexilon::check::find_kind(d.name) != nullptr);
             FUZZ_CHECK(pexilon::check::find_kind(d.name)->severity == d.severity);
             FUZZ_CHECK(!d.message.empty());
-            FUZZ_CHECK(d.line >= 1 && d.line <= editor_lines);
-            FUZZ_CHECK(d.reader_line >= 1 && static_cast<long>(d.reader_line) <= lines + 1);
-            FUZZ_CHECK((d.column == 0) == (d.end_column == 0));
+            FUZZ_CHECK(d.where.line >= 1 && d.where.line <= editor_lines);
+            FUZZ_CHECK(d.where.reader_line >= 1 &&
+                       static_cast<long>(d.where.reader_line) <= lines + 1);
+            FUZZ_CHECK((d.where.column == 0) == (d.where.end_column == 0));
             // An empty value is marked just past the end of its line.
-            FUZZ_CHECK(d.column <= d.end_column && d.end_column <= d.source.size() + 2);
+            FUZZ_CHECK(d.where.column <= d.where.end_column &&
+                       d.where.end_column <= d.source.size() + 2);
             for (const pexilon::check::note &n : d.notes)
-                FUZZ_CHECK(n.line >= 1 && n.line <= editor_lines && !n.message.empty());
-            if (d.severity == PEXILON_CHECK_ERROR && static_cast<int>(d.reader_line) == result)
+                FUZZ_CHECK(n.where.line >= 1 && n.where.line <= editor_lines && !n.message.empty());
+            if (d.severity == PEXILON_CHECK_ERROR &&
+                static_cast<int>(d.where.reader_line) == result)
                 error_at_result = true;
             return true;
         });

@@ -13,10 +13,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const pexilon::document doc(text);
     FUZZ_CHECK(doc.print() == text);
     std::size_t at = 0;
-    for (const pexilon::line_part &part : doc.parts()) {
-        FUZZ_CHECK(part.bytes.begin == at && part.bytes.end > at);
-        at = part.bytes.end;
-    }
+    for (std::size_t line = 0; line < doc.lines().size(); ++line)
+        for (const pexilon::line_part &part : doc.parts_of(line)) {
+            FUZZ_CHECK(part.bytes.begin == at && part.bytes.end > at);
+            at = part.bytes.end;
+        }
     FUZZ_CHECK(at == size);
     for (const pexilon::document_piece &piece : doc.pieces())
         FUZZ_CHECK(piece.accounted);

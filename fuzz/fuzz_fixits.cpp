@@ -40,7 +40,7 @@ seen seen_in(std::string_view text, bool inline_config = false)
     out.parse_result = pexilon::check::check_text(
                            text,
                            [&](const pexilon::check::diagnostic &d) {
-                               const line_name at{d.line, std::string(d.name)};
+                               const line_name at{d.where.line, std::string(d.name)};
                                ++out.found[at];
                                if (!d.fixes.empty()) {
                                    out.fixes.push_back(d.fixes);
@@ -99,7 +99,7 @@ void hold_to_rule(std::string_view text, const seen &before, const parsed_config
 bool same_edits(const fix_group &a, const fix_group &b)
 {
     const auto key = [](const pexilon::check::fix_it &f) {
-        return std::tie(f.line, f.column, f.end_column, f.replacement);
+        return std::tie(f.where.line, f.where.column, f.where.end_column, f.replacement);
     };
     if (a.size() != b.size())
         return false;

@@ -36,12 +36,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     const std::string_view text(reinterpret_cast<const char *>(data), size);
     // The last byte picks the options, so that every layout is explored.
-    pexilon::check::format_options options;
+    pexilon::format::format_options options;
     const unsigned pick = size == 0 ? 0 : data[size - 1];
     options.align = (pick & 1) != 0;
-    options.digits = static_cast<pexilon::check::hex_case>((pick >> 1) % 3);
+    options.digits = static_cast<pexilon::format::hex_case>((pick >> 1) % 3);
 
-    const pexilon::check::format_result once = pexilon::check::format_text(text, options);
+    const pexilon::format::format_result once = pexilon::format::format_text(text, options);
     FUZZ_CHECK(once.formatted);
     const std::string &out = once.text;
 
@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     FUZZ_CHECK(diagnostics_of(text) == diagnostics_of(out));
 
-    const pexilon::check::format_result twice = pexilon::check::format_text(out, options);
+    const pexilon::format::format_result twice = pexilon::format::format_text(out, options);
     FUZZ_CHECK(twice.formatted && twice.text == out);
 
     // A line read in pieces must be one of the input's own.

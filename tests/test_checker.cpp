@@ -53,8 +53,9 @@ struct checked {
 pexilon::check::diagnostic_callback collect(std::vector<found> &into)
 {
     return [&into](const diagnostic &d) {
-        into.push_back({std::string(d.name), d.severity, d.line, d.column, d.end_column,
-                        d.reader_line, d.display_column, d.display_end_column});
+        into.push_back({std::string(d.name), d.severity, d.where.line, d.where.column,
+                        d.where.end_column, d.where.reader_line, d.where.display_column,
+                        d.where.display_end_column});
         return true;
     };
 }
@@ -250,11 +251,11 @@ private:
         pexilon::line_account untold = line;
         untold.key.hex_whole = false;
         if (line.key.hex_whole && line.key.key->form == pexilon::value_form::list &&
-            line.key.numbers.size() <= 16 && !pexilon::check::tidy_value(untold, text))
+            line.key.numbers.size() <= 16 && !pexilon::check::value_is_tidy(untold, text))
             fail(line, "told as hex numbers kept whole, and its items say otherwise");
-        if (!pexilon::check::tidy_value(line, text))
+        if (!pexilon::check::value_is_tidy(line, text))
             return;
-        std::vector<pexilon::check::raw_diagnostic> found = pexilon::check::check_value(line, text);
+        std::vector<pexilon::check::diagnostic> found = pexilon::check::check_value(line, text);
         pexilon::check::check_written_form(line, text, found);
         pexilon::check::check_continuation_comment(line, text, found);
         if (!found.empty())
@@ -762,8 +763,8 @@ TEST(Checker, DuplicateControlsAmongMany)
     add_control("C7");                                    // 303
     std::vector<std::pair<std::size_t, std::size_t>> got; // line, the note's line
     const pexilon::check::summary s = pexilon::check::check_text(text, [&](const diagnostic &d) {
-        EXPECT_EQ(d.name, "duplicate-control") << d.line;
-        got.emplace_back(d.line, d.notes.empty() ? 0 : d.notes[0].line);
+        EXPECT_EQ(d.name, "duplicate-control") << d.where.line;
+        got.emplace_back(d.where.line, d.notes.empty() ? 0 : d.notes[0].where.line);
         return true;
     });
     EXPECT_EQ(s.warnings, 3u);
@@ -819,11 +820,20 @@ TEST(Checker, MakesEachFixWholeOrNotAtAll)
     using pexilon::check::fix_group;
     using pexilon::check::fix_it;
     const std::string text = "WIDTH = 1920\nHEIGHT = 1080\nREG = 1 2\n";
-    const fix_it size{1, 1, 13, "SIZE = 1920, 1080", ""};
-    const fix_it emptied{2, 1, 14, "", ""};
-    const fix_it renamed{2, 1, 7, "HIGHT", ""};
-    const fix_it comma{3, 8, 8, ",", ""};
-    const fix_it outside{9, 1, 1, "x", ""};
+    // Bytes `column` up to `end` of editor line `line` become `with`.
+    const auto edit = [](std::size_t line, std::size_t column, std::size_t end, const char *with) {
+        fix_it f;
+        f.where.line = line;
+        f.where.column = column;
+        f.where.end_column = end;
+        f.replacement = with;
+        return f;
+    };
+    const fix_it size = edit(1, 1, 13, "SIZE = 1920, 1080");
+    const fix_it emptied = edit(2, 1, 14, "");
+    const fix_it renamed = edit(2, 1, 7, "HIGHT");
+    const fix_it comma = edit(3, 8, 8, ",");
+    const fix_it outside = edit(9, 1, 1, "x");
     const struct {
         const char *about;
         std::vector<fix_group> groups;

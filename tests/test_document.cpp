@@ -78,13 +78,16 @@ TEST(Document, EveryInputPrintsBackWithThePlainRecord)
         SCOPED_TRACE(input.name);
         const document doc(input.text);
         EXPECT_EQ(doc.print(), input.text);
-        // The parts lie end to end, none empty.
+        // The parts lie end to end over each line, none empty.
         std::size_t at = 0;
-        for (const pexilon::line_part &part : doc.parts()) {
-            EXPECT_EQ(part.bytes.begin, at);
-            EXPECT_LT(part.bytes.begin, part.bytes.end);
-            at = part.bytes.end;
-        }
+        for (std::size_t line = 0; line < doc.lines().size(); ++line)
+            for (const pexilon::line_part &part : doc.parts_of(line)) {
+                EXPECT_EQ(part.bytes.begin, at);
+                EXPECT_LT(part.bytes.begin, part.bytes.end);
+                at = part.bytes.end;
+            }
+        EXPECT_EQ(at, input.text.size());
+        EXPECT_TRUE(doc.parts_of(doc.lines().size()).empty());
         for (const pexilon::document_piece &piece : doc.pieces())
             EXPECT_TRUE(piece.accounted) << "reader line " << piece.reader_line;
         parsed_config plain{};
@@ -104,8 +107,8 @@ TEST(Document, PiecesAloneAreThePiecesOfTheWhole)
         SCOPED_TRACE(input.name);
         const document whole(input.text);
         const document lean(input.text, pexilon::document_detail::pieces);
-        EXPECT_TRUE(lean.parts().empty());
         EXPECT_TRUE(lean.numbers().empty());
+        EXPECT_EQ(lean.print(), input.text);
         ASSERT_EQ(lean.lines().size(), whole.lines().size());
         for (std::size_t i = 0; i < lean.lines().size(); ++i) {
             EXPECT_EQ(lean.lines()[i].bytes, whole.lines()[i].bytes);
@@ -142,9 +145,8 @@ const char *role_name(part_role role)
 std::string parts_of(const document &doc, std::size_t line)
 {
     std::string out;
-    const pexilon::document_line &l = doc.lines().at(line);
-    for (std::size_t p = 0; p < l.part_count; ++p) {
-        const pexilon::line_part &part = doc.parts()[l.first_part + p];
+    EXPECT_LT(line, doc.lines().size());
+    for (const pexilon::line_part &part : doc.parts_of(line)) {
         out += out.empty() ? "" : " ";
         out += std::string(role_name(part.role)) + ":" + std::string(doc.bytes(part.bytes));
     }

@@ -115,6 +115,11 @@ struct refusal_row {
 TEST(EditApi, EveryRefusalComesBackWithItsReason)
 {
     const std::string long_code = std::string(250, 'x') + "\n";
+    // Its second 199-byte piece is a line of its own: entries[1].
+    const std::string two_on_a_line =
+        "[register parameter]\nREG = 1 ;" + std::string(190, 'x') + "REG = 2\n";
+    const std::string seventeen =
+        "[register parameter]\nREG = 1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17\n";
     const refusal_row rows[] = {
         {nullptr, set("controls.step", "1"), "a list needs an index in brackets"},
         {nullptr, set("controls[3].step", "1"), "there is no index 3 (the file has 3)"},
@@ -167,6 +172,11 @@ TEST(EditApi, EveryRefusalComesBackWithItsReason)
          "an entry or a control is named without a field: entries[N], controls[N]"},
         {nullptr, remove("entries[20]"), "there is no index 20 (the file has 20)"},
         {nullptr, remove("controls[Zoom]"), "no control is named 'Zoom'"},
+        {two_on_a_line.c_str(), remove("entries[1]"),
+         "entries[1] shares its long line with others"},
+        // The list of 17 is a faulty line; one of 1 would not be.
+        {seventeen.c_str(), set("entries[0].values", "1"),
+         "the result would not keep the file's faulty lines as they are"},
     };
     for (const refusal_row &row : rows) {
         SCOPED_TRACE(row.reason);
@@ -419,6 +429,107 @@ TEST_F(saved_file, SaveRefusesWithTheReasonAndErrno)
     }
     EXPECT_EQ(contents(linked), "[camera parameter]\n");
     EXPECT_EQ(entries(), 2u);
+}
+
+// What another program does to the file between a document's load and its save.
+struct meanwhile_row {
+    const char *what;
+    void (*other)(const fs::path &file); // null: nothing
+    bool from_text;                      // pexilon_check_document_load's document, not _file's
+    const char *save_as;                 // the name saved to, in the folder
+    const char *reason;                  // null: saved
+};
+
+void rewrite_same_size(const fs::path &file)
+{
+    std::string text = contents(file);
+    text[text.find("0x1A")] = 'x'; // I2C_ADDR's value, in place
+    std::ofstream(file, std::ios::binary | std::ios::in | std::ios::out) << text;
+}
+void append_line(const fs::path &file) { std::ofstream(file, std::ios::app) << "; note\n"; }
+void replace_by_copy(const fs::path &file)
+{
+    const fs::path copy = file.string() + ".new";
+    fs::copy_file(file, copy);
+    fs::rename(copy, file);
+}
+void remove_it(const fs::path &file) { fs::remove(file); }
+
+TEST_F(saved_file, ASaveOverTheFileReadRefusesWhenItChangedMeanwhile)
+{
+    const char *changed = "it changed since it was read, and saving would lose that change";
+    const meanwhile_row rows[] = {
+        {"nothing", nullptr, false, "board.conf", nullptr},
+        {"rewritten in place, as many bytes", rewrite_same_size, false, "board.conf", changed},
+        {"appended to", append_line, false, "board.conf", changed},
+        {"rewritten, saved through a link to it", append_line, false, "link.conf", changed},
+        {"replaced by a file of the same bytes", replace_by_copy, false, "board.conf",
+         "another file took its place since it was read, and saving would lose it"},
+        {"removed", remove_it, false, "board.conf", "it was removed since it was read"},
+        {"rewritten, saved to another file", append_line, false, "other.conf", nullptr},
+        {"rewritten, the document made from a text", append_line, true, "board.conf", nullptr},
+    };
+    const fs::path file = folder / "board.conf";
+    fs::create_symlink(file, folder / "link.conf");
+    for (const meanwhile_row &row : rows) {
+        SCOPED_TRACE(row.what);
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << sample;
+        const doc_ptr doc(row.from_text ? pexilon_check_document_load(sample.data(), sample.size())
+                                        : pexilon_check_document_load_file(file.c_str()));
+        ASSERT_NE(doc, nullptr);
+        ASSERT_EQ(text_of(doc.get()), sample);
+        ASSERT_EQ(run(doc.get(), set("camera.bit_width", "12")).result, 0);
+        if (row.other != nullptr)
+            row.other(file);
+        const bool there = fs::exists(file);
+        const std::string left = there ? contents(file) : "";
+        const fs::path target = folder / row.save_as;
+        errno = -1;
+        const outcome got = run(doc.get(), [&](pexilon_check_document *d, char **m) {
+            return pexilon_check_document_save(d, target.c_str(), m);
+        });
+        EXPECT_EQ(got.result, row.reason != nullptr ? 1 : 0);
+        EXPECT_EQ(got.message, row.reason != nullptr ? row.reason : "");
+        if (row.reason != nullptr) {
+            EXPECT_EQ(errno, 0);
+            EXPECT_EQ(fs::exists(file), there);
+            EXPECT_EQ(there ? contents(file) : "", left); // as the other program left it
+        } else {
+            EXPECT_EQ(contents(target), text_of(doc.get()));
+        }
+        fs::remove(folder / "other.conf");
+        EXPECT_EQ(entries(), there ? 2u : 1u); // no temporary file left
+    }
+}
+
+TEST_F(saved_file, EachSaveIsCheckedAgainstWhatTheLastOneWrote)
+{
+    const fs::path file = folder / "board.conf";
+    std::ofstream(file, std::ios::binary) << sample;
+    const doc_ptr doc(pexilon_check_document_load_file(file.c_str()));
+    ASSERT_NE(doc, nullptr);
+    const auto save = [&](const char *width) {
+        EXPECT_EQ(run(doc.get(), set("camera.width", width)).result, 0);
+        return run(doc.get(), [&](pexilon_check_document *d, char **m) {
+            return pexilon_check_document_save(d, file.c_str(), m);
+        });
+    };
+    EXPECT_EQ(save("1920").result, 0);
+    EXPECT_EQ(save("1280").result, 0); // a new file, with the text the first save wrote
+    EXPECT_EQ(contents(file), text_of(doc.get()));
+    append_line(file);
+    const std::string left = contents(file);
+    EXPECT_EQ(save("640").message,
+              "it changed since it was read, and saving would lose that change");
+    EXPECT_EQ(contents(file), left);
+
+    errno = 0;
+    EXPECT_EQ(pexilon_check_document_load_file(nullptr), nullptr);
+    EXPECT_EQ(errno, EINVAL);
+    EXPECT_EQ(pexilon_check_document_load_file((folder / "missing.conf").c_str()), nullptr);
+    EXPECT_EQ(errno, ENOENT);
+    EXPECT_EQ(pexilon_check_document_load_file(folder.c_str()), nullptr);
+    EXPECT_EQ(errno, EISDIR);
 }
 
 } // namespace

@@ -16,9 +16,9 @@
 
 namespace {
 
-using pexilon::check::format_options;
-using pexilon::check::format_text;
-using pexilon::check::hex_case;
+using pexilon::format::format_options;
+using pexilon::format::format_text;
+using pexilon::format::hex_case;
 
 struct layout_case {
     const char *what;
@@ -158,7 +158,7 @@ TEST(FormatterLayout, EachRule)
 {
     for (const layout_case &c : layout_cases) {
         SCOPED_TRACE(c.what);
-        const pexilon::check::format_result result = format_text(c.before, c.options);
+        const pexilon::format::format_result result = format_text(c.before, c.options);
         ASSERT_TRUE(result.formatted) << result.reason;
         EXPECT_EQ(result.text, c.after);
         EXPECT_EQ(format_text(result.text, c.options).text, result.text) << "not idempotent";
@@ -190,14 +190,14 @@ TEST(FormatterGuarantee, NamesTheFirstDifference)
     // clang-format on
     for (const pair_case &c : cases) {
         SCOPED_TRACE(c.before);
-        const auto result = pexilon::check::compare_readings(
-            pexilon::check::read_for_format(c.before), pexilon::check::read_for_format(c.after));
+        const auto result = pexilon::format::compare_readings(
+            pexilon::format::read_for_format(c.before), pexilon::format::read_for_format(c.after));
         EXPECT_FALSE(result.formatted);
         EXPECT_EQ(result.reason, c.reason);
     }
-    const auto same = pexilon::check::compare_readings(
-        pexilon::check::read_for_format("[camera parameter]\nSIZE=1,2\n"),
-        pexilon::check::read_for_format("[camera parameter]\nSIZE = 1, 2\n"));
+    const auto same = pexilon::format::compare_readings(
+        pexilon::format::read_for_format("[camera parameter]\nSIZE=1,2\n"),
+        pexilon::format::read_for_format("[camera parameter]\nSIZE = 1, 2\n"));
     EXPECT_TRUE(same.formatted);
 }
 
@@ -267,7 +267,7 @@ TEST(FormatterProperties, EveryFileKeepsItsRecordAndDiagnostics)
     for (const format_options &options : {format_options{}, aligned, lower_case}) {
         for (const named_text &input : inputs) {
             SCOPED_TRACE(input.name);
-            const pexilon::check::format_result once = format_text(input.text, options);
+            const pexilon::format::format_result once = format_text(input.text, options);
             ASSERT_TRUE(once.formatted) << once.reason;
             // The record as the library's own parse fills it, not as the
             // formatter's guarantee compares it.
@@ -280,7 +280,7 @@ TEST(FormatterProperties, EveryFileKeepsItsRecordAndDiagnostics)
             EXPECT_EQ(a.outcome.kind, b.outcome.kind);
             EXPECT_FALSE(pexilon::first_mismatch(before, after));
             EXPECT_EQ(diagnostics_of(input.text), diagnostics_of(once.text));
-            const pexilon::check::format_result twice = format_text(once.text, options);
+            const pexilon::format::format_result twice = format_text(once.text, options);
             ASSERT_TRUE(twice.formatted) << twice.reason;
             EXPECT_EQ(twice.text, once.text);
         }

@@ -11,8 +11,8 @@
 
 namespace {
 
-using pexilon_tool::change_run;
-using pexilon_tool::diff_sequences;
+using pexilon::tool::change_run;
+using pexilon::tool::diff_sequences;
 
 template <typename T>
 std::vector<change_run> align(const std::vector<T> &a, const std::vector<T> &b)

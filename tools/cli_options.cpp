@@ -7,7 +7,7 @@
 #include "check/suggestions.h"
 #include "loaded_config.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 namespace {
 
@@ -150,4 +150,4 @@ std::string did_you_mean(std::string_view written, const std::vector<std::string
     return near.empty() ? std::string() : "; did you mean '" + std::string(prefix) + near + "'?";
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

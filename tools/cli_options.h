@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 // One option a subcommand accepts. `long_name` is matched as "--NAME",
 // "--NAME=VALUE" or "--NAME VALUE"; `short_name` as "-X", "-XVALUE" or
@@ -52,4 +52,4 @@ std::string did_you_mean(std::string_view written, const std::vector<std::string
 // `return usage_failure(...)`.
 int usage_failure(std::string_view subcommand, const std::string &error);
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

@@ -8,10 +8,10 @@
 #include <string_view>
 #include <vector>
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 extern const std::string_view dump_help;
-int run_dump(const std::vector<std::string> &args);
+int dump_command(const std::vector<std::string> &args);
 
 extern const std::string_view json_help;
 int json_command(const std::vector<std::string> &args);
@@ -38,6 +38,6 @@ extern const std::string_view from_json_help;
 int from_json_command(const std::vector<std::string> &args);
 
 extern const std::string_view lsp_help;
-int run_lsp(const std::vector<std::string> &args);
+int lsp_command(const std::vector<std::string> &args);
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

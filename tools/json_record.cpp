@@ -13,7 +13,7 @@
 #include "config/section_names.h"
 #include "support/hex_text.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 namespace {
 
@@ -153,4 +153,4 @@ void write_record(json_writer &out, const loaded_config &file,
     out.end_object();
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

@@ -4,7 +4,7 @@
 #include "json_writer.h"
 #include "loaded_config.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 // {"file", "result", "error", "camera", "entries", "controls"}, in that order,
 // each entry and control written as it is reached; for a file that could not
@@ -18,4 +18,4 @@ namespace pexilon_tool {
 void write_record(json_writer &out, const loaded_config &file,
                   const pexilon::check::record_trace &trace, bool hex);
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 void json_writer::newline_and_indent()
 {
@@ -92,4 +92,4 @@ void json_writer::boolean(bool value)
 
 void json_writer::finish() { fputc_unlocked('\n', out_); }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

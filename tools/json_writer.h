@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 class json_writer {
 public:
@@ -46,4 +46,4 @@ private:
     std::vector<bool> empty_; // per open container: nothing written in it yet
 };
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

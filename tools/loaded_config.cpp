@@ -10,25 +10,25 @@
 #include "shown_name.h"
 #include "support/record_ops.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 namespace {
 
-pexilon::check::loaded_input read_input(const std::string &name)
+pexilon::input::loaded_input read_input(const std::string &name)
 {
-    return name == "-" ? pexilon::check::read_stream(stdin)
-                       : pexilon::check::read_path(name.c_str());
+    return name == "-" ? pexilon::input::read_stream(stdin)
+                       : pexilon::input::read_path(name.c_str());
 }
 
 } // namespace
 
 loaded_config::loaded_config(std::string name) : name_(std::move(name))
 {
-    const pexilon::check::loaded_input input = read_input(name_);
-    report_ = pexilon::check::parse_loaded(input, &record_);
+    const pexilon::input::loaded_input input = read_input(name_);
+    report_ = pexilon::input::parse_loaded(input, &record_);
     if (report_.outcome.line > 0)
         editor_line_ = pexilon::check::editor_line_of(
-            pexilon::check::readable_text(input.bytes, input.read_failed), report_.outcome.line);
+            pexilon::input::readable_text(input.bytes, input.read_failed), report_.outcome.line);
 }
 
 loaded_config::loaded_config(std::string name, pexilon::check::record_trace &trace)
@@ -89,4 +89,4 @@ std::string loaded_config::fault_line() const
     return shown_name(name_) + ":" + std::to_string(editor_line_) + ": error: " + error_text();
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

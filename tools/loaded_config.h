@@ -6,7 +6,7 @@
 #include "check/record_trace.h"
 #include "config/parse_config.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 // Exit status of the program: the worst of all files.
 enum status : int { status_ok = 0, status_faulty = 1, status_failed = 2 };
@@ -49,4 +49,4 @@ private:
     bool trace_lost_ = false;     // memory ran out for the lines of the trace
 };
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

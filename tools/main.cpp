@@ -16,7 +16,7 @@
 
 namespace {
 
-using namespace pexilon_tool;
+using namespace pexilon::tool;
 
 constexpr std::string_view files_help =
     R"(A FILE of "-" is standard input, which may be named once; with no FILE,

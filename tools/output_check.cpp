@@ -3,7 +3,7 @@
 
 #include <cerrno>
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 namespace {
 
@@ -33,4 +33,4 @@ bool outputs_written(int &out_error)
     return out_error == 0 && !err_failed;
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 // Flushes `stream`, as before a line to standard error that must follow what
 // is already written. When standard output fails, the errno is kept for the
@@ -19,4 +19,4 @@ void note_output_error(std::FILE *stream);
 // standard output (EIO when it is not known).
 bool outputs_written(int &out_error);
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

@@ -1,7 +1,7 @@
 // Printable file names and file text.
 #include "shown_name.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 std::string shown_text(std::string_view text, bool keep_tabs)
 {
@@ -27,4 +27,4 @@ std::string shown_text(std::string_view text, bool keep_tabs)
 
 std::string shown_name(std::string_view name) { return shown_text(name); }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

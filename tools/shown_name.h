@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 // The name with every control character shown as '?', as `ls -q` shows
 // them, so that a name holding a newline cannot start a line of its own and
@@ -19,4 +19,4 @@ std::string shown_name(std::string_view name);
 // whose caret line lines up under them.
 std::string shown_text(std::string_view text, bool keep_tabs = false);
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

@@ -1,7 +1,6 @@
 // The table of subcommands. To add one: write its entry point,
 // `int NAME_command(args)`, and its help text in tools/NAME/NAME_command.cpp,
-// declare them in commands.h, add a row here. (dump and lsp are entered as
-// run_dump and run_lsp until their files move.)
+// declare them in commands.h, add a row here.
 #include "subcommands.h"
 
 #include <array>
@@ -9,7 +8,7 @@
 #include "check_command/check_commands.h"
 #include "commands.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 namespace {
 
@@ -20,7 +19,7 @@ const std::array table{
     subcommand{"explain", explain_synopsis, "print each line beside what was made of it",
                explain_help, explain_command},
     subcommand{"dump", "[OPTIONS] [FILE...]", "print the record in the library's diagnostic layout",
-               dump_help, run_dump},
+               dump_help, dump_command},
     subcommand{"json", "[OPTIONS] [FILE...]", "print the record as JSON", json_help, json_command},
     subcommand{"diff", "[OPTIONS] FILE1 FILE2", "compare the records two files yield", diff_help,
                diff_command},
@@ -39,7 +38,7 @@ const std::array table{
     subcommand{"from-json", "[FILE]", "write a new file for a record given as JSON", from_json_help,
                from_json_command, false},
     subcommand{"lsp", "[--stdio]", "serve the Language Server Protocol to an editor", lsp_help,
-               run_lsp, false},
+               lsp_command, false},
 };
 
 } // namespace
@@ -54,4 +53,4 @@ const subcommand *find_subcommand(std::string_view name)
     return nullptr;
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

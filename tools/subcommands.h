@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 struct subcommand {
     std::string_view name;     // "check"
@@ -30,4 +30,4 @@ std::span<const subcommand> subcommands();
 
 const subcommand *find_subcommand(std::string_view name);
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

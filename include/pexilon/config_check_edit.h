@@ -44,8 +44,8 @@
  * edit of it that returns 0, or its free.
  *
  * Threads: distinct documents may be edited at the same time; one document
- * may be read (text, record) from several threads while none edits it.
- * Nothing is written to any stream.
+ * may be read (text, record) and saved from several threads while none
+ * edits it (its saves take turns). Nothing is written to any stream.
  *============================================================================*/
 
 /** A configuration text being edited; opaque. */
@@ -58,6 +58,17 @@ typedef struct pexilon_check_document pexilon_check_document;
  */
 PEXILON_CHECK_API pexilon_check_document *
 pexilon_check_document_load(const char *text, size_t size) PEXILON_CHECK_NOEXCEPT;
+
+/**
+ * A document of the file at `path`, read whole, which remembers that file
+ * and what it read from it: pexilon_check_document_save over that file
+ * refuses to write when another program changed it since (see there).
+ * Returns NULL when the file cannot be opened or read, with errno that of
+ * the failed step, EINVAL for a NULL `path`, ENOMEM when memory runs out.
+ * Any file that can be read makes a document, faulty lines and all.
+ */
+PEXILON_CHECK_API pexilon_check_document *
+pexilon_check_document_load_file(const char *path) PEXILON_CHECK_NOEXCEPT;
 
 /** Releases a document; NULL is allowed and does nothing. */
 PEXILON_CHECK_API void
@@ -145,13 +156,25 @@ PEXILON_CHECK_API int pexilon_check_document_remove(pexilon_check_document *doc,
  * beside it (".NAME.pexilon-XXXXXX"), flushed to the disk, given the old
  * file's owner, group, mode and extended attributes (its ACL), and renamed
  * over it (over the file a symbolic link names, which stays a link). A file
- * that does not exist is created with mode 0666 less the umask. Returns 0
- * when written; 1 when not, *message saying why and errno holding the
- * system's error of the step that failed (0 where none did: not a regular
- * file, more than one hard link); -1 for a NULL `doc` or `path` (EINVAL)
- * or when memory runs out (ENOMEM). On 1 and -1 the old file is as it was
- * and no temporary file is left (unless the process is ended meanwhile:
- * the library handles no signal).
+ * that does not exist is created with mode 0666 less the umask.
+ *
+ * A document of pexilon_check_document_load_file saved over the file it
+ * was read from (`path` names that file once links are followed, or names
+ * the same file) is refused when the file is no longer what was read:
+ * another program wrote to it ("it changed since it was read, ..."), put
+ * another file in its place, or removed it. Its text would be lost; the
+ * file is left as that program made it. This is checked just before the
+ * rename. After a save over it, the document remembers what it wrote, and
+ * the next save is checked against that. A document of
+ * pexilon_check_document_load, and a save to another file, are not
+ * checked: to write over a changed file, save a document of the text.
+ *
+ * Returns 0 when written; 1 when not, *message saying why and errno holding
+ * the system's error of the step that failed (0 where none did: not a
+ * regular file, more than one hard link, changed since it was read); -1
+ * for a NULL `doc` or `path` (EINVAL) or when memory runs out (ENOMEM). On
+ * 1 and -1 the old file is as it was and no temporary file is left (unless
+ * the process is ended meanwhile: the library handles no signal).
  */
 PEXILON_CHECK_API int pexilon_check_document_save(const pexilon_check_document *doc,
                                                   const char *path,

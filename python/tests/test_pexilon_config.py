@@ -664,6 +664,45 @@ class DocumentTest(Files):
         with self.assertRaises(ValueError):
             pc.Document.loads("").save()
 
+    def test_save_refuses_a_file_changed_since_it_was_loaded(self):
+        def rewrite(path):
+            with open(path, "r+b") as f:                # in place, as many bytes
+                f.write(b"#")
+
+        def replace(path):
+            with open(path + ".new", "wb") as f:
+                f.write(read_bytes(path))
+            os.rename(path + ".new", path)
+
+        rows = [
+            (rewrite, "it changed since it was read, and saving would lose that change"),
+            (replace, "another file took its place since it was read, and saving would lose it"),
+            (os.remove, "it was removed since it was read"),
+        ]
+        for other, reason in rows:
+            with self.subTest(reason):
+                path = self.write(read_bytes(SAMPLE))
+                doc = pc.Document.load(path)
+                doc.camera.i2c_addr = 0x36
+                other(path)
+                left = read_bytes(path) if os.path.exists(path) else None
+                with self.assertRaises(pc.EditError) as refused:
+                    doc.save()
+                self.assertEqual(refused.exception.reason, reason)
+                self.assertEqual(read_bytes(path) if os.path.exists(path) else None, left)
+                self.assertEqual(len(os.listdir(os.path.dirname(path))), 0 if left is None else 1)
+        path = self.write(read_bytes(SAMPLE))
+        doc = pc.Document.load(path)
+        for addr in (0x36, 0x37):                       # each save checked against the last
+            doc.camera.i2c_addr = addr
+            doc.save()
+        self.assertEqual(pc.load(path).camera.i2c_addr, 0x37)
+        rewrite(path)
+        pc.Document.loads(doc.data).save(path)          # a text's document is not checked
+        self.assertEqual(read_bytes(path), doc.data)
+        with self.assertRaises(FileNotFoundError):
+            pc.Document.load(path + ".missing")
+
     def test_dumps_is_from_json_and_reads_back(self):
         config = pc.load(SAMPLE)
         _, json_text, _ = program("json", SAMPLE)

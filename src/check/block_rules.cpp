@@ -165,7 +165,7 @@ bool looks_like_marker(std::string_view text)
             !near_marker(word).empty());
 }
 
-std::optional<raw_diagnostic> check_block_marker(const line_account &line, std::string_view text)
+std::optional<diagnostic> check_block_marker(const line_account &line, std::string_view text)
 {
     const bool in_block = line.kind == line_kind::block_line;
     const words w = first_word(text);
@@ -191,28 +191,28 @@ std::optional<raw_diagnostic> check_block_marker(const line_account &line, std::
         const std::string &marker = start ? start_marker() : end_marker();
         const std::size_t end = text_end(text, w.word_end);
         if (w.word_end < end)
-            return raw_diagnostic{diag_id::block_marker,
-                                  "text after " + marker +
-                                      ": a marker stands alone on its line, so " + effect(),
-                                  w.word_end, end, "put the comment on a line of its own"};
+            return diagnostic{diag_id::block_marker,
+                              "text after " + marker + ": a marker stands alone on its line, so " +
+                                  effect(),
+                              w.word_end, end, "put the comment on a line of its own"};
         if (in_block && start)
-            return raw_diagnostic{diag_id::block_marker,
-                                  "a start marker inside " + block() +
-                                      ": it is kept as code, so that block has no end before here",
-                                  w.begin, end,
-                                  "end the block above with " + end_marker() + " before this one"};
+            return diagnostic{diag_id::block_marker,
+                              "a start marker inside " + block() +
+                                  ": it is kept as code, so that block has no end before here",
+                              w.begin, end,
+                              "end the block above with " + end_marker() + " before this one"};
         if (!in_block && !start)
-            return raw_diagnostic{diag_id::block_marker,
-                                  "an end marker with no code block open: it is ignored", w.begin,
-                                  end, "remove it, or start the block with " + start_marker()};
+            return diagnostic{diag_id::block_marker,
+                              "an end marker with no code block open: it is ignored", w.begin, end,
+                              "remove it, or start the block with " + start_marker()};
         return std::nullopt;
     }
     const std::string near = near_marker(word);
     if (near.empty())
         return std::nullopt;
-    raw_diagnostic f{diag_id::block_marker,
-                     "'" + std::string(word) + "' is not a code-block marker: " + effect(), w.begin,
-                     w.word_end, "did you mean " + near + "?"};
+    diagnostic f{diag_id::block_marker,
+                 "'" + std::string(word) + "' is not a code-block marker: " + effect(), w.begin,
+                 w.word_end, "did you mean " + near + "?"};
     // One marker is near: the line becomes it.
     f.fixes.push_back(
         {{0, false, {w.begin, w.word_end}},

@@ -54,7 +54,7 @@ void control_names::grow()
 }
 
 void check_control_keys(const control_facts &control, control_names &names,
-                        std::vector<raw_diagnostic> &out)
+                        std::vector<diagnostic> &out)
 {
     const auto label = [&] { return "controls[" + std::to_string(control.index) + "]"; };
     if (!control.any_key && !control.has_code) {
@@ -84,12 +84,12 @@ void check_control_keys(const control_facts &control, control_names &names,
     const place *first = names.first(control.ctrl_name, control.name);
     if (first == nullptr)
         return;
-    raw_diagnostic d{diag_id::duplicate_control,
-                     "a second control named '" + std::string(control.ctrl_name) + "' (" + label() +
-                         "): hosts and diff find controls by name, and find the first",
-                     "give each control a name of its own",
-                     control.name,
-                     {}};
+    diagnostic d{diag_id::duplicate_control,
+                 "a second control named '" + std::string(control.ctrl_name) + "' (" + label() +
+                     "): hosts and diff find controls by name, and find the first",
+                 "give each control a name of its own",
+                 control.name,
+                 {}};
     d.notes.push_back({*first, "the first control of that name"});
     out.push_back(std::move(d));
 }
@@ -102,9 +102,9 @@ void check_control_range(run_state &s)
     const place &def = s.control.keys[key_def];
     const place &step = s.control.keys[key_step];
     if (min.reader_line != 0 && max.reader_line != 0 && c.min_value > c.max_value) {
-        raw_diagnostic &d = s.add(diag_id::control_range, min,
-                                  s.control_name() + ".min_value " + std::to_string(c.min_value) +
-                                      " is above max_value " + std::to_string(c.max_value));
+        diagnostic &d = s.add(diag_id::control_range, min,
+                              s.control_name() + ".min_value " + std::to_string(c.min_value) +
+                                  " is above max_value " + std::to_string(c.max_value));
         d.notes.push_back({max, "max_value is set here"});
     }
     if (def.reader_line != 0 && ((min.reader_line != 0 && c.def < c.min_value) ||
@@ -132,9 +132,9 @@ void close_control(run_state &s)
     facts.has_step = s.control.first[key_step].reader_line != 0;
     facts.has_code = s.control.block_line != 0;
     facts.ctrl_name = s.record.controls[s.control.index].ctrl_name;
-    std::vector<raw_diagnostic> found;
+    std::vector<diagnostic> found;
     check_control_keys(facts, s.names_given, found);
-    for (raw_diagnostic &d : found)
+    for (diagnostic &d : found)
         s.found.add(std::move(d));
 }
 

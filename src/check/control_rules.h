@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "check/check_run.h"
+#include "check/rule_pass.h"
 
 namespace pexilon::check {
 
@@ -63,6 +63,6 @@ private:
 // Adds to `out` what the control lacks; `names` holds the names of the
 // controls before it, and gets this one's.
 void check_control_keys(const control_facts &control, control_names &names,
-                        std::vector<raw_diagnostic> &out);
+                        std::vector<diagnostic> &out);
 
 } // namespace pexilon::check

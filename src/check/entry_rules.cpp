@@ -15,7 +15,7 @@ namespace {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-void check_empty(const line_account &line, std::vector<raw_diagnostic> &out)
+void check_empty(const line_account &line, std::vector<diagnostic> &out)
 {
     const key_row &key = *line.key.key;
     if (key.form != value_form::list || line.value.begin != line.value.end)
@@ -30,7 +30,7 @@ void check_empty(const line_account &line, std::vector<raw_diagnostic> &out)
 // Items between two commas with nothing in them: a list skips them, so the
 // numbers after one move up a place.
 void check_empty_items(const line_account &line, std::string_view text,
-                       std::vector<raw_diagnostic> &out)
+                       std::vector<diagnostic> &out)
 {
     const key_row &key = *line.key.key;
     if (key.form != value_form::list)
@@ -67,7 +67,7 @@ void check_empty_items(const line_account &line, std::string_view text,
     gap(line.value.end, true);
 }
 
-void check_quotes(const line_account &line, std::string_view text, std::vector<raw_diagnostic> &out)
+void check_quotes(const line_account &line, std::string_view text, std::vector<diagnostic> &out)
 {
     const key_row &key = *line.key.key;
     const std::size_t size = line.value.end - line.value.begin;
@@ -86,7 +86,7 @@ void check_quotes(const line_account &line, std::string_view text, std::vector<r
 // "010": decimal 10 here, where C and some tools would read octal 8. Only
 // when the two readings differ.
 void check_leading_zero(const line_account &line, std::string_view text,
-                        std::vector<raw_diagnostic> &out)
+                        std::vector<diagnostic> &out)
 {
     for (const number_account &n : line.key.numbers) {
         if (!n.digits || n.hex)
@@ -137,12 +137,12 @@ std::size_t comment_start(const line_account &line, std::string_view text)
 } // namespace
 
 void check_continuation_comment(const line_account &line, std::string_view text,
-                                std::vector<raw_diagnostic> &found)
+                                std::vector<diagnostic> &found)
 {
     const std::size_t start = comment_start(line, text);
     if (start == line.value.end)
         return;
-    std::erase_if(found, [&](const raw_diagnostic &f) { return f.where.span.end > start; });
+    std::erase_if(found, [&](const diagnostic &f) { return f.where.span.end > start; });
     const key_row &key = *line.key.key;
     const std::string comment(text.substr(start, line.value.end - start));
     std::string effect = "it is ignored after the number before it";
@@ -163,7 +163,7 @@ void check_continuation_comment(const line_account &line, std::string_view text,
 }
 
 void check_written_form(const line_account &line, std::string_view text,
-                        std::vector<raw_diagnostic> &out)
+                        std::vector<diagnostic> &out)
 {
     check_empty(line, out);
     check_empty_items(line, text, out);

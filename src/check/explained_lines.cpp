@@ -1,6 +1,6 @@
 #include "check/explained_lines.h"
 
-#include "check/check_run.h"
+#include "check/rule_pass.h"
 #include "reader/line_map.h"
 
 namespace pexilon::check {
@@ -8,7 +8,7 @@ namespace pexilon::check {
 std::vector<explained_line> explain_text(std::string_view text)
 {
     const line_map map(text);
-    return run_check(text, map, true).accounts;
+    return run_rule_pass(text, map, true).accounts;
 }
 
 } // namespace pexilon::check

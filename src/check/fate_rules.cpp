@@ -11,7 +11,7 @@ void on_code(run_state &s)
     if (!s.in_control())
         return;
     if (s.control.block_line != 0) {
-        raw_diagnostic &d =
+        diagnostic &d =
             s.add(diag_id::block_replaced, s.whole(s.block_start),
                   "second code block in " + s.control_name() + ": it replaces the first");
         d.notes.push_back({s.whole(s.control.block_line), "the first code block starts here"});

@@ -75,7 +75,7 @@ bool read_below(const run_state &s, std::size_t editor_line)
 
 } // namespace
 
-std::vector<raw_fix> separator_fix(const run_state &s, text_span part, std::size_t name_end)
+std::vector<fix_it> separator_fix(const run_state &s, text_span part, std::size_t name_end)
 {
     const std::string_view text = s.line_text();
     const std::string_view read = text.substr(part.begin, name_end - part.begin);
@@ -109,7 +109,7 @@ std::vector<raw_fix> separator_fix(const run_state &s, text_span part, std::size
     return {{s.at({at, at}), " =", change, record}};
 }
 
-std::vector<raw_fix> bracket_fix(const run_state &s, text_span part, std::size_t name_end)
+std::vector<fix_it> bracket_fix(const run_state &s, text_span part, std::size_t name_end)
 {
     const std::string_view text = s.line_text();
     const std::string name(text.substr(part.begin + 1, name_end - part.begin - 1));

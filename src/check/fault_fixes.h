@@ -14,11 +14,11 @@ namespace pexilon::check {
 // to continue it. The separator the line lacks goes after the key, so that
 // it reads "CFG_MODE = 1". `part` is the text the reader read, `name_end`
 // where it stopped looking for a separator.
-std::vector<raw_fix> separator_fix(const run_state &s, text_span part, std::size_t name_end);
+std::vector<fix_it> separator_fix(const run_state &s, text_span part, std::size_t name_end);
 
 // "[camera parameter" with the name of a known section: the "]" it lacks,
 // after the name. `part` is the text the reader read, `name_end` where it
 // stopped looking for the "]".
-std::vector<raw_fix> bracket_fix(const run_state &s, text_span part, std::size_t name_end);
+std::vector<fix_it> bracket_fix(const run_state &s, text_span part, std::size_t name_end);
 
 } // namespace pexilon::check

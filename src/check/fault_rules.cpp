@@ -144,7 +144,7 @@ void on_fault(run_state &s, fault kind)
         break;
     case fault::block_cut_off: {
         where = cut_place(s, where);
-        raw_diagnostic &d =
+        diagnostic &d =
             s.add(diag_id::block_cut_off, where,
                   "section header inside a code block: the block's text is lost, and this "
                   "header opens no section, so the lines below stay in " +
@@ -157,7 +157,7 @@ void on_fault(run_state &s, fault kind)
         break;
     }
     case fault::block_unterminated: {
-        raw_diagnostic &d =
+        diagnostic &d =
             s.add(diag_id::block_unterminated, where,
                   "the code block is still open at the end of the file: its text is lost",
                   "end the block with ======CODE_BLOCK_END======");

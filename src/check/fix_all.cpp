@@ -24,7 +24,7 @@ std::vector<offered> offered_in(std::string_view text,
     std::vector<offered> out;
     check_text(text, [&](const diagnostic &d) {
         if (!d.fixes.empty() && wanted(d.name))
-            out.push_back({d.fixes, d.line, kind_of(d.id).name});
+            out.push_back({d.fixes, d.where.line, kind_of(d.id).name});
         return true;
     });
     return out;

@@ -4,17 +4,19 @@
 #include <set>
 #include <tuple>
 
+#include "check/placement.h"
+
 namespace pexilon::check {
 
-reading read_of(const line_map &map, run_result &run)
+reading read_of(const line_map &map, rule_pass_result &run)
 {
     reading out;
-    for (const raw_diagnostic &d : run.diagnostics)
+    for (const diagnostic &d : run.diagnostics)
         ++out.found[{map.editor_line(d.where.reader_line), d.id}];
-    out.kind = run.outcome.kind;
-    out.fault_line = run.outcome.kind == fault::none
+    out.kind = run.report.outcome.kind;
+    out.fault_line = run.report.outcome.kind == fault::none
                          ? 0
-                         : map.editor_line(static_cast<std::size_t>(run.outcome.line));
+                         : map.editor_line(static_cast<std::size_t>(run.report.outcome.line));
     out.lines = map.editor_lines();
     out.record = std::move(run.record);
     return out;
@@ -23,7 +25,7 @@ reading read_of(const line_map &map, run_result &run)
 reading read_text(std::string_view text)
 {
     const line_map map(text);
-    run_result run = run_check(text, map, false);
+    rule_pass_result run = run_rule_pass(text, map, false);
     return read_of(map, run);
 }
 
@@ -78,11 +80,12 @@ bool keeps_rule(const reading &before, const reading &after, std::span<const rec
 void place_changes(const record_trace &trace, fix_it &fix)
 {
     const auto before = [&](const std::vector<std::size_t> &lines) { // parts from earlier lines
-        return static_cast<std::uint32_t>(std::lower_bound(lines.begin(), lines.end(), fix.line) -
-                                          lines.begin());
+        return static_cast<std::uint32_t>(
+            std::lower_bound(lines.begin(), lines.end(), fix.where.line) - lines.begin());
     };
     const auto holding = [&](const std::vector<std::size_t> &lines) { // the part up to this line
-        const auto at = std::upper_bound(lines.begin(), lines.end(), fix.line) - lines.begin();
+        const auto at =
+            std::upper_bound(lines.begin(), lines.end(), fix.where.line) - lines.begin();
         return static_cast<std::uint32_t>(at == 0 ? 0 : at - 1);
     };
     for (record_change &c : fix.record) {
@@ -165,7 +168,7 @@ namespace {
 
 // A diagnostic's fixes as they are judged: where their effect stays.
 struct candidate {
-    raw_diagnostic *diagnostic;
+    diagnostic *found;
     fix_group edits;
     place_kind own;
     bool wide = false;
@@ -173,15 +176,12 @@ struct candidate {
     bool sound = false;
 };
 
-candidate candidate_of(const line_map &map, const record_trace &trace, raw_diagnostic &d)
+candidate candidate_of(const line_map &map, const record_trace &trace, diagnostic &d)
 {
     candidate c{&d, {}, {map.editor_line(d.where.reader_line), d.id}};
-    for (const raw_fix &raw : d.fixes) {
-        fix_it f{map.editor_line(raw.where.reader_line),
-                 map.column(raw.where.reader_line, raw.where.span.begin),
-                 map.column(raw.where.reader_line, raw.where.span.end), raw.replacement,
-                 raw.change};
-        f.record = raw.record;
+    for (const fix_it &found : d.fixes) {
+        fix_it f = found;
+        place_edited(map, f.where);
         place_changes(trace, f);
         c.edits.push_back(std::move(f));
     }
@@ -283,11 +283,11 @@ std::vector<std::vector<std::size_t>> groups_of(const std::vector<candidate> &al
 
 } // namespace
 
-void keep_sound_fixes(std::string_view text, const line_map &map, run_result &run)
+void keep_sound_fixes(std::string_view text, const line_map &map, rule_pass_result &run)
 {
-    std::vector<raw_diagnostic> &found = run.diagnostics;
+    std::vector<diagnostic> &found = run.diagnostics;
     if (std::none_of(found.begin(), found.end(),
-                     [](const raw_diagnostic &d) { return !d.fixes.empty(); }))
+                     [](const diagnostic &d) { return !d.fixes.empty(); }))
         return;
     const reading before = read_of(map, run);
     record_trace trace;
@@ -297,7 +297,7 @@ void keep_sound_fixes(std::string_view text, const line_map &map, run_result &ru
         const held_record released(traced);
     }
     std::vector<candidate> all;
-    for (raw_diagnostic &d : found)
+    for (diagnostic &d : found)
         if (!d.fixes.empty())
             all.push_back(candidate_of(map, trace, d));
     fix_judge judge(text, before, all);
@@ -326,10 +326,10 @@ void keep_sound_fixes(std::string_view text, const line_map &map, run_result &ru
         kept[i]->sound = together[i];
     for (candidate &c : all)
         if (!c.sound)
-            c.diagnostic->fixes.clear();
+            c.found->fixes.clear();
         else
             for (std::size_t i = 0; i < c.edits.size(); ++i)
-                c.diagnostic->fixes[i].record = c.edits[i].record; // placed
+                c.found->fixes[i].record = c.edits[i].record; // placed
 }
 
 } // namespace pexilon::check

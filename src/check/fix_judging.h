@@ -19,9 +19,9 @@
 #include <string_view>
 #include <vector>
 
-#include "check/check_run.h"
 #include "check/fixits.h"
 #include "check/record_trace.h"
+#include "check/rule_pass.h"
 
 namespace pexilon::check {
 
@@ -37,7 +37,7 @@ struct reading {
     held_record record;
 };
 
-reading read_of(const line_map &map, run_result &run); // takes run.record
+reading read_of(const line_map &map, rule_pass_result &run); // takes run.record
 reading read_text(std::string_view text);
 
 std::size_t count_at(const reading &r, const place_kind &key);
@@ -66,6 +66,6 @@ std::vector<bool> made_together(std::string_view text, const reading &before,
 
 // Keeps the fix-its of `run` (a check of `text`) that keep the rule, within
 // a budget of bytes read again; a fix-it not tried is not offered.
-void keep_sound_fixes(std::string_view text, const line_map &map, run_result &run);
+void keep_sound_fixes(std::string_view text, const line_map &map, rule_pass_result &run);
 
 } // namespace pexilon::check

@@ -55,9 +55,9 @@ record_change key_change(const key_row &key, std::uint32_t section, bool added)
     return out;
 }
 
-std::vector<raw_fix> rename_fix(place where, std::string_view written,
-                                const std::vector<std::string> &candidates,
-                                const std::string &change_prefix)
+std::vector<fix_it> rename_fix(place where, std::string_view written,
+                               const std::vector<std::string> &candidates,
+                               const std::string &change_prefix)
 {
     const std::vector<std::string> near = nearest_names(written, candidates);
     if (near.size() != 1 || near.front() == written)
@@ -65,10 +65,10 @@ std::vector<raw_fix> rename_fix(place where, std::string_view written,
     return {{where, near.front(), change_prefix + near.front()}};
 }
 
-std::vector<raw_fix> section_fix(place where, std::string_view section,
-                                 const std::vector<std::string> &known)
+std::vector<fix_it> section_fix(place where, std::string_view section,
+                                const std::vector<std::string> &known)
 {
-    std::vector<raw_fix> fixes = rename_fix(where, section, known, "");
+    std::vector<fix_it> fixes = rename_fix(where, section, known, "");
     if (fixes.empty())
         return fixes;
     // Certain only when one group of the header is misspelt: "[board
@@ -127,14 +127,14 @@ std::string with_commas(std::string_view item, std::size_t &count)
     return count >= 2 ? out : std::string();
 }
 
-raw_fix unindent_fix(std::size_t line, std::size_t indent, const key_row &continued,
-                     const key_row *own, std::uint32_t section)
+fix_it unindent_fix(std::size_t line, std::size_t indent, const key_row &continued,
+                    const key_row *own, std::uint32_t section)
 {
-    raw_fix out{{line, false, {0, indent}},
-                "",
-                "the line is read as one of its own; " + std::string(continued.name) +
-                    " keeps the value of the line above",
-                {key_change(continued, section, false)}};
+    fix_it out{{line, false, {0, indent}},
+               "",
+               "the line is read as one of its own; " + std::string(continued.name) +
+                   " keeps the value of the line above",
+               {key_change(continued, section, false)}};
     // A list's continuation made an entry of the key it continues; read as a
     // line of its own, that entry is one of its own key instead.
     if (own != nullptr && continued.target == key_target::entry &&
@@ -200,13 +200,15 @@ std::vector<std::vector<edit>> placed_edits(std::string_view text,
     for (const fix_group &group : groups) {
         std::vector<edit> edits;
         for (const fix_it &f : group) {
-            if (f.line == 0 || f.line > starts.size() || f.column == 0 || f.end_column < f.column ||
-                starts[f.line - 1] + f.end_column - 1 > text.size()) {
+            const place &at = f.where;
+            if (at.line == 0 || at.line > starts.size() || at.column == 0 ||
+                at.end_column < at.column ||
+                starts[at.line - 1] + at.end_column - 1 > text.size()) {
                 edits.clear();
                 break;
             }
             edits.push_back(
-                {starts[f.line - 1] + f.column - 1, starts[f.line - 1] + f.end_column - 1, &f});
+                {starts[at.line - 1] + at.column - 1, starts[at.line - 1] + at.end_column - 1, &f});
         }
         std::sort(edits.begin(), edits.end(), [](const edit &a, const edit &b) {
             return a.begin != b.begin ? a.begin < b.begin : a.end < b.end;

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "check/check_run.h"
 #include "check/checker.h"
+#include "check/rule_pass.h"
 #include "config/vocabulary.h"
 
 namespace pexilon::check {
@@ -32,14 +32,14 @@ record_change key_change(const key_row &key, std::uint32_t section, bool added);
 
 // A misspelt name at `where` with exactly one near candidate: the name
 // becomes that candidate. None when no candidate or several are as near.
-std::vector<raw_fix> rename_fix(place where, std::string_view written,
-                                const std::vector<std::string> &candidates,
-                                const std::string &change_prefix);
+std::vector<fix_it> rename_fix(place where, std::string_view written,
+                               const std::vector<std::string> &candidates,
+                               const std::string &change_prefix);
 
 // An unknown section `section` (groups joined by "||") at `where`, the
 // text between the header's brackets, with exactly one near known section.
-std::vector<raw_fix> section_fix(place where, std::string_view section,
-                                 const std::vector<std::string> &known);
+std::vector<fix_it> section_fix(place where, std::string_view section,
+                                const std::vector<std::string> &known);
 
 // The text after a number, "ms" in "5ms": letters only after a decimal
 // number, a unit the reader drops. `copy` is the item, `taken` the bytes
@@ -58,8 +58,8 @@ const key_row *own_key(std::uint32_t section, std::string_view pair);
 
 // `continued` is the key of the line above, `own` the key the line has once
 // it stands alone (null when it has none in `section`).
-raw_fix unindent_fix(std::size_t line, std::size_t indent, const key_row &continued,
-                     const key_row *own, std::uint32_t section);
+fix_it unindent_fix(std::size_t line, std::size_t indent, const key_row &continued,
+                    const key_row *own, std::uint32_t section);
 
 // What the lines of a section named `section` (groups joined by "||") give
 // the record once they are read into it, or moved to it from a section of

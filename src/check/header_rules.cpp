@@ -20,7 +20,7 @@ bool starts_comment(std::string_view rest)
 
 } // namespace
 
-std::optional<raw_diagnostic> check_header_rest(const line_account &line, std::string_view text)
+std::optional<diagnostic> check_header_rest(const line_account &line, std::string_view text)
 {
     std::size_t begin = line.rest.begin;
     while (begin < line.rest.end && is_white(text[begin]))
@@ -33,10 +33,10 @@ std::optional<raw_diagnostic> check_header_rest(const line_account &line, std::s
     const std::string header =
         "[" + std::string(text.substr(line.name.begin, line.name.end - line.name.begin)) + "]";
     if (rest[0] == '[') {
-        raw_diagnostic f{diag_id::header_text,
-                         "'" + std::string(rest) + "' after the closing ']' is ignored: groups " +
-                             "set apart by white space are not joined, so the section is " + header,
-                         begin, line.rest.end};
+        diagnostic f{diag_id::header_text,
+                     "'" + std::string(rest) + "' after the closing ']' is ignored: groups " +
+                         "set apart by white space are not joined, so the section is " + header,
+                     begin, line.rest.end};
         // Joined, do the groups name a known section? Then the white space
         // between them is certainly what went wrong.
         std::string joined = header + std::string(rest);
@@ -53,10 +53,10 @@ std::optional<raw_diagnostic> check_header_rest(const line_account &line, std::s
         }
         return f;
     }
-    return raw_diagnostic{diag_id::header_text,
-                          "'" + std::string(rest) +
-                              "' after the closing ']' is ignored: the section is " + header,
-                          begin, line.rest.end};
+    return diagnostic{diag_id::header_text,
+                      "'" + std::string(rest) +
+                          "' after the closing ']' is ignored: the section is " + header,
+                      begin, line.rest.end};
 }
 
 } // namespace pexilon::check

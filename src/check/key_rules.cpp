@@ -35,16 +35,16 @@ bool looks_like_structure(std::string_view text)
 
 void written_form(run_state &s, const line_account &line, bool tidy)
 {
-    std::vector<raw_diagnostic> found;
+    std::vector<diagnostic> found;
     if (!tidy)
         check_written_form(line, s.line_text(), found);
     if (line.kind == line_kind::continuation && s.empty_value &&
         line.key.key->form == value_form::list) {
-        s.empty_value->diagnostic.message +=
+        s.empty_value->held.message +=
             ", and the numbers on the indented line below make an entry of their own";
         s.emit(s.empty_value);
     }
-    for (raw_diagnostic &f : found) {
+    for (diagnostic &f : found) {
         if (f.id != diag_id::empty_value) {
             s.found.add(s.judged(std::move(f)));
             continue;
@@ -68,7 +68,7 @@ bool misread_continuation(run_state &s, const line_account &line)
         return false;
     const std::string got = stored_words(line, s.record);
     const std::string name = key.name;
-    raw_diagnostic &d =
+    diagnostic &d =
         s.add(diag_id::continuation, s.at(line.value),
               "indented line is read as a continuation of " + name + ", so " + got,
               own_line ? "remove the indentation to read it as a line of its own"
@@ -100,9 +100,9 @@ void note_duplicate(run_state &s, const key_row &key)
     if (first->reader_line != 0) {
         const std::string owner =
             key.target == key_target::camera ? std::string("camera") : s.control_name();
-        raw_diagnostic &d = s.add(diag_id::duplicate_key, s.at(s.line->name),
-                                  std::string(key.name) + " is given twice for " + owner +
-                                      ": this later value wins");
+        diagnostic &d = s.add(diag_id::duplicate_key, s.at(s.line->name),
+                              std::string(key.name) + " is given twice for " + owner +
+                                  ": this later value wins");
         d.notes.push_back({*first, "first given here"});
     } else {
         *first = s.at(s.line->name);
@@ -120,10 +120,10 @@ void on_shape(run_state &s, const line_account &line)
     if (line.kind != line_kind::continuation && line.kind != line_kind::blank &&
         line.kind != line_kind::comment)
         s.emit(s.empty_value);
-    std::optional<raw_diagnostic> f =
-        line.kind == line_kind::header ? check_header_rest(line, s.line_text())
-        : may_hold_marker(line)        ? check_block_marker(line, s.line_text())
-                                       : std::nullopt;
+    std::optional<diagnostic> f = line.kind == line_kind::header
+                                      ? check_header_rest(line, s.line_text())
+                                  : may_hold_marker(line) ? check_block_marker(line, s.line_text())
+                                                          : std::nullopt;
     if (!f)
         return;
     s.marker_said = f->id == diag_id::block_marker;
@@ -135,8 +135,8 @@ void end_pair(run_state &s)
 {
     for (held_diagnostic &count : s.pair_counts) {
         for (std::size_t i = 0; i < s.pair_continuations; ++i)
-            count.diagnostic.message += "; the numbers on the indented line below do not add "
-                                        "to it: camera keys take no continuation lines";
+            count.held.message += "; the numbers on the indented line below do not add "
+                                  "to it: camera keys take no continuation lines";
         s.emit(std::move(count));
     }
     s.pair_counts.clear();
@@ -162,7 +162,7 @@ void check_register_write(run_state &s, const line_account &line)
     if (n.read <= 0xFF && !(n.hex && std::size_t{n.end} - n.begin >= address_spelling))
         return;
     const std::string number(s.span_text({n.begin, n.end}));
-    raw_diagnostic &d =
+    diagnostic &d =
         s.add(diag_id::reg_no_value, s.at({n.begin, n.end}),
               "REG has one number, so " + stored_words(line, s.record) +
                   ": a register write needs an address and a value",
@@ -182,14 +182,14 @@ void on_applied(run_state &s, const line_account &line)
     const bool continuation = line.kind == line_kind::continuation;
     if (continuation && misread_continuation(s, line))
         return;
-    const bool tidy = tidy_value(line, s.line_text());
-    std::vector<raw_diagnostic> found;
+    const bool tidy = value_is_tidy(line, s.line_text());
+    std::vector<diagnostic> found;
     if (!tidy)
         found = check_value(line, s.line_text());
     if (continuation && !tidy)
         check_continuation_comment(line, s.line_text(), found);
-    for (raw_diagnostic &f : found) {
-        raw_diagnostic d = s.judged(std::move(f));
+    for (diagnostic &f : found) {
+        diagnostic d = s.judged(std::move(f));
         // A camera key's count is held until its pair ends: an indented
         // line below adds nothing to it, which its words then say.
         if (d.id == diag_id::value_count && !continuation && key.target == key_target::camera)

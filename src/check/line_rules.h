@@ -14,18 +14,18 @@
 namespace pexilon::check {
 
 // A header with text after its closing "]" that is not a comment.
-std::optional<raw_diagnostic> check_header_rest(const line_account &line, std::string_view text);
+std::optional<diagnostic> check_header_rest(const line_account &line, std::string_view text);
 
 // A stored key line: an empty value, an empty list item, a quoted text, a
 // number with a leading zero. `text` is the line as the reader read it.
 void check_written_form(const line_account &line, std::string_view text,
-                        std::vector<raw_diagnostic> &out);
+                        std::vector<diagnostic> &out);
 
 // An indented line that continues a key with a comment after its numbers:
 // no comment is recognised there, so the comment is read as part of the
 // value. Diagnostics of `found` about the comment's text are dropped.
 void check_continuation_comment(const line_account &line, std::string_view text,
-                                std::vector<raw_diagnostic> &found);
+                                std::vector<diagnostic> &found);
 
 // Whether `line` may be a code-block marker or near one: a code line, a
 // faulty line, or a name/value line with no name (a name ends at "=", so a
@@ -42,7 +42,7 @@ inline bool may_hold_marker(const line_account &line)
 // end marker with no block open. `block_start` is the line of the open
 // block's start marker for block lines. Only for a line may_hold_marker
 // takes.
-std::optional<raw_diagnostic> check_block_marker(const line_account &line, std::string_view text);
+std::optional<diagnostic> check_block_marker(const line_account &line, std::string_view text);
 
 // Whether the lines of `text` end in CR alone: it holds no LF, and a CR
 // with more than blanks after it. The reader ends a line at LF only, so it

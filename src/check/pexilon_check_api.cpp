@@ -30,31 +30,31 @@ struct c_callback {
         notes.reserve(d.notes.size());
         note_display.reserve(d.notes.size());
         for (const pexilon::check::note &n : d.notes) {
-            notes.push_back({n.line, n.column, n.end_column, n.message.c_str()});
-            note_display.push_back({n.display_column, n.display_end_column});
+            notes.push_back({n.where.line, n.where.column, n.where.end_column, n.message.c_str()});
+            note_display.push_back({n.where.display_column, n.where.display_end_column});
         }
         std::vector<pexilon_check_fix> fixes;
         fixes.reserve(d.fixes.size());
         for (const pexilon::check::fix_it &f : d.fixes)
-            fixes.push_back(
-                {f.line, f.column, f.end_column, f.replacement.c_str(), f.change.c_str()});
+            fixes.push_back({f.where.line, f.where.column, f.where.end_column,
+                             f.replacement.c_str(), f.change.c_str()});
         const std::string name(d.name);
         pexilon_check_diagnostic out{};
         out.severity = d.severity;
         out.name = name.c_str();
         out.message = d.message.c_str();
         out.hint = d.hint.empty() ? nullptr : d.hint.c_str();
-        out.line = d.line;
-        out.column = d.column;
-        out.end_column = d.end_column;
-        out.reader_line = d.reader_line;
+        out.line = d.where.line;
+        out.column = d.where.column;
+        out.end_column = d.where.end_column;
+        out.reader_line = d.where.reader_line;
         out.source = d.source.data();
         out.source_length = d.source.size();
         out.notes = notes.empty() ? nullptr : notes.data();
         out.note_count = notes.size();
         out.fixes = fixes.empty() ? nullptr : fixes.data();
         out.fix_count = fixes.size();
-        out.display = {d.display_column, d.display_end_column};
+        out.display = {d.where.display_column, d.where.display_end_column};
         out.note_display = note_display.empty() ? nullptr : note_display.data();
         return callback(user, &out) == 0;
     }
@@ -115,18 +115,18 @@ int lines_result(const pexilon::check::record_trace &trace, const pexilon::confi
     return 0;
 }
 
-pexilon::check::format_options cxx_options(const pexilon_check_format_options *options) noexcept
+pexilon::format::format_options cxx_options(const pexilon_check_format_options *options) noexcept
 {
-    pexilon::check::format_options out;
+    pexilon::format::format_options out;
     if (options == nullptr)
         return out;
     out.align = options->align != 0;
     switch (options->hex_case) {
     case PEXILON_CHECK_HEX_LOWER:
-        out.digits = pexilon::check::hex_case::lower;
+        out.digits = pexilon::format::hex_case::lower;
         break;
     case PEXILON_CHECK_HEX_KEEP:
-        out.digits = pexilon::check::hex_case::keep;
+        out.digits = pexilon::format::hex_case::keep;
         break;
     case PEXILON_CHECK_HEX_UPPER:
         break;
@@ -172,7 +172,7 @@ int pexilon_check_format(const char *text, std::size_t size,
         return -1;
     *result = {};
     try {
-        const pexilon::check::format_result formatted = pexilon::check::format_text(
+        const pexilon::format::format_result formatted = pexilon::format::format_text(
             std::string_view(text != nullptr ? text : "", text != nullptr ? size : 0),
             cxx_options(options));
         if (formatted.formatted) {
@@ -218,7 +218,7 @@ int pexilon_check_lines_path(const char *path, pexilon_check_lines *result) noex
     if (result == nullptr)
         return -1;
     try {
-        const pexilon::check::loaded_input input = pexilon::check::read_path(path);
+        const pexilon::input::loaded_input input = pexilon::input::read_path(path);
         if (!input.opened) {
             *result = {};
             result->parse_result = -1;

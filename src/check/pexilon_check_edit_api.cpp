@@ -4,7 +4,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <mutex>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -12,6 +15,7 @@
 #include "check/c_copy.h"
 #include "document/document.h"
 #include "edit/edit_path.h"
+#include "edit/file_read.h"
 #include "edit/line_edits.h"
 #include "edit/record_copy.h"
 #include "edit/record_writer.h"
@@ -22,6 +26,11 @@
 struct pexilon_check_document {
     explicit pexilon_check_document(std::string text) : doc(std::move(text)) {}
     pexilon::document doc;
+    // The file the text was read from, as it was read or last saved: a save
+    // over it is refused when another program changed it meanwhile, and
+    // remembers what it wrote. Saves of one document take turns with it.
+    mutable std::mutex saving;
+    mutable std::optional<pexilon::edit::read_file> origin;
 };
 
 namespace {
@@ -93,6 +102,27 @@ pexilon_check_document *pexilon_check_document_load(const char *text, std::size_
     try {
         return new pexilon_check_document(
             std::string(text != nullptr ? text : "", text != nullptr ? size : 0));
+    } catch (...) {
+        errno = ENOMEM;
+        return nullptr;
+    }
+}
+
+pexilon_check_document *pexilon_check_document_load_file(const char *path) noexcept
+{
+    if (path == nullptr) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    try {
+        pexilon::edit::read_file read;
+        if (const int error = pexilon::edit::read_whole_file(path, read); error != 0) {
+            errno = error;
+            return nullptr;
+        }
+        auto doc = std::make_unique<pexilon_check_document>(read.bytes);
+        doc->origin = std::move(read);
+        return doc.release();
     } catch (...) {
         errno = ENOMEM;
         return nullptr;
@@ -176,8 +206,9 @@ int pexilon_check_document_save(const pexilon_check_document *doc, const char *p
     if (doc == nullptr || path == nullptr)
         return invalid(EINVAL);
     try {
-        const pexilon::edit::save_outcome saved =
-            pexilon::edit::save_text(path, doc->doc.stored_text());
+        const std::lock_guard<std::mutex> turn(doc->saving);
+        const pexilon::edit::save_outcome saved = pexilon::edit::save_text(
+            path, doc->doc.stored_text(), doc->origin ? &*doc->origin : nullptr);
         if (saved.saved)
             return 0;
         const int status = refusal(saved.reason, message);

@@ -97,11 +97,12 @@ config_report read_accounts(std::string_view text, parsed_config *record,
     return report;
 }
 
-config_report parse_traced(const loaded_input &input, parsed_config *config, record_trace &trace)
+config_report parse_traced(const input::loaded_input &input, parsed_config *config,
+                           record_trace &trace)
 {
-    const line_map map(readable_text(input.bytes, input.read_failed));
+    const line_map map(input::readable_text(input.bytes, input.read_failed));
     trace_listener listener(map, *config, trace);
-    const config_report report = parse_loaded(input, config, &listener);
+    const config_report report = input::parse_loaded(input, config, &listener);
     if (report.outcome.line > 0)
         trace.fault_line = map.editor_line(static_cast<std::size_t>(report.outcome.line));
     trace.lost = listener.failed();

@@ -29,9 +29,10 @@ struct record_trace {
     bool lost = false;
 };
 
-// parse_loaded, noting in `trace` the line each part of the record came
+// input::parse_loaded, noting in `trace` the line each part of the record came
 // from, and the editor line of the fault the outcome reports.
-config_report parse_traced(const loaded_input &input, parsed_config *config, record_trace &trace);
+config_report parse_traced(const input::loaded_input &input, parsed_config *config,
+                           record_trace &trace);
 
 // The same for a text in memory, read into `config` (zeroed by the caller).
 config_report trace_text(std::string_view text, parsed_config *config, record_trace &trace);

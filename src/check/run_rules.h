@@ -1,5 +1,5 @@
 // The checker's rules over the line accounts of one run, each reading and
-// moving on the shared state (run_state.h). The listener (check_run.cpp)
+// moving on the shared state (run_state.h). The listener (rule_pass.cpp)
 // calls them for each line in this order: track_line, note_split, on_shape,
 // on_fate, on_fault; check_line_ends before the parse, and close_section,
 // end_pair and the held empty-value warning after it.

@@ -10,7 +10,7 @@ namespace pexilon::check {
 // A section name as it is written: the reader joins bracket groups with "||".
 std::string as_header(std::string_view section) { return header_text(section); }
 
-std::vector<raw_diagnostic> found_diagnostics::in_order()
+std::vector<diagnostic> found_diagnostics::in_order()
 {
     // Only held diagnostics stand out of order, and most runs hold none:
     // the diagnostics, large as they are, are moved once, in order.
@@ -22,10 +22,10 @@ std::vector<raw_diagnostic> found_diagnostics::in_order()
     };
     if (!std::is_sorted(index.begin(), index.end(), earlier))
         std::sort(index.begin(), index.end(), earlier);
-    std::vector<raw_diagnostic> out;
+    std::vector<diagnostic> out;
     out.reserve(found_.size());
     for (const std::size_t i : index)
-        out.push_back(std::move(found_[i].diagnostic));
+        out.push_back(std::move(found_[i].held));
     found_.clear();
     return out;
 }

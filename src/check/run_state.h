@@ -1,6 +1,6 @@
 // What the checker's rules share over one run: where the reader stands (the
 // line, its section, the pair and the code block it belongs to, the control
-// being read) and the diagnostics found so far. The listener (check_run.cpp)
+// being read) and the diagnostics found so far. The listener (rule_pass.cpp)
 // moves it on line by line; each rule reads it and adds what it finds.
 #pragma once
 
@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "check/check_run.h"
 #include "check/control_rules.h"
+#include "check/rule_pass.h"
 #include "check/size_pair.h"
 #include "config/code_tables.h"
 #include "config/line_accounts.h"
@@ -26,18 +26,18 @@ namespace pexilon::check {
 // the order found: its rule emits it once it is whole.
 struct held_diagnostic {
     std::size_t order;
-    raw_diagnostic diagnostic;
+    diagnostic held;
 };
 
 // The diagnostics of a run, each with its place in the order found.
 class found_diagnostics {
 public:
-    raw_diagnostic &add(raw_diagnostic d)
+    diagnostic &add(diagnostic d)
     {
         found_.push_back({next_++, std::move(d)});
-        return found_.back().diagnostic;
+        return found_.back().held;
     }
-    held_diagnostic hold(raw_diagnostic d) { return {next_++, std::move(d)}; }
+    held_diagnostic hold(diagnostic d) { return {next_++, std::move(d)}; }
     void emit(held_diagnostic &&held) { found_.push_back(std::move(held)); }
     void emit(std::optional<held_diagnostic> &held)
     {
@@ -46,7 +46,7 @@ public:
         held.reset();
     }
     // Every diagnostic, in the order found.
-    std::vector<raw_diagnostic> in_order();
+    std::vector<diagnostic> in_order();
 
 private:
     std::vector<held_diagnostic> found_;
@@ -102,19 +102,19 @@ struct run_state {
     std::size_t pair_continuations = 0;         // lines misread as continuing it
     std::vector<held_diagnostic> half_warnings; // of camera_halves, in order
 
-    raw_diagnostic &add(diag_id id, place where, std::string message, std::string hint = {})
+    diagnostic &add(diag_id id, place where, std::string message, std::string hint = {})
     {
         return found.add({id, std::move(message), std::move(hint), where});
     }
-    held_diagnostic hold(raw_diagnostic d) { return found.hold(std::move(d)); }
+    held_diagnostic hold(diagnostic d) { return found.hold(std::move(d)); }
     void emit(held_diagnostic &&held) { found.emit(std::move(held)); }
     void emit(std::optional<held_diagnostic> &held) { found.emit(held); }
 
     // `d`, drawn by a rule over the line being judged, placed on that line.
-    raw_diagnostic judged(raw_diagnostic d) const
+    diagnostic judged(diagnostic d) const
     {
         d.where.reader_line = line->reader_line;
-        for (raw_fix &f : d.fixes)
+        for (fix_it &f : d.fixes)
             f.where.reader_line = line->reader_line;
         return d;
     }

@@ -33,8 +33,7 @@ void on_section(run_state &s, std::string_view section, std::uint32_t code)
                                     s.at(s.header_span)});
         static const std::vector<std::string> plain = names_of(section_codes, false);
         if (!short_of && s.header_span.end - s.header_span.begin == s.section.size())
-            s.unknown_section->diagnostic.fixes =
-                section_fix(s.at(s.header_span), s.section, plain);
+            s.unknown_section->held.fixes = section_fix(s.at(s.header_span), s.section, plain);
         return;
     }
     if (code == section_control && s.line->refused == reject_reason::none) {
@@ -55,13 +54,13 @@ void close_section(run_state &s)
         join = join_size_halves(s.camera_halves, s.record.camera, s.map);
     for (std::size_t i = 0; i < s.half_warnings.size(); ++i) {
         if (i == join.diagnostic && !join.fixes.empty())
-            s.half_warnings[i].diagnostic.fixes = std::move(join.fixes);
+            s.half_warnings[i].held.fixes = std::move(join.fixes);
         s.emit(std::move(s.half_warnings[i]));
     }
     s.half_warnings.clear();
     s.camera_halves = {};
     if (s.unknown_section) {
-        raw_diagnostic &d = s.unknown_section->diagnostic;
+        diagnostic &d = s.unknown_section->held;
         d.message = "unknown section " + as_header(s.section) + ": " +
                     (s.ignored_lines == 0 ? std::string("it has no lines")
                      : s.ignored_lines == 1

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "check/check_run.h"
+#include "check/rule_pass.h"
 #include "config/vocabulary.h"
 #include "reader/line_map.h"
 
@@ -43,7 +43,7 @@ struct size_section {
 // the section left it; `map` places the lines for the words.
 struct size_join {
     std::size_t diagnostic = 0;
-    std::vector<raw_fix> fixes;
+    std::vector<fix_it> fixes;
 };
 size_join join_size_halves(const size_section &section, const camera_settings &camera,
                            const line_map &map);

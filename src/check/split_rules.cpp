@@ -87,7 +87,7 @@ void note_split(run_state &s, line_kind kind)
     if (source.size() <= piece_limit || p.column >= source.size())
         return; // only its line end was left over
     s.split_warned = p.editor_line;
-    raw_diagnostic &d =
+    diagnostic &d =
         s.add(diag_id::split_line, {line, false, {0, source.size() - p.column}},
               "this line has " + std::to_string(source.size()) + " bytes; the reader takes " +
                   std::to_string(piece_limit) + " at a time, so the text from column " +

@@ -190,7 +190,7 @@ public:
 
     // The directive that turns `diag` off, or directives.size() for none.
     // Warnings must come in the order of their lines.
-    std::size_t turned_off_by(const raw_diagnostic &diag)
+    std::size_t turned_off_by(const diagnostic &diag)
     {
         const std::size_t line = map_.editor_line(diag.where.reader_line);
         // A directive for one line is final.
@@ -267,7 +267,7 @@ std::string directive_problem(const directive &d, std::size_t used)
 } // namespace
 
 void apply_directives(const line_map &map, const std::vector<directive> &directives,
-                      std::vector<raw_diagnostic> &found)
+                      std::vector<diagnostic> &found)
 {
     if (directives.empty())
         return;

@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "check/check_run.h"
+#include "check/rule_pass.h"
 #include "config/line_accounts.h"
 #include "reader/line_map.h"
 
@@ -41,6 +41,6 @@ std::vector<directive> directives_of(std::string_view text, const line_map &map)
 // warning for each directive that names no known warning or turns nothing
 // off.
 void apply_directives(const line_map &map, const std::vector<directive> &directives,
-                      std::vector<raw_diagnostic> &found);
+                      std::vector<diagnostic> &found);
 
 } // namespace pexilon::check

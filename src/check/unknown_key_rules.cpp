@@ -81,10 +81,9 @@ void warn_unknown_key(run_state &s, const std::string &name)
     const bool half = hint.empty() && !halves.empty();
     if (half)
         hint = "width and height are set together: SIZE = WIDTH, HEIGHT";
-    raw_diagnostic d{diag_id::unknown_key,
-                     "unknown key '" + name + "' in " + as_header(s.section) +
-                         ": the line is ignored",
-                     hint, s.at(s.line->name)};
+    diagnostic d{diag_id::unknown_key,
+                 "unknown key '" + name + "' in " + as_header(s.section) + ": the line is ignored",
+                 hint, s.at(s.line->name)};
     if (hint.find("did you mean") == 0)
         d.fixes = rename_fix(s.at(s.line->name), name, own, "the line is read as the key ");
     if (!d.fixes.empty())

@@ -52,7 +52,7 @@ std::string destination(const key_row &key, std::size_t index)
 // words.
 void check_rest(const number_account &n, const std::string &copy, const std::string &what,
                 const std::string &stored_text, bool in_list, std::size_t room,
-                std::vector<raw_diagnostic> &out)
+                std::vector<diagnostic> &out)
 {
     const std::size_t taken = n.taken;
     std::size_t rest = taken;
@@ -66,10 +66,10 @@ void check_rest(const number_account &n, const std::string &copy, const std::str
                            " and the rest is ignored",
                        n.begin + rest, n.end});
     } else if (rest > taken && (std::strchr("0123456789+-", copy[rest]) != nullptr)) {
-        raw_diagnostic f{diag_id::number_syntax,
-                         "two numbers without a comma between them: " + what + " got " +
-                             stored_text + " and '" + rest_text + "' is lost",
-                         n.begin, n.end};
+        diagnostic f{diag_id::number_syntax,
+                     "two numbers without a comma between them: " + what + " got " + stored_text +
+                         " and '" + rest_text + "' is lost",
+                     n.begin, n.end};
         std::size_t count = 0;
         const std::string joined = with_commas(copy, count);
         if (!joined.empty() && count <= room) {
@@ -87,10 +87,10 @@ void check_rest(const number_account &n, const std::string &copy, const std::str
                  copy.substr(taken) + "' is ignored, so " + what + " got " + stored_text,
              n.begin, n.end, "write the number in decimal, or in hexadecimal without a sign"});
     } else {
-        raw_diagnostic f{diag_id::number_syntax,
-                         "'" + copy.substr(taken) + "' after the number " + taken_text +
-                             " is ignored: " + what + " got " + stored_text,
-                         n.begin + taken, n.end};
+        diagnostic f{diag_id::number_syntax,
+                     "'" + copy.substr(taken) + "' after the number " + taken_text +
+                         " is ignored: " + what + " got " + stored_text,
+                     n.begin + taken, n.end};
         // "#" starts a comment only at the start of a line; after a value it
         // is text, though it looks like the comment its author meant.
         const std::size_t mark = copy.find_first_not_of(" \t", taken);
@@ -110,7 +110,7 @@ void check_rest(const number_account &n, const std::string &copy, const std::str
 // field, or cut.
 void check_range(const number_account &n, const std::string &copy, number_field type,
                  const std::string &what, const std::string &stored_text,
-                 std::vector<raw_diagnostic> &out)
+                 std::vector<diagnostic> &out)
 {
     const std::size_t taken = n.taken;
     const std::string taken_text = copy.substr(0, taken);
@@ -134,7 +134,7 @@ void check_range(const number_account &n, const std::string &copy, number_field 
 
 void check_number(const number_account &n, std::string_view text, number_field type,
                   const std::string &what, bool in_list, std::size_t room,
-                  std::vector<raw_diagnostic> &out)
+                  std::vector<diagnostic> &out)
 {
     if (n.begin == n.end) {
         out.push_back({diag_id::number_syntax,
@@ -180,8 +180,7 @@ bool plain(const number_account &n, number_field type)
     return true;
 }
 
-void check_numbers(const line_account &line, std::string_view text,
-                   std::vector<raw_diagnostic> &out)
+void check_numbers(const line_account &line, std::string_view text, std::vector<diagnostic> &out)
 {
     const key_row &key = *line.key.key;
     const number_field type = field_of(key);
@@ -199,7 +198,7 @@ void check_numbers(const line_account &line, std::string_view text,
     }
     // Commas put in give the key other values; a unit taken away, none.
     for (std::size_t i = first; i < out.size(); ++i)
-        for (raw_fix &f : out[i].fixes)
+        for (fix_it &f : out[i].fixes)
             if (!f.replacement.empty())
                 f.record = {key_change(key, line.section_code, false)};
 }
@@ -238,7 +237,7 @@ std::string kept_in_words(std::string_view value, std::size_t limit)
 }
 
 void check_text_length(const line_account &line, std::string_view text,
-                       std::vector<raw_diagnostic> &out)
+                       std::vector<diagnostic> &out)
 {
     const key_row &key = *line.key.key;
     const std::size_t size = line.value.end - line.value.begin;
@@ -261,7 +260,7 @@ void check_text_length(const line_account &line, std::string_view text,
     }
 }
 
-void check_pair_count(const line_account &line, std::vector<raw_diagnostic> &out)
+void check_pair_count(const line_account &line, std::vector<diagnostic> &out)
 {
     const key_row &key = *line.key.key;
     const std::size_t count = line.key.numbers.size();
@@ -300,7 +299,7 @@ std::string key_label(const key_row &key)
     return prefix + member->name;
 }
 
-bool tidy_value(const line_account &line, std::string_view text)
+bool value_is_tidy(const line_account &line, std::string_view text)
 {
     const key_row &key = *line.key.key;
     const auto &numbers = line.key.numbers;
@@ -319,9 +318,9 @@ bool tidy_value(const line_account &line, std::string_view text)
            tidy_items(line, text, field_of(key));
 }
 
-std::vector<raw_diagnostic> check_value(const line_account &line, std::string_view text)
+std::vector<diagnostic> check_value(const line_account &line, std::string_view text)
 {
-    std::vector<raw_diagnostic> out;
+    std::vector<diagnostic> out;
     const key_row &key = *line.key.key;
     switch (key.form) {
     case value_form::text:

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "check/check_run.h"
+#include "check/rule_pass.h"
 #include "config/line_accounts.h"
 
 namespace pexilon::check {
@@ -22,13 +22,13 @@ std::string key_label(const key_row &key);
 
 // Diagnostics of the stored key line `line`, whose text is `text` (the
 // line as the reader read it).
-std::vector<raw_diagnostic> check_value(const line_account &line, std::string_view text);
+std::vector<diagnostic> check_value(const line_account &line, std::string_view text);
 
 // True for numbers written as they mostly are: each item one number its
 // field keeps whole, in hex or without a leading zero, the items one comma
 // apart, as many as the key takes (one, a pair, or a list). Nothing in
 // check_value or check_written_form applies to such a line, and no comment
 // can hide in it: the checker passes it by.
-bool tidy_value(const line_account &line, std::string_view text);
+bool value_is_tidy(const line_account &line, std::string_view text);
 
 } // namespace pexilon::check

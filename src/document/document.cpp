@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "document/document_builder.h"
-#include "reader/line_map.h"
+#include "document/line_parts.h"
 #include "support/record_ops.h"
 
 namespace pexilon {
@@ -15,11 +15,20 @@ void record_release::operator()(parsed_config *record) const noexcept
 }
 
 document::document(std::string text, document_detail detail)
+    : document(std::move(text), detail,
+               [](std::string_view all, const line_map &, account_listener &builder,
+                  parsed_config &record) {
+                   return parse_config_accounted(all.data(), all.size(), &record, builder);
+               })
+{
+}
+
+document::document(std::string text, document_detail detail, const document_parse &parse)
     : text_(std::move(text)), record_(new parsed_config{})
 {
     const line_map map(text_);
     document_builder builder(*this, map, detail);
-    report_ = parse_config_accounted(text_.data(), text_.size(), record_.get(), builder);
+    report_ = parse(text_, map, builder, *record_);
     builder.finish();
 }
 
@@ -29,10 +38,22 @@ std::string document::print() const
     // part, and this is what writes it out.
     std::string out;
     out.reserve(text_.size());
-    for (const document_line &line : lines_)
-        for (std::size_t p = 0; p < line.part_count; ++p)
-            out += bytes(parts_[line.first_part + p].bytes);
+    std::vector<line_part> parts;
+    for (const document_line &line : lines_) {
+        parts.clear();
+        append_line_parts(text_, line, pieces_, numbers_, parts);
+        for (const line_part &part : parts)
+            out += bytes(part.bytes);
+    }
     return out;
+}
+
+std::vector<line_part> document::parts_of(std::size_t line) const
+{
+    std::vector<line_part> parts;
+    if (line < lines_.size())
+        append_line_parts(text_, lines_[line], pieces_, numbers_, parts);
+    return parts;
 }
 
 std::string_view document::bytes(byte_range range) const noexcept

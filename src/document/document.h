@@ -5,11 +5,14 @@
 // outline, and later edits that set one value without touching another
 // byte) stands on the same facts. The line parts cover the text without a
 // gap or an overlap: printing them back gives the text byte for byte, and an
-// edit replaces one part.
+// edit replaces one part. A line's parts are made when asked for: most
+// readers want the pieces and numbers only, and the parts of every line
+// held at once took more memory than the text and the pieces together.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -17,6 +20,7 @@
 
 #include "config/line_accounts.h"
 #include "pexilon/config_parser.h"
+#include "reader/line_map.h"
 
 namespace pexilon {
 
@@ -67,23 +71,25 @@ inline constexpr std::size_t no_index = static_cast<std::size_t>(-1);
 struct document_piece {
     std::size_t reader_line = 0; // 1-based, as pexilon_parse_config counts
     byte_range bytes;            // the piece, its line end included
-    line_kind kind = line_kind::blank;
-    byte_range name;  // header: the section text; name/value: the name (empty for none)
-    byte_range value; // name/value and continuation: the value as handed on
-    byte_range rest;  // header: what follows its closing "]"
+    byte_range name;             // header: the section text; name/value: the name (empty for none)
+    byte_range value;            // name/value and continuation: the value as handed on
+    byte_range rest;             // header: what follows its closing "]"
     // The section in effect after the piece (into document::sections()).
     std::size_t section = no_index;
-    std::string continues;  // continuation: the name of the key it continues
+    std::string continues;        // continuation: the name of the key it continues
+    const key_row *key = nullptr; // stored: the key the record took
+    std::size_t index = 0;        // stored: the entry or control; code: the control
+    std::size_t first_number = 0; // into document::numbers()
+    std::size_t number_count = 0;
+    // The byte-sized facts last, side by side: a million pieces each padded
+    // after every flag took a sixth more memory.
+    line_kind kind = line_kind::blank;
     bool accounted = false; // the parse told of this piece (it tells of every one it reads)
+    bool changed = true;    // stored: false when the value left the record alone
     line_fate fate = line_fate::none;
     ignore_cause cause = ignore_cause::unknown_key;
     reject_reason refused = reject_reason::none;
     fault problem = fault::none;
-    const key_row *key = nullptr; // stored: the key the record took
-    std::size_t index = 0;        // stored: the entry or control; code: the control
-    bool changed = true;          // stored: false when the value left the record alone
-    std::size_t first_number = 0; // into document::numbers()
-    std::size_t number_count = 0;
 };
 
 // A newline-ended line, as an editor numbers it (the last may lack the newline).
@@ -91,8 +97,6 @@ struct document_line {
     byte_range bytes; // the line end included
     std::size_t first_piece = 0;
     std::size_t piece_count = 1;
-    std::size_t first_part = 0; // into document::parts()
-    std::size_t part_count = 0;
     std::size_t block = no_index; // the code block the line is part of
 };
 
@@ -118,19 +122,28 @@ struct record_release {
 };
 using owned_record = std::unique_ptr<parsed_config, record_release>;
 
-// How much of each line a document models. A line's parts and the numbers
-// of its values take several times the memory of the text; a reader that
-// needs only the lines and their pieces (the formatter) reads without them.
+// How much of each line a document models. The numbers of the values take
+// more memory than the text; a reader that needs only the lines and their
+// pieces (the formatter) reads without them.
 enum class document_detail : unsigned char {
-    full,   // lines, pieces, parts and numbers
-    pieces, // no parts (print() is empty) and no numbers (each piece's number_count is 0)
+    full,   // lines, pieces and numbers
+    pieces, // no numbers (each piece's number_count is 0, and parts_of() has no items)
 };
+
+// Runs the one listened parse of a document's text for it, so that another
+// reader of the accounts (the checker's rules) shares that parse: the parse
+// must tell `builder` of every line it reads and fill `record` (empty on
+// entry), and throw what it could not hold.
+using document_parse = std::function<config_report(
+    std::string_view text, const line_map &map, account_listener &builder, parsed_config &record)>;
 
 class document {
 public:
     // Reads `text` (kept as the document's own copy) in one listened parse.
     // Throws std::bad_alloc when memory runs out.
     explicit document(std::string text, document_detail detail = document_detail::full);
+    // The same, from a parse that `parse` runs.
+    document(std::string text, document_detail detail, const document_parse &parse);
 
     const std::string &stored_text() const noexcept { return text_; }
     // The text rebuilt from the lines' parts, byte for byte the text read.
@@ -140,7 +153,9 @@ public:
 
     const std::vector<document_line> &lines() const noexcept { return lines_; }
     const std::vector<document_piece> &pieces() const noexcept { return pieces_; }
-    const std::vector<line_part> &parts() const noexcept { return parts_; }
+    // The parts of editor line `line` (0-based), end to end over its bytes;
+    // empty past the last line.
+    std::vector<line_part> parts_of(std::size_t line) const;
     const std::vector<document_number> &numbers() const noexcept { return numbers_; }
     const std::vector<document_section> &sections() const noexcept { return sections_; }
     const std::vector<document_block> &blocks() const noexcept { return blocks_; }
@@ -161,7 +176,6 @@ private:
     std::string text_;
     std::vector<document_line> lines_;
     std::vector<document_piece> pieces_;
-    std::vector<line_part> parts_;
     std::vector<document_number> numbers_;
     std::vector<document_section> sections_;
     std::vector<document_block> blocks_;

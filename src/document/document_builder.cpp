@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "config/vocabulary.h"
-#include "document/line_parts.h"
 
 namespace pexilon {
 
@@ -146,10 +145,6 @@ void document_builder::finish()
     if (error_)
         std::rethrow_exception(error_);
     doc_.lines_.resize(map_.editor_lines());
-    // A line has a few parts: enough room at once spares the copies of a
-    // vector grown part by part over a large file.
-    if (full_)
-        doc_.parts_.reserve(doc_.lines_.size() * 8);
     std::size_t next_piece = 0;
     for (std::size_t i = 0; i < doc_.lines_.size(); ++i) {
         document_line &line = doc_.lines_[i];
@@ -159,10 +154,6 @@ void document_builder::finish()
         line.bytes = {doc_.pieces_[line.first_piece].bytes.begin,
                       doc_.pieces_[next_piece - 1].bytes.end};
         line.block = piece_blocks_[line.first_piece];
-        line.first_part = doc_.parts_.size();
-        if (full_)
-            append_line_parts(doc_.text_, line, doc_.pieces_, doc_.numbers_, doc_.parts_);
-        line.part_count = doc_.parts_.size() - line.first_part;
     }
     if (!doc_.sections_.empty())
         doc_.sections_.back().last_line = doc_.lines_.empty() ? 0 : doc_.lines_.size() - 1;

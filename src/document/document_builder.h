@@ -16,7 +16,7 @@ public:
 
     void account(const line_account &line) noexcept override;
 
-    // After the parse: the lines, their parts and the last ranges; throws
+    // After the parse: the lines and the last ranges; throws
     // what an account could not hold (std::bad_alloc).
     void finish();
 
@@ -28,7 +28,7 @@ private:
 
     document &doc_;
     const line_map &map_;
-    bool full_ = true; // parts and numbers too
+    bool full_ = true; // the numbers too
     std::size_t controls_ = 0;
     std::size_t open_block_ = no_index;
     std::vector<std::size_t> piece_blocks_; // the block of each piece, or no_index

@@ -58,12 +58,22 @@ bool write_all(int fd, std::string_view text) noexcept
 
 std::string resolved_path(const std::string &path)
 {
-    std::string target = path;
     if (char *real = ::realpath(path.c_str(), nullptr)) {
-        target = real;
+        std::string target = real;
         std::free(real);
+        return target;
     }
-    return target;
+    // No file of that name yet: the name in its folder, whose links are
+    // followed, so that one file has one name whether or not it is there.
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    char *real = ::realpath(folder.c_str(), nullptr);
+    if (real == nullptr)
+        return path;
+    std::string target = real;
+    std::free(real);
+    return target + (target.ends_with('/') ? "" : "/") +
+           (slash == std::string::npos ? path : path.substr(slash + 1));
 }
 
 std::string keep_attributes(int fd, const std::string &target, const struct stat &old)

@@ -14,7 +14,9 @@ namespace pexilon::edit {
 // interruptions; false with errno set.
 bool write_all(int fd, std::string_view text) noexcept;
 
-// The file `path` names, its links followed; `path` itself when it names none yet.
+// The file `path` names, its links followed; when it names none yet, its
+// name in its folder with the folder's links followed (`path` itself when
+// the folder is not there either).
 std::string resolved_path(const std::string &path);
 
 // Gives the file open as `fd` what `target` (whose status is `old`) has

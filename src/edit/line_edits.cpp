@@ -112,7 +112,7 @@ edit_outcome insert_entry_at(const document &doc, std::size_t index, std::string
     if (!entry_line(text, line, entry, error))
         return refused(error);
     const document_piece *piece = entry_piece(doc, index);
-    if (piece == nullptr)
+    if (piece == nullptr) // not reached: see entry_piece
         return refused("no line of the file holds entries[" + std::to_string(index) + "]");
     if (piece->kind == line_kind::continuation)
         return refused("entries[" + std::to_string(index) +
@@ -148,7 +148,7 @@ edit_outcome insert_entry_in(const document &doc, std::string_view section, std:
 edit_outcome remove_entry(const document &doc, std::size_t index)
 {
     const document_piece *piece = entry_piece(doc, index);
-    if (piece == nullptr)
+    if (piece == nullptr) // not reached: resolve_item gave an index below the count
         return refused("there is no entries[" + std::to_string(index) + "]");
     const document_line &line = doc.lines()[line_of_piece(doc, *piece)];
     if (line.piece_count > 1)
@@ -160,6 +160,9 @@ edit_outcome remove_entry(const document &doc, std::size_t index)
 
 edit_outcome remove_control(const document &doc, std::size_t index)
 {
+    // Not reached: resolve_item gave an index below control_count, and each
+    // control is made by a section of its own. Kept as the guard of the
+    // index into the sections below.
     if (index >= doc.control_sections().size())
         return refused("there is no controls[" + std::to_string(index) + "]");
     const std::size_t section = doc.control_sections()[index];

@@ -90,6 +90,24 @@ save_outcome fill(int fd, const std::string &target, const struct stat *old, std
     return {true, 0, {}};
 }
 
+// Saved, or why the file may not be saved over when it is not as it was read.
+save_outcome as_read(file_change change)
+{
+    switch (change) {
+    case file_change::none:
+        return {true, 0, {}};
+    case file_change::contents:
+        return failed("it changed since it was read, and saving would lose that change", 0);
+    case file_change::replaced:
+        return failed("another file took its place since it was read, and saving would lose it", 0);
+    case file_change::removed:
+        return failed("it was removed since it was read", 0);
+    case file_change::unreadable:
+        break;
+    }
+    return failed("cannot read it again to see whether it changed since it was read", errno);
+}
+
 // The new file until it is renamed over the old one: removed on every other path.
 struct temporary {
     int fd = -1;
@@ -109,25 +127,42 @@ struct temporary {
 
 } // namespace
 
-save_outcome save_text(const std::string &path, std::string_view text)
+save_outcome save_text(const std::string &path, std::string_view text, read_file *origin)
 {
     const std::string target = resolved_path(path);
     struct stat old {};
     bool exists = false;
     if (save_outcome allowed = replaceable(target, old, exists); !allowed.saved)
         return allowed;
+    if (origin != nullptr && target != origin->path && !(exists && same_file(old, origin->status)))
+        origin = nullptr; // another file: nothing was read from it
     temporary made;
     made.fd = create_beside(target, made.name);
     if (made.fd < 0)
         return failed("cannot create a temporary file beside it", errno);
     save_outcome outcome = fill(made.fd, target, exists ? &old : nullptr, text);
+    // What the origin becomes, taken while a failure still leaves all as it was.
+    struct stat written {};
+    std::string next;
+    if (outcome.saved && origin != nullptr) {
+        next = text;
+        if (::fstat(made.fd, &written) != 0)
+            outcome = failed("cannot read the temporary file's status", errno);
+    }
     const int closed = ::close(made.fd);
     made.fd = -1;
     if (closed != 0 && outcome.saved)
         outcome = failed("cannot close the temporary file", errno);
+    // As late as can be: what another program writes after this is lost.
+    if (outcome.saved && origin != nullptr)
+        outcome = as_read(change_since_read(target, origin->status, origin->bytes));
     if (outcome.saved && ::rename(made.name.c_str(), target.c_str()) != 0)
         outcome = failed("cannot rename the temporary file over it", errno);
     made.kept = outcome.saved;
+    if (outcome.saved && origin != nullptr) {
+        origin->status = written;
+        origin->bytes.swap(next);
+    }
     return outcome;
 }
 

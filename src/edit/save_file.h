@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "edit/file_read.h"
+
 namespace pexilon::edit {
 
 struct save_outcome {
@@ -23,6 +25,13 @@ struct save_outcome {
 // 0666 less the umask. Refused when the file is not a regular file, has
 // more than one hard link or may not be written, and when any step fails;
 // the old file is then as it was and no temporary file is left.
-save_outcome save_text(const std::string &path, std::string_view text);
+//
+// `origin`, when given, is the file the text was read from. A save over it
+// (`path` names it once links are followed, or names the same file) is
+// refused too when it no longer is what was read: another program wrote to
+// it, or put another file in its place, or removed it. After such a save
+// `origin` is what was written, so that the next save over it is checked
+// against that. A save elsewhere neither checks nor changes it.
+save_outcome save_text(const std::string &path, std::string_view text, read_file *origin = nullptr);
 
 } // namespace pexilon::edit

@@ -36,7 +36,7 @@ edit_outcome set_entry_values(const document &doc, std::size_t index, std::strin
     if (!entry_numbers(value, numbers, written, error))
         return refused(error);
     const document_piece *piece = entry_piece(doc, index);
-    if (piece == nullptr)
+    if (piece == nullptr) // not reached: see entry_piece
         return refused("no line of the file holds entries[" + std::to_string(index) + "]");
     record_copy expected(doc.record());
     param_entry &entry = expected.params[index];

@@ -9,7 +9,11 @@
 
 namespace pexilon::edit {
 
-// The piece that made entries[index], or null.
+// The piece that made entries[index], or null. Every entry of a record has
+// one, as the reader tells of each entry it stores with the line that made
+// it, so null means only an index past the entries. The edits check the
+// index before they ask, and still refuse a null piece, which no input
+// gives today, rather than follow it.
 const document_piece *entry_piece(const document &doc, std::size_t index) noexcept;
 
 // entries[index].values = `value` ("1, 0x2C"). The same count of numbers

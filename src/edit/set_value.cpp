@@ -89,6 +89,11 @@ edit_outcome set_number(const document &doc, const edit_path &path, std::string_
     std::vector<splice> splices;
     const std::size_t control = path.target == path_target::control ? path.index : 0;
     if (const document_piece *piece = setting_piece(doc, *path.key, control)) {
+        // Not reached: the reader keeps a line's value only when it holds
+        // as many numbers as its key takes (SIZE two, FORMAT one or two, the
+        // others one), and setting_piece finds only lines whose value was
+        // kept. Kept so that a line read otherwise one day is refused, not
+        // spliced into a value the reader would not give.
         if (!number_splices(doc, *piece, numbers, splices))
             return refused(std::string(path.key->name) +
                            "'s line holds other numbers than it takes");

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <set>
 
-namespace pexilon::check {
+namespace pexilon::format {
 
 namespace {
 
@@ -204,4 +204,4 @@ std::vector<hand_columns> kept_hand_columns(std::string_view text, const text_re
     return kept;
 }
 
-} // namespace pexilon::check
+} // namespace pexilon::format

@@ -13,7 +13,7 @@
 
 #include "format/format_lines.h"
 
-namespace pexilon::check {
+namespace pexilon::format {
 
 // Per editor line, the byte columns (0-based from the line's start, 0 for
 // none) its separator and its inline comment keep, whether a pair keeps ":"
@@ -38,4 +38,4 @@ struct hand_columns {
 std::vector<hand_columns> kept_hand_columns(std::string_view text, const text_reading &reading,
                                             const std::vector<bool> &as_written);
 
-} // namespace pexilon::check
+} // namespace pexilon::format

@@ -6,7 +6,7 @@
 #include "format/format_hand_columns.h"
 #include "reader/byte_order_mark.h"
 
-namespace pexilon::check {
+namespace pexilon::format {
 
 namespace {
 
@@ -391,4 +391,4 @@ std::string lay_out(std::string_view text, const text_reading &reading,
     return out;
 }
 
-} // namespace pexilon::check
+} // namespace pexilon::format

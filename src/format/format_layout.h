@@ -11,7 +11,7 @@
 #include "format/format_values.h"
 #include "reader/line_map.h"
 
-namespace pexilon::check {
+namespace pexilon::format {
 
 struct format_options {
     bool align = false; // pad names so that the "=" of a section's pairs line up
@@ -47,4 +47,4 @@ inline constexpr std::size_t longest_whole_line = piece_limit;
 std::string lay_out(std::string_view text, const text_reading &reading,
                     const format_options &options, const std::vector<bool> &as_written);
 
-} // namespace pexilon::check
+} // namespace pexilon::format

@@ -13,7 +13,7 @@
 #include "reader/line_map.h"
 #include "reader/text_helpers.h"
 
-namespace pexilon::check {
+namespace pexilon::format {
 
 namespace {
 
@@ -59,7 +59,7 @@ line_role role_of(const document &doc, const document_piece &piece) noexcept
     // most likely a misspelt marker: the checker says so of its first word,
     // so it stays as written.
     if (piece.kind == line_kind::name_value && piece.name.begin == piece.name.end &&
-        looks_like_marker(doc.bytes(piece.bytes)))
+        check::looks_like_marker(doc.bytes(piece.bytes)))
         return line_role::kept;
     return role_of(piece.kind);
 }
@@ -144,12 +144,11 @@ text_reading read_faults(std::string_view text)
 
 bool is_white_byte(char c) noexcept { return is_white(c); }
 
-text_reading read_for_format(std::string_view text, bool with_lines)
+namespace {
+
+// The formatter's facts, taken from the document `reading` holds.
+void take_lines(std::string_view text, text_reading &reading)
 {
-    if (!with_lines)
-        return read_faults(text);
-    text_reading reading;
-    reading.doc = std::make_unique<const document>(std::string(text), document_detail::pieces);
     const document &doc = *reading.doc;
     reading.parse_result = doc.report().outcome.line;
     reading.result_kind = static_cast<int>(doc.report().outcome.kind);
@@ -166,8 +165,29 @@ text_reading read_for_format(std::string_view text, bool with_lines)
     reading.lines.reserve(lines.size());
     for (const document_line &line : lines)
         reading.lines.push_back(line_of(doc, line, reading.lines.empty() ? reading.bom : 0));
+}
+
+} // namespace
+
+text_reading read_for_format(std::string_view text, bool with_lines)
+{
+    if (!with_lines)
+        return read_faults(text);
+    text_reading reading;
+    reading.doc = std::make_unique<const document>(std::string(text), document_detail::pieces);
+    take_lines(text, reading);
     return reading;
 }
+
+text_reading read_for_format(std::string_view text, const document_parse &parse)
+{
+    text_reading reading;
+    reading.doc =
+        std::make_unique<const document>(std::string(text), document_detail::pieces, parse);
+    take_lines(text, reading);
+    return reading;
+}
+
 std::string record_difference(const parsed_config &before, const parsed_config &after)
 {
     const record_mismatch mismatch = first_mismatch(before, after);
@@ -192,4 +212,4 @@ std::string_view fault_words(int kind) noexcept
     return describe_fault(report);
 }
 
-} // namespace pexilon::check
+} // namespace pexilon::format

@@ -13,7 +13,7 @@
 
 #include "document/document.h"
 
-namespace pexilon::check {
+namespace pexilon::format {
 
 // What an editor line is to the formatter.
 enum class line_role : unsigned char {
@@ -74,6 +74,8 @@ struct text_reading {
 // (`lines` stays empty, and there is no document). Throws std::bad_alloc
 // when memory runs out.
 text_reading read_for_format(std::string_view text, bool with_lines = true);
+// With lines, the document built from the parse that `parse` runs.
+text_reading read_for_format(std::string_view text, const document_parse &parse);
 
 // White space as the reader sees it.
 bool is_white_byte(char c) noexcept;
@@ -85,4 +87,4 @@ std::string record_difference(const parsed_config &before, const parsed_config &
 // A fault kind in words: "no separator", "code block cut off"...
 std::string_view fault_words(int kind) noexcept;
 
-} // namespace pexilon::check
+} // namespace pexilon::format

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace pexilon::check {
+namespace pexilon::format {
 
 namespace {
 
@@ -91,4 +91,4 @@ std::string tidy_value(std::string_view value, value_shape shape, hex_case digit
     return out;
 }
 
-} // namespace pexilon::check
+} // namespace pexilon::format

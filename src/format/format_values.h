@@ -7,7 +7,7 @@
 
 #include "format/format_lines.h"
 
-namespace pexilon::check {
+namespace pexilon::format {
 
 enum class hex_case : unsigned char { upper, lower, keep };
 
@@ -22,4 +22,4 @@ std::string tidy_value(std::string_view value, value_shape shape, hex_case digit
 void append_tidy_value(std::string &out, std::string_view value, value_shape shape,
                        hex_case digits);
 
-} // namespace pexilon::check
+} // namespace pexilon::format

@@ -3,7 +3,7 @@
 #include "check/checker.h"
 #include "check/line_rules.h"
 
-namespace pexilon::check {
+namespace pexilon::format {
 
 namespace {
 
@@ -14,16 +14,23 @@ std::string result_words(int line, int kind)
     return std::to_string(line) + " (" + std::string(fault_words(kind)) + ")";
 }
 
-// The editor lines (0-based) on which the checker draws a diagnostic.
-std::vector<bool> warned_lines(std::string_view text, std::size_t count)
+// The document of `text`, from the parse of the check that finds on which
+// editor lines (0-based, in `warned`) a diagnostic is drawn.
+text_reading read_and_check(std::string_view text, std::vector<bool> &warned)
 {
-    std::vector<bool> warned(count, false);
-    check_text(text, [&](const diagnostic &d) {
-        if (d.line > 0 && d.line <= count)
-            warned[d.line - 1] = true;
-        return true;
-    });
-    return warned;
+    std::vector<std::size_t> lines;
+    text_reading reading =
+        read_for_format(text, [&](std::string_view all, const line_map &map,
+                                  account_listener &builder, parsed_config &record) {
+            check::shared_check found = check::check_sharing(all, map, builder, record);
+            lines = std::move(found.warned_lines);
+            return found.report;
+        });
+    warned.assign(reading.lines.size(), false);
+    for (const std::size_t line : lines)
+        if (line > 0 && line <= warned.size())
+            warned[line - 1] = true;
+    return reading;
 }
 
 } // namespace
@@ -61,14 +68,15 @@ format_result format_text(std::string_view text, const format_options &options)
 {
     // The reader takes such a file for one line, so it has no layout to
     // lay out, and its CRs are the author's line ends, which are kept.
-    if (lines_end_in_cr_alone(text)) {
+    if (check::lines_end_in_cr_alone(text)) {
         format_result kept;
         kept.formatted = true;
         kept.text = text;
         return kept;
     }
-    const text_reading before = read_for_format(text);
-    std::string laid = lay_out(text, before, options, warned_lines(text, before.lines.size()));
+    std::vector<bool> warned;
+    const text_reading before = read_and_check(text, warned);
+    std::string laid = lay_out(text, before, options, warned);
     const text_reading after = read_for_format(laid, false);
     format_result result = compare_readings(before, after);
     if (result.formatted)
@@ -76,4 +84,4 @@ format_result format_text(std::string_view text, const format_options &options)
     return result;
 }
 
-} // namespace pexilon::check
+} // namespace pexilon::format

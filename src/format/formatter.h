@@ -10,7 +10,7 @@
 
 #include "format/format_layout.h"
 
-namespace pexilon::check {
+namespace pexilon::format {
 
 struct format_result {
     bool formatted = false; // false: refused, `text` is empty
@@ -28,4 +28,4 @@ format_result compare_readings(const text_reading &before, const text_reading &a
 // out.
 format_result format_text(std::string_view text, const format_options &options);
 
-} // namespace pexilon::check
+} // namespace pexilon::format

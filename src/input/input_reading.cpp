@@ -8,7 +8,7 @@
 #include "pexilon/config.hpp"
 #include "reader/line_map.h"
 
-namespace pexilon::check {
+namespace pexilon::input {
 
 // The C++ interface maps reader lines to editor lines on its own, so it
 // states the piece size in the public header; it is the reader's.
@@ -137,4 +137,4 @@ config_report parse_loaded(const loaded_input &input, parsed_config *config,
     return report;
 }
 
-} // namespace pexilon::check
+} // namespace pexilon::input

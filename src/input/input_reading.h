@@ -10,7 +10,7 @@
 #include "config/line_accounts.h"
 #include "input/text_block.h"
 
-namespace pexilon::check {
+namespace pexilon::input {
 
 struct loaded_input {
     text_block bytes;
@@ -38,4 +38,4 @@ parse_outcome reported_outcome(bool opened, bool read_failed, int os_error, pars
 config_report parse_loaded(const loaded_input &input, parsed_config *config,
                            account_listener *listener = nullptr);
 
-} // namespace pexilon::check
+} // namespace pexilon::input

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <new>
 
-namespace pexilon::check {
+namespace pexilon::input {
 
 namespace {
 
@@ -81,4 +81,4 @@ char *text_block::room(std::size_t wanted)
     return data_.get() + size_;
 }
 
-} // namespace pexilon::check
+} // namespace pexilon::input

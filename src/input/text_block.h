@@ -7,7 +7,7 @@
 #include <memory>
 #include <string_view>
 
-namespace pexilon::check {
+namespace pexilon::input {
 
 class text_block {
 public:
@@ -35,4 +35,4 @@ private:
     std::size_t capacity_ = 0;
 };
 
-} // namespace pexilon::check
+} // namespace pexilon::input

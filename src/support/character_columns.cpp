@@ -1,6 +1,6 @@
 #include "support/character_columns.h"
 
-namespace pexilon::check {
+namespace pexilon {
 
 namespace {
 
@@ -68,4 +68,4 @@ std::size_t character_columns::operator()(std::string_view line, std::size_t byt
     return characters_ + past_end + 1;
 }
 
-} // namespace pexilon::check
+} // namespace pexilon

@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <string_view>
 
-namespace pexilon::check {
+namespace pexilon {
 
 // Bytes of the character that starts at text[at]: the length of a
 // well-formed UTF-8 sequence there, else 1.
@@ -35,4 +35,4 @@ private:
     std::size_t characters_ = 0; // characters before that byte
 };
 
-} // namespace pexilon::check
+} // namespace pexilon

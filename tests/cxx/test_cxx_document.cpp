@@ -98,6 +98,37 @@ TEST(CxxDocument, DumpsWritesARecordThatReadsBack)
     EXPECT_EQ(s.reason(), "controls[0].reserved is not 0, and no key of a file sets it");
 }
 
+TEST(CxxDocument, SaveOverTheFileLoadedRefusesWhenItChangedMeanwhile)
+{
+    const fs::path folder =
+        fs::path(testing::TempDir()) / ("cxx_doc_changed_" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    const fs::path path = folder / "board.conf";
+    fs::copy_file(sample_path, path, fs::copy_options::overwrite_existing);
+    auto loaded = pexilon::document::load(path, std::nothrow);
+    ASSERT_FALSE(loaded.error);
+    pexilon::document &doc = loaded.document;
+    EXPECT_TRUE(doc.set("camera.width", 1920, std::nothrow));
+    EXPECT_TRUE(doc.save(path, std::nothrow));
+    EXPECT_TRUE(doc.set("camera.width", 1280, std::nothrow));
+    EXPECT_TRUE(doc.save(path, std::nothrow)); // against what the first save wrote
+    std::ofstream(path, std::ios::app) << "; another program's line\n";
+    const std::string left = contents(path);
+    const pexilon::edit_status s = doc.save(path, std::nothrow);
+    EXPECT_TRUE(s.refused());
+    EXPECT_FALSE(s.error());
+    EXPECT_EQ(s.reason(), "it changed since it was read, and saving would lose that change");
+    EXPECT_EQ(contents(path), left);
+#if PEXILON_CXX_EXCEPTIONS
+    EXPECT_THROW(doc.save(path), pexilon::edit_error);
+#endif
+    // A document of the text is not checked: it writes over the change.
+    EXPECT_TRUE(
+        pexilon::document::loads(doc.text(), std::nothrow).document.save(path, std::nothrow));
+    EXPECT_EQ(contents(path), doc.text());
+    fs::remove_all(folder);
+}
+
 #if PEXILON_CXX_EXCEPTIONS
 TEST(CxxDocument, RefusalsThrowEditErrorAndSaveIsAtomic)
 {

@@ -16,7 +16,7 @@ namespace {
 std::string edited(std::string text, const nlohmann::json &edits)
 {
     for (auto it = edits.rbegin(); it != edits.rend(); ++it) {
-        const pexilon_lsp::text_lines lines(text);
+        const pexilon::lsp::text_lines lines(text);
         const auto offset = [&](const nlohmann::json &at) {
             return lines.offset(at.at("line").get<std::size_t>(),
                                 at.at("character").get<std::size_t>());
@@ -36,21 +36,21 @@ TEST(LspFormatting, EditsGiveTheFormattedText)
 {
     const nlohmann::json params = {{"textDocument", {{"uri", "file:///a.conf"}}},
                                    {"options", {{"tabSize", 4}, {"insertSpaces", true}}}};
-    const nlohmann::json edits = pexilon_lsp::format_edits(messy, params);
+    const nlohmann::json edits = pexilon::lsp::format_edits(messy, params);
     ASSERT_TRUE(edits.is_array());
     EXPECT_GT(edits.size(), 1u); // only the lines that change, not the whole text
-    EXPECT_EQ(edited(messy, edits), pexilon::check::format_text(messy, {}).text);
+    EXPECT_EQ(edited(messy, edits), pexilon::format::format_text(messy, {}).text);
     // A formatted text needs no edit.
-    EXPECT_EQ(pexilon_lsp::format_edits(edited(messy, edits), params).size(), 0u);
+    EXPECT_EQ(pexilon::lsp::format_edits(edited(messy, edits), params).size(), 0u);
 }
 
 TEST(LspFormatting, OptionsReachTheLayout)
 {
     const nlohmann::json params = {
         {"options", {{"pexilon.align", true}, {"pexilon.hexCase", "lower"}}}};
-    const std::string result = edited(messy, pexilon_lsp::format_edits(messy, params));
+    const std::string result = edited(messy, pexilon::lsp::format_edits(messy, params));
     EXPECT_EQ(result,
-              pexilon::check::format_text(messy, {true, pexilon::check::hex_case::lower}).text);
+              pexilon::format::format_text(messy, {true, pexilon::format::hex_case::lower}).text);
     EXPECT_NE(result.find("I2C_ADDR = 0x1a"), std::string::npos);
 }
 
@@ -61,7 +61,7 @@ TEST(LspFormatting, RangeChangesItsLinesOnly)
     const nlohmann::json params = {
         {"range",
          {{"start", {{"line", 6}, {"character", 0}}}, {"end", {{"line", 7}, {"character", 3}}}}}};
-    const std::string result = edited(messy, pexilon_lsp::format_edits(messy, params));
+    const std::string result = edited(messy, pexilon::lsp::format_edits(messy, params));
     const std::string want = "\n; héllo\n[camera parameter]\nSIZE:640,480   \nI2C_ADDR=0x1a\n"
                              "[register parameter]\nREG = 1, 2\nREG = 3\n    4,5\n\n\n";
     EXPECT_EQ(result, want);
@@ -70,7 +70,7 @@ TEST(LspFormatting, RangeChangesItsLinesOnly)
     const nlohmann::json lines = {
         {"range",
          {{"start", {{"line", 6}, {"character", 0}}}, {"end", {{"line", 8}, {"character", 0}}}}}};
-    EXPECT_EQ(edited(messy, pexilon_lsp::format_edits(messy, lines)), want);
+    EXPECT_EQ(edited(messy, pexilon::lsp::format_edits(messy, lines)), want);
 }
 
 // What the server sends is written as text, not built as JSON: it must be
@@ -93,8 +93,8 @@ TEST(LspFormatting, EditsAsTextAreTheEditsSerialized)
         "[camera parameter]\nTYPE=abcdefg\xc3\xa9\"\nSIZE=1,2\n",
     };
     for (const std::string &text : texts) {
-        const nlohmann::json edits = pexilon_lsp::format_edits(text, params);
-        pexilon_lsp::format_reply reply(text, params);
+        const nlohmann::json edits = pexilon::lsp::format_edits(text, params);
+        pexilon::lsp::format_reply reply(text, params);
         EXPECT_EQ(reply.text(),
                   edits.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace))
             << text;
@@ -105,8 +105,8 @@ TEST(LspFormatting, EditsAsTextAreTheEditsSerialized)
         {"textDocument", {{"uri", "file:///a.conf"}}},
         {"range",
          {{"start", {{"line", 3}, {"character", 0}}}, {"end", {{"line", 4}, {"character", 0}}}}}};
-    EXPECT_EQ(pexilon_lsp::format_reply(messy, part).text(),
-              pexilon_lsp::format_edits(messy, part)
+    EXPECT_EQ(pexilon::lsp::format_reply(messy, part).text(),
+              pexilon::lsp::format_edits(messy, part)
                   .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
 }
 
@@ -116,7 +116,7 @@ TEST(LspFormatting, LargeReplyComesInPieces)
     std::string text = "[register parameter]\n";
     for (int i = 0; i < 10000; ++i)
         text += "REG=0x" + std::to_string(1000 + i) + ",0x1\n";
-    pexilon_lsp::format_reply reply(text, nlohmann::json::object());
+    pexilon::lsp::format_reply reply(text, nlohmann::json::object());
     std::string joined;
     std::size_t pieces = 0;
     reply.write([&](std::string_view piece) {
@@ -125,7 +125,7 @@ TEST(LspFormatting, LargeReplyComesInPieces)
     });
     EXPECT_GT(pieces, 1u);
     EXPECT_EQ(joined.size(), reply.size());
-    EXPECT_EQ(joined, pexilon_lsp::format_edits(text, nlohmann::json::object())
+    EXPECT_EQ(joined, pexilon::lsp::format_edits(text, nlohmann::json::object())
                           .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
 }
 
@@ -143,10 +143,10 @@ TEST(LineDiff, ManyLinesAgainstTheShortestEdit)
         if (i % 11 == 0)
             b += "new " + std::to_string(i) + "\n";
     }
-    const std::vector<std::string_view> la = pexilon_lsp::lines_of(a),
-                                        lb = pexilon_lsp::lines_of(b);
+    const std::vector<std::string_view> la = pexilon::lsp::lines_of(a),
+                                        lb = pexilon::lsp::lines_of(b);
     std::size_t kept_a = 0, kept_b = 0, next_a = 0, next_b = 0;
-    for (const pexilon_tool::change_run &run : pexilon_lsp::line_diff(la, lb)) {
+    for (const pexilon::tool::change_run &run : pexilon::lsp::line_diff(la, lb)) {
         // Between two runs the lines are the same, one for one.
         ASSERT_EQ(run.a_begin - next_a, run.b_begin - next_b);
         for (std::size_t k = 0; k < run.a_begin - next_a; ++k)
@@ -180,9 +180,9 @@ TEST(LineDiff, EqualLinesOfEveryLengthAreKept)
         b += line + "\ny" + std::to_string(n) + "\n";
     }
     std::size_t kept = 0, next_a = 0;
-    const std::vector<std::string_view> la = pexilon_lsp::lines_of(a),
-                                        lb = pexilon_lsp::lines_of(b);
-    for (const pexilon_tool::change_run &run : pexilon_lsp::line_diff(la, lb)) {
+    const std::vector<std::string_view> la = pexilon::lsp::lines_of(a),
+                                        lb = pexilon::lsp::lines_of(b);
+    for (const pexilon::tool::change_run &run : pexilon::lsp::line_diff(la, lb)) {
         kept += run.a_begin - next_a;
         next_a = run.a_end;
     }
@@ -211,8 +211,8 @@ TEST(LineDiff, RunsOfChangedLines)
 {
     for (const diff_case &c : diff_cases) {
         std::string runs;
-        for (const pexilon_tool::change_run &run :
-             pexilon_lsp::line_diff(pexilon_lsp::lines_of(c.a), pexilon_lsp::lines_of(c.b)))
+        for (const pexilon::tool::change_run &run :
+             pexilon::lsp::line_diff(pexilon::lsp::lines_of(c.a), pexilon::lsp::lines_of(c.b)))
             runs += std::to_string(run.a_begin) + "-" + std::to_string(run.a_end) + ">" +
                     std::to_string(run.b_begin) + "-" + std::to_string(run.b_end) + " ";
         EXPECT_EQ(runs, c.runs) << c.what;

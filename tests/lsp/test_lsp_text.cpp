@@ -14,8 +14,8 @@
 
 namespace {
 
-using pexilon_lsp::edit_result;
-using pexilon_lsp::read_status;
+using pexilon::lsp::edit_result;
+using pexilon::lsp::read_status;
 
 // ---- byte columns and UTF-16 columns --------------------------------------
 
@@ -43,7 +43,7 @@ const std::vector<column_case> column_cases = {
 TEST(ColumnsTable, BytesToUnits)
 {
     for (const column_case &c : column_cases) {
-        const pexilon_lsp::text_lines lines(c.line);
+        const pexilon::lsp::text_lines lines(c.line);
         EXPECT_EQ(lines.utf16_column(0, c.bytes), c.units) << c.what;
     }
 }
@@ -51,7 +51,7 @@ TEST(ColumnsTable, BytesToUnits)
 TEST(ColumnsTable, UnitsBackToBytes)
 {
     for (const column_case &c : column_cases) {
-        const pexilon_lsp::text_lines lines(c.line);
+        const pexilon::lsp::text_lines lines(c.line);
         const std::size_t bytes = c.bytes < c.line.size() ? c.bytes : c.line.size();
         EXPECT_EQ(lines.byte_column(0, c.units), bytes) << c.what;
     }
@@ -59,7 +59,7 @@ TEST(ColumnsTable, UnitsBackToBytes)
 
 TEST(ColumnsTable, ColumnInsideCharacterMovesToItsStart)
 {
-    const pexilon_lsp::text_lines lines("\xF0\x9F\x98\x80x");
+    const pexilon::lsp::text_lines lines("\xF0\x9F\x98\x80x");
     EXPECT_EQ(lines.byte_column(0, 1), 0u);  // between the two halves of a pair
     EXPECT_EQ(lines.utf16_column(0, 2), 0u); // inside the four bytes
 }
@@ -68,7 +68,7 @@ TEST(ColumnsTable, LinesEndAsTheProtocolSays)
 {
     // "\n", "\r\n" and a lone "\r" end a protocol line; the reader's lines
     // end at "\n" alone.
-    const pexilon_lsp::text_lines lines("a\r\nb\rc\n\xC3\xA9\n");
+    const pexilon::lsp::text_lines lines("a\r\nb\rc\n\xC3\xA9\n");
     ASSERT_EQ(lines.count(), 5u);
     EXPECT_EQ(lines.line(0), "a");
     EXPECT_EQ(lines.line(1), "b");
@@ -105,7 +105,7 @@ const std::vector<cut_case> cut_cases = {
 TEST(ColumnsTable, LinesAreCutWithOrWithoutCR)
 {
     for (const cut_case &c : cut_cases) {
-        const pexilon_lsp::text_lines lines(c.text);
+        const pexilon::lsp::text_lines lines(c.text);
         std::string joined;
         for (std::size_t i = 0; i < lines.count(); ++i)
             joined += (i == 0 ? "" : "|") + std::string(lines.line(i));
@@ -133,9 +133,9 @@ TEST(ColumnsTable, ManyPositionsAgreeWithOneByOne)
         for (std::size_t i = 0, step = 1; i <= text.size() + 1; i += step, step = step * 3 % 101)
             spread.push_back(i);
         std::vector<std::size_t> backwards(spread.rbegin(), spread.rend());
-        const pexilon_lsp::text_lines lines(text);
+        const pexilon::lsp::text_lines lines(text);
         for (const std::vector<std::size_t> &offsets : {every, spread, backwards}) {
-            const std::vector<pexilon_lsp::position> many = lines.positions_of(offsets);
+            const std::vector<pexilon::lsp::position> many = lines.positions_of(offsets);
             for (std::size_t i = 0; i < offsets.size(); ++i) {
                 EXPECT_EQ(many[i].line, lines.position_of(offsets[i]).line) << offsets[i];
                 EXPECT_EQ(many[i].character, lines.position_of(offsets[i]).character) << offsets[i];
@@ -185,7 +185,7 @@ const std::vector<edit_case> edit_cases = {
 TEST(EditTable, EditsInPlace)
 {
     for (const edit_case &c : edit_cases) {
-        pexilon_lsp::edited_text text(c.text, 1 << 20);
+        pexilon::lsp::edited_text text(c.text, 1 << 20);
         for (const auto &[line, character, end_line, end_character, replacement] : c.edits)
             EXPECT_EQ(text.replace({line, character}, {end_line, end_character}, replacement),
                       edit_result::applied)
@@ -196,7 +196,7 @@ TEST(EditTable, EditsInPlace)
 
 TEST(EditTable, HeldToTheLimit)
 {
-    pexilon_lsp::edited_text text("abc", 5);
+    pexilon::lsp::edited_text text("abc", 5);
     EXPECT_EQ(text.replace({0, 3}, {0, 3}, "de"), edit_result::applied);
     EXPECT_EQ(text.replace({0, 0}, {0, 0}, "f"), edit_result::too_large);
     EXPECT_EQ(text.replace({0, 0}, {0, 2}, "g"), edit_result::applied);
@@ -215,7 +215,7 @@ const std::vector<edit_case> outside_cases = {
 TEST(EditTable, OutsideTheTextChangesNothing)
 {
     for (const edit_case &c : outside_cases) {
-        pexilon_lsp::edited_text text(c.text, 1 << 20);
+        pexilon::lsp::edited_text text(c.text, 1 << 20);
         for (const auto &[line, character, end_line, end_character, replacement] : c.edits)
             EXPECT_EQ(text.replace({line, character}, {end_line, end_character}, replacement),
                       edit_result::outside)
@@ -281,14 +281,14 @@ TEST(FramingTable, PiecesWrittenReadAsOneBody)
 {
     std::FILE *stream = std::tmpfile();
     ASSERT_NE(stream, nullptr);
-    pexilon_lsp::message_writer message(stream, 11);
+    pexilon::lsp::message_writer message(stream, 11);
     for (const char *piece : {"{\"a\":", "", "[1,", "2]}"})
         message.write(piece);
     ASSERT_TRUE(message.finish());
-    ASSERT_TRUE(pexilon_lsp::write_message(stream, "{}"));
+    ASSERT_TRUE(pexilon::lsp::write_message(stream, "{}"));
     std::rewind(stream);
-    EXPECT_EQ(pexilon_lsp::read_message(stream).body, "{\"a\":[1,2]}");
-    EXPECT_EQ(pexilon_lsp::read_message(stream).body, "{}");
+    EXPECT_EQ(pexilon::lsp::read_message(stream).body, "{\"a\":[1,2]}");
+    EXPECT_EQ(pexilon::lsp::read_message(stream).body, "{}");
     std::fclose(stream);
 }
 
@@ -299,7 +299,7 @@ TEST(FramingTable, ReadsWhatEachInputHolds)
         ASSERT_NE(in, nullptr);
         std::size_t body = 0;
         for (read_status want : c.statuses) {
-            const pexilon_lsp::read_result got = pexilon_lsp::read_message(in, 16);
+            const pexilon::lsp::read_result got = pexilon::lsp::read_message(in, 16);
             EXPECT_EQ(static_cast<int>(got.status), static_cast<int>(want)) << c.what;
             if (got.status == read_status::message && body < c.bodies.size()) {
                 EXPECT_EQ(got.body, c.bodies[body]) << c.what;

@@ -981,6 +981,11 @@ class ToolTest(unittest.TestCase):
         self.assertEqual(self.complete("fmt", "--hex-case="), {"upper", "lower", "keep"})
         self.assertEqual(self.complete("check", "--fix=number-syntax,unknown-s"),
                          {"number-syntax,unknown-section"})
+        # Errors have fix-its too; -W takes warnings alone.
+        self.assertEqual(self.complete("check", "--fix=no-sep"), {"no-separator"})
+        self.assertEqual(self.complete("check", "--fix=unc"), {"unclosed-header"})
+        self.assertEqual(self.complete("check", "-Wno-no-s"), {"-Wno-no-section"})
+        self.assertEqual(self.complete("check", "-Wreg"), {"-Wreg-no-value"})
         self.assertEqual(self.complete("json", os.path.join(EXAMPLES, "samp")),
                          {self.sample})
 

@@ -17,7 +17,7 @@
 #include "output_check.h"
 #include "shown_name.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 const std::string_view check_synopsis = "[OPTIONS] [FILE...]";
 
@@ -149,8 +149,8 @@ bool fix_then_check(const check_options &options, const std::string &file, const
         totals.unreadable = true;
         return true;
     }
-    const pexilon::check::loaded_input input =
-        file == "-" ? pexilon::check::read_stream(stdin) : pexilon::check::read_path(file.c_str());
+    const pexilon::input::loaded_input input =
+        file == "-" ? pexilon::input::read_stream(stdin) : pexilon::input::read_path(file.c_str());
     if (input.opened && !input.read_failed) {
         std::size_t made = 0;
         std::vector<pexilon::check::made_fix> rounds;
@@ -250,4 +250,4 @@ int check_command(const std::vector<std::string> &args)
                                                                           : status_ok;
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

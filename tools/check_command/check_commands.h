@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 extern const std::string_view check_synopsis;
 extern const std::string_view check_help;
@@ -16,4 +16,4 @@ extern const std::string_view explain_synopsis;
 extern const std::string_view explain_help;
 int explain_command(const std::vector<std::string> &args);
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

@@ -7,9 +7,9 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace pexilon_tool::check_json {
+namespace pexilon::tool::check_json {
 
 // Lines and columns are counted in std::size_t; the writer takes them signed.
 inline std::int64_t number(std::size_t value) { return static_cast<std::int64_t>(value); }
 
-} // namespace pexilon_tool::check_json
+} // namespace pexilon::tool::check_json

@@ -8,7 +8,7 @@
 #include "check/checker.h"
 #include "cli_options.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 namespace {
 
@@ -181,4 +181,4 @@ bool parse_check_options(const std::vector<std::string> &args, check_options &re
     return true;
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 enum class check_format { text, gcc, json, sarif, github };
 
@@ -28,4 +28,4 @@ struct check_options {
 bool parse_check_options(const std::vector<std::string> &args, check_options &result,
                          std::string &error);
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

@@ -9,7 +9,7 @@
 
 #include "check/checker.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 class diagnostic_output {
 public:
@@ -38,4 +38,4 @@ std::string option_of(const pexilon::check::diagnostic &d);
 // warning, the bare name of an error (which no option turns off).
 std::string bracketed_name(const pexilon::check::diagnostic &d);
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

@@ -9,7 +9,7 @@
 
 #include "diagnostic_output.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 namespace {
 
@@ -59,7 +59,8 @@ std::string message_of(const pexilon::check::diagnostic &d)
     if (!d.hint.empty())
         message += "\nhint: " + d.hint;
     for (const pexilon::check::note &n : d.notes)
-        message += "\nnote: line " + note_place(n.line, n.display_column) + ": " + n.message;
+        message +=
+            "\nnote: line " + note_place(n.where.line, n.where.display_column) + ": " + n.message;
     if (!d.fixes.empty() && !d.fixes.front().change.empty())
         message += "\nfix-it: " + d.fixes.front().change;
     return message;
@@ -72,11 +73,12 @@ public:
     void add(const std::string &file, const pexilon::check::diagnostic &d) override
     {
         std::string line = d.severity == PEXILON_CHECK_ERROR ? "::error " : "::warning ";
-        line += "file=" + escaped_property(file) + ",line=" + std::to_string(d.line);
+        line += "file=" + escaped_property(file) + ",line=" + std::to_string(d.where.line);
         // The end column of an annotation is its last character's.
-        if (d.column != 0)
-            line += ",col=" + std::to_string(d.display_column) + ",endColumn=" +
-                    std::to_string(std::max(d.display_column, d.display_end_column - 1));
+        if (d.where.column != 0)
+            line +=
+                ",col=" + std::to_string(d.where.display_column) + ",endColumn=" +
+                std::to_string(std::max(d.where.display_column, d.where.display_end_column - 1));
         line += ",title=" + escaped_property("pexilon-config [" + bracketed_name(d) + "]");
         line += "::" + escaped_data(message_of(d)) + "\n";
         std::fwrite(line.data(), 1, line.size(), out_);
@@ -95,4 +97,4 @@ std::unique_ptr<diagnostic_output> github_output(std::FILE *out)
     return std::make_unique<github_form>(out);
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

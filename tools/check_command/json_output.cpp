@@ -7,7 +7,7 @@
 #include "pexilon/config_check.h"
 #include "support/character_columns.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 namespace {
 
@@ -74,7 +74,7 @@ std::size_t character_start(std::string_view line, std::size_t byte)
     std::size_t start = byte;
     for (std::size_t back = 1; back < 4 && back < byte; ++back)
         if (byte - back - 1 < line.size() &&
-            pexilon::check::character_size(line, byte - back - 1) > back) {
+            pexilon::character_size(line, byte - back - 1) > back) {
             start = byte - back;
             break;
         }
@@ -89,19 +89,20 @@ gcc_place place_on(std::size_t line_number, std::string_view line, both_columns 
     if (first.byte == 0) // the whole line
         return {line_number,
                 {1, 1},
-                {pexilon::check::characters_in(line), character_start(line, line.size())}};
+                {pexilon::characters_in(line), character_start(line, line.size())}};
     return {line_number, first, {end.display - 1, character_start(line, end.byte - 1)}};
 }
 
 gcc_place place_of(const diagnostic &d)
 {
-    return place_on(d.line, d.source, {d.display_column, d.column},
-                    {d.display_end_column, d.end_column});
+    return place_on(d.where.line, d.source, {d.where.display_column, d.where.column},
+                    {d.where.display_end_column, d.where.end_column});
 }
 
 gcc_place place_of(const pexilon::check::note &n)
 {
-    return place_on(n.line, {}, {n.display_column, n.column}, {n.display_end_column, n.end_column});
+    return place_on(n.where.line, {}, {n.where.display_column, n.where.column},
+                    {n.where.display_end_column, n.where.end_column});
 }
 
 // The texts quote the file, which need not be UTF-8: the writer turns each
@@ -155,9 +156,9 @@ private:
         for (const pexilon::check::fix_it &f : d.fixes) {
             out_.begin_object();
             out_.key("start");
-            gcc_point(out_, file, f.line, {f.display_column, f.column});
+            gcc_point(out_, file, f.where.line, {f.where.display_column, f.where.column});
             out_.key("next");
-            gcc_point(out_, file, f.line, {f.display_end_column, f.end_column});
+            gcc_point(out_, file, f.where.line, {f.where.display_end_column, f.where.end_column});
             out_.key("string");
             out_.string(f.replacement);
             out_.end_object();
@@ -187,4 +188,4 @@ std::unique_ptr<diagnostic_output> json_output(std::FILE *out)
     return std::make_unique<gcc_json>(out);
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

@@ -11,7 +11,7 @@
 #include "output_check.h"
 #include "pexilon/config_check.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 namespace {
 
@@ -117,7 +117,8 @@ public:
         out_.key("locations");
         out_.begin_array();
         out_.begin_object();
-        sarif_location(out_, uri_, d.line, d.display_column, d.display_end_column);
+        sarif_location(out_, uri_, d.where.line, d.where.display_column,
+                       d.where.display_end_column);
         out_.end_object();
         out_.end_array();
         if (!d.notes.empty()) {
@@ -126,7 +127,8 @@ public:
             std::size_t id = 0;
             for (const pexilon::check::note &n : d.notes) {
                 out_.begin_object();
-                sarif_location(out_, uri_, n.line, n.display_column, n.display_end_column);
+                sarif_location(out_, uri_, n.where.line, n.where.display_column,
+                               n.where.display_end_column);
                 out_.key("id");
                 out_.number(number(id++));
                 out_.key("message");
@@ -185,11 +187,11 @@ private:
             out_.key("deletedRegion");
             out_.begin_object();
             out_.key("startLine");
-            out_.number(number(f.line));
+            out_.number(number(f.where.line));
             out_.key("startColumn");
-            out_.number(number(f.display_column));
+            out_.number(number(f.where.display_column));
             out_.key("endColumn");
-            out_.number(number(f.display_end_column));
+            out_.number(number(f.where.display_end_column));
             out_.end_object();
             out_.key("insertedContent");
             message(out_, f.replacement);
@@ -300,4 +302,4 @@ std::unique_ptr<diagnostic_output> sarif_output(std::FILE *out)
     return std::make_unique<sarif>(out);
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

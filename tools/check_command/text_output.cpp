@@ -7,7 +7,7 @@
 #include "shown_name.h"
 #include "support/character_columns.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 namespace {
 
@@ -91,17 +91,17 @@ public:
         const char *color = d.severity == PEXILON_CHECK_ERROR ? colors_.error : colors_.warning;
         const std::string name = bracketed_name(d);
         std::fprintf(out_, "%s%s%s %s%s:%s %s [%s%s%s]\n", colors_.locus,
-                     locus(file, d.line, d.display_column).c_str(), colors_.reset, color,
-                     severity_word(d.severity), colors_.reset, shown_text(d.message).c_str(), color,
-                     name.c_str(), colors_.reset);
-        if (with_source_ && d.line != 0) {
-            show_source(d.line, d.source, d.column, d.end_column);
+                     locus(file, d.where.line, d.where.display_column).c_str(), colors_.reset,
+                     color, severity_word(d.severity), colors_.reset, shown_text(d.message).c_str(),
+                     color, name.c_str(), colors_.reset);
+        if (with_source_ && d.where.line != 0) {
+            show_source(d.where.line, d.source, d.where.column, d.where.end_column);
             show_fixes(d);
         }
         if (!d.hint.empty())
-            note(file, d.line, d.display_column, d.hint);
+            note(file, d.where.line, d.where.display_column, d.hint);
         for (const pexilon::check::note &n : d.notes) {
-            note(file, n.line, n.display_column, n.message);
+            note(file, n.where.line, n.where.display_column, n.message);
         }
         note_output_error(out_);
     }
@@ -157,8 +157,7 @@ private:
         if (stop > first + 1) {
             const std::size_t from = std::min(first - 1, source.size());
             const std::size_t to = std::min(stop - 1, source.size());
-            const std::size_t marked =
-                pexilon::check::characters_in(source.substr(from, to - from));
+            const std::size_t marked = pexilon::characters_in(source.substr(from, to - from));
             const std::size_t past_end = stop - 1 > source.size() ? stop - 1 - source.size() : 0;
             if (marked + past_end > 1)
                 marks.append(marked + past_end - 1, '~');
@@ -180,7 +179,7 @@ private:
         std::string out;
         std::size_t at = from;
         while (at < to && at < source.size()) {
-            const std::size_t size = pexilon::check::character_size(source, at);
+            const std::size_t size = pexilon::character_size(source, at);
             if (at + size > to)
                 break; // `to` lies inside this character: the mark goes under it
             out += source[at] == '\t' ? '\t' : ' ';
@@ -213,11 +212,11 @@ private:
     {
         if (d.fixes.empty())
             return;
-        const std::size_t width = std::max<std::size_t>(5, std::to_string(d.line).size());
+        const std::size_t width = std::max<std::size_t>(5, std::to_string(d.where.line).size());
         for (const pexilon::check::fix_it &f : d.fixes) {
-            if (f.line != d.line || d.source.size() > source_window)
+            if (f.where.line != d.where.line || d.source.size() > source_window)
                 continue;
-            const std::string under = blanks_under(d.source, 0, f.column - 1);
+            const std::string under = blanks_under(d.source, 0, f.where.column - 1);
             const std::string shown =
                 f.replacement.empty() ? std::string("(remove)") : shown_text(f.replacement, true);
             std::fprintf(out_, "%*s | %s%s%s%s\n", static_cast<int>(width), "", under.c_str(),
@@ -257,4 +256,4 @@ std::unique_ptr<diagnostic_output> gcc_output(std::FILE *out)
     return std::make_unique<text_form>(out, false, false);
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

@@ -8,7 +8,7 @@
 #include "loaded_config.h"
 #include "output_check.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 const std::string_view diff_help =
     R"(Compares the records that two files yield, not their text: formatting,
@@ -88,4 +88,4 @@ int diff_command(const std::vector<std::string> &args)
     return diff.same() ? status_ok : status_faulty;
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

@@ -9,7 +9,7 @@
 #include "json_writer.h"
 #include "support/hex_text.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 namespace {
 
@@ -188,4 +188,4 @@ void write_diff_json(const record_diff &diff, const compared_file &a, const comp
     out.finish();
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

@@ -4,7 +4,7 @@
 #include "diff/record_diff.h"
 #include "loaded_config.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 // Both files with the line each part of their record came from.
 struct compared_file {
@@ -15,4 +15,4 @@ struct compared_file {
 void write_diff_text(const record_diff &diff, const compared_file &a, const compared_file &b);
 void write_diff_json(const record_diff &diff, const compared_file &a, const compared_file &b);
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

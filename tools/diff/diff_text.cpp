@@ -6,7 +6,7 @@
 #include "diff/diff_output.h"
 #include "shown_name.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 namespace {
 
@@ -121,4 +121,4 @@ void write_diff_text(const record_diff &diff, const compared_file &a, const comp
         write_control(change, a, b);
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

@@ -19,7 +19,7 @@
 #include "support/hex_text.h"
 #include "support/record_ops.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 namespace {
 
@@ -266,4 +266,4 @@ record_diff compare_records(const parsed_config &a, const parsed_config &b)
     return diff;
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

@@ -10,7 +10,7 @@
 
 #include "pexilon/config_parser.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 enum class change_kind { added, removed, changed };
 
@@ -68,4 +68,4 @@ std::string entry_text(const param_entry &entry);
 // A group (upper half of a type) as "[register parameter][dev3][inf2]".
 std::string group_text(std::uint32_t group);
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <vector>
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 // a[a_begin, a_end) is replaced by b[b_begin, b_end); either may be empty.
 struct change_run {
@@ -174,4 +174,4 @@ std::vector<change_run> diff_sequences(std::size_t n, std::size_t m, Equal equal
     return sequence_diff<Equal>(n, m, equal).runs();
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

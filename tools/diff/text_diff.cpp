@@ -4,7 +4,7 @@
 
 #include "diff/sequence_diff.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 namespace {
 
@@ -88,4 +88,4 @@ bool print_unified_diff(std::FILE *out, std::string_view old_label, std::string_
     return std::fwrite(text.data(), 1, text.size(), out) == text.size();
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

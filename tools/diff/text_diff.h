@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 // The lines of a unified diff between two texts (split after each newline),
 // with `context` unchanged lines around each change; "@@" lines, then lines
@@ -24,4 +24,4 @@ std::vector<std::string> unified_diff(std::string_view a, std::string_view b,
 bool print_unified_diff(std::FILE *out, std::string_view old_label, std::string_view new_label,
                         const std::vector<std::string> &diff, bool always_header = false);
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

@@ -10,7 +10,7 @@
 #include "output_check.h"
 #include "shown_name.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 const std::string_view dump_help =
     R"(Prints the record in the library's diagnostic layout, in file order: the
@@ -55,7 +55,7 @@ void dump_file(const loaded_config &file, bool several, std::FILE *out, std::FIL
 
 } // namespace
 
-int run_dump(const std::vector<std::string> &args)
+int dump_command(const std::vector<std::string> &args)
 {
     static const std::vector<option_def> defs{{"split-streams", 0, false, dump_split_streams}};
     parsed_arguments parsed;
@@ -73,4 +73,4 @@ int run_dump(const std::vector<std::string> &args)
     return worst;
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

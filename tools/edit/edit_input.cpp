@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "cli_options.h"
 #include "fmt/replace_file.h"
@@ -11,7 +12,7 @@
 #include "output_check.h"
 #include "shown_name.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 void edit_complaint(const std::string &shown, const std::string &what)
 {
@@ -26,8 +27,8 @@ std::optional<edit_input> read_edit_input(const std::string &name, bool in_place
         edit_complaint(input.shown, "not rewritten: " + error);
         return std::nullopt;
     }
-    const pexilon::check::loaded_input loaded =
-        name == "-" ? pexilon::check::read_stream(stdin) : pexilon::check::read_path(name.c_str());
+    const pexilon::input::loaded_input loaded =
+        name == "-" ? pexilon::input::read_stream(stdin) : pexilon::input::read_path(name.c_str());
     if (!loaded.opened || loaded.read_failed) {
         edit_complaint(input.shown,
                        std::string(loaded.opened ? "cannot read" : "cannot open") + ": " +
@@ -61,7 +62,7 @@ int edit_each(const std::vector<std::string> &operands, std::size_t first, bool 
         return status_failed;
     std::string text = input->text;
     for (std::size_t i = first; i < operands.size(); ++i) {
-        pexilon::edit::edit_outcome outcome = edit(pexilon::document(text), operands[i]);
+        pexilon::edit::edit_outcome outcome = edit(pexilon::document(std::move(text)), operands[i]);
         if (!outcome.done) {
             edit_complaint(input->shown, (named ? operands[i] + ": " : "") + outcome.reason);
             return status_failed;
@@ -104,4 +105,4 @@ bool edit_operands(const std::vector<std::string> &args, bool allow_in_place, bo
     return true;
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

@@ -9,7 +9,7 @@
 
 #include "edit/verify.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 struct edit_input {
     std::string name;  // as given; "-" for standard input
@@ -46,4 +46,4 @@ bool file_named_once(const std::vector<std::string> &operands, std::string &erro
 bool edit_operands(const std::vector<std::string> &args, bool allow_in_place, bool &in_place,
                    std::vector<std::string> &operands, std::string &error);
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

@@ -16,7 +16,7 @@
 #include "loaded_config.h"
 #include "output_check.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 const std::string_view from_json_help =
     R"(Reads one record as the JSON `pexilon-config json` prints (an object with
@@ -147,4 +147,4 @@ int from_json_command(const std::vector<std::string> &args)
     return status_ok;
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

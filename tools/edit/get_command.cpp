@@ -8,7 +8,7 @@
 #include "json_writer.h"
 #include "loaded_config.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 const std::string_view get_help =
     R"(Prints the value each PATH names in the record FILE gives, one a line:
@@ -113,4 +113,4 @@ int get_command(const std::vector<std::string> &args)
     return status_ok;
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

@@ -8,7 +8,7 @@
 #include "edit/line_edits.h"
 #include "loaded_config.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 const std::string_view insert_help =
     R"(Inserts an entry line, or adds a control section, and prints the edited
@@ -131,4 +131,4 @@ int remove_command(const std::vector<std::string> &args)
     return edit_each(operands, 1, in_place, true, remove_one);
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

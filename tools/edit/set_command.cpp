@@ -5,7 +5,7 @@
 #include "edit/set_value.h"
 #include "loaded_config.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 const std::string_view set_help =
     R"(Sets each PATH to VALUE in FILE and prints the edited text (with -i,
@@ -68,4 +68,4 @@ int set_command(const std::vector<std::string> &args)
         });
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

@@ -12,7 +12,7 @@
 #include "loaded_config.h"
 #include "shown_name.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 const std::string_view explain_synopsis = "[--lines A-B] FILE";
 
@@ -90,8 +90,8 @@ int explain_command(const std::vector<std::string> &args)
     for (const given_option &option : parsed.options)
         if (!read_range(option.value, first, last))
             return usage_failure("explain", "invalid line range '" + option.value + "'");
-    const pexilon::check::loaded_input input =
-        file == "-" ? pexilon::check::read_stream(stdin) : pexilon::check::read_path(file.c_str());
+    const pexilon::input::loaded_input input =
+        file == "-" ? pexilon::input::read_stream(stdin) : pexilon::input::read_path(file.c_str());
     if (!input.opened || input.read_failed) {
         std::fprintf(stderr, "pexilon-config: cannot %s '%s': %s\n", input.opened ? "read" : "open",
                      file == "-" ? "<stdin>" : shown_name(file).c_str(),
@@ -113,4 +113,4 @@ int explain_command(const std::vector<std::string> &args)
     return status_ok;
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

@@ -15,7 +15,7 @@
 #include "output_check.h"
 #include "shown_name.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 const std::string_view fmt_help =
     R"(Lays each FILE out in the one layout of this dialect and prints the result
@@ -74,7 +74,7 @@ namespace {
 enum fmt_option_id { opt_in_place, opt_check, opt_diff, opt_align, opt_hex_case };
 
 struct fmt_settings {
-    pexilon::check::format_options layout;
+    pexilon::format::format_options layout;
     bool in_place = false;
     bool check = false;
     bool diff = false;
@@ -108,11 +108,11 @@ bool parse_fmt_options(const std::vector<std::string> &args, fmt_settings &setti
             break;
         case opt_hex_case:
             if (option.value == "upper") {
-                settings.layout.digits = pexilon::check::hex_case::upper;
+                settings.layout.digits = pexilon::format::hex_case::upper;
             } else if (option.value == "lower") {
-                settings.layout.digits = pexilon::check::hex_case::lower;
+                settings.layout.digits = pexilon::format::hex_case::lower;
             } else if (option.value == "keep") {
-                settings.layout.digits = pexilon::check::hex_case::keep;
+                settings.layout.digits = pexilon::format::hex_case::keep;
             } else {
                 error = "unknown hex case '" + option.value + "' (choose upper, lower or keep)";
                 return false;
@@ -153,15 +153,15 @@ int format_file(const std::string &file, const fmt_settings &settings)
         complain(shown, "not rewritten: " + error);
         return status_failed;
     }
-    const pexilon::check::loaded_input input =
-        file == "-" ? pexilon::check::read_stream(stdin) : pexilon::check::read_path(file.c_str());
+    const pexilon::input::loaded_input input =
+        file == "-" ? pexilon::input::read_stream(stdin) : pexilon::input::read_path(file.c_str());
     if (!input.opened || input.read_failed) {
         complain(shown, std::string(input.opened ? "cannot read" : "cannot open") + ": " +
                             std::strerror(input.os_error != 0 ? input.os_error : EIO));
         return status_failed;
     }
-    const pexilon::check::format_result result =
-        pexilon::check::format_text(input.bytes.view(), settings.layout);
+    const pexilon::format::format_result result =
+        pexilon::format::format_text(input.bytes.view(), settings.layout);
     if (!result.formatted) {
         const std::string at = result.line != 0 ? ":" + std::to_string(result.line) : "";
         flush_output(stdout);
@@ -204,4 +204,4 @@ int fmt_command(const std::vector<std::string> &args)
     return status;
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

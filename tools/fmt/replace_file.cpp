@@ -5,15 +5,15 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 #include "edit/file_attributes.h"
+#include "edit/file_read.h"
 #include "fmt/temporary_file.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 namespace {
 
@@ -51,25 +51,6 @@ bool replaceable_stat(const std::string &target, struct stat &old, std::string &
     return true;
 }
 
-// Whether the file still holds what was read from it.
-bool unchanged(const std::string &target, const struct stat &old, std::string_view read)
-{
-    struct stat now {};
-    if (::stat(target.c_str(), &now) != 0 || now.st_ino != old.st_ino || now.st_dev != old.st_dev ||
-        static_cast<std::size_t>(now.st_size) != read.size())
-        return false;
-    const int fd = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    std::string text(read.size() + 1, '\0');
-    std::size_t filled = 0;
-    for (ssize_t n = 1; n > 0 && filled<text.size(); filled += n> 0 ? n : 0)
-        while ((n = ::read(fd, text.data() + filled, text.size() - filled)) < 0 && errno == EINTR)
-            ;
-    ::close(fd);
-    return std::string_view(text).substr(0, filled) == read;
-}
-
 } // namespace
 
 bool replaceable(const std::string &path, std::string &error)
@@ -105,7 +86,7 @@ bool replace_file(const std::string &path, std::string_view read, std::string_vi
         error = reason("cannot close the temporary file");
         return false;
     }
-    if (!unchanged(target, old, read)) {
+    if (pexilon::edit::change_since_read(target, old, read) != pexilon::edit::file_change::none) {
         error = "it changed while it was being rewritten; run again";
         return false;
     }
@@ -116,4 +97,4 @@ bool replace_file(const std::string &path, std::string_view read, std::string_vi
     return true;
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 // Whether the file at `path` can be replaced as replace_file does: a regular
 // file (after symbolic links) with one name, that may be written. Asked
@@ -28,4 +28,4 @@ bool replaceable(const std::string &path, std::string &error);
 bool replace_file(const std::string &path, std::string_view read, std::string_view contents,
                   std::string &error);
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <unistd.h>
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 namespace {
 
@@ -97,4 +97,4 @@ bool temporary_file::rename_over(const std::string &target)
     return kept_;
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 class temporary_file {
 public:
@@ -26,4 +26,4 @@ private:
     bool kept_ = false;
 };
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

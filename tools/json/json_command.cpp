@@ -8,7 +8,7 @@
 #include "loaded_config.h"
 #include "output_check.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 const std::string_view json_help =
     R"(Prints the record as JSON on standard output: one object per file with
@@ -80,4 +80,4 @@ int json_command(const std::vector<std::string> &args)
     return worst;
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

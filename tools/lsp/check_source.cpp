@@ -9,22 +9,9 @@
 #include "check/checker.h"
 #include "check/fixits.h"
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 namespace {
-
-severity level_of(pexilon_check_severity in)
-{
-    switch (in) {
-    case PEXILON_CHECK_ERROR:
-        return severity::error;
-    case PEXILON_CHECK_WARNING:
-        return severity::warning;
-    case PEXILON_CHECK_NOTE:
-        break;
-    }
-    return severity::note;
-}
 
 // `text`, or its first `size` bytes and "..." when it is longer, cut where a
 // UTF-8 character starts.
@@ -38,19 +25,16 @@ std::string cut_to(const std::string &text, std::size_t size)
     return text.substr(0, end) + "...";
 }
 
-found_diagnostic copy_of(const pexilon::check::diagnostic &in, std::size_t message_bytes)
+// A diagnostic kept past the check's callback: its messages cut, and no
+// view into the text it was found in.
+diagnostic copy_of(const diagnostic &in, std::size_t message_bytes)
 {
-    found_diagnostic out;
-    out.level = level_of(in.severity);
-    out.name = in.name;
+    diagnostic out = in;
+    out.source = {};
     out.message = cut_to(in.message, message_bytes);
     out.hint = cut_to(in.hint, message_bytes);
-    out.place = {in.line, in.column, in.end_column};
-    for (const pexilon::check::note &note : in.notes)
-        out.notes.push_back(
-            {{note.line, note.column, note.end_column}, cut_to(note.message, message_bytes)});
-    for (const pexilon::check::fix_it &fix : in.fixes)
-        out.fixes.push_back({{fix.line, fix.column, fix.end_column}, fix.replacement, fix.change});
+    for (note &n : out.notes)
+        n.message = cut_to(n.message, message_bytes);
     return out;
 }
 
@@ -59,16 +43,14 @@ found_diagnostic copy_of(const pexilon::check::diagnostic &in, std::size_t messa
 checked_document check_document(std::string_view text, std::size_t limit, std::size_t message_bytes)
 {
     checked_document checked;
-    pexilon::check::check_text(text, [&](const pexilon::check::diagnostic &d) {
+    pexilon::check::check_text(text, [&](const diagnostic &d) {
         if (checked.found.size() < limit) {
             checked.found.push_back(copy_of(d, message_bytes));
             return true;
         }
         if (checked.omitted++ == 0)
-            checked.first_omitted = {d.line, d.column, d.end_column};
-        const severity level = level_of(d.severity);
-        if (level < checked.worst_omitted)
-            checked.worst_omitted = level;
+            checked.first_omitted = d.where;
+        checked.worst_omitted = std::min(checked.worst_omitted, d.severity);
         return true;
     });
     return checked;
@@ -84,6 +66,6 @@ std::string fixed_document(std::string_view text, std::size_t &made, std::size_t
     return fixed;
 }
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp
 
 #endif

@@ -6,47 +6,24 @@
 #include <string_view>
 #include <vector>
 
-namespace pexilon_lsp {
+#include "check/diagnostic.h"
 
-enum class severity { error, warning, note };
+namespace pexilon::lsp {
 
-// A place in the text: 1-based editor line (0 for the text as a whole),
-// 1-based byte columns with the end exclusive (column 0 for the whole line).
-struct text_place {
-    std::size_t line = 0;
-    std::size_t column = 0;
-    std::size_t end_column = 0;
-};
-
-struct found_note {
-    text_place place;
-    std::string message;
-};
-
-// A certain repair: the bytes of `place` become `replacement`.
-struct found_fix {
-    text_place place;
-    std::string replacement;
-    std::string change; // what it does to the record
-};
-
-struct found_diagnostic {
-    severity level = severity::error;
-    std::string name;
-    std::string message;
-    std::string hint; // empty when there is none
-    text_place place;
-    std::vector<found_note> notes;
-    std::vector<found_fix> fixes; // made together
-};
+// The checker's diagnostics (check/diagnostic.h), their places editor lines
+// and byte columns: line 0 is the text as a whole, column 0 the whole line.
+using pexilon::check::diagnostic;
+using pexilon::check::fix_it;
+using pexilon::check::note;
+using pexilon::check::place;
 
 // The diagnostics of a document: the first ones in line order, and what is
 // known of the rest, which are counted, not kept.
 struct checked_document {
-    std::vector<found_diagnostic> found;
+    std::vector<diagnostic> found; // their views (source) cleared
     std::size_t omitted = 0;
-    severity worst_omitted = severity::note; // the gravest level among them
-    text_place first_omitted;
+    pexilon_check_severity worst_omitted = PEXILON_CHECK_NOTE; // the gravest among them
+    place first_omitted;
 };
 
 // The first `limit` diagnostics of `text`, each message, hint and note cut to
@@ -60,4 +37,4 @@ checked_document check_document(std::string_view text, std::size_t limit,
 // (check --fix's later rounds). Throws std::bad_alloc only.
 std::string fixed_document(std::string_view text, std::size_t &made, std::size_t &later);
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

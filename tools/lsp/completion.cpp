@@ -3,10 +3,10 @@
 #include <cctype>
 
 #include "editor_requests.h"
+#include "section_keys.h"
 #include "served_document.h"
-#include "vocabulary.h"
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 namespace {
 
@@ -75,4 +75,4 @@ nlohmann::json completion(const served_document &doc, position at)
     return {{"isIncomplete", false}, {"items", std::move(items)}};
 }
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

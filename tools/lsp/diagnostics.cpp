@@ -6,7 +6,7 @@
 #include "editor_requests.h"
 #include "reader/byte_order_mark.h"
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 namespace {
 
@@ -20,14 +20,14 @@ bool preferred_fix(std::string_view name)
            (kind->id == diag_id::unknown_key || kind->id == diag_id::unknown_section);
 }
 
-int protocol_severity(severity level)
+int protocol_severity(pexilon_check_severity level)
 {
     switch (level) {
-    case severity::error:
+    case PEXILON_CHECK_ERROR:
         return 1;
-    case severity::warning:
+    case PEXILON_CHECK_WARNING:
         return 2;
-    case severity::note:
+    case PEXILON_CHECK_NOTE:
         break;
     }
     return 3; // information
@@ -40,21 +40,21 @@ struct span {
     std::size_t end = 0;
 };
 
-span span_of(const text_lines &lines, const text_place &place)
+span span_of(const text_lines &lines, const place &where)
 {
-    const std::size_t line = place.line > 0 ? place.line - 1 : 0;
+    const std::size_t line = where.line > 0 ? where.line - 1 : 0;
     std::size_t first = lines.reader_line_start(line);
     const std::size_t last = lines.reader_line_end(line);
-    if (place.line == 0 || place.column == 0)
+    if (where.line == 0 || where.column == 0)
         return {first, last};
     // The checker counts the first line's columns after a byte-order mark,
     // which the client may have kept as U+FEFF.
     if (line == 0 &&
         lines.line(0).substr(0, pexilon::byte_order_mark.size()) == pexilon::byte_order_mark)
         first = std::min(first + pexilon::byte_order_mark.size(), last);
-    const std::size_t start = std::min(first + place.column - 1, last);
+    const std::size_t start = std::min(first + where.column - 1, last);
     const std::size_t end =
-        place.end_column > place.column ? std::min(first + place.end_column - 1, last) : start;
+        where.end_column > where.column ? std::min(first + where.end_column - 1, last) : start;
     return {start, end};
 }
 
@@ -62,16 +62,16 @@ span span_of(const text_lines &lines, const text_place &place)
 // pass over each line however many diagnostics a line has.
 class position_table {
 public:
-    position_table(const text_lines &lines, const std::vector<found_diagnostic> &found,
-                   const text_place *extra)
+    position_table(const text_lines &lines, const std::vector<diagnostic> &found,
+                   const place *extra)
         : lines_(lines)
     {
-        for (const found_diagnostic &d : found) {
-            add(d.place);
-            for (const found_note &note : d.notes)
-                add(note.place);
-            for (const found_fix &fix : d.fixes)
-                add(fix.place);
+        for (const diagnostic &d : found) {
+            add(d.where);
+            for (const note &note : d.notes)
+                add(note.where);
+            for (const fix_it &fix : d.fixes)
+                add(fix.where);
         }
         if (extra != nullptr)
             add(*extra);
@@ -80,24 +80,24 @@ public:
         positions_ = lines.positions_of(offsets_);
     }
 
-    nlohmann::json range(const text_place &place) const
+    nlohmann::json range(const place &where) const
     {
-        const span s = span_of(lines_, place);
+        const span s = span_of(lines_, where);
         const position start = at(s.start);
         const position end = at(s.end);
         return range_json(start.line, start.character, end.line, end.character);
     }
 
     // The protocol line a place starts on.
-    std::size_t first_line(const text_place &place) const
+    std::size_t first_line(const place &where) const
     {
-        return at(span_of(lines_, place).start).line;
+        return at(span_of(lines_, where).start).line;
     }
 
 private:
-    void add(const text_place &place)
+    void add(const place &where)
     {
-        const span s = span_of(lines_, place);
+        const span s = span_of(lines_, where);
         offsets_.push_back(s.start);
         offsets_.push_back(s.end);
     }
@@ -117,24 +117,24 @@ private:
 // and the notes as entries of their own, each at its place; to another,
 // they are lines of the message, so that none is lost.
 nlohmann::json diagnostic_json(const std::string &uri, const position_table &positions,
-                               const found_diagnostic &found, bool related_information)
+                               const diagnostic &found, bool related_information)
 {
     std::string message = found.message;
     nlohmann::json related = nlohmann::json::array();
-    const auto relate = [&](const auto &place, const std::string &text) {
+    const auto relate = [&](const auto &at, const std::string &text) {
         if (related_information)
-            related.push_back({{"location", {{"uri", uri}, {"range", positions.range(place)}}},
-                               {"message", text}});
+            related.push_back(
+                {{"location", {{"uri", uri}, {"range", positions.range(at)}}}, {"message", text}});
         else
             message += "\n" + text;
     };
     if (!found.hint.empty())
-        relate(found.place, found.hint);
-    for (const found_note &note : found.notes)
-        relate(note.place, note.message);
+        relate(found.where, found.hint);
+    for (const note &note : found.notes)
+        relate(note.where, note.message);
     nlohmann::json diagnostic = {
-        {"range", positions.range(found.place)},
-        {"severity", protocol_severity(found.level)},
+        {"range", positions.range(found.where)},
+        {"severity", protocol_severity(found.severity)},
         {"code", found.name},
         {"source", "pexilon"},
         {"message", message},
@@ -160,9 +160,9 @@ bool wanted(const nlohmann::json &params, std::string_view kind)
     return false;
 }
 
-nlohmann::json fix_edit(const position_table &positions, const found_fix &fix)
+nlohmann::json fix_edit(const position_table &positions, const fix_it &fix)
 {
-    return {{"range", positions.range(fix.place)}, {"newText", fix.replacement}};
+    return {{"range", positions.range(fix.where)}, {"newText", fix.replacement}};
 }
 
 } // namespace
@@ -176,18 +176,18 @@ nlohmann::json code_actions(const edited_document &doc, std::string_view text, s
     const position_table positions(lines, checked.found, nullptr);
     nlohmann::json actions = nlohmann::json::array();
     std::size_t fixable = 0;
-    for (const found_diagnostic &found : checked.found) {
+    for (const diagnostic &found : checked.found) {
         if (found.fixes.empty())
             continue;
         ++fixable;
-        const std::size_t line = positions.first_line(found.place);
+        const std::size_t line = positions.first_line(found.where);
         if (line < first || line > last || !wanted(params, "quickfix"))
             continue;
         nlohmann::json edits = nlohmann::json::array();
-        for (const found_fix &fix : found.fixes)
+        for (const fix_it &fix : found.fixes)
             edits.push_back(fix_edit(positions, fix));
-        const found_fix &fix = found.fixes.front();
-        const span replaced = span_of(lines, fix.place);
+        const fix_it &fix = found.fixes.front();
+        const span replaced = span_of(lines, fix.where);
         const std::string title =
             fix.replacement.empty()
                 ? "Remove '" +
@@ -232,21 +232,21 @@ nlohmann::json diagnostics(const std::string &uri, std::string_view text, bool r
     const position_table positions(lines, checked.found,
                                    checked.omitted != 0 ? &checked.first_omitted : nullptr);
     nlohmann::json list = nlohmann::json::array();
-    for (const found_diagnostic &found : checked.found)
+    for (const diagnostic &found : checked.found)
         list.push_back(diagnostic_json(uri, positions, found, related_information));
     if (checked.omitted != 0) {
         // One more in place of the rest, where the first of them is, as grave
         // as the gravest of them.
-        found_diagnostic more;
-        more.level = checked.worst_omitted;
+        diagnostic more;
+        more.severity = checked.worst_omitted;
         more.name = "too-many-diagnostics";
         more.message = std::to_string(checked.omitted) +
                        " more diagnostics from here on are not shown: only the first " +
                        std::to_string(max_published) + " of a document are";
-        more.place = checked.first_omitted;
+        more.where = checked.first_omitted;
         list.push_back(diagnostic_json(uri, positions, more, related_information));
     }
     return {{"uri", uri}, {"diagnostics", std::move(list)}};
 }
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

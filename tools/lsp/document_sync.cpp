@@ -10,7 +10,7 @@
 #include "request_positions.h"
 #include "server.h"
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 namespace {
 
@@ -147,4 +147,4 @@ void server::close_document(const nlohmann::json &params)
               {"params", {{"uri", uri}, {"diagnostics", nlohmann::json::array()}}}});
 }
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 edited_text::edited_text(std::string_view text, std::size_t limit)
     : buffer_(text), gap_start_(text.size()), gap_end_(text.size()), limit_(limit)
@@ -133,4 +133,4 @@ std::string edited_text::take()
     return std::move(buffer_);
 }
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

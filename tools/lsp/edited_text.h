@@ -13,7 +13,7 @@
 
 #include "text_lines.h"
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 // What became of an edit.
 enum class edit_result {
@@ -65,4 +65,4 @@ private:
     std::size_t cursor_offset_ = 0;
 };
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

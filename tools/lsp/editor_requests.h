@@ -10,7 +10,7 @@
 
 #include "text_lines.h"
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 class served_document;
 
@@ -67,4 +67,4 @@ nlohmann::json completion(const served_document &doc, position at);
 // textDocument/documentSymbol: sections, and controls by CTRL_NAME.
 nlohmann::json document_symbols(const served_document &doc);
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

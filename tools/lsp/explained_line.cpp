@@ -5,7 +5,7 @@
 #include "check/explained_lines.h"
 #include "line_account.h"
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 std::vector<line_words> explain_lines(std::string_view text)
 {
@@ -15,6 +15,6 @@ std::vector<line_words> explain_lines(std::string_view text)
     return words;
 }
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp
 
 #endif

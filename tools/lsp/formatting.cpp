@@ -9,13 +9,13 @@
 #include "request_positions.h"
 #include "text_lines.h"
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 namespace {
 
-pexilon::check::format_options options_of(const nlohmann::json &params)
+pexilon::format::format_options options_of(const nlohmann::json &params)
 {
-    pexilon::check::format_options options;
+    pexilon::format::format_options options;
     const auto given = params.find("options");
     if (given == params.end() || !given->is_object())
         return options;
@@ -26,9 +26,9 @@ pexilon::check::format_options options_of(const nlohmann::json &params)
     if (digits != given->end() && digits->is_string()) {
         const std::string &value = digits->get_ref<const std::string &>();
         if (value == "lower")
-            options.digits = pexilon::check::hex_case::lower;
+            options.digits = pexilon::format::hex_case::lower;
         else if (value == "keep")
-            options.digits = pexilon::check::hex_case::keep;
+            options.digits = pexilon::format::hex_case::keep;
     }
     return options;
 }
@@ -51,7 +51,7 @@ std::vector<line_edit> line_edits(std::string_view before, std::string_view afte
         return j < b.size() ? static_cast<std::size_t>(b[j].data() - after.data()) : after.size();
     };
     std::vector<line_edit> edits;
-    for (const pexilon_tool::change_run &run : line_diff(a, b))
+    for (const pexilon::tool::change_run &run : line_diff(a, b))
         edits.push_back({run.a_begin, run.a_end, start(run.b_begin), start(run.b_end)});
     return edits;
 }
@@ -103,7 +103,7 @@ std::vector<placed_edit> placed(const text_lines &lines, std::string_view after,
 std::vector<placed_edit> format_placed(std::string_view text, const nlohmann::json &params,
                                        std::string &formatted)
 {
-    pexilon::check::format_result result = pexilon::check::format_text(text, options_of(params));
+    pexilon::format::format_result result = pexilon::format::format_text(text, options_of(params));
     if (!result.formatted)
         throw format_refused(
             "not formatted: " +
@@ -121,9 +121,9 @@ std::vector<placed_edit> format_placed(std::string_view text, const nlohmann::js
             return end <= asked.first || edit.first > asked.last;
         });
         // The part is held to the guarantee as the whole was.
-        const pexilon::check::format_result part = pexilon::check::compare_readings(
-            pexilon::check::read_for_format(text),
-            pexilon::check::read_for_format(applied(text, formatted, edits)));
+        const pexilon::format::format_result part = pexilon::format::compare_readings(
+            pexilon::format::read_for_format(text),
+            pexilon::format::read_for_format(applied(text, formatted, edits)));
         if (!part.formatted)
             throw format_refused("not formatted in part: " + part.reason);
     }
@@ -149,4 +149,4 @@ format_reply::format_reply(std::string_view text, const nlohmann::json &params)
     measure();
 }
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

@@ -14,7 +14,7 @@
 
 #include "text_lines.h"
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 // A text the formatter will not lay out (its record or a fault would move);
 // what() says why. The server answers the request with an error.
@@ -78,4 +78,4 @@ private:
     std::unique_ptr<char[]> block_;
 };
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

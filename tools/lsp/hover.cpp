@@ -1,9 +1,9 @@
 // Hover: what a line became, and for a key the field it fills.
 #include "editor_requests.h"
+#include "section_keys.h"
 #include "served_document.h"
-#include "vocabulary.h"
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 namespace {
 
@@ -58,4 +58,4 @@ nlohmann::json hover(const served_document &doc, position at)
             {"range", reader_line_range(lines, line)}};
 }
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 // One reader line's account in a few words: "section [camera parameter]",
 // "camera.width = 1440, camera.height = 1080", ...
@@ -18,4 +18,4 @@ struct line_words {
 // The accounts of every reader line of `text`, in order.
 std::vector<line_words> explain_lines(std::string_view text);
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <cstring>
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 std::vector<std::string_view> lines_of(std::string_view text)
 {
@@ -220,16 +220,16 @@ shared_lines shared(const std::vector<std::string_view> &a, const std::vector<st
 
 } // namespace
 
-std::vector<pexilon_tool::change_run> line_diff(const std::vector<std::string_view> &a,
-                                                const std::vector<std::string_view> &b)
+std::vector<pexilon::tool::change_run> line_diff(const std::vector<std::string_view> &a,
+                                                 const std::vector<std::string_view> &b)
 {
     const shared_lines kept = shared(a, b);
-    const std::vector<pexilon_tool::change_run> runs = pexilon_tool::diff_sequences(
+    const std::vector<pexilon::tool::change_run> runs = pexilon::tool::diff_sequences(
         kept.a.size(), kept.b.size(),
         [&](std::size_t i, std::size_t j) { return kept.a_id[i] == kept.b_id[j]; });
     // The kept lines the runs leave alone are the ones matched; every other
     // line of the full texts, kept or not, is a change between two matches.
-    std::vector<pexilon_tool::change_run> out;
+    std::vector<pexilon::tool::change_run> out;
     std::size_t next_a = 0, next_b = 0; // of the full texts, after the last match
     std::size_t x = 0, y = 0;           // of the kept lines
     const auto match = [&](std::size_t i, std::size_t j) {
@@ -238,7 +238,7 @@ std::vector<pexilon_tool::change_run> line_diff(const std::vector<std::string_vi
         next_a = i + 1;
         next_b = j + 1;
     };
-    for (const pexilon_tool::change_run &run : runs) {
+    for (const pexilon::tool::change_run &run : runs) {
         for (; x < run.a_begin; ++x, ++y)
             match(kept.a[x], kept.b[y]);
         x = run.a_end;
@@ -251,4 +251,4 @@ std::vector<pexilon_tool::change_run> line_diff(const std::vector<std::string_vi
     return out;
 }
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

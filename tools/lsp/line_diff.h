@@ -7,13 +7,13 @@
 
 #include "../diff/sequence_diff.h"
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 // The text's lines, each with its "\n".
 std::vector<std::string_view> lines_of(std::string_view text);
 
 // The shortest runs of changed lines that turn `a` into `b`, in order.
-std::vector<pexilon_tool::change_run> line_diff(const std::vector<std::string_view> &a,
-                                                const std::vector<std::string_view> &b);
+std::vector<pexilon::tool::change_run> line_diff(const std::vector<std::string_view> &a,
+                                                 const std::vector<std::string_view> &b);
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

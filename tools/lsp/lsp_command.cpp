@@ -7,7 +7,7 @@
 #include "commands.h"
 #include "server.h"
 
-namespace pexilon_tool {
+namespace pexilon::tool {
 
 const std::string_view lsp_help =
     R"(Serves the Language Server Protocol on standard input and output, so that
@@ -30,7 +30,7 @@ Exit status:
   2  the command line is wrong
 )";
 
-int run_lsp(const std::vector<std::string> &args)
+int lsp_command(const std::vector<std::string> &args)
 {
     for (const std::string &arg : args)
         if (arg != "--stdio")
@@ -43,11 +43,11 @@ int run_lsp(const std::vector<std::string> &args)
     if (out == nullptr) {
         if (descriptor >= 0)
             close(descriptor);
-        return pexilon_lsp::run_server(stdin, stdout);
+        return pexilon::lsp::run_server(stdin, stdout);
     }
-    const int status = pexilon_lsp::run_server(stdin, out);
+    const int status = pexilon::lsp::run_server(stdin, out);
     std::fclose(out); // every message was flushed when sent
     return status;
 }
 
-} // namespace pexilon_tool
+} // namespace pexilon::tool

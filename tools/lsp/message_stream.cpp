@@ -6,7 +6,7 @@
 #include <cctype>
 #include <string_view>
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 namespace {
 
@@ -174,4 +174,4 @@ bool input_waiting(std::FILE *in)
     return poll(&descriptor, 1, 0) > 0;
 }
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

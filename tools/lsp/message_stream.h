@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 // The largest body the server holds in memory. Editors send a whole document
 // in one message, so this is the largest document the server accepts.
@@ -64,4 +64,4 @@ private:
 // pipe behind it.
 bool input_waiting(std::FILE *in);
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "editor_requests.h"
+#include "section_keys.h"
 #include "served_document.h"
-#include "vocabulary.h"
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 namespace {
 
@@ -58,4 +58,4 @@ nlohmann::json document_symbols(const served_document &doc)
     return symbols;
 }
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

@@ -1,7 +1,7 @@
 // Positions and ranges as the protocol writes them.
 #include "editor_requests.h"
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 nlohmann::json position_json(std::size_t line, std::size_t character)
 {
@@ -26,4 +26,4 @@ nlohmann::json reader_line_range(const text_lines &lines, std::size_t reader_lin
     return range_json(start.line, start.character, end.line, end.character);
 }
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

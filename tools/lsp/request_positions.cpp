@@ -1,7 +1,7 @@
 // Positions and ranges read from the editor's messages.
 #include "request_positions.h"
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 namespace {
 
@@ -53,4 +53,4 @@ reader_span reader_lines_of(const text_lines &lines, const protocol_range &range
             lines.reader_line_at(lines.offset(last, 0))};
 }
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

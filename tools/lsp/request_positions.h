@@ -11,7 +11,7 @@
 
 #include "text_lines.h"
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 struct protocol_range {
     position start;
@@ -38,4 +38,4 @@ struct reader_span {
 };
 reader_span reader_lines_of(const text_lines &lines, const protocol_range &range);
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 served_document::served_document(std::string text)
     : document_(std::move(text)), lines_(document_.stored_text())
@@ -26,4 +26,4 @@ std::string served_document::explained(std::size_t line) const
     return joined;
 }
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

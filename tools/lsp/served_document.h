@@ -14,7 +14,7 @@
 #include "line_account.h"
 #include "text_lines.h"
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 class served_document {
 public:
@@ -38,4 +38,4 @@ private:
     mutable std::optional<std::vector<line_words>> words_;
 };
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

@@ -17,7 +17,7 @@
 #include "served_document.h"
 #include "text_lines.h"
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 namespace {
 
@@ -362,4 +362,4 @@ int run_server(std::FILE *in, std::FILE *out)
     return finished(session);
 }
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

@@ -10,7 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 class format_reply;
 class served_document;
@@ -103,4 +103,4 @@ private:
 // failed write (reported on standard error); returns the exit status.
 int run_server(std::FILE *in, std::FILE *out);
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

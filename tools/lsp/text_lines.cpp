@@ -7,13 +7,13 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 char_size next_char(std::string_view text) noexcept
 {
     // A character beyond the Basic Multilingual Plane, four bytes of UTF-8,
     // is two UTF-16 units; any other character, or lone byte, is one.
-    const std::size_t bytes = pexilon::check::character_size(text, 0);
+    const std::size_t bytes = pexilon::character_size(text, 0);
     return {bytes, bytes == 4 ? std::size_t{2} : std::size_t{1}};
 }
 
@@ -190,4 +190,4 @@ std::size_t text_lines::reader_line_at(std::size_t offset) const noexcept
     return static_cast<std::size_t>(after - starts.begin()) - 1;
 }
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

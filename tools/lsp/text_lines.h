@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 // A protocol position: 0-based line, UTF-16 column.
 struct position {
@@ -73,4 +73,4 @@ struct char_size {
 };
 char_size next_char(std::string_view text) noexcept;
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

@@ -1,7 +1,7 @@
 // Workspace edits, versioned where the client takes them.
 #include "editor_requests.h"
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 nlohmann::json workspace_edit(const edited_document &doc, nlohmann::json edits)
 {
@@ -12,4 +12,4 @@ nlohmann::json workspace_edit(const edited_document &doc, nlohmann::json edits)
                                      {"edits", std::move(edits)}}})}};
 }
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

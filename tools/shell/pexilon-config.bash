@@ -1,11 +1,12 @@
 # bash completion for pexilon-config                          -*- shell-script -*-
 # Installed as share/bash-completion/completions/pexilon-config.
 
-# The warning names 'check' knows, read from its help ("Warnings: a b c.").
-_pexilon_config_warnings()
+# The diagnostic names 'check' knows, read from its help: the paragraph that
+# starts "$2:" and ends in ".", as "Warnings: a b c." and "Errors: d e.".
+_pexilon_config_names()
 {
     "$1" check --help 2>/dev/null |
-        sed -n '/^Warnings:/,/^Errors:/{/^Errors:/d;s/^Warnings://;s/\.$//;p}' |
+        sed -n "/^$2:/,/\\.\$/{s/^$2://;s/\\.\$//;p}" |
         tr ' ' '\n' | sed '/^$/d'
 }
 
@@ -58,8 +59,10 @@ _pexilon_config()
         check:--fix) # a comma-separated list of warnings: complete its last name
             local done=""
             [[ $value == *,* ]] && done=${value%,*},
-            mapfile -t COMPREPLY < <(compgen -P "$done" \
-                -W "$(_pexilon_config_warnings "${COMP_WORDS[0]}")" -- "${value##*,}")
+            local names
+            names="$(_pexilon_config_names "${COMP_WORDS[0]}" Warnings)
+$(_pexilon_config_names "${COMP_WORDS[0]}" Errors)"
+            mapfile -t COMPREPLY < <(compgen -P "$done" -W "$names" -- "${value##*,}")
             return ;;
         diff:--format)  values="text json" ;;
         fmt:--hex-case) values="upper lower keep" ;;
@@ -73,7 +76,7 @@ _pexilon_config()
     if [[ $command == check && $cur == -W* ]]; then
         local names prefix=-W
         [[ $cur == -Wno-* ]] && prefix=-Wno-
-        names=$(_pexilon_config_warnings "${COMP_WORDS[0]}")
+        names=$(_pexilon_config_names "${COMP_WORDS[0]}" Warnings)
         mapfile -t COMPREPLY < <(compgen -P "$prefix" -W "$names" -- "${cur#"$prefix"}")
         return
     fi

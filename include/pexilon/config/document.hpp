@@ -66,8 +66,9 @@ public:
 
     /** A document of `text` (copied). error is ENOMEM when memory ran out. */
     static inline load_result loads(std::string_view text, std::nothrow_t /*tag*/) noexcept;
-    /** A document of the file at `path`, read whole; error is its errno when
-     * it cannot be opened or read (EINVAL for a null `path`). */
+    /** A document of the file at `path`, read whole, which save() over that
+     * file checks against (pexilon_check_document_load_file); error is its
+     * errno when it cannot be opened or read (EINVAL for a null `path`). */
     static inline load_result load(path_arg path, std::nothrow_t tag) noexcept;
 
     /** The text, byte for byte (it may hold NUL bytes). */
@@ -151,7 +152,9 @@ public:
         });
     }
     /** Writes the text over the file at `path` atomically, keeping its owner,
-     * mode and extended attributes (pexilon_check_document_save). */
+     * mode and extended attributes (pexilon_check_document_save). Refused
+     * when `path` is the file load() read and another program has changed,
+     * replaced or removed it since, which is then left as it is. */
     edit_status save(path_arg path, std::nothrow_t) const noexcept
     {
         return detail::guarded([&] {
@@ -196,7 +199,7 @@ public:
     void remove(std::string_view item) { check(remove(item, std::nothrow)); }
     /** Throws std::system_error with the errno of the step that failed, and
      * pexilon::edit_error when the file may not be replaced (not a regular
-     * file, more than one hard link). */
+     * file, more than one hard link, changed since load() read it). */
     void save(path_arg path) const
     {
         const edit_status s = save(path, std::nothrow);
@@ -240,31 +243,16 @@ inline document::load_result document::loads(std::string_view text, std::nothrow
     return r;
 }
 
-inline document::load_result document::load(path_arg path, std::nothrow_t tag) noexcept
+inline document::load_result document::load(path_arg path, std::nothrow_t) noexcept
 {
     load_result r;
     if (path.c_str() == nullptr) {
         r.error = std::make_error_code(std::errc::invalid_argument);
         return r;
     }
-    std::FILE *file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
+    r.document.doc_ = pexilon_check_document_load_file(path.c_str());
+    if (r.document.doc_ == nullptr)
         r.error = std::error_code(errno, std::generic_category());
-        return r;
-    }
-    edit_status read = detail::guarded([&] {
-        std::string text;
-        char buffer[65536];
-        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-            text.append(buffer, got);
-        if (std::ferror(file) != 0)
-            return edit_status::from_error(errno != 0 ? errno : EIO);
-        load_result loaded = loads(text, tag);
-        r.document = std::move(loaded.document);
-        return loaded.error ? edit_status::from_error(loaded.error.value()) : edit_status();
-    });
-    std::fclose(file);
-    r.error = read.error();
     return r;
 }
 

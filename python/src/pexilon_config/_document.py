@@ -10,7 +10,7 @@ import weakref
 from dataclasses import fields
 from typing import List, Optional, Sequence, Union
 
-from ._edit_api import EditError, c_string, edit_library
+from ._edit_api import EditError, EditLibrary, c_string, edit_library
 from ._editors import CameraEditor, ControlList, EntryList, Value
 from ._library import PathArg
 from ._model import Config
@@ -26,6 +26,14 @@ def _value_bytes(value: Value) -> bytes:
     if isinstance(value, str):
         return value.encode("utf-8", "surrogateescape")
     return ", ".join(str(int(v)) for v in value).encode()
+
+
+def _path_bytes(path: PathArg) -> bytes:
+    """A path as the C library takes it; a NUL byte would end it early."""
+    raw = os.fsencode(path)
+    if b"\0" in raw:
+        raise ValueError("embedded null byte")
+    return raw
 
 
 class Document:
@@ -49,18 +57,25 @@ class Document:
     def __init__(self, text: Union[str, bytes] = "", *, path: Optional[PathArg] = None,
                  library: Optional[PathArg] = None) -> None:
         data = text.encode("utf-8", "surrogateescape") if isinstance(text, str) else bytes(text)
-        self._lib = edit_library(library)
-        self._handle = self._lib.load(data)
-        self._finalizer = weakref.finalize(self, self._lib.free, self._handle)
+        lib = edit_library(library)
+        self._adopt(lib, lib.load(data), path)
+
+    def _adopt(self, lib: EditLibrary, handle: int, path: Optional[PathArg]) -> None:
+        self._lib = lib
+        self._handle = handle
+        self._finalizer = weakref.finalize(self, lib.free, handle)
         self._config: Optional[Config] = None
         self.path: Optional[str] = None if path is None else os.fspath(path)
 
     @classmethod
     def load(cls, path: PathArg, *, library: Optional[PathArg] = None) -> Document:
-        """The file at ``path``, read whole; save() writes back to it.
+        """The file at ``path``, read whole; save() writes back to it, and
+        refuses to when another program has changed the file since.
         Raises OSError when it cannot be read."""
-        with open(path, "rb") as f:
-            return cls(f.read(), path=path, library=library)
+        lib = edit_library(library)
+        doc = cls.__new__(cls)
+        doc._adopt(lib, lib.load_file(_path_bytes(path)), path)
+        return doc
 
     @classmethod
     def loads(cls, text: Union[str, bytes], *, library: Optional[PathArg] = None) -> Document:
@@ -135,14 +150,16 @@ class Document:
         """Writes the text over ``path`` (the file it was loaded from by
         default) atomically, keeping the file's owner, mode and extended
         attributes. Raises OSError when that fails, EditError when the file
-        may not be replaced (not a regular file, several hard links)."""
+        may not be replaced (not a regular file, several hard links) and
+        when it is the file load() read and another program has written to
+        it, replaced or removed it since: the file is then left as that
+        program made it. After a save over it the document remembers what
+        it wrote, and the next save is checked against that. Documents of
+        loads() are not checked, nor saves to another file."""
         target = path if path is not None else self.path
         if target is None:
             raise ValueError("no path: the document was not loaded from a file")
-        raw = os.fsencode(target)
-        if b"\0" in raw:
-            raise ValueError("embedded null byte")
-        self._lib.save(self._handle, raw)
+        self._lib.save(self._handle, _path_bytes(target))
 
     def __repr__(self) -> str:
         return f"<Document {self.path or '<string>'}: {len(self.data)} bytes>"

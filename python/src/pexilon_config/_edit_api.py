@@ -28,6 +28,7 @@ _DOC = ctypes.c_void_p
 _MESSAGE = ctypes.POINTER(ctypes.c_void_p)
 _SIGNATURES = {
     "pexilon_check_document_load": ([ctypes.c_char_p, ctypes.c_size_t], _DOC),
+    "pexilon_check_document_load_file": ([ctypes.c_char_p], _DOC),
     "pexilon_check_document_free": ([_DOC], None),
     "pexilon_check_document_text": ([_DOC, ctypes.POINTER(ctypes.c_size_t)], ctypes.c_void_p),
     "pexilon_check_document_record": ([_DOC], ctypes.POINTER(CParsedConfig)),
@@ -74,6 +75,18 @@ class EditLibrary:
         handle: Optional[int] = self.fn["pexilon_check_document_load"](data, len(data))
         if not handle:
             raise MemoryError("pexilon_check_document_load ran out of memory")
+        return handle
+
+    def load_file(self, path: bytes) -> int:
+        """A document of the file at ``path``, which remembers what it read;
+        raises OSError (FileNotFoundError, ...) when it cannot be read."""
+        ctypes.set_errno(0)
+        handle: Optional[int] = self.fn["pexilon_check_document_load_file"](path)
+        if not handle:
+            err = ctypes.get_errno()
+            if err in (0, 12):
+                raise MemoryError("pexilon_check_document_load_file ran out of memory")
+            raise OSError(err, os.strerror(err), os.fsdecode(path))
         return handle
 
     def free(self, handle: int) -> None:

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 // A key a section reads, with the field of the record it fills; derived
 // from the library's vocabulary (config/vocabulary.h).
@@ -34,4 +34,4 @@ const key_info *find_key(std::uint32_t section_code, std::string_view name);
 // The code of a section name as the reader reports it, or 0.
 std::uint32_t section_code(const char *section);
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

@@ -1,5 +1,5 @@
 // The section headers and keys of the dialect, with the fields they fill.
-#include "vocabulary.h"
+#include "section_keys.h"
 
 #include <iterator>
 #include <span>
@@ -7,7 +7,7 @@
 #include "config/code_tables.h"
 #include "config/section_names.h"
 
-namespace pexilon_lsp {
+namespace pexilon::lsp {
 
 namespace {
 
@@ -92,4 +92,4 @@ std::uint32_t section_code(const char *section)
     return pexilon::lookup_code(pexilon::section_codes, section);
 }
 
-} // namespace pexilon_lsp
+} // namespace pexilon::lsp

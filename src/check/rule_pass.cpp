@@ -2,7 +2,7 @@
 // it for and what the interpreter did with it; it moves the rules' shared
 // state on and hands the line to the rules (run_rules.h), and, when
 // accounts are asked for, writes the words explain shows beside it.
-#include "check/check_run.h"
+#include "check/rule_pass.h"
 
 #include <new>
 
@@ -15,27 +15,27 @@ namespace pexilon::check {
 
 namespace {
 
-class check_run final : public account_listener {
+class rule_listener final : public account_listener {
 public:
-    check_run(std::string_view text, const line_map &map, bool with_accounts)
-        : state_(text, map), with_accounts_(with_accounts)
+    rule_listener(std::string_view text, const line_map &map, bool with_accounts,
+                  account_listener *also)
+        : state_(text, map), with_accounts_(with_accounts), also_(also)
     {
         if (with_accounts_)
             accounts_.resize(map.reader_lines());
     }
 
-    ~check_run() { release_record(state_.record); }
+    ~rule_listener() { release_record(state_.record); }
 
-    check_run(const check_run &) = delete;
-    check_run &operator=(const check_run &) = delete;
+    rule_listener(const rule_listener &) = delete;
+    rule_listener &operator=(const rule_listener &) = delete;
 
-    run_result run()
+    rule_pass_result run()
     {
-        run_result result;
+        rule_pass_result result;
         check_line_ends(state_);
-        result.outcome =
-            parse_config_accounted(state_.text.data(), state_.text.size(), &state_.record, *this)
-                .outcome;
+        result.report =
+            parse_config_accounted(state_.text.data(), state_.text.size(), &state_.record, *this);
         guard([&] {
             close_section(state_);
             end_pair(state_);
@@ -79,6 +79,8 @@ public:
             if (with_accounts_ && n >= 1 && n <= accounts_.size())
                 accounts_[n - 1].text = line_words(line, s);
         });
+        if (also_ != nullptr)
+            also_->account(line);
     }
 
 private:
@@ -98,6 +100,7 @@ private:
 
     run_state state_;
     bool with_accounts_;
+    account_listener *also_;
     bool failed_ = false;
     std::vector<explained_line> accounts_;
 };
@@ -116,9 +119,10 @@ held_record &held_record::operator=(held_record &&other) noexcept
 
 held_record::~held_record() { release_record(record_); }
 
-run_result run_check(std::string_view text, const line_map &map, bool with_accounts)
+rule_pass_result run_rule_pass(std::string_view text, const line_map &map, bool with_accounts,
+                               account_listener *also)
 {
-    check_run run(text, map, with_accounts);
+    rule_listener run(text, map, with_accounts, also);
     return run.run();
 }
 

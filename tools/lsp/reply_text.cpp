@@ -205,7 +205,8 @@ void format_reply::measure()
     counter all;
     put_edits(all, edits_, serialized_);
     size_ = all.bytes;
-    block_ = std::make_unique_for_overwrite<char[]>(std::min(size_, block_size));
+    // Not zeroed: every byte of it is written before it is read.
+    block_.reset(new char[std::min(size_, block_size)]);
 }
 
 void format_reply::write(const std::function<void(std::string_view)> &sink)

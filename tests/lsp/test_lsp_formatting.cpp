@@ -73,11 +73,12 @@ TEST(LspFormatting, RangeChangesItsLinesOnly)
     EXPECT_EQ(edited(messy, pexilon::lsp::format_edits(messy, lines)), want);
 }
 
-// The runs of changed lines: (a, b, the runs as "a_begin-a_end>b_begin-b_end").
 // What the server sends is written as text, not built as JSON: it must be
 // the bytes the JSON edits serialize to, whatever the texts hold (quotes,
-// backslashes, control bytes, bytes that are not UTF-8, characters beyond
-// the Basic Multilingual Plane before an edit's columns).
+// backslashes, tabs and CRs, which are escaped as the texts are written;
+// control bytes, DEL, bytes that are not UTF-8 and characters beyond the
+// Basic Multilingual Plane, which are left to the JSON library), and as
+// long as the reply said before writing it.
 TEST(LspFormatting, EditsAsTextAreTheEditsSerialized)
 {
     const nlohmann::json params = {{"textDocument", {{"uri", "file:///a.conf"}}}};
@@ -87,22 +88,48 @@ TEST(LspFormatting, EditsAsTextAreTheEditsSerialized)
         "[camera parameter]\nTYPE=\"a\\b\"\t\x01\n",
         "[camera parameter]\r\nTYPE=caf\xc3\xa9\xff\xfe\r\nSIZE=1,2\r\n",
         "; \xf0\x9f\x93\xb7 \xf0\x9f\x93\xb7\n[register parameter]\nREG=1,2\n\n\n\nREG=3,4",
+        "[camera parameter]\r\nTYPE=\"a\\\\b\"\t\"\"c d\\\r\nSIZE=1,2\r\n",
+        "[camera parameter]\nTYPE=a\x7f\x08\x0c\nSIZE=1,2\n",
+        "[camera parameter]\nTYPE=abcdefg\xc3\xa9\"\nSIZE=1,2\n",
     };
     for (const std::string &text : texts) {
         const nlohmann::json edits = pexilon::lsp::format_edits(text, params);
-        EXPECT_EQ(pexilon::lsp::format_edits_text(text, params),
+        pexilon::lsp::format_reply reply(text, params);
+        EXPECT_EQ(reply.text(),
                   edits.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace))
             << text;
+        EXPECT_EQ(reply.size(), reply.text().size()) << text;
     }
     // A range as well.
     const nlohmann::json part = {
         {"textDocument", {{"uri", "file:///a.conf"}}},
         {"range",
          {{"start", {{"line", 3}, {"character", 0}}}, {"end", {{"line", 4}, {"character", 0}}}}}};
-    EXPECT_EQ(pexilon::lsp::format_edits_text(messy, part),
+    EXPECT_EQ(pexilon::lsp::format_reply(messy, part).text(),
               pexilon::lsp::format_edits(messy, part)
                   .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
 }
+
+// A large reply comes in blocks, which join into it.
+TEST(LspFormatting, LargeReplyComesInPieces)
+{
+    std::string text = "[register parameter]\n";
+    for (int i = 0; i < 10000; ++i)
+        text += "REG=0x" + std::to_string(1000 + i) + ",0x1\n";
+    pexilon::lsp::format_reply reply(text, nlohmann::json::object());
+    std::string joined;
+    std::size_t pieces = 0;
+    reply.write([&](std::string_view piece) {
+        joined.append(piece);
+        ++pieces;
+    });
+    EXPECT_GT(pieces, 1u);
+    EXPECT_EQ(joined.size(), reply.size());
+    EXPECT_EQ(joined, pexilon::lsp::format_edits(text, nlohmann::json::object())
+                          .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+}
+
+// The runs of changed lines: (a, b, the runs as "a_begin-a_end>b_begin-b_end").
 
 // Lines that collide in the filter, or share a hash bucket, are still told
 // apart by their texts: many lines, each once on one side and some on both.
@@ -138,6 +165,29 @@ TEST(LineDiff, ManyLinesAgainstTheShortestEdit)
         could += i % 3 == 0 && i % 7 != 0;
     EXPECT_EQ(kept_a, could);
     (void)kept_b;
+}
+
+// Equal lines of every length are told equal, whatever follows them:
+// each line of `a` comes back in `b` between other lines.
+TEST(LineDiff, EqualLinesOfEveryLengthAreKept)
+{
+    std::string a, b;
+    for (std::size_t n = 0; n < 40; ++n) {
+        std::string line;
+        for (std::size_t i = 0; i < n; ++i)
+            line += static_cast<char>('a' + (n + i) % 26);
+        a += line + "\nx\n";
+        b += line + "\ny" + std::to_string(n) + "\n";
+    }
+    std::size_t kept = 0, next_a = 0;
+    const std::vector<std::string_view> la = pexilon::lsp::lines_of(a),
+                                        lb = pexilon::lsp::lines_of(b);
+    for (const pexilon::tool::change_run &run : pexilon::lsp::line_diff(la, lb)) {
+        kept += run.a_begin - next_a;
+        next_a = run.a_end;
+    }
+    kept += la.size() - next_a;
+    EXPECT_EQ(kept, 40u);
 }
 
 struct diff_case {

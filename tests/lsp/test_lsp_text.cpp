@@ -83,17 +83,64 @@ TEST(ColumnsTable, LinesEndAsTheProtocolSays)
     EXPECT_EQ(lines.position_of(1).character, 1u); // the "\r" of "\r\n" ends line 0
 }
 
+// Where a text's lines start and what they hold, for texts with a "\r"
+// and without (those are cut at their "\n"s alone): the protocol's lines
+// joined by "|", and where each reader line starts.
+struct cut_case {
+    const char *what;
+    std::string text;
+    std::string lines;
+    std::vector<std::size_t> reader_starts;
+};
+
+const std::vector<cut_case> cut_cases = {
+    {"empty", "", "", {0}},
+    {"one line without its end", "ab", "ab", {0}},
+    {"LF alone", "a\n\nbc\n", "a||bc|", {0, 2, 3, 6}},
+    {"LF alone, the last line without one", "a\nbc", "a|bc", {0, 2}},
+    {"CRLF", "a\r\nb\r\n", "a|b|", {0, 3, 6}},
+    {"lone CR", "a\rb\nc", "a|b|c", {0, 4}},
+};
+
+TEST(ColumnsTable, LinesAreCutWithOrWithoutCR)
+{
+    for (const cut_case &c : cut_cases) {
+        const pexilon::lsp::text_lines lines(c.text);
+        std::string joined;
+        for (std::size_t i = 0; i < lines.count(); ++i)
+            joined += (i == 0 ? "" : "|") + std::string(lines.line(i));
+        EXPECT_EQ(joined, c.lines) << c.what;
+        for (std::size_t i = 0; i < c.reader_starts.size(); ++i)
+            EXPECT_EQ(lines.reader_line_start(i), c.reader_starts[i]) << c.what << " " << i;
+        EXPECT_EQ(lines.reader_line_start(c.reader_starts.size()), c.text.size()) << c.what;
+    }
+}
+
+// Offsets asked together, in order and out of it, few or many lines apart,
+// are placed as each alone is.
 TEST(ColumnsTable, ManyPositionsAgreeWithOneByOne)
 {
-    const std::string text = "x\xC3\xA9y\xF0\x9F\x98\x80z\r\n\xE2\x82\xACw\rv\n";
-    std::vector<std::size_t> offsets;
-    for (std::size_t i = 0; i <= text.size() + 1; ++i)
-        offsets.push_back(i);
-    const pexilon::lsp::text_lines lines(text);
-    const std::vector<pexilon::lsp::position> many = lines.positions_of(offsets);
-    for (std::size_t i = 0; i < offsets.size(); ++i) {
-        EXPECT_EQ(many[i].line, lines.position_of(i).line) << i;
-        EXPECT_EQ(many[i].character, lines.position_of(i).character) << i;
+    std::string long_text;
+    for (int i = 0; i < 300; ++i)
+        long_text += std::string(static_cast<std::size_t>(i % 7), 'x') +
+                     (i % 5 == 0 ? "\xF0\x9F\x98\x80" : "") + (i % 3 == 0 ? "\r\n" : "\n");
+    const std::vector<std::string> texts = {"x\xC3\xA9y\xF0\x9F\x98\x80z\r\n\xE2\x82\xACw\rv\n",
+                                            long_text, long_text + "\rend"};
+    for (const std::string &text : texts) {
+        std::vector<std::size_t> every, spread;
+        for (std::size_t i = 0; i <= text.size() + 1; ++i)
+            every.push_back(i);
+        for (std::size_t i = 0, step = 1; i <= text.size() + 1; i += step, step = step * 3 % 101)
+            spread.push_back(i);
+        std::vector<std::size_t> backwards(spread.rbegin(), spread.rend());
+        const pexilon::lsp::text_lines lines(text);
+        for (const std::vector<std::size_t> &offsets : {every, spread, backwards}) {
+            const std::vector<pexilon::lsp::position> many = lines.positions_of(offsets);
+            for (std::size_t i = 0; i < offsets.size(); ++i) {
+                EXPECT_EQ(many[i].line, lines.position_of(offsets[i]).line) << offsets[i];
+                EXPECT_EQ(many[i].character, lines.position_of(offsets[i]).character) << offsets[i];
+            }
+        }
     }
 }
 
@@ -228,6 +275,22 @@ const std::vector<frame_case> frame_cases = {
      {read_status::message},
      {"5"}},
 };
+
+// A message written in pieces reads back as one body, empty pieces and all.
+TEST(FramingTable, PiecesWrittenReadAsOneBody)
+{
+    std::FILE *stream = std::tmpfile();
+    ASSERT_NE(stream, nullptr);
+    pexilon::lsp::message_writer message(stream, 11);
+    for (const char *piece : {"{\"a\":", "", "[1,", "2]}"})
+        message.write(piece);
+    ASSERT_TRUE(message.finish());
+    ASSERT_TRUE(pexilon::lsp::write_message(stream, "{}"));
+    std::rewind(stream);
+    EXPECT_EQ(pexilon::lsp::read_message(stream).body, "{\"a\":[1,2]}");
+    EXPECT_EQ(pexilon::lsp::read_message(stream).body, "{}");
+    std::fclose(stream);
+}
 
 TEST(FramingTable, ReadsWhatEachInputHolds)
 {

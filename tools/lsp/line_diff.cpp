@@ -8,17 +8,19 @@
 #include "line_diff.h"
 
 #include <algorithm>
-#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
-#include <limits>
+#include <cstring>
 
 namespace pexilon::lsp {
 
 std::vector<std::string_view> lines_of(std::string_view text)
 {
     std::vector<std::string_view> lines;
+    // Room for lines of eight bytes on average, so that a text of lines of
+    // configuration is not copied as the list grows; pages not written are
+    // never touched.
+    lines.reserve(text.size() / 8 + 1);
     while (!text.empty()) {
         const std::size_t newline = text.find('\n');
         const std::size_t length = newline == std::string_view::npos ? text.size() : newline + 1;
@@ -54,10 +56,10 @@ public:
 
     // The number of `line`, whose hash is `hash`, and which sides (1: a,
     // 2: b) hold it so far.
-    std::size_t number(std::string_view line, std::size_t hash, unsigned char side)
+    std::size_t number(std::string_view line, std::uint64_t hash, unsigned char side)
     {
         const std::size_t mask = slots_.size() - 1;
-        const auto tag = static_cast<std::uint32_t>(hash >> (hash_bits / 2));
+        const auto tag = static_cast<std::uint32_t>(hash >> 32);
         for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
             slot &here = slots_[at];
             if (here.id == empty) {
@@ -75,8 +77,13 @@ public:
 
     bool on_both_sides(std::size_t id) const { return sides_[id] == 3; }
 
+    // Has the slot where `hash` is looked for fetched, ahead of number().
+    void ask_for(std::uint64_t hash) const
+    {
+        __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+    }
+
 private:
-    static constexpr int hash_bits = std::numeric_limits<std::size_t>::digits;
     // Lines are counted in 32 bits: a document is held to max_body_size.
     static constexpr std::uint32_t empty = static_cast<std::uint32_t>(-1);
     struct slot {
@@ -88,63 +95,115 @@ private:
     std::vector<unsigned char> sides_;
 };
 
-// The hashes of a text's lines, and a filter of them: a bit set at two
-// places of each hash, small enough to stay in the cache. A line whose bits
-// the other text's filter lacks is surely not in that text, and is never
-// looked up: formatting a document laid out otherwise changes most lines,
-// and a table of them all would be read at random, a cache miss a line.
+// A line's hash, from its bytes eight at a time and its last eight (which
+// may be some of the same): the lines are short, and every line of both
+// texts is hashed.
+std::uint64_t line_hash(std::string_view line) noexcept
+{
+    const char *bytes = line.data();
+    const std::size_t size = line.size();
+    std::uint64_t h = 0x9E3779B97F4A7C15u ^ size;
+    std::uint64_t word = 0;
+    if (size >= 8) {
+        for (std::size_t at = 0; at + 8 < size; at += 8) {
+            std::memcpy(&word, bytes + at, 8);
+            h = (h ^ word) * 0xBF58476D1CE4E5B9u;
+            h ^= h >> 31;
+        }
+        std::memcpy(&word, bytes + size - 8, 8);
+    } else if (size >= 4) {
+        std::uint32_t first, last;
+        std::memcpy(&first, bytes, 4);
+        std::memcpy(&last, bytes + size - 4, 4);
+        word = first | std::uint64_t{last} << 32;
+    } else if (size > 0) {
+        const auto byte = [&](std::size_t at) {
+            return std::uint64_t{static_cast<unsigned char>(bytes[at])};
+        };
+        word = byte(0) | byte(size / 2) << 8 | byte(size - 1) << 16;
+    }
+    h = (h ^ word) * 0x94D049BB133111EBu;
+    return h ^ (h >> 29);
+}
+
+// The hashes of a text's lines, and a filter of them: two bits of one
+// 64-bit word for each hash. A line whose bits the other text's filter
+// lacks is surely not in that text, and is never looked up: formatting a
+// document laid out otherwise changes most lines, and a table of them all
+// would be read at random, a cache miss a line. A large text's filter is
+// larger than the cache too, so each line costs one word of it, asked for
+// some lines ahead so that the misses overlap.
 struct hashed_lines {
-    explicit hashed_lines(const std::vector<std::string_view> &lines, std::size_t filter_bits)
-        : hashes(lines.size()), filter(filter_bits / 64, 0)
+    static constexpr std::size_t ahead = 16;
+
+    hashed_lines(const std::vector<std::string_view> &lines, std::size_t filter_words)
+        : hashes(lines.size()), filter(filter_words, 0)
     {
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            hashes[i] = line_hash(lines[i]);
         for (std::size_t i = 0; i < lines.size(); ++i) {
-            hashes[i] = std::hash<std::string_view>{}(lines[i]);
-            for (const std::size_t bit : bits(hashes[i]))
-                filter[bit / 64] |= std::uint64_t{1} << (bit % 64);
+            if (i + ahead < lines.size())
+                __builtin_prefetch(&filter[word(hashes[i + ahead])], 1);
+            filter[word(hashes[i])] |= bits(hashes[i]);
         }
     }
 
-    bool may_hold(std::size_t hash) const
+    bool may_hold(std::uint64_t hash) const
     {
-        for (const std::size_t bit : bits(hash))
-            if ((filter[bit / 64] >> (bit % 64) & 1) == 0)
-                return false;
-        return true;
+        return (filter[word(hash)] & bits(hash)) == bits(hash);
+    }
+    void ask_for(std::uint64_t hash) const { __builtin_prefetch(&filter[word(hash)]); }
+
+    std::size_t word(std::uint64_t hash) const { return (hash >> 32) & (filter.size() - 1); }
+    static std::uint64_t bits(std::uint64_t hash)
+    {
+        return std::uint64_t{1} << (hash & 63) | std::uint64_t{1} << (hash >> 6 & 63);
     }
 
-    std::array<std::size_t, 2> bits(std::size_t hash) const
-    {
-        const std::size_t mask = filter.size() * 64 - 1;
-        return {hash & mask, (hash >> (std::numeric_limits<std::size_t>::digits / 2)) & mask};
-    }
-
-    std::vector<std::size_t> hashes;
+    std::vector<std::uint64_t> hashes;
     std::vector<std::uint64_t> filter;
 };
 
+// The lines of `lines` that `other`'s filter may hold.
+std::vector<std::size_t> maybe_shared(const hashed_lines &lines, const hashed_lines &other)
+{
+    std::vector<std::size_t> out;
+    const std::size_t count = lines.hashes.size();
+    out.reserve(count); // pages past the lines kept are never touched
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i + hashed_lines::ahead < count)
+            other.ask_for(lines.hashes[i + hashed_lines::ahead]);
+        if (other.may_hold(lines.hashes[i]))
+            out.push_back(i);
+    }
+    return out;
+}
+
 shared_lines shared(const std::vector<std::string_view> &a, const std::vector<std::string_view> &b)
 {
-    // Sixteen bits a line: a line that is in neither text passes for one
-    // of the other's about once in a hundred.
-    std::size_t filter_bits = 1024;
-    while (filter_bits < 16 * std::max(a.size(), b.size()))
-        filter_bits *= 2;
-    const hashed_lines ha(a, filter_bits), hb(b, filter_bits);
-    std::vector<std::size_t> a_in, b_in; // the lines that may be on both sides
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (hb.may_hold(ha.hashes[i]))
-            a_in.push_back(i);
-    for (std::size_t j = 0; j < b.size(); ++j)
-        if (ha.may_hold(hb.hashes[j]))
-            b_in.push_back(j);
+    // Sixteen bits a line: a line that is in one text only passes for one
+    // of the other's about once in fifty.
+    std::size_t filter_words = 16;
+    while (filter_words * 4 < std::max(a.size(), b.size()))
+        filter_words *= 2;
+    const hashed_lines ha(a, filter_words), hb(b, filter_words);
+    // The lines that may be on both sides.
+    const std::vector<std::size_t> a_in = maybe_shared(ha, hb), b_in = maybe_shared(hb, ha);
     line_numbers ids(a_in.size() + b_in.size());
     std::vector<std::size_t> a_ids, b_ids;
     a_ids.reserve(a_in.size());
     b_ids.reserve(b_in.size());
-    for (const std::size_t i : a_in)
-        a_ids.push_back(ids.number(a[i], ha.hashes[i], 1));
-    for (const std::size_t j : b_in)
-        b_ids.push_back(ids.number(b[j], hb.hashes[j], 2));
+    const auto number_all = [&](const std::vector<std::size_t> &in, const hashed_lines &hashed,
+                                const std::vector<std::string_view> &lines, unsigned char side,
+                                std::vector<std::size_t> &out) {
+        for (std::size_t k = 0; k < in.size(); ++k) {
+            if (k + hashed_lines::ahead < in.size())
+                ids.ask_for(hashed.hashes[in[k + hashed_lines::ahead]]);
+            out.push_back(ids.number(lines[in[k]], hashed.hashes[in[k]], side));
+        }
+    };
+    number_all(a_in, ha, a, 1, a_ids);
+    number_all(b_in, hb, b, 2, b_ids);
     shared_lines out;
     for (std::size_t k = 0; k < a_in.size(); ++k)
         if (ids.on_both_sides(a_ids[k])) {

@@ -143,11 +143,25 @@ read_result read_message(std::FILE *in, std::size_t limit)
 
 bool write_message(std::FILE *out, const std::string &body)
 {
-    if (std::fprintf(out, "Content-Length: %zu\r\n\r\n", body.size()) < 0)
-        return false;
-    if (!body.empty() && std::fwrite(body.data(), 1, body.size(), out) != body.size())
-        return false;
-    return std::fflush(out) == 0 && !std::ferror(out);
+    message_writer message(out, body.size());
+    message.write(body);
+    return message.finish();
+}
+
+message_writer::message_writer(std::FILE *out, std::size_t size) noexcept
+    : out_(out), written_(std::fprintf(out, "Content-Length: %zu\r\n\r\n", size) >= 0)
+{
+}
+
+void message_writer::write(std::string_view piece) noexcept
+{
+    if (written_ && !piece.empty())
+        written_ = std::fwrite(piece.data(), 1, piece.size(), out_) == piece.size();
+}
+
+bool message_writer::finish() noexcept
+{
+    return written_ && std::fflush(out_) == 0 && !std::ferror(out_);
 }
 
 bool input_waiting(std::FILE *in)

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace pexilon::lsp {
 
@@ -43,6 +44,20 @@ read_result read_message(std::FILE *in, std::size_t limit = max_body_size);
 
 // Writes one message and flushes it. Returns false when the stream failed.
 bool write_message(std::FILE *out, const std::string &body);
+
+// One message written as its body comes, in pieces whose total length is
+// given first: a large body need not be held whole.
+class message_writer {
+public:
+    message_writer(std::FILE *out, std::size_t size) noexcept;
+    void write(std::string_view piece) noexcept;
+    // Flushes the message; false when the stream failed at any step.
+    bool finish() noexcept;
+
+private:
+    std::FILE *out_;
+    bool written_;
+};
 
 // True when a message is already waiting: in the stream's buffer (a glibc
 // field; elsewhere the check falls back to the descriptor alone) or in the

@@ -86,9 +86,13 @@ void server::send(const nlohmann::json &message)
 
 void server::send_body(const std::string &body)
 {
-    if (done_)
-        return;
-    if (!write_message(out_, body)) {
+    if (!done_)
+        sent(write_message(out_, body));
+}
+
+void server::sent(bool written)
+{
+    if (!written) {
         write_error_ = errno != 0 ? errno : EIO;
         done_ = true; // nobody is listening any more
     }
@@ -102,11 +106,19 @@ void server::send_result(const nlohmann::json &id, nlohmann::json result)
     send(message);
 }
 
-void server::send_result_text(const nlohmann::json &id, const std::string &result)
+void server::send_result_text(const nlohmann::json &id, format_reply &result)
 {
+    if (done_)
+        return;
     // The keys as nlohmann::json orders them: "id", "jsonrpc", "result".
-    send_body(R"({"id":)" + id.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) +
-              R"(,"jsonrpc":"2.0","result":)" + result + "}");
+    const std::string head = R"({"id":)" +
+                             id.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) +
+                             R"(,"jsonrpc":"2.0","result":)";
+    message_writer message(out_, head.size() + result.size() + 1);
+    message.write(head);
+    result.write([&](std::string_view piece) { message.write(piece); });
+    message.write("}");
+    sent(message.finish());
 }
 
 void server::send_error(const nlohmann::json &id, int code, const std::string &message)
@@ -178,7 +190,8 @@ void server::handle_request(const nlohmann::json &id, const std::string &method,
         // Formatting answers with an edit per changed run of lines, as many as
         // a large document has lines: written out as text, not built as JSON.
         if (method == "textDocument/formatting" || method == "textDocument/rangeFormatting") {
-            send_result_text(id, format_edits_text(document_text(params), params));
+            format_reply reply(document_text(params), params);
+            send_result_text(id, reply);
             return;
         }
         bool known = true;

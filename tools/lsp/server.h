@@ -12,6 +12,7 @@
 
 namespace pexilon::lsp {
 
+class format_reply;
 class served_document;
 
 class server {
@@ -67,8 +68,9 @@ private:
     void send(const nlohmann::json &message);
     void send_body(const std::string &body);
     void send_result(const nlohmann::json &id, nlohmann::json result);
-    // A result already written as JSON text.
-    void send_result_text(const nlohmann::json &id, const std::string &result);
+    // A result that writes itself as JSON text, as the message goes out.
+    void send_result_text(const nlohmann::json &id, format_reply &result);
+    void sent(bool written); // after a message: a failed write ends the session
     void send_error(const nlohmann::json &id, int code, const std::string &message);
 
     struct document {

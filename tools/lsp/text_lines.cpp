@@ -4,6 +4,7 @@
 #include "support/character_columns.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 
 namespace pexilon::lsp {
@@ -19,6 +20,14 @@ char_size next_char(std::string_view text) noexcept
 text_lines::text_lines(std::string_view text) : text_(text)
 {
     starts_.push_back(0);
+    // Without a "\r" the lines end at the "\n"s alone, found as the C
+    // library finds a byte rather than a byte at a time.
+    if (text.find('\r') == std::string_view::npos) {
+        for (std::size_t at = text.find('\n'); at != std::string_view::npos;
+             at = text.find('\n', at + 1))
+            starts_.push_back(static_cast<std::uint32_t>(at + 1));
+        return;
+    }
     bool lone_cr = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
@@ -103,6 +112,28 @@ position text_lines::position_of(std::size_t offset) const noexcept
     return {index, utf16_column(index, at - starts_[index])};
 }
 
+namespace {
+
+// The line of `starts` that holds `offset`, looked for from line `from`
+// on, which starts at or before it, in steps that double: offsets asked in
+// order fall a few lines apart, not anywhere among all the lines.
+std::size_t line_from(const std::vector<std::uint32_t> &starts, std::size_t from,
+                      std::size_t offset) noexcept
+{
+    std::size_t step = 1;
+    while (from + step < starts.size() && starts[from + step] <= offset) {
+        from += step;
+        step *= 2;
+    }
+    const auto end =
+        starts.begin() + static_cast<std::ptrdiff_t>(std::min(from + step, starts.size()));
+    const auto after =
+        std::upper_bound(starts.begin() + static_cast<std::ptrdiff_t>(from), end, offset);
+    return static_cast<std::size_t>(after - starts.begin()) - 1;
+}
+
+} // namespace
+
 std::vector<position> text_lines::positions_of(const std::vector<std::size_t> &offsets) const
 {
     std::vector<position> out;
@@ -113,7 +144,8 @@ std::vector<position> text_lines::positions_of(const std::vector<std::size_t> &o
     std::size_t units = 0;
     for (const std::size_t offset : offsets) {
         const std::size_t clamped = std::min(offset, text_.size());
-        const std::size_t here = line_at(clamped);
+        const std::size_t from = index < starts_.size() && starts_[index] <= clamped ? index : 0;
+        const std::size_t here = line_from(starts_, from, clamped);
         const std::size_t bytes = std::min(clamped - starts_[here], line(here).size());
         if (here != index || bytes < at) {
             index = here;

@@ -1,6 +1,7 @@
 // The formatter: the layout's rules case by case, and over every file at
 // hand the promises that matter more than any rule: the record, the parse
 // result and the diagnostics stay the same, and a second run changes nothing.
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -283,6 +284,19 @@ TEST(FormatterProperties, EveryFileKeepsItsRecordAndDiagnostics)
             const pexilon::format::format_result twice = format_text(once.text, options);
             ASSERT_TRUE(twice.formatted) << twice.reason;
             EXPECT_EQ(twice.text, once.text);
+            // Where each old line's text went: in order, from 0, one start a
+            // line; a text kept as it is has none.
+            const pexilon::format::format_result placed = format_text(input.text, options, true);
+            EXPECT_EQ(placed.text, once.text);
+            const std::vector<std::size_t> &starts = placed.line_starts;
+            if (starts.empty())
+                continue;
+            EXPECT_EQ(starts.front(), 0u);
+            EXPECT_TRUE(std::is_sorted(starts.begin(), starts.end()));
+            EXPECT_LE(starts.back(), placed.text.size());
+            EXPECT_EQ(starts.size(), static_cast<std::size_t>(
+                                         std::count(input.text.begin(), input.text.end(), '\n')) +
+                                         (input.text.empty() || input.text.back() == '\n' ? 0 : 1));
         }
     }
 }

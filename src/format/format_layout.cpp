@@ -13,6 +13,7 @@ namespace {
 // One line of the result. Most lines are views of the text: only a pair's
 // separator and value, and a continuation's value, are written anew.
 struct laid_line {
+    std::size_t source = 0; // the editor line (0-based) it was laid out from
     line_role role = line_role::kept;
     line_role read_as = line_role::kept; // the role the reading gave, before any line was kept
     bool fixed = false;                  // a fault's line or before it: stays a line of its own
@@ -341,7 +342,8 @@ std::size_t lines_kept_in_place(std::string_view text, const text_reading &readi
 } // namespace
 
 std::string lay_out(std::string_view text, const text_reading &reading,
-                    const format_options &options, const std::vector<bool> &as_written)
+                    const format_options &options, const std::vector<bool> &as_written,
+                    std::vector<std::size_t> *line_starts)
 {
     const std::vector<hand_columns> kept = kept_hand_columns(text, reading, as_written);
     std::vector<laid_line> lines;
@@ -350,6 +352,7 @@ std::string lay_out(std::string_view text, const text_reading &reading,
         const std::size_t index = lines.size();
         lines.push_back(lay_line(text, line, options, kept[index]));
         laid_line &laid = lines.back();
+        laid.source = index;
         if (index < as_written.size() && as_written[index])
             keep_as_written(text, line, laid);
         laid.read_as = line.role;
@@ -380,8 +383,19 @@ std::string lay_out(std::string_view text, const text_reading &reading,
 
     std::string out(text.substr(0, reading.bom));
     out.reserve(text.size() + text.size() / 8);
-    for (const laid_line &line : lines)
+    // A line the spacing dropped starts where the next one kept does, and
+    // so became nothing.
+    const auto start_lines_to = [&](std::size_t end) {
+        while (line_starts != nullptr && line_starts->size() < end)
+            line_starts->push_back(line_starts->empty() ? 0 : out.size());
+    };
+    if (line_starts != nullptr)
+        line_starts->reserve(reading.lines.size());
+    for (const laid_line &line : lines) {
+        start_lines_to(line.source + 1);
         line.write(out);
+    }
+    start_lines_to(reading.lines.size());
     // With the blank lines gone, a file whose one remaining line holds a CR
     // would have no LF left, and the checker would rightly take it for a file
     // of CR line ends: its last line keeps a line end.

@@ -44,7 +44,11 @@ inline constexpr std::size_t longest_whole_line = piece_limit;
 // layout would make a mistake look intended. A line the layout would make
 // longer than longest_whole_line keeps its own spelling. No line up to the
 // last fault's is added or removed, so that every fault keeps its line.
+// With `line_starts`, it gets where the laid text of each editor line starts
+// in the result (line 1's at 0, its byte-order mark included): line i
+// became the bytes up to the next one's start, none where it was dropped.
 std::string lay_out(std::string_view text, const text_reading &reading,
-                    const format_options &options, const std::vector<bool> &as_written);
+                    const format_options &options, const std::vector<bool> &as_written,
+                    std::vector<std::size_t> *line_starts = nullptr);
 
 } // namespace pexilon::format

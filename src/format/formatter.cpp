@@ -64,7 +64,7 @@ format_result compare_readings(const text_reading &before, const text_reading &a
     return refused;
 }
 
-format_result format_text(std::string_view text, const format_options &options)
+format_result format_text(std::string_view text, const format_options &options, bool line_starts)
 {
     // The reader takes such a file for one line, so it has no layout to
     // lay out, and its CRs are the author's line ends, which are kept.
@@ -76,11 +76,14 @@ format_result format_text(std::string_view text, const format_options &options)
     }
     std::vector<bool> warned;
     const text_reading before = read_and_check(text, warned);
-    std::string laid = lay_out(text, before, options, warned);
+    std::vector<std::size_t> starts;
+    std::string laid = lay_out(text, before, options, warned, line_starts ? &starts : nullptr);
     const text_reading after = read_for_format(laid, false);
     format_result result = compare_readings(before, after);
-    if (result.formatted)
+    if (result.formatted) {
         result.text = std::move(laid);
+        result.line_starts = std::move(starts);
+    }
     return result;
 }
 

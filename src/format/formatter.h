@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "format/format_layout.h"
 
@@ -17,6 +18,10 @@ struct format_result {
     std::string text;       // the formatted text
     std::string reason;     // refused: the first difference, in one sentence
     std::size_t line = 0;   // refused: the editor line concerned, or 0
+    // Asked for (format_text's `line_starts`) and laid out: where the text of
+    // each editor line of the old text starts in `text` (lay_out). Empty for
+    // a text kept as it is.
+    std::vector<std::size_t> line_starts;
 };
 
 // How `after` reads otherwise than `before`, first difference first: the
@@ -26,6 +31,7 @@ format_result compare_readings(const text_reading &before, const text_reading &a
 
 // Formats `text` (NUL bytes allowed). Throws std::bad_alloc when memory runs
 // out.
-format_result format_text(std::string_view text, const format_options &options);
+format_result format_text(std::string_view text, const format_options &options,
+                          bool line_starts = false);
 
 } // namespace pexilon::format

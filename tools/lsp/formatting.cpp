@@ -56,6 +56,40 @@ std::vector<line_edit> line_edits(std::string_view before, std::string_view afte
     return edits;
 }
 
+// The same runs, from where the layout put the text of each line of
+// `before` in `after` (line i became [starts[i], starts[i + 1])): no diff to
+// find them, a comparison of each line with what it became. A line that
+// only got a blank line before it is kept, the blank line an insertion that
+// joins the run ending there, as the diff would have it. Without the starts
+// (a text kept as it is), by the diff.
+std::vector<line_edit> laid_edits(std::string_view before, std::string_view after,
+                                  const std::vector<std::size_t> &starts)
+{
+    const std::vector<std::string_view> a = lines_of(before);
+    if (starts.size() != a.size())
+        return line_edits(before, after);
+    std::vector<line_edit> edits;
+    const auto joins = [&](std::size_t line) {
+        return !edits.empty() && edits.back().last == line;
+    };
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const std::size_t begin = starts[i];
+        const std::size_t end = i + 1 < starts.size() ? starts[i + 1] : after.size();
+        const std::string_view became = after.substr(begin, end - begin);
+        if (became == a[i])
+            continue;
+        const bool kept = became.size() > a[i].size() && became.ends_with(a[i]);
+        const std::size_t until = kept ? end - a[i].size() : end;
+        if (joins(i))
+            edits.back().end = until;
+        else
+            edits.push_back({i, i, begin, until});
+        if (!kept)
+            edits.back().last = i + 1;
+    }
+    return edits;
+}
+
 // `before` with the edits, whose texts are taken from `after`, made.
 std::string applied(std::string_view before, std::string_view after,
                     const std::vector<line_edit> &edits)
@@ -103,14 +137,15 @@ std::vector<placed_edit> placed(const text_lines &lines, std::string_view after,
 std::vector<placed_edit> format_placed(std::string_view text, const nlohmann::json &params,
                                        std::string &formatted)
 {
-    pexilon::format::format_result result = pexilon::format::format_text(text, options_of(params));
+    pexilon::format::format_result result =
+        pexilon::format::format_text(text, options_of(params), true);
     if (!result.formatted)
         throw format_refused(
             "not formatted: " +
             (result.line != 0 ? "line " + std::to_string(result.line) + ": " : std::string()) +
             result.reason);
     formatted = std::move(result.text);
-    std::vector<line_edit> edits = line_edits(text, formatted);
+    std::vector<line_edit> edits = laid_edits(text, formatted, result.line_starts);
     const text_lines lines(text);
     const auto range = params.find("range");
     if (range != params.end()) {

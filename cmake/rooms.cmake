@@ -88,7 +88,8 @@ function(pexilon_add_check_core name core)
       diagnostic_kinds.cpp
     LINKS ${name}_input)
   pexilon_add_room(${name}_format format
-    SOURCES format_lines.cpp format_values.cpp format_hand_columns.cpp format_layout.cpp formatter.cpp
+    SOURCES format_lines.cpp format_values.cpp format_hand_columns.cpp format_layout.cpp
+      line_spacing.cpp formatter.cpp
     LINKS ${name}_check ${arg_DOCUMENT})
   foreach(room input check format)
     set(target ${name}_${room})

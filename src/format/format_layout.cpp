@@ -4,66 +4,12 @@
 #include <vector>
 
 #include "format/format_hand_columns.h"
+#include "format/laid_line.h"
 #include "reader/byte_order_mark.h"
 
 namespace pexilon::format {
 
 namespace {
-
-// One line of the result. Most lines are views of the text: only a pair's
-// separator and value, and a continuation's value, are written anew.
-struct laid_line {
-    std::size_t source = 0; // the editor line (0-based) it was laid out from
-    line_role role = line_role::kept;
-    line_role read_as = line_role::kept; // the role the reading gave, before any line was kept
-    bool fixed = false;                  // a fault's line or before it: stays a line of its own
-    bool laid = false;      // pair or continuation: name, rest and remark make the text
-    std::string_view plain; // otherwise the text, as it stands or trimmed
-    std::string_view name;  // pair: the name
-    std::size_t name_pad = 0;
-    std::string rest;                 // the separator and the value, or the indented continuation
-    std::size_t value_at = 0;         // where the value begins in `rest`
-    std::size_t own_value_column = 0; // pair: where its value begins in the text
-    bool under_value = false;         // continuation: indented to the column of its pair's value
-    std::size_t remark_pad = 0;
-    std::string_view remark; // pair: the inline comment, written one blank after the value
-    std::string_view ending;
-    std::string_view blank_before;         // the line end of a blank line put before this one
-    std::size_t room = longest_whole_line; // bytes the line and its end may take
-    std::string_view fallback;             // the line's own text, trimmed at its end
-
-    std::size_t text_size() const
-    {
-        if (!laid)
-            return plain.size();
-        return name.size() + name_pad + rest.size() +
-               (remark.empty() ? 0 : remark_pad + 1 + remark.size());
-    }
-    std::size_t size() const { return text_size() + ending.size(); }
-
-    // Back to the line's own text, trimmed at its end.
-    void fall_back()
-    {
-        laid = false;
-        plain = fallback;
-        name = {};
-        remark = {};
-    }
-
-    void write(std::string &out) const
-    {
-        if (!blank_before.empty())
-            out.append(blank_before);
-        if (!laid) {
-            out.append(plain);
-        } else {
-            out.append(name).append(name_pad, ' ').append(rest);
-            if (!remark.empty())
-                out.append(remark_pad + 1, ' ').append(remark);
-        }
-        out.append(ending);
-    }
-};
 
 std::string_view trim_end(std::string_view text)
 {
@@ -196,127 +142,6 @@ void keep_hand_columns(std::vector<laid_line> &lines, const text_reading &readin
     }
 }
 
-// Indents the continuation lines `under` of `pair` to the column its value
-// has now. All or none: a line that cannot move with the others (one left
-// as it was, one the column would make too long) keeps them all at
-// continuation_indent, so that a second run decides alike.
-void place_under(const laid_line &pair, const std::vector<laid_line *> &under)
-{
-    const std::size_t column =
-        pair.laid ? pair.name.size() + pair.name_pad + pair.value_at : pair.own_value_column;
-    for (const laid_line *line : under)
-        if (!line->laid || line->size() - line->value_at + column > line->room)
-            return;
-    for (laid_line *line : under) {
-        line->rest.replace(0, line->value_at, column, ' ');
-        line->value_at = column;
-    }
-}
-
-// Continuation lines that the author lined up under the first item of their
-// pair's value stay under it, wherever the layout puts the value.
-void place_continuations(std::vector<laid_line> &lines)
-{
-    const laid_line *pair = nullptr;
-    std::vector<laid_line *> under;
-    const auto close = [&] {
-        if (pair != nullptr && !under.empty())
-            place_under(*pair, under);
-        under.clear();
-    };
-    for (laid_line &line : lines) {
-        switch (line.read_as) {
-        case line_role::pair:
-            close();
-            pair = &line;
-            break;
-        case line_role::continuation:
-            if (line.under_value)
-                under.push_back(&line);
-            break;
-        case line_role::blank:
-        case line_role::comment:
-            break;
-        default:
-            close();
-            pair = nullptr;
-        }
-    }
-    close();
-}
-
-// Blank lines: none at the start or the end, one for a run, and one before
-// each header and the comments right above it. Lines before `fixed_until`
-// (0-based) stay as they are.
-void space_out(std::vector<laid_line> &lines, std::size_t fixed_until,
-               std::string_view blank_ending)
-{
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        laid_line &line = lines[i];
-        line.fixed = i < fixed_until;
-        if (line.role == line_role::blank && !line.fixed &&
-            (kept == 0 || lines[kept - 1].role == line_role::blank))
-            continue;
-        if (line.role == line_role::header && !line.fixed) {
-            std::size_t first = kept;
-            while (first > 0 && lines[first - 1].role == line_role::comment &&
-                   !lines[first - 1].fixed)
-                --first;
-            laid_line &above = first == kept ? line : lines[first];
-            if (first > 0 && lines[first - 1].role != line_role::blank)
-                above.blank_before = line.ending.empty() ? blank_ending : line.ending;
-        }
-        if (kept != i)
-            lines[kept] = std::move(line);
-        ++kept;
-    }
-    while (kept > 0 && lines[kept - 1].role == line_role::blank && !lines[kept - 1].fixed)
-        --kept;
-    lines.resize(kept);
-}
-
-// Pads the names of each section's pairs to the longest of them, then the
-// values before inline comments so that the comments line up.
-void align_pairs(std::vector<laid_line> &lines)
-{
-    const auto is_pair = [](const laid_line &line) {
-        return line.role == line_role::pair && line.laid;
-    };
-    std::size_t start = 0;
-    while (start < lines.size()) {
-        std::size_t stop = start + 1;
-        while (stop < lines.size() && lines[stop].role != line_role::header)
-            ++stop;
-        std::size_t width = 0;
-        for (std::size_t i = start; i < stop; ++i)
-            if (is_pair(lines[i]) && !lines[i].name.empty())
-                width = std::max(width, lines[i].name.size());
-        for (std::size_t i = start; i < stop; ++i) {
-            laid_line &line = lines[i];
-            if (!is_pair(line) || line.name.empty())
-                continue;
-            const std::size_t pad = width - line.name.size();
-            if (line.size() + pad <= line.room)
-                line.name_pad = pad;
-        }
-        std::size_t column = 0;
-        for (std::size_t i = start; i < stop; ++i)
-            if (is_pair(lines[i]) && !lines[i].remark.empty())
-                column = std::max(column,
-                                  lines[i].name.size() + lines[i].name_pad + lines[i].rest.size());
-        for (std::size_t i = start; i < stop; ++i) {
-            laid_line &line = lines[i];
-            if (!is_pair(line) || line.remark.empty())
-                continue;
-            const std::size_t pad = column - line.name.size() - line.name_pad - line.rest.size();
-            if (line.size() + pad <= line.room)
-                line.remark_pad = pad;
-        }
-        start = stop;
-    }
-}
-
 // The lines (0-based) before which no line is added or removed: up to the
 // last fault's, so that every fault keeps its line.
 std::size_t lines_kept_in_place(std::string_view text, const text_reading &reading,
@@ -337,6 +162,36 @@ std::size_t lines_kept_in_place(std::string_view text, const text_reading &readi
             fixed_until = std::max(fixed_until, first);
     }
     return fixed_until;
+}
+
+// The laid lines written out after the text's byte-order mark; with
+// `line_starts`, where each editor line's text starts (lay_out).
+std::string written(std::string_view text, const text_reading &reading,
+                    const std::vector<laid_line> &lines, std::string_view blank_ending,
+                    std::vector<std::size_t> *line_starts)
+{
+    std::string out(text.substr(0, reading.bom));
+    out.reserve(text.size() + text.size() / 8);
+    // A line the spacing dropped starts where the next one kept does, and
+    // so became nothing.
+    const auto start_lines_to = [&](std::size_t end) {
+        while (line_starts != nullptr && line_starts->size() < end)
+            line_starts->push_back(line_starts->empty() ? 0 : out.size());
+    };
+    if (line_starts != nullptr)
+        line_starts->reserve(reading.lines.size());
+    for (const laid_line &line : lines) {
+        start_lines_to(line.source + 1);
+        line.write(out);
+    }
+    start_lines_to(reading.lines.size());
+    // With the blank lines gone, a file whose one remaining line holds a CR
+    // would have no LF left, and the checker would rightly take it for a file
+    // of CR line ends: its last line keeps a line end.
+    if (text.find('\n') != std::string_view::npos && out.find('\n') == std::string::npos &&
+        out.find('\r') != std::string::npos)
+        out.append(blank_ending);
+    return out;
 }
 
 } // namespace
@@ -381,28 +236,7 @@ std::string lay_out(std::string_view text, const text_reading &reading,
         align_pairs(lines);
     place_continuations(lines);
 
-    std::string out(text.substr(0, reading.bom));
-    out.reserve(text.size() + text.size() / 8);
-    // A line the spacing dropped starts where the next one kept does, and
-    // so became nothing.
-    const auto start_lines_to = [&](std::size_t end) {
-        while (line_starts != nullptr && line_starts->size() < end)
-            line_starts->push_back(line_starts->empty() ? 0 : out.size());
-    };
-    if (line_starts != nullptr)
-        line_starts->reserve(reading.lines.size());
-    for (const laid_line &line : lines) {
-        start_lines_to(line.source + 1);
-        line.write(out);
-    }
-    start_lines_to(reading.lines.size());
-    // With the blank lines gone, a file whose one remaining line holds a CR
-    // would have no LF left, and the checker would rightly take it for a file
-    // of CR line ends: its last line keeps a line end.
-    if (text.find('\n') != std::string_view::npos && out.find('\n') == std::string::npos &&
-        out.find('\r') != std::string::npos)
-        out.append(blank_ending);
-    return out;
+    return written(text, reading, lines, blank_ending, line_starts);
 }
 
 } // namespace pexilon::format

@@ -10,8 +10,9 @@
 
 namespace pexilon::lsp {
 
-// The checker's diagnostics (check/diagnostic.h), their places editor lines
-// and byte columns: line 0 is the text as a whole, column 0 the whole line.
+// The checker's own diagnostics (check/diagnostic.h). The server reads their
+// places as editors count them: 1-based editor lines and byte columns, line
+// 0 for the text as a whole, column 0 for the whole line.
 using pexilon::check::diagnostic;
 using pexilon::check::fix_it;
 using pexilon::check::note;

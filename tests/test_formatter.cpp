@@ -152,6 +152,11 @@ const layout_case layout_cases[] = {
      "[register parameter]\nREG = 1\n" + line_of('N', 150) + " = " + line_of('2', 44) + "\nDELAY = 1\n",
      "[register parameter]\nREG   = 1\n" + line_of('N', 150) + " = " + line_of('2', 44) + "\nDELAY = 1\n",
      aligned},
+    {"a second run lines up as the first did, whatever columns it finds",
+     "[x]\nA=1,2,3,4,5,6,7 ;c\n= ;\n" + line_of('X', 89) + " =\n",
+     "[x]\nA" + line_of(' ', 88) + " = 1, 2, 3, 4, 5, 6, 7 ;c\n=" + line_of(' ', 110) + " ;\n" +
+         line_of('X', 89) + " =\n",
+     aligned},
 };
 // clang-format on
 

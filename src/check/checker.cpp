@@ -77,11 +77,13 @@ summary check_bytes(std::string_view all, bool read_failed, int os_error,
              {map.reader_lines() + 1, true, {}},
              {}});
     }
-    std::stable_sort(run.diagnostics.begin(), run.diagnostics.end(),
-                     [&](const diagnostic &a, const diagnostic &b) {
-                         return map.editor_line(a.where.reader_line) <
-                                map.editor_line(b.where.reader_line);
-                     });
+    // Found in line order as a rule, so mostly nothing moves; a sort that
+    // had to would take a buffer of half the list.
+    const auto by_line = [&](const diagnostic &a, const diagnostic &b) {
+        return map.editor_line(a.where.reader_line) < map.editor_line(b.where.reader_line);
+    };
+    if (!std::is_sorted(run.diagnostics.begin(), run.diagnostics.end(), by_line))
+        std::stable_sort(run.diagnostics.begin(), run.diagnostics.end(), by_line);
     character_columns columns;
     for (diagnostic &d : run.diagnostics) {
         place_for_editors(map, columns, d);

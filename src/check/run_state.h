@@ -35,14 +35,18 @@ public:
     diagnostic &add(diagnostic d)
     {
         order_.push_back(next_++);
-        found_.push_back(std::move(d));
+        found_.push_back(trimmed(std::move(d)));
         return found_.back();
     }
     held_diagnostic hold(diagnostic d) { return {next_++, std::move(d)}; }
+    // The diagnostics added or emitted so far; `at` finds one by that count
+    // as it stood before it came.
+    std::size_t size() const { return found_.size(); }
+    diagnostic &at(std::size_t index) { return found_[index]; }
     void emit(held_diagnostic &&held)
     {
         order_.push_back(held.order);
-        found_.push_back(std::move(held.held));
+        found_.push_back(trimmed(std::move(held.held)));
     }
     void emit(std::optional<held_diagnostic> &held)
     {
@@ -54,6 +58,15 @@ public:
     diagnostic_list in_order();
 
 private:
+    // Words put together piece by piece keep the room they grew into, up to
+    // twice their length; a run of many diagnostics holds each until the end.
+    static diagnostic trimmed(diagnostic d)
+    {
+        d.message.shrink_to_fit();
+        d.hint.shrink_to_fit();
+        return d;
+    }
+
     diagnostic_list found_;          // as added and emitted
     std::vector<std::size_t> order_; // the place in the order found of each
     std::size_t next_ = 0;
@@ -106,7 +119,6 @@ struct run_state {
     std::optional<held_diagnostic> empty_value; // an empty-value warning of the line before
     std::vector<held_diagnostic> pair_counts;   // value-count warnings of the camera pair
     std::size_t pair_continuations = 0;         // lines misread as continuing it
-    std::vector<held_diagnostic> half_warnings; // of camera_halves, in order
 
     diagnostic &add(diag_id id, place where, std::string message, std::string hint = {})
     {

@@ -49,15 +49,11 @@ void close_section(run_state &s)
 {
     // The unknown-key warnings of WIDTH and HEIGHT lines carry the fix
     // that joins them, known only now.
-    size_join join;
-    if (s.section_code == section_camera)
-        join = join_size_halves(s.camera_halves, s.record.camera, s.map);
-    for (std::size_t i = 0; i < s.half_warnings.size(); ++i) {
-        if (i == join.diagnostic && !join.fixes.empty())
-            s.half_warnings[i].held.fixes = std::move(join.fixes);
-        s.emit(std::move(s.half_warnings[i]));
+    if (s.section_code == section_camera) {
+        size_join join = join_size_halves(s.camera_halves, s.record.camera, s.map);
+        if (!join.fixes.empty())
+            s.found.at(join.diagnostic).fixes = std::move(join.fixes);
     }
-    s.half_warnings.clear();
     s.camera_halves = {};
     if (s.unknown_section) {
         diagnostic &d = s.unknown_section->held;

@@ -1,5 +1,7 @@
 #include "check/size_pair.h"
 
+#include <algorithm>
+
 #include "check/fixits.h"
 #include "config/record_fields.h"
 #include "config/value_parsing.h"
@@ -66,10 +68,26 @@ const std::vector<std::string> &size_halves()
     return names;
 }
 
+void size_section::add(size_half half)
+{
+    const auto near = [&](bool size_half::*which) {
+        return std::count_if(halves.begin(), halves.end(),
+                             [&](const size_half &h) { return h.*which; });
+    };
+    crowded = crowded || (half.width && near(&size_half::width) > 0) ||
+              (half.height && near(&size_half::height) > 0);
+    if (crowded)
+        halves = {};
+    else
+        halves.push_back(std::move(half));
+}
+
 size_join join_size_halves(const size_section &section, const camera_settings &camera,
                            const line_map &map)
 {
     size_join out;
+    if (section.crowded)
+        return out;
     const size_half *width = nullptr;
     const size_half *height = nullptr;
     std::size_t widths = 0;

@@ -20,7 +20,7 @@ const std::vector<std::string> &size_halves();
 
 // A line of a camera section whose unknown name is near one of size_halves.
 struct size_half {
-    std::size_t diagnostic = 0; // its unknown-key warning, as the caller numbers them
+    std::size_t diagnostic = 0; // its unknown-key warning: found_diagnostics::size() before it
     std::size_t reader_line = 0;
     text_span pair;           // "WIDTH = 1920": from the name to the value's end
     std::size_t text_end = 0; // the line's bytes without its line end
@@ -31,10 +31,15 @@ struct size_half {
     bool height = false; // near the second (a name near both is both)
 };
 
-// What a camera section gave that bears on joining its halves.
+// What a camera section gave that bears on joining its halves. Once it has
+// two lines near one half there is nothing to join, and no more are kept:
+// a file of many such lines costs no memory for them.
 struct size_section {
     std::vector<size_half> halves;
     bool size_line = false; // a SIZE line stands in it
+    bool crowded = false;   // two lines near the same half
+
+    void add(size_half half);
 };
 
 // The fix that joins the halves: carried by the first of the two lines'

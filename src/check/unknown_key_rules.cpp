@@ -38,7 +38,7 @@ void note_size_half(run_state &s, const std::vector<std::string> &near)
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
         text.remove_suffix(1);
     size_half half;
-    half.diagnostic = s.half_warnings.size();
+    half.diagnostic = s.found.size();
     half.reader_line = s.line->reader_line;
     half.pair = {s.line->name.begin, s.line->value.end};
     half.text_end = text.size();
@@ -50,7 +50,7 @@ void note_size_half(run_state &s, const std::vector<std::string> &near)
     };
     half.width = names(size_halves()[0]);
     half.height = names(size_halves()[1]);
-    s.camera_halves.halves.push_back(std::move(half));
+    s.camera_halves.add(std::move(half));
 }
 
 } // namespace
@@ -92,14 +92,11 @@ void warn_unknown_key(run_state &s, const std::string &name)
                                                                : ", which sets " + key_label(*row);
             d.fixes[0].record = {key_change(*row, s.section_code, true)};
         }
-    if (!half) {
-        s.add(d.id, d.where, std::move(d.message), std::move(d.hint)).fixes = std::move(d.fixes);
-        return;
-    }
-    // Held until the section ends: it may carry the fix that joins the
-    // halves.
-    note_size_half(s, halves);
-    s.half_warnings.push_back(s.hold(std::move(d)));
+    // A warning of a half may come to carry the fix that joins the halves,
+    // once the section ends.
+    if (half)
+        note_size_half(s, halves);
+    s.add(d.id, d.where, std::move(d.message), std::move(d.hint)).fixes = std::move(d.fixes);
 }
 
 } // namespace pexilon::check

@@ -78,6 +78,9 @@ FIXES = [
     ("negative width", CAM + b"WIDTH = -1920\nHEIGHT = 1080\n", None),
     ("width beyond 32 bits", CAM + b"WIDTH = 4294967296\nHEIGHT = 1080\n", None),
     ("two widths", CAM + b"WIDTH = 1920\nWIDTH = 1280\nHEIGHT = 1080\n", None),
+    ("a second height after the pair", CAM + b"WIDTH = 1920\nHEIGHT = 1080\nHEIGHT = 720\n", None),
+    ("the pair after a section of two widths", CAM + b"WIDTH = 1\nWIDTH = 2\n" + CAM +
+     b"WIDTH = 1920\nHEIGHT = 1080\n", CAM + b"WIDTH = 1\nWIDTH = 2\n" + CAM + b"SIZE = 1920, 1080\n\n"),
     ("width alone", CAM + b"WIDTH = 1920\n", None),
     ("halves in two sections", CAM + b"WIDTH = 1920\n" + CAM + b"HEIGHT = 1080\n", None),
     ("comment on the emptied line", CAM + b"WIDTH = 1920\nHEIGHT = 1080 ; rows\n", None),

@@ -3,6 +3,7 @@
 //   pexilon_bench [--smoke] [DIR]
 //   pexilon_bench --write SHAPE LINES FILE   (a generated file, for profiling)
 //   pexilon_bench --cold-child FILE          (one parse; what the cold column runs)
+//   pexilon_bench --host-child FILE ROUNDS   (parses as a host makes them; host_view.h)
 //
 // Files are written to a fresh directory under DIR (default $TMPDIR, else
 // /tmp) and removed at the end. --smoke runs every measurement once on
@@ -28,6 +29,7 @@
 #include <vector>
 
 #include "generate_config.h"
+#include "host_view.h"
 #include "pexilon/config_parser.h"
 #include "support/record_ops.h"
 
@@ -43,18 +45,6 @@ void fail(const char *what, const std::string &path, long got, long want)
 {
     std::printf("CHECK FAILED: %s of %s: %ld, expected %ld\n", what, path.c_str(), got, want);
     all_ok = false;
-}
-
-// (a) The floor: only the reading, line by line into a 200-byte buffer.
-void read_only(const char *path)
-{
-    std::FILE *f = std::fopen(path, "r");
-    char line[200];
-    long n = 0;
-    while (std::fgets(line, sizeof line, f) != nullptr)
-        n += line[0];
-    std::fclose(f);
-    sink = n;
 }
 
 // (a') The bound of any reader: the bytes read in 64 KB blocks and their
@@ -247,7 +237,7 @@ struct warm_runs {
 
     void run_once(const std::string &path, const generated_file &g)
     {
-        floor_t.push_back(time_once([&] { read_only(path.c_str()); }));
+        floor_t.push_back(time_once([&] { read_lines_floor(path.c_str()); }));
         memchr_t.push_back(time_once([&] { read_memchr(path.c_str()); }));
         naive_t.push_back(time_once([&] { naive_parse(path.c_str()); }));
         lib_t.push_back(time_library(path, g, lib_t.empty()));
@@ -283,6 +273,7 @@ struct row {
     double floor_t, memchr_t, naive_t, lib_t; // medians of the warm runs
     double vs_floor, vs_memchr, vs_naive;     // medians of the runs' ratios to lib
     cold_result cold;                         // the median of the cold runs
+    host_result host, tuned;                  // as a host sees it (host_view.h)
     // Round by round: the median warm times and the cold times, for the
     // scaling from one size to the next within each round.
     std::vector<double> lib_rounds, floor_rounds, cold_rounds;
@@ -336,6 +327,38 @@ bool make_file(const std::string &path, shape s, std::size_t lines, generated_fi
 }
 
 double mb_per_s(std::size_t bytes, double t) { return t > 0 ? bytes / t / 1e6 : 0; }
+
+// The host's view of one file, its parses checked as the warm ones are.
+host_result measured_host(const std::string &path, const generated_file &g, int runs, bool tuned)
+{
+    bool ok = false;
+    const host_result r = measure_host(path, runs, tuned, ok);
+    if (!ok) {
+        fail("host child report", path, -1, 0);
+        return r;
+    }
+    parsed_config c{};
+    c.param_count = r.params;
+    c.control_count = r.controls;
+    check_record(path, r.status, c, g);
+    return r;
+}
+
+void print_host_rows(const std::vector<row> &rows)
+{
+    std::printf("\nAs a host sees it: a fresh process, the allocator's own settings, each parse"
+                " followed by the\nwalk over the record and its release, beside a floor run;"
+                " medians over the runs;\ntuned: the same with GLIBC_TUNABLES=%s\n",
+                kept_pages_tunables);
+    std::printf("%-12s %7s %9s %9s %9s %9s %8s %9s %8s\n", "shape", "lines", "warm", "host", "host",
+                "floor", "faults", "tuned", "faults");
+    std::printf("%-12s %7s %9s %9s %9s %9s %8s %9s %8s\n", "", "", "lib/floor", "lib/floor",
+                "lib ms", "ms", "a parse", "lib/floor", "a parse");
+    for (const row &r : rows)
+        std::printf("%-12s %7zu %9.2f %9.2f %9.3f %9.3f %8ld %9.2f %8ld\n", shape_name(r.s),
+                    r.lines, r.vs_floor, r.host.vs_floor, 1e3 * r.host.lib_t, 1e3 * r.host.floor_t,
+                    r.host.faults, r.tuned.vs_floor, r.tuned.faults);
+}
 
 // Five parses into fresh records, then the same file twice into one record.
 void repeated_parses(const std::string &dir, shape s, std::size_t lines)
@@ -410,6 +433,8 @@ int main(int argc, char **argv)
 {
     if (argc == 3 && std::strcmp(argv[1], "--cold-child") == 0)
         return cold_child(argv[2]);
+    if (argc == 4 && std::strcmp(argv[1], "--host-child") == 0)
+        return host_child(argv[2], std::atoi(argv[3]));
     if (argc == 5 && std::strcmp(argv[1], "--write") == 0)
         return write_file(argv[2], argv[3], argv[4]);
     bool smoke = false;
@@ -488,6 +513,11 @@ int main(int argc, char **argv)
         for (int round = 0; made && round < (smoke ? 1 : cold_runs); ++round)
             for (std::size_t i = 0; i < sizes.size(); ++i)
                 cold[i].push_back(measure_cold(paths[i], files[i]));
+        std::vector<host_result> host(sizes.size()), tuned(sizes.size());
+        for (std::size_t i = 0; made && i < sizes.size(); ++i) {
+            host[i] = measured_host(paths[i], files[i], smoke ? 1 : rounds, false);
+            tuned[i] = measured_host(paths[i], files[i], smoke ? 1 : rounds, true);
+        }
         for (std::size_t i = 0; made && i < sizes.size(); ++i) {
             const warm_runs &w = warm[i];
             const generated_file &g = files[i];
@@ -502,6 +532,8 @@ int main(int argc, char **argv)
                   w.ratio_to_lib(w.memchr_t),
                   w.ratio_to_lib(w.naive_t),
                   median_cold(cold[i]),
+                  host[i],
+                  tuned[i],
                   {},
                   {},
                   {}};
@@ -525,6 +557,8 @@ int main(int argc, char **argv)
         for (const std::string &path : paths)
             std::remove(path.c_str());
     }
+
+    print_host_rows(rows);
 
     std::printf("\nScaling: time(10x lines) / time(1x lines), the median over the rounds: lib"
                 " warm, [cold], (floor); ! above 11x\n");

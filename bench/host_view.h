@@ -16,13 +16,13 @@ namespace pexilon_bench {
 void read_lines_floor(const char *path);
 
 struct host_result {
-    double vs_floor = 0;    // median over the rounds of floor / (parse + walk + free)
-    double floor_t = 0;     // median seconds of the floor
-    double lib_t = 0;       // median seconds of parse, walk and release
-    long faults = 0;        // page faults of one parse, walk and release (median)
-    int status = -2;        // of the last parse
-    unsigned params = 0;    // its entries
-    unsigned controls = 0;  // its controls
+    double vs_floor = 0;   // median over the rounds of floor / (parse + walk + free)
+    double floor_t = 0;    // median seconds of the floor
+    double lib_t = 0;      // median seconds of parse, walk and release
+    long faults = 0;       // page faults of one parse, walk and release (median)
+    int status = -2;       // of the last parse
+    unsigned params = 0;   // its entries
+    unsigned controls = 0; // its controls
 };
 
 // --host-child: `rounds` parses of `path` after one of each to warm the

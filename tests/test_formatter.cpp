@@ -152,6 +152,8 @@ const layout_case layout_cases[] = {
      "[register parameter]\nREG = 1\n" + line_of('N', 150) + " = " + line_of('2', 44) + "\nDELAY = 1\n",
      "[register parameter]\nREG   = 1\n" + line_of('N', 150) + " = " + line_of('2', 44) + "\nDELAY = 1\n",
      aligned},
+    {"a one-line text of 199 bytes with a CR after a blank line stays as it is",
+     "\n; a\r" + line_of('x', 195), "\n; a\r" + line_of('x', 195)},
     {"a second run lines up as the first did, whatever columns it finds",
      "[x]\nA=1,2,3,4,5,6,7 ;c\n= ;\n" + line_of('X', 89) + " =\n",
      "[x]\nA" + line_of(' ', 88) + " = 1, 2, 3, 4, 5, 6, 7 ;c\n=" + line_of(' ', 110) + " ;\n" +

@@ -187,10 +187,18 @@ std::string written(std::string_view text, const text_reading &reading,
     start_lines_to(reading.lines.size());
     // With the blank lines gone, a file whose one remaining line holds a CR
     // would have no LF left, and the checker would rightly take it for a file
-    // of CR line ends: its last line keeps a line end.
+    // of CR line ends: its last line keeps a line end. A line of 199 bytes
+    // has no room for one (the reader would take the end for a line of its
+    // own), and then the text stays as it is.
     if (text.find('\n') != std::string_view::npos && out.find('\n') == std::string::npos &&
-        out.find('\r') != std::string::npos)
+        out.find('\r') != std::string::npos) {
+        if (lines.empty() || lines.back().size() + blank_ending.size() > lines.back().room) {
+            if (line_starts != nullptr)
+                line_starts->clear();
+            return std::string(text);
+        }
         out.append(blank_ending);
+    }
     return out;
 }
 

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -71,6 +72,10 @@ void read_lines_floor(const char *path)
 
 int host_child(const char *path, int rounds)
 {
+    if (rounds < 1) {
+        std::fprintf(stderr, "pexilon_bench: --host-child wants one round or more\n");
+        return 2;
+    }
     std::vector<double> floor_t, lib_t, ratios;
     std::vector<long> faults;
     int status = 0;
@@ -130,12 +135,17 @@ host_result measure_host(const std::string &path, int rounds, bool tuned, bool &
     close(fds[1]);
     char text[256] = {};
     std::FILE *in = fdopen(fds[0], "r");
-    const bool got = std::fgets(text, sizeof text, in) != nullptr;
-    std::fclose(in);
+    const bool got = in != nullptr && std::fgets(text, sizeof text, in) != nullptr;
+    if (in != nullptr)
+        std::fclose(in);
+    else
+        close(fds[0]);
     int wstatus = 0;
-    waitpid(pid, &wstatus, 0);
-    ok = got && std::sscanf(text, "%lf %lf %lf %ld %d %u %u", &r.vs_floor, &r.floor_t, &r.lib_t,
-                            &r.faults, &r.status, &r.params, &r.controls) == 7;
+    while (waitpid(pid, &wstatus, 0) < 0 && errno == EINTR) {
+    }
+    ok = got && WIFEXITED(wstatus) && WEXITSTATUS(wstatus) == 0 &&
+         std::sscanf(text, "%lf %lf %lf %ld %d %u %u", &r.vs_floor, &r.floor_t, &r.lib_t, &r.faults,
+                     &r.status, &r.params, &r.controls) == 7;
     return r;
 }
 

@@ -152,6 +152,11 @@ const layout_case layout_cases[] = {
      "[register parameter]\nREG = 1\n" + line_of('N', 150) + " = " + line_of('2', 44) + "\nDELAY = 1\n",
      "[register parameter]\nREG   = 1\n" + line_of('N', 150) + " = " + line_of('2', 44) + "\nDELAY = 1\n",
      aligned},
+    {"lined up, the author's columns do not count in whether a line fits",
+     "[register parameter]\nREG" + line_of(' ', 157) + "= 1\nDELAY" + line_of(' ', 155) +
+         "=1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1\n",
+     "[register parameter]\nREG   = 1\nDELAY = 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1\n",
+     aligned},
     {"a one-line text of 199 bytes with a CR after a blank line stays as it is",
      "\n; a\r" + line_of('x', 195), "\n; a\r" + line_of('x', 195)},
     {"a second run lines up as the first did, whatever columns it finds",

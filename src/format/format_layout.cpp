@@ -222,7 +222,12 @@ std::string lay_out(std::string_view text, const text_reading &reading,
         if (line.role == line_role::pair)
             laid.own_value_column = line.value_begin - line.begin;
     }
-    keep_hand_columns(lines, reading, kept);
+    // Lined up, a section takes its columns from its names alone: the ones
+    // its author lined up would count in whether a line still fits, and a
+    // second run, which finds the first one's columns, would decide
+    // otherwise.
+    if (!options.align)
+        keep_hand_columns(lines, reading, kept);
 
     const std::size_t fixed_until = lines_kept_in_place(text, reading, lines);
     std::string_view blank_ending = "\n";

@@ -89,18 +89,12 @@ void space_out(std::vector<laid_line> &lines, std::size_t fixed_until,
 }
 
 // Pads the names of each section's pairs to the longest of them, then the
-// values before inline comments so that the comments line up. The columns a
-// text's author lined up give way: whether a pad fits is judged from the
-// bare line, so that a second run, which reads those columns from the first
-// one's result, decides the same.
+// values before inline comments so that the comments line up.
 void align_pairs(std::vector<laid_line> &lines)
 {
     const auto is_pair = [](const laid_line &line) {
         return line.role == line_role::pair && line.laid;
     };
-    for (laid_line &line : lines)
-        if (is_pair(line))
-            line.name_pad = line.remark_pad = 0;
     std::size_t start = 0;
     while (start < lines.size()) {
         std::size_t stop = start + 1;

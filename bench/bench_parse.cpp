@@ -13,7 +13,6 @@
 #include <fcntl.h>
 #include <malloc.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -188,36 +187,13 @@ struct cold_result {
 cold_result measure_cold(const std::string &path, const generated_file &g)
 {
     cold_result r;
-    int fds[2];
-    if (pipe(fds) != 0)
-        return r;
-    const pid_t pid = fork();
-    if (pid < 0) {
-        close(fds[0]);
-        close(fds[1]);
-        fail("fork for", path, -1, 0);
-        return r;
-    }
-    if (pid == 0) {
-        dup2(fds[1], STDOUT_FILENO);
-        close(fds[0]);
-        close(fds[1]);
-        execl("/proc/self/exe", "pexilon_bench", "--cold-child", path.c_str(),
-              static_cast<char *>(nullptr));
-        _exit(127);
-    }
-    close(fds[1]);
-    char text[256] = {};
-    std::FILE *in = fdopen(fds[0], "r");
-    const bool got = std::fgets(text, sizeof text, in) != nullptr;
-    std::fclose(in);
-    int wstatus = 0;
-    waitpid(pid, &wstatus, 0);
+    bool ok = false;
+    const std::string text = self_report({"--cold-child", path}, nullptr, ok);
     int status = -2;
     parsed_config c{};
-    if (!got ||
-        std::sscanf(text, "%ld %ld %zu %d %u %u %lf %ld", &r.before_kb, &r.peak_kb, &r.record,
-                    &status, &c.param_count, &c.control_count, &r.t, &r.faults) != 8) {
+    if (!ok ||
+        std::sscanf(text.c_str(), "%ld %ld %zu %d %u %u %lf %ld", &r.before_kb, &r.peak_kb,
+                    &r.record, &status, &c.param_count, &c.control_count, &r.t, &r.faults) != 8) {
         fail("cold child report", path, -1, 0);
         return r;
     }

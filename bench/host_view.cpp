@@ -106,30 +106,31 @@ int host_child(const char *path, int rounds)
     return 0;
 }
 
-host_result measure_host(const std::string &path, int rounds, bool tuned, bool &ok)
+std::string self_report(const std::vector<std::string> &args, const char *tunables, bool &ok)
 {
-    host_result r;
     ok = false;
     int fds[2];
     if (pipe(fds) != 0)
-        return r;
+        return {};
     const pid_t pid = fork();
     if (pid < 0) {
         close(fds[0]);
         close(fds[1]);
-        return r;
+        return {};
     }
     if (pid == 0) {
         dup2(fds[1], STDOUT_FILENO);
         close(fds[0]);
         close(fds[1]);
-        if (tuned)
-            setenv("GLIBC_TUNABLES", kept_pages_tunables, 1);
+        if (tunables != nullptr)
+            setenv("GLIBC_TUNABLES", tunables, 1);
         else
             unsetenv("GLIBC_TUNABLES");
-        const std::string count = std::to_string(rounds);
-        execl("/proc/self/exe", "pexilon_bench", "--host-child", path.c_str(), count.c_str(),
-              static_cast<char *>(nullptr));
+        std::vector<char *> argv{const_cast<char *>("pexilon_bench")};
+        for (const std::string &arg : args)
+            argv.push_back(const_cast<char *>(arg.c_str()));
+        argv.push_back(nullptr);
+        execv("/proc/self/exe", argv.data());
         _exit(127);
     }
     close(fds[1]);
@@ -143,9 +144,17 @@ host_result measure_host(const std::string &path, int rounds, bool tuned, bool &
     int wstatus = 0;
     while (waitpid(pid, &wstatus, 0) < 0 && errno == EINTR) {
     }
-    ok = got && WIFEXITED(wstatus) && WEXITSTATUS(wstatus) == 0 &&
-         std::sscanf(text, "%lf %lf %lf %ld %d %u %u", &r.vs_floor, &r.floor_t, &r.lib_t, &r.faults,
-                     &r.status, &r.params, &r.controls) == 7;
+    ok = got && WIFEXITED(wstatus) && WEXITSTATUS(wstatus) == 0;
+    return text;
+}
+
+host_result measure_host(const std::string &path, int rounds, bool tuned, bool &ok)
+{
+    host_result r;
+    const std::string text = self_report({"--host-child", path, std::to_string(rounds)},
+                                         tuned ? kept_pages_tunables : nullptr, ok);
+    ok = ok && std::sscanf(text.c_str(), "%lf %lf %lf %ld %d %u %u", &r.vs_floor, &r.floor_t,
+                           &r.lib_t, &r.faults, &r.status, &r.params, &r.controls) == 7;
     return r;
 }
 

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace pexilon_bench {
 
@@ -34,6 +35,12 @@ int host_child(const char *path, int rounds);
 // (a threshold would stop at 32 MB), and the heap's top kept up to 1 GB.
 inline constexpr const char *kept_pages_tunables =
     "glibc.malloc.mmap_max=0:glibc.malloc.trim_threshold=1073741824";
+
+// Runs this program again, `args` after its name, in a new process image
+// with the allocator's own settings (`tunables`, when given, as its
+// GLIBC_TUNABLES) and returns the first line it prints; `ok` is false when
+// it could not run or did not exit with 0.
+std::string self_report(const std::vector<std::string> &args, const char *tunables, bool &ok);
 
 // Runs host_child in a new process image (this program) and reads its
 // report; `ok` is false when it could not. With `tuned`, the child runs with

@@ -245,7 +245,13 @@ private:
         }
         std::size_t count = 0;
         const reading after = read_text(apply_fixes(text_, groups, &count));
-        if (count != set.size() || !keeps_rule(before_, after, changes_of(made)))
+        // With the fault gone the record is not compared (keeps_rule), so a
+        // group that removes it vouches for no member's record: only a fix
+        // judged alone may remove the fault.
+        const bool same_fault =
+            after.kind == before_.kind && after.fault_line == before_.fault_line;
+        if (count != set.size() || (set.size() > 1 && !same_fault) ||
+            !keeps_rule(before_, after, changes_of(made)))
             return false;
         return std::all_of(set.begin(), set.end(), [&](std::size_t i) {
             return count_at(after, all_[i].own) < count_at(before_, all_[i].own);
@@ -298,8 +304,13 @@ void keep_sound_fixes(std::string_view text, const line_map &map, rule_pass_resu
     }
     std::vector<candidate> all;
     for (diagnostic &d : found)
-        if (!d.fixes.empty())
+        if (!d.fixes.empty()) {
             all.push_back(candidate_of(map, trace, d));
+            // A fix of the faulty line may remove the fault, which no group
+            // may do (fix_judge::keep_rule): it is judged alone at once.
+            candidate &c = all.back();
+            c.wide = c.wide || (before.kind != fault::none && c.own.first == before.fault_line);
+        }
     fix_judge judge(text, before, all);
     const std::vector<std::vector<std::size_t>> groups = groups_of(all);
     for (const std::vector<std::size_t> &group : groups)

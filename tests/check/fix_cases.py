@@ -48,6 +48,11 @@ FIXES = [
     ("two fixes on one line", REGS + b"REG = 1 2, 3 4\n", REGS + b"REG = 1, 2, 3, 4\n"),
     ("fixes that clash", b"[camera paramter]\nBIT_WIDTH = 8\n[camera paramter]\nBIT_WIDTH = 9\n",
      b"[camera parameter]\nBIT_WIDTH = 8\n[camera paramter]\nBIT_WIDTH = 9\n"),
+    # Made alone, the rename takes the indented lines below for entries of
+    # its own, more than it announces; made with the fix of the fault, whose
+    # removal leaves no record to compare, it must not pass for sound.
+    ("rename beside a fault's fix", REGS + b"REGM = 1, 2\n    3, 4\n[control parameter]\nCTRL_NAME ]\n",
+     REGS + b"REGM = 1, 2\n    3, 4\n[control parameter]\nCTRL_NAME = ]\n"),
     # REG would draw number-syntax, which the file does not have.
     ("rename that draws a warning", REGS + b"REGG = 1 2\n", None),
     ("indented own line", CAM + b"BIT_WIDTH = 10\n  TYPE = ov5640\n",

@@ -25,8 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     bool error_at_result = false;
     const pexilon::check::summary s =
         pexilon::check::check_text(text, [&](const pexilon::check::diagnostic &d) {
-            FUZZ_CHECK(pexilon::check::find_kind(d.name) != nullptr);
-            FUZZ_CHECK(pexilon::check::find_kind(d.name)->severity == d.severity);
+            FUZZ_CHECK(pexilon::check::find_kind(d.name()) != nullptr);
+            FUZZ_CHECK(pexilon::check::find_kind(d.name())->severity == d.severity);
             FUZZ_CHECK(!d.message.empty());
             FUZZ_CHECK(d.where.line >= 1 && d.where.line <= editor_lines);
             FUZZ_CHECK(d.where.reader_line >= 1 &&

@@ -40,10 +40,10 @@ seen seen_in(std::string_view text, bool inline_config = false)
     out.parse_result = pexilon::check::check_text(
                            text,
                            [&](const pexilon::check::diagnostic &d) {
-                               const line_name at{d.where.line, std::string(d.name)};
+                               const line_name at{d.where.line, std::string(d.name())};
                                ++out.found[at];
                                if (!d.fixes.empty()) {
-                                   out.fixes.push_back(d.fixes);
+                                   out.fixes.push_back(d.fixes.copied());
                                    out.owners.push_back(at);
                                }
                                return true;

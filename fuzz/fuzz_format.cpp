@@ -24,7 +24,7 @@ std::vector<seen> diagnostics_of(std::string_view text)
 {
     std::vector<seen> out;
     pexilon::check::check_text(text, [&](const pexilon::check::diagnostic &d) {
-        out.push_back({d.name, d.severity});
+        out.push_back({d.name(), d.severity});
         return true;
     });
     return out;

@@ -16,6 +16,7 @@
 #include "check/checker.h"
 #include "check/fixits.h"
 #include "check/line_rules.h"
+#include "check/recent_words.h"
 #include "config/line_accounts.h"
 #include "config/parse_config.h"
 #include "config/record_changes.h"
@@ -53,7 +54,7 @@ struct checked {
 pexilon::check::diagnostic_callback collect(std::vector<found> &into)
 {
     return [&into](const diagnostic &d) {
-        into.push_back({std::string(d.name), d.severity, d.where.line, d.where.column,
+        into.push_back({std::string(d.name()), d.severity, d.where.line, d.where.column,
                         d.where.end_column, d.where.reader_line, d.where.display_column,
                         d.where.display_end_column});
         return true;
@@ -763,7 +764,7 @@ TEST(Checker, DuplicateControlsAmongMany)
     add_control("C7");                                    // 303
     std::vector<std::pair<std::size_t, std::size_t>> got; // line, the note's line
     const pexilon::check::summary s = pexilon::check::check_text(text, [&](const diagnostic &d) {
-        EXPECT_EQ(d.name, "duplicate-control") << d.where.line;
+        EXPECT_EQ(d.name(), "duplicate-control") << d.where.line;
         got.emplace_back(d.where.line, d.notes.empty() ? 0 : d.notes[0].where.line);
         return true;
     });
@@ -969,4 +970,41 @@ TEST(RecordChanges, OnlyWhatIsAnnouncedDiffers)
         pexilon::release_record(a);
         pexilon::release_record(b);
     }
+}
+
+// A run of one mistake holds its words once, and what it shares outlives
+// the run: the copies below are all that is left of it.
+TEST(CheckerMemory, RepeatedWordsShareOneBlock)
+{
+    std::vector<diagnostic> kept;
+    pexilon::check::check_text("[camera parameter]\nWIDHT = 1\nWIDHT = 2\nWIDTT = 3\n",
+                               [&](const diagnostic &d) {
+                                   kept.push_back(d);
+                                   return true;
+                               });
+    ASSERT_EQ(kept.size(), 3U);
+    EXPECT_TRUE(kept[0].message.shares(kept[1].message));
+    EXPECT_TRUE(kept[0].hint.shares(kept[1].hint));
+    EXPECT_FALSE(kept[0].message.shares(kept[2].message));
+    EXPECT_EQ(kept[2].message.view(),
+              "unknown key 'WIDTT' in [camera parameter]: the line is ignored");
+}
+
+// Two texts of one slot are never taken for each other.
+TEST(CheckerMemory, WordsOfOneSlotStayApart)
+{
+    pexilon::check::recent_words recent;
+    const auto slot = [](const std::string &words) {
+        return std::hash<std::string_view>{}(words) % pexilon::check::recent_words::slot_count;
+    };
+    std::string other = "b0";
+    for (int i = 1; slot(other) != slot("a"); ++i)
+        other = "b" + std::to_string(i);
+    pexilon::check::shared_text first("a"), second(other), again("a");
+    recent.share(first);
+    recent.share(second);
+    recent.share(again);
+    EXPECT_EQ(second.view(), other);
+    EXPECT_EQ(again.view(), "a");
+    EXPECT_FALSE(again.shares(first)); // the slot holds `other` now
 }

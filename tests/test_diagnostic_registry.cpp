@@ -88,10 +88,10 @@ TEST(DiagnosticRegistry, EveryDiagnosticDrawnHasItsRowAndDataFile)
             if (index >= pexilon::check::diagnostic_kinds().size())
                 return true;
             const diagnostic_kind &kind = pexilon::check::kind_of(d.id);
-            EXPECT_EQ(d.name, kind.name);
+            EXPECT_EQ(d.name(), kind.name);
             EXPECT_EQ(d.severity, kind.severity);
-            if (seen.insert(d.id).second && drawn_by_no_file.count(std::string(d.name)) == 0) {
-                EXPECT_TRUE(fs::exists(data_file(d.name, ".conf"))) << d.name;
+            if (seen.insert(d.id).second && drawn_by_no_file.count(std::string(d.name())) == 0) {
+                EXPECT_TRUE(fs::exists(data_file(d.name(), ".conf"))) << d.name();
             }
             return true;
         });

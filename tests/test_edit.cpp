@@ -168,7 +168,7 @@ std::map<std::pair<std::size_t, std::string>, int> findings(const std::string &t
 {
     std::map<std::pair<std::size_t, std::string>, int> found;
     pexilon::check::check_text(text, [&found](const pexilon::check::diagnostic &d) {
-        ++found[{d.where.line, std::string(d.name)}];
+        ++found[{d.where.line, std::string(d.name())}];
         return true;
     });
     return found;

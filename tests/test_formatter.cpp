@@ -264,10 +264,10 @@ std::vector<seen_diagnostic> diagnostics_of(const std::string &text)
 {
     std::vector<seen_diagnostic> out;
     pexilon::check::check_text(text, [&](const pexilon::check::diagnostic &d) {
-        std::string message = d.message;
+        std::string message(d.message.view());
         for (char &c : message)
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        out.push_back({std::string(d.name), d.severity, message});
+        out.push_back({std::string(d.name()), d.severity, message});
         return true;
     });
     return out;

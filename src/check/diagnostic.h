@@ -13,7 +13,9 @@
 #include <utility>
 #include <vector>
 
+#include "check/boxed_vector.h"
 #include "check/diagnostic_kinds.h"
+#include "check/shared_text.h"
 #include "config/record_changes.h"
 #include "pexilon/config_check.h"
 #include "reader/reader_sink.h"
@@ -54,31 +56,37 @@ struct fix_it {
 
 struct diagnostic {
     diagnostic() = default;
-    diagnostic(diag_id kind, std::string words, std::string hint_words = {}, place at = {},
+    diagnostic(diag_id kind, shared_text words, shared_text hint_words = {}, place at = {},
                std::vector<note> related = {}, std::vector<fix_it> repairs = {})
-        : id(kind), severity(kind_of(kind).severity), name(kind_of(kind).name),
-          message(std::move(words)), hint(std::move(hint_words)), where(at),
-          notes(std::move(related)), fixes(std::move(repairs))
+        : id(kind), severity(kind_of(kind).severity), message(std::move(words)),
+          hint(std::move(hint_words)), where(at), notes(std::move(related)),
+          fixes(std::move(repairs))
     {
     }
     // One on the line being judged, bytes `begin` to `end` of it: the
     // listener sets its reader line, and its fixes', as it is added.
-    diagnostic(diag_id kind, std::string words, std::size_t begin, std::size_t end,
-               std::string hint_words = {})
+    diagnostic(diag_id kind, shared_text words, std::size_t begin, std::size_t end,
+               shared_text hint_words = {})
         : diagnostic(kind, std::move(words), std::move(hint_words), {0, false, {begin, end}})
     {
     }
 
+    // Its stable name, e.g. unknown-key.
+    std::string_view name() const noexcept { return kind_of(id).name; }
+
+    // A run may hold 100,000 of these until it is over: each field is as
+    // small as it can be (128 bytes in all), and words repeated from one
+    // diagnostic to the next are held once.
     diag_id id = diag_id::no_separator; // its row in the registry (diagnostic_kinds.h)
     pexilon_check_severity severity = PEXILON_CHECK_WARNING; // from the registry's row
-    std::string_view name;                                   // stable name, e.g. unknown-key
-    std::string message;                                     // one sentence: what the record got
-    std::string hint;                                        // "did you mean 'WIDTH'?", or empty
+    shared_text message;                                     // one sentence: what the record got
+    shared_text hint;                                        // "did you mean 'WIDTH'?", or empty
     place where;
     std::string_view source; // placed: the editor line without its line end
-    std::vector<note> notes;
-    std::vector<fix_it> fixes; // only repairs that are certain; applied together
+    boxed_vector<note> notes;
+    boxed_vector<fix_it> fixes; // only repairs that are certain; applied together
 };
+static_assert(sizeof(diagnostic) <= 128, "a run holds many: keep a diagnostic small");
 
 // The diagnostics of a run. A deque: one stays where it was added while
 // more are found (a rule goes on filling the one it added), and a run of

@@ -23,8 +23,8 @@ std::vector<offered> offered_in(std::string_view text,
 {
     std::vector<offered> out;
     check_text(text, [&](const diagnostic &d) {
-        if (!d.fixes.empty() && wanted(d.name))
-            out.push_back({d.fixes, d.where.line, kind_of(d.id).name});
+        if (!d.fixes.empty() && wanted(d.name()))
+            out.push_back({d.fixes.copied(), d.where.line, d.name()});
         return true;
     });
     return out;

@@ -38,7 +38,7 @@ struct c_callback {
         for (const pexilon::check::fix_it &f : d.fixes)
             fixes.push_back({f.where.line, f.where.column, f.where.end_column,
                              f.replacement.c_str(), f.change.c_str()});
-        const std::string name(d.name);
+        const std::string name(d.name());
         pexilon_check_diagnostic out{};
         out.severity = d.severity;
         out.name = name.c_str();

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "check/control_rules.h"
+#include "check/recent_words.h"
 #include "check/rule_pass.h"
 #include "check/size_pair.h"
 #include "config/code_tables.h"
@@ -35,7 +36,7 @@ public:
     diagnostic &add(diagnostic d)
     {
         order_.push_back(next_++);
-        found_.push_back(trimmed(std::move(d)));
+        found_.push_back(pooled(std::move(d)));
         return found_.back();
     }
     held_diagnostic hold(diagnostic d) { return {next_++, std::move(d)}; }
@@ -46,7 +47,7 @@ public:
     void emit(held_diagnostic &&held)
     {
         order_.push_back(held.order);
-        found_.push_back(trimmed(std::move(held.held)));
+        found_.push_back(pooled(std::move(held.held)));
     }
     void emit(std::optional<held_diagnostic> &held)
     {
@@ -58,15 +59,16 @@ public:
     diagnostic_list in_order();
 
 private:
-    // Words put together piece by piece keep the room they grew into, up to
-    // twice their length; a run of many diagnostics holds each until the end.
-    static diagnostic trimmed(diagnostic d)
+    // A run of many diagnostics holds each until the end: words met a
+    // moment ago are held once.
+    diagnostic pooled(diagnostic d)
     {
-        d.message.shrink_to_fit();
-        d.hint.shrink_to_fit();
+        words_.share(d.message);
+        words_.share(d.hint);
         return d;
     }
 
+    recent_words words_;
     diagnostic_list found_;          // as added and emitted
     std::vector<std::size_t> order_; // the place in the order found of each
     std::size_t next_ = 0;
@@ -120,7 +122,7 @@ struct run_state {
     std::vector<held_diagnostic> pair_counts;   // value-count warnings of the camera pair
     std::size_t pair_continuations = 0;         // lines misread as continuing it
 
-    diagnostic &add(diag_id id, place where, std::string message, std::string hint = {})
+    diagnostic &add(diag_id id, place where, shared_text message, shared_text hint = {})
     {
         return found.add({id, std::move(message), std::move(hint), where});
     }

@@ -196,7 +196,7 @@ public:
         // A directive for one line is final.
         if (const auto own = for_line_.find(line); own != for_line_.end())
             for (const std::size_t i : own->second)
-                if (names_it(directives_[i], diag.name))
+                if (names_it(directives_[i], diag.name()))
                     return i;
         for (; next_ < directives_.size() &&
                map_.editor_line(directives_[next_].where.reader_line) < line;
@@ -206,7 +206,7 @@ public:
         // both are kept one past their index, 0 for none.
         std::size_t disabled = all_.first;
         std::size_t enabled = all_.second;
-        if (const auto named = by_name_.find(diag.name); named != by_name_.end()) {
+        if (const auto named = by_name_.find(diag.name()); named != by_name_.end()) {
             disabled = std::max(disabled, named->second.first);
             enabled = std::max(enabled, named->second.second);
         }

@@ -310,7 +310,7 @@ TEST(AllocationFailure, TheCheckerFollowsEveryFailingAllocation)
             for_good ? pexilon_alloc::fail_from(n) : pexilon_alloc::fail_nth(n);
             const pexilon::check::summary found =
                 pexilon::check::check_text(text, [&](const pexilon::check::diagnostic &d) {
-                    losses += d.name == "no-memory" ? 1 : 0;
+                    losses += d.name() == "no-memory" ? 1 : 0;
                     return true;
                 });
             pexilon_alloc::fail_nth(0);

@@ -232,7 +232,7 @@ int check_command(const std::vector<std::string> &args)
             options.format == check_format::text || options.format == check_format::gcc;
         const std::string shown = file == "-" ? "<stdin>" : text_form ? shown_name(file) : file;
         const pexilon::check::diagnostic_callback each = [&](const pexilon::check::diagnostic &d) {
-            if (d.severity == PEXILON_CHECK_WARNING && options.silenced.count(d.name) != 0)
+            if (d.severity == PEXILON_CHECK_WARNING && options.silenced.count(d.name()) != 0)
                 return true;
             (d.severity == PEXILON_CHECK_ERROR ? totals.errors : totals.warnings) += 1;
             if (options.fix != fix_mode::dry_run)

@@ -55,9 +55,9 @@ std::string note_place(std::size_t line, std::size_t column)
 
 std::string message_of(const pexilon::check::diagnostic &d)
 {
-    std::string message = d.message;
+    std::string message(d.message.view());
     if (!d.hint.empty())
-        message += "\nhint: " + d.hint;
+        message += "\nhint: " + std::string(d.hint.view());
     for (const pexilon::check::note &n : d.notes)
         message +=
             "\nnote: line " + note_place(n.where.line, n.where.display_column) + ": " + n.message;

@@ -166,7 +166,7 @@ private:
         out_.end_array();
     }
 
-    void child(const std::string &file, const gcc_place &place, const std::string &message)
+    void child(const std::string &file, const gcc_place &place, std::string_view message)
     {
         out_.begin_object();
         out_.key("kind");

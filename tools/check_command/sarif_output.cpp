@@ -2,7 +2,7 @@
 // of every file, written as they come (see check_json.h).
 #include <cinttypes>
 #include <cstdio>
-#include <map>
+#include <unordered_map>
 #include <utility>
 
 #include "check_json.h"
@@ -107,7 +107,7 @@ public:
         ++results_;
         out_.begin_object();
         out_.key("ruleId");
-        out_.string(d.name);
+        out_.string(d.name());
         out_.key("ruleIndex");
         out_.number(number(static_cast<std::size_t>(d.id)));
         out_.key("level");
@@ -254,7 +254,7 @@ private:
     // its fingerprint when lines above it are added or removed.
     void fingerprint(const diagnostic &d)
     {
-        const std::uint64_t hash = line_hash(d.name, d.source);
+        const std::uint64_t hash = line_hash(d.name(), d.source);
         char text[40];
         std::snprintf(text, sizeof text, "%016" PRIx64 ":%zu", hash, ++seen_[hash]);
         out_.key("partialFingerprints");
@@ -291,7 +291,8 @@ private:
     json_writer out_;
     std::string file_; // the last file, and its URI
     std::string uri_;
-    std::map<std::uint64_t, std::size_t> seen_; // results of the file so far, by line hash
+    std::unordered_map<std::uint64_t, std::size_t>
+        seen_; // results of the file so far, by line hash
     std::size_t results_ = 0;
 };
 

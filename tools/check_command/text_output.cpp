@@ -121,7 +121,7 @@ public:
 
 private:
     void note(const std::string &file, std::size_t line, std::size_t column,
-              const std::string &message)
+              std::string_view message)
     {
         std::fprintf(out_, "%s%s%s %snote:%s %s\n", colors_.locus,
                      locus(file, line, column).c_str(), colors_.reset, colors_.note, colors_.reset,
@@ -239,11 +239,11 @@ private:
 
 } // namespace
 
-std::string option_of(const diagnostic &d) { return "-W" + std::string(d.name); }
+std::string option_of(const diagnostic &d) { return "-W" + std::string(d.name()); }
 
 std::string bracketed_name(const diagnostic &d)
 {
-    return d.severity == PEXILON_CHECK_ERROR ? std::string(d.name) : option_of(d);
+    return d.severity == PEXILON_CHECK_ERROR ? std::string(d.name()) : option_of(d);
 }
 
 std::unique_ptr<diagnostic_output> text_output(std::FILE *out, bool color)

@@ -15,14 +15,16 @@ namespace {
 
 // `text`, or its first `size` bytes and "..." when it is longer, cut where a
 // UTF-8 character starts.
-std::string cut_to(const std::string &text, std::size_t size)
+template <class Text>
+Text cut_to(const Text &text, std::size_t size)
 {
     if (text.size() <= size)
         return text;
+    const std::string_view words = text;
     std::size_t end = size;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+    while (end > 0 && (static_cast<unsigned char>(words[end]) & 0xC0) == 0x80)
         --end;
-    return text.substr(0, end) + "...";
+    return Text(std::string(words.substr(0, end)) + "...");
 }
 
 // A diagnostic kept past the check's callback: its messages cut, and no

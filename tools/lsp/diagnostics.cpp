@@ -117,9 +117,10 @@ private:
 // and the notes as entries of their own, each at its place; to another,
 // they are lines of the message, so that none is lost.
 nlohmann::json diagnostic_json(const std::string &uri, const position_table &positions,
-                               const diagnostic &found, bool related_information)
+                               const diagnostic &found, bool related_information,
+                               std::string_view code)
 {
-    std::string message = found.message;
+    std::string message(found.message.view());
     nlohmann::json related = nlohmann::json::array();
     const auto relate = [&](const auto &at, const std::string &text) {
         if (related_information)
@@ -129,13 +130,13 @@ nlohmann::json diagnostic_json(const std::string &uri, const position_table &pos
             message += "\n" + text;
     };
     if (!found.hint.empty())
-        relate(found.where, found.hint);
+        relate(found.where, std::string(found.hint.view()));
     for (const note &note : found.notes)
         relate(note.where, note.message);
     nlohmann::json diagnostic = {
         {"range", positions.range(found.where)},
         {"severity", protocol_severity(found.severity)},
-        {"code", found.name},
+        {"code", code},
         {"source", "pexilon"},
         {"message", message},
     };
@@ -194,12 +195,13 @@ nlohmann::json code_actions(const edited_document &doc, std::string_view text, s
                       std::string(text.substr(replaced.start, replaced.end - replaced.start)) + "'"
             : replaced.start == replaced.end ? "Insert '" + fix.replacement + "'"
                                              : "Change to '" + fix.replacement + "'";
-        actions.push_back({{"title", title + " (" + fix.change + ")"},
-                           {"kind", "quickfix"},
-                           {"diagnostics", nlohmann::json::array({diagnostic_json(
-                                               uri, positions, found, doc.related_information)})},
-                           {"isPreferred", preferred_fix(found.name)},
-                           {"edit", workspace_edit(doc, std::move(edits))}});
+        actions.push_back(
+            {{"title", title + " (" + fix.change + ")"},
+             {"kind", "quickfix"},
+             {"diagnostics", nlohmann::json::array({diagnostic_json(
+                                 uri, positions, found, doc.related_information, found.name())})},
+             {"isPreferred", preferred_fix(found.name())},
+             {"edit", workspace_edit(doc, std::move(edits))}});
     }
     if (fixable != 0 && wanted(params, "source.fixAll.pexilon")) {
         std::size_t made = 0;
@@ -233,18 +235,18 @@ nlohmann::json diagnostics(const std::string &uri, std::string_view text, bool r
                                    checked.omitted != 0 ? &checked.first_omitted : nullptr);
     nlohmann::json list = nlohmann::json::array();
     for (const diagnostic &found : checked.found)
-        list.push_back(diagnostic_json(uri, positions, found, related_information));
+        list.push_back(diagnostic_json(uri, positions, found, related_information, found.name()));
     if (checked.omitted != 0) {
         // One more in place of the rest, where the first of them is, as grave
         // as the gravest of them.
         diagnostic more;
         more.severity = checked.worst_omitted;
-        more.name = "too-many-diagnostics";
         more.message = std::to_string(checked.omitted) +
                        " more diagnostics from here on are not shown: only the first " +
                        std::to_string(max_published) + " of a document are";
         more.where = checked.first_omitted;
-        list.push_back(diagnostic_json(uri, positions, more, related_information));
+        list.push_back(
+            diagnostic_json(uri, positions, more, related_information, "too-many-diagnostics"));
     }
     return {{"uri", uri}, {"diagnostics", std::move(list)}};
 }

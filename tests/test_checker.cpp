@@ -1008,3 +1008,21 @@ TEST(CheckerMemory, WordsOfOneSlotStayApart)
     EXPECT_EQ(again.view(), "a");
     EXPECT_FALSE(again.shares(first)); // the slot holds `other` now
 }
+
+// A copy of a diagnostic is a diagnostic of its own: what is done to its
+// words, notes or fix-its is not done to the one it was copied from.
+TEST(CheckerMemory, CopiesAreOwnDiagnostics)
+{
+    diagnostic first(pexilon::check::diag_id::unknown_key, "words", "a hint");
+    first.fixes.push_back({{}, "WIDTH", "the line is read as WIDTH"});
+    diagnostic copy = first;
+    copy.message += " and more";
+    copy.fixes[0].replacement = "HEIGHT";
+    copy.notes.push_back({{}, "a note"});
+    EXPECT_EQ(first.message.view(), "words");
+    EXPECT_EQ(copy.message.view(), "words and more");
+    EXPECT_EQ(first.fixes[0].replacement, "WIDTH");
+    EXPECT_TRUE(first.notes.empty());
+    EXPECT_EQ(copy.name(), "unknown-key");
+    EXPECT_STREQ(diagnostic().hint.c_str(), "");
+}

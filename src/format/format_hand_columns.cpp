@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <set>
 
+#include "format/pair_runs.h"
+
 namespace pexilon::format {
 
 namespace {
@@ -140,36 +142,26 @@ void keep_continuation_columns(std::string_view text, const text_reading &readin
     bool owned = false;             // a pair is being continued
     bool under = true;
     std::vector<std::size_t> laid; // its continuation lines that the layout indents
-    const auto close = [&] {
-        if (owned && under)
-            for (const std::size_t i : laid)
-                kept[i].under_value = true;
-        laid.clear();
-        under = true;
-    };
-    for (std::size_t i = 0; i < reading.lines.size(); ++i) {
-        const read_line &line = reading.lines[i];
-        switch (line.role) {
-        case line_role::pair:
-            close();
+    walk_pair_runs(
+        reading.lines.size(), [&](std::size_t i) { return reading.lines[i].role; },
+        [&](std::size_t i) {
             owned = true;
-            column = value_column(text, line);
-            break;
-        case line_role::continuation:
+            column = value_column(text, reading.lines[i]);
+        },
+        [&](std::size_t i) {
             if (!owned || (i < as_written.size() && as_written[i]))
-                break;
+                return;
             laid.push_back(i);
-            under = under && column != no_column && indent_column(text, line) == column;
-            break;
-        case line_role::blank:
-        case line_role::comment:
-            break;
-        default:
-            close();
+            under = under && column != no_column && indent_column(text, reading.lines[i]) == column;
+        },
+        [&] {
+            if (owned && under)
+                for (const std::size_t i : laid)
+                    kept[i].under_value = true;
+            laid.clear();
+            under = true;
             owned = false;
-        }
-    }
-    close();
+        });
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "format/pair_runs.h"
+
 namespace pexilon::format {
 
 namespace {
@@ -31,30 +33,19 @@ void place_continuations(std::vector<laid_line> &lines)
 {
     const laid_line *pair = nullptr;
     std::vector<laid_line *> under;
-    const auto close = [&] {
-        if (pair != nullptr && !under.empty())
-            place_under(*pair, under);
-        under.clear();
-    };
-    for (laid_line &line : lines) {
-        switch (line.read_as) {
-        case line_role::pair:
-            close();
-            pair = &line;
-            break;
-        case line_role::continuation:
-            if (line.under_value)
-                under.push_back(&line);
-            break;
-        case line_role::blank:
-        case line_role::comment:
-            break;
-        default:
-            close();
+    walk_pair_runs(
+        lines.size(), [&](std::size_t i) { return lines[i].read_as; },
+        [&](std::size_t i) { pair = &lines[i]; },
+        [&](std::size_t i) {
+            if (lines[i].under_value)
+                under.push_back(&lines[i]);
+        },
+        [&] {
+            if (pair != nullptr && !under.empty())
+                place_under(*pair, under);
+            under.clear();
             pair = nullptr;
-        }
-    }
-    close();
+        });
 }
 
 // Blank lines: none at the start or the end, one for a run, and one before

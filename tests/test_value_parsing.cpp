@@ -367,6 +367,14 @@ const char *const same_as_before_rows[] = {
     "0x000034A1, 0xB0749E1C, 0xE887552F, 0x3867CF02, 0x0D0F0FDB, 0x3C04`C87, 0x0D0FgFDB",
     "0x000034A1, 0xB0749E1C, 0xE887552F, 0x3867CF02, 0x0D0F0FDB, 0x3C04/C87, 0x0D0FGFDB",
     " 0x000034A1, -0xB0749E1C, +0xE887552F, 0y3867CF02, 0x0D0F0FDB,\t0x3C04DC87, 00x0D0F0FDB",
+    // Short numbers with eight bytes or more after them, each digit count
+    // and a byte that ends the run at each place.
+    "0x3E5A, 61, 0x06, 0x30", "1, 12, 123, 1234, 12345, 123456, 1234567, 12345678, 123456789, 0",
+    "0x1, 0x12, 0x123, 0x1234, 0x12345, 0x123456, 0x1234567, 0x12345678, 0x123456789, 0",
+    "-1234567,0,0", "+7654321,0,0", "-12345678,0,0", "0xABCDEF0,0,0", "0xabcdefA,0,0",
+    "0x1G345678,0", "1234a678,0", "0x@1234567,0", "0x`1234567,0", "0x12/45678,0",
+    "0x12:45678,0", "12/45678,0", "12:45678,0", "0x12\xb5" "45678,0", "99999999,0,0",
+    "0xFFFFFFFF,0,0", "0x0FFFFFFFF,0", "00000000001,0", "0x00000000001,0",
 };
 // clang-format on
 
@@ -378,7 +386,7 @@ std::string random_text(std::mt19937_64 &random)
     std::string text;
     const auto pieces = random() % 2 ? random() % 12 : random() % 48;
     for (std::uint64_t i = 0; i < pieces; ++i) {
-        switch (random() % 8) {
+        switch (random() % 9) {
         case 0: { // a long run of digits, maybe after zeros that count for nothing
             const bool hex = random() % 2 == 0;
             const std::string digits = hex ? "0123456789abcdefABCDEF" : "0123456789";
@@ -397,6 +405,14 @@ std::string random_text(std::mt19937_64 &random)
         case 3:
             text += ", ";
             break;
+        case 5: { // a short number, as people write them
+            const bool hex = random() % 2 == 0;
+            text += hex ? (random() % 2 ? "0x" : "0X") : (random() % 4 == 0 ? "-" : "");
+            for (auto n = 1 + random() % 9; n > 0; --n)
+                text += hex ? "0123456789abcdefABCDEF"[random() % 22] : "0123456789"[random() % 10];
+            text += random() % 2 ? ", " : ",";
+            break;
+        }
         case 4: { // a piece of "0x" and about eight hex digits, in a long list
             text += random() % 2 ? ", 0x" : ",0X";
             for (auto n = 7 + random() % 3; n > 0; --n)

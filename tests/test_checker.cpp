@@ -1026,3 +1026,28 @@ TEST(CheckerMemory, CopiesAreOwnDiagnostics)
     EXPECT_EQ(copy.name(), "unknown-key");
     EXPECT_STREQ(diagnostic().hint.c_str(), "");
 }
+
+// Indented lines under a camera key with too few numbers: the count's
+// warning says once that they do not add to it, whatever their number.
+TEST(CheckerMemory, ContinuationsOfACameraKeyAreToldOnce)
+{
+    for (const int continuations : {1, 2, 50}) {
+        std::string text = "[camera parameter]\nSIZE = 1\n";
+        for (int i = 0; i < continuations; ++i)
+            text += "  1\n";
+        std::vector<std::string> messages;
+        pexilon::check::check_text(text, [&](const diagnostic &d) {
+            if (d.id == pexilon::check::diag_id::value_count)
+                messages.emplace_back(d.message.view());
+            return true;
+        });
+        ASSERT_EQ(messages.size(), 1U) << continuations;
+        const std::string &m = messages.front();
+        EXPECT_EQ(m.find("camera keys take no continuation lines"),
+                  m.rfind("camera keys take no continuation lines"))
+            << m;
+        EXPECT_NE(m.find(continuations == 1 ? "indented line below" : "indented lines below"),
+                  std::string::npos)
+            << m;
+    }
+}

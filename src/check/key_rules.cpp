@@ -134,9 +134,12 @@ void on_shape(run_state &s, const line_account &line)
 void end_pair(run_state &s)
 {
     for (held_diagnostic &count : s.pair_counts) {
-        for (std::size_t i = 0; i < s.pair_continuations; ++i)
-            count.held.message += "; the numbers on the indented line below do not add "
-                                  "to it: camera keys take no continuation lines";
+        if (s.pair_continuations != 0)
+            count.held.message += s.pair_continuations == 1
+                                      ? "; the numbers on the indented line below do not add "
+                                        "to it: camera keys take no continuation lines"
+                                      : "; the numbers on the indented lines below do not add "
+                                        "to it: camera keys take no continuation lines";
         s.emit(std::move(count));
     }
     s.pair_counts.clear();
@@ -162,17 +165,16 @@ void check_register_write(run_state &s, const line_account &line)
     if (n.read <= 0xFF && !(n.hex && std::size_t{n.end} - n.begin >= address_spelling))
         return;
     const std::string number(s.span_text({n.begin, n.end}));
-    diagnostic &d =
-        s.add(diag_id::reg_no_value, s.at({n.begin, n.end}),
-              "REG has one number, so " + stored_words(line, s.record) +
-                  ": a register write needs an address and a value",
-              "write the address and the value on one line: REG = " + number + ", VALUE");
     // A list that ends in a comma, and numbers on the indented line below:
     // meant as one list, but every line is an entry of its own.
     const std::string_view value = s.span_text(line.value);
-    if (!value.empty() && value.back() == ',')
-        d.hint = "an indented line below makes an entry of its own, not more of this one: "
-                 "write the address and the value on one line";
+    const bool comma_last = !value.empty() && value.back() == ',';
+    s.add(diag_id::reg_no_value, s.at({n.begin, n.end}),
+          "REG has one number, so " + stored_words(line, s.record) +
+              ": a register write needs an address and a value",
+          comma_last ? std::string("an indented line below makes an entry of its own, not more "
+                                   "of this one: write the address and the value on one line")
+                     : "write the address and the value on one line: REG = " + number + ", VALUE");
 }
 
 void on_applied(run_state &s, const line_account &line)

@@ -5,9 +5,9 @@
 // hash and a compare.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string_view>
 
 #include "check/shared_text.h"
@@ -24,6 +24,8 @@ public:
     {
         if (words.empty())
             return;
+        if (!slots_)
+            slots_ = std::make_unique<shared_text[]>(slot_count);
         shared_text &slot = slots_[std::hash<std::string_view>{}(words.view()) % slot_count];
         if (slot == words)
             words = slot;
@@ -32,7 +34,9 @@ public:
     }
 
 private:
-    std::array<shared_text, slot_count> slots_{};
+    // On the heap, made at the first words: a run's state stays small on a
+    // host's stack.
+    std::unique_ptr<shared_text[]> slots_;
 };
 
 } // namespace pexilon::check

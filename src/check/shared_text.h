@@ -61,13 +61,20 @@ public:
         return a.view() == b;
     }
     friend bool operator==(const shared_text &a, const char *b) noexcept { return a.view() == b; }
+    friend bool operator==(const shared_text &a, const std::string &b) noexcept
+    {
+        return a.view() == b;
+    }
 
 private:
     struct header {
         std::atomic<std::uint32_t> refs;
         std::uint32_t size;
     };
-    static char *chars(header *h) noexcept { return reinterpret_cast<char *>(h + 1); }
+    static char *chars(header *h) noexcept
+    {
+        return static_cast<char *>(static_cast<void *>(h)) + sizeof(header);
+    }
     static header *make(std::string_view text)
     {
         if (text.size() >= UINT32_MAX)

@@ -102,7 +102,7 @@ public:
         if (file != file_) {
             file_ = file;
             uri_ = as_uri(file);
-            seen_.clear();
+            seen_ = {};
         }
         ++results_;
         out_.begin_object();

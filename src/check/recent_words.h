@@ -7,7 +7,7 @@
 
 #include <cstddef>
 #include <functional>
-#include <memory>
+#include <vector>
 #include <string_view>
 
 #include "check/shared_text.h"
@@ -24,8 +24,8 @@ public:
     {
         if (words.empty())
             return;
-        if (!slots_)
-            slots_ = std::make_unique<shared_text[]>(slot_count);
+        if (slots_.empty())
+            slots_.resize(slot_count);
         shared_text &slot = slots_[std::hash<std::string_view>{}(words.view()) % slot_count];
         if (slot == words)
             words = slot;
@@ -36,7 +36,7 @@ public:
 private:
     // On the heap, made at the first words: a run's state stays small on a
     // host's stack.
-    std::unique_ptr<shared_text[]> slots_;
+    std::vector<shared_text> slots_;
 };
 
 } // namespace pexilon::check

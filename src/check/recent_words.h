@@ -7,8 +7,8 @@
 
 #include <cstddef>
 #include <functional>
-#include <vector>
 #include <string_view>
+#include <vector>
 
 #include "check/shared_text.h"
 
